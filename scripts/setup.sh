@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Quillmoor needs.
+# Safe to run again: it does nothing when everything is already present.
+set -euo pipefail
+
+packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth imagemagick googletest)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    missing+=("(i386 architecture)")
+fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo dpkg --add-architecture i386
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null

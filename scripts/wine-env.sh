@@ -1,0 +1,53 @@
+# Shared by the build, run and test scripts: the Wine prefix and the virtual display.
+# Source it; it defines functions and changes nothing by itself.
+
+QM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
+
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko installation prompts, and no menu entries written outside the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# A fixed locale keeps the ANSI code page (1252) the same on every machine.
+export LANG=C.UTF-8
+export LC_ALL=C.UTF-8
+
+# Configures and builds everything (program, log component, tests, benchmarks) into $QM_BUILD.
+qm_build() {
+    cmake -S "$QM_ROOT" -B "$QM_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$QM_BUILD" -j"$(nproc)"
+}
+
+# Makes the private prefix given as $1 (once) and removes its Z: drive, so that nothing
+# run in it can see the machine's own files: the only fixed drive is C:.
+qm_prefix() {
+    export WINEPREFIX=$1
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    rm -f "$WINEPREFIX/dosdevices/z:"
+}
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+qm_start_display() {
+    local n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    QM_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+}
+
+# Stops what qm_start_display and a persistent wineserver started.
+qm_stop_all() {
+    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+    if [ -n "${QM_XVFB_PID:-}" ]; then kill "$QM_XVFB_PID" 2>/dev/null || true; wait "$QM_XVFB_PID" 2>/dev/null || true; fi
+}

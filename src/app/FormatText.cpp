@@ -1,0 +1,73 @@
+#include "app/FormatText.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Formats one conversion with snprintf, choosing the conversion by the argument's type.
+std::string FormatOne(const std::string& flagsWidthPrecision, char conversion, const FormatArg& arg) {
+    std::string spec = "%" + flagsWidthPrecision;
+    std::vector<char> buffer(512);
+    auto print = [&](auto value) {
+        int n = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+        if (n >= static_cast<int>(buffer.size())) {
+            buffer.resize(static_cast<size_t>(n) + 1);
+            n = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+        }
+        return n > 0 ? std::string(buffer.data(), static_cast<size_t>(n)) : std::string();
+    };
+    const bool wantsFloat = std::strchr("fFeEgGaA", conversion) != nullptr;
+    const bool wantsInteger = std::strchr("diouxXc", conversion) != nullptr;
+    if (const auto* i = std::get_if<long long>(&arg)) {
+        if (wantsFloat) {
+            spec += conversion;
+            return print(static_cast<double>(*i));
+        }
+        spec += "ll";
+        spec += (wantsInteger && conversion != 'c') ? conversion : 'd';
+        return print(*i);
+    }
+    if (const auto* d = std::get_if<double>(&arg)) {
+        spec += wantsFloat ? conversion : 'f';
+        return print(*d);
+    }
+    spec += 's';
+    return print(std::get<std::string>(arg).c_str());
+}
+
+}  // namespace
+
+std::string FormatText(const std::string& format, std::initializer_list<FormatArg> args) {
+    std::string out;
+    auto next = args.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            out += format[i];
+            continue;
+        }
+        size_t j = i + 1;
+        if (j < format.size() && format[j] == '%') {
+            out += '%';
+            i = j;
+            continue;
+        }
+        // Flags, width and precision; '*' is not honoured (no argument is taken for it).
+        std::string modifiers;
+        while (j < format.size() && std::strchr("-+ #0123456789.", format[j])) modifiers += format[j++];
+        while (j < format.size() && std::strchr("hlLqjzt", format[j])) ++j;  // length modifiers: the type is known
+        if (j >= format.size()) {
+            out.append(format, i, std::string::npos);
+            break;
+        }
+        char conversion = format[j];
+        if (!std::strchr("diouxXcfFeEgGaAsS", conversion)) {
+            out.append(format, i, j - i + 1);  // not a conversion: kept as written
+        } else if (next != args.end()) {
+            out += FormatOne(modifiers, conversion, *next++);
+        }
+        i = j;
+    }
+    return out;
+}

@@ -1,0 +1,104 @@
+#include "app/LanguageTable.h"
+
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kValueBufferSize = 65535;
+constexpr int kWindowTextLimit = 65534;
+
+std::string ReplaceAll(const std::string& text, const char* from, char to) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == from[0] && i + 1 < text.size() && text[i + 1] == from[1]) {
+            out += to;
+            i += 2;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ExpandEscapes(const std::string& text) {
+    return ReplaceAll(ReplaceAll(text, "\\r", '\r'), "\\n", '\n');
+}
+
+LanguageTable& LanguageTable::Instance() {
+    static LanguageTable table;
+    return table;
+}
+
+void LanguageTable::SetPath(const std::string& path) {
+    std::unique_lock lock(cacheMutex_);
+    path_ = path;
+    cache_.clear();
+}
+
+std::string LanguageTable::ReadValue(const std::string& key) const {
+    {
+        std::shared_lock lock(cacheMutex_);
+        auto it = cache_.find(key);
+        if (it != cache_.end()) return it->second;
+    }
+    std::string value;
+    // An empty path would make the API read win.ini instead of "no file".
+    if (!path_.empty()) {
+        std::vector<char> buffer(kValueBufferSize);
+        DWORD n = ::GetPrivateProfileStringA("String", key.c_str(), "", buffer.data(), kValueBufferSize,
+                                             path_.c_str());
+        value.assign(buffer.data(), n);
+    }
+    std::unique_lock lock(cacheMutex_);
+    cache_.emplace(key, value);
+    return value;
+}
+
+std::string LanguageTable::Translate(const std::string& key, bool expandEscapes) const {
+    std::string value = ReadValue(key);
+    if (value.empty()) return key;
+    return expandEscapes ? ExpandEscapes(value) : value;
+}
+
+void LanguageTable::TranslateOneWindow(HWND window) const {
+    std::vector<char> buffer(kWindowTextLimit + 1);
+    int n = ::GetWindowTextA(window, buffer.data(), kWindowTextLimit + 1);
+    std::string text = ExpandEscapes(Translate(std::string(buffer.data(), n > 0 ? n : 0)));
+    if (!text.empty()) ::SetWindowTextA(window, text.c_str());
+}
+
+BOOL CALLBACK LanguageTable::TranslateChild(HWND child, LPARAM self) {
+    reinterpret_cast<const LanguageTable*>(self)->TranslateOneWindow(child);
+    return TRUE;
+}
+
+void LanguageTable::TranslateWindow(HWND window) const {
+    TranslateOneWindow(window);
+    ::EnumChildWindows(window, TranslateChild, reinterpret_cast<LPARAM>(this));
+}
+
+void LanguageTable::TranslateMenu(HMENU menu) const {
+    if (!::IsMenu(menu)) return;
+    int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (HMENU sub = ::GetSubMenu(menu, i)) TranslateMenu(sub);
+        int length = ::GetMenuStringA(menu, i, nullptr, 0, MF_BYPOSITION);
+        std::string text;
+        if (length > 0) {
+            std::vector<char> buffer(static_cast<size_t>(length) + 1);
+            ::GetMenuStringA(menu, i, buffer.data(), length + 1, MF_BYPOSITION);
+            text.assign(buffer.data());
+        }
+        std::string translated = Translate(text);
+        if (translated.empty()) continue;
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = translated.data();
+        ::SetMenuItemInfoA(menu, i, TRUE, &info);
+    }
+}

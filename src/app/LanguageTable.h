@@ -1,0 +1,48 @@
+#pragma once
+// Every visible text of the program is a key such as "_Next"; this table looks the words up in
+// the INI language file beside the program (section "String").
+
+#include <windows.h>
+
+#include <shared_mutex>
+#include <string>
+#include <unordered_map>
+
+class LanguageTable {
+public:
+    // The one table of the process.
+    static LanguageTable& Instance();
+
+    // Stores the language file's path; called once at start-up.
+    void SetPath(const std::string& path);
+    const std::string& Path() const noexcept { return path_; }
+
+    // The text for key, or the key itself when the file has no non-empty value for it.
+    // Safe to call from several threads at once.
+    std::string Translate(const std::string& key, bool expandEscapes = false) const;
+
+    // Translates the window's caption and those of all its descendants, expanding \r and \n.
+    void TranslateWindow(HWND window) const;
+
+    // Translates every item of a menu and its submenus, without escape expansion.
+    void TranslateMenu(HMENU menu) const;
+
+private:
+    std::string ReadValue(const std::string& key) const;
+    void TranslateOneWindow(HWND window) const;
+    static BOOL CALLBACK TranslateChild(HWND child, LPARAM self);
+
+    std::string path_;
+    // Values read once per key: lookups are frequent (one per found file) and the file does not
+    // change while the program runs.
+    mutable std::shared_mutex cacheMutex_;
+    mutable std::unordered_map<std::string, std::string> cache_;
+};
+
+// Replaces every backslash-r by a carriage return, then every backslash-n by a line feed.
+std::string ExpandEscapes(const std::string& text);
+
+// Shorthand for LanguageTable::Instance().Translate.
+inline std::string Translate(const std::string& key, bool expandEscapes = false) {
+    return LanguageTable::Instance().Translate(key, expandEscapes);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The scan worker: the system locations first, then every chosen root, filling the job's results
+// and reporting its progress to the scanning page.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/ScanResults.h"
+#include "scan/SearchFolder.h"
+#include "win/WorkerThread.h"
+
+// What the worker shows while it runs; the scanning page implements it with its controls.
+class ScanProgress {
+public:
+    virtual ~ScanProgress() = default;
+    virtual void SetStatusText(const std::string& text) = 0;      // status line
+    virtual void SetFoundCountText(const std::string& text) = 0;  // found count
+    virtual int RootRowCount() = 0;                                // rows of the root list
+    virtual void SetRootStateText(int row, const std::string& text) = 0;
+    virtual void EnableStopButton(bool enable) = 0;
+};
+
+// The inputs, results and worker of one scan, as the wizard frame fills them before the start.
+struct ScanJob {
+    SearchOptions options;  // applied to the roots only
+    bool findTemp = false;
+    bool findIETemp = false;
+    bool findRecent = false;
+    bool findIEHistory = false;
+    bool findIECookies = false;
+    std::vector<std::string> roots;
+    TextMap masks;  // mask -> description
+    std::vector<std::string> skipFolders;
+    ScanResults results;
+    ScanProgress* progress = nullptr;
+    void* owner = nullptr;
+    void (*completed)(void* owner) = nullptr;  // ScanCompleted: runs on the worker's thread
+    win::WorkerThread worker;
+
+    // Starts RunScan on a new thread, unless a scan already runs.
+    bool Start() { return worker.Start(RunScanThread, this); }
+    static DWORD WINAPI RunScanThread(void* job);
+};
+
+// The worker's body; always returns 0.
+DWORD RunScan(ScanJob& job);
+
+// A value of HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, or "".
+std::string ReadShellFolder(const std::string& valueName);

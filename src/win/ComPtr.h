@@ -1,0 +1,97 @@
+#pragma once
+// Owners for COM interface pointers, BSTRs and the per-thread COM initialisation.
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+#include <utility>
+
+namespace win {
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() noexcept = default;
+    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.ptr_, nullptr));
+        return *this;
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { reset(); }
+
+    T* get() const noexcept { return ptr_; }
+    T* operator->() const noexcept { return ptr_; }
+    explicit operator bool() const noexcept { return ptr_ != nullptr; }
+
+    // Releases what is held and hands out the slot for an out-parameter.
+    T** put() noexcept {
+        reset();
+        return &ptr_;
+    }
+    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
+
+    void reset(T* p = nullptr) noexcept {
+        T* old = std::exchange(ptr_, p);
+        if (old) old->Release();
+    }
+
+    template <typename U>
+    ComPtr<U> As(const IID& iid) const noexcept {
+        ComPtr<U> out;
+        if (ptr_) ptr_->QueryInterface(iid, out.put_void());
+        return out;
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+class Bstr {
+public:
+    Bstr() noexcept = default;
+    // Converts program text (ANSI code page) to a BSTR.
+    explicit Bstr(const std::string& ansi);
+    explicit Bstr(const wchar_t* wide) : value_(::SysAllocString(wide)) {}
+    Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+    Bstr& operator=(Bstr&& other) noexcept {
+        if (this != &other) {
+            ::SysFreeString(value_);
+            value_ = std::exchange(other.value_, nullptr);
+        }
+        return *this;
+    }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { ::SysFreeString(value_); }
+
+    BSTR get() const noexcept { return value_; }
+    BSTR* put() noexcept {
+        ::SysFreeString(value_);
+        value_ = nullptr;
+        return &value_;
+    }
+    // Back to program text in the ANSI code page.
+    std::string ToAnsi() const;
+
+private:
+    BSTR value_ = nullptr;
+};
+
+// CoInitialize for the lifetime of the object, on the calling thread.
+class ComApartment {
+public:
+    ComApartment() noexcept : hr_(::CoInitialize(nullptr)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+}  // namespace win

@@ -1,0 +1,261 @@
+// The folder walk: masks, filters, skip folders, the three tests, links and stopping.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "scan/SearchFolder.h"
+#include "scan/TimeSpan.h"
+#include "scan/Wildcard.h"
+#include "support/TestFiles.h"
+#include "win/ComPtr.h"
+
+namespace {
+
+struct Collected {
+    std::map<std::string, std::string> found;  // path -> description
+    std::vector<std::string> folders;          // folder callback, in call order
+};
+
+void OnFound(const std::string& path, const char* description, const WIN32_FIND_DATAA&, void* context) {
+    static_cast<Collected*>(context)->found[path] = description ? description : "<none>";
+}
+
+void OnFolder(const std::string& path, const char* description, const WIN32_FIND_DATAA&, void* context) {
+    EXPECT_EQ(description, nullptr);
+    static_cast<Collected*>(context)->folders.push_back(path);
+}
+
+Collected Search(const std::string& root, const TextMap& masks, const SearchOptions& options = {},
+                 const std::vector<std::string>& skip = {}) {
+    Collected c;
+    SearchFolder(root, masks, OnFound, &c, skip, true, options, OnFolder, &c);
+    return c;
+}
+
+bool Contains(const std::vector<std::string>& v, const std::string& s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+class SearchFolderTest : public ::testing::Test {
+protected:
+    win::ComApartment com_;
+    test::TempFolder dir_;
+};
+
+}  // namespace
+
+TEST(MatchWildcard, FollowsTheMaskRules) {
+    EXPECT_TRUE(MatchWildcard("*.tmp", "a.tmp"));
+    EXPECT_TRUE(MatchWildcard("*.tmp", ".tmp"));
+    EXPECT_FALSE(MatchWildcard("*.tmp", "a.tmp.bak"));
+    EXPECT_TRUE(MatchWildcard("*.*", "a.b"));
+    EXPECT_FALSE(MatchWildcard("*.*", "ab"));
+    EXPECT_TRUE(MatchWildcard("~*", "~x.doc"));
+    EXPECT_FALSE(MatchWildcard("~*", "x~"));
+    EXPECT_TRUE(MatchWildcard("?", "a"));
+    EXPECT_FALSE(MatchWildcard("?", "ab"));
+    EXPECT_FALSE(MatchWildcard("?", ""));
+    EXPECT_TRUE(MatchWildcard("*", ""));
+    EXPECT_TRUE(MatchWildcard("a*b*c", "axxbyybzc"));  // needs backtracking past a false start
+    EXPECT_TRUE(MatchWildcard("*ab", "aab"));
+    EXPECT_TRUE(MatchWildcard("thumbs.db", "thumbs.db"));
+    EXPECT_FALSE(MatchWildcard("thumbs.db", "thumbs.dbx"));
+    EXPECT_TRUE(MatchWildcard("***", "abc"));
+}
+
+TEST(TimeSpanBetween, SplitsTheDistanceIntoDaysHoursMinutes) {
+    const uint64_t minute = 600'000'000ULL, hour = 60 * minute, day = 24 * hour;
+    TimeSpan span = TimeSpanBetween(1000 * day + 3 * day + 5 * hour + 7 * minute + 59, 1000 * day);
+    EXPECT_EQ(span.days, 3u);
+    EXPECT_EQ(span.hours, 5u);
+    EXPECT_EQ(span.minutes, 7u);
+    TimeSpan reversed = TimeSpanBetween(1000 * day, 1000 * day + 3 * day + 5 * hour + 7 * minute);
+    EXPECT_EQ(reversed.days, 3u);
+    EXPECT_EQ(reversed.hours, 5u);
+
+    SYSTEMTIME a{2025, 3, 0, 1, 0, 0, 0, 0}, b{2025, 1, 0, 31, 23, 30, 0, 0};
+    TimeSpan calendar = TimeSpanBetween(a, b);
+    EXPECT_EQ(calendar.days, 28u);
+    EXPECT_EQ(calendar.hours, 0u);
+    EXPECT_EQ(calendar.minutes, 30u);
+}
+
+TEST_F(SearchFolderTest, MasksAreTriedInByteOrderAndIgnoreCase) {
+    test::WriteFile(dir_ / "~a.tmp");
+    test::WriteFile(dir_ / "A.TMP");
+    test::WriteFile(dir_ / "sub\\b.Tmp");
+    test::WriteFile(dir_ / "keep.txt");
+    Collected c = Search(dir_.Path(), {{"~*", "tilde"}, {"*.TMP", "temporary"}});
+    // '*' sorts before '~', so the temporary-file mask wins for ~a.tmp.
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "~a.tmp", "temporary"},
+                                                           {dir_ / "A.TMP", "temporary"},
+                                                           {dir_ / "sub\\b.Tmp", "temporary"}}));
+}
+
+TEST_F(SearchFolderTest, AMaskMatchWinsOverTheTests) {
+    test::WriteFile(dir_ / "empty.tmp", "");
+    test::WriteFile(dir_ / "empty.txt", "");
+    test::WriteFile(dir_ / "full.txt", "data");
+    SearchOptions options;
+    options.findZeroLength = true;
+    Collected c = Search(dir_.Path(), {{"*.tmp", "temporary"}}, options);
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "empty.tmp", "temporary"},
+                                                           {dir_ / "empty.txt", "_ZeroLengthFile"}}));
+}
+
+TEST_F(SearchFolderTest, FolderCallbackComesBeforeFiltersAndSkippedFoldersAreNotEntered) {
+    test::WriteFile(dir_ / "hidden\\in.tmp");
+    test::WriteFile(dir_ / "visible\\in.tmp");
+    ::SetFileAttributesA((dir_ / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    SearchOptions options;
+    options.skipHidden = true;
+    Collected c = Search(dir_.Path() + "\\", {{"*", "any"}}, options);
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "visible\\in.tmp", "any"}}));
+    EXPECT_TRUE(Contains(c.folders, dir_ / "hidden"));
+    EXPECT_TRUE(Contains(c.folders, dir_ / "."));
+    EXPECT_TRUE(Contains(c.folders, dir_ / ".."));
+    EXPECT_TRUE(Contains(c.folders, dir_ / "visible\\."));
+    EXPECT_FALSE(Contains(c.folders, dir_ / "hidden\\."));
+}
+
+TEST_F(SearchFolderTest, AttributeFiltersLeaveOutFilesAndFolders) {
+    test::WriteFile(dir_ / "ro.tmp");
+    test::WriteFile(dir_ / "sys.tmp");
+    test::WriteFile(dir_ / "plain.tmp");
+    test::WriteFile(dir_ / "sysfolder\\inside.tmp");
+    ::SetFileAttributesA((dir_ / "ro.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesA((dir_ / "sys.tmp").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    ::SetFileAttributesA((dir_ / "sysfolder").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+    SearchOptions options;
+    options.skipReadOnly = true;
+    options.skipSystem = true;
+    Collected c = Search(dir_.Path(), {{"*.tmp", "t"}}, options);
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "plain.tmp", "t"}}));
+    ::SetFileAttributesA((dir_ / "ro.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesA((dir_ / "sys.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesA((dir_ / "sysfolder").c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Search(dir_.Path(), {{"*.tmp", "t"}}).found.size(), 4u);
+}
+
+TEST_F(SearchFolderTest, SkipFoldersArePlainCaseInsensitiveSubstrings) {
+    test::WriteFile(dir_ / "Windows\\Temp\\x.tmp");
+    test::WriteFile(dir_ / "WindowsUpdate\\y.tmp");
+    test::WriteFile(dir_ / "Other\\z.tmp");
+    test::WriteFile(dir_ / "Other\\windowsfile.tmp");
+    std::string skip = dir_ / "windows";
+    for (char& ch : skip) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+    Collected c = Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {skip});
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "Other\\windowsfile.tmp", "t"},
+                                                           {dir_ / "Other\\z.tmp", "t"}}));
+    // A skip text that straddles folder and file name still applies.
+    Collected straddling = Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {"other\\z"});
+    EXPECT_EQ(straddling.found.count(dir_ / "Other\\z.tmp"), 0u);
+    EXPECT_EQ(straddling.found.size(), 3u);
+    // An empty skip folder occurs in every path.
+    EXPECT_TRUE(Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {""}).found.empty());
+    // A skip folder above the root leaves out everything below it.
+    EXPECT_TRUE(Search(dir_ / "Other", {{"*.tmp", "t"}}, {}, {dir_.Path()}).found.empty());
+}
+
+TEST_F(SearchFolderTest, ZeroLengthOnlyForEmptyFiles) {
+    test::WriteFile(dir_ / "empty.dat", "");
+    test::WriteFile(dir_ / "one.dat", "1");
+    test::MakeSizedFile(dir_ / "four-gib.dat", 4ULL << 30);  // low half of the size is 0
+    SearchOptions options;
+    options.findZeroLength = true;
+    Collected c = Search(dir_.Path(), {}, options);
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "empty.dat", "_ZeroLengthFile"}}));
+}
+
+TEST_F(SearchFolderTest, InvalidShortcutsAreReportedLowerCased) {
+    test::WriteFile(dir_ / "target.txt");
+    test::WriteFile(dir_ / "Gone.txt");
+    test::MakeFolders(dir_ / "TargetFolder");
+    test::MakeShortcut(dir_ / "Links\\Old.LNK", dir_ / "Gone.txt");
+    test::MakeShortcut(dir_ / "Links\\good.lnk", dir_ / "target.txt");
+    test::MakeShortcut(dir_ / "Links\\folder.lnk", dir_ / "TargetFolder");
+    ::DeleteFileA((dir_ / "Gone.txt").c_str());
+    test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");  // cannot be read: not reported
+    SearchOptions options;
+    options.findInvalidShortcuts = true;
+    Collected c = Search(dir_.Path(), {}, options);
+    std::string lowered = dir_ / "links\\old.lnk";
+    for (char& ch : lowered) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{lowered, "_InvalidShortcut"}}));
+}
+
+TEST_F(SearchFolderTest, NotAccessedUsesWholeMonthsOfThirtyOneDays) {
+    test::WriteFile(dir_ / "d30.txt");
+    test::WriteFile(dir_ / "d31.txt");
+    test::WriteFile(dir_ / "d123.txt");
+    test::WriteFile(dir_ / "d124.txt");
+    test::SetAccessedAgo(dir_ / "d30.txt", 30.5);
+    test::SetAccessedAgo(dir_ / "d31.txt", 31.5);
+    test::SetAccessedAgo(dir_ / "d123.txt", 123.5);
+    test::SetAccessedAgo(dir_ / "d124.txt", 124.5);
+    SearchOptions options;
+    options.findNotAccessed = true;
+    options.months = 3;
+    EXPECT_EQ(Search(dir_.Path(), {}, options).found,
+              (std::map<std::string, std::string>{{dir_ / "d124.txt", "_HaveNotAccessed"}}));
+    options.months = 0;
+    EXPECT_EQ(Search(dir_.Path(), {}, options).found.size(), 3u);  // 31 days and more
+    options.months = -1;  // compared as unsigned: never reports
+    EXPECT_TRUE(Search(dir_.Path(), {}, options).found.empty());
+}
+
+TEST_F(SearchFolderTest, TestsRunInOrderAndTheFirstThatFiresWins) {
+    test::WriteFile(dir_ / "old-and-empty.txt", "");
+    test::SetAccessedAgo(dir_ / "old-and-empty.txt", 400);
+    SearchOptions options;
+    options.findZeroLength = options.findNotAccessed = true;
+    options.months = 1;
+    EXPECT_EQ(Search(dir_.Path(), {}, options).found.at(dir_ / "old-and-empty.txt"), "_ZeroLengthFile");
+}
+
+TEST_F(SearchFolderTest, RootWithTrailingBackslashAndMissingRoot) {
+    test::WriteFile(dir_ / "a.tmp");
+    Collected c = Search(dir_.Path() + "\\", {{"*.tmp", "t"}});
+    EXPECT_EQ(c.found.begin()->first, dir_ / "a.tmp");
+    EXPECT_TRUE(Search(dir_ / "missing", {{"*", "t"}}).found.empty());
+    EXPECT_TRUE(Search(dir_ / "missing", {{"*", "t"}}).folders.empty());
+}
+
+TEST_F(SearchFolderTest, WithoutRecursionOnlyTheRootIsListed) {
+    test::WriteFile(dir_ / "a.tmp");
+    test::WriteFile(dir_ / "sub\\b.tmp");
+    Collected c;
+    SearchFolder(dir_.Path(), {{"*", "t"}}, OnFound, &c, {}, false, {}, nullptr, nullptr);
+    EXPECT_EQ(c.found.size(), 1u);
+}
+
+TEST_F(SearchFolderTest, AStopRequestEndsTheWalkBetweenEntries) {
+    for (int i = 0; i < 50; ++i) test::WriteFile(dir_.Path() + "\\f" + std::to_string(i) + ".tmp");
+    struct StopAfter {
+        std::atomic<bool> stop{false};
+        int found = 0;
+    } state;
+    auto onFound = [](const std::string&, const char*, const WIN32_FIND_DATAA&, void* context) {
+        auto* s = static_cast<StopAfter*>(context);
+        if (++s->found == 10) s->stop = true;
+    };
+    SearchFolder(dir_.Path(), {{"*", "t"}}, onFound, &state, {}, true, {}, nullptr, nullptr, &state.stop);
+    EXPECT_EQ(state.found, 10);
+}
+
+// Folder links made on the host (Wine shows symbolic links as reparse points): a loop back into
+// the tree and a link out of it. Neither may be followed.
+TEST(SearchFolderLinks, FolderLinksAreReportedButNeverFollowed) {
+    const char* fixture = std::getenv("QM_LINK_FIXTURE");
+    if (!fixture) GTEST_SKIP() << "run through ctest, which makes the link fixture";
+    std::string root = std::string(fixture) + "\\root";
+    ASSERT_NE(::GetFileAttributesA((root + "\\loop").c_str()), INVALID_FILE_ATTRIBUTES) << "fixture missing";
+    ASSERT_TRUE(::GetFileAttributesA((root + "\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    Collected c = Search(root, {{"*.tmp", "t"}});
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{root + "\\a.tmp", "t"}, {root + "\\sub\\b.tmp", "t"}}));
+    EXPECT_TRUE(Contains(c.folders, root + "\\loop"));
+    EXPECT_TRUE(Contains(c.folders, root + "\\out"));
+    EXPECT_TRUE(Contains(c.folders, root + "\\sub\\up"));
+}

@@ -1,0 +1,122 @@
+#include "support/TestFiles.h"
+
+#include <shlobj.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <vector>
+
+#include "win/ComPtr.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
+
+namespace test {
+
+namespace {
+std::atomic<int> g_counter{0};
+
+void Check(bool ok, const std::string& what) {
+    if (!ok) throw std::runtime_error(what + " failed, error " + std::to_string(::GetLastError()));
+}
+}  // namespace
+
+TempFolder::TempFolder() {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "qmtest-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(::GetTickCount()) + "-" + std::to_string(g_counter++);
+    Check(::CreateDirectoryA(path_.c_str(), nullptr), "CreateDirectory " + path_);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((path + "\\*").c_str(), &record));
+    if (listing) {
+        do {
+            std::string name = record.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                // A link is removed itself; what it points to is never entered.
+                if (record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                    ::RemoveDirectoryA(child.c_str());
+                else
+                    RemoveTree(child);
+            } else {
+                ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(child.c_str());
+            }
+        } while (::FindNextFileA(listing.get(), &record));
+    }
+    listing.reset();
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(path.c_str());
+}
+
+void MakeFolders(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    size_t slash = path.rfind('\\');
+    if (slash != std::string::npos) MakeFolders(path.substr(0, slash));
+    win::UniqueHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Check(file.get() != INVALID_HANDLE_VALUE, "CreateFile " + path);
+    DWORD written = 0;
+    Check(::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr),
+          "WriteFile " + path);
+}
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadFile(const std::string& path) {
+    win::UniqueHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return {};
+    std::string content;
+    char buffer[4096];
+    DWORD n = 0;
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &n, nullptr) && n > 0) content.append(buffer, n);
+    return content;
+}
+
+void SetAccessedAgo(const std::string& path, double days) {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t;
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= static_cast<uint64_t>(days * 864'000'000'000.0);
+    FILETIME accessed{t.LowPart, t.HighPart};
+    win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Check(file.get() != INVALID_HANDLE_VALUE, "open for times " + path);
+    Check(::SetFileTime(file.get(), nullptr, &accessed, nullptr), "SetFileTime " + path);
+}
+
+void MakeSizedFile(const std::string& path, uint64_t bytes) {
+    win::UniqueHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Check(file.get() != INVALID_HANDLE_VALUE, "CreateFile " + path);
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(bytes);
+    Check(::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()),
+          "size " + path);
+}
+
+void MakeShortcut(const std::string& shortcut, const std::string& target) {
+    MakeFolders(shortcut.substr(0, shortcut.rfind('\\')));
+    win::ComPtr<IShellLinkA> link;
+    Check(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                       link.put_void())),
+          "create shell link");
+    link->SetPath(target.c_str());
+    auto file = link.As<IPersistFile>(IID_IPersistFile);
+    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)), "save shortcut " + shortcut);
+}
+
+}  // namespace test

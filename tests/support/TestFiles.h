@@ -1,0 +1,42 @@
+#pragma once
+// Folders and files that a test makes for itself, and removes again, under the temporary folder.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace test {
+
+// A fresh folder under the temporary folder, removed with everything in it when the object goes.
+// Removal never follows folder links, so it cannot reach anything outside the folder.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path + "\" + relative.
+    std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+private:
+    std::string path_;
+};
+
+// Creates the file (and the folders above it) with the given content.
+void WriteFile(const std::string& path, const std::string& content = "x");
+void MakeFolders(const std::string& path);
+bool Exists(const std::string& path);
+std::string ReadFile(const std::string& path);
+// Sets the last-access time to now minus the given amount.
+void SetAccessedAgo(const std::string& path, double days);
+// Makes a file of the given length without writing its bytes.
+void MakeSizedFile(const std::string& path, uint64_t bytes);
+// Writes a ".lnk" shortcut to target through the shell's shortcut object (COM must be initialised).
+void MakeShortcut(const std::string& shortcut, const std::string& target);
+// Removes a folder tree without following folder links.
+void RemoveTree(const std::string& path);
+
+}  // namespace test
