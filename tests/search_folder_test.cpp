@@ -178,12 +178,15 @@ TEST_F(SearchFolderTest, InvalidShortcutsAreReportedLowerCased) {
     test::MakeShortcut(dir_ / "Links\\folder.lnk", dir_ / "TargetFolder");
     ::DeleteFileA((dir_ / "Gone.txt").c_str());
     test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");  // cannot be read: not reported
+    test::MakeShortcutWithoutPath(dir_ / "Links\\Computer.lnk");  // an empty target names nothing
     SearchOptions options;
     options.findInvalidShortcuts = true;
     Collected c = Search(dir_.Path(), {}, options);
     std::string lowered = dir_ / "links\\old.lnk";
     for (char& ch : lowered) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
-    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{lowered, "_InvalidShortcut"}}));
+    std::string computer = lowered.substr(0, lowered.rfind('\\')) + "\\computer.lnk";
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{lowered, "_InvalidShortcut"},
+                                                           {computer, "_InvalidShortcut"}}));
 }
 
 TEST_F(SearchFolderTest, NotAccessedUsesWholeMonthsOfThirtyOneDays) {

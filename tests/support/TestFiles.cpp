@@ -120,3 +120,21 @@ void MakeShortcut(const std::string& shortcut, const std::string& target) {
 }
 
 }  // namespace test
+
+namespace test {
+
+void MakeShortcutWithoutPath(const std::string& shortcut) {
+    MakeFolders(shortcut.substr(0, shortcut.rfind('\\')));
+    win::ComPtr<IShellLinkA> link;
+    Check(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                       link.put_void())),
+          "create shell link");
+    LPITEMIDLIST computer = nullptr;
+    Check(SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)), "My Computer");
+    link->SetIDList(computer);
+    ::CoTaskMemFree(computer);
+    auto file = link.As<IPersistFile>(IID_IPersistFile);
+    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)), "save shortcut " + shortcut);
+}
+
+}  // namespace test

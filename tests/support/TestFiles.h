@@ -36,6 +36,8 @@ void SetAccessedAgo(const std::string& path, double days);
 void MakeSizedFile(const std::string& path, uint64_t bytes);
 // Writes a ".lnk" shortcut to target through the shell's shortcut object (COM must be initialised).
 void MakeShortcut(const std::string& shortcut, const std::string& target);
+// Writes a shortcut to a virtual folder (My Computer), which has no file-system target path.
+void MakeShortcutWithoutPath(const std::string& shortcut);
 // Removes a folder tree without following folder links.
 void RemoveTree(const std::string& path);
 

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks under Wine and writes their report to bench/REPORT.md.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+bash "$here/setup.sh"
+source "$here/wine-env.sh"
+qm_build
+qm_prefix "$QM_BUILD/wineprefix"
+trap qm_stop_all EXIT
+qm_start_display
+wineserver -k >/dev/null 2>&1 || true
+wineserver -p
+wineboot >/dev/null 2>&1
+report="$QM_ROOT/bench/REPORT.md"
+{
+    wine "$QM_BUILD/bench/scan_bench.exe" | grep -v '^Making'
+    echo
+    echo "Machine: $(nproc) cores, $(wine --version), measured $(date -u +%Y-%m-%d)."
+} | tr -d '\r' >"$report.tmp"
+mv "$report.tmp" "$report"
+cat "$report"

@@ -1,0 +1,221 @@
+// The scan worker: system locations, roots with their row states, texts, completion and stop.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "app/FormatText.h"
+#include "app/LanguageTable.h"
+#include "scan/ScanWorker.h"
+#include "support/TestFiles.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// Records what the worker shows, as the scanning page would display it.
+class Recorder : public ScanProgress {
+public:
+    explicit Recorder(int rows) : rows_(static_cast<size_t>(rows), "_StateNotComplete") {}
+
+    void SetStatusText(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        status_ = text;
+        if (snapshotWhenStatusStartsWith_.size() && text.rfind(snapshotWhenStatusStartsWith_, 0) == 0 &&
+            snapshot_.empty())
+            snapshot_ = rows_;
+    }
+    void SetFoundCountText(const std::string& text) override {
+        {
+            std::lock_guard lock(mutex_);
+            found_ = text;
+            ++foundUpdates_;
+        }
+        if (onFound_) onFound_();
+    }
+    int RootRowCount() override { return static_cast<int>(rows_.size()); }
+    void SetRootStateText(int row, const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        rows_.at(static_cast<size_t>(row)) = text;
+        rowLog_.emplace_back(row, text);
+    }
+    void EnableStopButton(bool enable) override {
+        std::lock_guard lock(mutex_);
+        stopEnabled_ = enable;
+    }
+
+    std::mutex mutex_;
+    std::string status_, found_;
+    int foundUpdates_ = 0;
+    bool stopEnabled_ = true;
+    std::vector<std::string> rows_;
+    std::vector<std::pair<int, std::string>> rowLog_;
+    std::string snapshotWhenStatusStartsWith_;
+    std::vector<std::string> snapshot_;
+    std::function<void()> onFound_;
+};
+
+// Sets a value of the per-user shell folders for the test and puts the old state back afterwards.
+class ShellFolderOverride {
+public:
+    ShellFolderOverride(const char* name, const std::string& value) : name_(name) {
+        ::RegCreateKeyA(HKEY_CURRENT_USER, kShellFolders, key_.put());
+        char buffer[1024];
+        DWORD size = sizeof(buffer);
+        had_ = ::RegQueryValueExA(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
+               ERROR_SUCCESS;
+        if (had_) old_.assign(buffer, size);
+        ::RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+    }
+    ~ShellFolderOverride() {
+        if (had_)
+            ::RegSetValueExA(key_.get(), name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.data()),
+                             static_cast<DWORD>(old_.size()));
+        else
+            ::RegDeleteValueA(key_.get(), name_);
+    }
+
+private:
+    const char* name_;
+    win::UniqueRegKey key_;
+    bool had_ = false;
+    std::string old_;
+};
+
+struct Completion {
+    win::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<int> calls{0};
+    std::atomic<bool> handleWasEmpty{false};
+    ScanJob* job = nullptr;
+};
+
+void OnCompleted(void* owner) {
+    auto* c = static_cast<Completion*>(owner);
+    c->handleWasEmpty = !c->job->worker.IsRunning();
+    ++c->calls;
+    ::SetEvent(c->event.get());
+}
+
+class ScanWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::WriteFile(dir_ / "test.language", "[String]\n_StateFindItem=Found %d\n_CookiesFile=Cookie\n");
+        LanguageTable::Instance().SetPath(dir_ / "test.language");
+        completion_.job = &job_;
+        job_.owner = &completion_;
+        job_.completed = OnCompleted;
+    }
+    void TearDown() override { LanguageTable::Instance().SetPath(""); }
+
+    void RunToEnd(Recorder& recorder) {
+        job_.progress = &recorder;
+        ASSERT_TRUE(job_.Start());
+        ASSERT_EQ(::WaitForSingleObject(completion_.event.get(), 60'000), WAIT_OBJECT_0);
+    }
+
+    test::TempFolder dir_;
+    ScanJob job_;
+    Completion completion_;
+};
+
+}  // namespace
+
+TEST_F(ScanWorkerTest, ASystemLocationListsEveryFileWhateverItsAttributes) {
+    test::WriteFile(dir_ / "cookies\\a.txt");
+    test::WriteFile(dir_ / "cookies\\deep\\b.dat");
+    test::WriteFile(dir_ / "cookies\\hidden.txt");
+    ::SetFileAttributesA((dir_ / "cookies\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ShellFolderOverride cookies("Cookies", dir_ / "cookies");
+    job_.findIECookies = true;
+    job_.options.skipHidden = job_.options.skipSystem = true;  // roots only: locations take every file
+    Recorder recorder(0);
+    RunToEnd(recorder);
+    EXPECT_EQ(job_.results.Entries(), (TextMap{{dir_ / "cookies\\a.txt", "Cookie"},
+                                               {dir_ / "cookies\\deep\\b.dat", "Cookie"},
+                                               {dir_ / "cookies\\hidden.txt", "Cookie"}}));
+    EXPECT_EQ(recorder.status_, "_StateStringSearchCompleted");
+    EXPECT_EQ(recorder.found_, "Found 3");
+    EXPECT_FALSE(recorder.stopEnabled_);
+    EXPECT_EQ(completion_.calls.load(), 1);
+    EXPECT_TRUE(completion_.handleWasEmpty.load());
+}
+
+TEST_F(ScanWorkerTest, ALocationWithoutAFolderIsPassedOver) {
+    ShellFolderOverride cookies("Cookies", "");
+    job_.findIECookies = true;
+    Recorder recorder(0);
+    RunToEnd(recorder);
+    // An empty folder text must not become the root of the current drive.
+    EXPECT_EQ(job_.results.Count(), 0u);
+    EXPECT_EQ(recorder.status_, "_StateStringSearchCompleted");
+}
+
+TEST_F(ScanWorkerTest, RootsMoveThroughTheirStatesInOrder) {
+    for (const char* root : {"r0", "r1", "r2"}) test::WriteFile(dir_ / (std::string(root) + "\\sub\\x.tmp"));
+    job_.roots = {dir_ / "r0", dir_ / "r1", dir_ / "r2"};
+    job_.masks = {{"*.tmp", "Temporary file"}};
+    Recorder recorder(3);
+    recorder.snapshotWhenStatusStartsWith_ = dir_ / "r1\\";
+    RunToEnd(recorder);
+    EXPECT_EQ(recorder.rowLog_, (std::vector<std::pair<int, std::string>>{{0, "_stateScanning"},
+                                                                         {0, "_StateComplete"},
+                                                                         {1, "_stateScanning"},
+                                                                         {1, "_StateComplete"},
+                                                                         {2, "_stateScanning"},
+                                                                         {2, "_StateComplete"}}));
+    EXPECT_EQ(recorder.snapshot_, (std::vector<std::string>{"_StateComplete", "_stateScanning", "_StateNotComplete"}));
+    EXPECT_EQ(job_.results.Count(), 3u);
+    EXPECT_EQ(recorder.found_, "Found 3");
+}
+
+TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
+    std::string tempFolder = dir_ / "temp";
+    test::WriteFile(tempFolder + "\\junk.tmp");
+    test::WriteFile(tempFolder + "\\other.dat");
+    char oldTmp[MAX_PATH] = {};
+    bool hadTmp = ::GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH) > 0;
+    ::SetEnvironmentVariableA("TMP", (tempFolder + "\\").c_str());
+    job_.findTemp = true;
+    job_.roots = {dir_.Path()};
+    job_.masks = {{"*.tmp", "Temporary file"}};
+    job_.skipFolders = {dir_ / "program"};  // the program's own folder, always last
+    test::WriteFile(dir_ / "program\\never.tmp");
+    Recorder recorder(1);
+    RunToEnd(recorder);
+    ::SetEnvironmentVariableA("TMP", hadTmp ? oldTmp : nullptr);
+    EXPECT_EQ(job_.results.Entries(), (TextMap{{tempFolder + "\\junk.tmp", "Temporary file"},
+                                               {tempFolder + "\\other.dat", "_WindowsTempFile"}}));
+    EXPECT_EQ(recorder.found_, "Found 2");
+}
+
+TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper) {
+    for (int i = 0; i < 300; ++i) test::WriteFile(dir_.Path() + "\\r0\\f" + std::to_string(i) + ".tmp");
+    test::WriteFile(dir_ / "r1\\never.tmp");
+    job_.roots = {dir_ / "r0", dir_ / "r1"};
+    job_.masks = {{"*.tmp", "Temporary file"}};
+    Recorder recorder(2);
+    win::UniqueHandle seen(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    // The first found count holds the worker until the stop has been asked for.
+    recorder.onFound_ = [&] {
+        ::SetEvent(seen.get());
+        while (!job_.worker.StopRequested()) ::Sleep(1);
+    };
+    job_.progress = &recorder;
+    ASSERT_TRUE(job_.Start());
+    ASSERT_EQ(::WaitForSingleObject(seen.get(), 60'000), WAIT_OBJECT_0);
+    EXPECT_TRUE(job_.worker.Stop());
+    size_t count = job_.results.Count();
+    int updates = recorder.foundUpdates_;
+    EXPECT_GE(count, 1u);
+    EXPECT_LE(count, 300u);
+    EXPECT_EQ(job_.results.Entries().count(dir_ / "r1\\never.tmp"), 0u);
+    ::Sleep(100);
+    EXPECT_EQ(job_.results.Count(), count);
+    EXPECT_EQ(recorder.foundUpdates_, updates);
+    EXPECT_EQ(completion_.calls.load(), 0);  // the stopper runs the completion, not the worker
+    EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"_stateScanning", "_StateNotComplete"}));
+    EXPECT_NE(recorder.status_, "_StateStringSearchCompleted");
+}
