@@ -43,6 +43,7 @@ public:
     void SetStatusText(const std::string&) override { ++updates; }
     void SetFoundCountText(const std::string&) override { ++updates; }
     int RootRowCount() override { return 1; }
+    std::string RootStateText(int) override { return {}; }
     void SetRootStateText(int, const std::string&) override { ++updates; }
     void EnableStopButton(bool) override {}
     int updates = 0;

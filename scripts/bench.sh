@@ -5,6 +5,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
 qm_build
+qm_contain_user_data
 qm_prefix "$QM_BUILD/wineprefix"
 trap qm_stop_all EXIT
 qm_start_display

@@ -7,6 +7,7 @@ bash "$here/setup.sh"
 source "$here/wine-env.sh"
 
 qm_build
+qm_contain_user_data
 qm_prefix "$QM_BUILD/wineprefix"
 trap qm_stop_all EXIT
 qm_start_display

@@ -19,6 +19,13 @@ qm_build() {
     cmake --build "$QM_BUILD" -j"$(nproc)"
 }
 
+# Keeps what Wine writes on the Unix side for the current user (the Recycle Bin is the XDG trash)
+# inside the build folder, so tests never touch the machine's own trash.
+qm_contain_user_data() {
+    export XDG_DATA_HOME="$QM_BUILD/xdg-data"
+    mkdir -p "$XDG_DATA_HOME"
+}
+
 # Makes the private prefix given as $1 (once) and removes its Z: drive, so that nothing
 # run in it can see the machine's own files: the only fixed drive is C:.
 qm_prefix() {

@@ -36,6 +36,10 @@ public:
         if (onFound_) onFound_();
     }
     int RootRowCount() override { return static_cast<int>(rows_.size()); }
+    std::string RootStateText(int row) override {
+        std::lock_guard lock(mutex_);
+        return rows_.at(static_cast<size_t>(row));
+    }
     void SetRootStateText(int row, const std::string& text) override {
         std::lock_guard lock(mutex_);
         rows_.at(static_cast<size_t>(row)) = text;
@@ -206,16 +210,19 @@ TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper
     job_.progress = &recorder;
     ASSERT_TRUE(job_.Start());
     ASSERT_EQ(::WaitForSingleObject(seen.get(), 60'000), WAIT_OBJECT_0);
-    EXPECT_TRUE(job_.worker.Stop());
+    EXPECT_TRUE(StopScan(job_));
+    EXPECT_FALSE(StopScan(job_));  // nothing left to stop
     size_t count = job_.results.Count();
     int updates = recorder.foundUpdates_;
     EXPECT_GE(count, 1u);
     EXPECT_LE(count, 300u);
     EXPECT_EQ(job_.results.Entries().count(dir_ / "r1\\never.tmp"), 0u);
     ::Sleep(100);
-    EXPECT_EQ(job_.results.Count(), count);
+    EXPECT_EQ(job_.results.Count(), count);  // the worker changes nothing after the stop
     EXPECT_EQ(recorder.foundUpdates_, updates);
-    EXPECT_EQ(completion_.calls.load(), 0);  // the stopper runs the completion, not the worker
-    EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"_stateScanning", "_StateNotComplete"}));
-    EXPECT_NE(recorder.status_, "_StateStringSearchCompleted");
+    EXPECT_EQ(completion_.calls.load(), 1);
+    EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"_StateComplete", "_StateNotComplete"}));
+    EXPECT_EQ(recorder.status_, "_StateStringSearchStopped");
+    EXPECT_EQ(recorder.found_, "Found " + std::to_string(count));
+    EXPECT_FALSE(recorder.stopEnabled_);
 }

@@ -8,13 +8,13 @@ namespace {
 
 // Formats one conversion with snprintf, choosing the conversion by the argument's type.
 std::string FormatOne(const std::string& flagsWidthPrecision, char conversion, const FormatArg& arg) {
-    std::string spec = "%" + flagsWidthPrecision;
+    std::string conversionFormat = "%" + flagsWidthPrecision;
     std::vector<char> buffer(512);
     auto print = [&](auto value) {
-        int n = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+        int n = std::snprintf(buffer.data(), buffer.size(), conversionFormat.c_str(), value);
         if (n >= static_cast<int>(buffer.size())) {
             buffer.resize(static_cast<size_t>(n) + 1);
-            n = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+            n = std::snprintf(buffer.data(), buffer.size(), conversionFormat.c_str(), value);
         }
         return n > 0 ? std::string(buffer.data(), static_cast<size_t>(n)) : std::string();
     };
@@ -22,18 +22,18 @@ std::string FormatOne(const std::string& flagsWidthPrecision, char conversion, c
     const bool wantsInteger = std::strchr("diouxXc", conversion) != nullptr;
     if (const auto* i = std::get_if<long long>(&arg)) {
         if (wantsFloat) {
-            spec += conversion;
+            conversionFormat += conversion;
             return print(static_cast<double>(*i));
         }
-        spec += "ll";
-        spec += (wantsInteger && conversion != 'c') ? conversion : 'd';
+        conversionFormat += "ll";
+        conversionFormat += (wantsInteger && conversion != 'c') ? conversion : 'd';
         return print(*i);
     }
     if (const auto* d = std::get_if<double>(&arg)) {
-        spec += wantsFloat ? conversion : 'f';
+        conversionFormat += wantsFloat ? conversion : 'f';
         return print(*d);
     }
-    spec += 's';
+    conversionFormat += 's';
     return print(std::get<std::string>(arg).c_str());
 }
 

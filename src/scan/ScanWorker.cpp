@@ -132,3 +132,21 @@ DWORD RunScan(ScanJob& job) {
     if (job.completed) job.completed(job.owner);
     return 0;
 }
+
+bool StopScan(ScanJob& job) {
+    if (!job.worker.Stop()) return false;
+    if (ScanProgress* progress = job.progress) {
+        progress->EnableStopButton(false);
+        progress->SetStatusText(Translate("_StateStringSearchStopped"));
+        const std::string scanning = Translate("_stateScanning");
+        const std::string complete = Translate("_StateComplete");
+        for (int row = 0; row < progress->RootRowCount(); ++row)
+            if (progress->RootStateText(row) == scanning) progress->SetRootStateText(row, complete);
+        // The worker shows the count at most every so often; the stopped page shows the exact one.
+        if (job.results.Count() > 0)
+            progress->SetFoundCountText(
+                FormatText(Translate("_StateFindItem"), {static_cast<long long>(job.results.Count())}));
+    }
+    if (job.completed) job.completed(job.owner);
+    return true;
+}

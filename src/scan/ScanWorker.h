@@ -18,6 +18,7 @@ public:
     virtual void SetStatusText(const std::string& text) = 0;      // status line
     virtual void SetFoundCountText(const std::string& text) = 0;  // found count
     virtual int RootRowCount() = 0;                                // rows of the root list
+    virtual std::string RootStateText(int row) = 0;
     virtual void SetRootStateText(int row, const std::string& text) = 0;
     virtual void EnableStopButton(bool enable) = 0;
 };
@@ -46,6 +47,11 @@ struct ScanJob {
 
 // The worker's body; always returns 0.
 DWORD RunScan(ScanJob& job);
+
+// Ends a running scan between two directory entries and shows the stopped state: Stop disabled,
+// the stopped status, rows still searching marked complete, the exact found count, then the
+// completion notification. False when no scan was running (or it had just finished by itself).
+bool StopScan(ScanJob& job);
 
 // A value of HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, or "".
 std::string ReadShellFolder(const std::string& valueName);
