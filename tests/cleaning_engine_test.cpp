@@ -1,0 +1,234 @@
+// The cleaning worker on real files: backup into a restore point, permanent deletion, the Recycle
+// Bin, progress and status, stop in each phase, and the cases where a file must be kept.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "app/LanguageTable.h"
+#include "clean/BackupStore.h"
+#include "clean/CleaningEngine.h"
+#include "support/TestFiles.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+class Recorder : public CleaningProgress {
+public:
+    void SetProgressRange(int maximum) override {
+        std::lock_guard lock(mutex_);
+        range_ = maximum;
+    }
+    void SetProgressPosition(int position) override {
+        {
+            std::lock_guard lock(mutex_);
+            positions_.push_back(position);
+        }
+        if (onPosition_) onPosition_(position);
+    }
+    void SetStatusText(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        statuses_.push_back(text);
+    }
+    void EnableStopButton(bool enable) override {
+        std::lock_guard lock(mutex_);
+        stopEnabled_ = enable;
+    }
+
+    std::mutex mutex_;
+    int range_ = -1;
+    std::vector<int> positions_;
+    std::vector<std::string> statuses_;
+    bool stopEnabled_ = false;
+    std::function<void(int)> onPosition_;
+};
+
+struct Completion {
+    win::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<int> calls{0};
+    std::atomic<bool> handleWasEmpty{false};
+    CleaningJob* job = nullptr;
+};
+
+void OnCompleted(void* context) {
+    auto* c = static_cast<Completion*>(context);
+    c->handleWasEmpty = !c->job->worker.IsRunning();
+    ++c->calls;
+    ::SetEvent(c->event.get());
+}
+
+// Lists every file below folder, relative to it.
+std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    if (!listing) return files;
+    do {
+        std::string name = record.cFileName;
+        if (name == "." || name == "..") continue;
+        if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (auto& f : FilesBelow(folder + "\\" + name, prefix + name + "\\")) files.push_back(f);
+        } else {
+            files.push_back(prefix + name);
+        }
+    } while (::FindNextFileA(listing.get(), &record));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class CleaningTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        completion_.job = &job_;
+        job_.completionContext = &completion_;
+        job_.completionCallback = OnCompleted;
+        job_.progress = &recorder_;
+        job_.logFolder = dir_ / "Log\\Data";
+        job_.backupFolder = dir_ / "Backup";
+        for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp", "keep\\doc.txt"})
+            test::WriteFile(dir_ / name, name);
+        for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp"})
+            job_.cleaningSet[dir_ / name] = "Temporary file";
+    }
+
+    void RunToEnd() {
+        ASSERT_TRUE(StartCleaning(job_));
+        ASSERT_EQ(::WaitForSingleObject(completion_.event.get(), 60'000), WAIT_OBJECT_0);
+    }
+
+    std::string RestorePoint() {
+        auto points = FindRestorePoints(job_.backupFolder);
+        return points.size() == 1 ? points[0].path : std::string();
+    }
+
+    // The mirrored form of a test path inside a restore point.
+    std::string Mirrored(const std::string& relative) { return MirrorPath(dir_ / relative); }
+
+    test::TempFolder dir_;
+    CleaningJob job_;
+    Recorder recorder_;
+    Completion completion_;
+};
+
+}  // namespace
+
+TEST_F(CleaningTest, BackupThenPermanentDeletion) {
+    job_.backup = job_.deletePermanently = true;
+    RunToEnd();
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    EXPECT_EQ(test::ReadFile(dir_ / "keep\\doc.txt"), "keep\\doc.txt");
+    std::string point = RestorePoint();
+    ASSERT_FALSE(point.empty());
+    EXPECT_EQ(test::ReadFile(point + "\\" + Mirrored("junk\\a.tmp")), "junk\\a.tmp");
+    EXPECT_EQ(test::ReadFile(point + "\\" + Mirrored("junk\\sub\\c.tmp")), "junk\\sub\\c.tmp");
+    EXPECT_EQ(FilesBelow(point).size(), 3u);
+
+    EXPECT_EQ(recorder_.range_, 3);
+    EXPECT_EQ(recorder_.positions_, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3}));
+    EXPECT_EQ(recorder_.statuses_, (std::vector<std::string>{"_CleaningPageStateBackup",
+                                                             "_CleaningPageStatePermanentlyDelete",
+                                                             "_CleaningPageStateComplete"}));
+    EXPECT_FALSE(recorder_.stopEnabled_);
+    EXPECT_EQ(completion_.calls.load(), 1);
+    EXPECT_TRUE(completion_.handleWasEmpty.load());
+}
+
+TEST_F(CleaningTest, RecycleBinWithoutBackup) {
+    job_.moveToRecycleBin = true;
+    RunToEnd();
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "keep\\doc.txt"));
+    EXPECT_FALSE(test::Exists(job_.backupFolder));
+    EXPECT_EQ(recorder_.statuses_, (std::vector<std::string>{"_CleaningPageStateMoveToRecycleBin",
+                                                             "_CleaningPageStateComplete"}));
+}
+
+TEST_F(CleaningTest, PermanentDeletionTakesPrecedenceAndNoModeRemovesNothing) {
+    job_.backup = true;
+    RunToEnd();
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_EQ(FilesBelow(RestorePoint()).size(), 3u);
+    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateComplete");
+}
+
+TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
+    job_.cleaningSet.clear();
+    job_.backup = job_.deletePermanently = true;
+    RunToEnd();
+    EXPECT_EQ(recorder_.range_, 0);
+    EXPECT_FALSE(test::Exists(job_.backupFolder));
+    EXPECT_EQ(completion_.calls.load(), 1);
+}
+
+TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
+    job_.backup = job_.deletePermanently = true;
+    // Held open without sharing: the copy into the restore point fails.
+    win::UniqueHandle locked(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(locked.get(), INVALID_HANDLE_VALUE);
+    RunToEnd();
+    locked.reset();
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\B.tmp"), "junk\\B.tmp");
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_EQ(FilesBelow(RestorePoint()).size(), 2u);
+}
+
+TEST_F(CleaningTest, AnUnwritableBackupFolderKeepsEveryFile) {
+    test::WriteFile(dir_ / "not-a-folder", "a file where the backup folder should be");
+    job_.backupFolder = dir_ / "not-a-folder";
+    job_.backup = job_.moveToRecycleBin = true;
+    RunToEnd();
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+}
+
+TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
+    test::WriteFile(dir_ / "junk\\ab.tmp", "innocent");
+    test::WriteFile(dir_ / "junk\\xy.tmp", "innocent");
+    job_.cleaningSet = {{dir_ / "junk\\a?.tmp", "r"}, {dir_ / "junk\\*.tmp", "r"}};
+    job_.moveToRecycleBin = true;
+    RunToEnd();
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\ab.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\xy.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+}
+
+TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
+    job_.backup = job_.deletePermanently = true;
+    recorder_.onPosition_ = [&](int position) {
+        if (position == 1)
+            while (!job_.worker.StopRequested()) ::Sleep(1);
+    };
+    ASSERT_TRUE(StartCleaning(job_));
+    while (recorder_.positions_.size() < 2) ::Sleep(1);
+    EXPECT_TRUE(StopCleaning(job_));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_EQ(FilesBelow(RestorePoint()).size(), 1u);  // the copy made before the stop stays
+    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateStopped");
+    EXPECT_EQ(recorder_.positions_.back(), 0);
+    EXPECT_FALSE(recorder_.stopEnabled_);
+    EXPECT_EQ(completion_.calls.load(), 1);
+    EXPECT_FALSE(StopCleaning(job_));
+}
+
+TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
+    job_.deletePermanently = true;
+    recorder_.onPosition_ = [&](int position) {
+        if (position == 1)
+            while (!job_.worker.StopRequested()) ::Sleep(1);
+    };
+    ASSERT_TRUE(StartCleaning(job_));
+    while (recorder_.positions_.size() < 2) ::Sleep(1);
+    EXPECT_TRUE(StopCleaning(job_));
+    // Map order is byte order: "B.tmp" before "a.tmp" before "sub\c.tmp".
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    EXPECT_EQ(completion_.calls.load(), 1);
+}
