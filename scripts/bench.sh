@@ -16,7 +16,11 @@ report="$QM_ROOT/bench/REPORT.md"
 {
     wine "$QM_BUILD/bench/scan_bench.exe" | grep -v '^Making'
     echo
+    wine "$QM_BUILD/bench/clean_bench.exe"
+    echo
     echo "Machine: $(nproc) cores, $(wine --version), measured $(date -u +%Y-%m-%d)."
 } | tr -d '\r' >"$report.tmp"
 mv "$report.tmp" "$report"
+# The cleaning benchmark's files are made afresh each run.
+rm -rf "$WINEPREFIX/drive_c/users/"*/Temp/quillmoor-clean-bench
 cat "$report"

@@ -161,8 +161,9 @@ DWORD RunCleaning(CleaningJob& job) {
         if (!job.worker.FinishFromWorker()) return 0;
         run.SetStatus("_CleaningPageStateComplete");
     }  // the log component is released here, before the page hears of the end
-    if (job.completionCallback) job.completionCallback(job.completionContext);
     if (job.progress) job.progress->EnableStopButton(false);
+    // The last use of the job: its owner may reuse or destroy it from here on.
+    if (job.completionCallback) job.completionCallback(job.completionContext);
     return 0;
 }
 
