@@ -1,0 +1,223 @@
+#include "clean/BackupStore.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/FormatText.h"
+#include "app/LanguageTable.h"
+#include "win/CharStep.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
+
+std::string RestorePointName(const SYSTEMTIME& localTime) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-%02d-%02d_%02d-%02d-%02d", localTime.wYear, localTime.wMonth,
+                  localTime.wDay, localTime.wHour, localTime.wMinute, localTime.wSecond);
+    return name;
+}
+
+std::string RestorePointPath(const std::string& backupFolder, const std::string& name) {
+    std::string folder = backupFolder;
+    if (win::EndsWithBackslash(folder))
+        folder.pop_back();
+    return folder + "\\" + name;
+}
+
+std::string MirrorPath(const std::string& sourcePath) {
+    const bool hasBackslash = win::FindLastCharOf(sourcePath, "\\") != std::string::npos;
+    std::string mirrored;
+    mirrored.reserve(sourcePath.size());
+    for (size_t i = 0; i < sourcePath.size();) {
+        size_t next = win::NextCharIndex(sourcePath, i);
+        if (sourcePath[i] == ':') {
+            if (!hasBackslash)
+                mirrored += '\\';
+        } else {
+            mirrored.append(sourcePath, i, next - i);
+        }
+        i = next;
+    }
+    return mirrored;
+}
+
+bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std::string& target) {
+    std::string base = win::LowerAnsi(restorePoint);
+    if (!win::EndsWithBackslash(base))
+        base += '\\';
+    if (file.size() <= base.size())
+        return false;
+    // The search started at the restore point, so the file's path begins with it: only the length
+    // of the prefix matters.
+    std::string rel = win::LowerAnsi(file.substr(base.size()));
+    if (win::NextCharIndex(rel, 0) != 1 || rel.size() < 2 || rel[1] != '\\')
+        return false;
+    target = rel.substr(0, 1) + ":\\" + rel.substr(2);
+    return true;
+}
+
+std::string ParentFolderOf(const std::string& path) {
+    size_t cut = win::FindLastCharOf(path, "\\:");
+    if (cut != std::string::npos && path[cut] == '\\')
+        return path.substr(0, cut);
+    std::string parent = cut == std::string::npos ? path : path.substr(0, cut);
+    if (parent.empty() || parent.find(':') == std::string::npos)
+        parent += ':';
+    return parent;
+}
+
+void EnsureFolderPath(const std::string& folderPathEndingWithBackslash) {
+    const std::string& path = folderPathEndingWithBackslash;
+    for (size_t i = 0; i < path.size(); i = win::NextCharIndex(path, i)) {
+        if (path[i] != '\\' || i == 0)
+            continue;
+        std::string prefix = path.substr(0, i);
+        if (::GetFileAttributesA(prefix.c_str()) == INVALID_FILE_ATTRIBUTES)
+            ::CreateDirectoryA(prefix.c_str(), nullptr);
+    }
+}
+
+namespace {
+
+// Reads 1 to maxDigits decimal digits at position; false when there is no digit there.
+bool ReadNumber(const std::string& text, size_t& position, size_t maxDigits, int& value) {
+    size_t start = position;
+    value = 0;
+    while (position < text.size() && position - start < maxDigits && text[position] >= '0' &&
+           text[position] <= '9')
+        value = value * 10 + (text[position++] - '0');
+    return position > start;
+}
+
+bool ReadSeparator(const std::string& text, size_t& position, char separator) {
+    if (position >= text.size() || text[position] != separator)
+        return false;
+    ++position;
+    return true;
+}
+
+}  // namespace
+
+bool ParseRestorePointName(const std::string& name, RestorePoint& out) {
+    int numbers[6];
+    static const char kSeparators[5] = {'-', '-', '_', '-', '-'};
+    size_t position = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0 && !ReadSeparator(name, position, kSeparators[i - 1]))
+            return false;
+        if (!ReadNumber(name, position, i == 0 ? 4 : 2, numbers[i]))
+            return false;
+    }
+    out.name = name;
+    out.year = numbers[0];
+    out.month = numbers[1];
+    out.day = numbers[2];
+    out.hour = numbers[3];
+    out.minute = numbers[4];
+    out.second = numbers[5];
+    return true;
+}
+
+void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD excludedAttributes) {
+    if (clear)
+        map.clear();
+    if (root.empty())
+        return;
+    const std::string prefix = win::EndsWithBackslash(root) ? root : root + "\\";
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((prefix + "*.*").c_str(), &record));
+    if (!listing)
+        return;
+    do {
+        if (!(record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        if (::lstrcmpiA(record.cFileName, ".") == 0 || ::lstrcmpiA(record.cFileName, "..") == 0)
+            continue;
+        if (record.dwFileAttributes & excludedAttributes)
+            continue;
+        map[record.cFileName] = prefix + record.cFileName;
+    } while (::FindNextFileA(listing.get(), &record));
+}
+
+std::vector<RestorePoint> FindRestorePoints(const std::string& root) {
+    TextMap folders;
+    ListRestorePoints(root, folders, true, 0);
+    std::vector<RestorePoint> points;
+    for (const auto& [name, path] : folders) {
+        RestorePoint point;
+        if (!ParseRestorePointName(name, point))
+            continue;
+        point.path = path;
+        points.push_back(std::move(point));
+    }
+    return points;
+}
+
+std::string RestorePointDisplayText(const RestorePoint& point) {
+    auto word = [](int value) -> long long { return static_cast<WORD>(value); };
+    return FormatText(Translate("_RescueDialogListItemFormat"),
+                      {word(point.month), word(point.day), word(point.year), word(point.hour),
+                       word(point.minute), word(point.second)});
+}
+
+namespace {
+
+// The backslash-separated steps of text, splitting only at real backslashes.
+std::vector<std::string> SplitSteps(const std::string& text) {
+    std::vector<std::string> steps(1);
+    for (size_t i = 0; i < text.size();) {
+        size_t next = win::NextCharIndex(text, i);
+        if (text[i] == '\\')
+            steps.emplace_back();
+        else
+            steps.back().append(text, i, next - i);
+        i = next;
+    }
+    return steps;
+}
+
+}  // namespace
+
+bool IsSafeToRemove(const std::string& path) {
+    if (path.empty() || path.find_first_of(std::string("*?\0", 3)) != std::string::npos)
+        return false;
+    std::string p = path;
+    for (char& ch : p)
+        if (ch == '/')
+            ch = '\\';
+    while (win::EndsWithBackslash(p))
+        p.pop_back();
+    // Below the root there must be at least one named step: "X:\name" or "\\server\share\name".
+    size_t rootSteps;
+    std::vector<std::string> steps;
+    const bool drive = p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
+                       p[1] == ':' && p[2] == '\\';
+    if (drive) {
+        steps = SplitSteps(p.substr(3));
+        rootSteps = 0;
+    } else if (p.size() > 2 && p[0] == '\\' && p[1] == '\\') {
+        steps = SplitSteps(p.substr(2));
+        rootSteps = 2;  // server and share
+    } else {
+        return false;  // relative, drive-relative ("C:x") or rooted on the current drive ("\x")
+    }
+    if (steps.size() <= rootSteps)
+        return false;
+    for (const std::string& step : steps)
+        if (step.empty() || step == "." || step == "..")
+            return false;
+    return true;
+}
+
+bool RemoveRestorePoint(const std::string& path) {
+    if (!IsSafeToRemove(path))
+        return false;
+    std::string sources = path;
+    sources.append(2, '\0');  // a list of one path, ended by an empty entry
+    SHFILEOPSTRUCTA operation{};
+    operation.hwnd = nullptr;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = sources.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION;
+    return ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The on-disk backup store: one folder per restore point, named after the local time of the
+// cleaning run, directly under the backup folder, holding every backed-up file at a path that
+// mirrors its source ("C:\Temp\x.tmp" is kept as "<restore point>\C\Temp\x.tmp"). The folder
+// names and the file tree are the whole record: there is no index file.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/ScanResults.h"
+
+// "%04d-%02d-%02d_%02d-%02d-%02d" of year, month, day, hour, minute and second.
+std::string RestorePointName(const SYSTEMTIME& localTime);
+
+// Where a cleaning run writes its restore point: backupFolder without one trailing backslash (if
+// it has one), a backslash, the name.
+std::string RestorePointPath(const std::string& backupFolder, const std::string& name);
+
+// The path of a source file inside a restore point: with a backslash in the path every ':' is
+// dropped ("C:\a\b.tmp" -> "C\a\b.tmp"), otherwise every ':' becomes a backslash. Case is kept.
+std::string MirrorPath(const std::string& sourcePath);
+
+// The place that file (found under restorePoint) is restored to, lower-cased: "<R>\C\Temp\X.TMP"
+// gives "c:\temp\x.tmp". False when the file has no drive folder above it (for example a file
+// directly inside the restore point): such a file is skipped.
+bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std::string& target);
+
+// The text before the last backslash or colon ("D:\B\x\f.txt" -> "D:\B\x", "C:\f.txt" -> "C:",
+// "C:" -> "C:"); a path without either stays whole. Unless the cut was at a backslash, a result
+// that is empty or holds no colon gets a ":" appended, so a bare drive stays a drive. A folder
+// cut at a backslash stands as it is: "\\nas\share\f" -> "\\nas\share", not "\\nas\share:".
+std::string ParentFolderOf(const std::string& path);
+
+// Creates every missing folder along a path that ends with a backslash; errors are ignored (the
+// copy that follows simply fails).
+void EnsureFolderPath(const std::string& folderPathEndingWithBackslash);
+
+// A restore point found under a backup folder.
+struct RestorePoint {
+    std::string name;  // the folder's name
+    std::string path;  // the folder's full path
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// True when name reads as a restore point name: six numbers separated by exactly "-", "-", "_",
+// "-", "-"; the first of at most 4 digits, the others of at most 2; text after the sixth number
+// is ignored ("2025-01-31_08-05-09-old" counts). Numbers are plain digits: no blanks or signs.
+// Fills the name and the six numbers of out; the path is left alone.
+bool ParseRestorePointName(const std::string& name, RestorePoint& out);
+
+// Adds every sub-folder of root (except "." and "..", and those with any of excludedAttributes)
+// to map as name -> root + "\" (unless root ends with one) + name. Clears map first when clear is
+// set; an empty root adds nothing.
+void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD excludedAttributes);
+
+// The restore points under root: the sub-folders whose names read as restore point names, in
+// ascending byte order of the names (oldest first for well-formed names).
+std::vector<RestorePoint> FindRestorePoints(const std::string& root);
+
+// The list text of a restore point: "_RescueDialogListItemFormat" translated and formatted with
+// month, day, year, hour, minute and second, each cut to 16 bits.
+std::string RestorePointDisplayText(const RestorePoint& point);
+
+// True when path names a folder or file below a drive root or a network share, written out in
+// full, without wildcards and without "." or ".." steps: the only kind of path handed to the
+// shell's delete, which would otherwise take a drive, the current folder or many files at once.
+bool IsSafeToRemove(const std::string& path);
+
+// Deletes the restore point folder and everything in it permanently through the shell (its own
+// progress display and error messages, no confirmation). Refuses paths IsSafeToRemove rejects.
+// True when the shell reports success.
+bool RemoveRestorePoint(const std::string& path);

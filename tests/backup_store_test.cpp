@@ -1,0 +1,225 @@
+// The backup store: restore point names and paths, mirrored paths, folder creation, listing and removal.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/LanguageTable.h"
+#include "clean/BackupStore.h"
+#include "support/TestFiles.h"
+#include "win/CharStep.h"
+#include "win/Text.h"
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<RestorePoint>& points) {
+    std::vector<std::string> names;
+    for (const RestorePoint& point : points)
+        names.push_back(point.name);
+    return names;
+}
+
+}  // namespace
+
+TEST(RestorePointNaming, FormatsTheTimeAndJoinsItToTheBackupFolder) {
+    SYSTEMTIME time{2025, 1, 5, 31, 8, 5, 9, 123};
+    EXPECT_EQ(RestorePointName(time), "2025-01-31_08-05-09");
+    SYSTEMTIME early{987, 12, 0, 1, 23, 59, 0, 0};
+    EXPECT_EQ(RestorePointName(early), "0987-12-01_23-59-00");
+
+    EXPECT_EQ(RestorePointPath("D:\\Backup", "N"), "D:\\Backup\\N");
+    EXPECT_EQ(RestorePointPath("D:\\Backup\\", "N"), "D:\\Backup\\N");
+    EXPECT_EQ(RestorePointPath("D:\\Backup\\\\", "N"), "D:\\Backup\\\\N");  // only one backslash goes
+    EXPECT_EQ(RestorePointPath("E:\\", "N"), "E:\\N");
+    EXPECT_EQ(RestorePointPath("", "N"), "\\N");
+}
+
+TEST(MirroredPaths, DropDriveColonsAndComeBackLowerCased) {
+    EXPECT_EQ(MirrorPath("C:\\Windows\\Temp\\a.tmp"), "C\\Windows\\Temp\\a.tmp");
+    EXPECT_EQ(MirrorPath("E:\\Cache\\Y.Dat"), "E\\Cache\\Y.Dat");
+    EXPECT_EQ(MirrorPath("C:\\odd:name"), "C\\oddname");
+    EXPECT_EQ(MirrorPath("C:x.tmp"), "C\\x.tmp");  // no backslash: each colon becomes one
+    EXPECT_EQ(MirrorPath("\\\\nas\\share\\f.txt"), "\\\\nas\\share\\f.txt");
+
+    const std::string point = "D:\\B\\2025-01-31_08-05-09";
+    std::string target;
+    ASSERT_TRUE(UnmirrorPath(point, point + "\\C\\Temp\\X.TMP", target));
+    EXPECT_EQ(target, "c:\\temp\\x.tmp");
+    ASSERT_TRUE(UnmirrorPath(point + "\\", point + "\\E\\Cache\\Y.Dat", target));
+    EXPECT_EQ(target, "e:\\cache\\y.dat");
+    // The restore point's own letters are not compared, only its length counts.
+    ASSERT_TRUE(UnmirrorPath("d:\\b\\2025-01-31_08-05-09", point + "\\C\\a.txt", target));
+    EXPECT_EQ(target, "c:\\a.txt");
+    // A mirrored path comes back where it came from, lower-cased.
+    ASSERT_TRUE(UnmirrorPath(point, point + "\\" + MirrorPath("C:\\Users\\Ann\\Doc.TMP"), target));
+    EXPECT_EQ(target, "c:\\users\\ann\\doc.tmp");
+
+    target = "unchanged";
+    EXPECT_FALSE(UnmirrorPath(point, point + "\\readme.txt", target));  // directly inside the point
+    EXPECT_FALSE(UnmirrorPath(point, point + "\\CD\\x.txt", target));   // no single-letter folder
+    EXPECT_FALSE(UnmirrorPath(point, point + "\\C", target));
+    EXPECT_FALSE(UnmirrorPath(point, point, target));
+    EXPECT_FALSE(UnmirrorPath(point, "D:\\B", target));
+    EXPECT_EQ(target, "unchanged");
+}
+
+TEST(ParentFolders, CutAtTheLastSeparatorAndKeepDrives) {
+    EXPECT_EQ(ParentFolderOf("D:\\B\\x\\f.txt"), "D:\\B\\x");
+    EXPECT_EQ(ParentFolderOf("C:\\f.txt"), "C:");
+    EXPECT_EQ(ParentFolderOf("C:"), "C:");
+    EXPECT_EQ(ParentFolderOf("C:f.txt"), "C:");
+    EXPECT_EQ(ParentFolderOf("C"), "C:");
+    EXPECT_EQ(ParentFolderOf(""), ":");
+    // Folders without a drive letter stay usable folders.
+    EXPECT_EQ(ParentFolderOf("\\\\nas\\backup\\2025-01-31_08-05-09\\C\\Temp\\x.tmp"),
+              "\\\\nas\\backup\\2025-01-31_08-05-09\\C\\Temp");
+    EXPECT_EQ(ParentFolderOf("\\2025-01-31_08-05-09\\C\\x.tmp"), "\\2025-01-31_08-05-09\\C");
+}
+
+TEST(DoubleByteText, BackslashTrailBytesAreNotSeparators) {
+    // In code page 932 "\x95\x5c" is one character whose second byte is a backslash.
+    if (!::IsValidCodePage(932))
+        GTEST_SKIP() << "code page 932 not installed";
+    const std::string text = "C:\\\x95\x5c";
+    EXPECT_TRUE(win::IsLeadByte(0x95, 932));
+    EXPECT_FALSE(win::EndsWithBackslash(text, 932));
+    EXPECT_TRUE(win::EndsWithBackslash(text, 1252));
+    EXPECT_EQ(win::FindLastCharOf(text, "\\", 932), 2u);
+    EXPECT_EQ(win::NextCharIndex(text, 3, 932), 5u);
+    EXPECT_EQ(win::NextCharIndex("\x95", 0, 932), 1u);  // a cut-off lead byte stops at the end
+}
+
+TEST(EnsureFolderPath, CreatesEveryMissingLevelAndBackupsCopyIntoThem) {
+    test::TempFolder dir;
+    EnsureFolderPath(dir / "a\\b\\c\\");
+    EXPECT_TRUE(test::Exists(dir / "a\\b\\c"));
+    EnsureFolderPath(dir / "a\\b\\c\\");  // all there already: nothing changes
+    EnsureFolderPath(dir / "a\\x\\");
+    EXPECT_TRUE(test::Exists(dir / "a\\x"));
+    EXPECT_TRUE(test::Exists(dir / "a\\b\\c"));
+
+    // The cleaning engine's steps for one file, then the restore's steps back to another place.
+    test::WriteFile(dir / "src\\Sub\\Data.TMP", "payload");
+    const std::string point = RestorePointPath(dir / "Backup\\", "2025-01-31_08-05-09");
+    const std::string backup = point + "\\" + MirrorPath(dir / "src\\Sub\\Data.TMP");
+    EnsureFolderPath(ParentFolderOf(backup) + "\\");
+    ASSERT_TRUE(::CopyFileA((dir / "src\\Sub\\Data.TMP").c_str(), backup.c_str(), FALSE));
+    EXPECT_EQ(test::ReadFile(backup), "payload");
+
+    std::string target;
+    ASSERT_TRUE(UnmirrorPath(point, backup, target));
+    EXPECT_EQ(target, win::LowerAnsi(dir / "src\\Sub\\Data.TMP"));
+}
+
+TEST(RestorePointNames, ReadSixNumbersAsScanningWould) {
+    RestorePoint point;
+    ASSERT_TRUE(ParseRestorePointName("2025-01-31_08-05-09", point));
+    EXPECT_EQ(point.name, "2025-01-31_08-05-09");
+    EXPECT_EQ(std::vector<int>({point.year, point.month, point.day, point.hour, point.minute, point.second}),
+              std::vector<int>({2025, 1, 31, 8, 5, 9}));
+    ASSERT_TRUE(ParseRestorePointName("2025-01-31_08-05-09-old", point));
+    EXPECT_EQ(point.second, 9);
+    ASSERT_TRUE(ParseRestorePointName("2025-01-31_08-05-095", point));  // the third digit is trailing text
+    EXPECT_EQ(point.second, 9);
+    ASSERT_TRUE(ParseRestorePointName("7-1-2_3-4-5", point));  // fewer digits are fine
+    EXPECT_EQ(point.year, 7);
+
+    for (const char* name : {"Backup", "2025-1-31", "", "2025-01-31", "2025-01-31_08-05", "2025-01-31_08-05-",
+                             "20250-01-31_08-05-09", "2025-001-31_08-05-09", "2025-01-31-08-05-09",
+                             "2025_01_31_08_05_09", " 2025-01-31_08-05-09", "+2025-01-31_08-05-09",
+                             "2025- 1-31_08-05-09", "2025--1-31_08-05-09", "x2025-01-31_08-05-09"})
+        EXPECT_FALSE(ParseRestorePointName(name, point)) << name;
+}
+
+TEST(RestorePointListing, ListsFoldersAndKeepsOnlyRestorePointNames) {
+    test::TempFolder dir;
+    for (const char* folder : {"2025-01-31_08-05-09", "2024-12-24_18-00-00", "2025-01-31_08-05-09-old",
+                               "Backup", "2025-1-31", "2025-03-01_10-00-00"})
+        test::MakeFolders(dir / folder);
+    test::WriteFile(dir / "2025-02-01_00-00-00", "a file, not a folder");
+    ::SetFileAttributesA((dir / "2025-03-01_10-00-00").c_str(),
+                         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+
+    TextMap map{{"stale", "x"}};
+    ListRestorePoints(dir.Path(), map, true, 0);
+    EXPECT_EQ(map, (TextMap{{"2024-12-24_18-00-00", dir / "2024-12-24_18-00-00"},
+                            {"2025-01-31_08-05-09", dir / "2025-01-31_08-05-09"},
+                            {"2025-01-31_08-05-09-old", dir / "2025-01-31_08-05-09-old"},
+                            {"2025-03-01_10-00-00", dir / "2025-03-01_10-00-00"},
+                            {"2025-1-31", dir / "2025-1-31"},
+                            {"Backup", dir / "Backup"}}));
+
+    TextMap kept{{"stale", "x"}};
+    ListRestorePoints(dir.Path() + "\\", kept, false, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(kept.count("stale"), 1u);
+    EXPECT_EQ(kept.count("2025-03-01_10-00-00"), 0u);
+    EXPECT_EQ(kept["Backup"], dir / "Backup");  // no doubled backslash after a root that ends in one
+
+    TextMap none{{"stale", "x"}};
+    ListRestorePoints("", none, true, 0);
+    EXPECT_TRUE(none.empty());
+    ListRestorePoints(dir / "missing", none, true, 0);
+    EXPECT_TRUE(none.empty());
+
+    std::vector<RestorePoint> points = FindRestorePoints(dir.Path());
+    EXPECT_EQ(Names(points), (std::vector<std::string>{"2024-12-24_18-00-00", "2025-01-31_08-05-09",
+                                                       "2025-01-31_08-05-09-old", "2025-03-01_10-00-00"}));
+    EXPECT_EQ(points[0].path, dir / "2024-12-24_18-00-00");
+    EXPECT_EQ(points[0].hour, 18);
+    ::SetFileAttributesA((dir / "2025-03-01_10-00-00").c_str(), FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(RestorePointListing, DisplayTextUsesTheTranslatedFormatInMonthDayYearOrder) {
+    test::TempFolder dir;
+    test::WriteFile(dir / "t.language", "[String]\r\n_RescueDialogListItemFormat=%d/%d/%d %d:%d:%d\r\n");
+    LanguageTable& table = LanguageTable::Instance();
+    const std::string previous = table.Path();
+    table.SetPath(dir / "t.language");
+    RestorePoint point;
+    ASSERT_TRUE(ParseRestorePointName("2025-01-31_08-05-09", point));
+    EXPECT_EQ(RestorePointDisplayText(point), "1/31/2025 8:5:9");
+    point.year = 70000;  // cut to 16 bits, as the numbers of a SYSTEMTIME would be
+    EXPECT_EQ(RestorePointDisplayText(point), "1/31/4464 8:5:9");
+    table.SetPath(previous);
+}
+
+TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
+    test::TempFolder dir;
+    const std::string point = dir / "Backup\\2025-01-31_08-05-09";
+    test::WriteFile(point + "\\C\\Temp\\x.tmp");
+    test::WriteFile(point + "\\E\\Cache\\deep\\y.dat");
+    test::WriteFile(point + "\\readme.txt");
+    test::WriteFile(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt");
+    EXPECT_TRUE(RemoveRestorePoint(point));
+    EXPECT_FALSE(test::Exists(point));
+    EXPECT_TRUE(test::Exists(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt"));
+
+    // A wildcard would take every matching folder: refused, both stay.
+    test::MakeFolders(dir / "rp1");
+    test::MakeFolders(dir / "rp2");
+    EXPECT_FALSE(RemoveRestorePoint(dir / "rp*"));
+    EXPECT_FALSE(RemoveRestorePoint(dir / "rp?"));
+    EXPECT_TRUE(test::Exists(dir / "rp1"));
+    EXPECT_TRUE(test::Exists(dir / "rp2"));
+
+    // A relative path would be taken from the current folder: refused.
+    char previous[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir.Path().c_str()));
+    EXPECT_FALSE(RemoveRestorePoint("rp1"));
+    EXPECT_FALSE(RemoveRestorePoint(".\\rp1"));
+    EXPECT_FALSE(RemoveRestorePoint(dir / "rp1\\.."));
+    ::SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(test::Exists(dir / "rp1"));
+    EXPECT_TRUE(test::Exists(dir.Path()));
+
+    for (const char* unsafe :
+         {"", "C:\\", "C:", "C:\\\\", "c:/", "C:x", "\\", "\\x", "x\\y", "\\\\nas\\share", "\\\\nas\\share\\",
+          "\\\\nas", "\\\\?\\C:\\x", "\\\\.\\C:\\x", "C:\\a\\\\b", "C:\\a\\..\\..", "C:\\a\\.", "1:\\x"})
+        EXPECT_FALSE(IsSafeToRemove(unsafe)) << unsafe;
+    for (const char* safe :
+         {"C:\\Backup\\2025-01-31_08-05-09", "d:\\x\\", "C:/Backup/x", "\\\\nas\\share\\x", "C:\\a..b"})
+        EXPECT_TRUE(IsSafeToRemove(safe)) << safe;
+    EXPECT_FALSE(IsSafeToRemove(std::string("C:\\a\0b", 6)));
+
+    EXPECT_FALSE(RemoveRestorePoint(dir / "never-there"));
+}
