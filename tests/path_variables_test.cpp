@@ -1,0 +1,119 @@
+// The program's folder and base name, and the path variables of stored folders.
+#include <gtest/gtest.h>
+
+#include "app/ProgramPath.h"
+#include "config/PathVariables.h"
+
+namespace {
+
+const PathFolders kFolders{"D:\\Apps\\Cleaner", "C:\\Windows", "C:\\Windows\\System32",
+                           "C:\\Users\\Ann\\Temp"};
+
+std::string Expand(const std::string& text, const PathFolders& folders = kFolders) {
+    return TranslatePath(text, PathDirection::Expand, folders);
+}
+std::string Contract(const std::string& text, const PathFolders& folders = kFolders) {
+    return TranslatePath(text, PathDirection::Contract, folders);
+}
+
+}  // namespace
+
+TEST(ProgramPath, FolderAndBaseNameOfAProgramFile) {
+    EXPECT_EQ(ProgramDirectoryOf("C:\\Tools\\cleaner.exe"), "C:\\Tools");
+    EXPECT_EQ(ProgramBaseNameOf("C:\\Tools\\cleaner.exe"), "cleaner");
+    EXPECT_EQ(ProgramDirectoryOf("C:\\Tools\\sweep.exe") + "\\" + ProgramBaseNameOf("C:\\Tools\\sweep.exe") +
+                  ".language",
+              "C:\\Tools\\sweep.language");
+    EXPECT_EQ(ProgramBaseNameOf("C:\\x\\a.b.exe"), "a.b");
+    EXPECT_EQ(ProgramBaseNameOf("C:\\x.y\\noext"), "noext");  // a dot in the folder does not count
+    EXPECT_EQ(ProgramBaseNameOf("C:\\x\\.exe"), "");
+    EXPECT_EQ(ProgramDirectoryOf("C:\\x.exe"), "C:");
+    EXPECT_EQ(ProgramDirectoryOf("D:x.exe"), "D:");
+    EXPECT_EQ(ProgramBaseNameOf("D:x.exe"), "x");
+    EXPECT_EQ(ProgramDirectoryOf("C:\\a\\b\\c\\q.exe"), "C:\\a\\b\\c");
+    // Started from a network share, the folder is the share's folder as it is.
+    EXPECT_EQ(ProgramDirectoryOf("\\\\nas\\apps\\q.exe"), "\\\\nas\\apps");
+    EXPECT_EQ(ProgramDirectoryOf("q.exe"), "");
+
+    // The running test program itself.
+    const std::string file = ProgramFilePath();
+    EXPECT_EQ(ProgramBaseName(), "path_variables_test");
+    EXPECT_EQ(ProgramDirectory() + "\\path_variables_test.exe", file);
+}
+
+TEST(PathVariables, ExpandAndContractRoundTrip) {
+    EXPECT_EQ(Expand("%ModulePath%\\Backup"), "D:\\Apps\\Cleaner\\Backup");
+    EXPECT_EQ(Contract("D:\\Apps\\Cleaner\\Backup"), "%ModulePath%\\Backup");
+    EXPECT_EQ(Expand("%TempDirectory%"), "C:\\Users\\Ann\\Temp");
+    EXPECT_EQ(Expand("%SystemDirectory%\\x;%WindowsDirectory%;%ModulePath%%ModulePath%"),
+              "C:\\Windows\\System32\\x;C:\\Windows;D:\\Apps\\CleanerD:\\Apps\\Cleaner");
+
+    // The Windows folder is contracted first, so a system folder inside it keeps the rest of its path.
+    EXPECT_EQ(Contract("C:\\Windows\\System32\\Backup"), "%WindowsDirectory%\\System32\\Backup");
+    EXPECT_EQ(Expand("%WindowsDirectory%\\System32\\Backup"), "C:\\Windows\\System32\\Backup");
+
+    // No regard to path boundaries: the longer folder name still contracts and expands back.
+    EXPECT_EQ(Contract("D:\\Apps\\Cleaner2\\Backup"), "%ModulePath%2\\Backup");
+    EXPECT_EQ(Expand("%ModulePath%2\\Backup"), "D:\\Apps\\Cleaner2\\Backup");
+
+    // Case-sensitive: other letter cases pass through in both directions.
+    EXPECT_EQ(Contract("d:\\apps\\cleaner\\Backup"), "d:\\apps\\cleaner\\Backup");
+    EXPECT_EQ(Expand("%modulepath%\\Backup"), "%modulepath%\\Backup");
+
+    EXPECT_EQ(Expand("E:\\Backup"), "E:\\Backup");
+    EXPECT_EQ(Contract("E:\\Backup"), "E:\\Backup");
+    EXPECT_EQ(Expand(""), "");
+    EXPECT_EQ(Contract(""), "");
+}
+
+TEST(PathVariables, EmptyFoldersAndStepOrder) {
+    PathFolders unknown = kFolders;
+    unknown.system.clear();
+    EXPECT_EQ(Expand("%SystemDirectory%\\x", unknown), "\\x");
+    // An empty folder is never searched for (it would match everywhere).
+    EXPECT_EQ(Contract("C:\\Other\\x", unknown), "C:\\Other\\x");
+
+    // Each step works on the result of the one before: a folder that holds a later variable's
+    // name is expanded once more, but inserted text is never searched again by the same step.
+    PathFolders odd = kFolders;
+    odd.program = "D:\\%TempDirectory%";
+    EXPECT_EQ(Expand("%ModulePath%", odd), "D:\\C:\\Users\\Ann\\Temp");
+    odd.program = "D:\\%ModulePath%";
+    EXPECT_EQ(Expand("%ModulePath%", odd), "D:\\%ModulePath%");
+}
+
+TEST(PathVariables, SearchStepsOverDoubleByteCharacters) {
+    EXPECT_EQ(ReplaceAllText("aXbXX", "X", "yy"), "ayybyyyy");
+    EXPECT_EQ(ReplaceAllText("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(ReplaceAllText("abc", "", "z"), "abc");
+    if (!::IsValidCodePage(932))
+        GTEST_SKIP() << "code page 932 not installed";
+    // "\x95\x5c" is one character in code page 932; its second byte is not the start of "\Temp".
+    const std::string text = "C:\x95\x5cTemp\\\x5cTemp";
+    EXPECT_EQ(ReplaceAllText(text, "\\Temp", "!", 932), "C:\x95\x5cTemp\\!");
+    EXPECT_EQ(ReplaceAllText(text, "\\Temp", "!", 1252), "C:\x95!\\!");
+}
+
+TEST(PathVariables, RealFoldersAreFetchedWithoutTrailingBackslash) {
+    char temp[MAX_PATH + 1];
+    DWORD n = ::GetTempPathA(MAX_PATH + 1, temp);
+    ASSERT_GT(n, 0u);
+    std::string tempFolder(temp, n);
+    ASSERT_EQ(tempFolder.back(), '\\');
+    tempFolder.pop_back();
+    EXPECT_EQ(ExpandPathVariables("%TempDirectory%"), tempFolder);
+    EXPECT_EQ(ExpandPathVariables("%ModulePath%\\Backup"), ProgramDirectory() + "\\Backup");
+
+    char windows[MAX_PATH + 1];
+    ASSERT_GT(::GetWindowsDirectoryA(windows, MAX_PATH + 1), 0u);
+    EXPECT_EQ(ExpandPathVariables("%WindowsDirectory%"), windows);
+    EXPECT_EQ(ContractPathVariables(std::string(windows) + "\\Fonts"), "%WindowsDirectory%\\Fonts");
+
+    const PathFolders folders = CurrentPathFolders();
+    for (const std::string* folder : {&folders.program, &folders.windows, &folders.system, &folders.temp}) {
+        ASSERT_FALSE(folder->empty());
+        EXPECT_NE(folder->back(), '\\');
+    }
+    for (const char* stored : {"%ModulePath%\\Backup", "%TempDirectory%\\qm", "E:\\Backup"})
+        EXPECT_EQ(ContractPathVariables(ExpandPathVariables(stored)), stored);
+}
