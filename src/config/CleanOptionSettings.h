@@ -1,0 +1,26 @@
+#pragma once
+// The clean options of the configuration: the removal mode, whether to back files up first, and
+// the backup folder, stored with path variables (the pages see it expanded).
+
+#include <string>
+
+#include "config/ListSettings.h"
+
+struct CleanOptionValues {
+    bool moveToRecycleBin = false;  // false: delete permanently
+    bool backup = false;
+    std::string backupDirectory;  // expanded
+    bool operator==(const CleanOptionValues&) const = default;
+};
+
+// Current values (`index`, `checked`, `BackupDirectory`) or factory values (`defaultindex`,
+// `default`, `DefaultBackupDirectory`), the folder with its path variables expanded. A missing
+// file or element reads as permanent deletion, no backup and an empty folder.
+CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet values = ValueSet::Current);
+
+// Writes `index` ("0" or "1"), `checked` ("1" or "0") and `BackupDirectory` (contracted) and
+// saves. True when the file was saved.
+bool WriteCleanOptions(const std::string& configPath, const CleanOptionValues& values);
+
+// The current backup folder, expanded, as the rescue manager starts with it.
+std::string ReadBackupDirectory(const std::string& configPath);

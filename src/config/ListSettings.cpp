@@ -1,0 +1,78 @@
+#include "config/ListSettings.h"
+
+#include "config/ConfigDocument.h"
+
+namespace {
+
+constexpr char kPatternParent[] = "/config/quillmoor/junkfiles/items";
+constexpr char kPatternRows[] = "/config/quillmoor/junkfiles/items/item";
+constexpr char kFactoryPatternRows[] = "/config/quillmoor/junkfiles/default/item";
+constexpr char kSkipParent[] = "/config/quillmoor/SkipFolders/items";
+constexpr char kSkipRows[] = "/config/quillmoor/SkipFolders/items/item";
+constexpr char kFactorySkipRows[] = "/config/quillmoor/SkipFolders/default/item";
+
+// Opens the file, takes the old rows out of the list parent, lets append add the new ones and
+// saves. Without a parent nothing is removed or appended, but the file is still saved.
+template <typename Append>
+bool RewriteList(const std::string& configPath, const char* parentPath, const char* rowsPath, Append append) {
+    ConfigDocument document(configPath);
+    if (!document.IsLoaded())
+        return false;
+    XmlNode parent = document.SelectSingleNode(parentPath);
+    if (parent) {
+        for (const XmlNode& row : document.SelectNodes(rowsPath))
+            document.RemoveChild(parent.get(), row.get());
+        append(document, parent.get());
+    }
+    return document.Save();
+}
+
+const char* CheckedText(bool checked) {
+    return checked ? "1" : "0";
+}
+
+}  // namespace
+
+std::vector<JunkPattern> ReadJunkPatterns(const std::string& configPath, ValueSet values) {
+    std::vector<JunkPattern> rows;
+    ConfigDocument document(configPath);
+    if (!document.IsLoaded())
+        return rows;
+    for (const XmlNode& node :
+         document.SelectNodes(values == ValueSet::Current ? kPatternRows : kFactoryPatternRows))
+        rows.push_back({document.ReadText(node.get(), "file"), document.ReadText(node.get(), "description"),
+                        document.ReadInteger(node.get(), "checked") != 0});
+    return rows;
+}
+
+std::vector<SkipFolder> ReadSkipFolders(const std::string& configPath, ValueSet values) {
+    std::vector<SkipFolder> rows;
+    ConfigDocument document(configPath);
+    if (!document.IsLoaded())
+        return rows;
+    for (const XmlNode& node :
+         document.SelectNodes(values == ValueSet::Current ? kSkipRows : kFactorySkipRows))
+        rows.push_back(
+            {document.ReadText(node.get(), "folder"), document.ReadInteger(node.get(), "checked") != 0});
+    return rows;
+}
+
+bool WriteJunkPatterns(const std::string& configPath, const std::vector<JunkPattern>& rows) {
+    return RewriteList(configPath, kPatternParent, kPatternRows,
+                       [&](ConfigDocument& document, IXMLDOMNode* parent) {
+                           for (const JunkPattern& row : rows)
+                               document.AppendElement(parent, "item", "",
+                                                      {{"file", row.file},
+                                                       {"description", row.description},
+                                                       {"checked", CheckedText(row.checked)}});
+                       });
+}
+
+bool WriteSkipFolders(const std::string& configPath, const std::vector<SkipFolder>& rows) {
+    return RewriteList(
+        configPath, kSkipParent, kSkipRows, [&](ConfigDocument& document, IXMLDOMNode* parent) {
+            for (const SkipFolder& row : rows)
+                document.AppendElement(parent, "item", "",
+                                       {{"folder", row.folder}, {"checked", CheckedText(row.checked)}});
+        });
+}

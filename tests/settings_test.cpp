@@ -1,0 +1,287 @@
+// The settings sections of the configuration: pattern and skip lists, scan options, clean options,
+// and the shipped factory configuration.
+#include <gtest/gtest.h>
+
+#include "app/ProgramPath.h"
+#include "config/CleanOptionSettings.h"
+#include "config/ConfigDocument.h"
+#include "config/ListSettings.h"
+#include "config/PathVariables.h"
+#include "config/ScanOptionSettings.h"
+#include "scan/Wildcard.h"
+#include "support/TestFiles.h"
+#include "win/ComPtr.h"
+#include "win/Text.h"
+
+namespace {
+
+const char kShippedConfig[] =
+#include "ShippedConfig.inc"
+    ;
+
+const char kSample[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<config>
+  <quillmoor>
+    <junkfiles>
+      <items>
+        <item file="*.tmp" description="Temporary" checked="1"/>
+        <item file="~*" checked="yes"/>
+        <item description="no mask" checked=" 1"/>
+      </items>
+      <default>
+        <item file="*.bak" description="Factory backup" checked="1"/>
+        <item file="*.old" description="Factory old" checked="0"/>
+      </default>
+    </junkfiles>
+    <options>
+      <FindFilesHaveNotAccessed checked="1" default="0" month="6" monthdefault="12"/>
+      <SkipReadOnlyFiles checked="5" default="1"/>
+      <SkipSystemFiles checked="" default="1"/>
+      <SkipHiddenFiles checked="-1" default="0"/>
+      <FindZeroLengthFiles checked="0" default="1"/>
+      <FindInvalidShortcuts checked="1" default="1"/>
+      <FindTemp checked="abc" default="1"/>
+      <FindIETemp default="1"/>
+      <FindRecent checked="0" default="0"/>
+      <FindIEHistory checked="1" default="0"/>
+    </options>
+    <SkipFolders>
+      <items>
+        <item folder="C:\Skip" checked="1"/>
+      </items>
+      <default>
+        <item folder="C:\Windows" checked="0"/>
+      </default>
+    </SkipFolders>
+    <CleanOptions>
+      <CleanMode index="2" defaultindex="0"/>
+      <Backup checked="5" default="1" BackupDirectory="%TempDirectory%\qm-backup" DefaultBackupDirectory="%ModulePath%\Backup"/>
+    </CleanOptions>
+  </quillmoor>
+</config>
+)";
+
+// The attributes the program must never write, as the file holds them.
+std::vector<std::string> FactoryTexts(const std::string& path) {
+    ConfigDocument document(path);
+    std::vector<std::string> texts;
+    for (const char* rows :
+         {"/config/quillmoor/junkfiles/default/item", "/config/quillmoor/SkipFolders/default/item"})
+        for (const XmlNode& node : document.SelectNodes(rows))
+            for (const char* name : {"file", "description", "folder", "checked"})
+                texts.push_back(document.ReadAttribute(node.get(), name).value_or("<none>"));
+    for (int option = 0; option < kScanOptionCount; ++option) {
+        XmlNode node = document.SelectSingleNode(std::string("/config/quillmoor/options/") +
+                                                 ScanOptionElement(ScanOption(option)));
+        texts.push_back(document.ReadAttribute(node.get(), "default").value_or("<none>"));
+        texts.push_back(document.ReadAttribute(node.get(), "monthdefault").value_or("<none>"));
+    }
+    texts.push_back(document.ReadText(
+        document.SelectSingleNode("/config/quillmoor/CleanOptions/CleanMode").get(), "defaultindex"));
+    XmlNode backup = document.SelectSingleNode("/config/quillmoor/CleanOptions/Backup");
+    texts.push_back(document.ReadText(backup.get(), "default"));
+    texts.push_back(document.ReadText(backup.get(), "DefaultBackupDirectory"));
+    return texts;
+}
+
+std::string Attribute(const std::string& path, const std::string& xpath, const std::string& name) {
+    ConfigDocument document(path);
+    return document.ReadAttribute(document.SelectSingleNode(xpath).get(), name).value_or("<none>");
+}
+
+std::string TempFolderPath() {
+    char temp[MAX_PATH + 1];
+    DWORD n = ::GetTempPathA(MAX_PATH + 1, temp);
+    return std::string(temp, n - 1);
+}
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { test::WriteFile(path_, kSample); }
+    win::ComApartment com_;
+    test::TempFolder dir_;
+    std::string path_ = dir_ / "config.xml";
+};
+
+}  // namespace
+
+TEST_F(SettingsTest, ListsReadRowsInOrderWithTheirTicks) {
+    EXPECT_EQ(
+        ReadJunkPatterns(path_),
+        (std::vector<JunkPattern>{{"*.tmp", "Temporary", true}, {"~*", "", false}, {"", "no mask", true}}));
+    EXPECT_EQ(ReadJunkPatterns(path_, ValueSet::Factory),
+              (std::vector<JunkPattern>{{"*.bak", "Factory backup", true}, {"*.old", "Factory old", false}}));
+    EXPECT_EQ(ReadSkipFolders(path_), (std::vector<SkipFolder>{{"C:\\Skip", true}}));
+    EXPECT_EQ(ReadSkipFolders(path_, ValueSet::Factory), (std::vector<SkipFolder>{{"C:\\Windows", false}}));
+}
+
+TEST_F(SettingsTest, ListsRoundTripThroughTheFile) {
+    const std::vector<std::string> factory = FactoryTexts(path_);
+    const std::vector<JunkPattern> patterns = {{"*.log", "Logs & \"more\" <x>", false},
+                                               {"~*.*", "", true},
+                                               {"*.log", "the same mask again", true},
+                                               {"d\xE9j\xE0.tmp", "caf\xE9", false}};
+    const std::vector<SkipFolder> folders = {{"C:\\B", false}, {"C:\\A", true}, {"C:\\A", true}};
+    ASSERT_TRUE(WriteJunkPatterns(path_, patterns));
+    ASSERT_TRUE(WriteSkipFolders(path_, folders));
+    EXPECT_EQ(ReadJunkPatterns(path_), patterns);
+    EXPECT_EQ(ReadSkipFolders(path_), folders);
+    EXPECT_EQ(FactoryTexts(path_), factory);
+
+    const std::string text = test::ReadFile(path_);
+    EXPECT_NE(text.find("<item checked=\"1\" description=\"\" file=\"~*.*\"/>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<item checked=\"0\" folder=\"C:\\B\"/>"), std::string::npos) << text;
+
+    // No rows leave an empty list element behind; the factory rows stay.
+    ASSERT_TRUE(WriteJunkPatterns(path_, {}));
+    ASSERT_TRUE(WriteSkipFolders(path_, {}));
+    EXPECT_TRUE(ReadJunkPatterns(path_).empty());
+    EXPECT_TRUE(ReadSkipFolders(path_).empty());
+    ConfigDocument document(path_);
+    for (const char* parent : {"/config/quillmoor/junkfiles/items", "/config/quillmoor/SkipFolders/items"}) {
+        XmlNode items = document.SelectSingleNode(parent);
+        ASSERT_TRUE(items) << parent;
+        VARIANT_BOOL hasChildren = VARIANT_TRUE;
+        items->hasChildNodes(&hasChildren);
+        EXPECT_EQ(hasChildren, VARIANT_FALSE) << parent;
+    }
+    EXPECT_EQ(FactoryTexts(path_), factory);
+}
+
+TEST_F(SettingsTest, AListWithoutItsParentIsSavedUnchanged) {
+    std::string sample = kSample;
+    const size_t start = sample.find("<items>"), end = sample.find("</items>") + 8;
+    sample.erase(start, end - start);
+    test::WriteFile(path_, sample);
+    EXPECT_TRUE(WriteJunkPatterns(path_, {{"*.new", "n", true}}));
+    EXPECT_TRUE(ReadJunkPatterns(path_).empty());
+    EXPECT_EQ(ReadJunkPatterns(path_, ValueSet::Factory).size(), 2u);
+    EXPECT_EQ(ReadSkipFolders(path_), (std::vector<SkipFolder>{{"C:\\Skip", true}}));
+}
+
+TEST_F(SettingsTest, ScanOptionsReadAndWriteCurrentValuesOnly) {
+    const std::vector<std::string> factory = FactoryTexts(path_);
+    ScanOptionValues current = ReadScanOptions(path_);
+    // "5" and "-1" tick, "", "abc" and a missing attribute or element do not.
+    EXPECT_EQ(current.checked, (std::array<bool, kScanOptionCount>{true, true, false, true, false, true,
+                                                                   false, false, false, true, false}));
+    EXPECT_EQ(current.months, "6");
+    ScanOptionValues defaults = ReadScanOptions(path_, ValueSet::Factory);
+    EXPECT_EQ(defaults.checked, (std::array<bool, kScanOptionCount>{false, true, true, false, true, true,
+                                                                    true, true, false, false, false}));
+    EXPECT_EQ(defaults.months, "12");
+
+    ASSERT_TRUE(WriteScanOptions(path_, current));
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/options/SkipReadOnlyFiles", "checked"),
+              "1");  // "5" comes back as "1"
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/options/FindTemp", "checked"), "0");
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/options/FindIETemp", "checked"), "0");  // created
+    EXPECT_FALSE(ConfigDocument(path_).SelectSingleNode("/config/quillmoor/options/FindIECookies"));
+    EXPECT_EQ(ReadScanOptions(path_), current);
+
+    ScanOptionValues changed = defaults;  // as after "_Default"
+    changed.months = "";
+    ASSERT_TRUE(WriteScanOptions(path_, changed));
+    EXPECT_EQ(ReadScanOptions(path_), changed);
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/options/FindFilesHaveNotAccessed", "month"), "");
+    changed.months = "0012x";  // written as typed
+    ASSERT_TRUE(WriteScanOptions(path_, changed));
+    EXPECT_EQ(ReadScanOptions(path_).months, "0012x");
+    EXPECT_EQ(FactoryTexts(path_), factory);
+}
+
+TEST_F(SettingsTest, CleanOptionsExpandAndContractTheBackupFolder) {
+    const std::vector<std::string> factory = FactoryTexts(path_);
+    CleanOptionValues current = ReadCleanOptions(path_);
+    EXPECT_TRUE(current.moveToRecycleBin);  // index "2"
+    EXPECT_TRUE(current.backup);            // checked "5"
+    EXPECT_EQ(current.backupDirectory, TempFolderPath() + "\\qm-backup");
+    EXPECT_EQ(ReadBackupDirectory(path_), current.backupDirectory);
+    EXPECT_EQ(ReadCleanOptions(path_, ValueSet::Factory),
+              (CleanOptionValues{false, true, ProgramDirectory() + "\\Backup"}));
+
+    ASSERT_TRUE(WriteCleanOptions(path_, current));
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/CleanMode", "index"), "1");
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/Backup", "checked"), "1");
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/Backup", "BackupDirectory"),
+              "%TempDirectory%\\qm-backup");
+
+    // The folder is written whether or not backups are on.
+    ASSERT_TRUE(WriteCleanOptions(path_, {false, false, "E:\\Elsewhere"}));
+    EXPECT_EQ(ReadCleanOptions(path_), (CleanOptionValues{false, false, "E:\\Elsewhere"}));
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/CleanMode", "index"), "0");
+    EXPECT_EQ(FactoryTexts(path_), factory);
+}
+
+TEST_F(SettingsTest, WithoutAFileEverythingReadsEmptyAndNothingIsWritten) {
+    const std::string missing = dir_ / "absent\\config.xml";
+    EXPECT_TRUE(ReadJunkPatterns(missing).empty());
+    EXPECT_TRUE(ReadJunkPatterns(missing, ValueSet::Factory).empty());
+    EXPECT_TRUE(ReadSkipFolders(missing).empty());
+    EXPECT_EQ(ReadScanOptions(missing), ScanOptionValues{});
+    EXPECT_EQ(ReadScanOptions(missing, ValueSet::Factory), ScanOptionValues{});
+    EXPECT_EQ(ReadCleanOptions(missing), CleanOptionValues{});
+    EXPECT_EQ(ReadBackupDirectory(missing), "");
+    test::MakeFolders(dir_ / "absent");
+    EXPECT_FALSE(WriteJunkPatterns(missing, {{"*.tmp", "t", true}}));
+    EXPECT_FALSE(WriteSkipFolders(missing, {{"C:\\x", true}}));
+    ScanOptionValues options;
+    options.checked.fill(true);
+    EXPECT_FALSE(WriteScanOptions(missing, options));
+    EXPECT_FALSE(WriteCleanOptions(missing, {true, true, "C:\\b"}));
+    EXPECT_FALSE(test::Exists(missing));
+}
+
+TEST_F(SettingsTest, TheShippedConfigurationLoadsWithSafeFactoryMasks) {
+    test::WriteFile(path_, kShippedConfig);
+    const std::vector<JunkPattern> patterns = ReadJunkPatterns(path_, ValueSet::Factory);
+    ASSERT_GE(patterns.size(), 5u);
+    EXPECT_EQ(ReadJunkPatterns(path_), patterns);
+    EXPECT_EQ(ReadScanOptions(path_), ReadScanOptions(path_, ValueSet::Factory));
+    EXPECT_EQ(ReadSkipFolders(path_), ReadSkipFolders(path_, ValueSet::Factory));
+    EXPECT_EQ(ReadCleanOptions(path_), ReadCleanOptions(path_, ValueSet::Factory));
+    EXPECT_EQ(ReadCleanOptions(path_), (CleanOptionValues{false, true, ProgramDirectory() + "\\Backup"}));
+    const ScanOptionValues options = ReadScanOptions(path_);
+    EXPECT_TRUE(options.checked[kSkipSystemFiles]);
+    EXPECT_TRUE(options.checked[kFindTemp]);
+    EXPECT_FALSE(options.checked[kFindIECookies]);
+    EXPECT_EQ(options.months, "12");
+
+    const char* ordinary[] = {
+        "report.docx",     "photo.jpg",        "notes.txt",         "budget.xlsx",    "thesis.pdf",
+        "song.mp3",        "holiday.mp4",      "slides.pptx",       "archive.zip",    "letter.doc",
+        "setup.exe",       "index.html",       "data.csv",          "contacts.vcf",   "diary.odt",
+        "readme.md",       "template.dotx",    "temp notes.txt",    "tmp.txt",        "old photos.zip",
+        "bakery menu.pdf", "dump truck.jpg",   "checklist.xlsx",    "thumbs up.png",  "my.tmpl.txt",
+        "backup.zip",      "database.accdb",   "chkdsk report.txt", "file0001.txt",   "help.chm",
+        "install.log.txt", "scan 001.tif",     "logo.svg",          "mail.pst",       "game.sav",
+        "report.old.docx", "invoice-2024.pdf", "draft~1.docx",      "photo (1).jpeg", "movie.mkv",
+    };
+    const char* junk[] = {
+        "a.tmp",       "x.temp",           "~$report.docx",       "report.~doc",  "setup.$$$",
+        "memory.dmp",  "hs_err_pid42.log", "drwtsn32.log",        "file0000.chk", "thumbs.db",
+        "ehthumbs.db", "winhelp.gid",      "winhelp.fts",         "winhelp.ftg",  "mscreate.dir",
+        "report.bak",  "settings.old",     "backup of report.wbk"};
+    for (const JunkPattern& pattern : patterns) {
+        SCOPED_TRACE(pattern.file);
+        EXPECT_FALSE(pattern.description.empty());
+        const std::string mask = win::LowerAnsi(pattern.file);
+        for (const char* name : ordinary)
+            EXPECT_FALSE(MatchWildcard(mask, name)) << name;
+        bool matchesSomeJunk = false;
+        for (const char* name : junk)
+            matchesSomeJunk = matchesSomeJunk || MatchWildcard(mask, name);
+        EXPECT_TRUE(matchesSomeJunk) << "a mask that matches none of the junk examples";
+    }
+
+    // A full round of the four writers keeps every factory value.
+    const std::vector<std::string> factory = FactoryTexts(path_);
+    ASSERT_TRUE(WriteJunkPatterns(path_, ReadJunkPatterns(path_)));
+    ASSERT_TRUE(WriteSkipFolders(path_, {{"C:\\Skip", true}}));
+    ASSERT_TRUE(WriteScanOptions(path_, ReadScanOptions(path_)));
+    ASSERT_TRUE(WriteCleanOptions(path_, ReadCleanOptions(path_)));
+    EXPECT_EQ(FactoryTexts(path_), factory);
+    EXPECT_EQ(ReadJunkPatterns(path_), patterns);
+    EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/Backup", "BackupDirectory"),
+              "%ModulePath%\\Backup");
+}
