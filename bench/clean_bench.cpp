@@ -2,6 +2,7 @@
 // run: 10,000 files backed up and deleted permanently, and 2,000 moved to the Recycle Bin.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -73,28 +74,32 @@ int main() {
     const std::string logFolder = root + "\\Log\\Data";
     ::CreateDirectoryA(root.c_str(), nullptr);
 
-    auto files = MakeFiles(root + "\\bare", kDeleteFiles);
-    // The bare loop keeps the same folder layout as a restore point, one folder per hundred files.
+    // Two rounds, taking turns, on fresh files each time; the faster round of each counts.
     const std::string bareBackup = root + "\\bare-backup";
-    ::CreateDirectoryA(bareBackup.c_str(), nullptr);
-    double bare = MedianMs(1, [&] {
-        for (size_t i = 0; i < files.size(); ++i) {
-            std::string folder = bareBackup + "\\folder" + std::to_string(i / 100);
-            if (i % 100 == 0) ::CreateDirectoryA(folder.c_str(), nullptr);
-            std::string copy = folder + "\\junk" + std::to_string(i % 100) + ".tmp";
-            ::CopyFileA(files[i].c_str(), copy.c_str(), FALSE);
-            ::DeleteFileA(files[i].c_str());
-        }
-    });
-
-    files = MakeFiles(root + "\\clean", kDeleteFiles);
-    double cleaning = Clean(files, root + "\\Backup", true, false, logFolder);
+    double bare = 1e300, cleaning = 1e300;
+    for (int round = 0; round < 2; ++round) {
+        const std::string tag = std::to_string(round);
+        auto files = MakeFiles(root + "\\bare" + tag, kDeleteFiles);
+        // The bare loop keeps the layout of a restore point, one folder per hundred files.
+        ::CreateDirectoryA(bareBackup.c_str(), nullptr);
+        bare = std::min(bare, MedianMs(1, [&] {
+            for (size_t i = 0; i < files.size(); ++i) {
+                std::string folder = bareBackup + "\\" + tag + "-folder" + std::to_string(i / 100);
+                if (i % 100 == 0) ::CreateDirectoryA(folder.c_str(), nullptr);
+                std::string copy = folder + "\\junk" + std::to_string(i % 100) + ".tmp";
+                ::CopyFileA(files[i].c_str(), copy.c_str(), FALSE);
+                ::DeleteFileA(files[i].c_str());
+            }
+        }));
+        files = MakeFiles(root + "\\clean" + tag, kDeleteFiles);
+        cleaning = std::min(cleaning, Clean(files, root + "\\Backup" + tag, true, false, logFolder));
+    }
 
     auto recycled = MakeFiles(root + "\\recycle", kRecycleFiles);
     double recycle = Clean(recycled, root + "\\Backup", false, true, logFolder);
 
     std::printf("# Cleaning benchmark\n\n");
-    std::printf("One run each under Wine, on the same kind of small files.\n\n");
+    std::printf("Under Wine, on the same kind of small files; backup and deletion take the faster of two alternating rounds.\n\n");
     std::printf("| run | files | time (ms) | per file (ms) | ratio | goal |\n|---|---:|---:|---:|---:|---|\n");
     std::printf("| bare CopyFileA + DeleteFileA loop | %d | %.0f | %.3f | 1.00 | |\n", kDeleteFiles, bare,
                 bare / kDeleteFiles);

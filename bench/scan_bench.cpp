@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "BenchTree.h"
 #include "scan/ScanWorker.h"
@@ -51,6 +53,11 @@ public:
 
 void Completed(void* event) { ::SetEvent(static_cast<HANDLE>(event)); }
 
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 SearchOptions BenchOptions() {
     SearchOptions options;
     options.findZeroLength = options.findInvalidShortcuts = options.findNotAccessed = true;
@@ -69,31 +76,35 @@ int main() {
     const SearchOptions options = BenchOptions();
 
     BareWalk(tree.root);  // warm the caches once for all three measurements
+    // The three runs take turns, so a busy moment of the machine falls on all of them alike.
     int bareFiles = 0, searchFound = 0;
-    double bare = MedianMs(kRuns, [&] { bareFiles = BareWalk(tree.root); });
-    double search = MedianMs(kRuns, [&] {
-        searchFound = 0;
-        SearchFolder(tree.root, masks, CountFound, &searchFound, {}, true, options, nullptr, nullptr);
-    });
     size_t scanFound = 0;
     int updates = 0;
-    double scan = MedianMs(kRuns, [&] {
-        ScanJob job;
-        CountingProgress progress;
-        win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        job.roots = {tree.root};
-        job.masks = masks;
-        job.options = options;
-        job.skipFolders = {std::string(temp) + "quillmoor-bench-program-folder"};
-        job.progress = &progress;
-        job.owner = done.get();
-        job.completed = Completed;
-        job.Start();
-        ::WaitForSingleObject(done.get(), INFINITE);
-        while (job.worker.IsRunning()) ::Sleep(0);
-        scanFound = job.results.Count();
-        updates = progress.updates;
-    });
+    std::vector<double> bareTimes, searchTimes, scanTimes;
+    for (int run = 0; run < kRuns; ++run) {
+        bareTimes.push_back(MedianMs(1, [&] { bareFiles = BareWalk(tree.root); }));
+        searchTimes.push_back(MedianMs(1, [&] {
+            searchFound = 0;
+            SearchFolder(tree.root, masks, CountFound, &searchFound, {}, true, options, nullptr, nullptr);
+        }));
+        scanTimes.push_back(MedianMs(1, [&] {
+            ScanJob job;
+            CountingProgress progress;
+            win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+            job.roots = {tree.root};
+            job.masks = masks;
+            job.options = options;
+            job.skipFolders = {std::string(temp) + "quillmoor-bench-program-folder"};
+            job.progress = &progress;
+            job.owner = done.get();
+            job.completed = Completed;
+            job.Start();
+            ::WaitForSingleObject(done.get(), INFINITE);
+            scanFound = job.results.Count();
+            updates = progress.updates;
+        }));
+    }
+    const double bare = Median(bareTimes), search = Median(searchTimes), scan = Median(scanTimes);
 
     std::printf("# Scan benchmark\n\n");
     std::printf("Tree: %d files in %d folders (generated, fixed seed); median of %d runs under Wine.\n\n",
