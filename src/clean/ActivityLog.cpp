@@ -1,37 +1,48 @@
 #include "clean/ActivityLog.h"
 
-#include <ocidl.h>
-
-#include "Logwright.h"
-
 ActivityLog::ActivityLog() {
-    CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid))) return;
+    CLSID clsid{};
+    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)))
+        return;
     ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
                        IID_ILogwrightLog, log_.put_void());
 }
 
-ActivityLog::~ActivityLog() = default;
-
-void ActivityLog::SetDataPath(const std::string& folder) {
-    if (log_) log_->SetDataPath(win::Bstr(folder).get());
+bool ActivityLog::SetDataPath(const std::string& path) {
+    if (!log_)
+        return false;
+    win::Bstr text(path);
+    return SUCCEEDED(log_->SetDataPath(text.get()));
 }
 
-void ActivityLog::AddEntry(const std::string& type, const std::string& category, const std::string& subcategory,
-                           const std::string& source, const std::string& text) {
-    if (!log_) return;
-    log_->AddEntry(win::Bstr(type).get(), win::Bstr(category).get(), win::Bstr(subcategory).get(),
-                   win::Bstr(source).get(), win::Bstr(text).get());
+bool ActivityLog::AddEntry(const std::string& type, const std::string& category,
+                           const std::string& subcategory, const std::string& source,
+                           const std::string& text) {
+    if (!log_)
+        return false;
+    win::Bstr typeText(type), categoryText(category), subcategoryText(subcategory), sourceText(source),
+        bodyText(text);
+    return SUCCEEDED(log_->AddEntry(typeText.get(), categoryText.get(), subcategoryText.get(),
+                                    sourceText.get(), bodyText.get()));
 }
 
-void ActivityLog::ShowViewer() {
-    if (!log_) return;
-    auto page = log_.As<IUnknown>(IID_IPropertyPage);
-    log_->ShowViewer(0, page.get());
+bool ActivityLog::ShowViewer() {
+    if (!log_)
+        return false;
+    // The viewer interface is the property page of the same object; without one the component
+    // shows its own viewer.
+    win::ComPtr<IUnknown> viewer = log_.As<IUnknown>(IID_IPropertyPage);
+    return SUCCEEDED(log_->ShowViewer(0, viewer.get()));
 }
 
-void ShowActivityLogViewer(const std::string& dataFolder) {
+std::string ActivityLogDataFolder(const std::string& programFolder) {
+    return programFolder + "\\Log\\Data";
+}
+
+void OpenActivityLogViewer(const std::string& dataFolder) {
     ActivityLog log;
+    if (!log.Available())
+        return;
     log.SetDataPath(dataFolder);
     log.ShowViewer();
 }

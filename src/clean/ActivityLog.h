@@ -1,33 +1,38 @@
 #pragma once
-// The program's side of the activity log component "Logwright.Log". Each use creates its own
-// instance on the calling thread; when the component is missing every operation does nothing,
-// and no failure of it ever reaches the user or ends a run.
+// The program's side of the external activity log component (ProgID "Logwright.Log").
+//
+// Each use makes its own instance on the thread that uses it (COM must be initialised there). The
+// component is optional: when it is not registered or cannot be created, every operation quietly
+// does nothing, and no failure of the component ever ends the program.
 
 #include <string>
 
+#include <Logwright.h>
+
 #include "win/ComPtr.h"
 
-struct ILogwrightLog;
-
 class ActivityLog {
-public:
-    // Creates the component by its ProgID; the calling thread must have initialised COM.
+  public:
+    // Creates the component: CLSIDFromProgID, then CoCreateInstance in-process, in-process handler
+    // or local server. A failure leaves the object unavailable.
     ActivityLog();
-    ~ActivityLog();
-    ActivityLog(const ActivityLog&) = delete;
-    ActivityLog& operator=(const ActivityLog&) = delete;
 
-    bool Available() const noexcept { return static_cast<bool>(log_); }
+    bool Available() const { return static_cast<bool>(log_); }
 
-    void SetDataPath(const std::string& folder);
-    void AddEntry(const std::string& type, const std::string& category, const std::string& subcategory,
+    // Each returns whether the component took the call; texts are program text (ANSI code page).
+    bool SetDataPath(const std::string& path);
+    bool AddEntry(const std::string& type, const std::string& category, const std::string& subcategory,
                   const std::string& source, const std::string& text);
-    // Shows the viewer (owner 0) and returns when it closes.
-    void ShowViewer();
+    // Opens the component's viewer (owner 0) with its viewer interface, and waits for it to close.
+    bool ShowViewer();
 
-private:
+  private:
     win::ComPtr<ILogwrightLog> log_;
 };
 
-// The viewer command of the menu and the results page: create, point at the data folder, show.
-void ShowActivityLogViewer(const std::string& dataFolder);
+// The log's data folder of a program folder: programFolder + "\Log\Data".
+std::string ActivityLogDataFolder(const std::string& programFolder);
+
+// The viewer command: create the component, point it at dataFolder, show the viewer, release it.
+// Does nothing when the component is missing.
+void OpenActivityLogViewer(const std::string& dataFolder);

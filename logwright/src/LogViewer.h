@@ -1,0 +1,17 @@
+#pragma once
+// The viewer window: a resizable modal frame with a Close button around one property page. The
+// page is the caller's IPropertyPage when one is given and can be activated, otherwise the log's
+// own panel (LogPanel) on the data path.
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <string>
+
+namespace logwright {
+
+// Runs the modal viewer owned by 'owner' (may be null) and returns when it closes: S_OK, or the
+// failure when the window could not be made. 'pageObject' is handed to the page's SetObjects.
+HRESULT ShowLogViewer(HWND owner, const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject);
+
+}  // namespace logwright

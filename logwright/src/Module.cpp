@@ -1,0 +1,279 @@
+// The DLL's entry points: class factory, unloading, and per-user registration.
+#include "Module.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include <Logwright.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "LogObject.h"
+
+namespace logwright {
+
+namespace {
+
+volatile LONG g_moduleRefs = 0;
+HINSTANCE g_module = nullptr;
+
+// The one class factory, a static object: its references count as module references, so the DLL
+// stays loaded while a caller holds it.
+class ClassFactory final : public IClassFactory {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        ModuleAddRef();
+        return 2;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ModuleRelease();
+        return 1;
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        auto* object = new (std::nothrow) LogObject;
+        if (!object)
+            return E_OUTOFMEMORY;
+        HRESULT hr = object->QueryInterface(iid, out);
+        object->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        if (lock)
+            ModuleAddRef();
+        else
+            ModuleRelease();
+        return S_OK;
+    }
+};
+
+ClassFactory g_factory;
+
+// Registration lives under the current user's classes, so no administrator is needed.
+constexpr const wchar_t* kClassesRoot = L"Software\\Classes\\";
+constexpr const wchar_t* kFriendlyName = L"Logwright activity log";
+
+std::wstring ClsidText() {
+    wchar_t text[64] = {};
+    ::StringFromGUID2(CLSID_LogwrightLog, text, 64);
+    return text;
+}
+
+std::wstring ClsidKey() {
+    return L"CLSID\\" + ClsidText();
+}
+
+struct RegValue {
+    std::wstring key;     // below Software\Classes
+    const wchar_t* name;  // null for the default value
+    std::wstring data;
+};
+
+// Everything registration writes, parents before children.
+std::vector<RegValue> RegistrationValues(const std::wstring& modulePath) {
+    std::wstring clsidKey = ClsidKey();
+    return {
+        {clsidKey, nullptr, kFriendlyName},
+        {clsidKey + L"\\InprocServer32", nullptr, modulePath},
+        {clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {clsidKey + L"\\ProgID", nullptr, LOGWRIGHT_PROGID},
+        {LOGWRIGHT_PROGID, nullptr, kFriendlyName},
+        {std::wstring(LOGWRIGHT_PROGID) + L"\\CLSID", nullptr, ClsidText()},
+    };
+}
+
+HRESULT FromWin32(LONG error) {
+    return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error);
+}
+
+HRESULT WriteValues(HKEY root, const std::wstring& prefix, const std::vector<RegValue>& values) {
+    for (const RegValue& value : values) {
+        HKEY key = nullptr;
+        LONG error = ::RegCreateKeyExW(root, (prefix + value.key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                       nullptr, &key, nullptr);
+        if (error != ERROR_SUCCESS)
+            return FromWin32(error);
+        error =
+            ::RegSetValueExW(key, value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
+                             static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+        if (error != ERROR_SUCCESS)
+            return FromWin32(error);
+    }
+    return S_OK;
+}
+
+// Removes the values registration wrote, then each key that holds nothing else, children first:
+// a value or subkey that someone else put there stays, with the keys above it.
+HRESULT RemoveValues(HKEY root, const std::wstring& prefix, const std::vector<RegValue>& values) {
+    HRESULT result = S_OK;
+    for (auto it = values.rbegin(); it != values.rend(); ++it) {
+        std::wstring path = prefix + it->key;
+        HKEY key = nullptr;
+        LONG error = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &key);
+        if (error == ERROR_FILE_NOT_FOUND)
+            continue;
+        if (error != ERROR_SUCCESS) {
+            result = FromWin32(error);
+            continue;
+        }
+        error = ::RegDeleteValueW(key, it->name);
+        if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
+            result = FromWin32(error);
+        DWORD subkeys = 0, valueCount = 0;
+        bool empty = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                        &valueCount, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                     subkeys == 0 && valueCount == 0;
+        ::RegCloseKey(key);
+        if (empty) {
+            error = ::RegDeleteKeyW(root, path.c_str());
+            if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
+                result = FromWin32(error);
+        }
+    }
+    return result;
+}
+
+std::wstring ReadText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return {};
+    wchar_t text[2 * MAX_PATH] = {};
+    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
+    LONG error = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    ::RegCloseKey(key);
+    return error == ERROR_SUCCESS && type == REG_SZ ? text : std::wstring();
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return ::lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
+// Whether COM's view of the classes leads from the ProgID to this very DLL. Windows merges the
+// user's classes into that view; Wine shows only the machine's classes there.
+bool ClassesRootFindsModule(const std::wstring& modulePath) {
+    return SameText(ReadText(HKEY_CLASSES_ROOT, std::wstring(LOGWRIGHT_PROGID) + L"\\CLSID"), ClsidText()) &&
+           SameText(ReadText(HKEY_CLASSES_ROOT, ClsidKey() + L"\\InprocServer32"), modulePath);
+}
+
+// The machine copy carries a mark, so unregistering removes only a copy that registration made and
+// never a machine-wide registration of the same DLL by an installer.
+constexpr const wchar_t* kCopyMark = L"LogwrightUserCopy";
+
+std::vector<RegValue> MachineCopyValues(const std::wstring& modulePath) {
+    std::vector<RegValue> values = RegistrationValues(modulePath);
+    values.insert(values.begin() + 1, RegValue{ClsidKey(), kCopyMark, L"1"});
+    return values;
+}
+
+bool MachineCopyIsThisModule(const std::wstring& modulePath) {
+    return ReadText(HKEY_LOCAL_MACHINE, kClassesRoot + ClsidKey(), kCopyMark) == L"1" &&
+           SameText(ReadText(HKEY_LOCAL_MACHINE, kClassesRoot + ClsidKey() + L"\\InprocServer32"),
+                    modulePath);
+}
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace
+
+void ModuleAddRef() {
+    ::InterlockedIncrement(&g_moduleRefs);
+}
+void ModuleRelease() {
+    ::InterlockedDecrement(&g_moduleRefs);
+}
+long ModuleRefCount() {
+    return g_moduleRefs;
+}
+
+}  // namespace logwright
+
+using namespace logwright;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+    // Thread notifications stay on: the statically linked runtime and thread library need them.
+    if (reason == DLL_PROCESS_ATTACH)
+        g_module = instance;
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (clsid != CLSID_LogwrightLog)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(iid, out);
+}
+
+STDAPI DllCanUnloadNow() {
+    return ModuleRefCount() == 0 ? S_OK : S_FALSE;
+}
+
+// Registers for the current user. Where COM does not look at the user's classes (Wine), the same
+// entries are copied to the machine's classes as well, so that creation by ProgID works there too.
+STDAPI DllRegisterServer() {
+    try {
+        std::wstring path = ModulePath();
+        if (path.empty())
+            return SELFREG_E_CLASS;
+        std::vector<RegValue> values = RegistrationValues(path);
+        if (FAILED(WriteValues(HKEY_CURRENT_USER, kClassesRoot, values))) {
+            RemoveValues(HKEY_CURRENT_USER, kClassesRoot, values);
+            return SELFREG_E_CLASS;
+        }
+        if (!ClassesRootFindsModule(path)) {
+            std::vector<RegValue> copy = MachineCopyValues(path);
+            if (FAILED(WriteValues(HKEY_LOCAL_MACHINE, kClassesRoot, copy)))
+                RemoveValues(HKEY_LOCAL_MACHINE, kClassesRoot, copy);
+        }
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Removes the user's registration, and the machine copy when it is the one this DLL made.
+STDAPI DllUnregisterServer() {
+    try {
+        std::wstring path = ModulePath();
+        std::vector<RegValue> values = RegistrationValues(path);
+        HRESULT hr = S_OK;
+        if (!path.empty() && MachineCopyIsThisModule(path))
+            hr = RemoveValues(HKEY_LOCAL_MACHINE, kClassesRoot, MachineCopyValues(path));
+        HRESULT user = RemoveValues(HKEY_CURRENT_USER, kClassesRoot, values);
+        return SUCCEEDED(hr) && SUCCEEDED(user) ? S_OK : SELFREG_E_CLASS;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}

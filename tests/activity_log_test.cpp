@@ -1,0 +1,117 @@
+// The program's side of the activity log component: silent without it, faithful with it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "LogStore.h"
+#include "clean/ActivityLog.h"
+#include "support/LogwrightTest.h"
+#include "support/TestFiles.h"
+#include "win/ComPtr.h"
+#include "win/Text.h"
+
+namespace {
+
+class ActivityLogTest : public ::testing::Test {
+  protected:
+    test::RegistrationLock lock_;
+    test::TempFolder dir_;
+    win::ComApartment com_;
+    test::LogwrightDll dll_{dir_.Path()};
+};
+
+// Every byte the ANSI code page gives a character, in program text.
+std::string HighBytes() {
+    std::string bytes;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        bytes += static_cast<char>(b);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ActivityLogDataFolder, IsTheLogDataFolderOfTheProgramFolder) {
+    EXPECT_EQ(ActivityLogDataFolder("C:\\Tools"), "C:\\Tools\\Log\\Data");
+}
+
+TEST_F(ActivityLogTest, WithoutTheComponentEveryOperationQuietlyDoesNothing) {
+    ASSERT_EQ(dll_.Unregister(), S_OK);
+    CLSID clsid{};
+    ASSERT_TRUE(FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid))) << "the component is still registered";
+
+    std::string data = ActivityLogDataFolder(dir_ / "Prog");
+    ActivityLog log;
+    EXPECT_FALSE(log.Available());
+    EXPECT_FALSE(log.SetDataPath(data));
+    EXPECT_FALSE(log.AddEntry("Information", "Quillmoor", "Backup", "Quillmoor", "text"));
+    EXPECT_FALSE(log.ShowViewer());
+    // The viewer command returns at once, without a window.
+    test::ViewerThread viewer([&] {
+        win::ComApartment com;
+        OpenActivityLogViewer(data);
+        return S_OK;
+    });
+    EXPECT_TRUE(viewer.WaitDone());
+    EXPECT_FALSE(test::Exists(dir_ / "Prog"));
+}
+
+TEST_F(ActivityLogTest, AddsEntriesThatKeepEveryByteOfTheProgramsText) {
+    ASSERT_EQ(dll_.Register(), S_OK);
+    std::string data = ActivityLogDataFolder(dir_ / "Prog");
+    const std::string body = "Files deleted permanently:\r\n\r\nC:\\Temp\\" + HighBytes() + ".tmp\r\n\r\n";
+    {
+        ActivityLog log;
+        ASSERT_TRUE(log.Available());
+        ASSERT_TRUE(log.SetDataPath(data));
+        EXPECT_TRUE(
+            log.AddEntry("Information", "Quillmoor", "Backup", "Quillmoor", "Files backed up:\r\n\r\n"));
+        EXPECT_TRUE(log.AddEntry("Information \xC4", "Quillmoor", "Cleaning \xE9", "Source \xFF", body));
+    }
+
+    std::vector<logwright::LogEntry> entries = logwright::LogStore(win::AnsiToWide(data)).ReadAll();
+    ASSERT_EQ(entries.size(), 2u);
+    auto ansi = [](const std::wstring& w) { return win::WideToAnsi(w.c_str(), static_cast<int>(w.size())); };
+    EXPECT_EQ(ansi(entries[0].type), "Information \xC4");
+    EXPECT_EQ(ansi(entries[0].category), "Quillmoor");
+    EXPECT_EQ(ansi(entries[0].subcategory), "Cleaning \xE9");
+    EXPECT_EQ(ansi(entries[0].source), "Source \xFF");
+    EXPECT_EQ(ansi(entries[0].text), body);
+    EXPECT_EQ(ansi(entries[1].subcategory), "Backup");
+    EXPECT_EQ(ansi(entries[1].text), "Files backed up:\r\n\r\n");
+}
+
+TEST_F(ActivityLogTest, ShowsTheViewerOnTheDataFolder) {
+    ASSERT_EQ(dll_.Register(), S_OK);
+    std::string data = ActivityLogDataFolder(dir_ / "Prog");
+    {
+        ActivityLog log;
+        ASSERT_TRUE(log.SetDataPath(data));
+        ASSERT_TRUE(
+            log.AddEntry("Information", "Quillmoor", "Restore", "Quillmoor", "Files restored:\r\n\r\n"));
+    }
+    // Both the operation and the whole viewer command, each on a thread of its own as a worker
+    // or the user-interface thread would run them.
+    for (bool command : {false, true}) {
+        SCOPED_TRACE(command ? "OpenActivityLogViewer" : "ActivityLog::ShowViewer");
+        test::ViewerThread viewer([&]() -> HRESULT {
+            win::ComApartment com;
+            if (command) {
+                OpenActivityLogViewer(data);
+                return S_OK;
+            }
+            ActivityLog log;
+            log.SetDataPath(data);
+            return log.ShowViewer() ? S_OK : E_FAIL;
+        });
+        HWND frame = viewer.Frame();
+        ASSERT_NE(frame, nullptr);
+        HWND list = test::FindDescendant(frame, logwright_viewer::kListId);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(test::ListCount(list), 1);
+        EXPECT_EQ(test::ListCell(list, 0, 2), L"Restore");
+        EXPECT_EQ(test::WindowText(test::FindDescendant(frame, logwright_viewer::kTextId)),
+                  L"Files restored:\r\n\r\n");
+        viewer.Close();
+        EXPECT_EQ(viewer.Result(), S_OK);
+    }
+}
