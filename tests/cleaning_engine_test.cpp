@@ -9,7 +9,9 @@
 #include "app/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
+#include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
+#include "win/ComPtr.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -77,9 +79,42 @@ std::vector<std::string> FilesBelow(const std::string& folder, const std::string
     return files;
 }
 
+// One activity-log entry as the component stored it.
+struct Entry {
+    std::string subcategory, text;
+};
+
+// The entries under a data folder, newest first, read back through the component.
+std::vector<Entry> ReadEntries(const std::string& dataFolder) {
+    std::vector<Entry> entries;
+    CLSID clsid;
+    win::ComPtr<ILogwrightLog> log;
+    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)) ||
+        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ILogwrightLog, log.put_void())))
+        return entries;
+    log->SetDataPath(win::Bstr(dataFolder).get());
+    long count = 0;
+    log->GetEntryCount(&count);
+    for (long i = 0; i < count; ++i) {
+        win::Bstr subcategory, text;
+        log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
+        log->GetEntryText(i, text.put());
+        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
+    }
+    return entries;
+}
+
 class CleaningTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        test::WriteFile(dir_ / "test.language",
+                        "[String]\n_LogLogCategoryBackup=Backup\n_LogLogCategoryDelete=Cleaning\n"
+                        "_LogBackupFilesHeader=Backed up:\n_LogPermanentlyDeleteFilesHeader=Deleted:\n"
+                        "_LogRemoveToRecyclebinFilesHeader=Recycled:\n_LogSaveFile=SAVED %s AS %s\n"
+                        "_LogSaveFileFailed=NOT SAVED %s AS %s\n_LogKeepFile=KEPT %s\n_LogDeleteFile=REMOVED %s\n"
+                        "_LogDeleteFileFailed=FAILED %s\n");
+        LanguageTable::Instance().SetPath(dir_ / "test.language");
+        ASSERT_TRUE(SUCCEEDED(dll_.Register()));
         completion_.job = &job_;
         job_.completionContext = &completion_;
         job_.completionCallback = OnCompleted;
@@ -91,6 +126,8 @@ protected:
         for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp"})
             job_.cleaningSet[dir_ / name] = "Temporary file";
     }
+
+    void TearDown() override { LanguageTable::Instance().SetPath(""); }
 
     void RunToEnd() {
         ASSERT_TRUE(StartCleaning(job_));
@@ -105,7 +142,10 @@ protected:
     // The mirrored form of a test path inside a restore point.
     std::string Mirrored(const std::string& relative) { return MirrorPath(dir_ / relative); }
 
+    win::ComApartment com_;
     test::TempFolder dir_;
+    test::RegistrationLock registrationLock_;
+    test::LogwrightDll dll_{dir_.Path()};
     CleaningJob job_;
     Recorder recorder_;
     Completion completion_;
@@ -134,6 +174,18 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
     EXPECT_FALSE(recorder_.stopEnabled_);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_TRUE(completion_.handleWasEmpty.load());
+
+    auto entries = ReadEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].subcategory, "Cleaning");
+    EXPECT_EQ(entries[0].text, "Deleted:\r\n\r\nREMOVED " + dir_ / "junk\\B.tmp" + "\r\n\r\nREMOVED " +
+                                   dir_ / "junk\\a.tmp" + "\r\n\r\nREMOVED " + dir_ / "junk\\sub\\c.tmp" +
+                                   "\r\n\r\n");
+    EXPECT_EQ(entries[1].subcategory, "Backup");
+    EXPECT_EQ(entries[1].text.rfind("Backed up:\r\n\r\nSAVED " + dir_ / "junk\\B.tmp" + " AS " + point + "\\" +
+                                        Mirrored("junk\\B.tmp") + "\r\n\r\n",
+                                    0),
+              0u);
 }
 
 TEST_F(CleaningTest, RecycleBinWithoutBackup) {
@@ -175,6 +227,11 @@ TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
     EXPECT_EQ(test::ReadFile(dir_ / "junk\\B.tmp"), "junk\\B.tmp");
     EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_EQ(FilesBelow(RestorePoint()).size(), 2u);
+    auto entries = ReadEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[1].text.find("NOT SAVED " + dir_ / "junk\\B.tmp"), std::string::npos);
+    EXPECT_NE(entries[0].text.find("KEPT " + dir_ / "junk\\B.tmp"), std::string::npos);
+    EXPECT_EQ(entries[0].text.find("REMOVED " + dir_ / "junk\\B.tmp"), std::string::npos);
 }
 
 TEST_F(CleaningTest, AnUnwritableBackupFolderKeepsEveryFile) {
@@ -196,6 +253,29 @@ TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
     EXPECT_TRUE(test::Exists(dir_ / "junk\\ab.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\xy.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    auto entries = ReadEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "Recycled:\r\n\r\nFAILED " + dir_ / "junk\\*.tmp" + "\r\n\r\nFAILED " +
+                                   dir_ / "junk\\a?.tmp" + "\r\n\r\n");
+}
+
+TEST_F(CleaningTest, AFileThatIsGoneIsLoggedAsNotRemoved) {
+    job_.cleaningSet[dir_ / "junk\\vanished.tmp"] = "Temporary file";
+    job_.deletePermanently = true;
+    RunToEnd();
+    auto entries = ReadEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].text.find("FAILED " + dir_ / "junk\\vanished.tmp"), std::string::npos);
+    EXPECT_NE(entries[0].text.find("REMOVED " + dir_ / "junk\\a.tmp"), std::string::npos);
+}
+
+TEST_F(CleaningTest, WithoutTheLogComponentTheCleaningStillRuns) {
+    ASSERT_TRUE(SUCCEEDED(dll_.Unregister()));
+    job_.deletePermanently = true;
+    RunToEnd();
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_FALSE(test::Exists(job_.logFolder));
+    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateComplete");
 }
 
 TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
@@ -215,20 +295,26 @@ TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
     EXPECT_FALSE(recorder_.stopEnabled_);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_FALSE(StopCleaning(job_));
+    EXPECT_TRUE(ReadEntries(job_.logFolder).empty());  // the stopped phase writes no entry
 }
 
 TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
-    job_.deletePermanently = true;
-    recorder_.onPosition_ = [&](int position) {
-        if (position == 1)
+    job_.backup = job_.deletePermanently = true;
+    // Positions run 0..3 for the backup, then 0 and 1 for the first deletion: hold there.
+    std::atomic<int> seen{0};
+    recorder_.onPosition_ = [&](int) {
+        if (++seen == 6)
             while (!job_.worker.StopRequested()) ::Sleep(1);
     };
     ASSERT_TRUE(StartCleaning(job_));
-    while (recorder_.positions_.size() < 2) ::Sleep(1);
+    while (seen.load() < 6) ::Sleep(1);
     EXPECT_TRUE(StopCleaning(job_));
     // Map order is byte order: "B.tmp" before "a.tmp" before "sub\c.tmp".
     EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
     EXPECT_EQ(completion_.calls.load(), 1);
+    auto entries = ReadEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);  // the finished backup phase only
+    EXPECT_EQ(entries[0].subcategory, "Backup");
 }

@@ -70,12 +70,8 @@ public:
                 body.Add("_LogKeepFile", {path});
             } else if (HasWildcard(path)) {
                 body.Add("_LogDeleteFileFailed", {path});
-            } else if (::DeleteFileA(path.c_str()) ||
-                       ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-                // A file in use is deleted by the system at the next restart.
-                body.Add("_LogDeleteFile", {path});
             } else {
-                body.Add("_LogDeleteFileFailed", {path});
+                body.Add(DeleteOrSchedule(path) ? "_LogDeleteFile" : "_LogDeleteFileFailed", {path});
             }
             SetPosition(++k);
         }
@@ -120,6 +116,15 @@ public:
 
 private:
     static bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+    // Deletes the file, or has the system delete it at the next restart when it is in use. A file
+    // that is not there is not scheduled: nothing of it could be deleted.
+    static bool DeleteOrSchedule(const std::string& path) {
+        if (::DeleteFileA(path.c_str())) return true;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+        return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    }
 
     void SetRange(int maximum) {
         if (job_.progress) job_.progress->SetProgressRange(maximum);
