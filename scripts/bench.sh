@@ -5,13 +5,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
 qm_build
-qm_contain_user_data
-qm_prefix "$QM_BUILD/wineprefix"
-trap qm_stop_all EXIT
-qm_start_display
-wineserver -k >/dev/null 2>&1 || true
-wineserver -p
-wineboot >/dev/null 2>&1
+qm_start_wine_session
 report="$QM_ROOT/bench/REPORT.md"
 {
     wine "$QM_BUILD/bench/scan_bench.exe" | grep -v '^Making'

@@ -58,3 +58,16 @@ qm_stop_all() {
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
     if [ -n "${QM_XVFB_PID:-}" ]; then kill "$QM_XVFB_PID" 2>/dev/null || true; wait "$QM_XVFB_PID" 2>/dev/null || true; fi
 }
+
+# Everything a Wine run needs, started once: the private prefix, the virtual display and one
+# persistent wineserver (a server left over from an interrupted run is ended first), with Wine's
+# own services already running so they never hold a test's output open. Stopped on exit.
+qm_start_wine_session() {
+    qm_contain_user_data
+    qm_prefix "$QM_BUILD/wineprefix"
+    trap qm_stop_all EXIT
+    qm_start_display
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p
+    wineboot >/dev/null 2>&1
+}
