@@ -12,6 +12,8 @@ report="$QM_ROOT/bench/REPORT.md"
     echo
     wine "$QM_BUILD/bench/clean_bench.exe"
     echo
+    wine "$QM_BUILD/bench/page_bench.exe" | grep -v '^Making'
+    echo
     echo "Machine: $(nproc) cores, $(wine --version), measured $(date -u +%Y-%m-%d)."
 } | tr -d '\r' >"$report.tmp"
 mv "$report.tmp" "$report"

@@ -3,7 +3,7 @@
 # Safe to run again: it does nothing when everything is already present.
 set -euo pipefail
 
-packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth imagemagick googletest)
+packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth x11-utils imagemagick googletest)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -24,6 +24,9 @@ public:
     // Translates the window's caption and those of all its descendants, expanding \r and \n.
     void TranslateWindow(HWND window) const;
 
+    // Translates the window's own caption only, expanding \r and \n.
+    void TranslateWindowOnly(HWND window) const { TranslateOneWindow(window); }
+
     // Translates every item of a menu and its submenus, without escape expansion.
     void TranslateMenu(HMENU menu) const;
 

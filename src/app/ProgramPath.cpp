@@ -21,7 +21,14 @@ std::string ProgramFilePath() {
     }
 }
 
+namespace {
+std::string g_programDirectoryOverride;
+}  // namespace
+
+void OverrideProgramDirectory(const std::string& folder) { g_programDirectoryOverride = folder; }
+
 std::string ProgramDirectory() {
+    if (!g_programDirectoryOverride.empty()) return g_programDirectoryOverride;
     return ProgramDirectoryOf(ProgramFilePath());
 }
 

@@ -10,6 +10,10 @@ std::string ProgramFilePath();
 // The folder of the program file, without a trailing backslash.
 std::string ProgramDirectory();
 
+// Makes ProgramDirectory answer folder instead (an empty folder ends that). Window tests run the
+// pages as if the program lived in their own folder, so its config.xml and log are theirs.
+void OverrideProgramDirectory(const std::string& folder);
+
 // The program file's name without folder and without its last "." part ("a.b.exe" -> "a.b").
 std::string ProgramBaseName();
 

@@ -1,0 +1,60 @@
+#include "pages/CleaningPages.h"
+
+#include <commctrl.h>
+
+#include "app/LanguageTable.h"
+#include "app/ProgramPath.h"
+#include "clean/ActivityLog.h"
+#include "resources/ResourceIds.h"
+#include "win/Prompts.h"
+
+std::string ProgramLogFolder() { return ActivityLogDataFolder(ProgramDirectory()); }
+
+CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING) {
+    job_.progress = this;
+    job_.logFolder = ProgramLogFolder();
+}
+
+CleaningPage::~CleaningPage() {
+    // A worker still running reports to this page: it must end before the page goes.
+    job_.worker.Stop();
+}
+
+void CleaningPage::InitPage() {
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_CLEANING_STATUS, win::Anchor::GrowWidth},
+                              {IDC_CLEANING_PROGRESS, win::Anchor::GrowWidth},
+                              {IDC_CLEANING_STOP, win::Anchor::MoveBottomRight}});
+    Enable(IDC_CLEANING_STOP, false);
+}
+
+bool CleaningPage::StopWithConfirmation() {
+    if (win::AskUser(Handle(), "_StopCleanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return false;
+    return StopCleaning(job_);
+}
+
+bool CleaningPage::OnCommand(int id, int, HWND) {
+    if (id != IDC_CLEANING_STOP) return false;
+    StopWithConfirmation();
+    return true;
+}
+
+// The 32-bit range message, so that more than 65,535 files do not wrap the bar.
+void CleaningPage::SetProgressRange(int maximum) {
+    ::SendMessageA(Item(IDC_CLEANING_PROGRESS), PBM_SETRANGE32, 0, maximum);
+}
+void CleaningPage::SetProgressPosition(int position) {
+    ::SendMessageA(Item(IDC_CLEANING_PROGRESS), PBM_SETPOS, position, 0);
+}
+void CleaningPage::SetStatusText(const std::string& text) { SetItemText(IDC_CLEANING_STATUS, text); }
+void CleaningPage::EnableStopButton(bool enable) { Enable(IDC_CLEANING_STOP, enable); }
+
+ResultsPage::ResultsPage() : WizardPage(IDD_PAGE_RESULTS) {}
+
+void ResultsPage::InitPage() { layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth}}); }
+
+bool ResultsPage::OnCommand(int id, int, HWND) {
+    if (id != IDC_RESULTS_LOGVIEWER) return false;
+    OpenActivityLogViewer(ProgramLogFolder());
+    return true;
+}

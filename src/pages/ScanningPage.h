@@ -1,0 +1,36 @@
+#pragma once
+// The scanning page: hosts the scan worker and shows its progress with its controls.
+
+#include "pages/WizardPage.h"
+#include "scan/ScanWorker.h"
+#include "win/ListView.h"
+
+class ScanningPage : public WizardPage, public ScanProgress {
+public:
+    ScanningPage();
+    ~ScanningPage() override;
+
+    // The scan's inputs, results and worker, filled by the frame before it starts the scan.
+    ScanJob& Job() { return job_; }
+    // Makes one row per search root, in order, each "not complete".
+    void ResetRootRows();
+    // Stop button: asks first, then stops the worker; false when nothing was stopped.
+    bool StopWithConfirmation();
+
+    // What the worker shows (called on its thread; the system hands each call to the page's thread).
+    void SetStatusText(const std::string& text) override;
+    void SetFoundCountText(const std::string& text) override;
+    int RootRowCount() override;
+    std::string RootStateText(int row) override;
+    void SetRootStateText(int row, const std::string& text) override;
+    void EnableStopButton(bool enable) override;
+
+protected:
+    void InitPage() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void OnDestroy() override;
+
+private:
+    win::ListView roots_;
+    ScanJob job_;
+};

@@ -1,0 +1,263 @@
+#include "pages/SettingsPages.h"
+
+#include "app/LanguageTable.h"
+#include "config/CleanOptionSettings.h"
+#include "config/ConfigDocument.h"
+#include "config/ListSettings.h"
+#include "config/ScanOptionSettings.h"
+#include "resources/ResourceIds.h"
+#include "win/Prompts.h"
+
+namespace {
+
+constexpr DWORD kCheckListStyle = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+
+// The option check boxes in load and save order, matching ScanOption.
+constexpr int kOptionBoxes[kScanOptionCount] = {
+    IDC_OPTIONS_NOTACCESSED, IDC_OPTIONS_SKIPREADONLY,      IDC_OPTIONS_SKIPSYSTEM, IDC_OPTIONS_SKIPHIDDEN,
+    IDC_OPTIONS_ZEROLENGTH,  IDC_OPTIONS_INVALIDSHORTCUTS, IDC_OPTIONS_TEMP,       IDC_OPTIONS_IETEMP,
+    IDC_OPTIONS_RECENT,      IDC_OPTIONS_IEHISTORY,        IDC_OPTIONS_IECOOKIES};
+
+ValueSet Values(bool factory) { return factory ? ValueSet::Factory : ValueSet::Current; }
+
+}  // namespace
+
+void RemoveSelectedRow(HWND page, const win::ListView& list) {
+    int row = list.Selected();
+    if (row < 0) {
+        win::AskUser(page, "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    list.Delete(row);
+    if (list.Count() > 0) list.Select(row < list.Count() ? row : list.Count() - 1);
+}
+
+// ---- Junk-file patterns ----
+
+PatternPage::PatternPage() : WizardPage(IDD_PAGE_PATTERNS) {}
+
+void PatternPage::InitPage() {
+    list_ = win::ListView(Item(IDC_PATTERNS_LIST));
+    list_.AddColumn(0, Translate("_JunkName"), 200);
+    list_.AddColumn(1, Translate("_JunkDescription"), 400);
+    list_.SetExtendedStyle(kCheckListStyle);
+    Load(false);
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_PATTERNS_LIST, win::Anchor::GrowBoth},
+                              {IDC_PATTERNS_ADD, win::Anchor::MoveDown},
+                              {IDC_PATTERNS_DELETE, win::Anchor::MoveDown},
+                              {IDC_PATTERNS_MODIFY, win::Anchor::MoveDown},
+                              {IDC_PATTERNS_CHECKALL, win::Anchor::MoveDown},
+                              {IDC_PATTERNS_UNCHECKALL, win::Anchor::MoveDown},
+                              {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
+}
+
+void PatternPage::AppendRow(const std::string& mask, const std::string& description, bool ticked) {
+    int row = list_.Append(mask);
+    list_.SetText(row, 1, description);
+    list_.SetTicked(row, ticked);
+}
+
+void PatternPage::Load(bool factory) {
+    list_.DeleteAll();
+    for (const JunkPattern& p : ReadJunkPatterns(ConfigFilePath(), Values(factory)))
+        AppendRow(p.file, p.description, p.checked);
+}
+
+bool PatternPage::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDC_PATTERNS_ADD: {
+        PatternDialog dialog("_AddJunkFileDialogCaption", "", "");
+        if (win::CurrentPrompts().RunModal(dialog, IDD_PATTERN, Handle()) == IDOK)
+            AppendRow(dialog.Mask(), dialog.Description(), true);
+        return true;
+    }
+    case IDC_PATTERNS_MODIFY: {
+        int row = list_.Selected();
+        if (row < 0) {
+            win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+            return true;
+        }
+        PatternDialog dialog("_ModifyJunkFileDialogCaption", list_.Text(row, 0), list_.Text(row, 1));
+        if (win::CurrentPrompts().RunModal(dialog, IDD_PATTERN, Handle()) == IDOK) {
+            list_.SetText(row, 0, dialog.Mask());
+            list_.SetText(row, 1, dialog.Description());
+        }
+        return true;
+    }
+    case IDC_PATTERNS_DELETE:
+        RemoveSelectedRow(Handle(), list_);
+        return true;
+    case IDC_PATTERNS_CHECKALL:
+    case IDC_PATTERNS_UNCHECKALL:
+        for (int row = 0; row < list_.Count(); ++row) list_.SetTicked(row, id == IDC_PATTERNS_CHECKALL);
+        return true;
+    case IDC_PAGE_DEFAULT:
+        Load(true);
+        return true;
+    }
+    return false;
+}
+
+void PatternPage::OnDestroy() {
+    std::vector<JunkPattern> rows;
+    for (int row = 0; row < list_.Count(); ++row)
+        rows.push_back({list_.Text(row, 0), list_.Text(row, 1), list_.IsTicked(row)});
+    WriteJunkPatterns(ConfigFilePath(), rows);
+}
+
+bool PatternDialog::OnInit() {
+    win::CentreWindow(Handle());
+    ::SetWindowTextA(Handle(), captionKey_.c_str());
+    if (!mask_.empty()) SetItemText(IDC_PATTERN_MASK, mask_);
+    if (!description_.empty()) SetItemText(IDC_PATTERN_DESCRIPTION, description_);
+    LanguageTable::Instance().TranslateWindow(Handle());
+    // The fields hold data, not keys: put them back in case translation touched them.
+    SetItemText(IDC_PATTERN_MASK, mask_);
+    SetItemText(IDC_PATTERN_DESCRIPTION, description_);
+    ::SetFocus(Item(IDC_PATTERN_MASK));
+    return false;
+}
+
+bool PatternDialog::OnCommand(int id, int, HWND) {
+    if (id == IDOK) {
+        std::string mask = ItemText(IDC_PATTERN_MASK);
+        if (mask.empty()) {
+            win::AskUser(Handle(), "_JunkFileNameIsNULL", MB_OK | MB_ICONINFORMATION);
+            return true;
+        }
+        mask_ = mask;
+        description_ = ItemText(IDC_PATTERN_DESCRIPTION);
+        End(IDOK);
+        return true;
+    }
+    if (id == IDCANCEL) {
+        End(IDCANCEL);
+        return true;
+    }
+    return false;
+}
+
+// ---- Scan options ----
+
+OptionsPage::OptionsPage() : WizardPage(IDD_PAGE_OPTIONS) {}
+
+void OptionsPage::InitPage() {
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
+    Load(false);
+}
+
+void OptionsPage::Load(bool factory) {
+    ScanOptionValues values = ReadScanOptions(ConfigFilePath(), Values(factory));
+    for (int i = 0; i < kScanOptionCount; ++i) SetChecked(kOptionBoxes[i], values.checked[static_cast<size_t>(i)]);
+    SetItemText(IDC_OPTIONS_MONTHS, values.months);
+}
+
+bool OptionsPage::OnCommand(int id, int, HWND) {
+    if (id != IDC_PAGE_DEFAULT) return false;
+    Load(true);
+    return true;
+}
+
+void OptionsPage::OnDestroy() {
+    ScanOptionValues values;
+    for (int i = 0; i < kScanOptionCount; ++i) values.checked[static_cast<size_t>(i)] = IsChecked(kOptionBoxes[i]);
+    values.months = ItemText(IDC_OPTIONS_MONTHS).substr(0, 254);
+    WriteScanOptions(ConfigFilePath(), values);
+}
+
+// ---- Skip folders ----
+
+SkipPage::SkipPage() : WizardPage(IDD_PAGE_SKIP) {}
+
+void SkipPage::InitPage() {
+    list_ = win::ListView(Item(IDC_SKIP_LIST));
+    list_.AddColumn(0, Translate("_FoldersToSkipFromSearch"), 600);
+    list_.SetExtendedStyle(kCheckListStyle);
+    Load(false);
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_SKIP_LIST, win::Anchor::GrowBoth},
+                              {IDC_SKIP_ADD, win::Anchor::MoveDown},
+                              {IDC_SKIP_REMOVE, win::Anchor::MoveDown},
+                              {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
+}
+
+void SkipPage::Load(bool factory) {
+    list_.DeleteAll();
+    for (const SkipFolder& f : ReadSkipFolders(ConfigFilePath(), Values(factory)))
+        list_.SetTicked(list_.Append(f.folder), f.checked);
+}
+
+bool SkipPage::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDC_SKIP_ADD: {
+        std::string folder = win::CurrentPrompts().BrowseForFolder();
+        if (!folder.empty()) list_.SetTicked(list_.Append(folder), true);
+        return true;
+    }
+    case IDC_SKIP_REMOVE:
+        RemoveSelectedRow(Handle(), list_);
+        return true;
+    case IDC_PAGE_DEFAULT:
+        Load(true);
+        return true;
+    }
+    return false;
+}
+
+void SkipPage::OnDestroy() {
+    std::vector<SkipFolder> rows;
+    for (int row = 0; row < list_.Count(); ++row) rows.push_back({list_.Text(row, 0), list_.IsTicked(row)});
+    WriteSkipFolders(ConfigFilePath(), rows);
+}
+
+// ---- Clean options ----
+
+CleanOptionsPage::CleanOptionsPage() : WizardPage(IDD_PAGE_CLEANOPTIONS) {}
+
+void CleanOptionsPage::InitPage() {
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
+    Load(false);
+}
+
+void CleanOptionsPage::Load(bool factory) {
+    CleanOptionValues values = ReadCleanOptions(ConfigFilePath(), Values(factory));
+    SetChecked(IDC_CLEANOPTIONS_PERMANENT, !values.moveToRecycleBin);
+    SetChecked(IDC_CLEANOPTIONS_RECYCLE, values.moveToRecycleBin);
+    SetChecked(IDC_CLEANOPTIONS_BACKUP, values.backup);
+    SetItemText(IDC_CLEANOPTIONS_FOLDER, values.backupDirectory);
+    UpdateBackupControls();
+}
+
+void CleanOptionsPage::UpdateBackupControls() {
+    const bool backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    Enable(IDC_CLEANOPTIONS_FOLDER, backup);
+    Enable(IDC_CLEANOPTIONS_BROWSE, backup);
+}
+
+bool CleanOptionsPage::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDC_CLEANOPTIONS_BACKUP:
+        UpdateBackupControls();
+        return true;
+    case IDC_CLEANOPTIONS_BROWSE: {
+        std::string folder = win::CurrentPrompts().BrowseForFolder();
+        if (!folder.empty()) SetItemText(IDC_CLEANOPTIONS_FOLDER, folder);
+        return true;
+    }
+    case IDC_PAGE_DEFAULT:
+        Load(true);
+        return true;
+    }
+    return false;
+}
+
+void CleanOptionsPage::OnDestroy() {
+    CleanOptionValues values;
+    values.moveToRecycleBin = !IsChecked(IDC_CLEANOPTIONS_PERMANENT) && IsChecked(IDC_CLEANOPTIONS_RECYCLE);
+    values.backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    values.backupDirectory = ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
+    WriteCleanOptions(ConfigFilePath(), values);
+}

@@ -1,0 +1,14 @@
+#include "pages/WizardPage.h"
+
+#include "app/LanguageTable.h"
+#include "resources/ResourceIds.h"
+
+bool WizardPage::OnInit() {
+    LanguageTable::Instance().TranslateWindow(Handle());
+    InitPage();
+    return false;
+}
+
+WelcomePage::WelcomePage() : WizardPage(IDD_PAGE_WELCOME) {}
+
+void WelcomePage::InitPage() { layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowBoth}}); }

@@ -1,0 +1,33 @@
+#pragma once
+// A page of the wizard: a child dialog inside the frame's page pane that translates itself while it
+// initialises and follows the pane's size with its resize layout.
+
+#include "win/Dialog.h"
+#include "win/ResizeLayout.h"
+
+class WizardPage : public win::Dialog {
+public:
+    explicit WizardPage(int templateId) : templateId_(templateId) {}
+    int TemplateId() const noexcept { return templateId_; }
+    HWND CreateIn(HWND pane) { return Create(templateId_, pane); }
+
+protected:
+    bool OnInit() final;
+    void OnSize(int width, int height) override { layout_.Apply(width, height); }
+    // The page's own set-up, after its texts are translated: columns, layout, settings.
+    virtual void InitPage() {}
+
+    win::ResizeLayout layout_;
+
+private:
+    int templateId_;
+};
+
+// The welcome page: a text and a picture.
+class WelcomePage : public WizardPage {
+public:
+    WelcomePage();
+
+protected:
+    void InitPage() override;
+};

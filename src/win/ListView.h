@@ -1,0 +1,37 @@
+#pragma once
+// A thin typed view of a report-style list view control: no logic of its own.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace win {
+
+class ListView {
+public:
+    explicit ListView(HWND control = nullptr) : hwnd_(control) {}
+    HWND Handle() const { return hwnd_; }
+
+    void SetExtendedStyle(DWORD style) const { ListView_SetExtendedListViewStyle(hwnd_, style); }
+    void AddColumn(int index, const std::string& title, int width, LPARAM data = 0) const;
+    int Count() const { return ListView_GetItemCount(hwnd_); }
+    // Appends a row with its first column; returns its index.
+    int Append(const std::string& text, LPARAM data = 0) const;
+    void SetText(int row, int column, const std::string& text) const;
+    std::string Text(int row, int column) const;  // the whole text, however long
+    LPARAM Data(int row) const;
+    void DeleteAll() const { ListView_DeleteAllItems(hwnd_); }
+    void Delete(int row) const { ListView_DeleteItem(hwnd_, row); }
+    // Check boxes are state images: 1 unticked, 2 ticked; anything but 1 counts as ticked.
+    bool IsTicked(int row) const;
+    void SetTicked(int row, bool ticked) const;
+    int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+    void Select(int row) const;  // selects, focuses and scrolls into view
+    void SetRedraw(bool redraw) const { ::SendMessageA(hwnd_, WM_SETREDRAW, redraw, 0); }
+
+private:
+    HWND hwnd_;
+};
+
+}  // namespace win

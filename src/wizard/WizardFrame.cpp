@@ -1,0 +1,222 @@
+#include "wizard/WizardFrame.h"
+
+#include <cstdlib>
+
+#include "app/LanguageTable.h"
+#include "app/ProgramPath.h"
+#include "app/VersionInfo.h"
+#include "resources/ResourceIds.h"
+#include "wizard/MenuCommands.h"
+#include "win/ListView.h"
+#include "win/Prompts.h"
+
+namespace {
+
+// Reads every ticked row of a list: column keyColumn -> column valueColumn.
+TextMap TickedRows(HWND list, int keyColumn, int valueColumn) {
+    TextMap rows;
+    win::ListView view(list);
+    for (int row = 0; row < view.Count(); ++row)
+        if (view.IsTicked(row)) rows[view.Text(row, keyColumn)] = view.Text(row, valueColumn);
+    return rows;
+}
+
+}  // namespace
+
+WizardFrame::WizardFrame()
+    : pages_{&welcome_, &folders_, &patterns_, &options_, &skip_, &scanning_, &report_, &cleanOptions_, &cleaning_,
+             &results_} {}
+
+HWND WizardFrame::Open() { return Create(IDD_WIZARD, nullptr); }
+
+bool WizardFrame::OnInit() {
+    win::CentreWindow(Handle());
+    pane_.Attach(Item(IDC_FRAME_PANE));
+    for (WizardPage* page : pages_) pane_.Add(page->CreateIn(pane_.Handle()));
+    pane_.Show(kWelcome);
+    ApplyButtonStates();
+    // The frame's own controls only: the pages translated themselves before they loaded their
+    // settings, and a second pass would expand "\n" or "\r" inside data such as a folder path.
+    LanguageTable::Instance().TranslateWindowOnly(Handle());
+    for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        LanguageTable::Instance().TranslateWindowOnly(child);
+    LanguageTable::Instance().TranslateMenu(::GetMenu(Handle()));
+    ::DrawMenuBar(Handle());
+    HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMOOR));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    const std::string caption = ProductString("ProductName") + " (" + ProductString("ProductVersion") + ")";
+    ::SetWindowTextA(Handle(), caption.c_str());
+    return true;
+}
+
+void WizardFrame::ApplyButtonStates() {
+    const int page = pane_.Current();
+    const bool workerPage = page == kScanning || page == kCleaning;
+    Enable(IDC_FRAME_HELP, true);
+    Enable(IDC_FRAME_PRE, page != kWelcome && !workerPage);
+    Enable(IDC_FRAME_NEXT, !workerPage);
+    Enable(IDC_FRAME_CANCEL, true);
+    if (page == kResults) {
+        ::ShowWindow(Item(IDC_FRAME_PRE), SW_HIDE);
+        ::ShowWindow(Item(IDC_FRAME_NEXT), SW_HIDE);
+        SetItemText(IDC_FRAME_CANCEL, Translate("_FinishButton"));
+    }
+}
+
+void WizardFrame::WorkerDoneCallback(void* frame) {
+    auto* self = static_cast<WizardFrame*>(frame);
+    self->Enable(IDC_FRAME_NEXT, true);
+    self->Enable(IDC_FRAME_PRE, true);
+}
+
+bool WizardFrame::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDC_FRAME_CANCEL:
+        EndProgram();
+        return true;
+    case IDC_FRAME_NEXT:
+        NextStep();
+        return true;
+    case IDC_FRAME_PRE:
+        PreviousStep();
+        return true;
+    case IDC_FRAME_HELP:
+    case ID_TOOLS_RESCUE:
+    case ID_TOOLS_TYPEDURLS:
+    case ID_TOOLS_LOGWRIGHT:
+    case ID_HELP_WEBSITE:
+    case ID_HELP_CONTACT:
+    case ID_HELP_ABOUT:
+        RunMenuCommand(Handle(), id);
+        return true;
+    }
+    return false;
+}
+
+bool WizardFrame::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
+    if (message != WM_CLOSE) return false;
+    EndProgram();
+    result = TRUE;
+    return true;
+}
+
+void WizardFrame::NextStep() {
+    switch (pane_.Current()) {
+    case kWelcome:
+    case kFolders:
+    case kPatterns:
+    case kOptions:
+    case kCleaning:
+        pane_.Next();
+        break;
+    case kSkip:
+        StartScan();
+        pane_.Next();
+        break;
+    case kScanning:
+        BuildReport();
+        break;
+    case kReport:
+        if (TickedRows(report_.List().Handle(), 0, 2).empty())
+            pane_.Show(kResults);
+        else
+            pane_.Next();
+        break;
+    case kCleanOptions:
+        StartCleaningRun();
+        pane_.Next();
+        break;
+    default:
+        break;
+    }
+    ApplyButtonStates();
+}
+
+void WizardFrame::PreviousStep() {
+    switch (pane_.Current()) {
+    case kFolders:
+    case kPatterns:
+    case kOptions:
+    case kSkip:
+    case kCleanOptions:
+        pane_.Previous();
+        break;
+    case kScanning:
+    case kReport:
+    case kCleaning:
+        pane_.Show(kFolders);
+        break;
+    default:
+        break;
+    }
+    ApplyButtonStates();
+}
+
+void WizardFrame::StartScan() {
+    ScanJob& job = scanning_.Job();
+    if (!job.worker.IsRunning()) {
+        // The inputs change only while no scan runs.
+        job.roots = folders_.CollectSelection();
+        job.masks = TickedRows(::GetDlgItem(patterns_.Handle(), IDC_PATTERNS_LIST), 0, 1);
+        job.skipFolders.clear();
+        win::ListView skipList(::GetDlgItem(skip_.Handle(), IDC_SKIP_LIST));
+        for (int row = 0; row < skipList.Count(); ++row)
+            if (skipList.IsTicked(row)) job.skipFolders.push_back(skipList.Text(row, 0));
+        job.skipFolders.push_back(ProgramDirectory());
+        auto ticked = [&](int id) { return options_.IsChecked(id); };
+        job.options.findNotAccessed = ticked(IDC_OPTIONS_NOTACCESSED);
+        job.options.months = std::atoi(options_.ItemText(IDC_OPTIONS_MONTHS).substr(0, 254).c_str());
+        job.options.skipReadOnly = ticked(IDC_OPTIONS_SKIPREADONLY);
+        job.options.skipSystem = ticked(IDC_OPTIONS_SKIPSYSTEM);
+        job.options.skipHidden = ticked(IDC_OPTIONS_SKIPHIDDEN);
+        job.options.findZeroLength = ticked(IDC_OPTIONS_ZEROLENGTH);
+        job.options.findInvalidShortcuts = ticked(IDC_OPTIONS_INVALIDSHORTCUTS);
+        job.findTemp = ticked(IDC_OPTIONS_TEMP);
+        job.findIETemp = ticked(IDC_OPTIONS_IETEMP);
+        job.findRecent = ticked(IDC_OPTIONS_RECENT);
+        job.findIEHistory = ticked(IDC_OPTIONS_IEHISTORY);
+        job.findIECookies = ticked(IDC_OPTIONS_IECOOKIES);
+        job.owner = this;
+        job.completed = WorkerDoneCallback;
+    }
+    scanning_.SetItemText(IDC_SCANNING_FOUND, "");
+    if (job.worker.IsRunning()) return;
+    scanning_.Enable(IDC_SCANNING_STOP, true);
+    job.results.Clear();
+    scanning_.ResetRootRows();
+    job.Start();
+}
+
+void WizardFrame::BuildReport() {
+    const ScanResults& results = scanning_.Job().results;
+    if (results.Count() == 0) pane_.Show(kResults);
+    report_.Fill(results);
+    pane_.Next();
+}
+
+void WizardFrame::StartCleaningRun() {
+    CleaningJob& job = cleaning_.Job();
+    if (job.worker.IsRunning()) return;
+    job.deletePermanently = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_PERMANENT);
+    job.moveToRecycleBin = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_RECYCLE);
+    job.backup = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    job.backupFolder = cleanOptions_.ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
+    job.cleaningSet = TickedRows(report_.List().Handle(), 0, 2);
+    job.completionContext = this;
+    job.completionCallback = WorkerDoneCallback;
+    StartCleaning(job);
+}
+
+void WizardFrame::EndProgram() {
+    if (scanning_.Job().worker.IsRunning()) {
+        win::AskUser(Handle(), "_ExitProramRequestCancelScanThread", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (cleaning_.Job().worker.IsRunning()) {
+        // Ending mid-file could leave a file copied but not removed, or worse: ask, then stop cleanly.
+        if (win::AskUser(Handle(), "_ExitRequestStopCleaning", MB_YESNO | MB_ICONINFORMATION) != IDYES) return;
+        StopCleaning(cleaning_.Job());
+    }
+    ::DestroyWindow(Handle());
+    ::PostQuitMessage(2);
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The main window: the banner, the page pane with the ten pages, and Help, Pre, Next and Cancel.
+// The frame, not the pages, carries data across the transitions and starts the workers.
+
+#include <array>
+
+#include "pages/CleaningPages.h"
+#include "pages/FolderPage.h"
+#include "pages/ReportPage.h"
+#include "pages/ScanningPage.h"
+#include "pages/SettingsPages.h"
+#include "pages/WizardPage.h"
+#include "wizard/PagePane.h"
+
+class WizardFrame : public win::Dialog {
+public:
+    enum PageIndex { kWelcome, kFolders, kPatterns, kOptions, kSkip, kScanning, kReport, kCleanOptions, kCleaning,
+                     kResults, kPageCount };
+
+    WizardFrame();
+
+    // Creates the frame window (modeless, no owner); null when it cannot be created.
+    HWND Open();
+    int CurrentPage() const { return pane_.Current(); }
+    WizardPage& Page(int index) { return *pages_[static_cast<size_t>(index)]; }
+    ScanningPage& Scanning() { return scanning_; }
+    CleaningPage& Cleaning() { return cleaning_; }
+    ReportPage& Report() { return report_; }
+    FolderPage& Folders() { return folders_; }
+
+    // Enables Pre and Next when a worker has ended; runs on the worker's thread.
+    static void WorkerDoneCallback(void* frame);
+
+protected:
+    bool OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    void ApplyButtonStates();
+    void NextStep();
+    void PreviousStep();
+    void StartScan();
+    void BuildReport();
+    void StartCleaningRun();
+    void EndProgram();
+    void MenuCommand(int id);
+
+    PagePane pane_;
+    WelcomePage welcome_;
+    FolderPage folders_;
+    PatternPage patterns_;
+    OptionsPage options_;
+    SkipPage skip_;
+    ScanningPage scanning_;
+    ReportPage report_;
+    CleanOptionsPage cleanOptions_;
+    CleaningPage cleaning_;
+    ResultsPage results_;
+    std::array<WizardPage*, kPageCount> pages_;
+};

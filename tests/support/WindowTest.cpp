@@ -1,0 +1,110 @@
+#include "support/WindowTest.h"
+
+#include "app/LanguageTable.h"
+#include "app/ProgramPath.h"
+#include "win/Dialog.h"
+
+namespace test {
+
+std::string SourceFile(const std::string& relative) {
+    std::string path = std::string("\\\\?\\unix") + QM_SOURCE_DIR + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+int RecordingPrompts::MessageBox(HWND, const std::string& text, const std::string&, UINT style) {
+    messages.push_back(text);
+    styles.push_back(style);
+    if (answers.empty()) return IDOK;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::string RecordingPrompts::BrowseForFolder() {
+    if (folders.empty()) return {};
+    std::string folder = folders.front();
+    folders.pop_front();
+    return folder;
+}
+
+bool RecordingPrompts::ShellOpen(HWND, const std::string& target, const std::string& parameters) {
+    opened.push_back(parameters.empty() ? target : target + " " + parameters);
+    return true;
+}
+
+namespace {
+// The dialog that RunModal has open, handed to the test's driver by a timer.
+struct OpenDialog {
+    RecordingPrompts* prompts;
+    win::Dialog* dialog;
+    int templateId;
+};
+OpenDialog* g_openDialog = nullptr;
+
+void CALLBACK DriveOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    if (g_openDialog && g_openDialog->dialog->Handle())
+        g_openDialog->prompts->onDialog(g_openDialog->dialog->Handle(), g_openDialog->templateId);
+}
+}  // namespace
+
+INT_PTR RecordingPrompts::RunModal(win::Dialog& dialog, int templateId, HWND owner) {
+    dialogs.push_back(templateId);
+    if (!onDialog) return IDCANCEL;
+    OpenDialog open{this, &dialog, templateId};
+    g_openDialog = &open;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DriveOpenDialog);
+    INT_PTR result = dialog.RunModal(templateId, owner);
+    ::KillTimer(nullptr, timer);
+    g_openDialog = nullptr;
+    return result;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void PumpPending() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+ProgramFolder::ProgramFolder(const std::string& configXml) {
+    if (configXml.empty())
+        ::CopyFileA(SourceFile("data/config.xml").c_str(), (dir_ / "config.xml").c_str(), FALSE);
+    else
+        WriteFile(dir_ / "config.xml", configXml);
+    ::CopyFileA(SourceFile("data/Quillmoor.language").c_str(), (dir_ / "Quillmoor.language").c_str(), FALSE);
+    OverrideProgramDirectory(dir_.Path());
+    LanguageTable::Instance().SetPath(dir_ / "Quillmoor.language");
+}
+
+ProgramFolder::~ProgramFolder() {
+    LanguageTable::Instance().SetPath("");
+    OverrideProgramDirectory("");
+}
+
+void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+std::string WindowText(HWND window) {
+    char buffer[4096] = {};
+    ::GetWindowTextA(window, buffer, sizeof(buffer));
+    return buffer;
+}
+
+}  // namespace test

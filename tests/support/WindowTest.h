@@ -1,0 +1,63 @@
+#pragma once
+// Shared by the window tests: prompts that answer from a script and record what they were asked,
+// a message pump with a deadline, and a program folder of the test's own.
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/TestFiles.h"
+#include "win/Prompts.h"
+
+namespace test {
+
+// A file of the source tree, reached through Wine's "\\?\unix\" form (there is no Z: drive).
+std::string SourceFile(const std::string& relative);
+
+// Answers message boxes from a queue (IDOK when it is empty) and records every request.
+class RecordingPrompts : public win::Prompts {
+public:
+    RecordingPrompts() { win::SetPrompts(this); }
+    ~RecordingPrompts() override { win::SetPrompts(nullptr); }
+
+    int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style) override;
+    std::string BrowseForFolder() override;
+    bool ShellOpen(HWND owner, const std::string& target, const std::string& parameters) override;
+    INT_PTR RunModal(win::Dialog& dialog, int templateId, HWND owner) override;
+
+    std::deque<int> answers;               // message box answers, in order
+    std::vector<std::string> messages;     // message box texts
+    std::vector<UINT> styles;              // message box styles
+    std::deque<std::string> folders;       // folder browser answers ("" = cancelled)
+    std::vector<std::string> opened;       // shell open targets + " " + parameters
+    std::vector<int> dialogs;              // modal dialog templates asked for
+    // Drives a modal dialog while it is open; without one, dialogs are not shown and give IDCANCEL.
+    std::function<void(HWND dialog, int templateId)> onDialog;
+};
+
+// Dispatches messages until done() holds or the time is up; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30'000);
+// Dispatches whatever is waiting.
+void PumpPending();
+
+// A folder of the test's own that the program takes for its folder: config.xml and the language
+// file are copied there from the source tree (config.xml may be replaced by the test's own).
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const std::string& configXml = "");
+    ~ProgramFolder();
+    const std::string& Path() const { return dir_.Path(); }
+    std::string operator/(const std::string& relative) const { return dir_ / relative; }
+
+private:
+    TempFolder dir_;
+};
+
+// Clicks a button of a dialog as the user would.
+void Click(HWND dialog, int id);
+std::string WindowText(HWND window);
+
+}  // namespace test

@@ -1,0 +1,334 @@
+// The wizard frame on the real resources: button states, routes, the scan inputs it reads from the
+// settings pages, stopping a scan, ending the program, and a cleaning through the pages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/LanguageTable.h"
+#include "clean/BackupStore.h"
+#include "resources/ResourceIds.h"
+#include "support/WindowTest.h"
+#include "win/ListView.h"
+#include "wizard/WizardFrame.h"
+
+namespace {
+
+const char* const kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
+<config><quillmoor>
+  <junkfiles>
+    <items>
+      <item checked="1" description="Temporary file" file="*.tmp"/>
+      <item checked="0" description="Backup copy" file="*.bak"/>
+      <item checked="1" description="Later temporary" file="*.TMP"/>
+      <item checked="1" description="Crash dump" file="*.dmp"/>
+    </items>
+    <default/>
+  </junkfiles>
+  <options>
+    <FindFilesHaveNotAccessed checked="0" default="0" month="12abc" monthdefault="12"/>
+    <SkipReadOnlyFiles checked="1" default="1"/>
+    <SkipSystemFiles checked="0" default="1"/>
+    <SkipHiddenFiles checked="1" default="0"/>
+    <FindZeroLengthFiles checked="1" default="0"/>
+    <FindInvalidShortcuts checked="0" default="1"/>
+    <FindTemp checked="0" default="1"/>
+    <FindIETemp checked="0" default="1"/>
+    <FindRecent checked="0" default="0"/>
+    <FindIEHistory checked="0" default="0"/>
+    <FindIECookies checked="0" default="0"/>
+  </options>
+  <SkipFolders>
+    <items>
+      <item checked="1" folder="C:\skip-me"/>
+      <item checked="0" folder="C:\not-skipped"/>
+    </items>
+    <default/>
+  </SkipFolders>
+  <CleanOptions>
+    <CleanMode defaultindex="0" index="0"/>
+    <Backup BackupDirectory="%ModulePath%\Backup" DefaultBackupDirectory="%ModulePath%\Backup" checked="1" default="1"/>
+  </CleanOptions>
+</quillmoor></config>
+)";
+
+bool Enabled(HWND frame, int id) { return ::IsWindowEnabled(::GetDlgItem(frame, id)); }
+bool Visible(HWND frame, int id) { return ::IsWindowVisible(::GetDlgItem(frame, id)); }
+
+class WizardFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frameWindow_ = frame_.Open();
+        ASSERT_TRUE(frameWindow_);
+        ::ShowWindow(frameWindow_, SW_SHOW);
+    }
+    void TearDown() override {
+        if (::IsWindow(frameWindow_)) ::DestroyWindow(frameWindow_);
+        test::PumpPending();
+    }
+
+    void Next() { test::Click(frameWindow_, IDC_FRAME_NEXT); }
+    void Pre() { test::Click(frameWindow_, IDC_FRAME_PRE); }
+    void GoTo(int page) {
+        while (frame_.CurrentPage() < page) Next();
+    }
+    HWND PageItem(int page, int id) { return ::GetDlgItem(frame_.Page(page).Handle(), id); }
+    // Unticks every drive, so a scan searches only what the test adds.
+    void NoRoots() { test::Click(frame_.Page(WizardFrame::kFolders).Handle(), IDC_FOLDERS_REMOVEALL); }
+    // Expands the folder tree down to folder and ticks it with the Space key, as a user would.
+    void TickFolder(const std::string& folder) {
+        HWND tree = PageItem(WizardFrame::kFolders, IDC_FOLDERS_TREE);
+        HTREEITEM item = nullptr;
+        size_t start = 0;
+        while (start <= folder.size()) {
+            size_t end = folder.find('\\', start);
+            if (end == std::string::npos) end = folder.size();
+            const std::string name = folder.substr(start, end - start);
+            if (item) TreeView_Expand(tree, item, TVE_EXPAND);
+            HTREEITEM child = item ? TreeView_GetChild(tree, item) : TreeView_GetRoot(tree);
+            for (; child; child = TreeView_GetNextSibling(tree, child)) {
+                char text[MAX_PATH] = {};
+                TVITEMA tv{};
+                tv.mask = TVIF_TEXT | TVIF_HANDLE;
+                tv.hItem = child;
+                tv.pszText = text;
+                tv.cchTextMax = sizeof(text);
+                TreeView_GetItem(tree, &tv);
+                if (_stricmp(text, name.c_str()) == 0) break;
+            }
+            ASSERT_TRUE(child) << "no tree item " << name;
+            item = child;
+            start = end + 1;
+        }
+        TreeView_SelectItem(tree, item);
+        ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
+    }
+    bool WaitForScanEnd() {
+        return test::PumpUntil([&] { return !frame_.Scanning().Job().worker.IsRunning() && Enabled(frameWindow_, IDC_FRAME_NEXT); });
+    }
+    // The button states as "Help Pre Next Cancel", each E(nabled), D(isabled) or H(idden).
+    std::string Buttons() {
+        std::string s;
+        for (int id : {IDC_FRAME_HELP, IDC_FRAME_PRE, IDC_FRAME_NEXT, IDC_FRAME_CANCEL})
+            s += !Visible(frameWindow_, id) ? 'H' : Enabled(frameWindow_, id) ? 'E' : 'D';
+        return s;
+    }
+
+    test::ProgramFolder program_{kConfig};
+    test::RecordingPrompts prompts_;
+    WizardFrame frame_;
+    HWND frameWindow_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WizardFrameTest, OpensOnTheWelcomePageTranslatedWithItsCaption) {
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kWelcome);
+    EXPECT_EQ(Buttons(), "EDEE");
+    EXPECT_EQ(test::WindowText(::GetDlgItem(frameWindow_, IDC_FRAME_NEXT)), Translate("_Next"));
+    EXPECT_NE(Translate("_Next"), "_Next");
+    // The test program carries no version resource of its own: the caption is the bare form.
+    EXPECT_EQ(test::WindowText(frameWindow_).find('('), 1u);
+    char menuText[64] = {};
+    ::GetMenuStringA(::GetMenu(frameWindow_), 0, menuText, sizeof(menuText), MF_BYPOSITION);
+    EXPECT_EQ(std::string(menuText), Translate("_File"));
+}
+
+TEST_F(WizardFrameTest, NextAndPreWalkTheSettingsPages) {
+    for (int page = WizardFrame::kFolders; page <= WizardFrame::kSkip; ++page) {
+        Next();
+        EXPECT_EQ(frame_.CurrentPage(), page);
+        EXPECT_EQ(Buttons(), "EEEE");
+        EXPECT_TRUE(::IsWindowVisible(frame_.Page(page).Handle()));
+    }
+    for (int page = WizardFrame::kOptions; page >= WizardFrame::kWelcome; --page) {
+        Pre();
+        EXPECT_EQ(frame_.CurrentPage(), page);
+    }
+    EXPECT_EQ(Buttons(), "EDEE");
+}
+
+TEST_F(WizardFrameTest, TheScanReadsItsInputsFromTheSettingsPages) {
+    NoRoots();
+    GoTo(WizardFrame::kSkip);
+    Next();  // starts the scan
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kScanning);
+    ASSERT_TRUE(WaitForScanEnd());
+    const ScanJob& job = frame_.Scanning().Job();
+    EXPECT_TRUE(job.roots.empty());
+    EXPECT_EQ(job.masks, (TextMap{{"*.TMP", "Later temporary"}, {"*.dmp", "Crash dump"}, {"*.tmp", "Temporary file"}}));
+    EXPECT_EQ(job.skipFolders, (std::vector<std::string>{"C:\\skip-me", program_.Path()}));
+    EXPECT_EQ(job.options.months, 12);
+    EXPECT_TRUE(job.options.skipReadOnly);
+    EXPECT_FALSE(job.options.skipSystem);
+    EXPECT_TRUE(job.options.skipHidden);
+    EXPECT_TRUE(job.options.findZeroLength);
+    EXPECT_FALSE(job.options.findInvalidShortcuts);
+    EXPECT_FALSE(job.options.findNotAccessed);
+    EXPECT_FALSE(job.findTemp);
+}
+
+TEST_F(WizardFrameTest, AScanWithoutResultsGoesStraightToTheResultsPage) {
+    NoRoots();
+    GoTo(WizardFrame::kSkip);
+    Next();
+    ASSERT_TRUE(WaitForScanEnd());
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_SCANNING_STATUS)),
+              Translate("_StateStringSearchCompleted"));
+    EXPECT_FALSE(::IsWindowEnabled(PageItem(WizardFrame::kScanning, IDC_SCANNING_STOP)));
+    Next();
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
+    EXPECT_EQ(Buttons(), "EHHE");
+    EXPECT_EQ(test::WindowText(::GetDlgItem(frameWindow_, IDC_FRAME_CANCEL)), Translate("_FinishButton"));
+}
+
+// While the test does not dispatch messages, the worker waits in its first control update, so
+// the scan is certainly still running when the test presses Stop or Cancel.
+TEST_F(WizardFrameTest, StopAndExitWhileAScanRuns) {
+    test::WriteFile(program_ / "tree\\a.tmp");
+    NoRoots();
+    TickFolder(program_ / "tree");
+    GoTo(WizardFrame::kSkip);
+    ScanJob& job = frame_.Scanning().Job();
+    Next();
+    ASSERT_TRUE(job.worker.IsRunning());
+    EXPECT_EQ(Buttons(), "EDDE");
+
+    prompts_.answers = {IDOK};
+    test::Click(frameWindow_, IDC_FRAME_CANCEL);  // refused while scanning
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages[0], Translate("_ExitProramRequestCancelScanThread"));
+    EXPECT_TRUE(::IsWindow(frameWindow_));
+
+    HWND page = frame_.Page(WizardFrame::kScanning).Handle();
+    prompts_.answers = {IDCANCEL};
+    test::Click(page, IDC_SCANNING_STOP);
+    EXPECT_EQ(prompts_.messages.back(), Translate("_StopscanConfirm"));
+    EXPECT_EQ(prompts_.styles.back(), static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION));
+    EXPECT_TRUE(job.worker.IsRunning());
+
+    prompts_.answers = {IDOK};
+    test::Click(page, IDC_SCANNING_STOP);
+    EXPECT_FALSE(job.worker.IsRunning());
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_SCANNING_STATUS)),
+              Translate("_StateStringSearchStopped"));
+    EXPECT_FALSE(::IsWindowEnabled(PageItem(WizardFrame::kScanning, IDC_SCANNING_STOP)));
+    EXPECT_EQ(Buttons(), "EEEE");
+
+    Pre();  // back to the folders for a new pass
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kFolders);
+}
+
+TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
+    for (int i = 0; i < 20; ++i) test::WriteFile(program_ / ("r0\\f" + std::to_string(i) + ".tmp"));
+    test::WriteFile(program_ / "r1\\x.tmp");
+    NoRoots();
+    TickFolder(program_ / "r0");
+    TickFolder(program_ / "r1");
+    GoTo(WizardFrame::kSkip);
+    Next();
+    ScanJob& job = frame_.Scanning().Job();
+    ASSERT_EQ(job.roots, (std::vector<std::string>{program_ / "r0", program_ / "r1"}));
+    ASSERT_TRUE(job.worker.IsRunning());
+    prompts_.answers = {IDOK};
+    test::Click(frame_.Page(WizardFrame::kScanning).Handle(), IDC_SCANNING_STOP);
+    EXPECT_FALSE(job.worker.IsRunning());
+    win::ListView rows(PageItem(WizardFrame::kScanning, IDC_SCANNING_ROOTS));
+    ASSERT_EQ(rows.Count(), 2);
+    EXPECT_EQ(rows.Text(0, 1), Translate("_StateComplete"));
+    EXPECT_EQ(rows.Text(1, 1), Translate("_StateNotComplete"));
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_SCANNING_STATUS)),
+              Translate("_StateStringSearchStopped"));
+    EXPECT_EQ(job.results.Entries().count(program_ / "r1\\x.tmp"), 0u);
+    Next();  // on with what was found so far
+    EXPECT_TRUE(frame_.CurrentPage() == WizardFrame::kReport || frame_.CurrentPage() == WizardFrame::kResults);
+}
+
+TEST_F(WizardFrameTest, NothingTickedInTheReportSkipsTheCleaning) {
+    test::WriteFile(program_ / "junk\\a.tmp");
+    NoRoots();
+    TickFolder(program_ / "junk");
+    GoTo(WizardFrame::kSkip);
+    Next();
+    ASSERT_TRUE(WaitForScanEnd());
+    EXPECT_EQ(frame_.Scanning().Job().roots, (std::vector<std::string>{program_ / "junk"}));
+    Next();
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kReport);
+    win::ListView report(PageItem(WizardFrame::kReport, IDC_REPORT_LIST));
+    ASSERT_EQ(report.Count(), 1);
+    EXPECT_EQ(report.Text(0, 0), program_ / "junk\\a.tmp");
+    EXPECT_TRUE(report.IsTicked(0));
+    EXPECT_EQ(report.Text(0, 1), "0.00");  // one byte
+    EXPECT_EQ(report.Text(0, 2), "Temporary file");
+    test::Click(frame_.Page(WizardFrame::kReport).Handle(), IDC_REPORT_REMOVEALL);
+    Next();
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
+    EXPECT_TRUE(test::Exists(program_ / "junk\\a.tmp"));
+}
+
+TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
+    test::WriteFile(program_ / "junk\\a.tmp", "a");
+    test::WriteFile(program_ / "junk\\b.bak", "unticked pattern");
+    test::WriteFile(program_ / "junk\\keep.txt", "keep");
+    NoRoots();
+    TickFolder(program_ / "junk");
+    GoTo(WizardFrame::kSkip);
+    Next();
+    ASSERT_TRUE(WaitForScanEnd());
+    Next();  // report
+    ASSERT_EQ(win::ListView(PageItem(WizardFrame::kReport, IDC_REPORT_LIST)).Count(), 1);
+    Next();  // clean options
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleanOptions);
+    Pre();  // back to the report, ticks unchanged
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kReport);
+    EXPECT_TRUE(win::ListView(PageItem(WizardFrame::kReport, IDC_REPORT_LIST)).IsTicked(0));
+    Next();
+    // The backup folder shows the path variable expanded.
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kCleanOptions, IDC_CLEANOPTIONS_FOLDER)), program_ / "Backup");
+    Next();  // cleaning
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleaning);
+    ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kCleaning, IDC_CLEANING_STATUS)),
+              Translate("_CleaningPageStateComplete"));
+    EXPECT_FALSE(test::Exists(program_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(program_ / "junk\\b.bak"));
+    EXPECT_TRUE(test::Exists(program_ / "junk\\keep.txt"));
+    EXPECT_EQ(FindRestorePoints(program_ / "Backup").size(), 1u);
+    Next();
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
+}
+
+TEST_F(WizardFrameTest, EndingDuringACleaningAsksAndStopsIt) {
+    for (int i = 0; i < 50; ++i) test::WriteFile(program_ / ("junk\\f" + std::to_string(i) + ".tmp"));
+    NoRoots();
+    TickFolder(program_ / "junk");
+    GoTo(WizardFrame::kSkip);
+    Next();
+    ASSERT_TRUE(WaitForScanEnd());
+    Next();
+    Next();
+    Next();  // the cleaning starts and waits for its first control update
+    ASSERT_TRUE(frame_.Cleaning().Job().worker.IsRunning());
+    prompts_.answers = {IDNO};
+    test::Click(frameWindow_, IDC_FRAME_CANCEL);
+    EXPECT_EQ(prompts_.messages.back(), Translate("_ExitRequestStopCleaning"));
+    EXPECT_TRUE(::IsWindow(frameWindow_));
+    prompts_.answers = {IDYES};
+    test::Click(frameWindow_, IDC_FRAME_CANCEL);
+    EXPECT_FALSE(::IsWindow(frameWindow_));
+    EXPECT_FALSE(frame_.Cleaning().Job().worker.IsRunning());
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(WizardFrameTest, EndingSavesTheSettingsAndPostsExitCodeTwo) {
+    GoTo(WizardFrame::kOptions);
+    test::Click(frame_.Page(WizardFrame::kOptions).Handle(), IDC_OPTIONS_RECENT);
+    test::Click(frameWindow_, IDC_FRAME_CANCEL);
+    EXPECT_FALSE(::IsWindow(frameWindow_));
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 2u);
+    std::string config = test::ReadFile(program_ / "config.xml");
+    EXPECT_NE(config.find("<FindRecent checked=\"1\""), std::string::npos) << config;
+}
