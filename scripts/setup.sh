@@ -3,7 +3,8 @@
 # Safe to run again: it does nothing when everything is already present.
 set -euo pipefail
 
-packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth x11-utils imagemagick googletest)
+# python3 only redraws the pictures (src/resources/art/make_art.py); the build uses the committed files.
+packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth x11-utils imagemagick googletest python3)
 
 missing=()
 for p in "${packages[@]}"; do

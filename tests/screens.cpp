@@ -1,0 +1,313 @@
+// Takes pictures of the program's windows for a look at their layout: the wizard frame with each
+// of its pages in turn, and every dialog, all translated into English and holding a few sample
+// rows. Not a test; run it on a display and look at what it writes:
+//     screens.exe <language file> <output folder>
+// Each window is written as <output folder>\<name>.bmp.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/LanguageTable.h"
+#include "resources/ResourceIds.h"
+
+namespace {
+
+HINSTANCE Module() {
+    return ::GetModuleHandleA(nullptr);
+}
+
+// The banner's own edge colour, for the strips beside it when the frame is wider than the
+// picture.
+const COLORREF kBannerEdge = RGB(10, 38, 102);
+HBRUSH bannerBrush = nullptr;
+
+INT_PTR CALLBACK FrameProc(HWND, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_CTLCOLORSTATIC && ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_FRAME_BANNER) {
+        return reinterpret_cast<INT_PTR>(bannerBrush);
+    }
+    return message == WM_INITDIALOG;
+}
+
+INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+void Pump(DWORD milliseconds) {
+    DWORD end = ::GetTickCount() + milliseconds;
+    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(10);
+    }
+}
+
+// Copies the window's rectangle from the screen into a 24-bit bottom-up BMP file.
+bool Capture(HWND window, const std::string& path) {
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    int stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels(static_cast<size_t>(stride) * height);
+    ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    std::fwrite(&file, sizeof(file), 1, out);
+    std::fwrite(&info, sizeof(info), 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fclose(out);
+    return true;
+}
+
+void AddColumns(HWND list, const std::vector<std::pair<const char*, int>>& columns) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+        std::string title = Translate(columns[i].first);
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[i].second;
+        column.pszText = title.data();
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void AddRow(HWND list, const std::vector<std::string>& cells, bool ticked = true) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(cells[0].c_str());
+    int row = static_cast<int>(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    for (size_t c = 1; c < cells.size(); ++c) {
+        item.iSubItem = static_cast<int>(c);
+        item.pszText = const_cast<char*>(cells[c].c_str());
+        ::SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+    if (::SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) {
+        LVITEMA state{};
+        state.stateMask = LVIS_STATEIMAGEMASK;
+        state.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+        ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    }
+}
+
+void Styles(HWND list, DWORD styles) {
+    ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
+}
+
+HTREEITEM AddNode(HWND tree, HTREEITEM parent, const char* text, int image, int selected, int state) {
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    insert.item.pszText = const_cast<char*>(text);
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = selected;
+    insert.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_EXPANDED;
+    insert.item.state = INDEXTOSTATEIMAGEMASK(state) | (parent ? 0 : TVIS_EXPANDED);
+    return reinterpret_cast<HTREEITEM>(
+        ::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void FillSamples(const std::vector<HWND>& pages) {
+    const DWORD checks = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+
+    HWND tree = ::GetDlgItem(pages[1], IDC_FOLDERS_TREE);
+    HIMAGELIST images = ImageList_LoadImageA(Module(), MAKEINTRESOURCEA(IDB_TREE_IMAGES), 16, 0,
+                                             RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    HIMAGELIST states = ImageList_LoadImageA(Module(), MAKEINTRESOURCEA(IDB_TREE_STATES), 13, 0,
+                                             RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    ::SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    ::SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(states));
+    HTREEITEM c = AddNode(tree, nullptr, "C:", 2, 2, 2);
+    AddNode(tree, c, "Program Files", 0, 1, 3);
+    AddNode(tree, c, "Temp", 0, 1, 3);
+    HTREEITEM users = AddNode(tree, c, "users", 0, 1, 1);
+    AddNode(tree, c, "windows", 0, 1, 3);
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(users));
+    AddNode(tree, nullptr, "D:", 2, 2, 3);
+
+    HWND patterns = ::GetDlgItem(pages[2], IDC_PATTERNS_LIST);
+    AddColumns(patterns, {{"_JunkName", 200}, {"_JunkDescription", 400}});
+    Styles(patterns, checks);
+    AddRow(patterns, {"*.tmp", "Temporary files"});
+    AddRow(patterns, {"*.bak", "Backup copies"}, false);
+    AddRow(patterns, {"~*.*", "Leftovers of unsaved documents"});
+    AddRow(patterns, {"*.dmp", "Crash dumps"});
+
+    ::SendDlgItemMessageA(pages[3], IDC_OPTIONS_NOTACCESSED, BM_SETCHECK, BST_CHECKED, 0);
+    ::SetDlgItemTextA(pages[3], IDC_OPTIONS_MONTHS, "12");
+    for (int id : {IDC_OPTIONS_SKIPSYSTEM, IDC_OPTIONS_ZEROLENGTH, IDC_OPTIONS_TEMP, IDC_OPTIONS_IETEMP}) {
+        ::SendDlgItemMessageA(pages[3], id, BM_SETCHECK, BST_CHECKED, 0);
+    }
+
+    HWND skip = ::GetDlgItem(pages[4], IDC_SKIP_LIST);
+    AddColumns(skip, {{"_FoldersToSkipFromSearch", 600}});
+    Styles(skip, checks);
+    AddRow(skip, {"C:\\windows"});
+    AddRow(skip, {"C:\\Program Files"}, false);
+
+    HWND roots = ::GetDlgItem(pages[5], IDC_SCANNING_ROOTS);
+    AddColumns(roots, {{"_ListviewTragetFolder", 200}, {"_ListviewScanstate", 300}});
+    Styles(roots, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    AddRow(roots, {"C:\\", Translate("_StateComplete")});
+    AddRow(roots, {"D:\\", Translate("_stateScanning")});
+    AddRow(roots, {"E:\\", Translate("_StateNotComplete")});
+    ::SetDlgItemTextA(pages[5], IDC_SCANNING_STATUS,
+                      "D:\\Projects\\Archive & Old\\2019\\Customer reports\\Quarterly\\Drafts\\Scans");
+    ::SetDlgItemTextA(pages[5], IDC_SCANNING_FOUND, "Junk files found: 128");
+    ::EnableWindow(::GetDlgItem(pages[5], IDC_SCANNING_STOP), TRUE);
+
+    HWND report = ::GetDlgItem(pages[6], IDC_REPORT_LIST);
+    AddColumns(report, {{"_ReportPageListColumnFileName", 350},
+                        {"_ReportPageListColumnFileSize", 100},
+                        {"_ReportPageStateDescription", 100}});
+    Styles(report, checks);
+    AddRow(report, {"C:\\Temp\\setup.log.tmp", "12.50", "Temporary files"});
+    AddRow(report, {"C:\\users\\me\\Documents\\~report.doc", "40.00", "Leftovers"});
+    AddRow(report, {"C:\\windows\\Temp\\install.dmp", "1024.00", "Crash dumps"}, false);
+    ::SetDlgItemTextA(pages[6], IDC_REPORT_SUMMARY, "3 files, 1076.50 KB (1.05 MB) in total.");
+
+    ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_RECYCLE, BM_SETCHECK, BST_CHECKED, 0);
+    ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_BACKUP, BM_SETCHECK, BST_CHECKED, 0);
+    ::SetDlgItemTextA(pages[7], IDC_CLEANOPTIONS_FOLDER, "C:\\Program Files\\Quillmoor\\Backup");
+
+    ::SendDlgItemMessageA(pages[8], IDC_CLEANING_PROGRESS, PBM_SETRANGE32, 0, 100);
+    ::SendDlgItemMessageA(pages[8], IDC_CLEANING_PROGRESS, PBM_SETPOS, 60, 0);
+    ::SetDlgItemTextA(pages[8], IDC_CLEANING_STATUS, Translate("_CleaningPageStateBackup").c_str());
+}
+
+void FillDialog(int id, HWND dialog) {
+    const DWORD checks = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+    if (id == IDD_PATTERN) {
+        ::SetWindowTextA(dialog, Translate("_AddJunkFileDialogCaption").c_str());
+        ::SetDlgItemTextA(dialog, IDC_PATTERN_MASK, "*.tmp");
+        ::SetDlgItemTextA(dialog, IDC_PATTERN_DESCRIPTION, "Temporary files");
+    } else if (id == IDD_FILEDETAILS) {
+        ::SendDlgItemMessageA(dialog, IDC_DETAILS_ICON, STM_SETICON,
+                              reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32516))), 0);
+        ::SetDlgItemTextA(dialog, IDC_DETAILS_PATH, "C:\\windows\\Temp\\install.dmp");
+        HWND list = ::GetDlgItem(dialog, IDC_DETAILS_LIST);
+        RECT client;
+        ::GetClientRect(list, &client);
+        AddColumns(list, {{"_AttributeName", client.right / 3}, {"_AttributeValue", client.right / 3 * 2}});
+        Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_FLATSB);
+        AddRow(list, {Translate("_CreationTime"), "2026-03-02 10:15:00"});
+        AddRow(list, {Translate("_FileSize"), "1.00MB(1024.00KB)"});
+        AddRow(list, {Translate("_LastAccessTime"), "2026-03-02 10:15:00"});
+        AddRow(list, {Translate("_LastWriteTime"), "2026-03-02 10:15:00"});
+    } else if (id == IDD_RESCUE) {
+        ::SetDlgItemTextA(dialog, IDC_RESCUE_FOLDER, "C:\\Program Files\\Quillmoor\\Backup");
+        HWND list = ::GetDlgItem(dialog, IDC_RESCUE_LIST);
+        AddColumns(list, {{"_RescueDialogListColDate", 450}});
+        Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+        AddRow(list, {"12/24/2025 18:00:00"});
+        AddRow(list, {"01/31/2026 08:05:09"});
+        ::SetDlgItemTextA(dialog, IDC_RESCUE_STATUS, Translate("_RescueDialogStateRestoreComplete").c_str());
+        ::SendDlgItemMessageA(dialog, IDC_RESCUE_PROGRESS, PBM_SETPOS, 100, 0);
+    } else if (id == IDD_TYPEDURLS) {
+        HWND list = ::GetDlgItem(dialog, IDC_TYPEDURLS_LIST);
+        AddColumns(list, {{"_TypedUrlsDialogColUrl", 450}});
+        Styles(list, checks);
+        AddRow(list, {"http://www.example.com/"}, false);
+        AddRow(list, {"http://news.example.org/today"}, true);
+    } else if (id == IDD_REPORT_STATUS) {
+        ::SendDlgItemMessageA(dialog, IDC_REPORT_STATUS_PROGRESS, PBM_SETPOS, 40, 0);
+    } else if (id == IDD_ABOUT) {
+        ::SetDlgItemTextA(dialog, IDC_ABOUT_THANKS, Translate("_Thankyoulist", true).c_str());
+        ::SetDlgItemTextA(dialog, IDC_ABOUT_NAME, "Quillmoor");
+        ::SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, "1.0");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: screens <language file> <output folder>\n");
+        return 1;
+    }
+    LanguageTable::Instance().SetPath(argv[1]);
+    std::string out = argv[2];
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    bannerBrush = ::CreateSolidBrush(kBannerEdge);
+
+    HWND frame = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_WIZARD), nullptr, FrameProc, 0);
+    HWND pane = ::GetDlgItem(frame, IDC_FRAME_PANE);
+    const int templates[] = {IDD_PAGE_WELCOME,  IDD_PAGE_FOLDERS,  IDD_PAGE_PATTERNS, IDD_PAGE_OPTIONS,
+                             IDD_PAGE_SKIP,     IDD_PAGE_SCANNING, IDD_PAGE_REPORT,   IDD_PAGE_CLEANOPTIONS,
+                             IDD_PAGE_CLEANING, IDD_PAGE_RESULTS};
+    std::vector<HWND> pages;
+    for (int id : templates) {
+        HWND page = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(id), pane, PlainProc, 0);
+        LanguageTable::Instance().TranslateWindow(page);
+        pages.push_back(page);
+    }
+    FillSamples(pages);
+    LanguageTable::Instance().TranslateWindow(frame);
+    LanguageTable::Instance().TranslateMenu(::GetMenu(frame));
+    ::DrawMenuBar(frame);
+    ::SetWindowPos(frame, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    RECT paneClient;
+    ::GetClientRect(pane, &paneClient);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        for (HWND page : pages)
+            ::ShowWindow(page, SW_HIDE);
+        ::MoveWindow(pages[i], 0, 0, paneClient.right, paneClient.bottom, FALSE);
+        ::ShowWindow(pages[i], SW_SHOW);
+        bool last = i + 1 == pages.size();
+        ::ShowWindow(::GetDlgItem(frame, IDC_FRAME_PRE), last ? SW_HIDE : SW_SHOW);
+        ::ShowWindow(::GetDlgItem(frame, IDC_FRAME_NEXT), last ? SW_HIDE : SW_SHOW);
+        ::SetDlgItemTextA(frame, IDC_FRAME_CANCEL, Translate(last ? "_FinishButton" : "_Cancel").c_str());
+        ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(400);
+        Capture(frame, out + "\\page" + std::to_string(i) + "_" + std::to_string(templates[i]) + ".bmp");
+    }
+    ::ShowWindow(frame, SW_HIDE);
+
+    const int dialogs[] = {IDD_PATTERN,   IDD_FILEDETAILS,   IDD_RESCUE,
+                           IDD_TYPEDURLS, IDD_REPORT_STATUS, IDD_ABOUT};
+    for (int id : dialogs) {
+        HWND dialog = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(id), frame, PlainProc, 0);
+        LanguageTable::Instance().TranslateWindow(dialog);
+        FillDialog(id, dialog);
+        ::SetWindowPos(dialog, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::RedrawWindow(dialog, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(400);
+        Capture(dialog, out + "\\dialog_" + std::to_string(id) + ".bmp");
+        ::DestroyWindow(dialog);
+    }
+    ::DestroyWindow(frame);
+    ::DeleteObject(bannerBrush);
+    return 0;
+}
