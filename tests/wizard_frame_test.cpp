@@ -58,6 +58,7 @@ bool Visible(HWND frame, int id) { return ::IsWindowVisible(::GetDlgItem(frame, 
 class WizardFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        test::WriteFile(data_ / "other\\keep.tmp", "never searched");
         frameWindow_ = frame_.Open();
         ASSERT_TRUE(frameWindow_);
         ::ShowWindow(frameWindow_, SW_SHOW);
@@ -75,7 +76,7 @@ protected:
     HWND PageItem(int page, int id) { return ::GetDlgItem(frame_.Page(page).Handle(), id); }
     // Unticks every drive, so a scan searches only what the test adds.
     void NoRoots() { test::Click(frame_.Page(WizardFrame::kFolders).Handle(), IDC_FOLDERS_REMOVEALL); }
-    // Expands the folder tree down to folder and ticks it with the Space key, as a user would.
+    // Expands the folder tree down to folder with the keyboard and ticks it with Space, as a user would.
     void TickFolder(const std::string& folder) {
         HWND tree = PageItem(WizardFrame::kFolders, IDC_FOLDERS_TREE);
         HTREEITEM item = nullptr;
@@ -84,7 +85,10 @@ protected:
             size_t end = folder.find('\\', start);
             if (end == std::string::npos) end = folder.size();
             const std::string name = folder.substr(start, end - start);
-            if (item) TreeView_Expand(tree, item, TVE_EXPAND);
+            if (item && !(TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED)) {
+                TreeView_SelectItem(tree, item);
+                ::SendMessageA(tree, WM_KEYDOWN, VK_ADD, 0);  // expands, and the page fills the folder
+            }
             HTREEITEM child = item ? TreeView_GetChild(tree, item) : TreeView_GetRoot(tree);
             for (; child; child = TreeView_GetNextSibling(tree, child)) {
                 char text[MAX_PATH] = {};
@@ -115,6 +119,9 @@ protected:
     }
 
     test::ProgramFolder program_{kConfig};
+    // The files a scan looks at, outside the program's folder (which a scan always skips). A
+    // folder "other" beside the ones a test ticks keeps their parent from being ticked whole.
+    test::TempFolder data_;
     test::RecordingPrompts prompts_;
     WizardFrame frame_;
     HWND frameWindow_ = nullptr;
@@ -185,9 +192,9 @@ TEST_F(WizardFrameTest, AScanWithoutResultsGoesStraightToTheResultsPage) {
 // While the test does not dispatch messages, the worker waits in its first control update, so
 // the scan is certainly still running when the test presses Stop or Cancel.
 TEST_F(WizardFrameTest, StopAndExitWhileAScanRuns) {
-    test::WriteFile(program_ / "tree\\a.tmp");
+    test::WriteFile(data_ / "tree\\a.tmp");
     NoRoots();
-    TickFolder(program_ / "tree");
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "tree"));
     GoTo(WizardFrame::kSkip);
     ScanJob& job = frame_.Scanning().Job();
     Next();
@@ -220,15 +227,15 @@ TEST_F(WizardFrameTest, StopAndExitWhileAScanRuns) {
 }
 
 TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
-    for (int i = 0; i < 20; ++i) test::WriteFile(program_ / ("r0\\f" + std::to_string(i) + ".tmp"));
-    test::WriteFile(program_ / "r1\\x.tmp");
+    for (int i = 0; i < 20; ++i) test::WriteFile(data_ / ("r0\\f" + std::to_string(i) + ".tmp"));
+    test::WriteFile(data_ / "r1\\x.tmp");
     NoRoots();
-    TickFolder(program_ / "r0");
-    TickFolder(program_ / "r1");
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "r0"));
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "r1"));
     GoTo(WizardFrame::kSkip);
     Next();
     ScanJob& job = frame_.Scanning().Job();
-    ASSERT_EQ(job.roots, (std::vector<std::string>{program_ / "r0", program_ / "r1"}));
+    ASSERT_EQ(job.roots, (std::vector<std::string>{data_ / "r0", data_ / "r1"}));
     ASSERT_TRUE(job.worker.IsRunning());
     prompts_.answers = {IDOK};
     test::Click(frame_.Page(WizardFrame::kScanning).Handle(), IDC_SCANNING_STOP);
@@ -239,39 +246,39 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
     EXPECT_EQ(rows.Text(1, 1), Translate("_StateNotComplete"));
     EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_SCANNING_STATUS)),
               Translate("_StateStringSearchStopped"));
-    EXPECT_EQ(job.results.Entries().count(program_ / "r1\\x.tmp"), 0u);
+    EXPECT_EQ(job.results.Entries().count(data_ / "r1\\x.tmp"), 0u);
     Next();  // on with what was found so far
     EXPECT_TRUE(frame_.CurrentPage() == WizardFrame::kReport || frame_.CurrentPage() == WizardFrame::kResults);
 }
 
 TEST_F(WizardFrameTest, NothingTickedInTheReportSkipsTheCleaning) {
-    test::WriteFile(program_ / "junk\\a.tmp");
+    test::WriteFile(data_ / "junk\\a.tmp");
     NoRoots();
-    TickFolder(program_ / "junk");
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "junk"));
     GoTo(WizardFrame::kSkip);
     Next();
     ASSERT_TRUE(WaitForScanEnd());
-    EXPECT_EQ(frame_.Scanning().Job().roots, (std::vector<std::string>{program_ / "junk"}));
+    EXPECT_EQ(frame_.Scanning().Job().roots, (std::vector<std::string>{data_ / "junk"}));
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kReport);
     win::ListView report(PageItem(WizardFrame::kReport, IDC_REPORT_LIST));
     ASSERT_EQ(report.Count(), 1);
-    EXPECT_EQ(report.Text(0, 0), program_ / "junk\\a.tmp");
+    EXPECT_EQ(report.Text(0, 0), data_ / "junk\\a.tmp");
     EXPECT_TRUE(report.IsTicked(0));
     EXPECT_EQ(report.Text(0, 1), "0.00");  // one byte
-    EXPECT_EQ(report.Text(0, 2), "Temporary file");
+    EXPECT_EQ(report.Text(0, 2), "Later temporary");  // "*.TMP" sorts before "*.tmp" and matches first
     test::Click(frame_.Page(WizardFrame::kReport).Handle(), IDC_REPORT_REMOVEALL);
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
-    EXPECT_TRUE(test::Exists(program_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(data_ / "junk\\a.tmp"));
 }
 
 TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
-    test::WriteFile(program_ / "junk\\a.tmp", "a");
-    test::WriteFile(program_ / "junk\\b.bak", "unticked pattern");
-    test::WriteFile(program_ / "junk\\keep.txt", "keep");
+    test::WriteFile(data_ / "junk\\a.tmp", "a");
+    test::WriteFile(data_ / "junk\\b.bak", "unticked pattern");
+    test::WriteFile(data_ / "junk\\keep.txt", "keep");
     NoRoots();
-    TickFolder(program_ / "junk");
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "junk"));
     GoTo(WizardFrame::kSkip);
     Next();
     ASSERT_TRUE(WaitForScanEnd());
@@ -290,18 +297,18 @@ TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
     ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
     EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kCleaning, IDC_CLEANING_STATUS)),
               Translate("_CleaningPageStateComplete"));
-    EXPECT_FALSE(test::Exists(program_ / "junk\\a.tmp"));
-    EXPECT_TRUE(test::Exists(program_ / "junk\\b.bak"));
-    EXPECT_TRUE(test::Exists(program_ / "junk\\keep.txt"));
+    EXPECT_FALSE(test::Exists(data_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(data_ / "junk\\b.bak"));
+    EXPECT_TRUE(test::Exists(data_ / "junk\\keep.txt"));
     EXPECT_EQ(FindRestorePoints(program_ / "Backup").size(), 1u);
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
 }
 
 TEST_F(WizardFrameTest, EndingDuringACleaningAsksAndStopsIt) {
-    for (int i = 0; i < 50; ++i) test::WriteFile(program_ / ("junk\\f" + std::to_string(i) + ".tmp"));
+    for (int i = 0; i < 50; ++i) test::WriteFile(data_ / ("junk\\f" + std::to_string(i) + ".tmp"));
     NoRoots();
-    TickFolder(program_ / "junk");
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "junk"));
     GoTo(WizardFrame::kSkip);
     Next();
     ASSERT_TRUE(WaitForScanEnd());

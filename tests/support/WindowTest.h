@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/TestFiles.h"
+#include "win/ComPtr.h"
 #include "win/Prompts.h"
 
 namespace test {
@@ -45,6 +46,7 @@ void PumpPending();
 
 // A folder of the test's own that the program takes for its folder: config.xml and the language
 // file are copied there from the source tree (config.xml may be replaced by the test's own).
+// COM is initialised for the test's thread, as the program does on its interface thread.
 class ProgramFolder {
 public:
     explicit ProgramFolder(const std::string& configXml = "");
@@ -53,6 +55,7 @@ public:
     std::string operator/(const std::string& relative) const { return dir_ / relative; }
 
 private:
+    win::ComApartment com_;
     TempFolder dir_;
 };
 
