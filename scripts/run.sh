@@ -8,28 +8,32 @@ bash "$here/setup.sh"
 source "$here/wine-env.sh"
 qm_build
 
+headless=0
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    headless=1
+    trap qm_stop_all EXIT
+    qm_start_display
+fi
+
 export WINEPREFIX="$QM_BUILD/run-prefix"
 qm_prefix "$WINEPREFIX"
 install="$WINEPREFIX/drive_c/Quillmoor"
 mkdir -p "$install"
 cp "$QM_BUILD/dist/Quillmoor.exe" "$QM_BUILD/dist/Logwright.dll" "$QM_BUILD/dist/Quillmoor.language" "$install/"
-[ -f "$QM_BUILD/dist/Quillmoor.chm" ] && cp "$QM_BUILD/dist/Quillmoor.chm" "$install/"
+if [ -f "$QM_BUILD/dist/Quillmoor.chm" ]; then cp "$QM_BUILD/dist/Quillmoor.chm" "$install/"; fi
 # The user's settings survive a rebuild: the factory configuration is copied only once.
 [ -f "$install/config.xml" ] || cp "$QM_BUILD/dist/config.xml" "$install/"
-wine regsvr32 /s 'C:\Quillmoor\Logwright.dll' >/dev/null 2>&1 || echo "run: the activity log component could not be registered; Quillmoor runs without its log"
+wine regsvr32 /s 'C:\Quillmoor\Logwright.dll' >/dev/null 2>&1 ||
+    echo "run: the activity log component could not be registered; Quillmoor runs without its log"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ "$headless" = 0 ]; then
     echo "Starting Quillmoor (C:\\Quillmoor in $WINEPREFIX) on $DISPLAY ..."
     wine 'C:\Quillmoor\Quillmoor.exe'
     exit 0
 fi
 
-trap qm_stop_all EXIT
-qm_start_display
-wineserver -p
-wineboot >/dev/null 2>&1
 wine 'C:\Quillmoor\Quillmoor.exe' >/dev/null 2>&1 &
 sleep 8
 shot="$QM_BUILD/quillmoor-screenshot.png"
 import -window root "$shot"
-echo "No display here: Quillmoor ran on a virtual display; its first page is in $shot"
+echo "No display here: Quillmoor ran on a virtual display; a screenshot of its first page is in $shot"

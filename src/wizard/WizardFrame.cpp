@@ -46,7 +46,8 @@ bool WizardFrame::OnInit() {
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     const std::string caption = ProductString("ProductName") + " (" + ProductString("ProductVersion") + ")";
     ::SetWindowTextA(Handle(), caption.c_str());
-    return true;
+    ::SetFocus(Item(IDC_FRAME_NEXT));
+    return false;
 }
 
 void WizardFrame::ApplyButtonStates() {
@@ -93,11 +94,21 @@ bool WizardFrame::OnCommand(int id, int, HWND) {
     return false;
 }
 
-bool WizardFrame::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
-    if (message != WM_CLOSE) return false;
-    EndProgram();
-    result = TRUE;
-    return true;
+bool WizardFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == WM_CLOSE) {
+        EndProgram();
+        result = TRUE;
+        return true;
+    }
+    // Where the frame is wider than the banner picture, the strips beside it take the banner's
+    // edge colour, so the banner reads as one band across the window.
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_FRAME_BANNER)) {
+        static HBRUSH bannerEdge = ::CreateSolidBrush(RGB(10, 38, 102));
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(10, 38, 102));
+        result = reinterpret_cast<INT_PTR>(bannerEdge);
+        return true;
+    }
+    return false;
 }
 
 void WizardFrame::NextStep() {
