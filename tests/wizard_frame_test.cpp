@@ -134,8 +134,8 @@ TEST_F(WizardFrameTest, OpensOnTheWelcomePageTranslatedWithItsCaption) {
     EXPECT_EQ(Buttons(), "EDEE");
     EXPECT_EQ(test::WindowText(::GetDlgItem(frameWindow_, IDC_FRAME_NEXT)), Translate("_Next"));
     EXPECT_NE(Translate("_Next"), "_Next");
-    // The test program carries no version resource of its own: the caption is the bare form.
-    EXPECT_EQ(test::WindowText(frameWindow_).find('('), 1u);
+    // The test program carries the program's resources, version information included.
+    EXPECT_EQ(test::WindowText(frameWindow_), "Quillmoor (1.0)");
     char menuText[64] = {};
     ::GetMenuStringA(::GetMenu(frameWindow_), 0, menuText, sizeof(menuText), MF_BYPOSITION);
     EXPECT_EQ(std::string(menuText), Translate("_File"));

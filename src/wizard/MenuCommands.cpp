@@ -1,33 +1,58 @@
 #include "wizard/MenuCommands.h"
 
 #include "app/ProgramPath.h"
-#include "pages/CleaningPages.h"
-#include "resources/ResourceIds.h"
 #include "clean/ActivityLog.h"
+#include "pages/CleaningPages.h"
+#include "pages/RescueManager.h"
+#include "resources/ResourceIds.h"
+#include "tools/TypedUrlsDialog.h"
 #include "win/Prompts.h"
+#include "wizard/AboutDialog.h"
 
 const char* const kWebSiteAddress = "https://quillmoor.example.org/";
 const char* const kContactAddress = "https://quillmoor.example.org/contact";
 const char* const kSupportAddress = "https://quillmoor.example.org/support";
 const char* const kSearchAddress = "https://www.google.com";
 
-std::string HelpFilePath() { return ProgramDirectory() + "\\" + ProgramBaseName() + ".chm"; }
+std::string HelpFilePath() {
+    return ProgramDirectory() + "\\" + ProgramBaseName() + ".chm";
+}
+
+namespace {
+
+// Opens a dialog modally over whatever window is active now; its result is not needed.
+template <typename DialogType>
+void OpenModal(int templateId) {
+    DialogType dialog;
+    win::CurrentPrompts().RunModal(dialog, templateId, ::GetActiveWindow());
+}
+
+}  // namespace
 
 void RunMenuCommand(HWND frame, int id) {
     switch (id) {
-    case ID_HELP_CONTENT:
-        win::CurrentPrompts().ShellOpen(frame, HelpFilePath(), "");
-        break;
-    case ID_HELP_WEBSITE:
-        win::CurrentPrompts().ShellOpen(frame, kWebSiteAddress, "");
-        break;
-    case ID_HELP_CONTACT:
-        win::CurrentPrompts().ShellOpen(frame, kContactAddress, "");
-        break;
-    case ID_TOOLS_LOGWRIGHT:
-        OpenActivityLogViewer(ProgramLogFolder());
-        break;
-    default:
-        break;
+        case ID_TOOLS_RESCUE:
+            OpenModal<RescueManager>(IDD_RESCUE);
+            break;
+        case ID_TOOLS_TYPEDURLS:
+            OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);
+            break;
+        case ID_HELP_ABOUT:
+            OpenModal<AboutDialog>(IDD_ABOUT);
+            break;
+        case ID_HELP_CONTENT:
+            win::CurrentPrompts().ShellOpen(frame, HelpFilePath(), "");
+            break;
+        case ID_HELP_WEBSITE:
+            win::CurrentPrompts().ShellOpen(frame, kWebSiteAddress, "");
+            break;
+        case ID_HELP_CONTACT:
+            win::CurrentPrompts().ShellOpen(frame, kContactAddress, "");
+            break;
+        case ID_TOOLS_LOGWRIGHT:
+            OpenActivityLogViewer(ProgramLogFolder());
+            break;
+        default:
+            break;
     }
 }

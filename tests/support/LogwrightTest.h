@@ -1,12 +1,11 @@
 #pragma once
-// Shared by the tests of the activity log component: a registered copy of the built DLL, and a
-// probe that finds and drives the component's viewer window from another thread.
+// Shared by the tests of the activity log component: a registered copy of the built DLL (from
+// LogwrightDll.h), and a probe that finds and drives the component's viewer window from another thread.
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <Logwright.h>
-#include <LogwrightBuildPaths.h>
 
 #include <atomic>
 #include <chrono>
@@ -15,84 +14,9 @@
 #include <string>
 #include <thread>
 
+#include "support/LogwrightDll.h"
+
 namespace test {
-
-// Serialises the tests that register the component, should ctest run test programs side by side:
-// they all use the one class id in the prefix's registry.
-class RegistrationLock {
-  public:
-    RegistrationLock() : mutex_(::CreateMutexA(nullptr, FALSE, "Local\\QuillmoorLogwrightRegistrationTest")) {
-        if (mutex_)
-            ::WaitForSingleObject(mutex_, INFINITE);
-    }
-    ~RegistrationLock() {
-        if (mutex_) {
-            ::ReleaseMutex(mutex_);
-            ::CloseHandle(mutex_);
-        }
-    }
-    RegistrationLock(const RegistrationLock&) = delete;
-    RegistrationLock& operator=(const RegistrationLock&) = delete;
-
-  private:
-    HANDLE mutex_;
-};
-
-// A copy of the built Logwright.dll in 'folder', loaded; Register() adds its per-user registration
-// and the destructor removes it again (and unloads the copy).
-class LogwrightDll {
-  public:
-    explicit LogwrightDll(const std::string& folder) : path_(folder + "\\Logwright.dll") {
-        if (!::CopyFileA(LOGWRIGHT_DLL_BUILD_PATH, path_.c_str(), FALSE))
-            throw std::runtime_error("cannot copy " + std::string(LOGWRIGHT_DLL_BUILD_PATH));
-        module_ = ::LoadLibraryA(path_.c_str());
-        if (!module_)
-            throw std::runtime_error("cannot load " + path_);
-        register_ = Export<HRESULT(WINAPI*)()>("DllRegisterServer");
-        unregister_ = Export<HRESULT(WINAPI*)()>("DllUnregisterServer");
-        canUnload_ = Export<HRESULT(WINAPI*)()>("DllCanUnloadNow");
-        getClassObject_ = Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
-    }
-    ~LogwrightDll() {
-        if (registered_)
-            unregister_();
-        ::FreeLibrary(module_);
-    }
-    LogwrightDll(const LogwrightDll&) = delete;
-    LogwrightDll& operator=(const LogwrightDll&) = delete;
-
-    HRESULT Register() {
-        HRESULT hr = register_();
-        registered_ = SUCCEEDED(hr);
-        return hr;
-    }
-    HRESULT Unregister() {
-        registered_ = false;
-        return unregister_();
-    }
-    HRESULT CanUnloadNow() const { return canUnload_(); }
-    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
-        return getClassObject_(clsid, iid, out);
-    }
-    const std::string& Path() const { return path_; }
-
-  private:
-    template <typename F>
-    F Export(const char* name) {
-        auto f = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module_, name)));
-        if (!f)
-            throw std::runtime_error(std::string("missing export ") + name);
-        return f;
-    }
-
-    std::string path_;
-    HMODULE module_ = nullptr;
-    bool registered_ = false;
-    HRESULT(WINAPI* register_)() = nullptr;
-    HRESULT(WINAPI* unregister_)() = nullptr;
-    HRESULT(WINAPI* canUnload_)() = nullptr;
-    HRESULT(WINAPI* getClassObject_)(REFCLSID, REFIID, void**) = nullptr;
-};
 
 inline BOOL CALLBACK MatchViewer(HWND hwnd, LPARAM result) {
     wchar_t caption[64] = {};

@@ -1,0 +1,209 @@
+#include "pages/RescueManager.h"
+
+#include <commctrl.h>
+
+#include "app/FormatText.h"
+#include "app/LanguageTable.h"
+#include "clean/ActivityLog.h"
+#include "clean/BackupStore.h"
+#include "config/CleanOptionSettings.h"
+#include "config/ConfigDocument.h"
+#include "pages/CleaningPages.h"
+#include "resources/ResourceIds.h"
+#include "win/ComPtr.h"
+#include "win/Prompts.h"
+
+RescueManager::RescueManager() : idle_(::CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
+
+RescueManager::~RescueManager() {
+    WaitForRestore();
+}
+
+std::string RescueManager::RowPath(int row) const {
+    if (row < 0)
+        return {};
+    const auto* path = reinterpret_cast<const std::string*>(list_.Data(row));
+    return path ? *path : std::string();
+}
+
+bool RescueManager::OnInit() {
+    win::CentreWindow(Handle());
+    list_ = win::ListView(Item(IDC_RESCUE_LIST));
+    list_.AddColumn(0, Translate("_RescueDialogListColDate"), 450);
+    list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    LanguageTable::Instance().TranslateWindow(Handle());
+    logFolder_ = ProgramLogFolder();
+    // Setting the field refreshes the list through its change notification.
+    SetItemText(IDC_RESCUE_FOLDER, ReadBackupDirectory(ConfigFilePath()));
+    // The list, rather than the read-only field before it, takes the keyboard.
+    ::SetFocus(list_.Handle());
+    return false;
+}
+
+bool RescueManager::OnCommand(int id, int code, HWND) {
+    switch (id) {
+        case IDC_RESCUE_FOLDER:
+            if (code == EN_CHANGE)
+                RefreshRestorePointList();
+            return true;
+        case IDC_RESCUE_BROWSE:
+            Browse();
+            return true;
+        case IDC_RESCUE_RESTORE:
+            Restore();
+            return true;
+        case IDC_RESCUE_DELETE:
+            Delete();
+            return true;
+        case IDCANCEL:
+            Cancel();
+            return true;
+    }
+    return false;
+}
+
+bool RescueManager::OnNotify(NMHDR* header, LRESULT& result) {
+    if (header->idFrom != IDC_RESCUE_LIST || header->code != LVN_DELETEITEM)
+        return false;
+    // Each row owns its copy of the restore point's path.
+    delete reinterpret_cast<std::string*>(reinterpret_cast<NMLISTVIEW*>(header)->lParam);
+    result = 0;
+    return true;
+}
+
+void RescueManager::OnDestroy() {
+    WaitForRestore();
+    // The rows' paths are freed while the dialog still hears the list's notifications.
+    list_.DeleteAll();
+}
+
+void RescueManager::RefreshRestorePointList() {
+    list_.DeleteAll();
+    std::string root = ItemText(IDC_RESCUE_FOLDER);
+    if (root.size() > MAX_PATH - 1)
+        root.resize(MAX_PATH - 1);
+    for (const RestorePoint& point : FindRestorePoints(root)) {
+        auto* path = new std::string(point.path);
+        if (list_.Append(RestorePointDisplayText(point), reinterpret_cast<LPARAM>(path)) < 0)
+            delete path;
+    }
+}
+
+void RescueManager::Browse() {
+    const std::string folder = win::CurrentPrompts().BrowseForFolder();
+    if (!folder.empty())
+        SetItemText(IDC_RESCUE_FOLDER, folder);
+}
+
+void RescueManager::SetBusy(bool busy) const {
+    Enable(IDC_RESCUE_BROWSE, !busy);
+    Enable(IDC_RESCUE_DELETE, !busy);
+    // "_Restore" comes last: it enabled is the sign that the dialog may close.
+    Enable(IDC_RESCUE_RESTORE, !busy);
+}
+
+void RescueManager::Restore() {
+    // A press that arrives after the restore began (Enter on the default button) changes nothing.
+    if (Restoring() || !::IsWindowEnabled(Item(IDC_RESCUE_RESTORE)))
+        return;
+    const int row = list_.Selected();
+    if (row < 0) {
+        win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const std::string question = FormatText(Translate("_RescueDialogResotoreConfirm"), {list_.Text(row, 0)});
+    if (win::AskUserText(Handle(), question, MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        return;
+    // The restore point the user agreed to, whatever the selection does while the worker starts.
+    restorePoint_ = RowPath(row);
+    if (restorePoint_.empty())
+        return;
+    // Busy before the worker exists, so a quick second press finds "_Restore" disabled.
+    SetBusy(true);
+    ::ResetEvent(idle_.get());
+    if (!worker_.Start(RestoreThread, this)) {
+        ::SetEvent(idle_.get());
+        SetBusy(false);
+    }
+}
+
+DWORD WINAPI RescueManager::RestoreThread(void* self) {
+    static_cast<RescueManager*>(self)->RunRestore();
+    return 0;
+}
+
+void RescueManager::RunRestore() {
+    {
+        win::ComApartment com;
+        SetBusy(true);
+        SetProgressPosition(0);
+        const RestoreOutcome outcome = RestoreFiles(restorePoint_, logFolder_, *this, worker_.StopFlag());
+        // A stop means the dialog is closing: it is left alone then.
+        if (worker_.FinishFromWorker()) {
+            RefreshRestorePointList();
+            if (outcome.failed > 0 || outcome.stopped)
+                SetStatusText(FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
+                                         {static_cast<long long>(outcome.failed)}));
+            else
+                SetStatusText(Translate("_RescueDialogStateRestoreComplete"));
+            SetBusy(false);
+        }
+    }
+    // The last use of the dialog: it may close and go away from here on.
+    ::SetEvent(idle_.get());
+}
+
+void RescueManager::WaitForRestore() {
+    worker_.Stop();
+    // The worker may have claimed its end already and still be making its final updates.
+    win::WaitPumpingSentMessages(idle_.get());
+}
+
+void RescueManager::Delete() {
+    const int row = list_.Selected();
+    if (row < 0) {
+        win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (win::AskUser(Handle(), "_AreYouSureDelteBackupFile", MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        return;
+    SetBusy(true);
+    {
+        ActivityLog log;
+        log.SetDataPath(logFolder_);
+        const std::string path = RowPath(row);
+        if (!path.empty()) {
+            std::string body = FormatText("%s\r\n\r\n", {Translate("_LogRemoveRestorePointHeader")});
+            RemoveRestorePoint(path);
+            RefreshRestorePointList();
+            // The shell has shown its own errors; the log records what really happened.
+            const bool gone = ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+            body += FormatText(
+                Translate(gone ? "_LogRemoveRestorePoint" : "_LogRemoveRestorePointFailed") + "\r\n\r\n",
+                {path});
+            log.AddEntry(Translate("_LogType"), Translate("_LogCategory"),
+                         Translate("_LogLogCategoryRemoveRestorePoint"), Translate("_LogSource"), body);
+        }
+    }
+    SetBusy(false);
+}
+
+void RescueManager::Cancel() {
+    if (::IsWindowEnabled(Item(IDC_RESCUE_RESTORE)))
+        End(IDCANCEL);
+    else
+        win::AskUser(Handle(), "_CancelRequestThreadExit", MB_OK | MB_ICONINFORMATION);
+}
+
+void RescueManager::SetStatusText(const std::string& text) {
+    SetItemText(IDC_RESCUE_STATUS, text);
+}
+
+// The 32-bit range message, so that more than 65,535 files do not wrap the bar.
+void RescueManager::SetProgressRange(int maximum) {
+    ::SendMessageA(Item(IDC_RESCUE_PROGRESS), PBM_SETRANGE32, 0, maximum);
+}
+
+void RescueManager::SetProgressPosition(int position) {
+    ::SendMessageA(Item(IDC_RESCUE_PROGRESS), PBM_SETPOS, position, 0);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The rescue manager: the restore points under a backup folder, one of which can be copied back to
+// where its files came from (on a worker thread, reporting to the status line and progress bar)
+// or deleted. Both are recorded in the activity log.
+
+#include <string>
+
+#include "clean/RestoreFiles.h"
+#include "win/Dialog.h"
+#include "win/ListView.h"
+#include "win/UniqueHandle.h"
+#include "win/WorkerThread.h"
+
+class RescueManager : public win::Dialog, private RestoreProgress {
+  public:
+    RescueManager();
+    ~RescueManager() override;
+
+    win::ListView List() const { return list_; }
+    // The restore point a row stands for (its full path), or "" for no row.
+    std::string RowPath(int row) const;
+    // True until a restore's worker has made its last call on the dialog.
+    bool Restoring() const { return ::WaitForSingleObject(idle_.get(), 0) != WAIT_OBJECT_0; }
+
+  protected:
+    bool OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    void OnDestroy() override;
+
+  private:
+    // Lists the restore points under the folder in the backup folder field, oldest first.
+    void RefreshRestorePointList();
+    void Browse();
+    void Restore();
+    void Delete();
+    void Cancel();
+    // Disables (or enables) "_Restore", "_Browse" and "_Delete" while work is in progress.
+    void SetBusy(bool busy) const;
+    // Waits until a running restore has ended, asking it to stop before its next copy.
+    void WaitForRestore();
+
+    static DWORD WINAPI RestoreThread(void* self);
+    void RunRestore();
+    void SetStatusText(const std::string& text) override;
+    void SetProgressRange(int maximum) override;
+    void SetProgressPosition(int position) override;
+
+    win::ListView list_;
+    win::WorkerThread worker_;
+    // Signalled while no restore runs; the worker signals it as its very last act on the dialog.
+    win::UniqueHandle idle_;
+    std::string restorePoint_;  // what the running restore works on, fixed when the user said Yes
+    std::string logFolder_;
+};

@@ -1,0 +1,340 @@
+// The rescue manager on the real resources: listing restore points, browsing, deleting, restoring
+// on its worker (lower-case targets, the restore point removed only when every file is back), the
+// refusal to close while a restore runs, and what closing mid-restore leaves behind.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include <Logwright.h>
+
+#include "app/FormatText.h"
+#include "app/LanguageTable.h"
+#include "clean/BackupStore.h"
+#include "pages/RescueManager.h"
+#include "resources/ResourceIds.h"
+#include "support/LogwrightDll.h"
+#include "support/WindowTest.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+struct Entry {
+    std::string subcategory, text;
+};
+
+// The activity-log entries under a data folder, newest first, read back through the component.
+std::vector<Entry> ReadEntries(const std::string& dataFolder) {
+    std::vector<Entry> entries;
+    CLSID clsid;
+    win::ComPtr<ILogwrightLog> log;
+    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)) ||
+        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ILogwrightLog, log.put_void())))
+        return entries;
+    log->SetDataPath(win::Bstr(dataFolder).get());
+    long count = 0;
+    log->GetEntryCount(&count);
+    for (long i = 0; i < count; ++i) {
+        win::Bstr subcategory, text;
+        log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
+        log->GetEntryText(i, text.put());
+        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
+    }
+    return entries;
+}
+
+// The names of a folder's entries as they are on disk (letter case included), sorted.
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    if (!listing)
+        return names;
+    do {
+        std::string name = record.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (::FindNextFileA(listing.get(), &record));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Line(const char* key, std::initializer_list<FormatArg> args) {
+    return FormatText(Translate(key) + "\r\n\r\n", args);
+}
+
+class RescueManagerTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(dll_.Register())); }
+    void TearDown() override {
+        if (::IsWindow(window_))
+            ::DestroyWindow(window_);
+        test::PumpPending();
+    }
+
+    HWND Open() {
+        window_ = dialog_.Create(IDD_RESCUE, nullptr);
+        ::ShowWindow(window_, SW_SHOW);
+        list_ = dialog_.List();
+        return window_;
+    }
+    std::string Backup() const { return program_ / "Backup"; }
+    std::string Point(const std::string& name) const { return Backup() + "\\" + name; }
+    // Puts a file into a restore point as a backup of source would be kept there.
+    void BackUp(const std::string& point, const std::string& source, const std::string& content) {
+        test::WriteFile(point + "\\" + MirrorPath(source), content);
+    }
+    void Press(int id) { test::Click(window_, id); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(window_, id)); }
+    std::string Status() const { return test::WindowText(::GetDlgItem(window_, IDC_RESCUE_STATUS)); }
+    int Row(const std::string& pointPath) const {
+        for (int row = 0; row < list_.Count(); ++row)
+            if (dialog_.RowPath(row) == pointPath)
+                return row;
+        return -1;
+    }
+    bool RestoreRow(int row) {
+        list_.Select(row);
+        prompts_.answers = {IDYES};
+        Press(IDC_RESCUE_RESTORE);
+        return test::PumpUntil([&] { return !dialog_.Restoring(); });
+    }
+    std::string LogFolder() const { return program_ / "Log\\Data"; }
+
+    test::ProgramFolder program_;  // the shipped config.xml: the backup folder is %ModulePath%\Backup
+    test::TempFolder data_;        // where the backed-up files came from
+    test::RegistrationLock registrationLock_;
+    test::LogwrightDll dll_{program_.Path()};
+    test::RecordingPrompts prompts_;
+    RescueManager dialog_;
+    HWND window_ = nullptr;
+    win::ListView list_;
+};
+
+}  // namespace
+
+TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
+    test::MakeFolders(Point("2025-01-31_08-05-09\\C"));
+    test::MakeFolders(Point("2024-12-24_18-00-00\\C"));
+    test::MakeFolders(Point("2025-01-31_08-05-09-old"));
+    test::MakeFolders(Point("Notes"));
+    test::MakeFolders(Point("2025-1-31"));
+    test::WriteFile(Point("2023-01-01_00-00-00"), "a file, not a restore point");
+    test::TempFolder empty;
+    Open();
+
+    EXPECT_EQ(test::WindowText(window_), Translate("_RescueDialog"));
+    EXPECT_EQ(test::WindowText(::GetDlgItem(window_, IDC_RESCUE_FOLDER)), Backup());
+    char header[64] = {};
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = header;
+    column.cchTextMax = sizeof(header);
+    ASSERT_TRUE(::SendMessageA(list_.Handle(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_EQ(std::string(header), Translate("_RescueDialogListColDate"));
+    EXPECT_EQ(column.cx, 450);
+    const DWORD styles = ListView_GetExtendedListViewStyle(list_.Handle());
+    EXPECT_EQ(styles & (LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES),
+              DWORD(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES));
+
+    ASSERT_EQ(list_.Count(), 3);
+    EXPECT_EQ(list_.Text(0, 0), "12/24/2024 18:00:00");  // month, day, year, hour, minute, second
+    EXPECT_EQ(dialog_.RowPath(0), Point("2024-12-24_18-00-00"));
+    EXPECT_EQ(list_.Text(1, 0), "01/31/2025 08:05:09");
+    EXPECT_EQ(dialog_.RowPath(1), Point("2025-01-31_08-05-09"));
+    EXPECT_EQ(list_.Text(2, 0), "01/31/2025 08:05:09");  // the trailing "-old" is ignored
+    EXPECT_EQ(dialog_.RowPath(2), Point("2025-01-31_08-05-09-old"));
+
+    // Nothing selected: both buttons ask for a selection and do nothing else.
+    Press(IDC_RESCUE_RESTORE);
+    Press(IDC_RESCUE_DELETE);
+    EXPECT_EQ(prompts_.messages, (std::vector<std::string>{Translate("_YouMustSelectAnItem"),
+                                                           Translate("_YouMustSelectAnItem")}));
+    EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+
+    // Delete, answered No: everything stays.
+    prompts_.messages.clear();
+    list_.Select(0);
+    prompts_.answers = {IDNO};
+    Press(IDC_RESCUE_DELETE);
+    ASSERT_EQ(prompts_.messages, (std::vector<std::string>{Translate("_AreYouSureDelteBackupFile")}));
+    EXPECT_EQ(prompts_.styles.back(), static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_EQ(list_.Count(), 3);
+    EXPECT_TRUE(test::Exists(Point("2024-12-24_18-00-00\\C")));
+    EXPECT_TRUE(ReadEntries(LogFolder()).empty());
+
+    // Answered Yes: the restore point goes, the list is refilled and the removal is logged.
+    prompts_.answers = {IDYES};
+    Press(IDC_RESCUE_DELETE);
+    EXPECT_FALSE(test::Exists(Point("2024-12-24_18-00-00")));
+    ASSERT_EQ(list_.Count(), 2);
+    EXPECT_EQ(dialog_.RowPath(0), Point("2025-01-31_08-05-09"));
+    EXPECT_TRUE(Enabled(IDC_RESCUE_RESTORE) && Enabled(IDC_RESCUE_BROWSE) && Enabled(IDC_RESCUE_DELETE));
+    std::vector<Entry> entries = ReadEntries(LogFolder());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRemoveRestorePoint"));
+    EXPECT_EQ(entries[0].text, Translate("_LogRemoveRestorePointHeader") + "\r\n\r\n" +
+                                   Line("_LogRemoveRestorePoint", {Point("2024-12-24_18-00-00")}));
+
+    // Browsing to a folder without restore points empties the list; a cancelled browse changes nothing.
+    prompts_.folders = {empty.Path(), ""};
+    Press(IDC_RESCUE_BROWSE);
+    EXPECT_EQ(test::WindowText(::GetDlgItem(window_, IDC_RESCUE_FOLDER)), empty.Path());
+    EXPECT_EQ(list_.Count(), 0);
+    Press(IDC_RESCUE_BROWSE);
+    EXPECT_EQ(test::WindowText(::GetDlgItem(window_, IDC_RESCUE_FOLDER)), empty.Path());
+    // And back: the list follows the field.
+    ::SetDlgItemTextA(window_, IDC_RESCUE_FOLDER, (Backup() + "\\").c_str());
+    EXPECT_EQ(list_.Count(), 2);
+}
+
+TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointAndLogs) {
+    const std::string point = Point("2025-01-31_08-05-09");
+    BackUp(point, data_ / "Docs\\Report.TXT", "report");
+    BackUp(point, data_ / "Old.DAT", "backed-up content");
+    test::WriteFile(data_ / "old.dat", "newer content");  // restoring overwrites it in place
+    test::WriteFile(point + "\\readme.txt", "no drive folder above it: skipped");
+    test::MakeFolders(Point("2024-12-24_18-00-00\\C"));
+    Open();
+    const int row = Row(point);
+    ASSERT_EQ(row, 1);
+
+    ASSERT_TRUE(RestoreRow(row));
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages[0],
+              FormatText(Translate("_RescueDialogResotoreConfirm"), {"01/31/2025 08:05:09"}));
+    EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
+
+    // The files are back, under lower-case names where the restore made them.
+    EXPECT_EQ(NamesIn(data_.Path()), (std::vector<std::string>{"docs", "old.dat"}));
+    EXPECT_EQ(NamesIn(data_ / "docs"), (std::vector<std::string>{"report.txt"}));
+    EXPECT_EQ(test::ReadFile(data_ / "docs\\report.txt"), "report");
+    EXPECT_EQ(test::ReadFile(data_ / "old.dat"), "backed-up content");
+
+    // The restore point is gone, and so is its row.
+    EXPECT_FALSE(test::Exists(point));
+    ASSERT_EQ(list_.Count(), 1);
+    EXPECT_EQ(dialog_.RowPath(0), Point("2024-12-24_18-00-00"));
+    EXPECT_EQ(Status(), Translate("_RescueDialogStateRestoreComplete"));
+    HWND progress = ::GetDlgItem(window_, IDC_RESCUE_PROGRESS);
+    EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 3);  // every listed file, the skipped one too
+    EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 3);
+    EXPECT_TRUE(Enabled(IDC_RESCUE_RESTORE) && Enabled(IDC_RESCUE_BROWSE) && Enabled(IDC_RESCUE_DELETE));
+
+    std::vector<Entry> entries = ReadEntries(LogFolder());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRestore"));
+    const std::string& text = entries[0].text;
+    EXPECT_EQ(text.find(Translate("_LogRestoreFilesHeader") + "\r\n\r\n"), 0u) << text;
+    EXPECT_NE(text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "Docs\\Report.TXT"),
+                                                 win::LowerAnsi(data_ / "docs\\report.txt")})),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "Old.DAT"),
+                                                 win::LowerAnsi(data_ / "old.dat")})),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("readme.txt"), std::string::npos) << text;
+}
+
+TEST_F(RescueManagerTest, AFailedCopyKeepsThePointWithTheFilesNotRestored) {
+    const std::string point = Point("2025-01-31_08-05-09");
+    BackUp(point, data_ / "free.txt", "free");
+    BackUp(point, data_ / "locked.txt", "backed-up locked");
+    BackUp(point, data_ / "sub\\also-free.txt", "also free");
+    test::WriteFile(data_ / "locked.txt", "in use");
+    const std::string lockedBackup = point + "\\" + MirrorPath(data_ / "locked.txt");
+    Open();
+    {
+        // Another program holds the target open without sharing it: its copy fails.
+        win::UniqueHandle lock(::CreateFileA((data_ / "locked.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(lock);
+        ASSERT_TRUE(RestoreRow(0));
+    }
+    EXPECT_EQ(test::ReadFile(data_ / "free.txt"), "free");
+    EXPECT_EQ(test::ReadFile(data_ / "sub\\also-free.txt"), "also free");
+    EXPECT_EQ(test::ReadFile(data_ / "locked.txt"), "in use");
+
+    // The restore point stays, holding only the file that is not back, and the user is told.
+    ASSERT_TRUE(test::Exists(point));
+    EXPECT_TRUE(test::Exists(lockedBackup));
+    EXPECT_EQ(test::ReadFile(lockedBackup), "backed-up locked");
+    EXPECT_FALSE(test::Exists(point + "\\" + MirrorPath(data_ / "free.txt")));
+    EXPECT_FALSE(test::Exists(point + "\\" + MirrorPath(data_ / "sub")));  // emptied folders go too
+    ASSERT_EQ(list_.Count(), 1);
+    EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {1LL}));
+    EXPECT_NE(Status().find('1'), std::string::npos);
+    std::vector<Entry> entries = ReadEntries(LogFolder());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].text.find(
+                  Line("_LogRestoreFileFailed", {lockedBackup, win::LowerAnsi(data_ / "locked.txt")})),
+              std::string::npos)
+        << entries[0].text;
+    EXPECT_NE(entries[0].text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "free.txt"),
+                                                            win::LowerAnsi(data_ / "free.txt")})),
+              std::string::npos);
+
+    // Once the file is free, restoring again brings the rest back and removes the point.
+    ASSERT_TRUE(RestoreRow(0));
+    EXPECT_EQ(test::ReadFile(data_ / "locked.txt"), "backed-up locked");
+    EXPECT_FALSE(test::Exists(point));
+    EXPECT_EQ(list_.Count(), 0);
+    EXPECT_EQ(Status(), Translate("_RescueDialogStateRestoreComplete"));
+    EXPECT_EQ(ReadEntries(LogFolder()).size(), 2u);
+}
+
+// While the test does not dispatch messages, the worker waits in its first control update, so the
+// restore is certainly still running when the test presses the buttons.
+TEST_F(RescueManagerTest, ClosingIsRefusedWhileARestoreRunsAndASecondPressStartsNothing) {
+    const std::string point = Point("2025-01-31_08-05-09");
+    BackUp(point, data_ / "a.txt", "a");
+    Open();
+    list_.Select(0);
+    prompts_.answers = {IDYES};
+    Press(IDC_RESCUE_RESTORE);
+    ASSERT_TRUE(dialog_.Restoring());
+    EXPECT_FALSE(Enabled(IDC_RESCUE_RESTORE));
+    EXPECT_FALSE(Enabled(IDC_RESCUE_BROWSE));
+    EXPECT_FALSE(Enabled(IDC_RESCUE_DELETE));
+
+    // A quick second press (Enter reaches a disabled default button too) asks nothing and starts nothing.
+    ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(IDC_RESCUE_RESTORE, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window_, IDC_RESCUE_RESTORE)));
+    EXPECT_EQ(prompts_.messages.size(), 1u);
+
+    Press(IDCANCEL);
+    ASSERT_EQ(prompts_.messages.size(), 2u);
+    EXPECT_EQ(prompts_.messages[1], Translate("_CancelRequestThreadExit"));
+    EXPECT_EQ(prompts_.styles[1], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_TRUE(::IsWindow(window_));
+
+    ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Restoring(); }));
+    EXPECT_EQ(test::ReadFile(data_ / "a.txt"), "a");
+    EXPECT_FALSE(test::Exists(point));
+    EXPECT_EQ(ReadEntries(LogFolder()).size(), 1u);
+    Press(IDCANCEL);  // now it closes
+    EXPECT_FALSE(::IsWindow(window_));
+    EXPECT_EQ(prompts_.messages.size(), 2u);
+}
+
+TEST_F(RescueManagerTest, ClosingTheDialogMidRestoreWaitsAndKeepsTheBackup) {
+    const std::string point = Point("2025-01-31_08-05-09");
+    BackUp(point, data_ / "a.txt", "a");
+    BackUp(point, data_ / "b.txt", "b");
+    Open();
+    list_.Select(0);
+    prompts_.answers = {IDYES};
+    Press(IDC_RESCUE_RESTORE);
+    ASSERT_TRUE(dialog_.Restoring());
+    // The window goes while the worker waits for its first update: it is stopped before any copy.
+    ::DestroyWindow(window_);
+    EXPECT_FALSE(dialog_.Restoring());
+    EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "a.txt")));
+    EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "b.txt")));
+    EXPECT_FALSE(test::Exists(data_ / "a.txt"));
+}
