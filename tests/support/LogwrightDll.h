@@ -32,13 +32,14 @@ class RegistrationLock {
     HANDLE mutex_;
 };
 
-// A copy of the built Logwright.dll in 'folder', loaded; Register() adds its per-user registration
+// A copy of the built Logwright.dll (or of 'source') in 'folder', loaded; Register() adds its per-user registration
 // and the destructor removes it again (and unloads the copy).
 class LogwrightDll {
   public:
-    explicit LogwrightDll(const std::string& folder) : path_(folder + "\\Logwright.dll") {
-        if (!::CopyFileA(LOGWRIGHT_DLL_BUILD_PATH, path_.c_str(), FALSE))
-            throw std::runtime_error("cannot copy " + std::string(LOGWRIGHT_DLL_BUILD_PATH));
+    explicit LogwrightDll(const std::string& folder, const std::string& source = LOGWRIGHT_DLL_BUILD_PATH)
+        : path_(folder + "\\Logwright.dll") {
+        if (!::CopyFileA(source.c_str(), path_.c_str(), FALSE))
+            throw std::runtime_error("cannot copy " + source);
         module_ = ::LoadLibraryA(path_.c_str());
         if (!module_)
             throw std::runtime_error("cannot load " + path_);

@@ -1,0 +1,586 @@
+// The built program as a user meets it: Quillmoor.exe copied from dist/ into a folder of the
+// test's own, started as its own process and driven from outside by control ids through a whole
+// cleaning run; then what it did on disk, in its restore point, its activity log and config.xml.
+// Also the second start that must end at once, and the program without its language file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/FormatText.h"
+#include "app/LanguageTable.h"
+#include "clean/BackupStore.h"
+#include "config/ListSettings.h"
+#include "config/ScanOptionSettings.h"
+#include "resources/ResourceIds.h"
+#include "support/LogwrightTest.h"
+#include "support/TestFiles.h"
+#include "win/ComPtr.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+// The junk files of the run: a ticked pattern each, all inside the ticked folder.
+const char* const kPatternsAndOptions = R"(<?xml version="1.0" encoding="UTF-8"?>
+<config><quillmoor>
+  <junkfiles>
+    <items>
+      <item checked="1" description="Temporary file" file="*.tmp"/>
+      <item checked="1" description="Crash dump" file="*.dmp"/>
+      <item checked="0" description="Backup copy" file="*.bak"/>
+    </items>
+    <default/>
+  </junkfiles>
+  <options>
+    <FindFilesHaveNotAccessed checked="0" default="0" month="12" monthdefault="12"/>
+    <SkipReadOnlyFiles checked="1" default="1"/>
+    <SkipSystemFiles checked="1" default="1"/>
+    <SkipHiddenFiles checked="0" default="0"/>
+    <FindZeroLengthFiles checked="0" default="0"/>
+    <FindInvalidShortcuts checked="0" default="1"/>
+    <FindTemp checked="0" default="1"/>
+    <FindIETemp checked="0" default="1"/>
+    <FindRecent checked="0" default="0"/>
+    <FindIEHistory checked="0" default="0"/>
+    <FindIECookies checked="0" default="0"/>
+  </options>
+  <SkipFolders>
+    <items/>
+    <default/>
+  </SkipFolders>
+  <CleanOptions>
+    <CleanMode defaultindex="0" index="0"/>
+    <Backup BackupDirectory="%ModulePath%\Backup" DefaultBackupDirectory="%ModulePath%\Backup" checked="1" default="1"/>
+  </CleanOptions>
+</quillmoor></config>
+)";
+
+constexpr DWORD kSendTimeoutMs = 20'000;
+constexpr auto kStartDeadline = std::chrono::seconds(30);
+constexpr auto kWorkerDeadline = std::chrono::seconds(120);
+constexpr DWORD kExitDeadlineMs = 30'000;
+
+// A file of the build's dist folder, reached through Wine's "\\?\unix\" form (there is no Z: drive).
+std::string DistFile(const std::string& name) {
+    std::string path = std::string("\\\\?\\unix") + QM_DIST_DIR + "/" + name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+void CopyFromDist(const std::string& name, const std::string& folder) {
+    ASSERT_TRUE(::CopyFileA(DistFile(name).c_str(), (folder + "\\" + name).c_str(), FALSE))
+        << "cannot copy " << DistFile(name) << ", error " << ::GetLastError();
+}
+
+// Polls until done() holds or the deadline passes; returns done().
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// A message to a window of the program, which answers on its own thread; never waits for ever.
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &result))
+        ADD_FAILURE() << "message " << message << " was not answered in time";
+    return static_cast<LRESULT>(result);
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    ::GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND window) {
+    char text[1024] = {};
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                          kSendTimeoutMs, nullptr);
+    return text;
+}
+
+// Memory inside the program's process, for the control messages that carry pointers: the
+// control reads and writes its structures and texts in its own address space.
+class RemoteMemory {
+  public:
+    RemoteMemory(HANDLE process, size_t size)
+        : process_(process),
+          address_(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+        if (!address_)
+            ADD_FAILURE() << "VirtualAllocEx failed, error " << ::GetLastError();
+    }
+    ~RemoteMemory() {
+        if (address_)
+            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    char* At(size_t offset) const { return static_cast<char*>(address_) + offset; }
+    void Write(size_t offset, const void* data, size_t size) const {
+        ::WriteProcessMemory(process_, At(offset), data, size, nullptr);
+    }
+    void Read(size_t offset, void* data, size_t size) const {
+        ::ReadProcessMemory(process_, At(offset), data, size, nullptr);
+    }
+
+  private:
+    HANDLE process_;
+    void* address_;
+};
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+// Every top-level window that belongs to the process.
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+    WindowSearch search{processId, {}};
+    ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A started copy of the program. A process that is still running when the object goes (after a
+// failed check) is ended, so no test leaves it behind.
+class Program {
+  public:
+    Program(const std::string& exe, const std::string& workingFolder, bool suspended = false) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWNORMAL;
+        std::string commandLine = "\"" + exe + "\"";
+        started_ = ::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                    suspended ? CREATE_SUSPENDED : 0, nullptr, workingFolder.c_str(),
+                                    &startup, &info_);
+        if (!started_)
+            ADD_FAILURE() << "cannot start " << exe << ", error " << ::GetLastError();
+    }
+    ~Program() {
+        if (started_) {
+            if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+                ::TerminateProcess(info_.hProcess, 99);
+                ::WaitForSingleObject(info_.hProcess, kExitDeadlineMs);
+            }
+            ::CloseHandle(info_.hThread);
+            ::CloseHandle(info_.hProcess);
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return started_; }
+    HANDLE Process() const { return info_.hProcess; }
+    DWORD Id() const { return info_.dwProcessId; }
+    void Resume() const { ::ResumeThread(info_.hThread); }
+    bool Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // The exit code once the process has ended within the wait, or -1.
+    long ExitCode(DWORD waitMs = kExitDeadlineMs) const {
+        if (::WaitForSingleObject(info_.hProcess, waitMs) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        ::GetExitCodeProcess(info_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+    // The wizard frame: the visible top-level dialog of the process that holds the page pane.
+    HWND WaitForFrame() const {
+        HWND frame = nullptr;
+        WaitFor(
+            [&] {
+                for (HWND window : TopLevelWindows(Id()))
+                    if (ClassOf(window) == "#32770" && ::IsWindowVisible(window) &&
+                        ::GetDlgItem(window, IDC_FRAME_PANE))
+                        frame = window;
+                return frame != nullptr || !Running();
+            },
+            kStartDeadline);
+        return frame;
+    }
+
+  private:
+    PROCESS_INFORMATION info_{};
+    bool started_ = false;
+};
+
+// Drives a running program's wizard frame from outside, as a small test driver does: buttons by
+// control id, the visible page inside the pane, tree and list views through the program's memory.
+class Driver {
+  public:
+    Driver(const Program& program, HWND frame) : process_(program.Process()), frame_(frame) {}
+
+    HWND Frame() const { return frame_; }
+    HWND Button(int id) const { return ::GetDlgItem(frame_, id); }
+    void Click(HWND dialog, int id) const {
+        HWND button = ::GetDlgItem(dialog, id);
+        ASSERT_TRUE(button) << "no control " << id;
+        Send(button, BM_CLICK);
+    }
+    void ClickFrame(int id) const { Click(frame_, id); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Button(id)); }
+    bool WaitUntilEnabled(int id) const {
+        return WaitFor([&] { return Enabled(id); }, kWorkerDeadline);
+    }
+
+    // The page the pane shows: its one visible child dialog.
+    HWND Page() const {
+        HWND pane = ::GetDlgItem(frame_, IDC_FRAME_PANE);
+        for (HWND child = ::GetWindow(pane, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            if (ClassOf(child) == "#32770" && ::IsWindowVisible(child))
+                return child;
+        return nullptr;
+    }
+    // The shown page's control with that id, when it is of that window class (pages share ids,
+    // so the pair tells the pages apart); null otherwise.
+    HWND PageControl(int id, const char* windowClass) const {
+        HWND control = ::GetDlgItem(Page(), id);
+        return control && ClassOf(control) == windowClass ? control : nullptr;
+    }
+
+    // Expands the folder tree down to folder with the keyboard and ticks it with Space.
+    void TickFolder(HWND tree, const std::string& folder) const {
+        HTREEITEM item = nullptr;
+        size_t start = 0;
+        while (start <= folder.size()) {
+            size_t end = folder.find('\\', start);
+            if (end == std::string::npos)
+                end = folder.size();
+            const std::string name = folder.substr(start, end - start);
+            if (item && !(Send(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) &
+                          TVIS_EXPANDED)) {
+                Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+                Send(tree, WM_KEYDOWN, VK_ADD, 0);  // expands, and the page fills in the sub-folders
+            }
+            auto child = reinterpret_cast<HTREEITEM>(
+                Send(tree, TVM_GETNEXTITEM, item ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(item)));
+            while (child && _stricmp(TreeText(tree, child).c_str(), name.c_str()) != 0)
+                child = reinterpret_cast<HTREEITEM>(
+                    Send(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)));
+            ASSERT_TRUE(child) << "no tree item " << name;
+            item = child;
+            start = end + 1;
+        }
+        Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        Send(tree, WM_KEYDOWN, VK_SPACE, 0);
+        // The folder page's state images: 1 unticked, 2 partly, 3 ticked.
+        EXPECT_EQ(
+            (Send(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12) & 0xF,
+            3);
+    }
+
+    struct Row {
+        std::string path, reason;
+        bool ticked = false;
+    };
+    // Every row of a report-style list with check boxes: column 0, column 2 and the tick.
+    std::vector<Row> ListRows(HWND list) const {
+        std::vector<Row> rows;
+        const int count = static_cast<int>(Send(list, LVM_GETITEMCOUNT));
+        for (int row = 0; row < count; ++row) {
+            const auto state = Send(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
+            rows.push_back({ListText(list, row, 0), ListText(list, row, 2), ((state >> 12) & 0xF) != 1});
+        }
+        return rows;
+    }
+
+  private:
+    static constexpr size_t kTextSize = 1024;
+
+    std::string TreeText(HWND tree, HTREEITEM item) const {
+        RemoteMemory memory(process_, sizeof(TVITEMA) + kTextSize);
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT | TVIF_HANDLE;
+        tv.hItem = item;
+        tv.pszText = memory.At(sizeof(TVITEMA));
+        tv.cchTextMax = kTextSize;
+        memory.Write(0, &tv, sizeof(tv));
+        memory.Write(sizeof(TVITEMA), "", 1);
+        Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.At(0)));
+        char text[kTextSize] = {};
+        memory.Read(sizeof(TVITEMA), text, sizeof(text) - 1);
+        return text;
+    }
+    std::string ListText(HWND list, int row, int column) const {
+        RemoteMemory memory(process_, sizeof(LVITEMA) + kTextSize);
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = memory.At(sizeof(LVITEMA));
+        item.cchTextMax = kTextSize;
+        memory.Write(0, &item, sizeof(item));
+        memory.Write(sizeof(LVITEMA), "", 1);
+        Send(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory.At(0)));
+        char text[kTextSize] = {};
+        memory.Read(sizeof(LVITEMA), text, sizeof(text) - 1);
+        return text;
+    }
+
+    HANDLE process_;
+    HWND frame_;
+};
+
+// Every file below folder, relative to it.
+std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    if (!listing)
+        return files;
+    do {
+        const std::string name = record.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (auto& file : FilesBelow(folder + "\\" + name, prefix + name + "\\"))
+                files.push_back(file);
+        } else {
+            files.push_back(prefix + name);
+        }
+    } while (::FindNextFileA(listing.get(), &record));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+struct LogEntry {
+    std::string subcategory, text;
+};
+
+// The activity-log entries under a data folder, newest first, read back through the component.
+std::vector<LogEntry> ReadLog(const std::string& dataFolder) {
+    std::vector<LogEntry> entries;
+    CLSID clsid;
+    win::ComPtr<ILogwrightLog> log;
+    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)) ||
+        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ILogwrightLog, log.put_void())))
+        return entries;
+    log->SetDataPath(win::Bstr(dataFolder).get());
+    long count = 0;
+    log->GetEntryCount(&count);
+    for (long i = 0; i < count; ++i) {
+        win::Bstr subcategory, text;
+        log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
+        log->GetEntryText(i, text.put());
+        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
+    }
+    return entries;
+}
+
+// Watches a second start of the program while the first runs: whether it ended within the wait,
+// its exit code, and whether any top-level window of its process was seen meanwhile.
+struct SecondStart {
+    long exitCode = -1;
+    bool madeWindow = false;
+};
+
+SecondStart StartAgain(const std::string& exe, const std::string& workingFolder) {
+    SecondStart outcome;
+    Program second(exe, workingFolder, true);
+    if (!second.Started())
+        return outcome;
+    second.Resume();
+    const DWORD start = ::GetTickCount();
+    while (second.Running() && ::GetTickCount() - start < kExitDeadlineMs) {
+        if (!TopLevelWindows(second.Id()).empty())
+            outcome.madeWindow = true;
+        ::WaitForSingleObject(second.Process(), 1);
+    }
+    outcome.exitCode = second.ExitCode(0);
+    return outcome;
+}
+
+class EndToEndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.exe", install_.Path()));
+        test::WriteFile(install_ / "config.xml", kPatternsAndOptions);
+    }
+    void TearDown() override { LanguageTable::Instance().SetPath(""); }
+
+    std::string Exe() const { return install_ / "Quillmoor.exe"; }
+
+    // Removed after the test body, so the program, the component and COM are gone by then.
+    test::TempFolder install_;
+    test::TempFolder data_;
+};
+
+// The data's own folders: the ticked one with its junk and the files that must stay, and a
+// sibling folder "other" so that ticking "junk" does not tick their parent whole.
+struct JunkTree {
+    std::map<std::string, std::string> junk;  // path -> reason the report must give
+    std::map<std::string, std::string> keep;  // path -> content
+};
+
+}  // namespace
+
+TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
+    win::ComApartment com;
+    test::RegistrationLock registrationLock;
+    ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.language", install_.Path()));
+    // The component is copied from dist/ and registered from the install folder, as the user does
+    // with regsvr32.
+    test::LogwrightDll logwright(install_.Path(), DistFile("Logwright.dll"));
+    ASSERT_TRUE(SUCCEEDED(logwright.Register()));
+    LanguageTable::Instance().SetPath(install_ / "Quillmoor.language");
+
+    JunkTree tree;
+    tree.junk[data_ / "junk\\a.tmp"] = "Temporary file";
+    tree.junk[data_ / "junk\\Upper.TMP"] = "Temporary file";
+    tree.junk[data_ / "junk\\deep\\er\\crash.dmp"] = "Crash dump";
+    tree.keep[data_ / "junk\\copy.bak"] = "an unticked pattern";
+    tree.keep[data_ / "junk\\letter.doc"] = std::string("a document\0\xff\r\n", 15);
+    tree.keep[data_ / "junk\\hidden.tmp"] = "hidden: skipped once the option is ticked";
+    tree.keep[data_ / "junk\\deep\\notes.txt"] = "notes";
+    tree.keep[data_ / "other\\outside.tmp"] = "junk in a folder that is not ticked";
+    for (const auto& [path, reason] : tree.junk)
+        test::WriteFile(path, "junk of " + path);
+    for (const auto& [path, content] : tree.keep)
+        test::WriteFile(path, content);
+    ::SetFileAttributesA((data_ / "junk\\hidden.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    Program program(Exe(), data_.Path());
+    ASSERT_TRUE(program.Started());
+    HWND frame = program.WaitForFrame();
+    ASSERT_TRUE(frame) << "no frame window";
+    Driver driver(program, frame);
+
+    // A second start while this one runs ends at once, with 0 and no window.
+    {
+        SecondStart second = StartAgain(Exe(), data_.Path());
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_FALSE(second.madeWindow);
+        EXPECT_TRUE(program.Running());
+    }
+
+    EXPECT_EQ(TextOf(driver.Button(IDC_FRAME_NEXT)), Translate("_Next"));
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    HWND folders = driver.PageControl(IDC_FOLDERS_TREE, WC_TREEVIEWA);
+    ASSERT_TRUE(folders) << "not on the folder page";
+    ASSERT_NO_FATAL_FAILURE(driver.Click(driver.Page(), IDC_FOLDERS_REMOVEALL));
+    ASSERT_NO_FATAL_FAILURE(driver.TickFolder(folders, data_ / "junk"));
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    ASSERT_TRUE(driver.PageControl(IDC_PATTERNS_LIST, WC_LISTVIEWA)) << "not on the pattern page";
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    HWND skipHidden = driver.PageControl(IDC_OPTIONS_SKIPHIDDEN, WC_BUTTONA);
+    ASSERT_TRUE(skipHidden) << "not on the options page";
+    ASSERT_NO_FATAL_FAILURE(driver.Click(driver.Page(), IDC_OPTIONS_SKIPHIDDEN));
+    EXPECT_EQ(Send(skipHidden, BM_GETCHECK), BST_CHECKED);
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    ASSERT_TRUE(driver.PageControl(IDC_SKIP_LIST, WC_LISTVIEWA)) << "not on the skip page";
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));  // starts the scan
+    ASSERT_TRUE(driver.PageControl(IDC_SCANNING_ROOTS, WC_LISTVIEWA)) << "not on the scanning page";
+    ASSERT_TRUE(driver.WaitUntilEnabled(IDC_FRAME_NEXT)) << "the scan did not end";
+    EXPECT_EQ(TextOf(driver.PageControl(IDC_SCANNING_STATUS, WC_STATICA)),
+              Translate("_StateStringSearchCompleted"));
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    HWND report = driver.PageControl(IDC_REPORT_LIST, WC_LISTVIEWA);
+    ASSERT_TRUE(report) << "not on the report page";
+    std::map<std::string, std::string> listed;
+    for (const auto& row : driver.ListRows(report)) {
+        EXPECT_TRUE(row.ticked) << row.path;
+        listed[row.path] = row.reason;
+    }
+    EXPECT_EQ(listed, tree.junk);
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    HWND permanent = driver.PageControl(IDC_CLEANOPTIONS_PERMANENT, WC_BUTTONA);
+    ASSERT_TRUE(permanent) << "not on the clean options page";
+    EXPECT_EQ(Send(permanent, BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(Send(driver.PageControl(IDC_CLEANOPTIONS_BACKUP, WC_BUTTONA), BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(TextOf(driver.PageControl(IDC_CLEANOPTIONS_FOLDER, WC_EDITA)), install_ / "Backup");
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));  // starts the cleaning
+    ASSERT_TRUE(driver.PageControl(IDC_CLEANING_PROGRESS, PROGRESS_CLASSA)) << "not on the cleaning page";
+    ASSERT_TRUE(driver.WaitUntilEnabled(IDC_FRAME_NEXT)) << "the cleaning did not end";
+    EXPECT_EQ(TextOf(driver.PageControl(IDC_CLEANING_STATUS, WC_STATICA)),
+              Translate("_CleaningPageStateComplete"));
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    ASSERT_TRUE(driver.PageControl(IDC_RESULTS_LOGVIEWER, WC_BUTTONA)) << "not on the results page";
+    EXPECT_FALSE(::IsWindowVisible(driver.Button(IDC_FRAME_NEXT)));
+    EXPECT_EQ(TextOf(driver.Button(IDC_FRAME_CANCEL)), Translate("_FinishButton"));
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_CANCEL));  // Finish
+    EXPECT_EQ(program.ExitCode(), 2);
+
+    // The junk is gone; everything else is as it was, byte for byte.
+    for (const auto& [path, reason] : tree.junk)
+        EXPECT_FALSE(test::Exists(path)) << path;
+    for (const auto& [path, content] : tree.keep)
+        EXPECT_EQ(test::ReadFile(path), content) << path;
+
+    // One restore point, holding exactly the junk at its mirrored paths.
+    const auto points = FindRestorePoints(install_ / "Backup");
+    ASSERT_EQ(points.size(), 1u);
+    const std::string point = points[0].path;
+    std::vector<std::string> mirrored;
+    for (const auto& [path, reason] : tree.junk) {
+        mirrored.push_back(MirrorPath(path));
+        EXPECT_EQ(test::ReadFile(point + "\\" + MirrorPath(path)), "junk of " + path);
+    }
+    std::sort(mirrored.begin(), mirrored.end());
+    EXPECT_EQ(FilesBelow(point), mirrored);
+
+    // The log holds the backup, then the deletion, each naming every junk file in path order.
+    std::string backupText = Translate("_LogBackupFilesHeader") + "\r\n\r\n";
+    std::string deleteText = Translate("_LogPermanentlyDeleteFilesHeader") + "\r\n\r\n";
+    for (const auto& [path, reason] : tree.junk) {
+        backupText +=
+            FormatText(Translate("_LogSaveFile"), {path, point + "\\" + MirrorPath(path)}) + "\r\n\r\n";
+        deleteText += FormatText(Translate("_LogDeleteFile"), {path}) + "\r\n\r\n";
+    }
+    const auto entries = ReadLog(install_ / "Log\\Data");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryDelete"));
+    EXPECT_EQ(entries[0].text, deleteText);
+    EXPECT_EQ(entries[1].subcategory, Translate("_LogLogCategoryBackup"));
+    EXPECT_EQ(entries[1].text, backupText);
+
+    // The settings were written at exit, with the option changed on the way and the rest kept.
+    ScanOptionValues options = ReadScanOptions(install_ / "config.xml");
+    EXPECT_EQ(options.checked, (std::array<bool, kScanOptionCount>{false, true, true, true, false, false,
+                                                                   false, false, false, false, false}));
+    EXPECT_EQ(options.months, "12");
+    EXPECT_EQ(ReadJunkPatterns(install_ / "config.xml"),
+              (std::vector<JunkPattern>{{"*.tmp", "Temporary file", true},
+                                        {"*.dmp", "Crash dump", true},
+                                        {"*.bak", "Backup copy", false}}));
+}
+
+TEST_F(EndToEndTest, WithoutItsLanguageFileTheProgramShowsKeysAndClosesWithTwo) {
+    Program program(Exe(), data_.Path());
+    ASSERT_TRUE(program.Started());
+    HWND frame = program.WaitForFrame();
+    ASSERT_TRUE(frame) << "no frame window";
+    Driver driver(program, frame);
+    EXPECT_EQ(TextOf(driver.Button(IDC_FRAME_NEXT)), "_Next");
+    EXPECT_EQ(TextOf(driver.Button(IDC_FRAME_CANCEL)), "_Cancel");
+    EXPECT_EQ(TextOf(::GetDlgItem(driver.Page(), IDC_PAGE_DESCRIPTION)), "_WelcomeInformation");
+    ::PostMessageA(frame, WM_CLOSE, 0, 0);  // the close box
+    EXPECT_EQ(program.ExitCode(), 2);
+}
