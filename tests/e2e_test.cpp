@@ -25,6 +25,7 @@
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -162,6 +163,21 @@ std::vector<HWND> TopLevelWindows(DWORD processId) {
     WindowSearch search{processId, {}};
     ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// A visible top-level dialog of the process that holds a control with that id, waited for.
+HWND WaitForDialogWith(DWORD processId, int controlId, HWND except = nullptr) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : TopLevelWindows(processId))
+                if (window != except && ClassOf(window) == "#32770" && ::IsWindowVisible(window) &&
+                    ::GetDlgItem(window, controlId))
+                    found = window;
+            return found != nullptr;
+        },
+        kStartDeadline);
+    return found;
 }
 
 // A started copy of the program. A process that is still running when the object goes (after a
@@ -306,6 +322,16 @@ class Driver {
             rows.push_back({ListText(list, row, 0), ListText(list, row, 2), ((state >> 12) & 0xF) != 1});
         }
         return rows;
+    }
+
+    // Selects and focuses a row of a list view in the program.
+    void SelectRow(HWND list, int row) const {
+        RemoteMemory memory(process_, sizeof(LVITEMA));
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        memory.Write(0, &item, sizeof(item));
+        Send(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(memory.At(0)));
     }
 
   private:
@@ -521,13 +547,6 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     EXPECT_EQ(TextOf(driver.PageControl(IDC_CLEANING_STATUS, WC_STATICA)),
               Translate("_CleaningPageStateComplete"));
 
-    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
-    ASSERT_TRUE(driver.PageControl(IDC_RESULTS_LOGVIEWER, WC_BUTTONA)) << "not on the results page";
-    EXPECT_FALSE(::IsWindowVisible(driver.Button(IDC_FRAME_NEXT)));
-    EXPECT_EQ(TextOf(driver.Button(IDC_FRAME_CANCEL)), Translate("_FinishButton"));
-    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_CANCEL));  // Finish
-    EXPECT_EQ(program.ExitCode(), 2);
-
     // The junk is gone; everything else is as it was, byte for byte.
     for (const auto& [path, reason] : tree.junk)
         EXPECT_FALSE(test::Exists(path)) << path;
@@ -546,7 +565,46 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     std::sort(mirrored.begin(), mirrored.end());
     EXPECT_EQ(FilesBelow(point), mirrored);
 
-    // The log holds the backup, then the deletion, each naming every junk file in path order.
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
+    ASSERT_TRUE(driver.PageControl(IDC_RESULTS_LOGVIEWER, WC_BUTTONA)) << "not on the results page";
+    EXPECT_FALSE(::IsWindowVisible(driver.Button(IDC_FRAME_NEXT)));
+    EXPECT_EQ(TextOf(driver.Button(IDC_FRAME_CANCEL)), Translate("_FinishButton"));
+
+    // The rescue manager from the menu brings every file back. Its prompts are real message boxes,
+    // so the driver posts its clicks instead of waiting for them.
+    ::PostMessageA(frame, WM_COMMAND, ID_TOOLS_RESCUE, 0);
+    HWND rescue = WaitForDialogWith(program.Id(), IDC_RESCUE_RESTORE);
+    ASSERT_TRUE(rescue) << "no rescue manager";
+    HWND restorePoints = ::GetDlgItem(rescue, IDC_RESCUE_LIST);
+    ASSERT_EQ(Send(restorePoints, LVM_GETITEMCOUNT), 1);
+    EXPECT_EQ(TextOf(::GetDlgItem(rescue, IDC_RESCUE_FOLDER)), install_ / "Backup");
+    driver.SelectRow(restorePoints, 0);
+    ::PostMessageA(::GetDlgItem(rescue, IDC_RESCUE_RESTORE), BM_CLICK, 0, 0);
+    HWND question = WaitForDialogWith(program.Id(), IDYES, rescue);
+    ASSERT_TRUE(question) << "no restore question";
+    ::PostMessageA(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(::GetDlgItem(rescue, IDC_RESCUE_STATUS)) ==
+                                     Translate("_RescueDialogStateRestoreComplete"); },
+                        kWorkerDeadline))
+        << "the restore did not end: " << TextOf(::GetDlgItem(rescue, IDC_RESCUE_STATUS));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(rescue, IDC_RESCUE_RESTORE)) != FALSE; },
+                        kWorkerDeadline));
+    EXPECT_EQ(Send(restorePoints, LVM_GETITEMCOUNT), 0);
+    ::PostMessageA(rescue, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(rescue); }, kStartDeadline));
+
+    ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_CANCEL));  // Finish
+    EXPECT_EQ(program.ExitCode(), 2);
+
+    // Every junk file is back (the restore writes lower-case names; lookups ignore case), the
+    // other files are untouched, and the restore point is gone.
+    for (const auto& [path, reason] : tree.junk)
+        EXPECT_EQ(test::ReadFile(path), "junk of " + path) << path;
+    for (const auto& [path, content] : tree.keep)
+        EXPECT_EQ(test::ReadFile(path), content) << path;
+    EXPECT_TRUE(FindRestorePoints(install_ / "Backup").empty());
+
+    // The log holds the backup, then the deletion, each naming every junk file in path order, then the restore.
     std::string backupText = Translate("_LogBackupFilesHeader") + "\r\n\r\n";
     std::string deleteText = Translate("_LogPermanentlyDeleteFilesHeader") + "\r\n\r\n";
     for (const auto& [path, reason] : tree.junk) {
@@ -555,11 +613,14 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
         deleteText += FormatText(Translate("_LogDeleteFile"), {path}) + "\r\n\r\n";
     }
     const auto entries = ReadLog(install_ / "Log\\Data");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryDelete"));
-    EXPECT_EQ(entries[0].text, deleteText);
-    EXPECT_EQ(entries[1].subcategory, Translate("_LogLogCategoryBackup"));
-    EXPECT_EQ(entries[1].text, backupText);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRestore"));
+    for (const auto& [path, reason] : tree.junk)
+        EXPECT_NE(entries[0].text.find(win::LowerAnsi(path)), std::string::npos) << path;
+    EXPECT_EQ(entries[1].subcategory, Translate("_LogLogCategoryDelete"));
+    EXPECT_EQ(entries[1].text, deleteText);
+    EXPECT_EQ(entries[2].subcategory, Translate("_LogLogCategoryBackup"));
+    EXPECT_EQ(entries[2].text, backupText);
 
     // The settings were written at exit, with the option changed on the way and the rest kept.
     ScanOptionValues options = ReadScanOptions(install_ / "config.xml");
