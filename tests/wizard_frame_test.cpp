@@ -237,10 +237,12 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
     ScanJob& job = frame_.Scanning().Job();
     ASSERT_EQ(job.roots, (std::vector<std::string>{data_ / "r0", data_ / "r1"}));
     ASSERT_TRUE(job.worker.IsRunning());
+    win::ListView rows(PageItem(WizardFrame::kScanning, IDC_SCANNING_ROOTS));
+    // The worker goes as far as marking its first root; it cannot reach the second without us.
+    ASSERT_TRUE(test::DeliverSentMessagesUntil([&] { return rows.Text(0, 1) == Translate("_stateScanning"); }));
     prompts_.answers = {IDOK};
     test::Click(frame_.Page(WizardFrame::kScanning).Handle(), IDC_SCANNING_STOP);
     EXPECT_FALSE(job.worker.IsRunning());
-    win::ListView rows(PageItem(WizardFrame::kScanning, IDC_SCANNING_ROOTS));
     ASSERT_EQ(rows.Count(), 2);
     EXPECT_EQ(rows.Text(0, 1), Translate("_StateComplete"));
     EXPECT_EQ(rows.Text(1, 1), Translate("_StateNotComplete"));

@@ -57,3 +57,32 @@ TEST(WorkerThread, AStopRacingTheNaturalEndEndsTheRunExactlyOnce) {
         EXPECT_EQ(run.finished.load() + (stopped ? 1 : 0), 1) << "iteration " << i;
     }
 }
+
+namespace {
+
+struct BlockedSender {
+    win::WorkerThread worker;
+    HWND target = nullptr;
+};
+
+DWORD WINAPI SendThenWaitForStop(void* argument) {
+    auto* run = static_cast<BlockedSender*>(argument);
+    ::SendMessageA(run->target, WM_NULL, 0, 0);  // a synchronous control update
+    while (!run->worker.StopRequested()) ::Sleep(1);
+    return 0;
+}
+
+}  // namespace
+
+// The worker's message has already been noticed by a queue check on this thread before the stop
+// waits: the wait must still deliver it, or both threads wait for each other for ever.
+TEST(WorkerThread, StopDeliversAControlUpdateThatWasAlreadyNoticed) {
+    BlockedSender run;
+    run.target = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(run.target);
+    ASSERT_TRUE(run.worker.Start(SendThenWaitForStop, &run));
+    while (!(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE)) ::Sleep(1);
+    EXPECT_TRUE(run.worker.Stop());
+    EXPECT_FALSE(run.worker.IsRunning());
+    ::DestroyWindow(run.target);
+}

@@ -45,7 +45,9 @@ bool WorkerThread::Stop() noexcept {
 void WaitPumpingSentMessages(HANDLE handle) noexcept {
     if (!handle) return;
     for (;;) {
-        DWORD r = ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, 0);
+        // MWMO_INPUTAVAILABLE: a message that arrived before this wait (and was already seen by a
+        // queue check) must wake it too, or a worker blocked in a control update would wait forever.
+        DWORD r = ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (r != WAIT_OBJECT_0 + 1) return;
         MSG msg;
         // Peeking delivers the pending sent messages; nothing is removed from the posted queue.

@@ -43,6 +43,9 @@ public:
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30'000);
 // Dispatches whatever is waiting.
 void PumpPending();
+// Lets other threads' synchronous messages to this thread through, and nothing else, until done()
+// holds: a worker advances only as far as its control updates take it.
+bool DeliverSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = 30'000);
 
 // A folder of the test's own that the program takes for its folder: config.xml and the language
 // file are copied there from the source tree (config.xml may be replaced by the test's own).
