@@ -124,8 +124,8 @@ class FillStatusWindow : public win::Dialog {
     // Row n of the fill: moves the bar to n and lets the window handle at most one waiting message
     // of its own (or of its controls), so that it repaints while the fill keeps the main loop
     // waiting. The bar only shows a new position when it repaints, and a repaint per row would
-    // cost far more than the row itself (each one a trip to the display), so both happen once
-    // per screen refresh, and on the last row.
+    // cost far more than the row itself (each one a trip to the display), so both happen 25
+    // times a second, and on the last row.
     void Step(int n) {
         if (!Handle())
             return;
@@ -146,7 +146,7 @@ class FillStatusWindow : public win::Dialog {
     }
 
   private:
-    static constexpr DWORD kStepMs = 15;
+    static constexpr DWORD kStepMs = 40;
     HWND progress_ = nullptr;
     int count_ = 0;
     DWORD lastStep_ = 0;
@@ -190,10 +190,10 @@ void ReportPage::Fill(const ScanResults& results) {
         totalBytes += bytes;
         list_.SetText(row, 1, Kilobytes(BytesToKilobytes(bytes)));
         list_.SetText(row, 2, reason);
-        // A list with check boxes gives every new row the clear box, whatever the insertion
-        // asks for: the tick can only be set afterwards.
-        list_.SetTicked(row, true);
     }
+    // A list with check boxes gives every new row the clear box, whatever the insertion asks for;
+    // the ticks are set afterwards, all rows in one request.
+    list_.SetTicked(-1, true);
     list_.SetRedraw(true);
     ::InvalidateRect(list_.Handle(), nullptr, TRUE);
 
@@ -208,8 +208,7 @@ bool ReportPage::OnCommand(int id, int, HWND) {
     switch (id) {
         case IDC_REPORT_SELECTALL:
         case IDC_REPORT_REMOVEALL:
-            for (int row = 0; row < list_.Count(); ++row)
-                list_.SetTicked(row, id == IDC_REPORT_SELECTALL);
+            list_.SetTicked(-1, id == IDC_REPORT_SELECTALL);
             return true;
         case IDC_REPORT_MOREINFO:
             ShowDetails(true);

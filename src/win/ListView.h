@@ -28,6 +28,7 @@ public:
     void Reserve(int rows) const { ::SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows, 0); }
     void Delete(int row) const { ListView_DeleteItem(hwnd_, row); }
     // Check boxes are state images: 1 unticked, 2 ticked; anything but 1 counts as ticked.
+    // SetTicked(-1, ...) sets every row at once.
     bool IsTicked(int row) const;
     void SetTicked(int row, bool ticked) const;
     int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
