@@ -4,14 +4,29 @@
 
 namespace win {
 
-void ListView::AddColumn(int index, const std::string& title, int width, LPARAM) const {
+void ListView::AddColumn(int index, const std::string& title, int width, LPARAM data) const {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
     column.cx = width;
     column.iSubItem = index;
     column.pszText = const_cast<char*>(title.c_str());
-    ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    const int inserted =
+        static_cast<int>(::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+    if (inserted < 0)
+        return;
+    HDITEMA header{};
+    header.mask = HDI_LPARAM;
+    header.lParam = data;
+    ::SendMessageA(ListView_GetHeader(hwnd_), HDM_SETITEMA, inserted, reinterpret_cast<LPARAM>(&header));
+}
+
+LPARAM ListView::ColumnData(int column) const {
+    HDITEMA header{};
+    header.mask = HDI_LPARAM;
+    if (!::SendMessageA(ListView_GetHeader(hwnd_), HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&header)))
+        return 0;
+    return header.lParam;
 }
 
 int ListView::Append(const std::string& text, LPARAM data) const {

@@ -14,7 +14,9 @@ public:
     HWND Handle() const { return hwnd_; }
 
     void SetExtendedStyle(DWORD style) const { ListView_SetExtendedListViewStyle(hwnd_, style); }
+    // A left-aligned column; data goes into its header item (for example the column's sort kind).
     void AddColumn(int index, const std::string& title, int width, LPARAM data = 0) const;
+    LPARAM ColumnData(int column) const;
     int Count() const { return ListView_GetItemCount(hwnd_); }
     // Appends a row with its first column; returns its index.
     int Append(const std::string& text, LPARAM data = 0) const;
@@ -22,8 +24,11 @@ public:
     std::string Text(int row, int column) const;  // the whole text, however long
     LPARAM Data(int row) const;
     void DeleteAll() const { ListView_DeleteAllItems(hwnd_); }
+    // Makes room for that many rows at once, ahead of a long run of appends.
+    void Reserve(int rows) const { ::SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows, 0); }
     void Delete(int row) const { ListView_DeleteItem(hwnd_, row); }
     // Check boxes are state images: 1 unticked, 2 ticked; anything but 1 counts as ticked.
+    // SetTicked(-1, ...) sets every row at once.
     bool IsTicked(int row) const;
     void SetTicked(int row, bool ticked) const;
     int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }

@@ -1,0 +1,194 @@
+#include "pages/FileDetailsDialog.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/LanguageTable.h"
+#include "resources/ResourceIds.h"
+#include "win/ListView.h"
+#include "win/Prompts.h"
+#include "wizard/MenuCommands.h"
+
+namespace {
+
+// The version resource's text fields, in the order they are read, with their row label keys.
+constexpr const char* kVersionFields[][2] = {
+    {"Comments", "_Comments"},
+    {"InternalName", "_InternalName"},
+    {"ProductName", "_ProductName"},
+    {"CompanyName", "_CompanyName"},
+    {"LegalCopyright", "_LegalCopyright"},
+    {"ProductVersion", "_ProductVersion"},
+    {"FileDescription", "_FileDescription"},
+    {"LegalTrademarks", "_LegalTrademarks"},
+    {"PrivateBuild", "_PrivateBuild"},
+    {"FileVersion", "_FileVersion"},
+    {"OriginalFilename", "_OriginalFilename"},
+    {"SpecialBuild", "_SpecialBuild"},
+};
+
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ReadVersionRows(const std::string& path, std::map<std::string, TextMap>& rows) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0)
+        return;
+    std::vector<char> block(size);
+    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+        return;
+    void* translations = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translations, &length) ||
+        !translations)
+        return;
+    const auto* words = static_cast<const WORD*>(translations);
+    for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2) {
+        const WORD language = words[i], codePage = words[i + 1];
+        char code[32];
+        std::snprintf(code, sizeof(code), "0x%04X 0x%04X", language, codePage);
+        TextMap& fields = rows[code];
+        for (const auto& [field, labelKey] : kVersionFields) {
+            char query[96];
+            std::snprintf(query, sizeof(query), "\\StringFileInfo\\%04x%04x\\%s", language, codePage, field);
+            void* value = nullptr;
+            UINT valueLength = 0;
+            std::string text;
+            if (::VerQueryValueA(block.data(), query, &value, &valueLength) && value && valueLength > 0)
+                text.assign(static_cast<const char*>(value),
+                            strnlen(static_cast<const char*>(value), valueLength));
+            // A field the block lacks still gets its row, with an empty value.
+            fields[Translate(labelKey)] = text;
+        }
+    }
+}
+
+std::string LocalTimeText(const FILETIME& utc) {
+    SYSTEMTIME system{}, local{};
+    if (!::FileTimeToSystemTime(&utc, &system) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &system, &local))
+        local = system;
+    char text[64];
+    std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d", local.wYear, local.wMonth, local.wDay,
+                  local.wHour, local.wMinute, local.wSecond);
+    return text;
+}
+
+void ReadGeneralRows(const std::string& path, TextMap& rows) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return;
+    rows[Translate("_CreationTime")] = LocalTimeText(data.ftCreationTime);
+    rows[Translate("_LastAccessTime")] = LocalTimeText(data.ftLastAccessTime);
+    rows[Translate("_LastWriteTime")] = LocalTimeText(data.ftLastWriteTime);
+    const uint64_t bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    char size[96];
+    std::snprintf(size, sizeof(size), "%.2lfMB(%.2lfKB)", static_cast<double>(bytes) / 1048576.0,
+                  static_cast<double>(bytes) / 1024.0);
+    rows[Translate("_FileSize")] = size;
+}
+
+}  // namespace
+
+FileDetails ReadFileDetails(const std::string& path) {
+    FileDetails details;
+    details.exists = IsExistingFile(path);
+    if (!details.exists) {
+        details.generalRows[""] = Translate("_FileIsNotExistInfo");
+        return details;
+    }
+    ReadVersionRows(path, details.versionRows);
+    ReadGeneralRows(path, details.generalRows);
+    return details;
+}
+
+std::string FileNameForSearch(const std::string& path) {
+    const size_t separator = path.find_last_of("\\:");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+FileDetailsDialog::~FileDetailsDialog() {
+    if (ownIcon_)
+        ::DestroyIcon(ownIcon_);
+}
+
+void FileDetailsDialog::OnDestroy() {
+    // The icon control does not own what it shows: take the icon back before releasing it.
+    ::SendMessageA(Item(IDC_DETAILS_ICON), STM_SETICON, 0, 0);
+    if (ownIcon_)
+        ::DestroyIcon(ownIcon_);
+    ownIcon_ = nullptr;
+}
+
+bool FileDetailsDialog::OnInit() {
+    win::CentreWindow(Handle());
+    win::ListView list(Item(IDC_DETAILS_LIST));
+    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
+    LanguageTable::Instance().TranslateWindow(Handle());
+
+    // ExtractIconA gives 1 for a file that is no executable, library or icon file, and nothing
+    // for one without icons.
+    HICON icon = ::ExtractIconA(::GetModuleHandleA(nullptr), path_.c_str(), 0);
+    if (reinterpret_cast<UINT_PTR>(icon) > 1) {
+        ownIcon_ = icon;
+    } else {
+        icon = ::LoadIconA(nullptr, IDI_INFORMATION);
+    }
+    ::SendMessageA(Item(IDC_DETAILS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    SetItemText(IDC_DETAILS_PATH, path_);
+
+    const FileDetails details = ReadFileDetails(path_);
+    if (!details.exists) {
+        Enable(IDC_DETAILS_LIST, false);
+        Enable(IDC_DETAILS_BROWSE, false);
+    }
+
+    RECT client{};
+    ::GetClientRect(list.Handle(), &client);
+    const int third = (client.right - client.left) / 3;
+    list.AddColumn(0, Translate("_AttributeName"), third);
+    list.AddColumn(1, Translate("_AttributeValue"), third * 2);
+
+    const std::string languageLabel = Translate("_LanguageCode");
+    for (const auto& [code, fields] : details.versionRows) {
+        AppendRow(languageLabel, code);
+        for (const auto& [label, value] : fields)
+            AppendRow(label, value);
+    }
+    for (const auto& [label, value] : details.generalRows)
+        AppendRow(label, value);
+    // The focus on "_OK" rather than on the first control, which would show the path selected.
+    ::SetFocus(Item(IDOK));
+    return false;
+}
+
+void FileDetailsDialog::AppendRow(const std::string& label, const std::string& value) const {
+    win::ListView list(Item(IDC_DETAILS_LIST));
+    list.SetText(list.Append(label), 1, value);
+}
+
+bool FileDetailsDialog::OnCommand(int id, int, HWND) {
+    switch (id) {
+        case IDOK:
+        case IDCANCEL:
+            End(id);
+            return true;
+        case IDC_DETAILS_BROWSE:
+            // Disabled for a file that is gone: there is nothing to show in the file browser.
+            if (!::IsWindowEnabled(Item(IDC_DETAILS_BROWSE)))
+                return true;
+            win::CurrentPrompts().ShellOpen(Handle(), "Explorer", "/select," + path_);
+            return true;
+        case IDC_DETAILS_GOOGLE:
+            win::CurrentPrompts().ShellOpen(
+                Handle(), std::string(kSearchAddress) + "/search?q=" + FileNameForSearch(path_), "");
+            return true;
+    }
+    return false;
+}

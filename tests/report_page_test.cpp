@@ -1,0 +1,257 @@
+// The report page on the real resources: the fill with its status window, ticks and totals,
+// sorting by a click on a column header, and opening the file details of the selected row.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/LanguageTable.h"
+#include "pages/ReportPage.h"
+#include "resources/ResourceIds.h"
+#include "support/PageHost.h"
+#include "support/WindowTest.h"
+
+namespace {
+
+// What the fill's status window showed just before it went away.
+struct StatusSeen {
+    int windows = 0;
+    bool visible = false, topmost = false;
+    HWND owner = nullptr;
+    std::string text;
+    int rangeHigh = -1, position = -1;
+};
+StatusSeen* g_seen = nullptr;
+
+LRESULT CALLBACK WatchStatusWindow(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_DESTROYWND && g_seen) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        HWND progress = ::GetDlgItem(window, IDC_REPORT_STATUS_PROGRESS);
+        char className[32] = {};
+        ::GetClassNameA(window, className, sizeof(className));
+        if (progress && std::string(className) == "#32770") {
+            ++g_seen->windows;
+            g_seen->visible = ::IsWindowVisible(window);
+            g_seen->topmost = (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            g_seen->owner = ::GetWindow(window, GW_OWNER);
+            g_seen->text = test::WindowText(::GetDlgItem(window, IDC_REPORT_STATUS_TEXT));
+            g_seen->rangeHigh = static_cast<int>(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0));
+            g_seen->position = static_cast<int>(::SendMessageA(progress, PBM_GETPOS, 0, 0));
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class ReportPageTest : public ::testing::Test {
+  protected:
+    // One host for the whole program: destroying a shown top-level window costs seconds under
+    // Wine without a window manager.
+    static void SetUpTestSuite() { host_ = new test::PageHost; }
+    static void TearDownTestSuite() {
+        delete host_;
+        host_ = nullptr;
+    }
+
+    void SetUp() override {
+        test::WriteFile(dir_ / "a.dat", std::string(10240, 'a'));  // 10.00 KB
+        test::WriteFile(dir_ / "b.dat", std::string(9728, 'b'));   // 9.50 KB
+        test::MakeSizedFile(dir_ / "big.dat", 5ULL << 30);         // 5 GiB, sparse
+        results_.AddOrReplace(dir_ / "b.dat", "Reason A");
+        results_.AddOrReplace(dir_ / "a.dat", "Reason Z");
+        results_.AddOrReplace(dir_ / "big.dat", "Big");
+        results_.AddOrReplace(dir_ / "gone.dat", "Gone");
+        results_.AddOrReplace(dir_ / "\xE9t\xE9.dat", "Accent");  // a byte above 127
+        results_.AddOrReplace(dir_ / "Z.dat", "Upper");
+        ASSERT_TRUE(page_.CreateIn(host_->Handle()));
+        ::SetWindowPos(page_.Handle(), nullptr, 0, 0, 860, 480, SWP_NOZORDER | SWP_SHOWWINDOW);
+        list_ = page_.List();
+    }
+
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list_.Count(); ++row)
+            texts.push_back(list_.Text(row, column));
+        return texts;
+    }
+    std::string Summary() const { return test::WindowText(::GetDlgItem(page_.Handle(), IDC_REPORT_SUMMARY)); }
+    // Clicks a column's header as the user would: the header tells the list, the list the page.
+    void ClickHeader(int column) {
+        HWND header = ListView_GetHeader(list_.Handle());
+        RECT rect{};
+        ASSERT_TRUE(Header_GetItemRect(header, column, &rect));
+        const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        ::SendMessageA(header, WM_LBUTTONUP, 0, point);
+    }
+    // The list's notification of a double-click, as it sends it to the page.
+    void DoubleClickList() {
+        NMITEMACTIVATE activate{};
+        activate.hdr.hwndFrom = list_.Handle();
+        activate.hdr.idFrom = IDC_REPORT_LIST;
+        activate.hdr.code = NM_DBLCLK;
+        activate.iItem = -1;
+        ::SendMessageA(page_.Handle(), WM_NOTIFY, IDC_REPORT_LIST, reinterpret_cast<LPARAM>(&activate));
+    }
+
+    test::ProgramFolder program_;
+    test::TempFolder dir_;
+    test::RecordingPrompts prompts_;
+    static test::PageHost* host_;
+    ReportPage page_;
+    win::ListView list_;
+    ScanResults results_;
+};
+test::PageHost* ReportPageTest::host_ = nullptr;
+
+}  // namespace
+
+TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
+    StatusSeen seen;
+    g_seen = &seen;
+    HHOOK hook = ::SetWindowsHookExA(WH_CBT, WatchStatusWindow, nullptr, ::GetCurrentThreadId());
+    page_.Fill(results_);
+    ::UnhookWindowsHookEx(hook);
+    g_seen = nullptr;
+
+    // Ascending unsigned byte order of the paths: upper case first, the accented name last.
+    EXPECT_EQ(Column(0),
+              (std::vector<std::string>{dir_ / "Z.dat", dir_ / "a.dat", dir_ / "b.dat", dir_ / "big.dat",
+                                        dir_ / "gone.dat", dir_ / "\xE9t\xE9.dat"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"0.00", "10.00", "9.50", "5242880.00", "0.00", "0.00"}));
+    EXPECT_EQ(Column(2),
+              (std::vector<std::string>{"Upper", "Reason Z", "Reason A", "Big", "Gone", "Accent"}));
+    for (int row = 0; row < list_.Count(); ++row) {
+        EXPECT_TRUE(list_.IsTicked(row)) << row;
+        EXPECT_EQ(list_.Data(row), row);
+    }
+    // "%d files, %.2lf KB (%.2lf MB) in total." in the English language file.
+    const std::string summary = "6 files, 5242899.50 KB (5120.02 MB) in total.";
+    EXPECT_EQ(Summary(), summary);
+
+    // The status window was shown on top, owned by the page's top-level window, counted every
+    // row, and is gone.
+    EXPECT_EQ(seen.windows, 1);
+    EXPECT_TRUE(seen.visible);
+    EXPECT_TRUE(seen.topmost);
+    EXPECT_EQ(seen.owner, host_->Handle());
+    EXPECT_EQ(seen.text, Translate("_ReportPageProgressState"));
+    EXPECT_EQ(seen.rangeHigh, 6);
+    EXPECT_EQ(seen.position, 6);
+
+    // The buttons change the ticks only; the summary keeps the fill's figures.
+    test::Click(page_.Handle(), IDC_REPORT_REMOVEALL);
+    for (int row = 0; row < list_.Count(); ++row)
+        EXPECT_FALSE(list_.IsTicked(row)) << row;
+    EXPECT_EQ(Summary(), summary);
+    list_.SetTicked(2, true);
+    test::Click(page_.Handle(), IDC_REPORT_SELECTALL);
+    for (int row = 0; row < list_.Count(); ++row)
+        EXPECT_TRUE(list_.IsTicked(row)) << row;
+    EXPECT_EQ(Summary(), summary);
+
+    // A second fill starts afresh; more rows than a 16-bit progress range holds do not wrap.
+    list_.SetTicked(0, false);
+    ScanResults many;
+    for (int i = 0; i < 70'000; ++i)
+        many.AddOrReplace(dir_ / ("missing\\" + std::to_string(100'000 + i)), "Many");
+    seen = {};
+    g_seen = &seen;
+    hook = ::SetWindowsHookExA(WH_CBT, WatchStatusWindow, nullptr, ::GetCurrentThreadId());
+    page_.Fill(many);
+    ::UnhookWindowsHookEx(hook);
+    g_seen = nullptr;
+    EXPECT_EQ(seen.rangeHigh, 70'000);
+    EXPECT_EQ(seen.position, 70'000);
+    ASSERT_EQ(list_.Count(), 70'000);
+    EXPECT_TRUE(list_.IsTicked(0));
+    EXPECT_EQ(list_.Text(69'999, 0), dir_ / "missing\\169999");
+    EXPECT_EQ(Summary(), "70000 files, 0.00 KB (0.00 MB) in total.");
+
+    // The empty set leaves an empty list and a count of 0.
+    page_.Fill(ScanResults{});
+    EXPECT_EQ(list_.Count(), 0);
+    EXPECT_EQ(Summary(), "0 files, 0.00 KB (0.00 MB) in total.");
+}
+
+// All header clicks of the run are in this one test: the direction flag belongs to the process,
+// so the first click here is the first of the run.
+TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
+    page_.Fill(results_);
+    list_.SetTicked(0, false);  // dir_\Z.dat: ticks travel with their rows
+
+    ClickHeader(1);  // the first click of the run: descending, as numbers
+    std::vector<std::string> sizes = Column(1);
+    EXPECT_EQ(std::vector<std::string>(sizes.begin(), sizes.begin() + 3),
+              (std::vector<std::string>{"5242880.00", "10.00", "9.50"}));
+    EXPECT_EQ(std::vector<std::string>(sizes.begin() + 3, sizes.end()),
+              (std::vector<std::string>{"0.00", "0.00", "0.00"}));
+
+    ClickHeader(0);  // the next click, on another column: ascending, as unsigned bytes
+    EXPECT_EQ(Column(0),
+              (std::vector<std::string>{dir_ / "Z.dat", dir_ / "a.dat", dir_ / "b.dat", dir_ / "big.dat",
+                                        dir_ / "gone.dat", dir_ / "\xE9t\xE9.dat"}));
+    EXPECT_FALSE(list_.IsTicked(0));
+    for (int row = 1; row < list_.Count(); ++row)
+        EXPECT_TRUE(list_.IsTicked(row)) << row;
+
+    ClickHeader(2);  // descending
+    EXPECT_EQ(Column(2),
+              (std::vector<std::string>{"Upper", "Reason Z", "Reason A", "Gone", "Big", "Accent"}));
+
+    ClickHeader(1);  // ascending: 9.50 before 10.00, which text order would not give
+    sizes = Column(1);
+    EXPECT_EQ(std::vector<std::string>(sizes.begin() + 3, sizes.end()),
+              (std::vector<std::string>{"9.50", "10.00", "5242880.00"}));
+    // Each row still carries its own data, size and reason.
+    for (int row = 0; row < list_.Count(); ++row) {
+        const auto entry = std::next(results_.begin(), list_.Data(row));
+        EXPECT_EQ(list_.Text(row, 0), entry->first);
+        EXPECT_EQ(list_.Text(row, 2), entry->second);
+    }
+
+    // A refill drops the sorting and the ticks; the flag stays where it was (descending next).
+    page_.Fill(results_);
+    EXPECT_EQ(list_.Text(0, 0), dir_ / "Z.dat");
+    EXPECT_TRUE(list_.IsTicked(0));
+    ClickHeader(0);
+    EXPECT_EQ(list_.Text(0, 0), dir_ / "\xE9t\xE9.dat");
+    EXPECT_EQ(list_.Text(5, 0), dir_ / "Z.dat");
+}
+
+TEST_F(ReportPageTest, DetailsOpenForTheSelectedRowOnly) {
+    page_.Fill(results_);
+
+    // Without a selection: "_MoreInfo" asks for one, a double-click does nothing.
+    test::Click(page_.Handle(), IDC_REPORT_MOREINFO);
+    ASSERT_EQ(prompts_.messages, (std::vector<std::string>{Translate("_YouMustSelectAnItem")}));
+    EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    DoubleClickList();
+    EXPECT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_TRUE(prompts_.dialogs.empty());
+
+    // With one: the details dialog of that row, owned by the active window.
+    std::vector<std::string> shownPaths;
+    std::vector<HWND> owners;
+    prompts_.onDialog = [&](HWND dialog, int) {
+        shownPaths.push_back(test::WindowText(::GetDlgItem(dialog, IDC_DETAILS_PATH)));
+        owners.push_back(::GetWindow(dialog, GW_OWNER));
+        test::Click(dialog, IDOK);
+    };
+    ::SetActiveWindow(host_->Handle());
+    const HWND active = ::GetActiveWindow();
+    list_.Select(2);
+    test::Click(page_.Handle(), IDC_REPORT_MOREINFO);
+    list_.Select(3);
+    ListView_SetItemState(list_.Handle(), 2, 0, LVIS_SELECTED);
+    DoubleClickList();
+    EXPECT_EQ(prompts_.dialogs, (std::vector<int>{IDD_FILEDETAILS, IDD_FILEDETAILS}));
+    EXPECT_EQ(shownPaths, (std::vector<std::string>{dir_ / "b.dat", dir_ / "big.dat"}));
+    EXPECT_EQ(owners, (std::vector<HWND>{active, active}));
+    EXPECT_EQ(prompts_.messages.size(), 1u);
+    // Nothing on the page changed.
+    EXPECT_EQ(list_.Count(), 6);
+    EXPECT_TRUE(list_.IsTicked(2));
+}
