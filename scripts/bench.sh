@@ -17,6 +17,10 @@ qm_bench_desktop() {
     else
         wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$2" /f >/dev/null 2>&1 || true
         wine reg delete 'HKCU\Software\Wine\Explorer\Desktops' /v QuillmoorBench /f >/dev/null 2>&1 || true
+        # The list of desktops goes too when nothing else is in it.
+        if ! wine reg query 'HKCU\Software\Wine\Explorer\Desktops' 2>/dev/null | grep -q 'REG_'; then
+            wine reg delete 'HKCU\Software\Wine\Explorer\Desktops' /f >/dev/null 2>&1 || true
+        fi
     fi
 }
 {
