@@ -97,10 +97,10 @@ TEST_F(FileDetailsTest, TwoLanguageBlocksShowInTheOrderOfTheirCodesWithEveryFiel
     // the translated labels in byte order. Fields a block lacks still have their rows.
     const Rows expected = {
         {"Language", "0x0407 0x04E4"},
-        {"&Description:", "Versionsdaten"},
         {"Comments", "Nur zum Testen"},
         {"Company", "Testwerk GmbH"},
         {"Copyright", "Kein Recht"},
+        {"Description", "Versionsdaten"},
         {"File version", "1.2.3.4"},
         {"Internal name", "versioned"},
         {"Original file name", "versioned.dll"},
@@ -110,10 +110,10 @@ TEST_F(FileDetailsTest, TwoLanguageBlocksShowInTheOrderOfTheirCodesWithEveryFiel
         {"Special build", "Sonder"},
         {"Trademarks", "Keine Marke"},
         {"Language", "0x0409 0x04E4"},
-        {"&Description:", ""},
         {"Comments", ""},
         {"Company", "Test Works Ltd"},
         {"Copyright", ""},
+        {"Description", ""},
         {"File version", "1.2.3.4"},
         {"Internal name", ""},
         {"Original file name", ""},

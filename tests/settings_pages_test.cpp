@@ -357,6 +357,14 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     ScanOptionValues stored = ReadScanOptions(ConfigFilePath());
     EXPECT_EQ(stored, ReadScanOptions(ConfigFilePath(), ValueSet::Factory));
 
+    // A page object that goes before its window still stores its settings.
+    options = Make<OptionsPage>();
+    test::Click(options->Handle(), IDC_OPTIONS_IEHISTORY);
+    const bool history = options->IsChecked(IDC_OPTIONS_IEHISTORY);
+    options.reset();
+    EXPECT_EQ(ReadScanOptions(ConfigFilePath()).checked[kFindIEHistory], history);
+    EXPECT_NE(history, stored.checked[kFindIEHistory]);
+
     // Clean options: the folder shows expanded and is stored with "%ModulePath%" again.
     auto clean = Make<CleanOptionsPage>();
     EXPECT_TRUE(clean->IsChecked(IDC_CLEANOPTIONS_PERMANENT));

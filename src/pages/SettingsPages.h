@@ -12,6 +12,7 @@
 class PatternPage : public WizardPage {
 public:
     PatternPage();
+    ~PatternPage() override { CloseOwnWindow(); }
 
 protected:
     void InitPage() override;
@@ -28,6 +29,7 @@ private:
 class OptionsPage : public WizardPage {
 public:
     OptionsPage();
+    ~OptionsPage() override { CloseOwnWindow(); }
 
 protected:
     void InitPage() override;
@@ -42,6 +44,7 @@ private:
 class SkipPage : public WizardPage {
 public:
     SkipPage();
+    ~SkipPage() override { CloseOwnWindow(); }
 
 protected:
     void InitPage() override;
@@ -57,6 +60,7 @@ private:
 class CleanOptionsPage : public WizardPage {
 public:
     CleanOptionsPage();
+    ~CleanOptionsPage() override { CloseOwnWindow(); }
 
 protected:
     void InitPage() override;

@@ -16,6 +16,11 @@ protected:
     void OnSize(int width, int height) override { layout_.Apply(width, height); }
     // The page's own set-up, after its texts are translated: columns, layout, settings.
     virtual void InitPage() {}
+    // For a page that stores its settings when its window goes: called from its own destructor,
+    // while the object is still of its own type, so a page destroyed before its window still saves.
+    void CloseOwnWindow() {
+        if (Handle()) ::DestroyWindow(Handle());
+    }
 
     win::ResizeLayout layout_;
 
