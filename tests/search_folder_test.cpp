@@ -87,11 +87,13 @@ TEST_F(SearchFolderTest, MasksAreTriedInByteOrderAndIgnoreCase) {
     test::WriteFile(dir_ / "A.TMP");
     test::WriteFile(dir_ / "sub\\b.Tmp");
     test::WriteFile(dir_ / "keep.txt");
-    Collected c = Search(dir_.Path(), {{"~*", "tilde"}, {"*.TMP", "temporary"}});
+    test::WriteFile(dir_ / "\xC9T\xC9.DAT");  // letters above 127 lower-case by the code page too
+    Collected c = Search(dir_.Path(), {{"~*", "tilde"}, {"*.TMP", "temporary"}, {"\xE9t\xE9.dat", "accented"}});
     // '*' sorts before '~', so the temporary-file mask wins for ~a.tmp.
     EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "~a.tmp", "temporary"},
                                                            {dir_ / "A.TMP", "temporary"},
-                                                           {dir_ / "sub\\b.Tmp", "temporary"}}));
+                                                           {dir_ / "sub\\b.Tmp", "temporary"},
+                                                           {dir_ / "\xC9T\xC9.DAT", "accented"}}));
 }
 
 TEST_F(SearchFolderTest, AMaskMatchWinsOverTheTests) {

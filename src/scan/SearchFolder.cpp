@@ -29,6 +29,16 @@ public:
           folderEntered_(folderEntered),
           folderContext_(folderContext),
           stop_(stop) {
+        // In a single-byte code page, lower-casing is a fixed map of the 256 byte values: build it
+        // once with the system's rules instead of asking the system for every file name.
+        CPINFO codePage{};
+        singleByte_ = ::GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1;
+        if (singleByte_) {
+            char bytes[256];
+            for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+            ::CharLowerBuffA(bytes + 1, 255);
+            for (int i = 0; i < 256; ++i) lower_[i] = bytes[i];
+        }
         masks_.reserve(masks.size());
         for (const auto& [mask, description] : masks) masks_.emplace_back(win::LowerAnsi(mask), &description);
         for (const std::string& skip : skipFolders) {
@@ -107,7 +117,7 @@ private:
         if (isFolder && folderEntered_) folderEntered_(path, nullptr, record, folderContext_);
         if (Filtered(attributes)) return;
         loweredName_.assign(record.cFileName);
-        win::LowerInPlace(loweredName_);
+        LowerName(loweredName_);
         if (Skipped(context, loweredName_)) return;
 
         if (isFolder) {
@@ -155,10 +165,20 @@ private:
         return nullptr;
     }
 
+    void LowerName(std::string& name) const {
+        if (!singleByte_) {
+            win::LowerInPlace(name);
+            return;
+        }
+        for (char& c : name) c = lower_[static_cast<unsigned char>(c)];
+    }
+
     static bool IsShortcutName(const std::string& loweredName) {
         return loweredName.size() >= 4 && loweredName.compare(loweredName.size() - 4, 4, ".lnk") == 0;
     }
 
+    bool singleByte_ = false;
+    char lower_[256] = {};
     std::vector<std::pair<std::string, const std::string*>> masks_;
     std::vector<std::string> skipFolders_;
     bool skipEverything_ = false;
