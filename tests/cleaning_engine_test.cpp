@@ -9,6 +9,7 @@
 #include "app/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
+#include "support/LogEntries.h"
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
@@ -58,50 +59,6 @@ void OnCompleted(void* context) {
     c->handleWasEmpty = !c->job->worker.IsRunning();
     ++c->calls;
     ::SetEvent(c->event.get());
-}
-
-// Lists every file below folder, relative to it.
-std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
-    std::vector<std::string> files;
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
-    if (!listing) return files;
-    do {
-        std::string name = record.cFileName;
-        if (name == "." || name == "..") continue;
-        if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            for (auto& f : FilesBelow(folder + "\\" + name, prefix + name + "\\")) files.push_back(f);
-        } else {
-            files.push_back(prefix + name);
-        }
-    } while (::FindNextFileA(listing.get(), &record));
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-// One activity-log entry as the component stored it.
-struct Entry {
-    std::string subcategory, text;
-};
-
-// The entries under a data folder, newest first, read back through the component.
-std::vector<Entry> ReadEntries(const std::string& dataFolder) {
-    std::vector<Entry> entries;
-    CLSID clsid;
-    win::ComPtr<ILogwrightLog> log;
-    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ILogwrightLog, log.put_void())))
-        return entries;
-    log->SetDataPath(win::Bstr(dataFolder).get());
-    long count = 0;
-    log->GetEntryCount(&count);
-    for (long i = 0; i < count; ++i) {
-        win::Bstr subcategory, text;
-        log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
-        log->GetEntryText(i, text.put());
-        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
-    }
-    return entries;
 }
 
 class CleaningTest : public ::testing::Test {
@@ -164,7 +121,7 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
     ASSERT_FALSE(point.empty());
     EXPECT_EQ(test::ReadFile(point + "\\" + Mirrored("junk\\a.tmp")), "junk\\a.tmp");
     EXPECT_EQ(test::ReadFile(point + "\\" + Mirrored("junk\\sub\\c.tmp")), "junk\\sub\\c.tmp");
-    EXPECT_EQ(FilesBelow(point).size(), 3u);
+    EXPECT_EQ(test::FilesBelow(point).size(), 3u);
 
     EXPECT_EQ(recorder_.range_, 3);
     EXPECT_EQ(recorder_.positions_, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3}));
@@ -175,7 +132,7 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_TRUE(completion_.handleWasEmpty.load());
 
-    auto entries = ReadEntries(job_.logFolder);
+    auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].subcategory, "Cleaning");
     EXPECT_EQ(entries[0].text, "Deleted:\r\n\r\nREMOVED " + dir_ / "junk\\B.tmp" + "\r\n\r\nREMOVED " +
@@ -203,7 +160,7 @@ TEST_F(CleaningTest, PermanentDeletionTakesPrecedenceAndNoModeRemovesNothing) {
     job_.backup = true;
     RunToEnd();
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
-    EXPECT_EQ(FilesBelow(RestorePoint()).size(), 3u);
+    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 3u);
     EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateComplete");
 }
 
@@ -226,8 +183,8 @@ TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
     locked.reset();
     EXPECT_EQ(test::ReadFile(dir_ / "junk\\B.tmp"), "junk\\B.tmp");
     EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
-    EXPECT_EQ(FilesBelow(RestorePoint()).size(), 2u);
-    auto entries = ReadEntries(job_.logFolder);
+    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 2u);
+    auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_NE(entries[1].text.find("NOT SAVED " + dir_ / "junk\\B.tmp"), std::string::npos);
     EXPECT_NE(entries[0].text.find("KEPT " + dir_ / "junk\\B.tmp"), std::string::npos);
@@ -253,7 +210,7 @@ TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
     EXPECT_TRUE(test::Exists(dir_ / "junk\\ab.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\xy.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
-    auto entries = ReadEntries(job_.logFolder);
+    auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].text, "Recycled:\r\n\r\nFAILED " + dir_ / "junk\\*.tmp" + "\r\n\r\nFAILED " +
                                    dir_ / "junk\\a?.tmp" + "\r\n\r\n");
@@ -263,7 +220,7 @@ TEST_F(CleaningTest, AFileThatIsGoneIsLoggedAsNotRemoved) {
     job_.cleaningSet[dir_ / "junk\\vanished.tmp"] = "Temporary file";
     job_.deletePermanently = true;
     RunToEnd();
-    auto entries = ReadEntries(job_.logFolder);
+    auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].text.find("FAILED " + dir_ / "junk\\vanished.tmp"), std::string::npos);
     EXPECT_NE(entries[0].text.find("REMOVED " + dir_ / "junk\\a.tmp"), std::string::npos);
@@ -289,13 +246,13 @@ TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
     EXPECT_TRUE(StopCleaning(job_));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
-    EXPECT_EQ(FilesBelow(RestorePoint()).size(), 1u);  // the copy made before the stop stays
+    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 1u);  // the copy made before the stop stays
     EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateStopped");
     EXPECT_EQ(recorder_.positions_.back(), 0);
     EXPECT_FALSE(recorder_.stopEnabled_);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_FALSE(StopCleaning(job_));
-    EXPECT_TRUE(ReadEntries(job_.logFolder).empty());  // the stopped phase writes no entry
+    EXPECT_TRUE(test::ReadLogEntries(job_.logFolder).empty());  // the stopped phase writes no entry
 }
 
 TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
@@ -314,7 +271,7 @@ TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
     EXPECT_EQ(completion_.calls.load(), 1);
-    auto entries = ReadEntries(job_.logFolder);
+    auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 1u);  // the finished backup phase only
     EXPECT_EQ(entries[0].subcategory, "Backup");
 }

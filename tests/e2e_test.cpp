@@ -23,6 +23,7 @@
 #include "config/ScanOptionSettings.h"
 #include "resources/ResourceIds.h"
 #include "support/LogwrightTest.h"
+#include "support/LogEntries.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
 #include "win/Text.h"
@@ -369,52 +370,6 @@ class Driver {
     HWND frame_;
 };
 
-// Every file below folder, relative to it.
-std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
-    std::vector<std::string> files;
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
-    if (!listing)
-        return files;
-    do {
-        const std::string name = record.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            for (auto& file : FilesBelow(folder + "\\" + name, prefix + name + "\\"))
-                files.push_back(file);
-        } else {
-            files.push_back(prefix + name);
-        }
-    } while (::FindNextFileA(listing.get(), &record));
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-struct LogEntry {
-    std::string subcategory, text;
-};
-
-// The activity-log entries under a data folder, newest first, read back through the component.
-std::vector<LogEntry> ReadLog(const std::string& dataFolder) {
-    std::vector<LogEntry> entries;
-    CLSID clsid;
-    win::ComPtr<ILogwrightLog> log;
-    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ILogwrightLog, log.put_void())))
-        return entries;
-    log->SetDataPath(win::Bstr(dataFolder).get());
-    long count = 0;
-    log->GetEntryCount(&count);
-    for (long i = 0; i < count; ++i) {
-        win::Bstr subcategory, text;
-        log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
-        log->GetEntryText(i, text.put());
-        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
-    }
-    return entries;
-}
-
 // Watches a second start of the program while the first runs: whether it ended within the wait,
 // its exit code, and whether any top-level window of its process was seen meanwhile.
 struct SecondStart {
@@ -563,7 +518,7 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
         EXPECT_EQ(test::ReadFile(point + "\\" + MirrorPath(path)), "junk of " + path);
     }
     std::sort(mirrored.begin(), mirrored.end());
-    EXPECT_EQ(FilesBelow(point), mirrored);
+    EXPECT_EQ(test::FilesBelow(point), mirrored);
 
     ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_NEXT));
     ASSERT_TRUE(driver.PageControl(IDC_RESULTS_LOGVIEWER, WC_BUTTONA)) << "not on the results page";
@@ -612,7 +567,7 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
             FormatText(Translate("_LogSaveFile"), {path, point + "\\" + MirrorPath(path)}) + "\r\n\r\n";
         deleteText += FormatText(Translate("_LogDeleteFile"), {path}) + "\r\n\r\n";
     }
-    const auto entries = ReadLog(install_ / "Log\\Data");
+    const auto entries = test::ReadLogEntries(install_ / "Log\\Data");
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRestore"));
     for (const auto& [path, reason] : tree.junk)

@@ -17,35 +17,12 @@
 #include "pages/RescueManager.h"
 #include "resources/ResourceIds.h"
 #include "support/LogwrightDll.h"
+#include "support/LogEntries.h"
 #include "support/WindowTest.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
-
-struct Entry {
-    std::string subcategory, text;
-};
-
-// The activity-log entries under a data folder, newest first, read back through the component.
-std::vector<Entry> ReadEntries(const std::string& dataFolder) {
-    std::vector<Entry> entries;
-    CLSID clsid;
-    win::ComPtr<ILogwrightLog> log;
-    if (FAILED(::CLSIDFromProgID(LOGWRIGHT_PROGID, &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ILogwrightLog, log.put_void())))
-        return entries;
-    log->SetDataPath(win::Bstr(dataFolder).get());
-    long count = 0;
-    log->GetEntryCount(&count);
-    for (long i = 0; i < count; ++i) {
-        win::Bstr subcategory, text;
-        log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
-        log->GetEntryText(i, text.put());
-        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
-    }
-    return entries;
-}
 
 // The names of a folder's entries as they are on disk (letter case included), sorted.
 std::vector<std::string> NamesIn(const std::string& folder) {
@@ -165,7 +142,7 @@ TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
     EXPECT_EQ(prompts_.styles.back(), static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_EQ(list_.Count(), 3);
     EXPECT_TRUE(test::Exists(Point("2024-12-24_18-00-00\\C")));
-    EXPECT_TRUE(ReadEntries(LogFolder()).empty());
+    EXPECT_TRUE(test::ReadLogEntries(LogFolder()).empty());
 
     // Answered Yes: the restore point goes, the list is refilled and the removal is logged.
     prompts_.answers = {IDYES};
@@ -174,7 +151,7 @@ TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
     ASSERT_EQ(list_.Count(), 2);
     EXPECT_EQ(dialog_.RowPath(0), Point("2025-01-31_08-05-09"));
     EXPECT_TRUE(Enabled(IDC_RESCUE_RESTORE) && Enabled(IDC_RESCUE_BROWSE) && Enabled(IDC_RESCUE_DELETE));
-    std::vector<Entry> entries = ReadEntries(LogFolder());
+    std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRemoveRestorePoint"));
     EXPECT_EQ(entries[0].text, Translate("_LogRemoveRestorePointHeader") + "\r\n\r\n" +
@@ -225,7 +202,7 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
     EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 3);
     EXPECT_TRUE(Enabled(IDC_RESCUE_RESTORE) && Enabled(IDC_RESCUE_BROWSE) && Enabled(IDC_RESCUE_DELETE));
 
-    std::vector<Entry> entries = ReadEntries(LogFolder());
+    std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRestore"));
     const std::string& text = entries[0].text;
@@ -269,7 +246,7 @@ TEST_F(RescueManagerTest, AFailedCopyKeepsThePointWithTheFilesNotRestored) {
     ASSERT_EQ(list_.Count(), 1);
     EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {1LL}));
     EXPECT_NE(Status().find('1'), std::string::npos);
-    std::vector<Entry> entries = ReadEntries(LogFolder());
+    std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].text.find(
                   Line("_LogRestoreFileFailed", {lockedBackup, win::LowerAnsi(data_ / "locked.txt")})),
@@ -285,7 +262,7 @@ TEST_F(RescueManagerTest, AFailedCopyKeepsThePointWithTheFilesNotRestored) {
     EXPECT_FALSE(test::Exists(point));
     EXPECT_EQ(list_.Count(), 0);
     EXPECT_EQ(Status(), Translate("_RescueDialogStateRestoreComplete"));
-    EXPECT_EQ(ReadEntries(LogFolder()).size(), 2u);
+    EXPECT_EQ(test::ReadLogEntries(LogFolder()).size(), 2u);
 }
 
 // While the test does not dispatch messages, the worker waits in its first control update, so the
@@ -316,7 +293,7 @@ TEST_F(RescueManagerTest, ClosingIsRefusedWhileARestoreRunsAndASecondPressStarts
     ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Restoring(); }));
     EXPECT_EQ(test::ReadFile(data_ / "a.txt"), "a");
     EXPECT_FALSE(test::Exists(point));
-    EXPECT_EQ(ReadEntries(LogFolder()).size(), 1u);
+    EXPECT_EQ(test::ReadLogEntries(LogFolder()).size(), 1u);
     Press(IDCANCEL);  // now it closes
     EXPECT_FALSE(::IsWindow(window_));
     EXPECT_EQ(prompts_.messages.size(), 2u);

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <vector>
@@ -53,6 +54,29 @@ void RemoveTree(const std::string& path) {
     listing.reset();
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryA(path.c_str());
+}
+
+namespace {
+void CollectFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& files) {
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    if (!listing) return;
+    do {
+        const std::string name = record.cFileName;
+        if (name == "." || name == "..") continue;
+        if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectFiles(folder + "\\" + name, prefix + name + "\\", files);
+        else
+            files.push_back(prefix + name);
+    } while (::FindNextFileA(listing.get(), &record));
+}
+}  // namespace
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+    std::vector<std::string> files;
+    CollectFiles(folder, "", files);
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 void MakeFolders(const std::string& path) {
