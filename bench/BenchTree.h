@@ -3,6 +3,7 @@
 // zero-length files and shortcuts, some of them pointing at missing targets.
 
 #include <string>
+#include <vector>
 
 #include "scan/ScanResults.h"
 
@@ -17,6 +18,9 @@ BenchTree MakeBenchTree(const std::string& root, int fileCount);
 
 // The twenty masks the scan benchmark looks for.
 TextMap BenchMasks();
+
+// The middle value of a set of measurements.
+inline double Median(std::vector<double> values);
 
 // Median of the given number of runs of a function, in milliseconds.
 template <typename F>

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <vector>
 
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 template <typename F>
 double MedianMs(int runs, F&& f) {
     LARGE_INTEGER frequency;
@@ -16,6 +21,5 @@ double MedianMs(int runs, F&& f) {
         times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                         static_cast<double>(frequency.QuadPart));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return Median(times);
 }

@@ -51,11 +51,6 @@ void RunPumping(ScanJob& job, std::atomic<bool>& done) {
     }
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {

@@ -53,11 +53,6 @@ public:
 
 void Completed(void* event) { ::SetEvent(static_cast<HANDLE>(event)); }
 
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 SearchOptions BenchOptions() {
     SearchOptions options;
     options.findZeroLength = options.findInvalidShortcuts = options.findNotAccessed = true;

@@ -30,20 +30,6 @@ const char kSample[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </config>
 )";
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
-    if (!listing)
-        return names;
-    do {
-        std::string name = record.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (::FindNextFileA(listing.get(), &record));
-    return names;
-}
-
 class ConfigDocumentTest : public ::testing::Test {
   protected:
     win::ComApartment com_;
@@ -107,7 +93,7 @@ TEST_F(ConfigDocumentTest, SelectsReadsWritesAndSavesInPlace) {
     EXPECT_NE(saved.find("<entry B=\"0\" a=\"1\" b=\"2\">inner text</entry>"), std::string::npos) << saved;
     EXPECT_NE(saved.find("<!-- a comment the program keeps -->"), std::string::npos);
     EXPECT_NE(saved.find("\n        <item"), std::string::npos) << "rows are indented: " << saved;
-    EXPECT_EQ(FilesIn(dir_.Path()), std::vector<std::string>{"config.xml"});  // no temporary file left
+    EXPECT_EQ(test::NamesIn(dir_.Path()), std::vector<std::string>{"config.xml"});  // no temporary file left
 
     ConfigDocument reopened(path_);
     ASSERT_TRUE(reopened.IsLoaded());
@@ -142,7 +128,7 @@ TEST_F(ConfigDocumentTest, AMissingFileIsNeitherReadNorCreated) {
     document.AppendElement(document.SelectSingleNode("/config").get(), "item", "", {});
     EXPECT_FALSE(document.Save());
     EXPECT_FALSE(test::Exists(path_));
-    EXPECT_TRUE(FilesIn(dir_.Path()).empty());
+    EXPECT_TRUE(test::NamesIn(dir_.Path()).empty());
 
     // A file that goes away after loading is not brought back by saving.
     test::WriteFile(path_, kSample);
@@ -150,7 +136,7 @@ TEST_F(ConfigDocumentTest, AMissingFileIsNeitherReadNorCreated) {
     ASSERT_TRUE(loaded.IsLoaded());
     ::DeleteFileA(path_.c_str());
     EXPECT_FALSE(loaded.Save());
-    EXPECT_TRUE(FilesIn(dir_.Path()).empty());
+    EXPECT_TRUE(test::NamesIn(dir_.Path()).empty());
 }
 
 TEST_F(ConfigDocumentTest, AReadOnlyFileStaysAsItWas) {
@@ -163,7 +149,7 @@ TEST_F(ConfigDocumentTest, AReadOnlyFileStaysAsItWas) {
     EXPECT_FALSE(document.Save());
     ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::ReadFile(path_), kSample);
-    EXPECT_EQ(FilesIn(dir_.Path()), std::vector<std::string>{"config.xml"});
+    EXPECT_EQ(test::NamesIn(dir_.Path()), std::vector<std::string>{"config.xml"});
 }
 
 TEST_F(ConfigDocumentTest, BrokenFilesAndDocumentTypesAreRefusedAndNeverWritten) {
@@ -222,7 +208,7 @@ TEST_F(ConfigDocumentTest, BrokenFilesAndDocumentTypesAreRefusedAndNeverWritten)
         EXPECT_TRUE(ReadJunkPatterns(path_).empty());
         EXPECT_FALSE(WriteJunkPatterns(path_, {{"*.x", "x", true}}));
         EXPECT_EQ(test::ReadFile(path_), content);
-        EXPECT_EQ(FilesIn(dir_.Path()).size(), 3u);  // config.xml, secret.txt, evil.dtd
+        EXPECT_EQ(test::NamesIn(dir_.Path()).size(), 3u);  // config.xml, secret.txt, evil.dtd
     }
 }
 

@@ -24,22 +24,6 @@
 
 namespace {
 
-// The names of a folder's entries as they are on disk (letter case included), sorted.
-std::vector<std::string> NamesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
-    if (!listing)
-        return names;
-    do {
-        std::string name = record.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (::FindNextFileA(listing.get(), &record));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string Line(const char* key, std::initializer_list<FormatArg> args) {
     return FormatText(Translate(key) + "\r\n\r\n", args);
 }
@@ -187,8 +171,8 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
     EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
 
     // The files are back, under lower-case names where the restore made them.
-    EXPECT_EQ(NamesIn(data_.Path()), (std::vector<std::string>{"docs", "old.dat"}));
-    EXPECT_EQ(NamesIn(data_ / "docs"), (std::vector<std::string>{"report.txt"}));
+    EXPECT_EQ(test::NamesIn(data_.Path()), (std::vector<std::string>{"docs", "old.dat"}));
+    EXPECT_EQ(test::NamesIn(data_ / "docs"), (std::vector<std::string>{"report.txt"}));
     EXPECT_EQ(test::ReadFile(data_ / "docs\\report.txt"), "report");
     EXPECT_EQ(test::ReadFile(data_ / "old.dat"), "backed-up content");
 

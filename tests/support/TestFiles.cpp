@@ -72,6 +72,20 @@ void CollectFiles(const std::string& folder, const std::string& prefix, std::vec
 }
 }  // namespace
 
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA record;
+    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    if (listing) {
+        do {
+            const std::string name = record.cFileName;
+            if (name != "." && name != "..") names.push_back(name);
+        } while (::FindNextFileA(listing.get(), &record));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::vector<std::string> FilesBelow(const std::string& folder) {
     std::vector<std::string> files;
     CollectFiles(folder, "", files);

@@ -39,6 +39,8 @@ void MakeSizedFile(const std::string& path, uint64_t bytes);
 void MakeShortcut(const std::string& shortcut, const std::string& target);
 // Writes a shortcut to a virtual folder (My Computer), which has no file-system target path.
 void MakeShortcutWithoutPath(const std::string& shortcut);
+// The names of a folder's own entries (files and folders) as they are on disk, sorted.
+std::vector<std::string> NamesIn(const std::string& folder);
 // Every file below folder, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& folder);
 // Removes a folder tree without following folder links.
