@@ -38,7 +38,7 @@ TEST(MirroredPaths, DropDriveColonsAndComeBackLowerCased) {
     EXPECT_EQ(MirrorPath("E:\\Cache\\Y.Dat"), "E\\Cache\\Y.Dat");
     EXPECT_EQ(MirrorPath("C:\\odd:name"), "C\\oddname");
     EXPECT_EQ(MirrorPath("C:x.tmp"), "C\\x.tmp");  // no backslash: each colon becomes one
-    EXPECT_EQ(MirrorPath("\\\\nas\\share\\f.txt"), "\\\\nas\\share\\f.txt");
+    EXPECT_EQ(MirrorPath("\\\\nas\\share\\f.txt"), "UNC\\nas\\share\\f.txt");
 
     const std::string point = "D:\\B\\2025-01-31_08-05-09";
     std::string target;
@@ -53,7 +53,13 @@ TEST(MirroredPaths, DropDriveColonsAndComeBackLowerCased) {
     ASSERT_TRUE(UnmirrorPath(point, point + "\\" + MirrorPath("C:\\Users\\Ann\\Doc.TMP"), target));
     EXPECT_EQ(target, "c:\\users\\ann\\doc.tmp");
 
+    // A network file comes back to its share.
+    ASSERT_TRUE(UnmirrorPath(point, point + "\\" + MirrorPath("\\\\Nas\\Share\\Dir\\F.txt"), target));
+    EXPECT_EQ(target, "\\\\nas\\share\\dir\\f.txt");
+
     target = "unchanged";
+    EXPECT_FALSE(UnmirrorPath(point, point + "\\UNC\\nas\\f.txt", target));  // a server but no share
+    EXPECT_FALSE(UnmirrorPath(point, point + "\\UNC\\f.txt", target));
     EXPECT_FALSE(UnmirrorPath(point, point + "\\readme.txt", target));  // directly inside the point
     EXPECT_FALSE(UnmirrorPath(point, point + "\\CD\\x.txt", target));   // no single-letter folder
     EXPECT_FALSE(UnmirrorPath(point, point + "\\C", target));
@@ -108,6 +114,35 @@ TEST(EnsureFolderPath, CreatesEveryMissingLevelAndBackupsCopyIntoThem) {
     std::string target;
     ASSERT_TRUE(UnmirrorPath(point, backup, target));
     EXPECT_EQ(target, win::LowerAnsi(dir / "src\\Sub\\Data.TMP"));
+}
+
+TEST(RestorePointCreation, TakesTheFirstFreeSecondAndOnlyUsableFolders) {
+    test::TempFolder dir;
+    const SYSTEMTIME start{2025, 12, 3, 31, 23, 59, 59, 500};
+    const std::string first = CreateRestorePoint(dir / "Backup", start);
+    EXPECT_EQ(first, dir / "Backup\\2025-12-31_23-59-59");
+    // A second cleaning in the same second, and a third, never share a folder with the first.
+    EXPECT_EQ(CreateRestorePoint(dir / "Backup\\", start), dir / "Backup\\2026-01-01_00-00-00");
+    test::WriteFile(dir / "Backup\\2026-01-01_00-00-01", "a file of that name");
+    EXPECT_EQ(CreateRestorePoint(dir / "Backup", start), dir / "Backup\\2026-01-01_00-00-02");
+    EXPECT_TRUE(test::NamesIn(first).empty());
+
+    EXPECT_EQ(CreateRestorePoint("", start), "");
+    EXPECT_EQ(CreateRestorePoint("Backup", start), "");
+    for (const char* usable : {"C:\\", "d:\\Backup", "C:\\Backup\\", "\\\\nas\\share", "\\\\nas\\share\\b"})
+        EXPECT_TRUE(IsUsableBackupFolder(usable)) << usable;
+    for (const char* unusable : {"", "Backup", "C:", "C:Backup", "\\Backup", "\\\\nas", "\\\\nas\\",
+                                 "\\\\?\\C:\\b", "C:\\B*", "1:\\b"})
+        EXPECT_FALSE(IsUsableBackupFolder(unusable)) << unusable;
+}
+
+TEST(ExactFilePaths, RefuseNamesTheFileCallsWouldReadAsAnotherFile) {
+    for (const char* exact : {"C:\\a\\b.tmp", "\\\\nas\\share\\f.txt", "C:\\a..b\\.hidden", "C:\\x"})
+        EXPECT_TRUE(IsExactFilePath(exact)) << exact;
+    for (const char* other :
+         {"C:\\a\\b.", "C:\\a\\b ", "C:\\a.\\b", "C:\\a \\b", "C:\\a\\..\\b", "C:\\a\\\\b", "C:\\a\\*.tmp",
+          "C:\\a?", "\\\\?\\C:\\a.", "\\\\.\\C:\\a", "a\\b", "C:a", ""})
+        EXPECT_FALSE(IsExactFilePath(other)) << other;
 }
 
 TEST(RestorePointNames, ReadSixNumbersAsScanningWould) {

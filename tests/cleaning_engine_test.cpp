@@ -2,8 +2,11 @@
 // Bin, progress and status, stop in each phase, and the cases where a file must be kept.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include "app/LanguageTable.h"
@@ -18,7 +21,7 @@
 namespace {
 
 class Recorder : public CleaningProgress {
-public:
+  public:
     void SetProgressRange(int maximum) override {
         std::lock_guard lock(mutex_);
         range_ = maximum;
@@ -28,9 +31,12 @@ public:
             std::lock_guard lock(mutex_);
             positions_.push_back(position);
         }
-        if (onPosition_) onPosition_(position);
+        if (onPosition_)
+            onPosition_(position);
     }
     void SetStatusText(const std::string& text) override {
+        if (text == throwOnStatus_)
+            throw std::runtime_error("a fault inside the run");
         std::lock_guard lock(mutex_);
         statuses_.push_back(text);
     }
@@ -45,6 +51,7 @@ public:
     std::vector<std::string> statuses_;
     bool stopEnabled_ = false;
     std::function<void(int)> onPosition_;
+    std::string throwOnStatus_;
 };
 
 struct Completion {
@@ -62,14 +69,16 @@ void OnCompleted(void* context) {
 }
 
 class CleaningTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        test::WriteFile(dir_ / "test.language",
-                        "[String]\n_LogLogCategoryBackup=Backup\n_LogLogCategoryDelete=Cleaning\n"
-                        "_LogBackupFilesHeader=Backed up:\n_LogPermanentlyDeleteFilesHeader=Deleted:\n"
-                        "_LogRemoveToRecyclebinFilesHeader=Recycled:\n_LogSaveFile=SAVED %s AS %s\n"
-                        "_LogSaveFileFailed=NOT SAVED %s AS %s\n_LogKeepFile=KEPT %s\n_LogDeleteFile=REMOVED %s\n"
-                        "_LogDeleteFileFailed=FAILED %s\n");
+        test::WriteFile(
+            dir_ / "test.language",
+            "[String]\n_LogLogCategoryBackup=Backup\n_LogLogCategoryDelete=Cleaning\n"
+            "_LogBackupFilesHeader=Backed up:\n_LogPermanentlyDeleteFilesHeader=Deleted:\n"
+            "_LogRemoveToRecyclebinFilesHeader=Recycled:\n_LogSaveFile=SAVED %s AS %s\n"
+            "_LogSaveFileFailed=NOT SAVED %s AS %s\n_LogKeepFile=KEPT %s\n_LogDeleteFile=REMOVED %s\n"
+            "_LogDeleteFileFailed=FAILED %s\n_LogDeleteFileAtRestart=AT RESTART %s\n"
+            "_LogRecycleFileKept=NOT RECYCLED %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
         ASSERT_TRUE(SUCCEEDED(dll_.Register()));
         completion_.job = &job_;
@@ -125,9 +134,9 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
 
     EXPECT_EQ(recorder_.range_, 3);
     EXPECT_EQ(recorder_.positions_, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3}));
-    EXPECT_EQ(recorder_.statuses_, (std::vector<std::string>{"_CleaningPageStateBackup",
-                                                             "_CleaningPageStatePermanentlyDelete",
-                                                             "_CleaningPageStateComplete"}));
+    EXPECT_EQ(recorder_.statuses_,
+              (std::vector<std::string>{"_CleaningPageStateBackup", "_CleaningPageStatePermanentlyDelete",
+                                        "_CleaningPageStateComplete"}));
     EXPECT_FALSE(recorder_.stopEnabled_);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_TRUE(completion_.handleWasEmpty.load());
@@ -139,8 +148,8 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
                                    dir_ / "junk\\a.tmp" + "\r\n\r\nREMOVED " + dir_ / "junk\\sub\\c.tmp" +
                                    "\r\n\r\n");
     EXPECT_EQ(entries[1].subcategory, "Backup");
-    EXPECT_EQ(entries[1].text.rfind("Backed up:\r\n\r\nSAVED " + dir_ / "junk\\B.tmp" + " AS " + point + "\\" +
-                                        Mirrored("junk\\B.tmp") + "\r\n\r\n",
+    EXPECT_EQ(entries[1].text.rfind("Backed up:\r\n\r\nSAVED " + dir_ / "junk\\B.tmp" + " AS " + point +
+                                        "\\" + Mirrored("junk\\B.tmp") + "\r\n\r\n",
                                     0),
               0u);
 }
@@ -152,8 +161,8 @@ TEST_F(CleaningTest, RecycleBinWithoutBackup) {
     EXPECT_FALSE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "keep\\doc.txt"));
     EXPECT_FALSE(test::Exists(job_.backupFolder));
-    EXPECT_EQ(recorder_.statuses_, (std::vector<std::string>{"_CleaningPageStateMoveToRecycleBin",
-                                                             "_CleaningPageStateComplete"}));
+    EXPECT_EQ(recorder_.statuses_,
+              (std::vector<std::string>{"_CleaningPageStateMoveToRecycleBin", "_CleaningPageStateComplete"}));
 }
 
 TEST_F(CleaningTest, PermanentDeletionTakesPrecedenceAndNoModeRemovesNothing) {
@@ -176,8 +185,8 @@ TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
 TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
     job_.backup = job_.deletePermanently = true;
     // Held open without sharing: the copy into the restore point fails.
-    win::UniqueHandle locked(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
+    win::UniqueHandle locked(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(locked.get(), INVALID_HANDLE_VALUE);
     RunToEnd();
     locked.reset();
@@ -239,10 +248,12 @@ TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
     job_.backup = job_.deletePermanently = true;
     recorder_.onPosition_ = [&](int position) {
         if (position == 1)
-            while (!job_.worker.StopRequested()) ::Sleep(1);
+            while (!job_.worker.StopRequested())
+                ::Sleep(1);
     };
     ASSERT_TRUE(StartCleaning(job_));
-    while (recorder_.positions_.size() < 2) ::Sleep(1);
+    while (recorder_.positions_.size() < 2)
+        ::Sleep(1);
     EXPECT_TRUE(StopCleaning(job_));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
@@ -261,10 +272,12 @@ TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
     std::atomic<int> seen{0};
     recorder_.onPosition_ = [&](int) {
         if (++seen == 6)
-            while (!job_.worker.StopRequested()) ::Sleep(1);
+            while (!job_.worker.StopRequested())
+                ::Sleep(1);
     };
     ASSERT_TRUE(StartCleaning(job_));
-    while (seen.load() < 6) ::Sleep(1);
+    while (seen.load() < 6)
+        ::Sleep(1);
     EXPECT_TRUE(StopCleaning(job_));
     // Map order is byte order: "B.tmp" before "a.tmp" before "sub\c.tmp".
     EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
@@ -274,4 +287,123 @@ TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
     auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 1u);  // the finished backup phase only
     EXPECT_EQ(entries[0].subcategory, "Backup");
+}
+
+TEST_F(CleaningTest, BackupIntoAnEmptyOrRelativeFolderKeepsEveryFile) {
+    const size_t pointsAtTheDriveRoot = FindRestorePoints("\\").size();
+    for (const char* folder : {"", "Backup"}) {
+        job_.backupFolder = folder;
+        job_.backup = job_.deletePermanently = true;
+        completion_.calls = 0;
+        ::ResetEvent(completion_.event.get());
+        RunToEnd();
+        EXPECT_EQ(completion_.calls.load(), 1);
+    }
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    EXPECT_EQ(FindRestorePoints("\\").size(), pointsAtTheDriveRoot);
+    EXPECT_FALSE(test::Exists("Backup"));
+}
+
+// Another tool made "name." beside "name"; the file calls would read the first as the second.
+TEST_F(CleaningTest, ANameEndingInADotIsNeitherBackedUpNorRemoved) {
+    test::WriteFile("\\\\?\\" + dir_ / "junk\\name.", "dotted");
+    test::WriteFile(dir_ / "junk\\name", "plain");
+    job_.cleaningSet = {{dir_ / "junk\\name.", "r"}};
+    job_.backup = job_.deletePermanently = true;
+    RunToEnd();
+    EXPECT_EQ(test::ReadFile("\\\\?\\" + dir_ / "junk\\name."), "dotted");
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\name"), "plain");
+    EXPECT_FALSE(test::Exists(job_.backupFolder));
+    auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[0].text.find("KEPT " + dir_ / "junk\\name."), std::string::npos);
+
+    job_.backup = false;
+    job_.moveToRecycleBin = true;
+    job_.deletePermanently = false;
+    ::ResetEvent(completion_.event.get());
+    RunToEnd();
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\name"), "plain");
+    EXPECT_NE(test::ReadLogEntries(job_.logFolder)[0].text.find("FAILED " + dir_ / "junk\\name."),
+              std::string::npos);
+}
+
+TEST_F(CleaningTest, AFileInUseIsLoggedAsRemovedAtRestart) {
+    // Scheduling writes the system's list of pending removals: it is put back as it was.
+    const char* kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+    win::UniqueRegKey key;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, key.put()),
+              ERROR_SUCCESS);
+    DWORD type = 0, size = 0;
+    const bool hadPending = ::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type,
+                                               nullptr, &size) == ERROR_SUCCESS;
+    std::vector<BYTE> pending(size);
+    if (hadPending)
+        ::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, pending.data(), &size);
+
+    win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
+    job_.deletePermanently = true;
+    RunToEnd();
+    inUse.reset();
+    if (hadPending)
+        ::RegSetValueExA(key.get(), "PendingFileRenameOperations", 0, type, pending.data(), size);
+    else
+        ::RegDeleteValueA(key.get(), "PendingFileRenameOperations");
+
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
+    const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
+    EXPECT_NE(text.find("AT RESTART " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
+    EXPECT_EQ(text.find("REMOVED " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
+}
+
+TEST_F(CleaningTest, AFaultInsideTheRunEndsItBeforeTheNextFile) {
+    job_.deletePermanently = true;
+    recorder_.throwOnStatus_ = "_CleaningPageStatePermanentlyDelete";
+    RunToEnd();
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_EQ(recorder_.statuses_, std::vector<std::string>{"_CleaningPageStateStopped"});
+    EXPECT_FALSE(recorder_.stopEnabled_);
+    EXPECT_EQ(completion_.calls.load(), 1);
+    EXPECT_TRUE(completion_.handleWasEmpty.load());
+}
+
+BOOL CALLBACK FirstVisibleWindow(HWND window, LPARAM found) {
+    if (!::IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Run with the Recycle Bin out of reach (see the test list): the shell asks before it deletes
+// anything for good, and a file the user keeps is logged as kept.
+TEST_F(CleaningTest, AFileTheRecycleBinCannotTakeIsRemovedOnlyWithConsent) {
+    if (!std::getenv("QM_NO_RECYCLE_BIN"))
+        GTEST_SKIP() << "needs a Recycle Bin that cannot take files";
+    job_.moveToRecycleBin = true;
+    ASSERT_TRUE(StartCleaning(job_));
+    // The shell's question comes once per file, in map order: "B.tmp", "a.tmp", "sub\\c.tmp".
+    std::deque<int> answers = {IDYES, IDNO, IDNO};
+    while (::WaitForSingleObject(completion_.event.get(), 10) == WAIT_TIMEOUT) {
+        HWND question = nullptr;
+        ::EnumThreadWindows(job_.worker.Id(), FirstVisibleWindow, reinterpret_cast<LPARAM>(&question));
+        if (question && !answers.empty()) {
+            ::PostMessageA(question, WM_COMMAND, MAKEWPARAM(answers.front(), BN_CLICKED), 0);
+            answers.pop_front();
+            while (::IsWindow(question))
+                ::Sleep(1);
+        }
+    }
+    EXPECT_TRUE(answers.empty());
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "Recycled:\r\n\r\nREMOVED " + dir_ / "junk\\B.tmp" + "\r\n\r\nNOT RECYCLED " +
+                                   dir_ / "junk\\a.tmp" + "\r\n\r\nNOT RECYCLED " +
+                                   dir_ / "junk\\sub\\c.tmp" + "\r\n\r\n");
 }

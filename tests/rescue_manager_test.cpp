@@ -14,6 +14,7 @@
 #include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "clean/BackupStore.h"
+#include "clean/CleaningEngine.h"
 #include "pages/RescueManager.h"
 #include "resources/ResourceIds.h"
 #include "support/LogwrightDll.h"
@@ -27,6 +28,33 @@ namespace {
 std::string Line(const char* key, std::initializer_list<FormatArg> args) {
     return FormatText(Translate(key) + "\r\n\r\n", args);
 }
+
+// A cleaning of nothing that stays running until Finish lets it go on.
+class HeldCleaning : private CleaningProgress {
+  public:
+    explicit HeldCleaning(const std::string& logFolder) {
+        job_.progress = this;
+        job_.logFolder = logFolder;
+        EXPECT_TRUE(StartCleaning(job_));
+    }
+    ~HeldCleaning() override { Finish(); }
+    // True when the cleaning has ended.
+    bool Finish() {
+        ::SetEvent(release_.get());
+        for (int i = 0; i < 30'000 && AnyCleaningRunning(); ++i)
+            ::Sleep(1);
+        return !AnyCleaningRunning();
+    }
+
+  private:
+    void SetProgressRange(int) override { ::WaitForSingleObject(release_.get(), 30'000); }
+    void SetProgressPosition(int) override {}
+    void SetStatusText(const std::string&) override {}
+    void EnableStopButton(bool) override {}
+
+    win::UniqueHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CleaningJob job_;
+};
 
 class RescueManagerTest : public ::testing::Test {
   protected:
@@ -158,7 +186,6 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
     BackUp(point, data_ / "Docs\\Report.TXT", "report");
     BackUp(point, data_ / "Old.DAT", "backed-up content");
     test::WriteFile(data_ / "old.dat", "newer content");  // restoring overwrites it in place
-    test::WriteFile(point + "\\readme.txt", "no drive folder above it: skipped");
     test::MakeFolders(Point("2024-12-24_18-00-00\\C"));
     Open();
     const int row = Row(point);
@@ -182,8 +209,8 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
     EXPECT_EQ(dialog_.RowPath(0), Point("2024-12-24_18-00-00"));
     EXPECT_EQ(Status(), Translate("_RescueDialogStateRestoreComplete"));
     HWND progress = ::GetDlgItem(window_, IDC_RESCUE_PROGRESS);
-    EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 3);  // every listed file, the skipped one too
-    EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 3);
+    EXPECT_EQ(::SendMessageA(progress, PBM_GETRANGE, FALSE, 0), 2);
+    EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 2);
     EXPECT_TRUE(Enabled(IDC_RESCUE_RESTORE) && Enabled(IDC_RESCUE_BROWSE) && Enabled(IDC_RESCUE_DELETE));
 
     std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
@@ -199,15 +226,21 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
                                                  win::LowerAnsi(data_ / "old.dat")})),
               std::string::npos)
         << text;
-    EXPECT_EQ(text.find("readme.txt"), std::string::npos) << text;
 }
 
-TEST_F(RescueManagerTest, AFailedCopyKeepsThePointWithTheFilesNotRestored) {
+TEST_F(RescueManagerTest, WhatIsNotCopiedBackStaysInThePoint) {
     const std::string point = Point("2025-01-31_08-05-09");
     BackUp(point, data_ / "free.txt", "free");
     BackUp(point, data_ / "locked.txt", "backed-up locked");
     BackUp(point, data_ / "sub\\also-free.txt", "also free");
     test::WriteFile(data_ / "locked.txt", "in use");
+    // Nowhere to go: beside the drive folders, in a folder that names no drive (a folder of the
+    // user's own that merely has a time-stamp name), and on a share that cannot be reached.
+    const std::vector<std::string> homeless = {
+        point + "\\readme.txt", point + "\\Photos\\a.jpg",
+        point + "\\" + MirrorPath("\\\\qm-no-such-server\\share\\f.txt")};
+    for (const std::string& file : homeless)
+        test::WriteFile(file, "kept");
     const std::string lockedBackup = point + "\\" + MirrorPath(data_ / "locked.txt");
     Open();
     {
@@ -227,9 +260,10 @@ TEST_F(RescueManagerTest, AFailedCopyKeepsThePointWithTheFilesNotRestored) {
     EXPECT_EQ(test::ReadFile(lockedBackup), "backed-up locked");
     EXPECT_FALSE(test::Exists(point + "\\" + MirrorPath(data_ / "free.txt")));
     EXPECT_FALSE(test::Exists(point + "\\" + MirrorPath(data_ / "sub")));  // emptied folders go too
+    for (const std::string& file : homeless)
+        EXPECT_EQ(test::ReadFile(file), "kept") << file;
     ASSERT_EQ(list_.Count(), 1);
-    EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {1LL}));
-    EXPECT_NE(Status().find('1'), std::string::npos);
+    EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {4LL}));
     std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].text.find(
@@ -240,13 +274,36 @@ TEST_F(RescueManagerTest, AFailedCopyKeepsThePointWithTheFilesNotRestored) {
                                                             win::LowerAnsi(data_ / "free.txt")})),
               std::string::npos);
 
-    // Once the file is free, restoring again brings the rest back and removes the point.
+    // Once the file is free, restoring again brings it back; the rest still waits in the point.
     ASSERT_TRUE(RestoreRow(0));
     EXPECT_EQ(test::ReadFile(data_ / "locked.txt"), "backed-up locked");
-    EXPECT_FALSE(test::Exists(point));
-    EXPECT_EQ(list_.Count(), 0);
-    EXPECT_EQ(Status(), Translate("_RescueDialogStateRestoreComplete"));
+    EXPECT_FALSE(test::Exists(lockedBackup));
+    EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {3LL}));
+    for (const std::string& file : homeless)
+        EXPECT_EQ(test::ReadFile(file), "kept") << file;
     EXPECT_EQ(test::ReadLogEntries(LogFolder()).size(), 2u);
+}
+
+// A cleaning writes its restore point and has not removed all its files yet: restore points wait.
+TEST_F(RescueManagerTest, RestoreAndDeleteWaitWhileACleaningRuns) {
+    const std::string point = Point("2025-01-31_08-05-09");
+    BackUp(point, data_ / "a.txt", "a");
+    HeldCleaning cleaning(data_ / "Log");
+    Open();
+    list_.Select(0);
+    Press(IDC_RESCUE_RESTORE);
+    Press(IDC_RESCUE_DELETE);
+    EXPECT_EQ(prompts_.messages, (std::vector<std::string>{Translate("_RescueDialogCleaningRuns"),
+                                                           Translate("_RescueDialogCleaningRuns")}));
+    EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_FALSE(dialog_.Restoring());
+    EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "a.txt")));
+    EXPECT_FALSE(test::Exists(data_ / "a.txt"));
+
+    ASSERT_TRUE(cleaning.Finish());
+    ASSERT_TRUE(RestoreRow(0));
+    EXPECT_EQ(test::ReadFile(data_ / "a.txt"), "a");
+    EXPECT_FALSE(test::Exists(point));
 }
 
 // While the test does not dispatch messages, the worker waits in its first control update, so the

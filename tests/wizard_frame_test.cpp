@@ -293,7 +293,15 @@ TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
     EXPECT_TRUE(win::ListView(PageItem(WizardFrame::kReport, IDC_REPORT_LIST)).IsTicked(0));
     Next();
     // The backup folder shows the path variable expanded.
-    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kCleanOptions, IDC_CLEANOPTIONS_FOLDER)), program_ / "Backup");
+    HWND folder = PageItem(WizardFrame::kCleanOptions, IDC_CLEANOPTIONS_FOLDER);
+    EXPECT_EQ(test::WindowText(folder), program_ / "Backup");
+    // A relative backup folder would put the restore point where the rescue manager never looks.
+    ::SetWindowTextA(folder, "Backup");
+    Next();
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleanOptions);
+    EXPECT_EQ(prompts_.messages, std::vector<std::string>{Translate("_BackupDirectoryUnusable")});
+    EXPECT_TRUE(test::Exists(data_ / "junk\\a.tmp"));
+    ::SetWindowTextA(folder, (program_ / "Backup").c_str());
     Next();  // cleaning
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleaning);
     ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));

@@ -24,7 +24,22 @@ std::string RestorePointPath(const std::string& backupFolder, const std::string&
     return folder + "\\" + name;
 }
 
+namespace {
+
+// Network files are kept under a folder of this name: three letters, so it can never be taken for
+// the one-letter folder of a drive.
+constexpr char kNetworkFolder[] = "UNC";
+
+bool IsNetworkPath(const std::string& path) {
+    return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
+}
+
+}  // namespace
+
 std::string MirrorPath(const std::string& sourcePath) {
+    // "\\server\share\f" is kept as "UNC\server\share\f", so the restore knows it for a network file.
+    if (IsNetworkPath(sourcePath))
+        return kNetworkFolder + sourcePath.substr(1);
     const bool hasBackslash = win::FindLastCharOf(sourcePath, "\\") != std::string::npos;
     std::string mirrored;
     mirrored.reserve(sourcePath.size());
@@ -50,6 +65,16 @@ bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std:
     // The search started at the restore point, so the file's path begins with it: only the length
     // of the prefix matters.
     std::string rel = win::LowerAnsi(file.substr(base.size()));
+    const std::string network = win::LowerAnsi(std::string(kNetworkFolder) + "\\");
+    if (rel.compare(0, network.size(), network) == 0) {
+        // Server, share and at least a name below them.
+        const std::string unc = rel.substr(network.size());
+        const size_t share = unc.find('\\');
+        if (share == 0 || share == std::string::npos || unc.find('\\', share + 1) == std::string::npos)
+            return false;
+        target = "\\\\" + unc;
+        return true;
+    }
     if (win::NextCharIndex(rel, 0) != 1 || rel.size() < 2 || rel[1] != '\\')
         return false;
     target = rel.substr(0, 1) + ":\\" + rel.substr(2);
@@ -68,13 +93,51 @@ std::string ParentFolderOf(const std::string& path) {
 
 void EnsureFolderPath(const std::string& folderPathEndingWithBackslash) {
     const std::string& path = folderPathEndingWithBackslash;
+    // On a network path the server and the share are there or not: only the folders below them
+    // can be made.
+    size_t first = 1;
+    if (IsNetworkPath(path)) {
+        const size_t share = path.find('\\', 2);
+        first = share == std::string::npos ? path.size() : path.find('\\', share + 1);
+        if (first == std::string::npos)
+            return;
+        ++first;
+    }
     for (size_t i = 0; i < path.size(); i = win::NextCharIndex(path, i)) {
-        if (path[i] != '\\' || i == 0)
+        if (path[i] != '\\' || i < first)
             continue;
         std::string prefix = path.substr(0, i);
         if (::GetFileAttributesA(prefix.c_str()) == INVALID_FILE_ATTRIBUTES)
             ::CreateDirectoryA(prefix.c_str(), nullptr);
     }
+}
+
+std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start) {
+    if (!IsUsableBackupFolder(backupFolder))
+        return {};
+    EnsureFolderPath(RestorePointPath(backupFolder, ""));
+    FILETIME time;
+    if (!::SystemTimeToFileTime(&start, &time))
+        return {};
+    // An hour of seconds is far more than any number of cleanings started at once.
+    constexpr int kSecondsToTry = 3600;
+    constexpr ULONGLONG kTicksPerSecond = 10'000'000;
+    for (int i = 0; i < kSecondsToTry; ++i) {
+        SYSTEMTIME now;
+        if (!::FileTimeToSystemTime(&time, &now))
+            return {};
+        const std::string path = RestorePointPath(backupFolder, RestorePointName(now));
+        // Creating the folder is the claim: it fails for a folder that is already there, whoever made it.
+        if (::CreateDirectoryA(path.c_str(), nullptr))
+            return path;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return {};
+        ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+        ticks.QuadPart += kTicksPerSecond;
+        time.dwLowDateTime = ticks.LowPart;
+        time.dwHighDateTime = ticks.HighPart;
+    }
+    return {};
 }
 
 namespace {
@@ -205,6 +268,46 @@ bool IsSafeToRemove(const std::string& path) {
         return false;
     for (const std::string& step : steps)
         if (step.empty() || step == "." || step == "..")
+            return false;
+    return true;
+}
+
+namespace {
+
+bool IsDriveRoot(const std::string& p) {
+    return p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':' &&
+           p[2] == '\\';
+}
+
+}  // namespace
+
+bool IsUsableBackupFolder(const std::string& folder) {
+    if (folder.find_first_of(std::string("*?\"<>|\0", 7)) != std::string::npos)
+        return false;
+    if (IsDriveRoot(folder))
+        return true;
+    // "\\server\share", with or without folders below it.
+    if (!IsNetworkPath(folder) || folder.compare(0, 4, "\\\\?\\") == 0 ||
+        folder.compare(0, 4, "\\\\.\\") == 0)
+        return false;
+    const std::vector<std::string> steps = SplitSteps(folder.substr(2));
+    return steps.size() >= 2 && !steps[0].empty() && !steps[1].empty();
+}
+
+bool IsExactFilePath(const std::string& path) {
+    if (path.find_first_of(std::string("*?\0", 3)) != std::string::npos)
+        return false;
+    std::vector<std::string> steps;
+    if (IsDriveRoot(path)) {
+        steps = SplitSteps(path.substr(3));
+    } else if (IsNetworkPath(path) && path[2] != '?' && path[2] != '.') {
+        steps = SplitSteps(path.substr(2));
+    } else {
+        return false;  // relative, or a device path that the other calls would read differently
+    }
+    // The ANSI calls drop a final dot or blank from every step, and read "." and ".." as moves.
+    for (const std::string& step : steps)
+        if (step.empty() || step.back() == '.' || step.back() == ' ')
             return false;
     return true;
 }

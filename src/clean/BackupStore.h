@@ -19,12 +19,14 @@ std::string RestorePointName(const SYSTEMTIME& localTime);
 std::string RestorePointPath(const std::string& backupFolder, const std::string& name);
 
 // The path of a source file inside a restore point: with a backslash in the path every ':' is
-// dropped ("C:\a\b.tmp" -> "C\a\b.tmp"), otherwise every ':' becomes a backslash. Case is kept.
+// dropped ("C:\a\b.tmp" -> "C\a\b.tmp"), otherwise every ':' becomes a backslash. A network path
+// goes under "UNC" ("\\nas\share\f" -> "UNC\nas\share\f"). Case is kept.
 std::string MirrorPath(const std::string& sourcePath);
 
 // The place that file (found under restorePoint) is restored to, lower-cased: "<R>\C\Temp\X.TMP"
-// gives "c:\temp\x.tmp". False when the file has no drive folder above it (for example a file
-// directly inside the restore point): such a file is skipped.
+// gives "c:\temp\x.tmp", "<R>\UNC\Nas\Share\F" gives "\\nas\share\f". False when the file has
+// no drive or network folder above it (for example a file directly inside the restore point): such
+// a file is not restored.
 bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std::string& target);
 
 // The text before the last backslash or colon ("D:\B\x\f.txt" -> "D:\B\x", "C:\f.txt" -> "C:",
@@ -33,9 +35,25 @@ bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std:
 // cut at a backslash stands as it is: "\\nas\share\f" -> "\\nas\share", not "\\nas\share:".
 std::string ParentFolderOf(const std::string& path);
 
-// Creates every missing folder along a path that ends with a backslash; errors are ignored (the
-// copy that follows simply fails).
+// Creates every missing folder along a path that ends with a backslash (below the share of a
+// network path); errors are ignored (the copy that follows simply fails).
 void EnsureFolderPath(const std::string& folderPathEndingWithBackslash);
+
+// Makes a new, empty restore point folder under backupFolder, named after start or, when a folder
+// of that name is already there (another cleaning in the same second), after the first later
+// second that is free, so no run ever writes into another run's restore point. Returns its path,
+// or "" when the backup folder is unusable or no folder could be made.
+std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start);
+
+// True when folder is a full path where restore points can go and be found again: on a drive
+// ("X:\...", the drive root included) or on a network share ("\\server\share..."). An empty or
+// relative folder would put them wherever the current folder happens to be.
+bool IsUsableBackupFolder(const std::string& folder);
+
+// True when the ANSI file calls reach exactly the file this full path names. They drop a final
+// dot or blank from every step ("C:\a.\b " is read as "C:\a\b"), and read wildcards and device
+// paths in their own ways, so such a path could back up, delete or recycle another file.
+bool IsExactFilePath(const std::string& path);
 
 // A restore point found under a backup folder.
 struct RestorePoint {

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <set>
 
 #include "app/FormatText.h"
@@ -14,19 +15,19 @@ namespace {
 
 // The text of one phase's log entry: the header, a blank line, then each file's line and a blank line.
 class LogBody {
-public:
+  public:
     explicit LogBody(const char* headerKey) : text_(FormatText("%s\r\n\r\n", {Translate(headerKey)})) {}
     void Add(const char* lineKey, std::initializer_list<FormatArg> paths) {
         text_ += FormatText(Translate(lineKey) + "\r\n\r\n", paths);
     }
     const std::string& Text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
 class CleaningRun {
-public:
+  public:
     explicit CleaningRun(CleaningJob& job) : job_(job) {
         log_.SetDataPath(job.logFolder);
         SetRange(static_cast<int>(job.cleaningSet.size()));
@@ -42,13 +43,30 @@ public:
         SetStatus("_CleaningPageStateBackup");
         SYSTEMTIME now;
         ::GetLocalTime(&now);
-        const std::string restorePoint = RestorePointPath(job_.backupFolder, RestorePointName(now));
+        // Made with the first file, so a run that backs nothing up leaves no folder behind.
+        std::string restorePoint;
+        bool pointTried = false;
+        const std::string plannedPoint = RestorePointPath(job_.backupFolder, RestorePointName(now));
         int k = 0;
         for (const auto& [path, reason] : job_.cleaningSet) {
-            if (Stopped()) return false;
-            const std::string backupPath = restorePoint + "\\" + MirrorPath(path);
-            EnsureFolderPath(ParentFolderOf(backupPath) + "\\");
-            if (!HasWildcard(path) && ::CopyFileA(path.c_str(), backupPath.c_str(), FALSE)) {
+            if (Stopped()) {
+                RemoveIfEmpty(restorePoint);
+                return false;
+            }
+            const bool exact = IsExactFilePath(path);
+            if (exact && !pointTried) {
+                pointTried = true;
+                restorePoint = CreateRestorePoint(job_.backupFolder, now);
+            }
+            const std::string backupPath =
+                (restorePoint.empty() ? plannedPoint : restorePoint) + "\\" + MirrorPath(path);
+            bool saved = false;
+            if (exact && !restorePoint.empty()) {
+                EnsureFolderPath(ParentFolderOf(backupPath) + "\\");
+                // Never over another file's backup: two names that reach one mirrored path keep the first.
+                saved = ::CopyFileA(path.c_str(), backupPath.c_str(), TRUE) != FALSE;
+            }
+            if (saved) {
                 body.Add("_LogSaveFile", {path, backupPath});
             } else {
                 notBackedUp_.insert(path);
@@ -56,6 +74,7 @@ public:
             }
             SetPosition(++k);
         }
+        RemoveIfEmpty(restorePoint);
         AddEntry("_LogLogCategoryBackup", body);
         return true;
     }
@@ -65,13 +84,16 @@ public:
         SetStatus("_CleaningPageStatePermanentlyDelete");
         int k = 0;
         for (const auto& [path, reason] : job_.cleaningSet) {
-            if (Stopped()) return false;
+            if (Stopped())
+                return false;
             if (notBackedUp_.count(path)) {
                 body.Add("_LogKeepFile", {path});
-            } else if (HasWildcard(path)) {
+            } else if (!IsExactFilePath(path)) {
                 body.Add("_LogDeleteFileFailed", {path});
             } else {
-                body.Add(DeleteOrSchedule(path) ? "_LogDeleteFile" : "_LogDeleteFileFailed", {path});
+                static constexpr const char* kLines[] = {"_LogDeleteFile", "_LogDeleteFileAtRestart",
+                                                         "_LogDeleteFileFailed"};
+                body.Add(kLines[static_cast<int>(DeleteOrSchedule(path))], {path});
             }
             SetPosition(++k);
         }
@@ -79,27 +101,34 @@ public:
         return true;
     }
 
+    // Moves each file to the Recycle Bin. Where the bin cannot take a file, the shell asks the user
+    // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
     bool MoveToRecycleBin() {
         LogBody body("_LogRemoveToRecyclebinFilesHeader");
         SetStatus("_CleaningPageStateMoveToRecycleBin");
         SHFILEOPSTRUCTA operation{};
+        operation.hwnd = job_.promptOwner;
         operation.wFunc = FO_DELETE;
-        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
+        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
         int k = 0;
         for (const auto& [path, reason] : job_.cleaningSet) {
-            if (Stopped()) return false;
+            if (Stopped())
+                return false;
             if (notBackedUp_.count(path)) {
                 body.Add("_LogKeepFile", {path});
-            } else if (!IsSafeToRemove(path)) {
-                // The shell reads '*' and '?' as wildcards and would remove other files.
+            } else if (!IsExactFilePath(path) || !IsSafeToRemove(path)) {
+                // The shell reads '*' and '?' as wildcards and a final dot as nothing: another file would go.
                 body.Add("_LogDeleteFileFailed", {path});
             } else {
                 std::string list = path + '\0';  // the string's own terminator makes the second NUL
                 operation.pFrom = list.c_str();
                 operation.fAnyOperationsAborted = FALSE;
-                const bool moved = ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted &&
-                                   ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-                body.Add(moved ? "_LogDeleteFile" : "_LogDeleteFileFailed", {path});
+                const bool done = ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+                const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+                body.Add(done && !stillThere ? "_LogDeleteFile"
+                         : stillThere        ? "_LogRecycleFileKept"
+                                             : "_LogDeleteFileFailed",
+                         {path});
             }
             SetPosition(++k);
         }
@@ -108,30 +137,43 @@ public:
     }
 
     void SetPosition(int position) {
-        if (job_.progress) job_.progress->SetProgressPosition(position);
+        if (job_.progress)
+            job_.progress->SetProgressPosition(position);
     }
     void SetStatus(const char* key) {
-        if (job_.progress) job_.progress->SetStatusText(Translate(key));
+        if (job_.progress)
+            job_.progress->SetStatusText(Translate(key));
     }
 
-private:
-    static bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+  private:
+    enum class Removal { Deleted, AtRestart, Failed };
 
     // Deletes the file, or has the system delete it at the next restart when it is in use. A file
     // that is not there is not scheduled: nothing of it could be deleted.
-    static bool DeleteOrSchedule(const std::string& path) {
-        if (::DeleteFileA(path.c_str())) return true;
+    static Removal DeleteOrSchedule(const std::string& path) {
+        if (::DeleteFileA(path.c_str()))
+            return Removal::Deleted;
         const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
-        return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return Removal::Failed;
+        return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Removal::AtRestart
+                                                                                 : Removal::Failed;
+    }
+
+    // A restore point whose copies all failed holds nothing to restore: it is not left behind.
+    static void RemoveIfEmpty(const std::string& restorePoint) {
+        if (!restorePoint.empty())
+            ::RemoveDirectoryA(restorePoint.c_str());
     }
 
     void SetRange(int maximum) {
-        if (job_.progress) job_.progress->SetProgressRange(maximum);
+        if (job_.progress)
+            job_.progress->SetProgressRange(maximum);
     }
 
     void AddEntry(const char* subcategoryKey, const LogBody& body) {
-        if (body.Text().empty()) return;
+        if (body.Text().empty())
+            return;
         log_.AddEntry(Translate("_LogType"), Translate("_LogCategory"), Translate(subcategoryKey),
                       Translate("_LogSource"), body.Text());
     }
@@ -141,44 +183,82 @@ private:
     std::set<std::string> notBackedUp_;
 };
 
-DWORD WINAPI CleaningThread(void* job) { return RunCleaning(*static_cast<CleaningJob*>(job)); }
+// Cleanings whose thread has not yet ended, in the whole process.
+std::atomic<int> g_cleaningsRunning{0};
+
+DWORD WINAPI CleaningThread(void* job) {
+    const DWORD result = RunCleaning(*static_cast<CleaningJob*>(job));
+    --g_cleaningsRunning;
+    return result;
+}
 
 }  // namespace
 
+bool AnyCleaningRunning() {
+    return g_cleaningsRunning.load() > 0;
+}
+
 bool StartCleaning(CleaningJob& job) {
-    if (job.worker.IsRunning()) return false;
-    if (job.progress) job.progress->EnableStopButton(true);
-    return job.worker.Start(CleaningThread, &job);
+    if (job.worker.IsRunning())
+        return false;
+    if (job.progress)
+        job.progress->EnableStopButton(true);
+    ++g_cleaningsRunning;
+    if (job.worker.Start(CleaningThread, &job))
+        return true;
+    --g_cleaningsRunning;
+    return false;
 }
 
 DWORD RunCleaning(CleaningJob& job) {
     win::ComApartment com;
-    {
+    bool completed = false;
+    try {
         CleaningRun run(job);
-        if (job.backup && !run.Backup()) return 0;
-        run.SetPosition(0);
-        if (job.deletePermanently) {
-            if (!run.DeletePermanently()) return 0;
-        } else if (job.moveToRecycleBin) {
-            if (!run.MoveToRecycleBin()) return 0;
-        }
+        bool going = !job.backup || run.Backup();
+        if (going)
+            run.SetPosition(0);
+        if (going && job.deletePermanently)
+            going = run.DeletePermanently();
+        else if (going && job.moveToRecycleBin)
+            going = run.MoveToRecycleBin();
         // A stop that came first has taken over the ending.
-        if (!job.worker.FinishFromWorker()) return 0;
+        if (!going || !job.worker.FinishFromWorker())
+            return 0;
+        completed = true;
         run.SetStatus("_CleaningPageStateComplete");
+    } catch (...) {
+        // Whatever went wrong, no further file is touched and the page hears of the end as usual.
+        if (!completed) {
+            if (!job.worker.FinishFromWorker())
+                return 0;
+            try {
+                if (job.progress)
+                    job.progress->SetStatusText(Translate("_CleaningPageStateStopped"));
+            } catch (...) {
+            }
+        }
     }  // the log component is released here, before the page hears of the end
-    if (job.progress) job.progress->EnableStopButton(false);
+    try {
+        if (job.progress)
+            job.progress->EnableStopButton(false);
+    } catch (...) {
+    }
     // The last use of the job: its owner may reuse or destroy it from here on.
-    if (job.completionCallback) job.completionCallback(job.completionContext);
+    if (job.completionCallback)
+        job.completionCallback(job.completionContext);
     return 0;
 }
 
 bool StopCleaning(CleaningJob& job) {
-    if (!job.worker.Stop()) return false;
+    if (!job.worker.Stop())
+        return false;
     if (job.progress) {
         job.progress->EnableStopButton(false);
         job.progress->SetProgressPosition(0);
         job.progress->SetStatusText(Translate("_CleaningPageStateStopped"));
     }
-    if (job.completionCallback) job.completionCallback(job.completionContext);
+    if (job.completionCallback)
+        job.completionCallback(job.completionContext);
     return true;
 }

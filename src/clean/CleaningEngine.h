@@ -12,7 +12,7 @@
 
 // What the worker shows while it runs; the cleaning page implements it with its controls.
 class CleaningProgress {
-public:
+  public:
     virtual ~CleaningProgress() = default;
     virtual void SetProgressRange(int maximum) = 0;  // 0 .. maximum
     virtual void SetProgressPosition(int position) = 0;
@@ -31,13 +31,19 @@ struct CleaningJob {
     void (*completionCallback)(void* context) = nullptr;  // runs on the worker's thread
     win::WorkerThread worker;
     CleaningProgress* progress = nullptr;
-    std::string logFolder;  // the activity log's data folder: the program folder + "\Log\Data"
+    std::string logFolder;       // the activity log's data folder: the program folder + "\Log\Data"
+    HWND promptOwner = nullptr;  // owns the shell's question when the Recycle Bin cannot take a file
 };
 
 // Enables Stop and starts RunCleaning on a new thread, unless a cleaning already runs.
 bool StartCleaning(CleaningJob& job);
 
-// The worker's body; always returns 0.
+// True while a cleaning started by StartCleaning has not ended, anywhere in the program: its
+// restore point is being written and its files are not yet all removed.
+bool AnyCleaningRunning();
+
+// The worker's body; always returns 0. Nothing it meets ends the process: an exception ends the
+// run before the next file operation, with the stopped status and the usual completion call.
 DWORD RunCleaning(CleaningJob& job);
 
 // Stops a running cleaning before its next file operation and shows the stopped state: Stop

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/FormatText.h"
@@ -9,26 +10,43 @@
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "scan/SearchFolder.h"
-#include "win/CharStep.h"
 
 namespace {
 
-void CollectFile(const std::string& path, const char*, const WIN32_FIND_DATAA&, void* files) {
-    static_cast<std::vector<std::string>*>(files)->push_back(path);
+// What the listing of a restore point found: its files, and its folders to prune afterwards.
+struct PointContents {
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+};
+
+void CollectFile(const std::string& path, const char*, const WIN32_FIND_DATAA&, void* contents) {
+    static_cast<PointContents*>(contents)->files.push_back(path);
 }
 
-// Removes the folders from file's own folder up to (not including) the restore point, as far as
-// they are empty: what is left of a partly restored point holds only what still waits.
-void RemoveEmptyFoldersAbove(const std::string& file, const std::string& restorePoint) {
-    std::string folder = file;
-    for (;;) {
-        const size_t cut = win::FindLastCharOf(folder, "\\");
-        if (cut == std::string::npos || cut <= restorePoint.size())
-            return;
-        folder.resize(cut);
-        if (!::RemoveDirectoryA(folder.c_str()))
-            return;  // not empty (or not ours to remove)
-    }
+void CollectFolder(const std::string& path, const char*, const WIN32_FIND_DATAA& record, void* contents) {
+    const char* name = record.cFileName;
+    const bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+    // A folder link is not the restore point's own: it is never removed.
+    if (!dot && !(record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        static_cast<PointContents*>(contents)->folders.push_back(path);
+}
+
+PointContents ListRestorePoint(const std::string& restorePoint, const std::atomic<bool>* stop) {
+    PointContents contents;
+    SearchFolder(restorePoint, TextMap{{"*", ""}}, CollectFile, &contents, {}, true, SearchOptions{},
+                 CollectFolder, &contents, stop);
+    return contents;
+}
+
+// Removes the folders that the restore emptied, deepest first, then the restore point itself. A
+// folder that still holds anything (a file not restored, one added meanwhile, one the listing
+// could not reach) stays, and so does every folder above it.
+bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& restorePoint) {
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const std::string& folder : folders)
+        ::RemoveDirectoryA(folder.c_str());
+    return ::RemoveDirectoryA(restorePoint.c_str()) != FALSE;
 }
 
 }  // namespace
@@ -41,15 +59,12 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
     std::string body = FormatText("%s\r\n\r\n", {Translate("_LogRestoreFilesHeader")});
 
     progress.SetStatusText(Translate("_RescueDialogStateInitBackupFileList"));
-    std::vector<std::string> files;
-    SearchFolder(restorePoint, TextMap{{"*", ""}}, CollectFile, &files, {}, true, SearchOptions{}, nullptr,
-                 nullptr, stop);
+    const PointContents contents = ListRestorePoint(restorePoint, stop);
 
     progress.SetStatusText(Translate("_RescueDialogStateCopyBackupFiles"));
-    progress.SetProgressRange(static_cast<int>(files.size()));
-    std::vector<std::string> restored;
+    progress.SetProgressRange(static_cast<int>(contents.files.size()));
     int k = 0;
-    for (const std::string& file : files) {
+    for (const std::string& file : contents.files) {
         if (stop && stop->load()) {
             outcome.stopped = true;
             break;
@@ -60,8 +75,10 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
         } else {
             EnsureFolderPath(ParentFolderOf(target) + "\\");
             if (::CopyFileA(file.c_str(), target.c_str(), FALSE)) {
-                restored.push_back(file);
+                ++outcome.restored;
                 body += FormatText(Translate("_LogRestoreFile") + "\r\n\r\n", {file, target});
+                // The backup leaves the restore point only once its copy is back in place.
+                ::DeleteFileA(file.c_str());
             } else {
                 ++outcome.failed;
                 body += FormatText(Translate("_LogRestoreFileFailed") + "\r\n\r\n", {file, target});
@@ -72,21 +89,15 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
     // A stop during the listing leaves the list short: nothing may be taken for restored then.
     if (stop && stop->load())
         outcome.stopped = true;
-    outcome.restored = static_cast<int>(restored.size());
 
     if (!body.empty())
         log.AddEntry(Translate("_LogType"), Translate("_LogCategory"), Translate("_LogLogCategoryRestore"),
                      Translate("_LogSource"), body);
 
-    if (outcome.failed == 0 && !outcome.stopped) {
+    if (!outcome.stopped)
         progress.SetStatusText(Translate("_RescueDialogStateRemoveBackupFiles"));
-        outcome.removed = RemoveRestorePoint(restorePoint);
-    } else {
-        // Only the backups that are back in place leave the restore point.
-        for (const std::string& file : restored) {
-            if (::DeleteFileA(file.c_str()))
-                RemoveEmptyFoldersAbove(file, restorePoint);
-        }
-    }
+    outcome.removed = PruneEmptyFolders(contents.folders, restorePoint);
+    if (!outcome.removed)
+        outcome.left = static_cast<int>(ListRestorePoint(restorePoint, nullptr).files.size());
     return outcome;
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Copying a restore point back: every file goes to the place its mirrored path names (lower-cased),
-// one activity-log entry lists what was restored, and the restore point is removed only when
-// every file in it reached its place. A file that could not be copied back stays in the restore
-// point, so no backup that has not been restored is ever lost.
+// Copying a restore point back: every file goes to the place its mirrored path names (lower-cased)
+// and leaves the restore point once its copy is there; one activity-log entry lists what was
+// restored. Whatever was not copied back (a failed copy, a folder that names no drive or share, a
+// file added meanwhile, a folder the listing could not read) stays, and the restore point folder
+// goes only when nothing is left in it. So no backup that has not been restored is ever lost.
 
 #include <atomic>
 #include <string>
@@ -21,15 +22,16 @@ struct RestoreOutcome {
     int failed = 0;        // files whose copy failed; they stay in the restore point
     int skipped = 0;       // files without a drive folder above them: nowhere to go
     bool stopped = false;  // a stop came before every file was tried; the rest stay too
-    bool removed = false;  // the restore point folder was removed
+    bool removed = false;  // the restore point folder was removed: nothing was left in it
+    int left = 0;          // files still in the restore point when it was not removed
 };
 
 // Restores the restore point folder restorePoint: lists its files ("_RescueDialogStateInitBackupFileList"),
 // copies each back with CopyFileA, overwriting ("_RescueDialogStateCopyBackupFiles", progress 0 ..
-// file count), writes one "_LogLogCategoryRestore" entry through the activity log at logFolder,
-// then, when nothing failed or was left untried, removes the restore point
-// ("_RescueDialogStateRemoveBackupFiles"). Otherwise the files that were restored are deleted
-// from it and the rest kept. stop, when given, is tested before every copy. COM must be
-// initialised on the calling thread for the log.
+// file count), removing each restored file from the restore point, writes one
+// "_LogLogCategoryRestore" entry through the activity log at logFolder, then prunes the folders
+// it emptied and the restore point itself when it is empty ("_RescueDialogStateRemoveBackupFiles").
+// stop, when given, is tested before every copy. COM must be initialised on the calling thread for
+// the log.
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
                             RestoreProgress& progress, const std::atomic<bool>* stop = nullptr);

@@ -6,6 +6,7 @@
 #include "app/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/CleaningEngine.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "pages/CleaningPages.h"
@@ -102,9 +103,19 @@ void RescueManager::SetBusy(bool busy) const {
     Enable(IDC_RESCUE_RESTORE, !busy);
 }
 
+bool RescueManager::RefuseDuringCleaning() const {
+    if (!AnyCleaningRunning())
+        return false;
+    win::AskUser(Handle(), "_RescueDialogCleaningRuns", MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
 void RescueManager::Restore() {
     // A press that arrives after the restore began (Enter on the default button) changes nothing.
     if (Restoring() || !::IsWindowEnabled(Item(IDC_RESCUE_RESTORE)))
+        return;
+    // A running cleaning writes its restore point and has not yet removed all its files.
+    if (RefuseDuringCleaning())
         return;
     const int row = list_.Selected();
     if (row < 0) {
@@ -135,17 +146,27 @@ DWORD WINAPI RescueManager::RestoreThread(void* self) {
 void RescueManager::RunRestore() {
     {
         win::ComApartment com;
-        SetBusy(true);
-        SetProgressPosition(0);
-        const RestoreOutcome outcome = RestoreFiles(restorePoint_, logFolder_, *this, worker_.StopFlag());
+        RestoreOutcome outcome;
+        try {
+            SetBusy(true);
+            SetProgressPosition(0);
+            outcome = RestoreFiles(restorePoint_, logFolder_, *this, worker_.StopFlag());
+        } catch (...) {
+            // The restore ends here; whatever it did not copy back is still in the restore point.
+        }
         // A stop means the dialog is closing: it is left alone then.
         if (worker_.FinishFromWorker()) {
-            RefreshRestorePointList();
-            if (outcome.failed > 0 || outcome.stopped)
-                SetStatusText(FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
-                                         {static_cast<long long>(outcome.failed)}));
-            else
-                SetStatusText(Translate("_RescueDialogStateRestoreComplete"));
+            try {
+                RefreshRestorePointList();
+                if (outcome.removed)
+                    SetStatusText(Translate("_RescueDialogStateRestoreComplete"));
+                else if (outcome.left > 0)
+                    SetStatusText(FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
+                                             {static_cast<long long>(outcome.left)}));
+                else
+                    SetStatusText(Translate("_RescueDialogStateRestorePointKept"));
+            } catch (...) {
+            }
             SetBusy(false);
         }
     }
@@ -160,6 +181,8 @@ void RescueManager::WaitForRestore() {
 }
 
 void RescueManager::Delete() {
+    if (RefuseDuringCleaning())
+        return;
     const int row = list_.Selected();
     if (row < 0) {
         win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);

@@ -35,6 +35,8 @@ class RescueManager : public win::Dialog, private RestoreProgress {
     void Restore();
     void Delete();
     void Cancel();
+    // Tells the user that restore points wait while a cleaning runs; true when one runs.
+    bool RefuseDuringCleaning() const;
     // Disables (or enables) "_Restore", "_Browse" and "_Delete" while work is in progress.
     void SetBusy(bool busy) const;
     // Waits until a running restore has ended, asking it to stop before its next copy.

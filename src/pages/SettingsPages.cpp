@@ -1,6 +1,7 @@
 #include "pages/SettingsPages.h"
 
 #include "app/LanguageTable.h"
+#include "clean/BackupStore.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "config/ListSettings.h"
@@ -14,11 +15,13 @@ constexpr DWORD kCheckListStyle = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS
 
 // The option check boxes in load and save order, matching ScanOption.
 constexpr int kOptionBoxes[kScanOptionCount] = {
-    IDC_OPTIONS_NOTACCESSED, IDC_OPTIONS_SKIPREADONLY,      IDC_OPTIONS_SKIPSYSTEM, IDC_OPTIONS_SKIPHIDDEN,
+    IDC_OPTIONS_NOTACCESSED, IDC_OPTIONS_SKIPREADONLY,     IDC_OPTIONS_SKIPSYSTEM, IDC_OPTIONS_SKIPHIDDEN,
     IDC_OPTIONS_ZEROLENGTH,  IDC_OPTIONS_INVALIDSHORTCUTS, IDC_OPTIONS_TEMP,       IDC_OPTIONS_IETEMP,
     IDC_OPTIONS_RECENT,      IDC_OPTIONS_IEHISTORY,        IDC_OPTIONS_IECOOKIES};
 
-ValueSet Values(bool factory) { return factory ? ValueSet::Factory : ValueSet::Current; }
+ValueSet Values(bool factory) {
+    return factory ? ValueSet::Factory : ValueSet::Current;
+}
 
 }  // namespace
 
@@ -29,7 +32,8 @@ void RemoveSelectedRow(HWND page, const win::ListView& list) {
         return;
     }
     list.Delete(row);
-    if (list.Count() > 0) list.Select(row < list.Count() ? row : list.Count() - 1);
+    if (list.Count() > 0)
+        list.Select(row < list.Count() ? row : list.Count() - 1);
 }
 
 // ---- Junk-file patterns ----
@@ -66,35 +70,36 @@ void PatternPage::Load(bool factory) {
 
 bool PatternPage::OnCommand(int id, int, HWND) {
     switch (id) {
-    case IDC_PATTERNS_ADD: {
-        PatternDialog dialog("_AddJunkFileDialogCaption", "", "");
-        if (win::CurrentPrompts().RunModal(dialog, IDD_PATTERN, Handle()) == IDOK)
-            AppendRow(dialog.Mask(), dialog.Description(), true);
-        return true;
-    }
-    case IDC_PATTERNS_MODIFY: {
-        int row = list_.Selected();
-        if (row < 0) {
-            win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        case IDC_PATTERNS_ADD: {
+            PatternDialog dialog("_AddJunkFileDialogCaption", "", "");
+            if (win::CurrentPrompts().RunModal(dialog, IDD_PATTERN, Handle()) == IDOK)
+                AppendRow(dialog.Mask(), dialog.Description(), true);
             return true;
         }
-        PatternDialog dialog("_ModifyJunkFileDialogCaption", list_.Text(row, 0), list_.Text(row, 1));
-        if (win::CurrentPrompts().RunModal(dialog, IDD_PATTERN, Handle()) == IDOK) {
-            list_.SetText(row, 0, dialog.Mask());
-            list_.SetText(row, 1, dialog.Description());
+        case IDC_PATTERNS_MODIFY: {
+            int row = list_.Selected();
+            if (row < 0) {
+                win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+                return true;
+            }
+            PatternDialog dialog("_ModifyJunkFileDialogCaption", list_.Text(row, 0), list_.Text(row, 1));
+            if (win::CurrentPrompts().RunModal(dialog, IDD_PATTERN, Handle()) == IDOK) {
+                list_.SetText(row, 0, dialog.Mask());
+                list_.SetText(row, 1, dialog.Description());
+            }
+            return true;
         }
-        return true;
-    }
-    case IDC_PATTERNS_DELETE:
-        RemoveSelectedRow(Handle(), list_);
-        return true;
-    case IDC_PATTERNS_CHECKALL:
-    case IDC_PATTERNS_UNCHECKALL:
-        for (int row = 0; row < list_.Count(); ++row) list_.SetTicked(row, id == IDC_PATTERNS_CHECKALL);
-        return true;
-    case IDC_PAGE_DEFAULT:
-        Load(true);
-        return true;
+        case IDC_PATTERNS_DELETE:
+            RemoveSelectedRow(Handle(), list_);
+            return true;
+        case IDC_PATTERNS_CHECKALL:
+        case IDC_PATTERNS_UNCHECKALL:
+            for (int row = 0; row < list_.Count(); ++row)
+                list_.SetTicked(row, id == IDC_PATTERNS_CHECKALL);
+            return true;
+        case IDC_PAGE_DEFAULT:
+            Load(true);
+            return true;
     }
     return false;
 }
@@ -109,8 +114,10 @@ void PatternPage::OnDestroy() {
 bool PatternDialog::OnInit() {
     win::CentreWindow(Handle());
     ::SetWindowTextA(Handle(), captionKey_.c_str());
-    if (!mask_.empty()) SetItemText(IDC_PATTERN_MASK, mask_);
-    if (!description_.empty()) SetItemText(IDC_PATTERN_DESCRIPTION, description_);
+    if (!mask_.empty())
+        SetItemText(IDC_PATTERN_MASK, mask_);
+    if (!description_.empty())
+        SetItemText(IDC_PATTERN_DESCRIPTION, description_);
     LanguageTable::Instance().TranslateWindow(Handle());
     // The fields hold data, not keys: put them back in case translation touched them.
     SetItemText(IDC_PATTERN_MASK, mask_);
@@ -150,19 +157,22 @@ void OptionsPage::InitPage() {
 
 void OptionsPage::Load(bool factory) {
     ScanOptionValues values = ReadScanOptions(ConfigFilePath(), Values(factory));
-    for (int i = 0; i < kScanOptionCount; ++i) SetChecked(kOptionBoxes[i], values.checked[static_cast<size_t>(i)]);
+    for (int i = 0; i < kScanOptionCount; ++i)
+        SetChecked(kOptionBoxes[i], values.checked[static_cast<size_t>(i)]);
     SetItemText(IDC_OPTIONS_MONTHS, values.months);
 }
 
 bool OptionsPage::OnCommand(int id, int, HWND) {
-    if (id != IDC_PAGE_DEFAULT) return false;
+    if (id != IDC_PAGE_DEFAULT)
+        return false;
     Load(true);
     return true;
 }
 
 void OptionsPage::OnDestroy() {
     ScanOptionValues values;
-    for (int i = 0; i < kScanOptionCount; ++i) values.checked[static_cast<size_t>(i)] = IsChecked(kOptionBoxes[i]);
+    for (int i = 0; i < kScanOptionCount; ++i)
+        values.checked[static_cast<size_t>(i)] = IsChecked(kOptionBoxes[i]);
     values.months = ItemText(IDC_OPTIONS_MONTHS).substr(0, 254);
     WriteScanOptions(ConfigFilePath(), values);
 }
@@ -191,24 +201,26 @@ void SkipPage::Load(bool factory) {
 
 bool SkipPage::OnCommand(int id, int, HWND) {
     switch (id) {
-    case IDC_SKIP_ADD: {
-        std::string folder = win::CurrentPrompts().BrowseForFolder();
-        if (!folder.empty()) list_.SetTicked(list_.Append(folder), true);
-        return true;
-    }
-    case IDC_SKIP_REMOVE:
-        RemoveSelectedRow(Handle(), list_);
-        return true;
-    case IDC_PAGE_DEFAULT:
-        Load(true);
-        return true;
+        case IDC_SKIP_ADD: {
+            std::string folder = win::CurrentPrompts().BrowseForFolder();
+            if (!folder.empty())
+                list_.SetTicked(list_.Append(folder), true);
+            return true;
+        }
+        case IDC_SKIP_REMOVE:
+            RemoveSelectedRow(Handle(), list_);
+            return true;
+        case IDC_PAGE_DEFAULT:
+            Load(true);
+            return true;
     }
     return false;
 }
 
 void SkipPage::OnDestroy() {
     std::vector<SkipFolder> rows;
-    for (int row = 0; row < list_.Count(); ++row) rows.push_back({list_.Text(row, 0), list_.IsTicked(row)});
+    for (int row = 0; row < list_.Count(); ++row)
+        rows.push_back({list_.Text(row, 0), list_.IsTicked(row)});
     WriteSkipFolders(ConfigFilePath(), rows);
 }
 
@@ -231,6 +243,14 @@ void CleanOptionsPage::Load(bool factory) {
     UpdateBackupControls();
 }
 
+bool CleanOptionsPage::ReadyToClean() {
+    if (!IsChecked(IDC_CLEANOPTIONS_BACKUP) || IsUsableBackupFolder(ItemText(IDC_CLEANOPTIONS_FOLDER)))
+        return true;
+    win::AskUser(Handle(), "_BackupDirectoryUnusable", MB_OK | MB_ICONINFORMATION);
+    ::SetFocus(Item(IDC_CLEANOPTIONS_FOLDER));
+    return false;
+}
+
 void CleanOptionsPage::UpdateBackupControls() {
     const bool backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
     Enable(IDC_CLEANOPTIONS_FOLDER, backup);
@@ -239,17 +259,18 @@ void CleanOptionsPage::UpdateBackupControls() {
 
 bool CleanOptionsPage::OnCommand(int id, int, HWND) {
     switch (id) {
-    case IDC_CLEANOPTIONS_BACKUP:
-        UpdateBackupControls();
-        return true;
-    case IDC_CLEANOPTIONS_BROWSE: {
-        std::string folder = win::CurrentPrompts().BrowseForFolder();
-        if (!folder.empty()) SetItemText(IDC_CLEANOPTIONS_FOLDER, folder);
-        return true;
-    }
-    case IDC_PAGE_DEFAULT:
-        Load(true);
-        return true;
+        case IDC_CLEANOPTIONS_BACKUP:
+            UpdateBackupControls();
+            return true;
+        case IDC_CLEANOPTIONS_BROWSE: {
+            std::string folder = win::CurrentPrompts().BrowseForFolder();
+            if (!folder.empty())
+                SetItemText(IDC_CLEANOPTIONS_FOLDER, folder);
+            return true;
+        }
+        case IDC_PAGE_DEFAULT:
+            Load(true);
+            return true;
     }
     return false;
 }

@@ -10,16 +10,16 @@
 
 // Junk-file patterns: mask, description and tick per row.
 class PatternPage : public WizardPage {
-public:
+  public:
     PatternPage();
     ~PatternPage() override { CloseOwnWindow(); }
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
 
-private:
+  private:
     void Load(bool factory);
     void AppendRow(const std::string& mask, const std::string& description, bool ticked);
     win::ListView list_;
@@ -27,64 +27,68 @@ private:
 
 // The eleven scan options and the months box.
 class OptionsPage : public WizardPage {
-public:
+  public:
     OptionsPage();
     ~OptionsPage() override { CloseOwnWindow(); }
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
 
-private:
+  private:
     void Load(bool factory);
 };
 
 // Folders the search leaves out.
 class SkipPage : public WizardPage {
-public:
+  public:
     SkipPage();
     ~SkipPage() override { CloseOwnWindow(); }
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
 
-private:
+  private:
     void Load(bool factory);
     win::ListView list_;
 };
 
 // Permanent deletion or the Recycle Bin, and the backup folder.
 class CleanOptionsPage : public WizardPage {
-public:
+  public:
     CleanOptionsPage();
     ~CleanOptionsPage() override { CloseOwnWindow(); }
 
-protected:
+    // Whether the cleaning may start: with backup ticked, the folder must be a full path, where the
+    // rescue manager will find the restore point again. Tells the user otherwise.
+    bool ReadyToClean();
+
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
 
-private:
+  private:
     void Load(bool factory);
     void UpdateBackupControls();
 };
 
 // The pattern dialog (add and modify): mask, description and the caption's key.
 class PatternDialog : public win::Dialog {
-public:
+  public:
     PatternDialog(std::string captionKey, std::string mask, std::string description)
         : captionKey_(std::move(captionKey)), mask_(std::move(mask)), description_(std::move(description)) {}
     const std::string& Mask() const { return mask_; }
     const std::string& Description() const { return description_; }
 
-protected:
+  protected:
     bool OnInit() override;
     bool OnCommand(int id, int code, HWND control) override;
 
-private:
+  private:
     std::string captionKey_, mask_, description_;
 };
 

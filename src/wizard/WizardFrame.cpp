@@ -134,6 +134,7 @@ void WizardFrame::NextStep() {
             pane_.Next();
         break;
     case kCleanOptions:
+        if (!cleanOptions_.ReadyToClean()) break;
         StartCleaningRun();
         pane_.Next();
         break;
@@ -215,6 +216,7 @@ void WizardFrame::StartCleaningRun() {
     job.cleaningSet = TickedRows(report_.List().Handle(), 0, 2);
     job.completionContext = this;
     job.completionCallback = WorkerDoneCallback;
+    job.promptOwner = Handle();
     StartCleaning(job);
 }
 
