@@ -30,6 +30,28 @@ const char kSample[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </config>
 )";
 
+// Stand-ins for the swap that fail as ReplaceFileA documents, first doing to the old file what
+// each of those failures leaves behind.
+BOOL WINAPI FailAfterDeletingOld(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+    ::DeleteFileA(replaced);
+    ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    return FALSE;
+}
+BOOL WINAPI FailAfterRenamingOld(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+    ::MoveFileA(replaced, (std::string(replaced) + ".moved").c_str());
+    ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    return FALSE;
+}
+BOOL WINAPI FailLeavingOld(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+    ::SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+    return FALSE;
+}
+// The old file gone, but its name taken again before the new file could move in.
+BOOL WINAPI FailWithOldNameTaken(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+    ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    return FALSE;
+}
+
 class ConfigDocumentTest : public ::testing::Test {
   protected:
     win::ComApartment com_;
@@ -233,4 +255,49 @@ TEST_F(ConfigDocumentTest, OtherEncodingsLoad) {
     EXPECT_EQ(ReadJunkPatterns(path_), (std::vector<JunkPattern>{{"caf\xE9.tmp", "", true}}));
     EXPECT_TRUE(WriteJunkPatterns(path_, {{"na\xEFve.tmp", "", false}}));
     EXPECT_EQ(ReadJunkPatterns(path_), (std::vector<JunkPattern>{{"na\xEFve.tmp", "", false}}));
+}
+
+TEST_F(ConfigDocumentTest, AFailedSwapNeverLosesTheOnlyCopy) {
+    struct Restore {
+        ~Restore() { SetConfigReplaceFunction(nullptr); }
+    } restore;
+    const struct {
+        const char* what;
+        ReplaceFileFunction replace;
+        bool saved;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"old file deleted", FailAfterDeletingOld, true, {"config.xml"}},
+        {"old file renamed away", FailAfterRenamingOld, true, {"config.xml", "config.xml.moved"}},
+        {"old file untouched", FailLeavingOld, false, {"config.xml"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder dir;
+        const std::string path = dir / "config.xml";
+        test::WriteFile(path, kSample);
+        ConfigDocument document(path);
+        document.WriteAttribute(document.SelectSingleNode("/config/quillmoor/note").get(), "new", "1");
+        SetConfigReplaceFunction(c.replace);
+        EXPECT_EQ(document.Save(), c.saved);
+        const std::string text = test::ReadFile(path);
+        EXPECT_EQ(text.find("<note new=\"1\">") != std::string::npos, c.saved) << text;
+        if (!c.saved) {
+            EXPECT_EQ(text, kSample);
+        }
+        EXPECT_EQ(test::NamesIn(dir.Path()), c.names);
+    }
+
+    // When the new file cannot take the old name either, it stays under its temporary one.
+    test::WriteFile(path_, kSample);
+    ConfigDocument document(path_);
+    document.WriteAttribute(document.SelectSingleNode("/config/quillmoor/note").get(), "new", "1");
+    SetConfigReplaceFunction(FailWithOldNameTaken);
+    EXPECT_FALSE(document.Save());
+    EXPECT_EQ(test::ReadFile(path_), kSample);
+    const std::vector<std::string> names = test::NamesIn(dir_.Path());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_NE(
+        test::ReadFile(dir_ / (names[0] == "config.xml" ? names[1] : names[0])).find("<note new=\"1\">"),
+        std::string::npos);
 }

@@ -80,6 +80,10 @@ TEST_F(FileDetailsTest, TheNameForTheWebSearchFollowsTheLastBackslashOrColon) {
     EXPECT_EQ(FileNameForSearch("C:\\a:b\\c:d.txt"), "d.txt");
     EXPECT_EQ(FileNameForSearch("plain.txt"), "plain.txt");
     EXPECT_EQ(FileNameForSearch("C:\\folder\\"), "");
+    // In code page 932 "\x95\x5c" is one character whose second byte is a backslash.
+    if (::IsValidCodePage(932)) {
+        EXPECT_EQ(FileNameForSearch("C:\\a\\\x95\x5c.txt", 932), "\x95\x5c.txt");
+    }
 }
 
 TEST_F(FileDetailsTest, TwoLanguageBlocksShowInTheOrderOfTheirCodesWithEveryField) {

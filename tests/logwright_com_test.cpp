@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "LogStore.h"
 #include "support/LogwrightTest.h"
@@ -142,6 +143,37 @@ TEST_F(LogwrightCom, CopiesTheRegistrationWhereWineLooksAndRemovesOnlyItsCopy) {
     EXPECT_EQ(dll_.Unregister(), S_OK);
     EXPECT_FALSE(KeyExists(kClsidKey, HKEY_LOCAL_MACHINE));
     EXPECT_FALSE(KeyExists(kProgIdKey, HKEY_LOCAL_MACHINE));
+}
+
+TEST_F(LogwrightCom, ACopyInAnotherFolderLeavesTheRegisteredOneAlone) {
+    ASSERT_EQ(dll_.Register(), S_OK);
+    test::TempFolder otherFolder;
+    test::LogwrightDll other(otherFolder.Path());
+    const std::wstring server = std::wstring(kClsidKey) + L"\\InprocServer32";
+    auto entries = [&] {
+        std::vector<std::wstring> texts;
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+            for (const std::wstring& key :
+                 {std::wstring(kClsidKey), server, std::wstring(kProgIdKey) + L"\\CLSID"})
+                texts.push_back(RegText(key, nullptr, root));
+        return texts;
+    };
+    const std::vector<std::wstring> first = entries();
+    ASSERT_EQ(::lstrcmpiW(first[4].c_str(), win::AnsiToWide(dll_.Path()).c_str()), 0);
+
+    // COM on Wine finds the machine's registration, which names the first copy and stays: the
+    // second copy's registration could not take effect, so it fails and puts the user's back.
+    EXPECT_TRUE(FAILED(other.Register()));
+    EXPECT_EQ(entries(), first);
+    EXPECT_EQ(other.Unregister(), S_OK);
+    EXPECT_EQ(entries(), first) << "nothing naming the first copy is removed by the second";
+
+    // Once the first copy is gone, the second registers.
+    ASSERT_EQ(dll_.Unregister(), S_OK);
+    ASSERT_EQ(other.Register(), S_OK);
+    EXPECT_EQ(::lstrcmpiW(RegText(server, nullptr, HKEY_LOCAL_MACHINE).c_str(),
+                          win::AnsiToWide(other.Path()).c_str()),
+              0);
 }
 
 TEST_F(LogwrightCom, KeepsEntriesUnderTheDataPath) {

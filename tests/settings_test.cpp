@@ -243,6 +243,9 @@ TEST_F(SettingsTest, TheShippedConfigurationLoadsWithSafeFactoryMasks) {
     EXPECT_EQ(ReadCleanOptions(path_), (CleanOptionValues{false, true, ProgramDirectory() + "\\Backup"}));
     const ScanOptionValues options = ReadScanOptions(path_);
     EXPECT_TRUE(options.checked[kSkipSystemFiles]);
+    // Office owner files ("~$report.docx") match the factory "~*.*" and are hidden: skip hidden files.
+    EXPECT_TRUE(options.checked[kSkipHiddenFiles]);
+    EXPECT_TRUE(ReadScanOptions(path_, ValueSet::Factory).checked[kSkipHiddenFiles]);
     EXPECT_TRUE(options.checked[kFindTemp]);
     EXPECT_FALSE(options.checked[kFindIECookies]);
     EXPECT_EQ(options.months, "12");

@@ -8,6 +8,7 @@
 #include <Logwright.h>
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,17 @@ HRESULT FromWin32(LONG error) {
     return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error);
 }
 
+std::wstring ReadText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return {};
+    wchar_t text[2 * MAX_PATH] = {};
+    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
+    LONG error = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    ::RegCloseKey(key);
+    return error == ERROR_SUCCESS && type == REG_SZ ? text : std::wstring();
+}
+
 HRESULT WriteValues(HKEY root, const std::wstring& prefix, const std::vector<RegValue>& values) {
     for (const RegValue& value : values) {
         HKEY key = nullptr;
@@ -152,16 +164,64 @@ HRESULT RemoveValues(HKEY root, const std::wstring& prefix, const std::vector<Re
     return result;
 }
 
-std::wstring ReadText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
+// A value as the registry holds it, of any type.
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& path, const wchar_t* name) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return {};
-    wchar_t text[2 * MAX_PATH] = {};
-    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
-    LONG error = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+        return std::nullopt;
+    RawValue value;
+    DWORD size = 0;
+    LONG error = ::RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
+    if (error == ERROR_SUCCESS) {
+        value.data.resize(size);
+        error = ::RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size);
+        value.data.resize(size);
+    }
     ::RegCloseKey(key);
-    return error == ERROR_SUCCESS && type == REG_SZ ? text : std::wstring();
+    if (error != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
 }
+
+// What a registration is about to overwrite, so that a registration that does not take effect can
+// be taken back and leave the entries as they were.
+class SavedValues {
+  public:
+    SavedValues(HKEY root, const std::wstring& prefix, const std::vector<RegValue>& values)
+        : root_(root), prefix_(prefix), values_(values) {
+        for (const RegValue& value : values)
+            before_.push_back(ReadRawValue(root, prefix + value.key, value.name));
+    }
+
+    // Puts back the values that were there and removes the others, with the keys left empty.
+    void Restore() const {
+        std::vector<RegValue> added;
+        for (size_t i = 0; i < values_.size(); ++i)
+            if (!before_[i])
+                added.push_back(values_[i]);
+        RemoveValues(root_, prefix_, added);
+        for (size_t i = 0; i < values_.size(); ++i) {
+            HKEY key = nullptr;
+            if (!before_[i] || ::RegOpenKeyExW(root_, (prefix_ + values_[i].key).c_str(), 0, KEY_SET_VALUE,
+                                               &key) != ERROR_SUCCESS)
+                continue;
+            ::RegSetValueExW(key, values_[i].name, 0, before_[i]->type, before_[i]->data.data(),
+                             static_cast<DWORD>(before_[i]->data.size()));
+            ::RegCloseKey(key);
+        }
+    }
+
+  private:
+    HKEY root_;
+    std::wstring prefix_;
+    std::vector<RegValue> values_;
+    std::vector<std::optional<RawValue>> before_;
+};
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
     return ::lstrcmpiW(a.c_str(), b.c_str()) == 0;
@@ -188,6 +248,23 @@ bool MachineCopyIsThisModule(const std::wstring& modulePath) {
     return ReadText(HKEY_LOCAL_MACHINE, kClassesRoot + ClsidKey(), kCopyMark) == L"1" &&
            SameText(ReadText(HKEY_LOCAL_MACHINE, kClassesRoot + ClsidKey() + L"\\InprocServer32"),
                     modulePath);
+}
+
+// Whether the machine's classes may take a copy of this DLL's registration: they hold no server
+// for the class and no other class for the ProgID, or hold the copy this DLL made. A machine-wide
+// registration of another copy (an installer's, or another folder's) is never overwritten.
+bool MachineClassesFreeFor(const std::wstring& modulePath) {
+    if (MachineCopyIsThisModule(modulePath))
+        return true;
+    const std::wstring progIdKey = std::wstring(kClassesRoot) + LOGWRIGHT_PROGID + L"\\CLSID";
+    return !ReadRawValue(HKEY_LOCAL_MACHINE, kClassesRoot + ClsidKey() + L"\\InprocServer32", nullptr) &&
+           (!ReadRawValue(HKEY_LOCAL_MACHINE, progIdKey, nullptr) ||
+            SameText(ReadText(HKEY_LOCAL_MACHINE, progIdKey), ClsidText()));
+}
+
+// Whether the user's classes register this very DLL, so unregistering it may remove them.
+bool UserRegistrationIsThisModule(const std::wstring& modulePath) {
+    return SameText(ReadText(HKEY_CURRENT_USER, kClassesRoot + ClsidKey() + L"\\InprocServer32"), modulePath);
 }
 
 std::wstring ModulePath() {
@@ -242,37 +319,50 @@ STDAPI DllCanUnloadNow() {
 
 // Registers for the current user. Where COM does not look at the user's classes (Wine), the same
 // entries are copied to the machine's classes as well, so that creation by ProgID works there too.
+// A registration that COM would not find afterwards (because the machine's classes name another
+// copy) is taken back and reported as failed.
 STDAPI DllRegisterServer() {
     try {
         std::wstring path = ModulePath();
         if (path.empty())
             return SELFREG_E_CLASS;
         std::vector<RegValue> values = RegistrationValues(path);
+        SavedValues user(HKEY_CURRENT_USER, kClassesRoot, values);
         if (FAILED(WriteValues(HKEY_CURRENT_USER, kClassesRoot, values))) {
-            RemoveValues(HKEY_CURRENT_USER, kClassesRoot, values);
+            user.Restore();
             return SELFREG_E_CLASS;
         }
-        if (!ClassesRootFindsModule(path)) {
+        if (ClassesRootFindsModule(path))
+            return S_OK;
+        if (MachineClassesFreeFor(path)) {
             std::vector<RegValue> copy = MachineCopyValues(path);
-            if (FAILED(WriteValues(HKEY_LOCAL_MACHINE, kClassesRoot, copy)))
-                RemoveValues(HKEY_LOCAL_MACHINE, kClassesRoot, copy);
+            SavedValues machine(HKEY_LOCAL_MACHINE, kClassesRoot, copy);
+            if (SUCCEEDED(WriteValues(HKEY_LOCAL_MACHINE, kClassesRoot, copy)) &&
+                ClassesRootFindsModule(path))
+                return S_OK;
+            machine.Restore();
         }
-        return S_OK;
+        user.Restore();
+        return SELFREG_E_CLASS;
     } catch (...) {
         return E_OUTOFMEMORY;
     }
 }
 
-// Removes the user's registration, and the machine copy when it is the one this DLL made.
+// Removes the user's registration and the machine copy this DLL made, each only while it names
+// this DLL: the registration of another copy stays.
 STDAPI DllUnregisterServer() {
     try {
         std::wstring path = ModulePath();
+        if (path.empty())
+            return SELFREG_E_CLASS;
         std::vector<RegValue> values = RegistrationValues(path);
-        HRESULT hr = S_OK;
-        if (!path.empty() && MachineCopyIsThisModule(path))
-            hr = RemoveValues(HKEY_LOCAL_MACHINE, kClassesRoot, MachineCopyValues(path));
-        HRESULT user = RemoveValues(HKEY_CURRENT_USER, kClassesRoot, values);
-        return SUCCEEDED(hr) && SUCCEEDED(user) ? S_OK : SELFREG_E_CLASS;
+        HRESULT machine = S_OK, user = S_OK;
+        if (MachineCopyIsThisModule(path))
+            machine = RemoveValues(HKEY_LOCAL_MACHINE, kClassesRoot, MachineCopyValues(path));
+        if (UserRegistrationIsThisModule(path))
+            user = RemoveValues(HKEY_CURRENT_USER, kClassesRoot, values);
+        return SUCCEEDED(machine) && SUCCEEDED(user) ? S_OK : SELFREG_E_CLASS;
     } catch (...) {
         return E_OUTOFMEMORY;
     }

@@ -1,10 +1,26 @@
 #include "app/FormatText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+// A width or precision in a translation may ask for any number of characters; more than a
+// kilobyte is never meant, and a billion would need gigabytes of memory.
+constexpr unsigned kMaxWidthOrPrecision = 1024;
+
+// Copies the decimal digits at format[j] to out, as a number no larger than kMaxWidthOrPrecision,
+// and moves j past them; nothing when there are none.
+void AppendBoundedNumber(const std::string& format, size_t& j, std::string& out) {
+    if (j >= format.size() || format[j] < '0' || format[j] > '9')
+        return;
+    unsigned value = 0;
+    for (; j < format.size() && format[j] >= '0' && format[j] <= '9'; ++j)
+        value = std::min(value * 10 + static_cast<unsigned>(format[j] - '0'), kMaxWidthOrPrecision);
+    out += std::to_string(value);
+}
 
 // Formats one conversion with snprintf, choosing the conversion by the argument's type.
 std::string FormatOne(const std::string& flagsWidthPrecision, char conversion, const FormatArg& arg) {
@@ -55,8 +71,15 @@ std::string FormatText(const std::string& format, std::initializer_list<FormatAr
         }
         // Flags, width and precision; '*' is not honoured (no argument is taken for it).
         std::string modifiers;
-        while (j < format.size() && std::strchr("-+ #0123456789.", format[j])) modifiers += format[j++];
-        while (j < format.size() && std::strchr("hlLqjzt", format[j])) ++j;  // length modifiers: the type is known
+        while (j < format.size() && std::strchr("-+ #0", format[j]))
+            modifiers += format[j++];
+        AppendBoundedNumber(format, j, modifiers);
+        if (j < format.size() && format[j] == '.') {
+            modifiers += format[j++];
+            AppendBoundedNumber(format, j, modifiers);
+        }
+        while (j < format.size() && std::strchr("hlLqjzt", format[j]))
+            ++j;  // length modifiers: the type is known
         if (j >= format.size()) {
             out.append(format, i, std::string::npos);
             break;

@@ -21,6 +21,8 @@ constexpr IID kDomDocument2Interface = {
 constexpr IID kDomElementInterface = {
     0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
+ReplaceFileFunction g_replaceFile = &::ReplaceFileA;
+
 // A configuration file is a few kilobytes; anything far larger is not one.
 constexpr LONGLONG kMaxConfigBytes = 16LL << 20;
 
@@ -344,11 +346,25 @@ bool ConfigDocument::Save() {
     destination.bstrVal = destinationPath.get();
     // The old file is replaced only by a completely written new one; ReplaceFile also refuses to
     // create the file when it has gone meanwhile, and keeps its attributes.
-    if (document_->save(destination) == S_OK &&
-        ::ReplaceFileA(path_.c_str(), temporary, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+    if (document_->save(destination) != S_OK) {
+        ::DeleteFileA(temporary);
+        return false;
+    }
+    if (g_replaceFile(path_.c_str(), temporary, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
         return true;
+    const DWORD error = ::GetLastError();
+    // These two failures come after the old file was deleted or renamed away: the temporary file
+    // is then the only copy of the settings. It takes the old name only if nothing holds that
+    // name meanwhile; if the move fails it stays where it is rather than be lost.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        return ::MoveFileExA(temporary, path_.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+    // Every other failure leaves both files under their own names, the old one untouched.
     ::DeleteFileA(temporary);
     return false;
+}
+
+void SetConfigReplaceFunction(ReplaceFileFunction replace) {
+    g_replaceFile = replace ? replace : &::ReplaceFileA;
 }
 
 std::string ConfigFilePath() {

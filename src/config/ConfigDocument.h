@@ -60,13 +60,21 @@ class ConfigDocument {
 
     // Writes the document back over the file it was loaded from; nothing when not loaded. The text
     // is indented and written to a temporary file that then replaces the old one, so a failed
-    // write leaves the old file whole. True when the file was replaced.
+    // write leaves the old file whole. When the swap fails after the old file has gone, the new
+    // one is moved into its place, or kept under its temporary name if even that fails. True when
+    // the file holds the new text.
     bool Save();
 
   private:
     win::ComPtr<IXMLDOMDocument> document_;
     std::string path_;
 };
+
+// The step of Save that swaps the written temporary file in for the old one: ReplaceFileA unless a
+// test puts in one that fails the way ReplaceFileA can; nullptr puts ReplaceFileA back.
+using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags,
+                                          LPVOID exclude, LPVOID reserved);
+void SetConfigReplaceFunction(ReplaceFileFunction replace);
 
 // The configuration file of this program: "config.xml" in the program folder.
 std::string ConfigFilePath();

@@ -8,6 +8,7 @@
 
 #include "app/LanguageTable.h"
 #include "resources/ResourceIds.h"
+#include "win/CharStep.h"
 #include "win/ListView.h"
 #include "win/Prompts.h"
 #include "wizard/MenuCommands.h"
@@ -108,8 +109,8 @@ FileDetails ReadFileDetails(const std::string& path) {
     return details;
 }
 
-std::string FileNameForSearch(const std::string& path) {
-    const size_t separator = path.find_last_of("\\:");
+std::string FileNameForSearch(const std::string& path, UINT codePage) {
+    const size_t separator = win::FindLastCharOf(path, "\\:", codePage);
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 

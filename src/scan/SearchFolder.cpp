@@ -5,6 +5,7 @@
 #include "scan/Shortcut.h"
 #include "scan/TimeSpan.h"
 #include "scan/Wildcard.h"
+#include "win/CharStep.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -50,7 +51,8 @@ public:
     }
 
     void Walk(std::string folder) {
-        if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        if (win::EndsWithBackslash(folder))
+            folder.pop_back();
         WIN32_FIND_DATAA record;
         win::UniqueFind listing(::FindFirstFileA((folder + "\\*.*").c_str(), &record));
         if (!listing) return;
