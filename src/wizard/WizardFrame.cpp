@@ -185,7 +185,8 @@ void WizardFrame::StartScan() {
             job.skipFolders.push_back(std::move(folder));
         auto ticked = [&](int id) { return options_.IsChecked(id); };
         job.options.findNotAccessed = ticked(IDC_OPTIONS_NOTACCESSED);
-        job.options.months = std::atoi(options_.ItemText(IDC_OPTIONS_MONTHS).substr(0, 254).c_str());
+        // Read as the stored month count is: leading digits, a long number limited to the int range.
+        job.options.months = ParseConfigInteger(options_.ItemText(IDC_OPTIONS_MONTHS).substr(0, 254));
         job.options.skipReadOnly = ticked(IDC_OPTIONS_SKIPREADONLY);
         job.options.skipSystem = ticked(IDC_OPTIONS_SKIPSYSTEM);
         job.options.skipHidden = ticked(IDC_OPTIONS_SKIPHIDDEN);
