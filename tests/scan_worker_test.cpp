@@ -3,10 +3,12 @@
 
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include "app/FormatText.h"
 #include "app/LanguageTable.h"
+#include "scan/ScanLocations.h"
 #include "scan/ScanWorker.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
@@ -17,7 +19,7 @@ constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVers
 
 // Records what the worker shows, as the scanning page would display it.
 class Recorder : public ScanProgress {
-public:
+  public:
     explicit Recorder(int rows) : rows_(static_cast<size_t>(rows), "_StateNotComplete") {}
 
     void SetStatusText(const std::string& text) override {
@@ -33,7 +35,8 @@ public:
             found_ = text;
             ++foundUpdates_;
         }
-        if (onFound_) onFound_();
+        if (onFound_)
+            onFound_();
     }
     int RootRowCount() override { return static_cast<int>(rows_.size()); }
     std::string RootStateText(int row) override {
@@ -63,16 +66,18 @@ public:
 
 // Sets a value of the per-user shell folders for the test and puts the old state back afterwards.
 class ShellFolderOverride {
-public:
-    ShellFolderOverride(const char* name, const std::string& value) : name_(name) {
+  public:
+    // A REG_SZ value is stored with its terminating zero; other types hold the bytes as given.
+    ShellFolderOverride(const char* name, const std::string& value, DWORD type = REG_SZ) : name_(name) {
         ::RegCreateKeyA(HKEY_CURRENT_USER, kShellFolders, key_.put());
         char buffer[1024];
         DWORD size = sizeof(buffer);
-        had_ = ::RegQueryValueExA(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
-               ERROR_SUCCESS;
-        if (had_) old_.assign(buffer, size);
-        ::RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
+        had_ = ::RegQueryValueExA(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                                  &size) == ERROR_SUCCESS;
+        if (had_)
+            old_.assign(buffer, size);
+        ::RegSetValueExA(key_.get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + (type == REG_SZ ? 1 : 0)));
     }
     ~ShellFolderOverride() {
         if (had_)
@@ -82,9 +87,28 @@ public:
             ::RegDeleteValueA(key_.get(), name_);
     }
 
-private:
+  private:
     const char* name_;
     win::UniqueRegKey key_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Sets an environment variable of this process for the test and puts the old value back.
+class EnvironmentOverride {
+  public:
+    EnvironmentOverride(const char* name, const std::string& value) : name_(name) {
+        char old[MAX_PATH] = {};
+        DWORD length = ::GetEnvironmentVariableA(name, old, MAX_PATH);
+        had_ = length > 0 && length < MAX_PATH;
+        if (had_)
+            old_ = old;
+        ::SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~EnvironmentOverride() { ::SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
+  private:
+    const char* name_;
     bool had_ = false;
     std::string old_;
 };
@@ -104,9 +128,11 @@ void OnCompleted(void* owner) {
 }
 
 class ScanWorkerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        test::WriteFile(dir_ / "test.language", "[String]\n_StateFindItem=Found %d\n_CookiesFile=Cookie\n");
+        test::WriteFile(dir_ / "test.language",
+                        "[String]\n_StateFindItem=Found %d\n_CookiesFile=Cookie\n_StateStringNotSearched=Not "
+                        "searched: %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
         completion_.job = &job_;
         job_.owner = &completion_;
@@ -131,7 +157,8 @@ TEST_F(ScanWorkerTest, ASystemLocationListsEveryFileWhateverItsAttributes) {
     test::WriteFile(dir_ / "cookies\\a.txt");
     test::WriteFile(dir_ / "cookies\\deep\\b.dat");
     test::WriteFile(dir_ / "cookies\\hidden.txt");
-    ::SetFileAttributesA((dir_ / "cookies\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ::SetFileAttributesA((dir_ / "cookies\\hidden.txt").c_str(),
+                         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ShellFolderOverride cookies("Cookies", dir_ / "cookies");
     job_.findIECookies = true;
     job_.options.skipHidden = job_.options.skipSystem = true;  // roots only: locations take every file
@@ -158,19 +185,21 @@ TEST_F(ScanWorkerTest, ALocationWithoutAFolderIsPassedOver) {
 }
 
 TEST_F(ScanWorkerTest, RootsMoveThroughTheirStatesInOrder) {
-    for (const char* root : {"r0", "r1", "r2"}) test::WriteFile(dir_ / (std::string(root) + "\\sub\\x.tmp"));
+    for (const char* root : {"r0", "r1", "r2"})
+        test::WriteFile(dir_ / (std::string(root) + "\\sub\\x.tmp"));
     job_.roots = {dir_ / "r0", dir_ / "r1", dir_ / "r2"};
     job_.masks = {{"*.tmp", "Temporary file"}};
     Recorder recorder(3);
     recorder.snapshotWhenStatusStartsWith_ = dir_ / "r1\\";
     RunToEnd(recorder);
     EXPECT_EQ(recorder.rowLog_, (std::vector<std::pair<int, std::string>>{{0, "_stateScanning"},
-                                                                         {0, "_StateComplete"},
-                                                                         {1, "_stateScanning"},
-                                                                         {1, "_StateComplete"},
-                                                                         {2, "_stateScanning"},
-                                                                         {2, "_StateComplete"}}));
-    EXPECT_EQ(recorder.snapshot_, (std::vector<std::string>{"_StateComplete", "_stateScanning", "_StateNotComplete"}));
+                                                                          {0, "_StateComplete"},
+                                                                          {1, "_stateScanning"},
+                                                                          {1, "_StateComplete"},
+                                                                          {2, "_stateScanning"},
+                                                                          {2, "_StateComplete"}}));
+    EXPECT_EQ(recorder.snapshot_,
+              (std::vector<std::string>{"_StateComplete", "_stateScanning", "_StateNotComplete"}));
     EXPECT_EQ(job_.results.Count(), 3u);
     EXPECT_EQ(recorder.found_, "Found 3");
 }
@@ -196,7 +225,8 @@ TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
 }
 
 TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper) {
-    for (int i = 0; i < 300; ++i) test::WriteFile(dir_.Path() + "\\r0\\f" + std::to_string(i) + ".tmp");
+    for (int i = 0; i < 300; ++i)
+        test::WriteFile(dir_.Path() + "\\r0\\f" + std::to_string(i) + ".tmp");
     test::WriteFile(dir_ / "r1\\never.tmp");
     job_.roots = {dir_ / "r0", dir_ / "r1"};
     job_.masks = {{"*.tmp", "Temporary file"}};
@@ -205,7 +235,8 @@ TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper
     // The first found count holds the worker until the stop has been asked for.
     recorder.onFound_ = [&] {
         ::SetEvent(seen.get());
-        while (!job_.worker.StopRequested()) ::Sleep(1);
+        while (!job_.worker.StopRequested())
+            ::Sleep(1);
     };
     job_.progress = &recorder;
     ASSERT_TRUE(job_.Start());
@@ -224,5 +255,96 @@ TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper
     EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"_StateComplete", "_StateNotComplete"}));
     EXPECT_EQ(recorder.status_, "_StateStringSearchStopped");
     EXPECT_EQ(recorder.found_, "Found " + std::to_string(count));
+    EXPECT_FALSE(recorder.stopEnabled_);
+}
+
+TEST_F(ScanWorkerTest, AFailureInsideTheSearchEndsTheRunAsItsNaturalEndDoes) {
+    test::WriteFile(dir_ / "r0\\a.tmp");
+    job_.roots = {dir_ / "r0"};
+    job_.masks = {{"*.tmp", "Temporary file"}};
+    Recorder recorder(1);
+    bool thrown = false;
+    // The first found count fails as a control update of a page being torn down could.
+    recorder.onFound_ = [&] {
+        if (!thrown) {
+            thrown = true;
+            throw std::runtime_error("no page");
+        }
+    };
+    RunToEnd(recorder);
+    EXPECT_TRUE(thrown);
+    EXPECT_EQ(job_.results.Count(), 1u);
+    EXPECT_EQ(recorder.found_, "Found 1");
+    EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"_StateComplete"}));
+    EXPECT_EQ(recorder.status_, "_StateStringSearchCompleted");
+    EXPECT_FALSE(recorder.stopEnabled_);
+    EXPECT_EQ(completion_.calls.load(), 1);
+    EXPECT_TRUE(completion_.handleWasEmpty.load());
+}
+
+TEST_F(ScanWorkerTest, AShellFolderValueThatFillsTheWholeBufferIsNoFolder) {
+    ShellFolderOverride cut("Cookies", std::string(255, 'a'), REG_BINARY);
+    EXPECT_EQ(ReadShellFolder("Cookies"), "");
+    ShellFolderOverride fits("Cookies", std::string(254, 'a'));
+    EXPECT_EQ(ReadShellFolder("Cookies"), std::string(254, 'a'));
+}
+
+TEST(ScanLocationTest, OnlyAbsoluteBackupFoldersAreSkippedBeforeTheProgramFolder) {
+    // An empty skip folder would skip every path, a relative one every path containing it.
+    EXPECT_EQ(
+        OwnSkipFolders("C:\\Tools\\Quillmoor", {"", "Backup", "C:\\Restore points", "c:\\restore POINTS"}),
+        (std::vector<std::string>{"C:\\Restore points", "C:\\Tools\\Quillmoor"}));
+}
+
+TEST(ScanLocationTest, ARootOrAFolderHoldingASystemOrProfileFolderIsUnsafe) {
+    const std::vector<std::string> kept = {"C:\\Windows", "C:\\Windows\\system32", "C:\\Users\\bob",
+                                           "D:\\Tools\\Quillmoor"};
+    for (const char* folder : {"C:\\", "c:", "\\\\nas\\share\\", "C:\\WINDOWS\\", "c:\\users",
+                               "C:\\Users\\Bob\\", "D:\\Tools", "Temp", ""})
+        EXPECT_TRUE(IsUnsafeScanLocation(folder, kept)) << folder;
+    for (const char* folder : {"C:\\Users\\bob\\AppData\\Local\\Temp\\", "C:\\Windows\\Temp",
+                               "C:\\Users\\bobby", "\\\\nas\\share\\temp"})
+        EXPECT_FALSE(IsUnsafeScanLocation(folder, kept)) << folder;
+}
+
+TEST_F(ScanWorkerTest, TheBackupFolderAndTheProgramFolderGivenInShortFormAreNeverListed) {
+    test::WriteFile(dir_ / "data\\Backup\\2025-01-31_08-05-09\\C\\x.tmp");
+    test::WriteFile(dir_ / "data\\Quillmoor Program Folder\\leftover.tmp");
+    test::WriteFile(dir_ / "data\\other\\junk.tmp");
+    char shortProgram[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameA((dir_ / "data\\Quillmoor Program Folder").c_str(), shortProgram, MAX_PATH),
+              0u);
+    ASSERT_EQ(std::string(shortProgram).find("Program Folder"), std::string::npos) << shortProgram;
+    job_.roots = {dir_ / "data"};
+    job_.masks = {{"*.tmp", "Temporary file"}};
+    job_.skipFolders = OwnSkipFolders(shortProgram, {dir_ / "data\\Backup"});
+    Recorder recorder(1);
+    RunToEnd(recorder);
+    EXPECT_EQ(job_.results.Entries(), (TextMap{{dir_ / "data\\other\\junk.tmp", "Temporary file"}}));
+}
+
+TEST_F(ScanWorkerTest, ATemporaryFolderGivenInShortFormIsSearchedInLongForm) {
+    test::WriteFile(dir_ / "Temporary Files Here\\a.dat");
+    test::WriteFile(dir_ / "Temporary Files Here\\kept\\b.dat");
+    char shortTemp[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameA((dir_ / "Temporary Files Here").c_str(), shortTemp, MAX_PATH), 0u);
+    EnvironmentOverride tmp("TMP", shortTemp);
+    job_.findTemp = true;
+    job_.skipFolders = {dir_ / "Temporary Files Here\\kept"};
+    Recorder recorder(0);
+    RunToEnd(recorder);
+    EXPECT_EQ(job_.results.Entries(), (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
+}
+
+TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndTheStatusSaysSo) {
+    char windows[MAX_PATH] = {};
+    ASSERT_GT(::GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    EnvironmentOverride tmp("TMP", windows);
+    EnvironmentOverride temp("TEMP", windows);
+    job_.findTemp = true;
+    Recorder recorder(0);
+    RunToEnd(recorder);
+    EXPECT_EQ(job_.results.Count(), 0u);
+    EXPECT_EQ(recorder.status_, "Not searched: " + std::string(windows) + "\\");
     EXPECT_FALSE(recorder.stopEnabled_);
 }

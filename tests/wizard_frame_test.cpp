@@ -164,7 +164,8 @@ TEST_F(WizardFrameTest, TheScanReadsItsInputsFromTheSettingsPages) {
     const ScanJob& job = frame_.Scanning().Job();
     EXPECT_TRUE(job.roots.empty());
     EXPECT_EQ(job.masks, (TextMap{{"*.TMP", "Later temporary"}, {"*.dmp", "Crash dump"}, {"*.tmp", "Temporary file"}}));
-    EXPECT_EQ(job.skipFolders, (std::vector<std::string>{"C:\\skip-me", program_.Path()}));
+    EXPECT_EQ(job.skipFolders,
+              (std::vector<std::string>{"C:\\skip-me", program_ / "Backup", program_.Path()}));
     EXPECT_EQ(job.options.months, 12);
     EXPECT_TRUE(job.options.skipReadOnly);
     EXPECT_FALSE(job.options.skipSystem);

@@ -1,7 +1,11 @@
 #include "scan/ScanWorker.h"
 
+#include <algorithm>
+
 #include "app/FormatText.h"
 #include "app/LanguageTable.h"
+#include "app/ProgramPath.h"
+#include "scan/ScanLocations.h"
 #include "win/ComPtr.h"
 #include "win/UniqueHandle.h"
 
@@ -28,7 +32,7 @@ constexpr SystemLocation kSystemLocations[] = {
 
 // The state of one run, handed to the search callbacks as their context.
 class ScanRun {
-public:
+  public:
     explicit ScanRun(ScanJob& job) : job_(job), foundFormat_(Translate("_StateFindItem")) {}
 
     static void OnItemFound(const std::string& path, const char* description, const WIN32_FIND_DATAA&,
@@ -39,7 +43,8 @@ public:
         run->ShowIfDue();
     }
 
-    static void OnFolderEntered(const std::string& path, const char*, const WIN32_FIND_DATAA&, void* context) {
+    static void OnFolderEntered(const std::string& path, const char*, const WIN32_FIND_DATAA&,
+                                void* context) {
         auto* run = static_cast<ScanRun*>(context);
         run->status_ = path;
         run->statusChanged_ = true;
@@ -49,23 +54,28 @@ public:
     void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
         SearchFolder(root, masks, OnItemFound, this, job_.skipFolders, true, options, OnFolderEntered, this,
                      job_.worker.StopFlag());
-        if (!Stopped()) ShowPending();
+        if (!Stopped())
+            ShowPending();
     }
 
     bool Stopped() const { return job_.worker.StopRequested(); }
 
     void ShowPending() {
-        if (!job_.progress) return;
-        if (statusChanged_) job_.progress->SetStatusText(status_);
+        if (!job_.progress)
+            return;
+        if (statusChanged_)
+            job_.progress->SetStatusText(status_);
         if (foundChanged_)
-            job_.progress->SetFoundCountText(FormatText(foundFormat_, {static_cast<long long>(job_.results.Count())}));
+            job_.progress->SetFoundCountText(
+                FormatText(foundFormat_, {static_cast<long long>(job_.results.Count())}));
         statusChanged_ = foundChanged_ = false;
         lastShown_ = ::GetTickCount();
     }
 
-private:
+  private:
     void ShowIfDue() {
-        if (::GetTickCount() - lastShown_ >= kUpdateIntervalMs) ShowPending();
+        if (::GetTickCount() - lastShown_ >= kUpdateIntervalMs)
+            ShowPending();
     }
 
     ScanJob& job_;
@@ -86,67 +96,147 @@ std::string SystemTempFolder() {
 
 std::string ReadShellFolder(const std::string& valueName) {
     win::UniqueRegKey key;
-    if (::RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+    if (::RegOpenKeyA(HKEY_CURRENT_USER,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                       key.put()) != ERROR_SUCCESS)
         return {};
     char buffer[255] = {};
     DWORD size = sizeof(buffer);
-    if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
+    if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                           &size) != ERROR_SUCCESS)
         return {};
-    buffer[sizeof(buffer) - 1] = '\0';
-    return buffer;
+    // A value that fills the buffer without its terminating zero was longer than the buffer: cut
+    // short, it would name another folder, so it counts as no folder at all.
+    char* end = std::find(buffer, buffer + sizeof(buffer), '\0');
+    if (end == buffer + sizeof(buffer))
+        return {};
+    return std::string(buffer, static_cast<size_t>(end - buffer));
 }
 
-DWORD WINAPI ScanJob::RunScanThread(void* job) { return RunScan(*static_cast<ScanJob*>(job)); }
+DWORD WINAPI ScanJob::RunScanThread(void* job) {
+    // An exception leaving a thread ends the whole process; RunScan ends its own run on one, so
+    // only a failure in its final updates can arrive here.
+    try {
+        return RunScan(*static_cast<ScanJob*>(job));
+    } catch (...) {
+        return 0;
+    }
+}
 
-DWORD RunScan(ScanJob& job) {
-    win::ComApartment com;  // shortcut resolution needs COM on this thread
+namespace {
+
+// The texts of a run that ended in the middle of a root: the exact found count (the search shows
+// it at most every so often) and no row left searching.
+void ShowInterruptedEnd(ScanJob& job) {
+    ScanProgress* progress = job.progress;
+    if (!progress)
+        return;
+    const std::string scanning = Translate("_stateScanning");
+    const std::string complete = Translate("_StateComplete");
+    for (int row = 0; row < progress->RootRowCount(); ++row)
+        if (progress->RootStateText(row) == scanning)
+            progress->SetRootStateText(row, complete);
+    if (job.results.Count() > 0)
+        progress->SetFoundCountText(
+            FormatText(Translate("_StateFindItem"), {static_cast<long long>(job.results.Count())}));
+}
+
+// Searches the system locations, then the roots. Locations whose folder must not be searched go
+// to passedOver instead. False when a stop ended the search.
+bool SearchEverything(ScanJob& job, std::vector<std::string>& passedOver) {
     ScanRun run(job);
+    std::vector<std::string> protectedFolders;
 
     // Every file of a system location is junk of its category, whatever its attributes.
     for (const SystemLocation& location : kSystemLocations) {
-        if (run.Stopped()) return 0;
-        if (!(job.*location.option)) continue;
-        std::string folder = location.shellFolder ? ReadShellFolder(location.shellFolder) : SystemTempFolder();
+        if (run.Stopped())
+            return false;
+        if (!(job.*location.option))
+            continue;
+        std::string folder =
+            location.shellFolder ? ReadShellFolder(location.shellFolder) : SystemTempFolder();
         // An empty folder text would list the root of the current drive: pass the location over.
-        if (folder.empty()) continue;
+        if (folder.empty())
+            continue;
+        // Skip folders are compared with the walked paths, which are built from the long form.
+        folder = LongPathForm(folder);
+        // A temporary folder that fell back to the profile or the Windows folder, or a root, holds
+        // the user's and the system's own files, which must never be listed as junk.
+        if (protectedFolders.empty())
+            protectedFolders = ProtectedFolders(ProgramDirectory());
+        if (IsUnsafeScanLocation(folder, protectedFolders)) {
+            if (std::find(passedOver.begin(), passedOver.end(), folder) == passedOver.end())
+                passedOver.push_back(folder);
+            continue;
+        }
         run.Search(folder, TextMap{{"*", Translate(location.categoryKey)}}, SearchOptions{});
     }
 
     for (size_t i = 0; i < job.roots.size(); ++i) {
-        if (run.Stopped()) return 0;
+        if (run.Stopped())
+            return false;
         const bool hasRow = job.progress && static_cast<int>(i) < job.progress->RootRowCount();
-        if (hasRow) job.progress->SetRootStateText(static_cast<int>(i), Translate("_stateScanning"));
+        if (hasRow)
+            job.progress->SetRootStateText(static_cast<int>(i), Translate("_stateScanning"));
         run.Search(job.roots[i], job.masks, job.options);
-        if (run.Stopped()) return 0;
-        if (hasRow) job.progress->SetRootStateText(static_cast<int>(i), Translate("_StateComplete"));
+        if (run.Stopped())
+            return false;
+        if (hasRow)
+            job.progress->SetRootStateText(static_cast<int>(i), Translate("_StateComplete"));
+    }
+    return true;
+}
+
+// The final status: the completed text, or, when a location was passed over, a completed text
+// that names it. It is the one text the user is sure to read, since the folder paths of the walk
+// replace the status line many times a second.
+std::string FinalStatus(const std::vector<std::string>& passedOver) {
+    if (passedOver.empty())
+        return Translate("_StateStringSearchCompleted");
+    std::string folders;
+    for (const std::string& folder : passedOver)
+        folders += (folders.empty() ? "" : ", ") + folder;
+    return FormatText(Translate("_StateStringNotSearched"), {folders});
+}
+
+}  // namespace
+
+DWORD RunScan(ScanJob& job) {
+    win::ComApartment com;  // shortcut resolution needs COM on this thread
+    std::vector<std::string> passedOver;
+    bool failed = false;
+    try {
+        if (!SearchEverything(job, passedOver))
+            return 0;
+    } catch (...) {
+        // The run ends as at its natural end, with the files found so far: the page and the frame
+        // must learn that no scan runs any more.
+        failed = true;
     }
 
     // A stop that came first has taken over the ending: the page and results are left alone.
-    if (!job.worker.FinishFromWorker()) return 0;
+    if (!job.worker.FinishFromWorker())
+        return 0;
+    if (failed)
+        ShowInterruptedEnd(job);
     if (job.progress) {
-        job.progress->SetStatusText(Translate("_StateStringSearchCompleted"));
+        job.progress->SetStatusText(FinalStatus(passedOver));
         job.progress->EnableStopButton(false);
     }
-    if (job.completed) job.completed(job.owner);
+    if (job.completed)
+        job.completed(job.owner);
     return 0;
 }
 
 bool StopScan(ScanJob& job) {
-    if (!job.worker.Stop()) return false;
+    if (!job.worker.Stop())
+        return false;
     if (ScanProgress* progress = job.progress) {
         progress->EnableStopButton(false);
         progress->SetStatusText(Translate("_StateStringSearchStopped"));
-        const std::string scanning = Translate("_stateScanning");
-        const std::string complete = Translate("_StateComplete");
-        for (int row = 0; row < progress->RootRowCount(); ++row)
-            if (progress->RootStateText(row) == scanning) progress->SetRootStateText(row, complete);
-        // The worker shows the count at most every so often; the stopped page shows the exact one.
-        if (job.results.Count() > 0)
-            progress->SetFoundCountText(
-                FormatText(Translate("_StateFindItem"), {static_cast<long long>(job.results.Count())}));
     }
-    if (job.completed) job.completed(job.owner);
+    ShowInterruptedEnd(job);
+    if (job.completed)
+        job.completed(job.owner);
     return true;
 }

@@ -13,11 +13,11 @@
 
 // What the worker shows while it runs; the scanning page implements it with its controls.
 class ScanProgress {
-public:
+  public:
     virtual ~ScanProgress() = default;
     virtual void SetStatusText(const std::string& text) = 0;      // status line
     virtual void SetFoundCountText(const std::string& text) = 0;  // found count
-    virtual int RootRowCount() = 0;                                // rows of the root list
+    virtual int RootRowCount() = 0;                               // rows of the root list
     virtual std::string RootStateText(int row) = 0;
     virtual void SetRootStateText(int row, const std::string& text) = 0;
     virtual void EnableStopButton(bool enable) = 0;
@@ -45,7 +45,9 @@ struct ScanJob {
     static DWORD WINAPI RunScanThread(void* job);
 };
 
-// The worker's body; always returns 0.
+// The worker's body; always returns 0. System locations whose folder is a root or holds a system
+// or profile folder are not searched, and the final status names them. An exception inside the
+// search ends the run as its natural end does, with the files found so far.
 DWORD RunScan(ScanJob& job);
 
 // Ends a running scan between two directory entries and shows the stopped state: Stop disabled,
@@ -53,5 +55,6 @@ DWORD RunScan(ScanJob& job);
 // completion notification. False when no scan was running (or it had just finished by itself).
 bool StopScan(ScanJob& job);
 
-// A value of HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, or "".
+// A value of HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, or "" (also
+// for a value that does not fit 255 bytes).
 std::string ReadShellFolder(const std::string& valueName);

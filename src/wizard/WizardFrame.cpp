@@ -5,7 +5,10 @@
 #include "app/LanguageTable.h"
 #include "app/ProgramPath.h"
 #include "app/VersionInfo.h"
+#include "config/CleanOptionSettings.h"
+#include "config/ConfigDocument.h"
 #include "resources/ResourceIds.h"
+#include "scan/ScanLocations.h"
 #include "wizard/MenuCommands.h"
 #include "win/ListView.h"
 #include "win/Prompts.h"
@@ -173,11 +176,18 @@ void WizardFrame::StartScan() {
         job.skipFolders.clear();
         win::ListView skipList(::GetDlgItem(skip_.Handle(), IDC_SKIP_LIST));
         for (int row = 0; row < skipList.Count(); ++row)
-            if (skipList.IsTicked(row)) job.skipFolders.push_back(skipList.Text(row, 0));
-        job.skipFolders.push_back(ProgramDirectory());
+            if (skipList.IsTicked(row))
+                job.skipFolders.push_back(skipList.Text(row, 0));
+        // The program's own files and the restore points, those the cleaning will write and those
+        // the rescue manager lists, are never junk.
+        const std::vector<std::string> backupFolders = {cleanOptions_.ItemText(IDC_CLEANOPTIONS_FOLDER),
+                                                        ReadBackupDirectory(ConfigFilePath())};
+        for (std::string& folder : OwnSkipFolders(ProgramDirectory(), backupFolders))
+            job.skipFolders.push_back(std::move(folder));
         auto ticked = [&](int id) { return options_.IsChecked(id); };
         job.options.findNotAccessed = ticked(IDC_OPTIONS_NOTACCESSED);
-        job.options.months = std::atoi(options_.ItemText(IDC_OPTIONS_MONTHS).substr(0, 254).c_str());
+        // Read as the stored month count is: leading digits, a long number limited to the int range.
+        job.options.months = ParseConfigInteger(options_.ItemText(IDC_OPTIONS_MONTHS).substr(0, 254));
         job.options.skipReadOnly = ticked(IDC_OPTIONS_SKIPREADONLY);
         job.options.skipSystem = ticked(IDC_OPTIONS_SKIPSYSTEM);
         job.options.skipHidden = ticked(IDC_OPTIONS_SKIPHIDDEN);
@@ -192,7 +202,8 @@ void WizardFrame::StartScan() {
         job.completed = WorkerDoneCallback;
     }
     scanning_.SetItemText(IDC_SCANNING_FOUND, "");
-    if (job.worker.IsRunning()) return;
+    if (job.worker.IsRunning())
+        return;
     scanning_.Enable(IDC_SCANNING_STOP, true);
     job.results.Clear();
     scanning_.ResetRootRows();
