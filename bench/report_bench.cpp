@@ -50,7 +50,8 @@ double BareFill(HWND host, const ScanResults& results) {
     const double ms = MedianMs(1, [&] {
         ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
         int index = 0;
-        for (const auto& [path, reason] : results) {
+        for (const auto& [file, reason] : results) {
+            const std::string path(file);
             LVITEMA item{};
             item.mask = LVIF_TEXT | LVIF_PARAM;
             item.iItem = index;
@@ -128,9 +129,9 @@ int main() {
         ReportPage page;
         ::ShowWindow(page.CreateIn(host), SW_SHOW);
         ::SetWindowPos(page.Handle(), nullptr, 0, 0, 860, 480, SWP_NOZORDER);
-        fill.push_back(MedianMs(1, [&] { page.Fill(results); }));
+        fill.push_back(MedianMs(1, [&] { page.Fill(&results); }));
         // Over rows in the order of the fill: the order that the list control empties slowest.
-        refill.push_back(MedianMs(1, [&] { page.Fill(results); }));
+        refill.push_back(MedianMs(1, [&] { page.Fill(&results); }));
         for (int click = 0; click < 2; ++click) {
             sortSize.push_back(MedianMs(1, [&] { ClickHeader(page, 1); }));
             sorted = sorted && SortedBySize(page.List(), clicks++ % 2 == 0);
