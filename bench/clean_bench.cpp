@@ -49,7 +49,7 @@ double Clean(const std::vector<std::string>& files, const std::string& backupFol
     CleaningJob job;
     NoProgress progress;
     win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    for (const auto& f : files) job.cleaningSet[f] = "Temporary file";
+    for (const auto& f : files) job.cleaningSet.AddOrReplace(f, "Temporary file");
     job.backup = backup;
     job.deletePermanently = !recycle;
     job.moveToRecycleBin = recycle;

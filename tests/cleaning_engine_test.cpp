@@ -90,7 +90,7 @@ class CleaningTest : public ::testing::Test {
         for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp", "keep\\doc.txt"})
             test::WriteFile(dir_ / name, name);
         for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp"})
-            job_.cleaningSet[dir_ / name] = "Temporary file";
+            job_.cleaningSet.AddOrReplace(dir_ / name, "Temporary file");
     }
 
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
@@ -174,7 +174,7 @@ TEST_F(CleaningTest, PermanentDeletionTakesPrecedenceAndNoModeRemovesNothing) {
 }
 
 TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
-    job_.cleaningSet.clear();
+    job_.cleaningSet.Clear();
     job_.backup = job_.deletePermanently = true;
     RunToEnd();
     EXPECT_EQ(recorder_.range_, 0);
@@ -213,7 +213,9 @@ TEST_F(CleaningTest, AnUnwritableBackupFolderKeepsEveryFile) {
 TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
     test::WriteFile(dir_ / "junk\\ab.tmp", "innocent");
     test::WriteFile(dir_ / "junk\\xy.tmp", "innocent");
-    job_.cleaningSet = {{dir_ / "junk\\a?.tmp", "r"}, {dir_ / "junk\\*.tmp", "r"}};
+    job_.cleaningSet.Clear();
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\a?.tmp", "r");
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\*.tmp", "r");
     job_.moveToRecycleBin = true;
     RunToEnd();
     EXPECT_TRUE(test::Exists(dir_ / "junk\\ab.tmp"));
@@ -226,7 +228,7 @@ TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
 }
 
 TEST_F(CleaningTest, AFileThatIsGoneIsLoggedAsNotRemoved) {
-    job_.cleaningSet[dir_ / "junk\\vanished.tmp"] = "Temporary file";
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\vanished.tmp", "Temporary file");
     job_.deletePermanently = true;
     RunToEnd();
     auto entries = test::ReadLogEntries(job_.logFolder);
@@ -310,7 +312,8 @@ TEST_F(CleaningTest, BackupIntoAnEmptyOrRelativeFolderKeepsEveryFile) {
 TEST_F(CleaningTest, ANameEndingInADotIsNeitherBackedUpNorRemoved) {
     test::WriteFile("\\\\?\\" + dir_ / "junk\\name.", "dotted");
     test::WriteFile(dir_ / "junk\\name", "plain");
-    job_.cleaningSet = {{dir_ / "junk\\name.", "r"}};
+    job_.cleaningSet.Clear();
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\name.", "r");
     job_.backup = job_.deletePermanently = true;
     RunToEnd();
     EXPECT_EQ(test::ReadFile("\\\\?\\" + dir_ / "junk\\name."), "dotted");

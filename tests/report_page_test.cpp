@@ -59,9 +59,10 @@ class ReportPageTest : public ::testing::Test {
         test::WriteFile(dir_ / "a.dat", std::string(10240, 'a'));  // 10.00 KB
         test::WriteFile(dir_ / "b.dat", std::string(9728, 'b'));   // 9.50 KB
         test::MakeSizedFile(dir_ / "big.dat", 5ULL << 30);         // 5 GiB, sparse
-        results_.AddOrReplace(dir_ / "b.dat", "Reason A");
-        results_.AddOrReplace(dir_ / "a.dat", "Reason Z");
-        results_.AddOrReplace(dir_ / "big.dat", "Big");
+        // Sizes as the scan took them from the listing.
+        results_.AddOrReplace(dir_ / "b.dat", "Reason A", 9728);
+        results_.AddOrReplace(dir_ / "a.dat", "Reason Z", 10240);
+        results_.AddOrReplace(dir_ / "big.dat", "Big", 5ULL << 30);
         results_.AddOrReplace(dir_ / "gone.dat", "Gone");
         results_.AddOrReplace(dir_ / "\xE9t\xE9.dat", "Accent");  // a byte above 127
         results_.AddOrReplace(dir_ / "Z.dat", "Upper");
@@ -85,6 +86,21 @@ class ReportPageTest : public ::testing::Test {
         const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
         ::SendMessageA(header, WM_LBUTTONUP, 0, point);
+    }
+    // Clicks a row's check box with the mouse.
+    void ClickCheckBox(int row) {
+        RECT bounds{};
+        ASSERT_TRUE(ListView_GetItemRect(list_.Handle(), row, &bounds, LVIR_BOUNDS));
+        LVHITTESTINFO hit{};
+        hit.pt.y = (bounds.top + bounds.bottom) / 2;
+        for (hit.pt.x = bounds.left; hit.pt.x < bounds.left + 40; ++hit.pt.x) {
+            ListView_HitTest(list_.Handle(), &hit);
+            if (hit.flags & LVHT_ONITEMSTATEICON) break;
+        }
+        ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
+        const LPARAM point = MAKELPARAM(hit.pt.x, hit.pt.y);
+        ::SendMessageA(list_.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        ::SendMessageA(list_.Handle(), WM_LBUTTONUP, 0, point);
     }
     // The list's notification of a double-click, as it sends it to the page.
     void DoubleClickList() {
@@ -112,7 +128,7 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     StatusSeen seen;
     g_seen = &seen;
     HHOOK hook = ::SetWindowsHookExA(WH_CBT, WatchStatusWindow, nullptr, ::GetCurrentThreadId());
-    page_.Fill(results_);
+    page_.Fill(&results_);
     ::UnhookWindowsHookEx(hook);
     g_seen = nullptr;
 
@@ -125,7 +141,7 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
               (std::vector<std::string>{"Upper", "Reason Z", "Reason A", "Big", "Gone", "Accent"}));
     for (int row = 0; row < list_.Count(); ++row) {
         EXPECT_TRUE(list_.IsTicked(row)) << row;
-        EXPECT_EQ(list_.Data(row), row);
+        EXPECT_EQ(page_.ResultRow(row), static_cast<size_t>(row));
     }
     // "%d files, %.2lf KB (%.2lf MB) in total." in the English language file.
     const std::string summary = "6 files, 5242899.50 KB (5120.02 MB) in total.";
@@ -140,6 +156,19 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     EXPECT_EQ(seen.text, Translate("_ReportPageProgressState"));
     EXPECT_EQ(seen.rangeHigh, 6);
     EXPECT_EQ(seen.position, 6);
+
+    // The rows' ticks live in the results: a state request, a click on a box and Space reach them.
+    list_.SetTicked(1, false);
+    EXPECT_FALSE(results_.IsTicked(1));
+    EXPECT_FALSE(list_.IsTicked(1));
+    ClickCheckBox(1);
+    EXPECT_TRUE(results_.IsTicked(1));
+    list_.Select(3);
+    ::SendMessageA(list_.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(list_.Handle(), WM_KEYUP, VK_SPACE, 0);
+    EXPECT_FALSE(results_.IsTicked(3));
+    EXPECT_FALSE(list_.IsTicked(3));
+    EXPECT_EQ(results_.TickedCount(), 5u);
 
     // The buttons change the ticks only; the summary keeps the fill's figures.
     test::Click(page_.Handle(), IDC_REPORT_REMOVEALL);
@@ -160,7 +189,7 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     seen = {};
     g_seen = &seen;
     hook = ::SetWindowsHookExA(WH_CBT, WatchStatusWindow, nullptr, ::GetCurrentThreadId());
-    page_.Fill(many);
+    page_.Fill(&many);
     ::UnhookWindowsHookEx(hook);
     g_seen = nullptr;
     EXPECT_EQ(seen.rangeHigh, 70'000);
@@ -171,7 +200,8 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     EXPECT_EQ(Summary(), "70000 files, 0.00 KB (0.00 MB) in total.");
 
     // The empty set leaves an empty list and a count of 0.
-    page_.Fill(ScanResults{});
+    ScanResults none;
+    page_.Fill(&none);
     EXPECT_EQ(list_.Count(), 0);
     EXPECT_EQ(Summary(), "0 files, 0.00 KB (0.00 MB) in total.");
 }
@@ -179,7 +209,7 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
 // All header clicks of the run are in this one test: the direction flag belongs to the process,
 // so the first click here is the first of the run.
 TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
-    page_.Fill(results_);
+    page_.Fill(&results_);
     list_.SetTicked(0, false);  // dir_\Z.dat: ticks travel with their rows
 
     ClickHeader(1);  // the first click of the run: descending, as numbers
@@ -207,13 +237,12 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
               (std::vector<std::string>{"9.50", "10.00", "5242880.00"}));
     // Each row still carries its own data, size and reason.
     for (int row = 0; row < list_.Count(); ++row) {
-        const auto entry = std::next(results_.begin(), list_.Data(row));
-        EXPECT_EQ(list_.Text(row, 0), entry->first);
-        EXPECT_EQ(list_.Text(row, 2), entry->second);
+        EXPECT_EQ(list_.Text(row, 0), results_.Path(page_.ResultRow(row)));
+        EXPECT_EQ(list_.Text(row, 2), results_.Reason(page_.ResultRow(row)));
     }
 
     // A refill drops the sorting and the ticks; the flag stays where it was (descending next).
-    page_.Fill(results_);
+    page_.Fill(&results_);
     EXPECT_EQ(list_.Text(0, 0), dir_ / "Z.dat");
     EXPECT_TRUE(list_.IsTicked(0));
     ClickHeader(0);
@@ -222,7 +251,7 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
 }
 
 TEST_F(ReportPageTest, DetailsOpenForTheSelectedRowOnly) {
-    page_.Fill(results_);
+    page_.Fill(&results_);
 
     // Without a selection: "_MoreInfo" asks for one, a double-click does nothing.
     test::Click(page_.Handle(), IDC_REPORT_MOREINFO);

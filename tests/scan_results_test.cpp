@@ -1,6 +1,7 @@
 // The results map: byte order, letter case, last reason wins; and the report's size arithmetic.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "app/FormatText.h"
@@ -15,7 +16,7 @@ TEST(ScanResults, OrdersPathsByUnsignedBytesAndKeepsLetterCase) {
     results.AddOrReplace("C:\\Temp\\b.tmp", "r5");
     results.AddOrReplace("C:\\Temp2\\a.tmp", "r6");
     std::vector<std::string> order;
-    for (const auto& [path, reason] : results) order.push_back(path);
+    for (const auto& [path, reason] : results) order.push_back(std::string(path));
     EXPECT_EQ(order, (std::vector<std::string>{"C:\\Temp2\\a.tmp", "C:\\Temp\\Z.tmp", "C:\\Temp\\a.tmp",
                                                "C:\\Temp\\b.tmp", "C:\\Temp\\\xE9t\xE9.tmp", "c:\\temp\\a.tmp"}));
     EXPECT_EQ(results.Count(), 6u);
@@ -26,9 +27,43 @@ TEST(ScanResults, TheLastReasonWinsWithoutAddingAnEntry) {
     results.AddOrReplace("C:\\Temp\\a.tmp", "Windows temporary file");
     results.AddOrReplace("C:\\Temp\\a.tmp", "Temporary file");
     EXPECT_EQ(results.Count(), 1u);
-    EXPECT_EQ(results.Entries().at("C:\\Temp\\a.tmp"), "Temporary file");
+    EXPECT_EQ(results.ToTextMap().at("C:\\Temp\\a.tmp"), "Temporary file");
     results.Clear();
     EXPECT_EQ(results.Count(), 0u);
+}
+
+TEST(ScanResults, EachRowKeepsItsSizeTimeAndTickWhateverOrderItCameIn) {
+    ScanResults results;
+    // Enough paths to fill several blocks of the path store, found in reverse order.
+    const int kRows = 40'000;
+    for (int i = kRows; i-- > 0;) {
+        char path[64];
+        std::snprintf(path, sizeof(path), "C:\\junk\\%06d-%s.tmp", i, std::string(20, 'x').c_str());
+        results.AddOrReplace(path, i % 2 ? "odd" : "even", static_cast<uint64_t>(i) << 32, FILETIME{static_cast<DWORD>(i), 7});
+    }
+    ASSERT_EQ(results.Count(), static_cast<size_t>(kRows));
+    EXPECT_EQ(results.Path(12'345).substr(0, 14), "C:\\junk\\012345");
+    EXPECT_EQ(results.Reason(12'345), "odd");
+    EXPECT_EQ(results.Size(12'345), 12'345ULL << 32);
+    EXPECT_EQ(results.LastAccess(12'345).dwLowDateTime, 12'345u);
+    EXPECT_EQ(results.TickedCount(), static_cast<size_t>(kRows));
+
+    // A tick belongs to its path: a later find replaces reason, size and time but keeps it.
+    results.SetTicked(7, false);
+    results.AddOrReplace(std::string(results.Path(7)), "again", 5);
+    EXPECT_FALSE(results.IsTicked(7));
+    EXPECT_EQ(results.Reason(7), "again");
+    EXPECT_EQ(results.Size(7), 5u);
+    EXPECT_EQ(results.Count(), static_cast<size_t>(kRows));
+
+    results.SetAllTicked(false);
+    results.SetTicked(3, true);
+    results.SetTicked(9, true);
+    const ScanResults ticked = results.TickedRows();
+    ASSERT_EQ(ticked.Count(), 2u);
+    EXPECT_EQ(ticked.Path(0), results.Path(3));
+    EXPECT_EQ(ticked.Size(1), results.Size(9));
+    EXPECT_EQ(ticked.TotalSize(), results.Size(3) + results.Size(9));
 }
 
 TEST(ScanResults, SizesAboveFourGibibytesKeepEveryByte) {

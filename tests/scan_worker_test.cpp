@@ -164,7 +164,7 @@ TEST_F(ScanWorkerTest, ASystemLocationListsEveryFileWhateverItsAttributes) {
     job_.options.skipHidden = job_.options.skipSystem = true;  // roots only: locations take every file
     Recorder recorder(0);
     RunToEnd(recorder);
-    EXPECT_EQ(job_.results.Entries(), (TextMap{{dir_ / "cookies\\a.txt", "Cookie"},
+    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "cookies\\a.txt", "Cookie"},
                                                {dir_ / "cookies\\deep\\b.dat", "Cookie"},
                                                {dir_ / "cookies\\hidden.txt", "Cookie"}}));
     EXPECT_EQ(recorder.status_, "_StateStringSearchCompleted");
@@ -219,7 +219,7 @@ TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
     Recorder recorder(1);
     RunToEnd(recorder);
     ::SetEnvironmentVariableA("TMP", hadTmp ? oldTmp : nullptr);
-    EXPECT_EQ(job_.results.Entries(), (TextMap{{tempFolder + "\\junk.tmp", "Temporary file"},
+    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{tempFolder + "\\junk.tmp", "Temporary file"},
                                                {tempFolder + "\\other.dat", "_WindowsTempFile"}}));
     EXPECT_EQ(recorder.found_, "Found 2");
 }
@@ -247,7 +247,7 @@ TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper
     int updates = recorder.foundUpdates_;
     EXPECT_GE(count, 1u);
     EXPECT_LE(count, 300u);
-    EXPECT_EQ(job_.results.Entries().count(dir_ / "r1\\never.tmp"), 0u);
+    EXPECT_EQ(job_.results.ToTextMap().count(dir_ / "r1\\never.tmp"), 0u);
     ::Sleep(100);
     EXPECT_EQ(job_.results.Count(), count);  // the worker changes nothing after the stop
     EXPECT_EQ(recorder.foundUpdates_, updates);

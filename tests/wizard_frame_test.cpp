@@ -249,7 +249,7 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
     EXPECT_EQ(rows.Text(1, 1), Translate("_StateNotComplete"));
     EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_SCANNING_STATUS)),
               Translate("_StateStringSearchStopped"));
-    EXPECT_EQ(job.results.Entries().count(data_ / "r1\\x.tmp"), 0u);
+    EXPECT_EQ(job.results.ToTextMap().count(data_ / "r1\\x.tmp"), 0u);
     Next();  // on with what was found so far
     EXPECT_TRUE(frame_.CurrentPage() == WizardFrame::kReport || frame_.CurrentPage() == WizardFrame::kResults);
 }

@@ -30,7 +30,7 @@ class CleaningRun {
   public:
     explicit CleaningRun(CleaningJob& job) : job_(job) {
         log_.SetDataPath(job.logFolder);
-        SetRange(static_cast<int>(job.cleaningSet.size()));
+        SetRange(static_cast<int>(job.cleaningSet.Count()));
     }
 
     bool Stopped() const { return job_.worker.StopRequested(); }
@@ -48,7 +48,8 @@ class CleaningRun {
         bool pointTried = false;
         const std::string plannedPoint = RestorePointPath(job_.backupFolder, RestorePointName(now));
         int k = 0;
-        for (const auto& [path, reason] : job_.cleaningSet) {
+        for (const auto& [file, reason] : job_.cleaningSet) {
+            const std::string path(file);
             if (Stopped()) {
                 RemoveIfEmpty(restorePoint);
                 return false;
@@ -83,7 +84,8 @@ class CleaningRun {
         LogBody body("_LogPermanentlyDeleteFilesHeader");
         SetStatus("_CleaningPageStatePermanentlyDelete");
         int k = 0;
-        for (const auto& [path, reason] : job_.cleaningSet) {
+        for (const auto& [file, reason] : job_.cleaningSet) {
+            const std::string path(file);
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
@@ -111,7 +113,8 @@ class CleaningRun {
         operation.wFunc = FO_DELETE;
         operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
         int k = 0;
-        for (const auto& [path, reason] : job_.cleaningSet) {
+        for (const auto& [file, reason] : job_.cleaningSet) {
+            const std::string path(file);
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {

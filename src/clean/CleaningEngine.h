@@ -26,7 +26,7 @@ struct CleaningJob {
     bool moveToRecycleBin = false;
     bool backup = false;
     std::string backupFolder;  // as typed, path variables already expanded
-    TextMap cleaningSet;       // full path -> reason; only the paths are used
+    ScanResults cleaningSet;   // the ticked files, in path order; only the paths are used
     void* completionContext = nullptr;
     void (*completionCallback)(void* context) = nullptr;  // runs on the worker's thread
     win::WorkerThread worker;

@@ -1,9 +1,11 @@
 #include "pages/ReportPage.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#include <windowsx.h>
 
 #include "app/FormatText.h"
 #include "app/LanguageTable.h"
@@ -17,15 +19,8 @@ namespace {
 // whole run: the first click sorts descending, the next one ascending, and so on.
 bool g_sortDescending = true;
 
-// Sorting compares at most this many characters of a cell.
+// Sorting compares at most this many characters of a text.
 constexpr size_t kSortTextLimit = 259;
-
-uint64_t FileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 std::string Kilobytes(double kilobytes) {
     char text[64];
@@ -33,73 +28,12 @@ std::string Kilobytes(double kilobytes) {
     return text;
 }
 
-// The decimal number a text begins with (after leading blanks), or 0 when it begins with none.
-// Only the decimal form is read: no hexadecimal, infinity or NaN spellings.
-double LeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    size_t digits = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
-        ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        if (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) {
-            while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
-                ++j;
-            i = j;
-        }
-    }
-    return std::strtod(text.substr(start, i - start).c_str(), nullptr);
-}
-
-// What one sort compares: the column's cell of every row, read once per header click and indexed
-// by the row's item data (its index at the fill).
-//
-// The comparison is defined on the rows' current texts: find each row by its item data, read the
-// column's text (at most 259 characters) and compare. Finding a row by its data (LVM_FINDITEM) is
-// a walk over the whole list, so doing it inside every comparison makes a sort of 100,000 rows
-// take hours; and the list forbids sending it messages other than LVM_GETITEM while it sorts.
-// The texts do not change during a sort, so reading them all up front gives the very same order.
-struct SortKeys {
-    int kind = ReportPage::kSortText;
-    bool descending = true;
-    std::vector<std::string> texts;
-    std::vector<double> numbers;
-};
-
-int CompareKeys(LPARAM first, LPARAM second, const SortKeys& keys) {
-    const size_t a = static_cast<size_t>(first), b = static_cast<size_t>(second);
-    switch (keys.kind) {
-        case ReportPage::kSortText:
-            if (a >= keys.texts.size() || b >= keys.texts.size())
-                return 0;
-            // char_traits<char> compares the bytes as unsigned values.
-            return keys.texts[a].compare(keys.texts[b]);
-        case ReportPage::kSortNumber:
-            if (a >= keys.numbers.size() || b >= keys.numbers.size())
-                return 0;
-            return keys.numbers[a] < keys.numbers[b] ? -1 : keys.numbers[a] > keys.numbers[b] ? 1 : 0;
-        default:
-            return 0;
-    }
-}
-
-int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM context) {
-    const SortKeys& keys = *reinterpret_cast<const SortKeys*>(context);
-    return keys.descending ? CompareKeys(second, first, keys) : CompareKeys(first, second, keys);
+// The size as the list shows it, in hundredths of a kilobyte rounded as "%.2lf" rounds (to the
+// nearest, a tie to even), so sizes that read the same sort as equals.
+uint64_t ShownHundredthsOfKilobytes(uint64_t bytes) {
+    const uint64_t scaled = bytes * 25;  // bytes * 100 / 1024 == bytes * 25 / 256
+    const uint64_t whole = scaled >> 8, rest = scaled & 255;
+    return whole + (rest > 128 || (rest == 128 && (whole & 1)));
 }
 
 // The small window that shows how far the fill has come (dialog 225): owned by the page, always
@@ -162,6 +96,10 @@ void ReportPage::InitPage() {
     list_.AddColumn(1, Translate("_ReportPageListColumnFileSize"), 100, kSortNumber);
     list_.AddColumn(2, Translate("_ReportPageStateDescription"), 100, kSortText);
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    // The rows live in the results: the list asks for their check boxes as for their texts, and
+    // every change of a check box, from the mouse, the keyboard or a state request, goes to them.
+    ListView_SetCallbackMask(list_.Handle(), LVIS_STATEIMAGEMASK);
+    ::SetWindowSubclass(list_.Handle(), ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_REPORT_LIST, win::Anchor::GrowBoth},
                               {IDC_REPORT_SELECTALL, win::Anchor::MoveDown},
@@ -170,45 +108,117 @@ void ReportPage::InitPage() {
                               {IDC_REPORT_SUMMARY, win::Anchor::MoveDownGrowWidth}});
 }
 
-void ReportPage::Fill(const ScanResults& results) {
+void ReportPage::Fill(ScanResults* results) {
     results_ = results;
-    const int count = static_cast<int>(results_.Count());
+    const int count = results ? static_cast<int>(results->Count()) : 0;
     FillStatusWindow status;
-    status.Open(Handle(), count);
-
-    // The list draws nothing until the fill is over: repainting per row would cost more than the
-    // rows themselves.
-    list_.SetRedraw(false);
-    list_.DeleteAll();
-    list_.Reserve(count);
-    uint64_t totalBytes = 0;
-    int n = 0;
-    for (const auto& [path, reason] : results_) {
-        status.Step(++n);
-        const int row = list_.Append(path, n - 1);
-        const uint64_t bytes = FileSize(path);
-        totalBytes += bytes;
-        list_.SetText(row, 1, Kilobytes(BytesToKilobytes(bytes)));
-        list_.SetText(row, 2, reason);
-    }
-    // A list with check boxes gives every new row the clear box, whatever the insertion asks for;
-    // the ticks are set afterwards, all rows in one request.
-    list_.SetTicked(-1, true);
-    list_.SetRedraw(true);
+    if (results)
+        status.Open(Handle(), count);
+    // Putting the rows in path order is the long part: it happens on the first look at a row.
+    if (count > 0)
+        results->Path(0);
+    status.Step(count / 2);
+    view_.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        view_[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
+    if (results)
+        results->SetAllTicked(true);
+    ListView_SetItemCountEx(list_.Handle(), count, 0);
+    ListView_SetItemState(list_.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ::InvalidateRect(list_.Handle(), nullptr, TRUE);
+    status.Step(count);
 
-    const double totalKilobytes = BytesToKilobytes(totalBytes);
+    const double totalKilobytes = BytesToKilobytes(results ? results->TotalSize() : 0);
     SetItemText(IDC_REPORT_SUMMARY, FormatText(Translate("_ReportPageStateTotalSize"),
                                                {static_cast<long long>(count), totalKilobytes,
                                                 KilobytesToMegabytes(totalKilobytes)}));
     status.Close();
 }
 
+bool ReportPage::HasRow(int row) const {
+    return results_ && row >= 0 && static_cast<size_t>(row) < view_.size() &&
+           view_[static_cast<size_t>(row)] < results_->Count();
+}
+
+size_t ReportPage::ModelRow(int row) const {
+    return view_[static_cast<size_t>(row)];
+}
+
+void ReportPage::SetTicked(int row, bool ticked) {
+    if (row == -1) {
+        if (results_)
+            results_->SetAllTicked(ticked);
+        ::InvalidateRect(list_.Handle(), nullptr, FALSE);
+    } else if (HasRow(row)) {
+        results_->SetTicked(ModelRow(row), ticked);
+        ListView_RedrawItems(list_.Handle(), row, row);
+    }
+}
+
+void ReportPage::OnDestroy() {
+    ::RemoveWindowSubclass(list_.Handle(), ListProc, 0);
+}
+
+// An owner-data list keeps no check boxes: neither the list of Windows nor Wine's changes a tick
+// that the parent keeps, whether asked by a click, by Space or by a state request. The list's own
+// procedure is bypassed for those, and the tick goes to the results.
+LRESULT CALLBACK ReportPage::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR self) {
+    auto* page = reinterpret_cast<ReportPage*>(self);
+    switch (message) {
+        case LVM_SETITEMSTATE:
+        case LVM_SETITEMA:
+        case LVM_SETITEMW: {
+            auto* item = reinterpret_cast<LVITEMA*>(lParam);  // the state fields lie alike in both forms
+            const bool stateRequest = message == LVM_SETITEMSTATE || (item && (item->mask & LVIF_STATE));
+            if (!item || !stateRequest || !(item->stateMask & LVIS_STATEIMAGEMASK))
+                break;
+            const int row = message == LVM_SETITEMSTATE ? static_cast<int>(wParam) : item->iItem;
+            if ((item->state & LVIS_STATEIMAGEMASK) != 0)
+                page->SetTicked(row, (item->state & LVIS_STATEIMAGEMASK) != INDEXTOSTATEIMAGEMASK(1));
+            // Whatever else was asked (selection, focus) the list does as usual.
+            LVITEMA rest = *item;
+            rest.stateMask &= ~LVIS_STATEIMAGEMASK;
+            if (rest.stateMask == 0 && (message == LVM_SETITEMSTATE || rest.mask == LVIF_STATE))
+                return TRUE;
+            return ::DefSubclassProc(list, message, wParam, reinterpret_cast<LPARAM>(&rest));
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            LVHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (ListView_SubItemHitTest(list, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) &&
+                hit.iSubItem == 0) {
+                ::SetFocus(list);
+                page->ToggleTick(hit.iItem);
+                return 0;
+            }
+            break;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_SPACE) {
+                page->ToggleTick(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == ' ')
+                return 0;  // Space ticks; it is no search text
+            break;
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
+}
+
+void ReportPage::ToggleTick(int row) {
+    if (HasRow(row))
+        SetTicked(row, !results_->IsTicked(ModelRow(row)));
+}
+
 bool ReportPage::OnCommand(int id, int, HWND) {
     switch (id) {
         case IDC_REPORT_SELECTALL:
         case IDC_REPORT_REMOVEALL:
-            list_.SetTicked(-1, id == IDC_REPORT_SELECTALL);
+            SetTicked(-1, id == IDC_REPORT_SELECTALL);
             return true;
         case IDC_REPORT_MOREINFO:
             ShowDetails(true);
@@ -217,10 +227,49 @@ bool ReportPage::OnCommand(int id, int, HWND) {
     return false;
 }
 
+void ReportPage::GiveRow(LVITEMA& item) {
+    if (!HasRow(item.iItem)) {
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+            item.pszText[0] = '\0';
+        return;
+    }
+    const size_t row = ModelRow(item.iItem);
+    if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
+        std::string_view text;
+        std::string number;
+        switch (item.iSubItem) {
+            case 0:
+                text = results_->Path(row);
+                break;
+            case 1:
+                number = Kilobytes(BytesToKilobytes(results_->Size(row)));
+                text = number;
+                break;
+            case 2:
+                text = results_->Reason(row);
+                break;
+        }
+        const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        std::memcpy(item.pszText, text.data(), n);
+        item.pszText[n] = '\0';
+    }
+    if (item.mask & LVIF_STATE) {
+        item.state =
+            (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(results_->IsTicked(row) ? 2 : 1);
+        item.stateMask |= LVIS_STATEIMAGEMASK;
+    }
+    if (item.mask & LVIF_PARAM)
+        item.lParam = static_cast<LPARAM>(row);
+}
+
 bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->idFrom != IDC_REPORT_LIST)
         return false;
     switch (header->code) {
+        case LVN_GETDISPINFOA:
+            GiveRow(reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+            result = 0;
+            return true;
         case LVN_COLUMNCLICK: {
             const auto* click = reinterpret_cast<const NMLISTVIEW*>(header);
             if (click->iItem != -1)
@@ -233,60 +282,59 @@ bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
             ShowDetails(false);
             result = 0;
             return true;
-        case LVN_DELETEALLITEMS:
-            // Nothing is kept per row outside the list: no need for a notification per deleted row.
-            result = TRUE;
-            return true;
     }
     return false;
 }
 
 void ReportPage::ShowDetails(bool askWhenNone) {
     const int row = list_.Selected();
-    if (row < 0) {
+    if (!HasRow(row)) {
         if (askWhenNone)
             win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    FileDetailsDialog dialog(list_.Text(row, 0));
+    FileDetailsDialog dialog(std::string(results_->Path(ModelRow(row))));
     win::CurrentPrompts().RunModal(dialog, IDD_FILEDETAILS, ::GetActiveWindow());
 }
 
 void ReportPage::SortByColumn(int column) {
-    SortKeys keys;
-    keys.kind = static_cast<int>(list_.ColumnData(column));
-    keys.descending = g_sortDescending;
-    const int count = list_.Count();
-    if (keys.kind == kSortText || keys.kind == kSortNumber) {
-        std::vector<std::string> texts(static_cast<size_t>(count));
-        std::vector<char> buffer(kSortTextLimit + 1);
-        for (int row = 0; row < count; ++row) {
-            // One request per row brings both the row's data and its (shortened) text.
-            LVITEMA item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = row;
-            item.iSubItem = column;
-            item.pszText = buffer.data();
-            item.cchTextMax = static_cast<int>(buffer.size());
-            buffer[0] = '\0';
-            if (!::SendMessageA(list_.Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-                continue;
-            const size_t data = static_cast<size_t>(item.lParam);
-            if (data >= texts.size())
-                texts.resize(data + 1);
-            // The control may hand back its own buffer instead of filling ours.
-            const char* text = item.pszText ? item.pszText : "";
-            texts[data].assign(text, strnlen(text, kSortTextLimit));
-        }
-        if (keys.kind == kSortNumber) {
-            keys.numbers.reserve(texts.size());
-            for (const std::string& text : texts)
-                keys.numbers.push_back(LeadingNumber(text));
-        } else {
-            keys.texts = std::move(texts);
-        }
+    if (!results_ || view_.empty()) {
+        g_sortDescending = !g_sortDescending;
+        return;
     }
-    ::SendMessageA(list_.Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&keys),
-                   reinterpret_cast<LPARAM>(&CompareRows));
+    const bool descending = g_sortDescending;
     g_sortDescending = !g_sortDescending;
+    // The selected row moves with its file.
+    const int selected = list_.Selected();
+    const uint32_t selectedRow = HasRow(selected) ? view_[static_cast<size_t>(selected)] : UINT32_MAX;
+
+    // A stable sort: rows whose keys are equal keep their order, whichever the direction.
+    const ScanResults& results = *results_;
+    auto sortBy = [&](auto less) {
+        if (descending)
+            std::stable_sort(view_.begin(), view_.end(), [&](uint32_t a, uint32_t b) { return less(b, a); });
+        else
+            std::stable_sort(view_.begin(), view_.end(), less);
+    };
+    if (list_.ColumnData(column) == kSortNumber) {
+        std::vector<uint64_t> keys(results.Count());
+        for (size_t row = 0; row < keys.size(); ++row)
+            keys[row] = ShownHundredthsOfKilobytes(results.Size(row));
+        sortBy([&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+    } else if (column == 0) {
+        sortBy([&](uint32_t a, uint32_t b) {
+            return results.Path(a).substr(0, kSortTextLimit) < results.Path(b).substr(0, kSortTextLimit);
+        });
+    } else {
+        sortBy([&](uint32_t a, uint32_t b) {
+            return std::string_view(results.Reason(a)).substr(0, kSortTextLimit) <
+                   std::string_view(results.Reason(b)).substr(0, kSortTextLimit);
+        });
+    }
+    if (selectedRow != UINT32_MAX) {
+        const auto at = std::find(view_.begin(), view_.end(), selectedRow);
+        ListView_SetItemState(list_.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        list_.Select(static_cast<int>(at - view_.begin()));
+    }
+    ::InvalidateRect(list_.Handle(), nullptr, FALSE);
 }

@@ -1,6 +1,10 @@
 #pragma once
 // The report page: one ticked row per found file with its size and reason, a summary line, sorting
-// by a click on a column header, and the file details dialog for the selected row.
+// by a click on a column header, and the file details dialog for the selected row. The list is a
+// view of the scan's results (an owner-data list): it holds no rows of its own, the results hold
+// each row's texts and tick, and a sort is an order of the results' rows kept by the page.
+
+#include <vector>
 
 #include "pages/WizardPage.h"
 #include "scan/ScanResults.h"
@@ -10,11 +14,13 @@ class ReportPage : public WizardPage {
   public:
     ReportPage();
 
-    // Copies the results and lists them afresh, every row ticked, while a small status window
-    // shows the progress.
-    void Fill(const ScanResults& results);
+    // Lists the results afresh in path order, every row ticked, while a small status window shows
+    // the progress. The page shows these results, not a copy: they must outlive the listing, and
+    // nullptr empties it.
+    void Fill(ScanResults* results);
     const win::ListView& List() const { return list_; }
-    const ScanResults& Results() const { return results_; }
+    // The results' row (in path order) that a list row shows.
+    size_t ResultRow(int row) const { return ModelRow(row); }
 
     // Sort kinds, kept as the data of each column's header item.
     enum SortKind { kSortText = 0, kSortNumber = 1 };
@@ -23,13 +29,23 @@ class ReportPage : public WizardPage {
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
+    void OnDestroy() override;
 
   private:
+    bool HasRow(int row) const;
+    size_t ModelRow(int row) const;  // the results' row a list row shows
+    void GiveRow(LVITEMA& item);
+    // Ticks or unticks a row of the list, or every row for -1.
+    void SetTicked(int row, bool ticked);
+    void ToggleTick(int row);
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
     void SortByColumn(int column);
     // Opens the file details dialog for the selected row; without one, asks for a selection
     // when askWhenNone is set and does nothing otherwise.
     void ShowDetails(bool askWhenNone);
 
-    ScanResults results_;
+    ScanResults* results_ = nullptr;
+    std::vector<uint32_t> view_;  // list row -> results' row, in the order the list shows
     win::ListView list_;
 };

@@ -35,10 +35,13 @@ class ScanRun {
   public:
     explicit ScanRun(ScanJob& job) : job_(job), foundFormat_(Translate("_StateFindItem")) {}
 
-    static void OnItemFound(const std::string& path, const char* description, const WIN32_FIND_DATAA&,
+    static void OnItemFound(const std::string& path, const char* description, const WIN32_FIND_DATAA& record,
                             void* context) {
         auto* run = static_cast<ScanRun*>(context);
-        run->job_.results.AddOrReplace(path, Translate(description ? description : ""));
+        // The listing's record gives the size and access time, so the report asks nothing per file.
+        const uint64_t size = (static_cast<uint64_t>(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
+        run->job_.results.AddOrReplace(path, Translate(description ? description : ""), size,
+                                       record.ftLastAccessTime);
         run->foundChanged_ = true;
         run->ShowIfDue();
     }

@@ -131,7 +131,7 @@ void WizardFrame::NextStep() {
         BuildReport();
         break;
     case kReport:
-        if (TickedRows(report_.List().Handle(), 0, 2).empty())
+        if (scanning_.Job().results.TickedCount() == 0)
             pane_.Show(kResults);
         else
             pane_.Next();
@@ -205,15 +205,17 @@ void WizardFrame::StartScan() {
     if (job.worker.IsRunning())
         return;
     scanning_.Enable(IDC_SCANNING_STOP, true);
+    // The report shows these results: it lets them go before they change.
+    report_.Fill(nullptr);
     job.results.Clear();
     scanning_.ResetRootRows();
     job.Start();
 }
 
 void WizardFrame::BuildReport() {
-    const ScanResults& results = scanning_.Job().results;
+    ScanResults& results = scanning_.Job().results;
     if (results.Count() == 0) pane_.Show(kResults);
-    report_.Fill(results);
+    report_.Fill(&results);
     pane_.Next();
 }
 
@@ -224,7 +226,7 @@ void WizardFrame::StartCleaningRun() {
     job.moveToRecycleBin = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_RECYCLE);
     job.backup = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_BACKUP);
     job.backupFolder = cleanOptions_.ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
-    job.cleaningSet = TickedRows(report_.List().Handle(), 0, 2);
+    job.cleaningSet = scanning_.Job().results.TickedRows();
     job.completionContext = this;
     job.completionCallback = WorkerDoneCallback;
     job.promptOwner = Handle();

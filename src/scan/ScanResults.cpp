@@ -1,0 +1,191 @@
+#include "scan/ScanResults.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// FNV-1a: a fast hash of the path bytes, good enough for an index that is at most half full.
+uint32_t HashOf(std::string_view text) {
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 16777619u;
+    return hash;
+}
+
+uint64_t SizeOf(uint32_t low, uint32_t high) {
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+}  // namespace
+
+uint32_t ScanResults::PathStore::Add(std::string_view path) {
+    const uint32_t length = static_cast<uint32_t>(path.size());
+    if (kBlockSize - used_ < length) {
+        blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+        used_ = 0;
+    }
+    const uint32_t position = (static_cast<uint32_t>(blocks_.size() - 1) << kBlockBits) | used_;
+    std::memcpy(blocks_.back().get() + used_, path.data(), length);
+    used_ += length;
+    return position;
+}
+
+ScanResults::PathStore::PathStore(const PathStore& other) : used_(other.used_) {
+    for (const auto& block : other.blocks_) {
+        blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+        std::memcpy(blocks_.back().get(), block.get(), kBlockSize);
+    }
+}
+
+ScanResults::PathStore& ScanResults::PathStore::operator=(const PathStore& other) {
+    if (this != &other)
+        *this = PathStore(other);
+    return *this;
+}
+
+void ScanResults::Clear() {
+    *this = ScanResults();
+}
+
+std::string_view ScanResults::PathOf(const Row& row) const {
+    return paths_.At(row.path, row.length);
+}
+
+uint16_t ScanResults::ReasonIndex(std::string_view reason) {
+    // Few distinct reasons exist (a scan's categories and pattern descriptions): the latest one
+    // is usually the one asked for again.
+    for (size_t i = reasons_.size(); i-- > 0;)
+        if (reasons_[i] == reason)
+            return static_cast<uint16_t>(i);
+    // The table never grows past what an index holds; an unheard-of flood of texts shares the last.
+    if (reasons_.size() > UINT16_MAX)
+        return UINT16_MAX;
+    reasons_.emplace_back(reason);
+    return static_cast<uint16_t>(reasons_.size() - 1);
+}
+
+uint32_t ScanResults::FindRow(std::string_view path, uint32_t hash) const {
+    if (slots_.empty())
+        return UINT32_MAX;
+    const size_t mask = slots_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const uint32_t entry = slots_[slot];
+        if (entry == 0)
+            return UINT32_MAX;
+        const uint32_t row = entry - 1;
+        if (hashes_[row] == hash && PathOf(rows_[row]) == path)
+            return row;
+    }
+}
+
+void ScanResults::GrowIndex() {
+    std::vector<uint32_t> slots(std::max<size_t>(1024, slots_.size() * 2), 0);
+    const size_t mask = slots.size() - 1;
+    for (uint32_t row = 0; row < rows_.size(); ++row) {
+        size_t slot = hashes_[row] & mask;
+        while (slots[slot] != 0)
+            slot = (slot + 1) & mask;
+        slots[slot] = row + 1;
+    }
+    slots_ = std::move(slots);
+}
+
+void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, uint64_t size,
+                               FILETIME lastAccess) {
+    // A path longer than any Windows path cannot be a found file.
+    if (path.size() > UINT16_MAX)
+        return;
+    const uint32_t hash = HashOf(path);
+    const uint16_t reasonIndex = ReasonIndex(reason);
+    const uint32_t found = FindRow(path, hash);
+    if (found != UINT32_MAX) {
+        Row& row = rows_[found];
+        totalSize_ += size - SizeOf(row.sizeLow, row.sizeHigh);
+        row.reason = reasonIndex;
+        row.sizeLow = static_cast<uint32_t>(size);
+        row.sizeHigh = static_cast<uint32_t>(size >> 32);
+        row.lastAccess = lastAccess;
+        return;
+    }
+    if ((rows_.size() + 1) * 2 > slots_.size())
+        GrowIndex();
+    rows_.push_back({paths_.Add(path), static_cast<uint16_t>(path.size()), reasonIndex,
+                     static_cast<uint32_t>(size), static_cast<uint32_t>(size >> 32), lastAccess});
+    hashes_.push_back(hash);
+    ticks_.push_back(true);
+    ++ticked_;
+    totalSize_ += size;
+    const size_t mask = slots_.size() - 1;
+    size_t slot = hash & mask;
+    while (slots_[slot] != 0)
+        slot = (slot + 1) & mask;
+    slots_[slot] = static_cast<uint32_t>(rows_.size());
+    // A new path that sorts after the last one keeps the found order the path order.
+    if (ordered_ && rows_.size() > 1 && !(PathOf(rows_[rows_.size() - 2]) < path))
+        ordered_ = false;
+    order_.clear();
+}
+
+uint32_t ScanResults::OrderedRow(size_t i) const {
+    if (ordered_)
+        return static_cast<uint32_t>(i);
+    if (order_.size() != rows_.size()) {
+        order_.resize(rows_.size());
+        for (uint32_t row = 0; row < order_.size(); ++row)
+            order_[row] = row;
+        // string_view compares through char_traits<char>: bytes as unsigned values.
+        std::sort(order_.begin(), order_.end(),
+                  [this](uint32_t a, uint32_t b) { return PathOf(rows_[a]) < PathOf(rows_[b]); });
+    }
+    return order_[i];
+}
+
+std::string_view ScanResults::Path(size_t i) const {
+    return PathOf(RowAt(i));
+}
+const std::string& ScanResults::Reason(size_t i) const {
+    return reasons_[RowAt(i).reason];
+}
+uint64_t ScanResults::Size(size_t i) const {
+    const Row& row = RowAt(i);
+    return SizeOf(row.sizeLow, row.sizeHigh);
+}
+FILETIME ScanResults::LastAccess(size_t i) const {
+    return RowAt(i).lastAccess;
+}
+bool ScanResults::IsTicked(size_t i) const {
+    return ticks_[OrderedRow(i)];
+}
+
+void ScanResults::SetTicked(size_t i, bool ticked) {
+    const uint32_t row = OrderedRow(i);
+    if (ticks_[row] == ticked)
+        return;
+    ticks_[row] = ticked;
+    ticked ? ++ticked_ : --ticked_;
+}
+
+void ScanResults::SetAllTicked(bool ticked) {
+    ticks_.assign(ticks_.size(), ticked);
+    ticked_ = ticked ? ticks_.size() : 0;
+}
+
+ScanResults ScanResults::TickedRows() const {
+    ScanResults ticked;
+    for (size_t i = 0; i < Count(); ++i) {
+        if (!IsTicked(i))
+            continue;
+        const Row& row = RowAt(i);
+        ticked.AddOrReplace(PathOf(row), reasons_[row.reason], SizeOf(row.sizeLow, row.sizeHigh),
+                            row.lastAccess);
+    }
+    return ticked;
+}
+
+TextMap ScanResults::ToTextMap() const {
+    TextMap map;
+    for (const auto& [path, reason] : *this)
+        map.emplace(std::string(path), reason);
+    return map;
+}
