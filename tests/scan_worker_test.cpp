@@ -320,7 +320,7 @@ TEST_F(ScanWorkerTest, TheBackupFolderAndTheProgramFolderGivenInShortFormAreNeve
     job_.skipFolders = OwnSkipFolders(shortProgram, {dir_ / "data\\Backup"});
     Recorder recorder(1);
     RunToEnd(recorder);
-    EXPECT_EQ(job_.results.Entries(), (TextMap{{dir_ / "data\\other\\junk.tmp", "Temporary file"}}));
+    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "data\\other\\junk.tmp", "Temporary file"}}));
 }
 
 TEST_F(ScanWorkerTest, ATemporaryFolderGivenInShortFormIsSearchedInLongForm) {
@@ -333,7 +333,7 @@ TEST_F(ScanWorkerTest, ATemporaryFolderGivenInShortFormIsSearchedInLongForm) {
     job_.skipFolders = {dir_ / "Temporary Files Here\\kept"};
     Recorder recorder(0);
     RunToEnd(recorder);
-    EXPECT_EQ(job_.results.Entries(), (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
+    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
 }
 
 TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndTheStatusSaysSo) {
