@@ -1,6 +1,8 @@
 // The scan worker: system locations, roots with their row states, texts, completion and stop.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -9,6 +11,7 @@
 #include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "scan/ScanLocations.h"
+#include "scan/ScanSettings.h"
 #include "scan/ScanWorker.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
@@ -347,4 +350,22 @@ TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndThe
     EXPECT_EQ(job_.results.Count(), 0u);
     EXPECT_EQ(recorder.status_, "Not searched: " + std::string(windows) + "\\");
     EXPECT_FALSE(recorder.stopEnabled_);
+}
+
+TEST(ScanInputs, ComeFromTheTickedSettingsWithTheMonthsReadAsStored) {
+    ScanJob job;
+    ScanOptionValues options;
+    options.checked[kFindFilesHaveNotAccessed] = options.checked[kSkipHiddenFiles] = options.checked[kFindIECookies] = true;
+    options.months = "12 months";
+    SetScanInputs(job, {{"*.tmp", "Temp", true}, {"*.bak", "Backup", false}, {"*.tmp", "Later temp", true}}, options,
+                  {{"C:\\skip", true}, {"C:\\not", false}}, {"C:\\Program"});
+    EXPECT_EQ(job.masks, (TextMap{{"*.tmp", "Later temp"}}));
+    EXPECT_EQ(job.skipFolders, (std::vector<std::string>{"C:\\skip", "C:\\Program"}));
+    EXPECT_TRUE(job.options.findNotAccessed && job.options.skipHidden && job.findIECookies);
+    EXPECT_FALSE(job.options.skipReadOnly || job.findTemp);
+    EXPECT_EQ(job.options.months, 12);
+    options.months = "99999999999";
+    SetScanInputs(job, {}, options, {}, {});
+    EXPECT_EQ(job.options.months, INT_MAX);
+    EXPECT_TRUE(job.masks.empty() && job.skipFolders.empty());
 }

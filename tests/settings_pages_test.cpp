@@ -17,6 +17,7 @@
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "pages/FolderPage.h"
+#include "config/WizardSettings.h"
 #include "pages/SettingsPages.h"
 #include "resources/ResourceIds.h"
 #include "support/PageHost.h"
@@ -83,9 +84,9 @@ class SettingsPagesTest : public ::testing::Test {
         host_ = nullptr;
     }
 
-    template <typename Page>
-    std::unique_ptr<Page> Make() {
-        auto page = std::make_unique<Page>();
+    template <typename Page, typename... Values>
+    std::unique_ptr<Page> Make(Values&... values) {
+        auto page = std::make_unique<Page>(values...);
         EXPECT_TRUE(page->CreateIn(host_->Handle()));
         ::SetWindowPos(page->Handle(), nullptr, 0, 0, 860, 480, SWP_NOZORDER | SWP_SHOWWINDOW);
         return page;
@@ -102,6 +103,7 @@ class SettingsPagesTest : public ::testing::Test {
     static test::PageHost* host_;
     test::ProgramFolder program_{kConfig};
     test::RecordingPrompts prompts_;
+    WizardSettings settings_;  // what the pages show and store
 };
 test::PageHost* SettingsPagesTest::host_ = nullptr;
 
@@ -239,7 +241,7 @@ TEST_F(SettingsPagesTest, FolderTreeTicksPropagateAndCollectOneRootPerSelectedSu
 }
 
 TEST_F(SettingsPagesTest, PatternRowsAreAddedModifiedDeletedAndStored) {
-    auto page = Make<PatternPage>();
+    auto page = Make<PatternPage>(settings_.patterns);
     win::ListView list(::GetDlgItem(page->Handle(), IDC_PATTERNS_LIST));
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"*.tmp", "*.bak", "*.dmp"}));
     EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"Temporary", "Backup", "Dump"}));
@@ -313,7 +315,7 @@ TEST_F(SettingsPagesTest, PatternRowsAreAddedModifiedDeletedAndStored) {
               (std::vector<JunkPattern>{{"*.tmp", "Temporary", false}, {"*.dmp", "Dump", true}}));
 
     // "_Default" brings the factory rows back with their own ticks, and they are stored.
-    page = Make<PatternPage>();
+    page = Make<PatternPage>(settings_.patterns);
     list = win::ListView(::GetDlgItem(page->Handle(), IDC_PATTERNS_LIST));
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"*.tmp", "*.dmp"}));
     test::Click(page->Handle(), IDC_PAGE_DEFAULT);
@@ -326,7 +328,7 @@ TEST_F(SettingsPagesTest, PatternRowsAreAddedModifiedDeletedAndStored) {
 
 TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFile) {
     // Scan options: "5" loads ticked and is stored as "1"; an empty months box is stored empty.
-    auto options = Make<OptionsPage>();
+    auto options = Make<OptionsPage>(settings_.scanOptions);
     std::vector<bool> boxes;
     for (int id : kOptionBoxes)
         boxes.push_back(options->IsChecked(id));
@@ -335,6 +337,10 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_EQ(options->ItemText(IDC_OPTIONS_MONTHS), "7");
     test::Click(options->Handle(), IDC_OPTIONS_IECOOKIES);
     options->SetItemText(IDC_OPTIONS_MONTHS, "");
+    // Stored on request, the settings follow the controls, which scans start from.
+    options->Store();
+    EXPECT_TRUE(settings_.scanOptions.checked[kFindIECookies]);
+    EXPECT_EQ(settings_.scanOptions.months, "");
     Close(options);
     std::string config = Config();
     EXPECT_NE(
@@ -343,7 +349,7 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
         << config;
     EXPECT_NE(config.find(R"(<FindIECookies checked="1" default="1"/>)"), std::string::npos) << config;
 
-    options = Make<OptionsPage>();
+    options = Make<OptionsPage>(settings_.scanOptions);
     EXPECT_TRUE(options->IsChecked(IDC_OPTIONS_NOTACCESSED));
     EXPECT_EQ(options->ItemText(IDC_OPTIONS_MONTHS), "");
     test::Click(options->Handle(), IDC_PAGE_DEFAULT);
@@ -358,7 +364,7 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_EQ(stored, ReadScanOptions(ConfigFilePath(), ValueSet::Factory));
 
     // A page object that goes before its window still stores its settings.
-    options = Make<OptionsPage>();
+    options = Make<OptionsPage>(settings_.scanOptions);
     test::Click(options->Handle(), IDC_OPTIONS_IEHISTORY);
     const bool history = options->IsChecked(IDC_OPTIONS_IEHISTORY);
     options.reset();
@@ -366,7 +372,7 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_NE(history, stored.checked[kFindIEHistory]);
 
     // Clean options: the folder shows expanded and is stored with "%ModulePath%" again.
-    auto clean = Make<CleanOptionsPage>();
+    auto clean = Make<CleanOptionsPage>(settings_.cleanOptions);
     EXPECT_TRUE(clean->IsChecked(IDC_CLEANOPTIONS_PERMANENT));
     EXPECT_FALSE(clean->IsChecked(IDC_CLEANOPTIONS_RECYCLE));
     EXPECT_FALSE(clean->IsChecked(IDC_CLEANOPTIONS_BACKUP));
@@ -378,7 +384,7 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_NE(config.find(R"(BackupDirectory="%ModulePath%\Backup")"), std::string::npos) << config;
 
     // "_Default", the backup box and the folder browser; a cancelled browser changes nothing.
-    clean = Make<CleanOptionsPage>();
+    clean = Make<CleanOptionsPage>(settings_.cleanOptions);
     test::Click(clean->Handle(), IDC_PAGE_DEFAULT);
     EXPECT_FALSE(clean->IsChecked(IDC_CLEANOPTIONS_PERMANENT));
     EXPECT_TRUE(clean->IsChecked(IDC_CLEANOPTIONS_RECYCLE));
@@ -396,7 +402,7 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
 
     // Skip folders: the browser's pick is added ticked (twice is twice), a cancel adds nothing,
     // "_Remove" needs a row and selects the one that moved up.
-    auto skip = Make<SkipPage>();
+    auto skip = Make<SkipPage>(settings_.skipFolders);
     win::ListView list(::GetDlgItem(skip->Handle(), IDC_SKIP_LIST));
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"C:\\keep-out", "C:\\not-now"}));
     EXPECT_EQ(Ticks(list), (std::vector<bool>{true, false}));
@@ -418,7 +424,7 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_EQ(ReadSkipFolders(ConfigFilePath()),
               (std::vector<SkipFolder>{{"C:\\not-now", false}, {"C:\\picked", true}, {"C:\\picked", false}}));
 
-    skip = Make<SkipPage>();
+    skip = Make<SkipPage>(settings_.skipFolders);
     test::Click(skip->Handle(), IDC_PAGE_DEFAULT);
     list = win::ListView(::GetDlgItem(skip->Handle(), IDC_SKIP_LIST));
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"C:\\factory-skip"}));

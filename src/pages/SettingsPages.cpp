@@ -19,10 +19,6 @@ constexpr int kOptionBoxes[kScanOptionCount] = {
     IDC_OPTIONS_ZEROLENGTH,  IDC_OPTIONS_INVALIDSHORTCUTS, IDC_OPTIONS_TEMP,       IDC_OPTIONS_IETEMP,
     IDC_OPTIONS_RECENT,      IDC_OPTIONS_IEHISTORY,        IDC_OPTIONS_IECOOKIES};
 
-ValueSet Values(bool factory) {
-    return factory ? ValueSet::Factory : ValueSet::Current;
-}
-
 }  // namespace
 
 void RemoveSelectedRow(HWND page, const win::ListView& list) {
@@ -38,14 +34,13 @@ void RemoveSelectedRow(HWND page, const win::ListView& list) {
 
 // ---- Junk-file patterns ----
 
-PatternPage::PatternPage() : WizardPage(IDD_PAGE_PATTERNS) {}
+PatternPage::PatternPage(std::vector<JunkPattern>& patterns) : SettingsPage(IDD_PAGE_PATTERNS, patterns) {}
 
-void PatternPage::InitPage() {
+void PatternPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_PATTERNS_LIST));
     list_.AddColumn(0, Translate("_JunkName"), 200);
     list_.AddColumn(1, Translate("_JunkDescription"), 400);
     list_.SetExtendedStyle(kCheckListStyle);
-    Load(false);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_PATTERNS_LIST, win::Anchor::GrowBoth},
                               {IDC_PATTERNS_ADD, win::Anchor::MoveDown},
@@ -56,16 +51,31 @@ void PatternPage::InitPage() {
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
 }
 
+std::vector<JunkPattern> PatternPage::Read(const std::string& configPath, ValueSet set) const {
+    return ReadJunkPatterns(configPath, set);
+}
+
+void PatternPage::Write(const std::string& configPath, const std::vector<JunkPattern>& rows) const {
+    WriteJunkPatterns(configPath, rows);
+}
+
 void PatternPage::AppendRow(const std::string& mask, const std::string& description, bool ticked) {
     int row = list_.Append(mask);
     list_.SetText(row, 1, description);
     list_.SetTicked(row, ticked);
 }
 
-void PatternPage::Load(bool factory) {
+void PatternPage::Show(const std::vector<JunkPattern>& rows) {
     list_.DeleteAll();
-    for (const JunkPattern& p : ReadJunkPatterns(ConfigFilePath(), Values(factory)))
+    for (const JunkPattern& p : rows)
         AppendRow(p.file, p.description, p.checked);
+}
+
+std::vector<JunkPattern> PatternPage::Collect() const {
+    std::vector<JunkPattern> rows;
+    for (int row = 0; row < list_.Count(); ++row)
+        rows.push_back({list_.Text(row, 0), list_.Text(row, 1), list_.IsTicked(row)});
+    return rows;
 }
 
 bool PatternPage::OnCommand(int id, int, HWND) {
@@ -98,17 +108,10 @@ bool PatternPage::OnCommand(int id, int, HWND) {
                 list_.SetTicked(row, id == IDC_PATTERNS_CHECKALL);
             return true;
         case IDC_PAGE_DEFAULT:
-            Load(true);
+            ShowFactoryValues();
             return true;
     }
     return false;
-}
-
-void PatternPage::OnDestroy() {
-    std::vector<JunkPattern> rows;
-    for (int row = 0; row < list_.Count(); ++row)
-        rows.push_back({list_.Text(row, 0), list_.Text(row, 1), list_.IsTicked(row)});
-    WriteJunkPatterns(ConfigFilePath(), rows);
 }
 
 bool PatternDialog::OnInit() {
@@ -147,45 +150,50 @@ bool PatternDialog::OnCommand(int id, int, HWND) {
 
 // ---- Scan options ----
 
-OptionsPage::OptionsPage() : WizardPage(IDD_PAGE_OPTIONS) {}
+OptionsPage::OptionsPage(ScanOptionValues& options) : SettingsPage(IDD_PAGE_OPTIONS, options) {}
 
-void OptionsPage::InitPage() {
+void OptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
-    Load(false);
 }
 
-void OptionsPage::Load(bool factory) {
-    ScanOptionValues values = ReadScanOptions(ConfigFilePath(), Values(factory));
+ScanOptionValues OptionsPage::Read(const std::string& configPath, ValueSet set) const {
+    return ReadScanOptions(configPath, set);
+}
+
+void OptionsPage::Write(const std::string& configPath, const ScanOptionValues& values) const {
+    WriteScanOptions(configPath, values);
+}
+
+void OptionsPage::Show(const ScanOptionValues& values) {
     for (int i = 0; i < kScanOptionCount; ++i)
         SetChecked(kOptionBoxes[i], values.checked[static_cast<size_t>(i)]);
     SetItemText(IDC_OPTIONS_MONTHS, values.months);
 }
 
-bool OptionsPage::OnCommand(int id, int, HWND) {
-    if (id != IDC_PAGE_DEFAULT)
-        return false;
-    Load(true);
-    return true;
-}
-
-void OptionsPage::OnDestroy() {
+ScanOptionValues OptionsPage::Collect() const {
     ScanOptionValues values;
     for (int i = 0; i < kScanOptionCount; ++i)
         values.checked[static_cast<size_t>(i)] = IsChecked(kOptionBoxes[i]);
     values.months = ItemText(IDC_OPTIONS_MONTHS).substr(0, 254);
-    WriteScanOptions(ConfigFilePath(), values);
+    return values;
+}
+
+bool OptionsPage::OnCommand(int id, int, HWND) {
+    if (id != IDC_PAGE_DEFAULT)
+        return false;
+    ShowFactoryValues();
+    return true;
 }
 
 // ---- Skip folders ----
 
-SkipPage::SkipPage() : WizardPage(IDD_PAGE_SKIP) {}
+SkipPage::SkipPage(std::vector<SkipFolder>& folders) : SettingsPage(IDD_PAGE_SKIP, folders) {}
 
-void SkipPage::InitPage() {
+void SkipPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_SKIP_LIST));
     list_.AddColumn(0, Translate("_FoldersToSkipFromSearch"), 600);
     list_.SetExtendedStyle(kCheckListStyle);
-    Load(false);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_SKIP_LIST, win::Anchor::GrowBoth},
                               {IDC_SKIP_ADD, win::Anchor::MoveDown},
@@ -193,10 +201,25 @@ void SkipPage::InitPage() {
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
 }
 
-void SkipPage::Load(bool factory) {
+std::vector<SkipFolder> SkipPage::Read(const std::string& configPath, ValueSet set) const {
+    return ReadSkipFolders(configPath, set);
+}
+
+void SkipPage::Write(const std::string& configPath, const std::vector<SkipFolder>& rows) const {
+    WriteSkipFolders(configPath, rows);
+}
+
+void SkipPage::Show(const std::vector<SkipFolder>& rows) {
     list_.DeleteAll();
-    for (const SkipFolder& f : ReadSkipFolders(ConfigFilePath(), Values(factory)))
+    for (const SkipFolder& f : rows)
         list_.SetTicked(list_.Append(f.folder), f.checked);
+}
+
+std::vector<SkipFolder> SkipPage::Collect() const {
+    std::vector<SkipFolder> rows;
+    for (int row = 0; row < list_.Count(); ++row)
+        rows.push_back({list_.Text(row, 0), list_.IsTicked(row)});
+    return rows;
 }
 
 bool SkipPage::OnCommand(int id, int, HWND) {
@@ -211,36 +234,44 @@ bool SkipPage::OnCommand(int id, int, HWND) {
             RemoveSelectedRow(Handle(), list_);
             return true;
         case IDC_PAGE_DEFAULT:
-            Load(true);
+            ShowFactoryValues();
             return true;
     }
     return false;
 }
 
-void SkipPage::OnDestroy() {
-    std::vector<SkipFolder> rows;
-    for (int row = 0; row < list_.Count(); ++row)
-        rows.push_back({list_.Text(row, 0), list_.IsTicked(row)});
-    WriteSkipFolders(ConfigFilePath(), rows);
-}
-
 // ---- Clean options ----
 
-CleanOptionsPage::CleanOptionsPage() : WizardPage(IDD_PAGE_CLEANOPTIONS) {}
+CleanOptionsPage::CleanOptionsPage(CleanOptionValues& options)
+    : SettingsPage(IDD_PAGE_CLEANOPTIONS, options) {}
 
-void CleanOptionsPage::InitPage() {
+void CleanOptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
-    Load(false);
 }
 
-void CleanOptionsPage::Load(bool factory) {
-    CleanOptionValues values = ReadCleanOptions(ConfigFilePath(), Values(factory));
+CleanOptionValues CleanOptionsPage::Read(const std::string& configPath, ValueSet set) const {
+    return ReadCleanOptions(configPath, set);
+}
+
+void CleanOptionsPage::Write(const std::string& configPath, const CleanOptionValues& values) const {
+    WriteCleanOptions(configPath, values);
+}
+
+void CleanOptionsPage::Show(const CleanOptionValues& values) {
     SetChecked(IDC_CLEANOPTIONS_PERMANENT, !values.moveToRecycleBin);
     SetChecked(IDC_CLEANOPTIONS_RECYCLE, values.moveToRecycleBin);
     SetChecked(IDC_CLEANOPTIONS_BACKUP, values.backup);
     SetItemText(IDC_CLEANOPTIONS_FOLDER, values.backupDirectory);
     UpdateBackupControls();
+}
+
+CleanOptionValues CleanOptionsPage::Collect() const {
+    CleanOptionValues values;
+    values.moveToRecycleBin = !IsChecked(IDC_CLEANOPTIONS_PERMANENT) && IsChecked(IDC_CLEANOPTIONS_RECYCLE);
+    values.backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    values.backupDirectory = ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
+    return values;
 }
 
 bool CleanOptionsPage::ReadyToClean() {
@@ -269,16 +300,8 @@ bool CleanOptionsPage::OnCommand(int id, int, HWND) {
             return true;
         }
         case IDC_PAGE_DEFAULT:
-            Load(true);
+            ShowFactoryValues();
             return true;
     }
     return false;
-}
-
-void CleanOptionsPage::OnDestroy() {
-    CleanOptionValues values;
-    values.moveToRecycleBin = !IsChecked(IDC_CLEANOPTIONS_PERMANENT) && IsChecked(IDC_CLEANOPTIONS_RECYCLE);
-    values.backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
-    values.backupDirectory = ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
-    WriteCleanOptions(ConfigFilePath(), values);
 }

@@ -1,65 +1,72 @@
 #pragma once
-// The settings pages: each loads its section of config.xml while it is created and stores it when
-// it is destroyed; the frame reads their controls when the scan or the cleaning starts.
+// The settings pages: each shows its part of the wizard's settings and stores its controls back
+// into them (see SettingsPage).
 
 #include <string>
 #include <vector>
 
-#include "pages/WizardPage.h"
+#include "config/CleanOptionSettings.h"
+#include "config/ListSettings.h"
+#include "config/ScanOptionSettings.h"
+#include "pages/SettingsPage.h"
 #include "win/ListView.h"
 
 // Junk-file patterns: mask, description and tick per row.
-class PatternPage : public WizardPage {
+class PatternPage : public SettingsPage<std::vector<JunkPattern>> {
   public:
-    PatternPage();
+    explicit PatternPage(std::vector<JunkPattern>& patterns);
     ~PatternPage() override { CloseOwnWindow(); }
 
   protected:
-    void InitPage() override;
+    void SetUpControls() override;
+    std::vector<JunkPattern> Read(const std::string& configPath, ValueSet set) const override;
+    void Write(const std::string& configPath, const std::vector<JunkPattern>& rows) const override;
+    void Show(const std::vector<JunkPattern>& rows) override;
+    std::vector<JunkPattern> Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
-    void OnDestroy() override;
 
   private:
-    void Load(bool factory);
     void AppendRow(const std::string& mask, const std::string& description, bool ticked);
     win::ListView list_;
 };
 
 // The eleven scan options and the months box.
-class OptionsPage : public WizardPage {
+class OptionsPage : public SettingsPage<ScanOptionValues> {
   public:
-    OptionsPage();
+    explicit OptionsPage(ScanOptionValues& options);
     ~OptionsPage() override { CloseOwnWindow(); }
 
   protected:
-    void InitPage() override;
+    void SetUpControls() override;
+    ScanOptionValues Read(const std::string& configPath, ValueSet set) const override;
+    void Write(const std::string& configPath, const ScanOptionValues& values) const override;
+    void Show(const ScanOptionValues& values) override;
+    ScanOptionValues Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
-    void OnDestroy() override;
-
-  private:
-    void Load(bool factory);
 };
 
 // Folders the search leaves out.
-class SkipPage : public WizardPage {
+class SkipPage : public SettingsPage<std::vector<SkipFolder>> {
   public:
-    SkipPage();
+    explicit SkipPage(std::vector<SkipFolder>& folders);
     ~SkipPage() override { CloseOwnWindow(); }
 
   protected:
-    void InitPage() override;
+    void SetUpControls() override;
+    std::vector<SkipFolder> Read(const std::string& configPath, ValueSet set) const override;
+    void Write(const std::string& configPath, const std::vector<SkipFolder>& rows) const override;
+    void Show(const std::vector<SkipFolder>& rows) override;
+    std::vector<SkipFolder> Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
-    void OnDestroy() override;
 
   private:
-    void Load(bool factory);
     win::ListView list_;
 };
 
 // Permanent deletion or the Recycle Bin, and the backup folder.
-class CleanOptionsPage : public WizardPage {
+class CleanOptionsPage : public SettingsPage<CleanOptionValues> {
   public:
-    CleanOptionsPage();
+    explicit CleanOptionsPage(CleanOptionValues& options);
     ~CleanOptionsPage() override { CloseOwnWindow(); }
 
     // Whether the cleaning may start: with backup ticked, the folder must be a full path, where the
@@ -67,12 +74,14 @@ class CleanOptionsPage : public WizardPage {
     bool ReadyToClean();
 
   protected:
-    void InitPage() override;
+    void SetUpControls() override;
+    CleanOptionValues Read(const std::string& configPath, ValueSet set) const override;
+    void Write(const std::string& configPath, const CleanOptionValues& values) const override;
+    void Show(const CleanOptionValues& values) override;
+    CleanOptionValues Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
-    void OnDestroy() override;
 
   private:
-    void Load(bool factory);
     void UpdateBackupControls();
 };
 

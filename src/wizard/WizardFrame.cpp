@@ -1,7 +1,5 @@
 #include "wizard/WizardFrame.h"
 
-#include <cstdlib>
-
 #include "app/LanguageTable.h"
 #include "app/ProgramPath.h"
 #include "app/VersionInfo.h"
@@ -9,25 +7,16 @@
 #include "config/ConfigDocument.h"
 #include "resources/ResourceIds.h"
 #include "scan/ScanLocations.h"
+#include "scan/ScanSettings.h"
 #include "wizard/MenuCommands.h"
-#include "win/ListView.h"
 #include "win/Prompts.h"
 
-namespace {
-
-// Reads every ticked row of a list: column keyColumn -> column valueColumn.
-TextMap TickedRows(HWND list, int keyColumn, int valueColumn) {
-    TextMap rows;
-    win::ListView view(list);
-    for (int row = 0; row < view.Count(); ++row)
-        if (view.IsTicked(row)) rows[view.Text(row, keyColumn)] = view.Text(row, valueColumn);
-    return rows;
-}
-
-}  // namespace
-
 WizardFrame::WizardFrame()
-    : pages_{&welcome_, &folders_, &patterns_, &options_, &skip_, &scanning_, &report_, &cleanOptions_, &cleaning_,
+    : patterns_(settings_.patterns),
+      options_(settings_.scanOptions),
+      skip_(settings_.skipFolders),
+      cleanOptions_(settings_.cleanOptions),
+      pages_{&welcome_, &folders_, &patterns_, &options_, &skip_, &scanning_, &report_, &cleanOptions_, &cleaning_,
              &results_} {}
 
 HWND WizardFrame::Open() { return Create(IDD_WIZARD, nullptr); }
@@ -171,33 +160,14 @@ void WizardFrame::StartScan() {
     ScanJob& job = scanning_.Job();
     if (!job.worker.IsRunning()) {
         // The inputs change only while no scan runs.
+        StoreSettings();
         job.roots = folders_.CollectSelection();
-        job.masks = TickedRows(::GetDlgItem(patterns_.Handle(), IDC_PATTERNS_LIST), 0, 1);
-        job.skipFolders.clear();
-        win::ListView skipList(::GetDlgItem(skip_.Handle(), IDC_SKIP_LIST));
-        for (int row = 0; row < skipList.Count(); ++row)
-            if (skipList.IsTicked(row))
-                job.skipFolders.push_back(skipList.Text(row, 0));
         // The program's own files and the restore points, those the cleaning will write and those
         // the rescue manager lists, are never junk.
-        const std::vector<std::string> backupFolders = {cleanOptions_.ItemText(IDC_CLEANOPTIONS_FOLDER),
+        const std::vector<std::string> backupFolders = {settings_.cleanOptions.backupDirectory,
                                                         ReadBackupDirectory(ConfigFilePath())};
-        for (std::string& folder : OwnSkipFolders(ProgramDirectory(), backupFolders))
-            job.skipFolders.push_back(std::move(folder));
-        auto ticked = [&](int id) { return options_.IsChecked(id); };
-        job.options.findNotAccessed = ticked(IDC_OPTIONS_NOTACCESSED);
-        // Read as the stored month count is: leading digits, a long number limited to the int range.
-        job.options.months = ParseConfigInteger(options_.ItemText(IDC_OPTIONS_MONTHS).substr(0, 254));
-        job.options.skipReadOnly = ticked(IDC_OPTIONS_SKIPREADONLY);
-        job.options.skipSystem = ticked(IDC_OPTIONS_SKIPSYSTEM);
-        job.options.skipHidden = ticked(IDC_OPTIONS_SKIPHIDDEN);
-        job.options.findZeroLength = ticked(IDC_OPTIONS_ZEROLENGTH);
-        job.options.findInvalidShortcuts = ticked(IDC_OPTIONS_INVALIDSHORTCUTS);
-        job.findTemp = ticked(IDC_OPTIONS_TEMP);
-        job.findIETemp = ticked(IDC_OPTIONS_IETEMP);
-        job.findRecent = ticked(IDC_OPTIONS_RECENT);
-        job.findIEHistory = ticked(IDC_OPTIONS_IEHISTORY);
-        job.findIECookies = ticked(IDC_OPTIONS_IECOOKIES);
+        SetScanInputs(job, settings_.patterns, settings_.scanOptions, settings_.skipFolders,
+                      OwnSkipFolders(ProgramDirectory(), backupFolders));
         job.owner = this;
         job.completed = WorkerDoneCallback;
     }
@@ -212,6 +182,13 @@ void WizardFrame::StartScan() {
     job.Start();
 }
 
+void WizardFrame::StoreSettings() {
+    patterns_.Store();
+    options_.Store();
+    skip_.Store();
+    cleanOptions_.Store();
+}
+
 void WizardFrame::BuildReport() {
     ScanResults& results = scanning_.Job().results;
     if (results.Count() == 0) pane_.Show(kResults);
@@ -222,10 +199,12 @@ void WizardFrame::BuildReport() {
 void WizardFrame::StartCleaningRun() {
     CleaningJob& job = cleaning_.Job();
     if (job.worker.IsRunning()) return;
-    job.deletePermanently = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_PERMANENT);
-    job.moveToRecycleBin = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_RECYCLE);
-    job.backup = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_BACKUP);
-    job.backupFolder = cleanOptions_.ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
+    StoreSettings();
+    const CleanOptionValues& options = settings_.cleanOptions;
+    job.deletePermanently = !options.moveToRecycleBin;
+    job.moveToRecycleBin = options.moveToRecycleBin;
+    job.backup = options.backup;
+    job.backupFolder = options.backupDirectory;
     job.cleaningSet = scanning_.Job().results.TickedRows();
     job.completionContext = this;
     job.completionCallback = WorkerDoneCallback;

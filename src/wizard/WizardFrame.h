@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "config/WizardSettings.h"
+
 #include "pages/CleaningPages.h"
 #include "pages/FolderPage.h"
 #include "pages/ReportPage.h"
@@ -40,12 +42,15 @@ private:
     void ApplyButtonStates();
     void NextStep();
     void PreviousStep();
+    // Puts every settings page's controls into the settings, which scans and cleanings start from.
+    void StoreSettings();
     void StartScan();
     void BuildReport();
     void StartCleaningRun();
     void EndProgram();
     void MenuCommand(int id);
 
+    WizardSettings settings_;  // before the pages, which keep references to its parts
     PagePane pane_;
     WelcomePage welcome_;
     FolderPage folders_;

@@ -1,0 +1,43 @@
+#pragma once
+// The shape every settings page shares: it loads its part of the settings from config.xml while
+// it is created (current values; Default loads the factory ones into the controls), stores its
+// controls into that part when asked and when its window goes, and then writes it to config.xml.
+
+#include "config/ConfigDocument.h"
+#include "config/ListSettings.h"
+#include "pages/WizardPage.h"
+
+template <typename Values>
+class SettingsPage : public WizardPage {
+  public:
+    SettingsPage(int templateId, Values& values) : WizardPage(templateId), values_(values) {}
+
+    // Puts what the controls show into the settings.
+    void Store() {
+        if (Handle())
+            values_ = Collect();
+    }
+
+  protected:
+    // The page's controls and layout, before its values are shown.
+    virtual void SetUpControls() = 0;
+    virtual Values Read(const std::string& configPath, ValueSet set) const = 0;
+    virtual void Write(const std::string& configPath, const Values& values) const = 0;
+    virtual void Show(const Values& values) = 0;
+    virtual Values Collect() const = 0;
+
+    void InitPage() final {
+        SetUpControls();
+        values_ = Read(ConfigFilePath(), ValueSet::Current);
+        Show(values_);
+    }
+    // "_Default": the factory values into the controls; nothing is written until the page goes.
+    void ShowFactoryValues() { Show(Read(ConfigFilePath(), ValueSet::Factory)); }
+    void OnDestroy() final {
+        Store();
+        Write(ConfigFilePath(), values_);
+    }
+
+  private:
+    Values& values_;
+};
