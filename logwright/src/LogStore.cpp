@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "win/UniqueHandle.h"
+
 namespace logwright {
 
 namespace {
@@ -12,22 +14,6 @@ constexpr DWORD kLockOffsetHigh = 0x40000000;
 
 // Threads of one process also queue here: byte-range locks are meant to keep processes apart.
 std::mutex g_appendMutex;
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != INVALID_HANDLE_VALUE)
-            ::CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE h_;
-};
 
 class RegionLock {
   public:
@@ -139,10 +125,10 @@ HRESULT LogStore::Append(const std::vector<LogEntry>& entries) const {
         return LastError();
 
     std::lock_guard<std::mutex> guard(g_appendMutex);
-    FileHandle file(::CreateFileW(FilePath().c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
+    win::UniqueFile file(::CreateFileW(FilePath().c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return LastError();
     RegionLock lock(file.get());
     if (!lock.locked())
@@ -178,10 +164,10 @@ HRESULT LogStore::Add(std::wstring type, std::wstring category, std::wstring sub
 std::vector<LogEntry> LogStore::ReadAll() const {
     if (dataPath_.empty())
         return {};
-    FileHandle file(::CreateFileW(FilePath().c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid())
+    win::UniqueFile file(::CreateFileW(FilePath().c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
         return {};
     std::string bytes;
     LARGE_INTEGER size{};

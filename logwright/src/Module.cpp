@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "win/UniqueHandle.h"
+
 #include "LogObject.h"
 
 namespace logwright {
@@ -106,27 +108,25 @@ HRESULT FromWin32(LONG error) {
 }
 
 std::wstring ReadText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    win::UniqueRegKey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return {};
     wchar_t text[2 * MAX_PATH] = {};
     DWORD size = sizeof text - sizeof(wchar_t), type = 0;
-    LONG error = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-    ::RegCloseKey(key);
+    LONG error = ::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
     return error == ERROR_SUCCESS && type == REG_SZ ? text : std::wstring();
 }
 
 HRESULT WriteValues(HKEY root, const std::wstring& prefix, const std::vector<RegValue>& values) {
     for (const RegValue& value : values) {
-        HKEY key = nullptr;
+        win::UniqueRegKey key;
         LONG error = ::RegCreateKeyExW(root, (prefix + value.key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                       nullptr, &key, nullptr);
+                                       nullptr, key.put(), nullptr);
         if (error != ERROR_SUCCESS)
             return FromWin32(error);
-        error =
-            ::RegSetValueExW(key, value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
-                             static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
+        error = ::RegSetValueExW(key.get(), value.name, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(value.data.c_str()),
+                                 static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t)));
         if (error != ERROR_SUCCESS)
             return FromWin32(error);
     }
@@ -139,22 +139,22 @@ HRESULT RemoveValues(HKEY root, const std::wstring& prefix, const std::vector<Re
     HRESULT result = S_OK;
     for (auto it = values.rbegin(); it != values.rend(); ++it) {
         std::wstring path = prefix + it->key;
-        HKEY key = nullptr;
-        LONG error = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &key);
+        win::UniqueRegKey key;
+        LONG error = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
         if (error == ERROR_FILE_NOT_FOUND)
             continue;
         if (error != ERROR_SUCCESS) {
             result = FromWin32(error);
             continue;
         }
-        error = ::RegDeleteValueW(key, it->name);
+        error = ::RegDeleteValueW(key.get(), it->name);
         if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
             result = FromWin32(error);
         DWORD subkeys = 0, valueCount = 0;
-        bool empty = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+        bool empty = ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                                         &valueCount, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
                      subkeys == 0 && valueCount == 0;
-        ::RegCloseKey(key);
+        key.reset();
         if (empty) {
             error = ::RegDeleteKeyW(root, path.c_str());
             if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
@@ -171,18 +171,17 @@ struct RawValue {
 };
 
 std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& path, const wchar_t* name) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    win::UniqueRegKey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     RawValue value;
     DWORD size = 0;
-    LONG error = ::RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
+    LONG error = ::RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &size);
     if (error == ERROR_SUCCESS) {
         value.data.resize(size);
-        error = ::RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size);
+        error = ::RegQueryValueExW(key.get(), name, nullptr, &value.type, value.data.data(), &size);
         value.data.resize(size);
     }
-    ::RegCloseKey(key);
     if (error != ERROR_SUCCESS)
         return std::nullopt;
     return value;
@@ -206,13 +205,12 @@ class SavedValues {
                 added.push_back(values_[i]);
         RemoveValues(root_, prefix_, added);
         for (size_t i = 0; i < values_.size(); ++i) {
-            HKEY key = nullptr;
+            win::UniqueRegKey key;
             if (!before_[i] || ::RegOpenKeyExW(root_, (prefix_ + values_[i].key).c_str(), 0, KEY_SET_VALUE,
-                                               &key) != ERROR_SUCCESS)
+                                               key.put()) != ERROR_SUCCESS)
                 continue;
-            ::RegSetValueExW(key, values_[i].name, 0, before_[i]->type, before_[i]->data.data(),
+            ::RegSetValueExW(key.get(), values_[i].name, 0, before_[i]->type, before_[i]->data.data(),
                              static_cast<DWORD>(before_[i]->data.size()));
-            ::RegCloseKey(key);
         }
     }
 

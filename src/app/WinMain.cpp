@@ -8,32 +8,32 @@
 
 #include "app/LanguageTable.h"
 #include "app/ProgramPath.h"
+#include "win/ComPtr.h"
+#include "win/UniqueHandle.h"
 #include "wizard/WizardFrame.h"
 
 namespace {
 
 // {2933BF90-7B36-11D2-B20E-00C04F983E60} and {2933BF81-7B36-11D2-B20E-00C04F983E60}
 const CLSID kDomDocument = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomDocumentInterface = {
+    0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 bool XmlParserPresent() {
-    IUnknown* document = nullptr;
-    HRESULT hr = ::CoCreateInstance(kDomDocument, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
-                                    kDomDocumentInterface, reinterpret_cast<void**>(&document));
-    if (FAILED(hr) || !document) return false;
-    document->Release();
-    return true;
+    win::ComPtr<IUnknown> document;
+    HRESULT hr = ::CoCreateInstance(kDomDocument, nullptr,
+                                    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                                    kDomDocumentInterface, document.put_void());
+    return SUCCEEDED(hr) && document;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
-    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
+    const win::SingleInstance instance("{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
+    if (instance.AnotherRuns())
         return 0;
-    }
-    ::CoInitialize(nullptr);
+    const win::ComApartment com;
     LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
     if (!XmlParserPresent()) {
         ::MessageBoxA(nullptr, Translate("_NotInstallXML2").c_str(), Translate("_Quillmoor").c_str(),
@@ -52,19 +52,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
             MSG msg;
             for (;;) {
                 BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-                if (got == -1) continue;
+                if (got == -1)
+                    continue;
                 if (got == 0) {
                     exitCode = static_cast<int>(msg.wParam);
                     break;
                 }
                 // The frame's own window may be gone already while the quit message is on its way.
-                if (::IsWindow(window) && ::IsDialogMessageA(window, &msg)) continue;
+                if (::IsWindow(window) && ::IsDialogMessageA(window, &msg))
+                    continue;
                 ::TranslateMessage(&msg);
                 ::DispatchMessageA(&msg);
             }
         }
     }
-    ::CoUninitialize();
-    if (mutex) ::CloseHandle(mutex);
     return exitCode;
 }

@@ -114,17 +114,10 @@ std::string FileNameForSearch(const std::string& path, UINT codePage) {
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-FileDetailsDialog::~FileDetailsDialog() {
-    if (ownIcon_)
-        ::DestroyIcon(ownIcon_);
-}
-
 void FileDetailsDialog::OnDestroy() {
     // The icon control does not own what it shows: take the icon back before releasing it.
     ::SendMessageA(Item(IDC_DETAILS_ICON), STM_SETICON, 0, 0);
-    if (ownIcon_)
-        ::DestroyIcon(ownIcon_);
-    ownIcon_ = nullptr;
+    ownIcon_.reset();
 }
 
 bool FileDetailsDialog::OnInit() {
@@ -137,7 +130,7 @@ bool FileDetailsDialog::OnInit() {
     // for one without icons.
     HICON icon = ::ExtractIconA(::GetModuleHandleA(nullptr), path_.c_str(), 0);
     if (reinterpret_cast<UINT_PTR>(icon) > 1) {
-        ownIcon_ = icon;
+        ownIcon_.reset(icon);
     } else {
         icon = ::LoadIconA(nullptr, IDI_INFORMATION);
     }

@@ -8,6 +8,7 @@
 
 #include "scan/ScanResults.h"
 #include "win/Dialog.h"
+#include "win/UniqueHandle.h"
 
 // What the dialog lists about a file, with the row labels already translated.
 struct FileDetails {
@@ -27,7 +28,6 @@ std::string FileNameForSearch(const std::string& path, UINT codePage = CP_ACP);
 class FileDetailsDialog : public win::Dialog {
   public:
     explicit FileDetailsDialog(std::string path) : path_(std::move(path)) {}
-    ~FileDetailsDialog() override;
 
   protected:
     bool OnInit() override;
@@ -38,5 +38,5 @@ class FileDetailsDialog : public win::Dialog {
     void AppendRow(const std::string& label, const std::string& value) const;
 
     std::string path_;
-    HICON ownIcon_ = nullptr;  // the icon taken from the file, released with the dialog object
+    win::UniqueIcon ownIcon_;  // the icon taken from the file, released with the dialog object
 };

@@ -1,5 +1,6 @@
 #pragma once
-// Owners for COM interface pointers, BSTRs and the per-thread COM initialisation.
+// Owners for COM interface pointers, BSTRs and the per-thread COM initialisation. Header only,
+// like the handle owners.
 
 #include <windows.h>
 #include <ole2.h>
@@ -7,15 +8,18 @@
 #include <string>
 #include <utility>
 
+#include "win/Text.h"
+
 namespace win {
 
 template <typename T>
 class ComPtr {
-public:
+  public:
     ComPtr() noexcept = default;
     ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
     ComPtr& operator=(ComPtr&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.ptr_, nullptr));
+        if (this != &other)
+            reset(std::exchange(other.ptr_, nullptr));
         return *this;
     }
     ComPtr(const ComPtr&) = delete;
@@ -35,25 +39,30 @@ public:
 
     void reset(T* p = nullptr) noexcept {
         T* old = std::exchange(ptr_, p);
-        if (old) old->Release();
+        if (old)
+            old->Release();
     }
 
     template <typename U>
     ComPtr<U> As(const IID& iid) const noexcept {
         ComPtr<U> out;
-        if (ptr_) ptr_->QueryInterface(iid, out.put_void());
+        if (ptr_)
+            ptr_->QueryInterface(iid, out.put_void());
         return out;
     }
 
-private:
+  private:
     T* ptr_ = nullptr;
 };
 
 class Bstr {
-public:
+  public:
     Bstr() noexcept = default;
     // Converts program text (ANSI code page) to a BSTR.
-    explicit Bstr(const std::string& ansi);
+    explicit Bstr(const std::string& ansi) {
+        const std::wstring wide = AnsiToWide(ansi);
+        value_ = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    }
     explicit Bstr(const wchar_t* wide) : value_(::SysAllocString(wide)) {}
     Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
     Bstr& operator=(Bstr&& other) noexcept {
@@ -74,23 +83,26 @@ public:
         return &value_;
     }
     // Back to program text in the ANSI code page.
-    std::string ToAnsi() const;
+    std::string ToAnsi() const {
+        return value_ ? WideToAnsi(value_, static_cast<int>(::SysStringLen(value_))) : std::string();
+    }
 
-private:
+  private:
     BSTR value_ = nullptr;
 };
 
 // CoInitialize for the lifetime of the object, on the calling thread.
 class ComApartment {
-public:
+  public:
     ComApartment() noexcept : hr_(::CoInitialize(nullptr)) {}
     ~ComApartment() {
-        if (SUCCEEDED(hr_)) ::CoUninitialize();
+        if (SUCCEEDED(hr_))
+            ::CoUninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
-private:
+  private:
     HRESULT hr_;
 };
 

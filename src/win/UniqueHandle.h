@@ -1,7 +1,9 @@
 #pragma once
-// Move-only owners of Win32 handles: each names its close function and its empty value.
+// Move-only owners of Win32 handles: each names its close function and its empty value. Header
+// only, so the activity log component uses the same owners as the program.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -9,14 +11,15 @@ namespace win {
 
 template <typename Traits>
 class UniqueResource {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueResource() noexcept = default;
     explicit UniqueResource(Type value) noexcept : value_(value) {}
     UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
     UniqueResource& operator=(UniqueResource&& other) noexcept {
-        if (this != &other) reset(other.release());
+        if (this != &other)
+            reset(other.release());
         return *this;
     }
     UniqueResource(const UniqueResource&) = delete;
@@ -31,7 +34,8 @@ public:
 
     void reset(Type value = Traits::Invalid()) noexcept {
         Type old = std::exchange(value_, value);
-        if (old != Traits::Invalid()) Traits::Close(old);
+        if (old != Traits::Invalid())
+            Traits::Close(old);
     }
 
     // For functions that return a handle through a pointer argument.
@@ -40,7 +44,7 @@ public:
         return &value_;
     }
 
-private:
+  private:
     Type value_ = Traits::Invalid();
 };
 
@@ -62,8 +66,53 @@ struct RegKeyTraits {
     static void Close(Type h) noexcept { ::RegCloseKey(h); }
 };
 
-using UniqueHandle = UniqueResource<KernelHandleTraits>;  // threads, mutexes, events, files
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not as a null handle.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::CloseHandle(h); }
+};
+
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::ImageList_Destroy(h); }
+};
+
+template <typename Object>  // HBRUSH, HFONT, HBITMAP, ...
+struct GdiObjectTraits {
+    using Type = Object;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteObject(h); }
+};
+
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyIcon(h); }
+};
+
+using UniqueHandle = UniqueResource<KernelHandleTraits>;  // threads, mutexes, events
+using UniqueFile = UniqueResource<FileHandleTraits>;      // CreateFile
 using UniqueFind = UniqueResource<FindHandleTraits>;      // FindFirstFileA listings
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
+using UniqueImageList = UniqueResource<ImageListTraits>;
+template <typename Object>
+using UniqueGdiObject = UniqueResource<GdiObjectTraits<Object>>;
+using UniqueIcon = UniqueResource<IconTraits>;  // icons the program made or extracted, not shared ones
+
+// The named mutex that lets one instance of the program run at a time: held while the object lives.
+class SingleInstance {
+  public:
+    explicit SingleInstance(const char* name) : mutex_(::CreateMutexA(nullptr, FALSE, name)) {
+        another_ = mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    // True when another process held the mutex first.
+    bool AnotherRuns() const noexcept { return another_; }
+
+  private:
+    UniqueHandle mutex_;
+    bool another_ = false;
+};
 
 }  // namespace win

@@ -88,9 +88,7 @@ void LinkControl::Detach() {
     if (tooltip_ && ::IsWindow(tooltip_))
         ::DestroyWindow(tooltip_);
     tooltip_ = nullptr;
-    if (font_)
-        ::DeleteObject(font_);
-    font_ = nullptr;
+    font_.reset();
     control_ = nullptr;
 }
 
@@ -118,9 +116,9 @@ void LinkControl::Attach(HWND control, const std::string& target) {
     LOGFONTA font{};
     ::GetObjectA(base, sizeof(font), &font);
     font.lfUnderline = TRUE;
-    font_ = ::CreateFontIndirectA(&font);
+    font_.reset(::CreateFontIndirectA(&font));
     baseFont_ = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     ::SetWindowSubclass(control, Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
@@ -146,7 +144,7 @@ RECT LinkControl::TextRect() const {
     ::GetClientRect(control_, &client);
     RECT text{kTextIndent, 0, kTextIndent, 0};
     HDC dc = ::GetDC(control_);
-    HGDIOBJ old = ::SelectObject(dc, font_);
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
     ::DrawTextA(dc, label_.c_str(), -1, &text, kTextFormat | DT_CALCRECT);
     ::SelectObject(dc, old);
     ::ReleaseDC(control_, dc);
@@ -177,7 +175,7 @@ void LinkControl::Paint(HDC dc) const {
                                                          reinterpret_cast<WPARAM>(dc),
                                                          reinterpret_cast<LPARAM>(control_)));
     ::FillRect(dc, &client, brush ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
-    HGDIOBJ old = ::SelectObject(dc, font_);
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
     ::SetTextColor(dc, Colour());
     ::SetBkMode(dc, TRANSPARENT);
     RECT text = TextRect();

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "win/UniqueHandle.h"
+
 struct LinkColours {
     COLORREF normal = RGB(0, 0, 255);
     COLORREF visited = RGB(128, 0, 128);
@@ -51,8 +53,8 @@ class LinkControl {
 
     HWND control_ = nullptr;
     HWND tooltip_ = nullptr;
-    HFONT font_ = nullptr;      // the dialog's font, underlined; ours to delete
-    HFONT baseFont_ = nullptr;  // the control's font before it became a link
+    win::UniqueGdiObject<HFONT> font_;  // the dialog's font, underlined
+    HFONT baseFont_ = nullptr;          // the control's font before it became a link
     std::string label_;
     std::string target_;
     LinkColours colours_;

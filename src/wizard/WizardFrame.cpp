@@ -95,9 +95,9 @@ bool WizardFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     // Where the frame is wider than the banner picture, the strips beside it take the banner's
     // edge colour, so the banner reads as one band across the window.
     if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_FRAME_BANNER)) {
-        static HBRUSH bannerEdge = ::CreateSolidBrush(RGB(10, 38, 102));
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(10, 38, 102));
-        result = reinterpret_cast<INT_PTR>(bannerEdge);
+        if (!bannerEdge_) bannerEdge_.reset(::CreateSolidBrush(kBannerEdge));
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), kBannerEdge);
+        result = reinterpret_cast<INT_PTR>(bannerEdge_.get());
         return true;
     }
     return false;

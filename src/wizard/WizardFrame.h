@@ -5,6 +5,7 @@
 #include <array>
 
 #include "config/WizardSettings.h"
+#include "win/UniqueHandle.h"
 
 #include "pages/CleaningPages.h"
 #include "pages/FolderPage.h"
@@ -15,9 +16,20 @@
 #include "wizard/PagePane.h"
 
 class WizardFrame : public win::Dialog {
-public:
-    enum PageIndex { kWelcome, kFolders, kPatterns, kOptions, kSkip, kScanning, kReport, kCleanOptions, kCleaning,
-                     kResults, kPageCount };
+  public:
+    enum PageIndex {
+        kWelcome,
+        kFolders,
+        kPatterns,
+        kOptions,
+        kSkip,
+        kScanning,
+        kReport,
+        kCleanOptions,
+        kCleaning,
+        kResults,
+        kPageCount
+    };
 
     WizardFrame();
 
@@ -33,12 +45,12 @@ public:
     // Enables Pre and Next when a worker has ended; runs on the worker's thread.
     static void WorkerDoneCallback(void* frame);
 
-protected:
+  protected:
     bool OnInit() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
-private:
+  private:
     void ApplyButtonStates();
     void NextStep();
     void PreviousStep();
@@ -50,7 +62,9 @@ private:
     void EndProgram();
     void MenuCommand(int id);
 
-    WizardSettings settings_;  // before the pages, which keep references to its parts
+    static constexpr COLORREF kBannerEdge = RGB(10, 38, 102);
+    win::UniqueGdiObject<HBRUSH> bannerEdge_;  // the strips beside the banner picture
+    WizardSettings settings_;                  // before the pages, which keep references to its parts
     PagePane pane_;
     WelcomePage welcome_;
     FolderPage folders_;
