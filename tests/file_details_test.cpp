@@ -74,18 +74,6 @@ class FileDetailsTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(FileDetailsTest, TheNameForTheWebSearchFollowsTheLastBackslashOrColon) {
-    EXPECT_EQ(FileNameForSearch("C:\\Temp\\old.log"), "old.log");
-    EXPECT_EQ(FileNameForSearch("D:name.txt"), "name.txt");
-    EXPECT_EQ(FileNameForSearch("C:\\a:b\\c:d.txt"), "d.txt");
-    EXPECT_EQ(FileNameForSearch("plain.txt"), "plain.txt");
-    EXPECT_EQ(FileNameForSearch("C:\\folder\\"), "");
-    // In code page 932 "\x95\x5c" is one character whose second byte is a backslash.
-    if (::IsValidCodePage(932)) {
-        EXPECT_EQ(FileNameForSearch("C:\\a\\\x95\x5c.txt", 932), "\x95\x5c.txt");
-    }
-}
-
 TEST_F(FileDetailsTest, TwoLanguageBlocksShowInTheOrderOfTheirCodesWithEveryField) {
     std::string fixture = test::SourceFile("");
     fixture = fixture.substr(0, fixture.find("unix") + 4) + QM_VERSIONED_FIXTURE;

@@ -1,8 +1,9 @@
-// The program's folder and base name, and the path variables of stored folders.
+// Paths taken apart, the program's folder and base name, and the path variables of stored folders.
 #include <gtest/gtest.h>
 
 #include "app/ProgramPath.h"
 #include "config/PathVariables.h"
+#include "win/PathParts.h"
 
 namespace {
 
@@ -18,22 +19,33 @@ std::string Contract(const std::string& text, const PathFolders& folders = kFold
 
 }  // namespace
 
-TEST(ProgramPath, FolderAndBaseNameOfAProgramFile) {
-    EXPECT_EQ(ProgramDirectoryOf("C:\\Tools\\cleaner.exe"), "C:\\Tools");
+TEST(PathParts, FolderAndNameAreCutAtTheLastBackslashOrColon) {
+    EXPECT_EQ(win::FolderPartOf("C:\\Tools\\cleaner.exe"), "C:\\Tools");
+    EXPECT_EQ(win::NamePartOf("C:\\Temp\\old.log"), "old.log");
+    // A bare drive keeps its colon, whether cut at the backslash after it or at the colon itself.
+    EXPECT_EQ(win::FolderPartOf("C:\\x.exe"), "C:");
+    EXPECT_EQ(win::FolderPartOf("D:x.exe"), "D:");
+    EXPECT_EQ(win::NamePartOf("D:name.txt"), "name.txt");
+    EXPECT_EQ(win::FolderPartOf("C:"), "C:");
+    EXPECT_EQ(win::NamePartOf("C:\\a:b\\c:d.txt"), "d.txt");
+    // A network folder stands as it is: "\\\\nas\\apps:" would name no folder.
+    EXPECT_EQ(win::FolderPartOf("\\\\nas\\apps\\q.exe"), "\\\\nas\\apps");
+    EXPECT_EQ(win::FolderPartOf("q.exe"), "");
+    EXPECT_EQ(win::NamePartOf("plain.txt"), "plain.txt");
+    EXPECT_EQ(win::NamePartOf("C:\\folder\\"), "");
+    // In code page 932 "\x95\x5c" is one character whose second byte is a backslash.
+    if (::IsValidCodePage(932)) {
+        EXPECT_EQ(win::NamePartOf("C:\\a\\\x95\x5c.txt", 932), "\x95\x5c.txt");
+        EXPECT_EQ(win::FolderPartOf("C:\\a\\\x95\x5c.txt", 932), "C:\\a");
+    }
+}
+
+TEST(ProgramPath, BaseNameOfAProgramFileAndTheRunningProgramsFolder) {
     EXPECT_EQ(ProgramBaseNameOf("C:\\Tools\\cleaner.exe"), "cleaner");
-    EXPECT_EQ(ProgramDirectoryOf("C:\\Tools\\sweep.exe") + "\\" + ProgramBaseNameOf("C:\\Tools\\sweep.exe") +
-                  ".language",
-              "C:\\Tools\\sweep.language");
     EXPECT_EQ(ProgramBaseNameOf("C:\\x\\a.b.exe"), "a.b");
     EXPECT_EQ(ProgramBaseNameOf("C:\\x.y\\noext"), "noext");  // a dot in the folder does not count
     EXPECT_EQ(ProgramBaseNameOf("C:\\x\\.exe"), "");
-    EXPECT_EQ(ProgramDirectoryOf("C:\\x.exe"), "C:");
-    EXPECT_EQ(ProgramDirectoryOf("D:x.exe"), "D:");
     EXPECT_EQ(ProgramBaseNameOf("D:x.exe"), "x");
-    EXPECT_EQ(ProgramDirectoryOf("C:\\a\\b\\c\\q.exe"), "C:\\a\\b\\c");
-    // Started from a network share, the folder is the share's folder as it is.
-    EXPECT_EQ(ProgramDirectoryOf("\\\\nas\\apps\\q.exe"), "\\\\nas\\apps");
-    EXPECT_EQ(ProgramDirectoryOf("q.exe"), "");
 
     // The running test program itself.
     const std::string file = ProgramFilePath();

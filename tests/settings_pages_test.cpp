@@ -164,7 +164,7 @@ std::vector<bool> Ticks(const win::ListView& list) {
 
 }  // namespace
 
-TEST_F(SettingsPagesTest, FolderTreeTicksPropagateAndCollectOneRootPerSelectedSubtree) {
+TEST_F(SettingsPagesTest, FolderTreeShowsDrivesFoldersAndTheirTicksAndCollectsTheSelection) {
     auto page = Make<FolderPage>();
     Tree tree(::GetDlgItem(page->Handle(), IDC_FOLDERS_TREE));
 
@@ -174,24 +174,25 @@ TEST_F(SettingsPagesTest, FolderTreeTicksPropagateAndCollectOneRootPerSelectedSu
     ASSERT_TRUE(c);
     std::vector<std::string> whole;
     for (HTREEITEM drive : drives) {
-        EXPECT_EQ(tree.State(drive), FolderPage::kTicked);
+        EXPECT_EQ(tree.State(drive), FolderTreeModel::kTicked);
         whole.push_back(tree.Text(drive) + "\\");
     }
     EXPECT_EQ(page->CollectSelection(), whole);
 
-    // Expanding a ticked drive shows its folders ticked.
+    // Expanding a ticked drive shows its folders from the disk, ticked.
     tree.Expand(c);
     const std::vector<HTREEITEM> folders = tree.Children(c);
     ASSERT_GE(folders.size(), 2u);
     for (HTREEITEM folder : folders)
-        EXPECT_EQ(tree.State(folder), FolderPage::kTicked) << tree.Text(folder);
+        EXPECT_EQ(tree.State(folder), FolderTreeModel::kTicked) << tree.Text(folder);
     const HTREEITEM windows = tree.Find(c, "windows");
     ASSERT_TRUE(windows);
 
-    // Unticking one folder: the drive is partly ticked, every other shown folder is a root.
+    // Space on one folder: its box and the drive's show the new states, and the page collects
+    // every other shown folder as a root.
     tree.Toggle(windows);
-    EXPECT_EQ(tree.State(windows), FolderPage::kUnticked);
-    EXPECT_EQ(tree.State(c), FolderPage::kPartly);
+    EXPECT_EQ(tree.State(windows), FolderTreeModel::kUnticked);
+    EXPECT_EQ(tree.State(c), FolderTreeModel::kPartly);
     std::vector<std::string> others;
     for (HTREEITEM drive : drives) {
         if (drive != c) {
@@ -204,39 +205,29 @@ TEST_F(SettingsPagesTest, FolderTreeTicksPropagateAndCollectOneRootPerSelectedSu
     }
     EXPECT_EQ(page->CollectSelection(), others);
 
-    // Collapsing drops the folders and their ticks; the drive keeps its state and shows them
-    // again unticked, contributing nothing until one is ticked.
+    // Collapsing leaves one placeholder; the drive keeps its state and shows its folders again
+    // unticked.
     tree.Collapse(c);
     ASSERT_EQ(tree.Children(c).size(), 1u);
     EXPECT_EQ(tree.Text(tree.Children(c)[0]), "");
-    EXPECT_EQ(tree.State(c), FolderPage::kPartly);
+    EXPECT_EQ(tree.State(tree.Children(c)[0]), 0);
+    EXPECT_EQ(tree.State(c), FolderTreeModel::kPartly);
     tree.Expand(c);
     ASSERT_EQ(tree.Children(c).size(), folders.size());
     for (HTREEITEM folder : tree.Children(c))
-        EXPECT_EQ(tree.State(folder), FolderPage::kUnticked);
-    std::vector<std::string> otherDrives(others.begin(), others.end());
-    std::erase_if(otherDrives, [](const std::string& root) { return root.rfind("C:\\", 0) == 0; });
-    EXPECT_EQ(page->CollectSelection(), otherDrives);
-    const HTREEITEM users = tree.Find(c, "users");
-    ASSERT_TRUE(users);
-    tree.Toggle(users);
-    std::vector<std::string> withUsers = otherDrives;
-    withUsers.insert(withUsers.begin() + (std::find(drives.begin(), drives.end(), c) - drives.begin()),
-                     "C:\\users");
-    EXPECT_EQ(page->CollectSelection(), withUsers);
+        EXPECT_EQ(tree.State(folder), FolderTreeModel::kUnticked);
 
-    // A partly ticked drive toggles to ticked, and the buttons set every drive.
-    tree.Toggle(c);
-    EXPECT_EQ(tree.State(c), FolderPage::kTicked);
+    // The buttons set every drive and every shown folder.
+    test::Click(page->Handle(), IDC_FOLDERS_SELECTALL);
+    for (HTREEITEM folder : tree.Children(c))
+        EXPECT_EQ(tree.State(folder), FolderTreeModel::kTicked);
     EXPECT_EQ(page->CollectSelection(), whole);
     test::Click(page->Handle(), IDC_FOLDERS_REMOVEALL);
     EXPECT_TRUE(page->CollectSelection().empty());
+    EXPECT_EQ(tree.State(c), FolderTreeModel::kUnticked);
     for (HTREEITEM folder : tree.Children(c))
-        EXPECT_EQ(tree.State(folder), FolderPage::kUnticked);
+        EXPECT_EQ(tree.State(folder), FolderTreeModel::kUnticked);
     test::Click(page->Handle(), IDC_PAGE_DEFAULT);
-    EXPECT_EQ(page->CollectSelection(), whole);
-    test::Click(page->Handle(), IDC_FOLDERS_REMOVEALL);
-    test::Click(page->Handle(), IDC_FOLDERS_SELECTALL);
     EXPECT_EQ(page->CollectSelection(), whole);
 }
 

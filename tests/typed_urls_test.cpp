@@ -1,12 +1,12 @@
-// The typed-address cleaner on the real resources and the real registry key of the test prefix
-// (saved before and put back after each test): listing, ticking, clearing with the selection kept,
-// and what values that are no address, or too long, show.
+// The typed-address history on a registry key of the test's own: listing in enumeration order, what
+// values that are no address or too long show, and pruning only the named values. Then the dialog
+// on the real resources and the real key of the test prefix (saved before and put back after):
+// its list, ticking, and clearing with the selection kept.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "app/FormatText.h"
@@ -14,11 +14,119 @@
 #include "resources/ResourceIds.h"
 #include "support/RegistrySnapshot.h"
 #include "support/WindowTest.h"
+#include "tools/TypedUrls.h"
 #include "tools/TypedUrlsDialog.h"
 
 namespace {
 
-class TypedUrlsTest : public ::testing::Test {
+using Texts = std::vector<std::string>;
+
+// The value names of a key under HKEY_CURRENT_USER now; empty when the key is missing.
+Texts StoredNames(const char* keyPath, bool* keyExists = nullptr) {
+    Texts names;
+    HKEY key = nullptr;
+    const bool exists = ::RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (keyExists)
+        *keyExists = exists;
+    if (!exists)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char name[1024];
+        DWORD length = sizeof(name);
+        if (::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
+constexpr const char* kTestKey = "Software\\Quillmoor tests\\TypedUrls";
+
+class TypedUrlHistoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { saved_.Clear(); }
+    Texts Names() const {
+        Texts names;
+        for (const TypedUrl& url : history_.Read())
+            names.push_back(url.name);
+        return names;
+    }
+    Texts Shown() const {
+        Texts texts;
+        for (const TypedUrl& url : history_.Read())
+            texts.push_back(url.text);
+        return texts;
+    }
+
+    test::ProgramFolder program_;  // the language file, for the translated texts
+    test::RegistrySnapshot saved_{kTestKey};
+    TypedUrlHistory history_{HKEY_CURRENT_USER, kTestKey};
+};
+
+}  // namespace
+
+TEST_F(TypedUrlHistoryTest, ListsEveryValueInOrderAndDeletesOnlyTheNamedOnes) {
+    // A missing key is created, empty.
+    EXPECT_TRUE(history_.Read().empty());
+    bool keyExists = false;
+    EXPECT_TRUE(StoredNames(kTestKey, &keyExists).empty());
+    EXPECT_TRUE(keyExists);
+
+    // Two values with the same address are two entries, each with its own name.
+    saved_.SetText("url1", "http://a.example/");
+    saved_.SetText("url2", "http://same.example/");
+    saved_.SetText("url3", "http://same.example/");
+    saved_.SetText("url4", "http://d.example/");
+    EXPECT_EQ(Names(), (Texts{"url1", "url2", "url3", "url4"}));
+    EXPECT_EQ(Shown(), (Texts{"http://a.example/", "http://same.example/", "http://same.example/",
+                              "http://d.example/"}));
+
+    // Only the named values go; a name that is gone already changes nothing.
+    history_.Delete({"url3", "url9"});
+    EXPECT_EQ(StoredNames(kTestKey), (Texts{"url1", "url2", "url4"}));
+    history_.Delete({});
+    EXPECT_EQ(Names(), (Texts{"url1", "url2", "url4"}));
+
+    // Emptied, the key stays.
+    history_.Delete({"url1", "url2", "url4"});
+    EXPECT_TRUE(StoredNames(kTestKey, &keyExists).empty());
+    EXPECT_TRUE(keyExists);
+}
+
+TEST_F(TypedUrlHistoryTest, ValuesThatAreNoAddressOrTooLongStillShowAndCanBeDeleted) {
+    const std::string fits(254, 'f');  // with its terminator exactly the 255 bytes read
+    const std::string tooLong(300, 'l');
+    const DWORD number = 42;
+    const BYTE bytes[3] = {1, 2, 3};
+    saved_.SetText("a-fits", fits);
+    saved_.Set("b-number", REG_DWORD, &number, sizeof(number));
+    saved_.SetText("c-long", tooLong);
+    saved_.Set("d-bytes", REG_BINARY, bytes, sizeof(bytes));
+    saved_.Set("e-expand", REG_EXPAND_SZ, "%TEMP%\\x.htm", 13);
+    saved_.SetText("f-empty", "");
+    saved_.SetText("g" + std::string(300, 'n'), "a name longer than the 255-character buffer");
+    saved_.SetText("h-after", "http://after.example/");
+
+    // The overlong name ends the listing: the value after it is not listed.
+    EXPECT_EQ(Names(), (Texts{"a-fits", "b-number", "c-long", "d-bytes", "e-expand", "f-empty"}));
+    const Texts shown = Shown();
+    EXPECT_EQ(shown, (Texts{fits, FormatText(Translate("_TypedUrlsNotText"), {"b-number"}),
+                            tooLong.substr(0, 254) + "...",
+                            FormatText(Translate("_TypedUrlsNotText"), {"d-bytes"}), "%TEMP%\\x.htm", ""}));
+    ASSERT_EQ(shown.size(), 6u);
+    EXPECT_NE(shown[1].find("b-number"), std::string::npos);
+
+    // Entries of any kind delete their own value.
+    history_.Delete({"b-number", "c-long"});
+    EXPECT_EQ(Names(), (Texts{"a-fits", "d-bytes", "e-expand", "f-empty"}));
+    const Texts stored = StoredNames(kTestKey);
+    EXPECT_EQ(stored.size(), 6u);  // the listed four, the overlong name and the one after it
+}
+
+namespace {
+
+class TypedUrlsDialogTest : public ::testing::Test {
   protected:
     void SetUp() override { saved_.Clear(); }
     void TearDown() override {
@@ -34,14 +142,14 @@ class TypedUrlsTest : public ::testing::Test {
         list_ = dialog_.List();
     }
     void Press(int id) { test::Click(window_, id); }
-    std::vector<std::string> Rows() const {
-        std::vector<std::string> rows;
+    Texts Rows() const {
+        Texts rows;
         for (int row = 0; row < list_.Count(); ++row)
             rows.push_back(list_.Text(row, 0));
         return rows;
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
+    Texts Names() const {
+        Texts names;
         for (int row = 0; row < list_.Count(); ++row)
             names.push_back(dialog_.RowName(row));
         return names;
@@ -52,27 +160,6 @@ class TypedUrlsTest : public ::testing::Test {
             ticked += list_.IsTicked(row) ? 1 : 0;
         return ticked;
     }
-    // The value names in the registry now; empty when the key is missing.
-    static std::vector<std::string> StoredNames(bool* keyExists = nullptr) {
-        std::vector<std::string> names;
-        HKEY key = nullptr;
-        const bool exists =
-            ::RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (keyExists)
-            *keyExists = exists;
-        if (!exists)
-            return names;
-        for (DWORD index = 0;; ++index) {
-            char name[1024];
-            DWORD length = sizeof(name);
-            if (::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            names.emplace_back(name, length);
-        }
-        ::RegCloseKey(key);
-        return names;
-    }
 
     test::ProgramFolder program_;
     test::RegistrySnapshot saved_{kTypedUrlsKey};
@@ -82,11 +169,9 @@ class TypedUrlsTest : public ::testing::Test {
     win::ListView list_;
 };
 
-using Texts = std::vector<std::string>;
-
 }  // namespace
 
-TEST_F(TypedUrlsTest, ClearDeletesOnlyTheTickedValuesAndKeepsTheSelectionsPlace) {
+TEST_F(TypedUrlsDialogTest, ClearDeletesOnlyTheTickedRowsAndKeepsTheSelectionsPlace) {
     saved_.SetText("url1", "http://a.example/");
     saved_.SetText("url2", "http://same.example/");
     saved_.SetText("url3", "http://same.example/");
@@ -106,25 +191,27 @@ TEST_F(TypedUrlsTest, ClearDeletesOnlyTheTickedValuesAndKeepsTheSelectionsPlace)
     const DWORD wanted = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     EXPECT_EQ(ListView_GetExtendedListViewStyle(list_.Handle()) & wanted, wanted);
 
-    // Two values with the same address are two rows, each carrying its own name; none is ticked.
+    // One unticked row per value, each carrying its own name.
     const Texts all{"http://a.example/", "http://same.example/", "http://same.example/", "http://d.example/",
                     "http://e.example/"};
     EXPECT_EQ(Rows(), all);
     EXPECT_EQ(Names(), (Texts{"url1", "url2", "url3", "url4", "url5"}));
+    EXPECT_EQ(dialog_.RowName(5), "");
     EXPECT_EQ(TickedCount(), 0);
 
     // Nothing ticked: nothing is deleted, the list is only refilled.
     Press(IDC_TYPEDURLS_CLEAR);
     EXPECT_EQ(Rows(), all);
-    EXPECT_EQ(StoredNames().size(), 5u);
+    EXPECT_EQ(StoredNames(kTypedUrlsKey).size(), 5u);
 
     // Ticking one of the twins deletes only that value; the selection keeps its place.
     list_.Select(3);
     list_.SetTicked(2, true);
     Press(IDC_TYPEDURLS_CLEAR);
-    EXPECT_EQ(StoredNames(), (Texts{"url1", "url2", "url4", "url5"}));
+    EXPECT_EQ(StoredNames(kTypedUrlsKey), (Texts{"url1", "url2", "url4", "url5"}));
     EXPECT_EQ(Rows(),
               (Texts{"http://a.example/", "http://same.example/", "http://d.example/", "http://e.example/"}));
+    EXPECT_EQ(Names(), (Texts{"url1", "url2", "url4", "url5"}));
     EXPECT_EQ(list_.Selected(), 3);
     EXPECT_EQ(TickedCount(), 0);
 
@@ -141,55 +228,11 @@ TEST_F(TypedUrlsTest, ClearDeletesOnlyTheTickedValuesAndKeepsTheSelectionsPlace)
     EXPECT_EQ(TickedCount(), 0);
     Press(IDC_TYPEDURLS_CHECKALL);
     Press(IDC_TYPEDURLS_CLEAR);
-    bool keyExists = false;
-    EXPECT_TRUE(StoredNames(&keyExists).empty());
-    EXPECT_TRUE(keyExists);
+    EXPECT_TRUE(StoredNames(kTypedUrlsKey).empty());
     EXPECT_EQ(list_.Count(), 0);
     EXPECT_EQ(list_.Selected(), -1);
 
     EXPECT_TRUE(prompts_.messages.empty());  // never a question or a message
     Press(IDCANCEL);
     EXPECT_FALSE(::IsWindow(window_));
-}
-
-TEST_F(TypedUrlsTest, ValuesThatAreNoAddressOrTooLongStillShowAndCanBeCleared) {
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kTypedUrlsKey);
-    Open();
-    // A missing key is created, empty.
-    bool keyExists = false;
-    EXPECT_TRUE(StoredNames(&keyExists).empty());
-    EXPECT_TRUE(keyExists);
-    EXPECT_EQ(list_.Count(), 0);
-
-    const std::string fits(254, 'f');  // with its terminator exactly the 255 bytes read
-    const std::string tooLong(300, 'l');
-    const DWORD number = 42;
-    const BYTE bytes[3] = {1, 2, 3};
-    saved_.SetText("a-fits", fits);
-    saved_.Set("b-number", REG_DWORD, &number, sizeof(number));
-    saved_.SetText("c-long", tooLong);
-    saved_.Set("d-bytes", REG_BINARY, bytes, sizeof(bytes));
-    saved_.Set("e-expand", REG_EXPAND_SZ, "%TEMP%\\x.htm", 13);
-    saved_.SetText("f-empty", "");
-    saved_.SetText("g" + std::string(300, 'n'), "a name longer than the 255-character buffer");
-    saved_.SetText("h-after", "http://after.example/");
-    Press(IDC_TYPEDURLS_CLEAR);  // nothing ticked: only a refill
-
-    // The overlong name ends the listing: the value after it is not listed.
-    EXPECT_EQ(Names(), (Texts{"a-fits", "b-number", "c-long", "d-bytes", "e-expand", "f-empty"}));
-    EXPECT_EQ(Rows(), (Texts{fits, FormatText(Translate("_TypedUrlsNotText"), {"b-number"}),
-                             tooLong.substr(0, 254) + "...",
-                             FormatText(Translate("_TypedUrlsNotText"), {"d-bytes"}), "%TEMP%\\x.htm", ""}));
-    EXPECT_NE(Rows()[1].find("b-number"), std::string::npos);
-
-    // Rows of any kind delete their own value.
-    list_.SetTicked(1, true);
-    list_.SetTicked(2, true);
-    Press(IDC_TYPEDURLS_CLEAR);
-    const Texts stored = StoredNames();
-    EXPECT_EQ(std::count(stored.begin(), stored.end(), "b-number"), 0);
-    EXPECT_EQ(std::count(stored.begin(), stored.end(), "c-long"), 0);
-    EXPECT_EQ(std::count(stored.begin(), stored.end(), "a-fits"), 1);
-    EXPECT_EQ(std::count(stored.begin(), stored.end(), "h-after"), 1);
-    EXPECT_EQ(Names(), (Texts{"a-fits", "d-bytes", "e-expand", "f-empty"}));
 }

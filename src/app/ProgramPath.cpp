@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "win/CharStep.h"
+#include "win/PathParts.h"
 
 std::string ProgramFilePath() {
     // Grows the buffer until the whole path fits: a cut-off path would name the wrong folder.
@@ -25,31 +26,22 @@ namespace {
 std::string g_programDirectoryOverride;
 }  // namespace
 
-void OverrideProgramDirectory(const std::string& folder) { g_programDirectoryOverride = folder; }
+void OverrideProgramDirectory(const std::string& folder) {
+    g_programDirectoryOverride = folder;
+}
 
 std::string ProgramDirectory() {
-    if (!g_programDirectoryOverride.empty()) return g_programDirectoryOverride;
-    return ProgramDirectoryOf(ProgramFilePath());
+    if (!g_programDirectoryOverride.empty())
+        return g_programDirectoryOverride;
+    return win::FolderPartOf(ProgramFilePath());
 }
 
 std::string ProgramBaseName() {
     return ProgramBaseNameOf(ProgramFilePath());
 }
 
-std::string ProgramDirectoryOf(const std::string& modulePath) {
-    size_t cut = win::FindLastCharOf(modulePath, "\\:");
-    if (cut == std::string::npos)
-        return {};
-    std::string folder = modulePath.substr(0, cut);
-    // A folder cut at a backslash stands as it is; only a bare drive gets its colon back.
-    if (modulePath[cut] == ':' && folder.find(':') == std::string::npos)
-        folder += ':';
-    return folder;
-}
-
 std::string ProgramBaseNameOf(const std::string& modulePath) {
-    size_t cut = win::FindLastCharOf(modulePath, "\\:");
-    std::string name = cut == std::string::npos ? modulePath : modulePath.substr(cut + 1);
-    size_t dot = win::FindLastCharOf(name, ".");
+    const std::string name = win::NamePartOf(modulePath);
+    const size_t dot = win::FindLastCharOf(name, ".");
     return dot == std::string::npos ? name : name.substr(0, dot);
 }

@@ -17,10 +17,6 @@ void OverrideProgramDirectory(const std::string& folder);
 // The program file's name without folder and without its last "." part ("a.b.exe" -> "a.b").
 std::string ProgramBaseName();
 
-// The same two answers for a given program path, so that they can be checked with any path.
-// The folder is the text before the last "\" or ":" ("C:\Tools\cleaner.exe" -> "C:\Tools",
-// "D:x.exe" -> "D:"): when the cut is at a colon and no colon remains, the colon is put back so a
-// bare drive stays a drive; a folder cut at a backslash stands as it is ("\\nas\apps\q.exe" ->
-// "\\nas\apps"). A path without either separator has no folder part: the empty text.
-std::string ProgramDirectoryOf(const std::string& modulePath);
+// The base name for a given program path, so that it can be checked with any path. The folder of
+// a given path is win::FolderPartOf.
 std::string ProgramBaseNameOf(const std::string& modulePath);

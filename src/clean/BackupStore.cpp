@@ -7,6 +7,7 @@
 #include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "win/CharStep.h"
+#include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -82,13 +83,9 @@ bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std:
 }
 
 std::string ParentFolderOf(const std::string& path) {
-    size_t cut = win::FindLastCharOf(path, "\\:");
-    if (cut != std::string::npos && path[cut] == '\\')
-        return path.substr(0, cut);
-    std::string parent = cut == std::string::npos ? path : path.substr(0, cut);
-    if (parent.empty() || parent.find(':') == std::string::npos)
-        parent += ':';
-    return parent;
+    if (win::FindLastCharOf(path, "\\:") == std::string::npos)
+        return path + ':';
+    return win::FolderPartOf(path);
 }
 
 void EnsureFolderPath(const std::string& folderPathEndingWithBackslash) {

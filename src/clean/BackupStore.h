@@ -29,10 +29,9 @@ std::string MirrorPath(const std::string& sourcePath);
 // a file is not restored.
 bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std::string& target);
 
-// The text before the last backslash or colon ("D:\B\x\f.txt" -> "D:\B\x", "C:\f.txt" -> "C:",
-// "C:" -> "C:"); a path without either stays whole. Unless the cut was at a backslash, a result
-// that is empty or holds no colon gets a ":" appended, so a bare drive stays a drive. A folder
-// cut at a backslash stands as it is: "\\nas\share\f" -> "\\nas\share", not "\\nas\share:".
+// The folder part of path (win::FolderPartOf: "D:\B\x\f.txt" -> "D:\B\x", "C:\f.txt" -> "C:",
+// "C:" -> "C:", "\\nas\share\f" -> "\\nas\share", not "\\nas\share:"). A path without a backslash
+// or colon is taken for a bare drive letter and gets a ":" appended ("C" -> "C:", "" -> ":").
 std::string ParentFolderOf(const std::string& path);
 
 // Creates every missing folder along a path that ends with a backslash (below the share of a

@@ -8,8 +8,8 @@
 
 #include "app/LanguageTable.h"
 #include "resources/ResourceIds.h"
-#include "win/CharStep.h"
 #include "win/ListView.h"
+#include "win/PathParts.h"
 #include "win/Prompts.h"
 #include "wizard/MenuCommands.h"
 
@@ -109,11 +109,6 @@ FileDetails ReadFileDetails(const std::string& path) {
     return details;
 }
 
-std::string FileNameForSearch(const std::string& path, UINT codePage) {
-    const size_t separator = win::FindLastCharOf(path, "\\:", codePage);
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 void FileDetailsDialog::OnDestroy() {
     // The icon control does not own what it shows: take the icon back before releasing it.
     ::SendMessageA(Item(IDC_DETAILS_ICON), STM_SETICON, 0, 0);
@@ -181,7 +176,7 @@ bool FileDetailsDialog::OnCommand(int id, int, HWND) {
             return true;
         case IDC_DETAILS_GOOGLE:
             win::CurrentPrompts().ShellOpen(
-                Handle(), std::string(kSearchAddress) + "/search?q=" + FileNameForSearch(path_), "");
+                Handle(), std::string(kSearchAddress) + "/search?q=" + win::NamePartOf(path_), "");
             return true;
     }
     return false;

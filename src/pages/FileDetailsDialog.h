@@ -21,9 +21,6 @@ struct FileDetails {
 
 // Reads the version resource, times and size of the file at path.
 FileDetails ReadFileDetails(const std::string& path);
-// The file's name for the web search: the text after the last backslash or colon, stepping over
-// double-byte characters of the code page whose second byte looks like either.
-std::string FileNameForSearch(const std::string& path, UINT codePage = CP_ACP);
 
 class FileDetailsDialog : public win::Dialog {
   public:

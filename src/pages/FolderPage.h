@@ -1,5 +1,6 @@
 #pragma once
-// The folder selection page: the fixed drives as a tree with three-state check boxes.
+// The folder selection page: the fixed drives as a tree with three-state check boxes, a view of a
+// FolderTreeModel that holds the ticks and collects the search roots.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -7,30 +8,38 @@
 #include <string>
 #include <vector>
 
+#include "pages/FolderTreeModel.h"
 #include "pages/WizardPage.h"
+#include "win/TreeView.h"
 
 class FolderPage : public WizardPage {
-public:
+  public:
     FolderPage();
     ~FolderPage() override;
 
     // One root folder per selected subtree, in tree order; never a folder with its ancestor.
-    std::vector<std::string> CollectSelection() const;
+    std::vector<std::string> CollectSelection() const { return model_.CollectSelection(); }
 
-    // Check states: the tree's state image index.
-    enum State { kNone = 0, kUnticked = 1, kPartly = 2, kTicked = 3 };
-
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
 
-private:
+  private:
     void FillDrives();
-    void SetAllDrives(State state);
-    void Collect(HTREEITEM parent, const std::string& prefix, std::vector<std::string>& out) const;
+    // Shows the item's subfolders (read from disk now) or, collapsed, only its expand button.
+    void Expanded(HTREEITEM item, bool expanded);
+    // Adds the tree item of a model node, with a placeholder child when the folder has subfolders.
+    void Show(HTREEITEM parent, FolderTreeModel::Node node, int image, int selectedImage, bool hasSubfolders);
+    void Toggle(HTREEITEM item);
+    // Gives the tree items whose nodes changed their model's state.
+    void ShowChanges();
 
-    HWND tree_ = nullptr;
+    FolderTreeModel model_;
+    win::TreeView tree_;
+    // The tree item of each model node, indexed by node; each item carries its node as data
+    // (placeholders carry kNoNode).
+    std::vector<HTREEITEM> items_;
     HIMAGELIST images_ = nullptr;
     HIMAGELIST states_ = nullptr;
 };

@@ -21,10 +21,11 @@ RescueManager::~RescueManager() {
 }
 
 std::string RescueManager::RowPath(int row) const {
-    if (row < 0)
+    if (row < 0 || row >= list_.Count())
         return {};
-    const auto* path = reinterpret_cast<const std::string*>(list_.Data(row));
-    return path ? *path : std::string();
+    const auto index = static_cast<size_t>(list_.Data(row));
+    std::lock_guard<std::mutex> lock(rowsLock_);
+    return index < rows_.size() ? rows_[index].path : std::string();
 }
 
 bool RescueManager::OnInit() {
@@ -63,31 +64,29 @@ bool RescueManager::OnCommand(int id, int code, HWND) {
     return false;
 }
 
-bool RescueManager::OnNotify(NMHDR* header, LRESULT& result) {
-    if (header->idFrom != IDC_RESCUE_LIST || header->code != LVN_DELETEITEM)
-        return false;
-    // Each row owns its copy of the restore point's path.
-    delete reinterpret_cast<std::string*>(reinterpret_cast<NMLISTVIEW*>(header)->lParam);
-    result = 0;
-    return true;
-}
-
 void RescueManager::OnDestroy() {
     WaitForRestore();
-    // The rows' paths are freed while the dialog still hears the list's notifications.
-    list_.DeleteAll();
 }
 
 void RescueManager::RefreshRestorePointList() {
-    list_.DeleteAll();
     std::string root = ItemText(IDC_RESCUE_FOLDER);
     if (root.size() > MAX_PATH - 1)
         root.resize(MAX_PATH - 1);
-    for (const RestorePoint& point : FindRestorePoints(root)) {
-        auto* path = new std::string(point.path);
-        if (list_.Append(RestorePointDisplayText(point), reinterpret_cast<LPARAM>(path)) < 0)
-            delete path;
+    std::vector<RestorePoint> points = FindRestorePoints(root);
+    std::vector<std::string> texts;
+    texts.reserve(points.size());
+    for (const RestorePoint& point : points)
+        texts.push_back(RestorePointDisplayText(point));
+    // No row outlives the restore point it points to: the list empties before the vector changes
+    // and fills after. The lock is never held across a message to the list, which the interface
+    // thread answers.
+    list_.DeleteAll();
+    {
+        std::lock_guard<std::mutex> lock(rowsLock_);
+        rows_ = std::move(points);
     }
+    for (size_t index = 0; index < texts.size(); ++index)
+        list_.Append(texts[index], static_cast<LPARAM>(index));
 }
 
 void RescueManager::Browse() {

@@ -3,8 +3,11 @@
 // where its files came from (on a worker thread, reporting to the status line and progress bar)
 // or deleted. Both are recorded in the activity log.
 
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "clean/BackupStore.h"
 #include "clean/RestoreFiles.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
@@ -25,7 +28,6 @@ class RescueManager : public win::Dialog, private RestoreProgress {
   protected:
     bool OnInit() override;
     bool OnCommand(int id, int code, HWND control) override;
-    bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnDestroy() override;
 
   private:
@@ -49,6 +51,10 @@ class RescueManager : public win::Dialog, private RestoreProgress {
     void SetProgressPosition(int position) override;
 
     win::ListView list_;
+    // The listed restore points; each list row carries its index here as item data. A finished
+    // restore refreshes the list from its worker thread, so the vector is replaced under the lock.
+    std::vector<RestorePoint> rows_;
+    mutable std::mutex rowsLock_;
     win::WorkerThread worker_;
     // Signalled while no restore runs; the worker signals it as its very last act on the dialog.
     win::UniqueHandle idle_;

@@ -1,0 +1,22 @@
+#pragma once
+// The folder and the name of a path, cut at its last "\" or ":" (never at the second byte of a
+// double-byte character). Every part of the program that takes a path apart does it here.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace win {
+
+// The text before the last "\" or ":" ("C:\Tools\q.exe" -> "C:\Tools", "C:\q.exe" -> "C:"). When
+// the cut is at a colon and no colon remains, the colon is put back so that a bare drive stays a
+// drive ("D:x.exe" -> "D:", "C:" -> "C:"); a folder cut at a backslash stands as it is
+// ("\\nas\apps\q.exe" -> "\\nas\apps"). A path without either separator has no folder: "".
+std::string FolderPartOf(std::string_view path, UINT codePage = CP_ACP);
+
+// The text after the last "\" or ":" ("C:\Temp\old.log" -> "old.log", "D:x.txt" -> "x.txt"); a path
+// without either separator is all name, and one ending in a backslash has none.
+std::string NamePartOf(std::string_view path, UINT codePage = CP_ACP);
+
+}  // namespace win
