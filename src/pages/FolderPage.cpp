@@ -15,21 +15,14 @@ constexpr int kImageClosed = 0, kImageOpen = 1, kImageDrive = 2;
 
 FolderPage::FolderPage() : WizardPage(IDD_PAGE_FOLDERS) {}
 
-FolderPage::~FolderPage() {
-    if (images_)
-        ImageList_Destroy(images_);
-    if (states_)
-        ImageList_Destroy(states_);
-}
-
 void FolderPage::InitPage() {
     tree_ = win::TreeView(Item(IDC_FOLDERS_TREE));
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    images_ = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_IMAGES), 16, 0, RGB(255, 255, 255),
-                                   IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    states_ = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_STATES), 13, 0, RGB(255, 255, 255),
-                                   IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    tree_.SetImageLists(images_, states_);
+    images_.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_IMAGES), 16, 0, RGB(255, 255, 255),
+                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    states_.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_STATES), 13, 0, RGB(255, 255, 255),
+                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    tree_.SetImageLists(images_.get(), states_.get());
     FillDrives();
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_FOLDERS_TREE, win::Anchor::GrowBoth},

@@ -10,12 +10,12 @@
 
 #include "pages/FolderTreeModel.h"
 #include "pages/WizardPage.h"
+#include "win/UniqueHandle.h"
 #include "win/TreeView.h"
 
 class FolderPage : public WizardPage {
   public:
     FolderPage();
-    ~FolderPage() override;
 
     // One root folder per selected subtree, in tree order; never a folder with its ancestor.
     std::vector<std::string> CollectSelection() const { return model_.CollectSelection(); }
@@ -40,6 +40,6 @@ class FolderPage : public WizardPage {
     // The tree item of each model node, indexed by node; each item carries its node as data
     // (placeholders carry kNoNode).
     std::vector<HTREEITEM> items_;
-    HIMAGELIST images_ = nullptr;
-    HIMAGELIST states_ = nullptr;
+    win::UniqueImageList images_;  // the tree keeps using them until the page goes
+    win::UniqueImageList states_;
 };
