@@ -5,26 +5,13 @@
 #include <atomic>
 #include <set>
 
-#include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/LogEntry.h"
 #include "win/ComPtr.h"
 
 namespace {
-
-// The text of one phase's log entry: the header, a blank line, then each file's line and a blank line.
-class LogBody {
-  public:
-    explicit LogBody(const char* headerKey) : text_(FormatText("%s\r\n\r\n", {Translate(headerKey)})) {}
-    void Add(const char* lineKey, std::initializer_list<FormatArg> paths) {
-        text_ += FormatText(Translate(lineKey) + "\r\n\r\n", paths);
-    }
-    const std::string& Text() const { return text_; }
-
-  private:
-    std::string text_;
-};
 
 class CleaningRun {
   public:
@@ -38,7 +25,7 @@ class CleaningRun {
     // Copies every file into a new restore point. A file whose copy fails is remembered, so the
     // removal that follows keeps it: without its backup it must not be lost.
     bool Backup() {
-        LogBody body("_LogBackupFilesHeader");
+        LogEntry entry("_LogBackupFilesHeader");
         SetPosition(0);
         SetStatus("_CleaningPageStateBackup");
         SYSTEMTIME now;
@@ -68,20 +55,20 @@ class CleaningRun {
                 saved = ::CopyFileA(path.c_str(), backupPath.c_str(), TRUE) != FALSE;
             }
             if (saved) {
-                body.Add("_LogSaveFile", {path, backupPath});
+                entry.Add("_LogSaveFile", {path, backupPath});
             } else {
                 notBackedUp_.insert(path);
-                body.Add("_LogSaveFileFailed", {path, backupPath});
+                entry.Add("_LogSaveFileFailed", {path, backupPath});
             }
             SetPosition(++k);
         }
         RemoveIfEmpty(restorePoint);
-        AddEntry("_LogLogCategoryBackup", body);
+        entry.Write(log_, "_LogLogCategoryBackup");
         return true;
     }
 
     bool DeletePermanently() {
-        LogBody body("_LogPermanentlyDeleteFilesHeader");
+        LogEntry entry("_LogPermanentlyDeleteFilesHeader");
         SetStatus("_CleaningPageStatePermanentlyDelete");
         int k = 0;
         for (const auto& [file, reason] : job_.cleaningSet) {
@@ -89,24 +76,24 @@ class CleaningRun {
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
-                body.Add("_LogKeepFile", {path});
+                entry.Add("_LogKeepFile", {path});
             } else if (!IsExactFilePath(path)) {
-                body.Add("_LogDeleteFileFailed", {path});
+                entry.Add("_LogDeleteFileFailed", {path});
             } else {
                 static constexpr const char* kLines[] = {"_LogDeleteFile", "_LogDeleteFileAtRestart",
                                                          "_LogDeleteFileFailed"};
-                body.Add(kLines[static_cast<int>(DeleteOrSchedule(path))], {path});
+                entry.Add(kLines[static_cast<int>(DeleteOrSchedule(path))], {path});
             }
             SetPosition(++k);
         }
-        AddEntry("_LogLogCategoryDelete", body);
+        entry.Write(log_, "_LogLogCategoryDelete");
         return true;
     }
 
     // Moves each file to the Recycle Bin. Where the bin cannot take a file, the shell asks the user
     // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
     bool MoveToRecycleBin() {
-        LogBody body("_LogRemoveToRecyclebinFilesHeader");
+        LogEntry entry("_LogRemoveToRecyclebinFilesHeader");
         SetStatus("_CleaningPageStateMoveToRecycleBin");
         SHFILEOPSTRUCTA operation{};
         operation.hwnd = job_.promptOwner;
@@ -118,24 +105,24 @@ class CleaningRun {
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
-                body.Add("_LogKeepFile", {path});
+                entry.Add("_LogKeepFile", {path});
             } else if (!IsExactFilePath(path) || !IsSafeToRemove(path)) {
                 // The shell reads '*' and '?' as wildcards and a final dot as nothing: another file would go.
-                body.Add("_LogDeleteFileFailed", {path});
+                entry.Add("_LogDeleteFileFailed", {path});
             } else {
                 std::string list = path + '\0';  // the string's own terminator makes the second NUL
                 operation.pFrom = list.c_str();
                 operation.fAnyOperationsAborted = FALSE;
                 const bool done = ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
                 const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-                body.Add(done && !stillThere ? "_LogDeleteFile"
-                         : stillThere        ? "_LogRecycleFileKept"
-                                             : "_LogDeleteFileFailed",
-                         {path});
+                entry.Add(done && !stillThere ? "_LogDeleteFile"
+                          : stillThere        ? "_LogRecycleFileKept"
+                                              : "_LogDeleteFileFailed",
+                          {path});
             }
             SetPosition(++k);
         }
-        AddEntry("_LogLogCategoryDelete", body);
+        entry.Write(log_, "_LogLogCategoryDelete");
         return true;
     }
 
@@ -172,13 +159,6 @@ class CleaningRun {
     void SetRange(int maximum) {
         if (job_.progress)
             job_.progress->SetProgressRange(maximum);
-    }
-
-    void AddEntry(const char* subcategoryKey, const LogBody& body) {
-        if (body.Text().empty())
-            return;
-        log_.AddEntry(Translate("_LogType"), Translate("_LogCategory"), Translate(subcategoryKey),
-                      Translate("_LogSource"), body.Text());
     }
 
     CleaningJob& job_;

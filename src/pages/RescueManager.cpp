@@ -7,6 +7,7 @@
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
+#include "clean/LogEntry.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "pages/CleaningPages.h"
@@ -196,16 +197,13 @@ void RescueManager::Delete() {
         log.SetDataPath(logFolder_);
         const std::string path = RowPath(row);
         if (!path.empty()) {
-            std::string body = FormatText("%s\r\n\r\n", {Translate("_LogRemoveRestorePointHeader")});
+            LogEntry entry("_LogRemoveRestorePointHeader");
             RemoveRestorePoint(path);
             RefreshRestorePointList();
             // The shell has shown its own errors; the log records what really happened.
             const bool gone = ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-            body += FormatText(
-                Translate(gone ? "_LogRemoveRestorePoint" : "_LogRemoveRestorePointFailed") + "\r\n\r\n",
-                {path});
-            log.AddEntry(Translate("_LogType"), Translate("_LogCategory"),
-                         Translate("_LogLogCategoryRemoveRestorePoint"), Translate("_LogSource"), body);
+            entry.Add(gone ? "_LogRemoveRestorePoint" : "_LogRemoveRestorePointFailed", {path});
+            entry.Write(log, "_LogLogCategoryRemoveRestorePoint");
         }
     }
     SetBusy(false);
