@@ -15,12 +15,12 @@ namespace {
 
 class CleaningRun {
   public:
-    explicit CleaningRun(CleaningJob& job) : job_(job) {
+    CleaningRun(CleaningJob& job, win::StopToken stop) : job_(job), stop_(stop) {
         log_.SetDataPath(job.logFolder);
         SetRange(static_cast<int>(job.cleaningSet.Count()));
     }
 
-    bool Stopped() const { return job_.worker.StopRequested(); }
+    bool Stopped() const { return stop_.StopRequested(); }
 
     // Copies every file into a new restore point. A file whose copy fails is remembered, so the
     // removal that follows keeps it: without its backup it must not be lost.
@@ -162,17 +162,30 @@ class CleaningRun {
     }
 
     CleaningJob& job_;
+    const win::StopToken stop_;
     ActivityLog log_;
     std::set<std::string> notBackedUp_;
 };
 
-// Cleanings whose thread has not yet ended, in the whole process.
+// Cleanings whose body has not yet returned, in the whole process.
 std::atomic<int> g_cleaningsRunning{0};
 
-DWORD WINAPI CleaningThread(void* job) {
-    const DWORD result = RunCleaning(*static_cast<CleaningJob*>(job));
-    --g_cleaningsRunning;
-    return result;
+// The ending of a run, called exactly once by the job: the final texts, then the completion.
+void EndCleaning(CleaningJob& job, win::JobEnd end) {
+    if (win::JobProgress* progress = job.progress) {
+        if (end == win::JobEnd::Stopped) {
+            progress->ShowRunning(false);
+            progress->SetProgressPosition(0);
+            progress->SetStatusText(Translate("_CleaningPageStateStopped"));
+        } else {
+            // A fault ended the run before its next file operation: for the user it has stopped.
+            progress->SetStatusText(Translate(end == win::JobEnd::Finished ? "_CleaningPageStateComplete"
+                                                                           : "_CleaningPageStateStopped"));
+            progress->ShowRunning(false);
+        }
+    }
+    if (job.completed)
+        job.completed();
 }
 
 }  // namespace
@@ -185,63 +198,38 @@ bool StartCleaning(CleaningJob& job) {
     if (job.worker.IsRunning())
         return false;
     if (job.progress)
-        job.progress->EnableStopButton(true);
+        job.progress->ShowRunning(true);
     ++g_cleaningsRunning;
-    if (job.worker.Start(CleaningThread, &job))
+    const bool started = job.worker.Start(
+        [&job](win::StopToken stop) {
+            // Counted down however the body ends, also when its owner goes away mid-run.
+            struct Done {
+                ~Done() { --g_cleaningsRunning; }
+            } done;
+            RunCleaning(job, stop);
+        },
+        [&job](win::JobEnd end) { EndCleaning(job, end); });
+    if (started)
         return true;
     --g_cleaningsRunning;
+    if (job.progress)
+        job.progress->ShowRunning(false);
     return false;
 }
 
-DWORD RunCleaning(CleaningJob& job) {
+void RunCleaning(CleaningJob& job, win::StopToken stop) {
     win::ComApartment com;
-    bool completed = false;
-    try {
-        CleaningRun run(job);
-        bool going = !job.backup || run.Backup();
-        if (going)
-            run.SetPosition(0);
-        if (going && job.deletePermanently)
-            going = run.DeletePermanently();
-        else if (going && job.moveToRecycleBin)
-            going = run.MoveToRecycleBin();
-        // A stop that came first has taken over the ending.
-        if (!going || !job.worker.FinishFromWorker())
-            return 0;
-        completed = true;
-        run.SetStatus("_CleaningPageStateComplete");
-    } catch (...) {
-        // Whatever went wrong, no further file is touched and the page hears of the end as usual.
-        if (!completed) {
-            if (!job.worker.FinishFromWorker())
-                return 0;
-            try {
-                if (job.progress)
-                    job.progress->SetStatusText(Translate("_CleaningPageStateStopped"));
-            } catch (...) {
-            }
-        }
-    }  // the log component is released here, before the page hears of the end
-    try {
-        if (job.progress)
-            job.progress->EnableStopButton(false);
-    } catch (...) {
-    }
-    // The last use of the job: its owner may reuse or destroy it from here on.
-    if (job.completionCallback)
-        job.completionCallback(job.completionContext);
-    return 0;
+    // The log component goes with the run, before the page hears of the end.
+    CleaningRun run(job, stop);
+    bool going = !job.backup || run.Backup();
+    if (going)
+        run.SetPosition(0);
+    if (going && job.deletePermanently)
+        run.DeletePermanently();
+    else if (going && job.moveToRecycleBin)
+        run.MoveToRecycleBin();
 }
 
 bool StopCleaning(CleaningJob& job) {
-    if (!job.worker.Stop())
-        return false;
-    if (job.progress) {
-        job.progress->EnableStopButton(false);
-        job.progress->SetProgressPosition(0);
-        job.progress->SetStatusText(Translate("_CleaningPageStateStopped"));
-    }
-    if (job.completionCallback)
-        job.completionCallback(job.completionContext);
-    return true;
+    return job.worker.Stop();
 }

@@ -52,7 +52,7 @@ bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& rest
 }  // namespace
 
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
-                            RestoreProgress& progress, const std::atomic<bool>* stop) {
+                            win::JobProgress& progress, const std::atomic<bool>* stop) {
     RestoreOutcome outcome;
     ActivityLog log;
     log.SetDataPath(logFolder);

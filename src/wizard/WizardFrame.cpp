@@ -198,13 +198,11 @@ void WizardFrame::StartScan() {
         job.findRecent = ticked(IDC_OPTIONS_RECENT);
         job.findIEHistory = ticked(IDC_OPTIONS_IEHISTORY);
         job.findIECookies = ticked(IDC_OPTIONS_IECOOKIES);
-        job.owner = this;
-        job.completed = WorkerDoneCallback;
+        job.completed = [this] { WorkerDoneCallback(this); };
     }
     scanning_.SetItemText(IDC_SCANNING_FOUND, "");
     if (job.worker.IsRunning())
         return;
-    scanning_.Enable(IDC_SCANNING_STOP, true);
     // The report shows these results: it lets them go before they change.
     report_.Fill(nullptr);
     job.results.Clear();
@@ -227,8 +225,7 @@ void WizardFrame::StartCleaningRun() {
     job.backup = cleanOptions_.IsChecked(IDC_CLEANOPTIONS_BACKUP);
     job.backupFolder = cleanOptions_.ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
     job.cleaningSet = scanning_.Job().results.TickedRows();
-    job.completionContext = this;
-    job.completionCallback = WorkerDoneCallback;
+    job.completed = [this] { WorkerDoneCallback(this); };
     job.promptOwner = Handle();
     StartCleaning(job);
 }
