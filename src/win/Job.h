@@ -54,7 +54,8 @@ class Job {
     // True from Start until the end is claimed: the worker's completion already sees it false, so
     // the owner it tells can start the next run.
     bool IsRunning() const noexcept;
-    // True from Start until the completion has returned: the worker may still call its owner.
+    // True from Start until the worker has made its last call: its completion has returned, or a
+    // stop has claimed the run and its thread has ended.
     bool IsBusy() const noexcept { return state_.load() != kIdle; }
     // The worker's thread id while a run is in progress, else 0.
     DWORD Id() const noexcept { return IsRunning() ? id_ : 0; }
