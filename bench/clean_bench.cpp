@@ -34,15 +34,13 @@ std::vector<std::string> MakeFiles(const std::string& root, int count) {
     return files;
 }
 
-class NoProgress : public CleaningProgress {
+class NoProgress : public win::JobProgress {
 public:
     void SetProgressRange(int) override {}
     void SetProgressPosition(int) override {}
     void SetStatusText(const std::string&) override {}
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
 };
-
-void Completed(void* event) { ::SetEvent(static_cast<HANDLE>(event)); }
 
 double Clean(const std::vector<std::string>& files, const std::string& backupFolder, bool backup, bool recycle,
              const std::string& logFolder) {
@@ -56,8 +54,7 @@ double Clean(const std::vector<std::string>& files, const std::string& backupFol
     job.backupFolder = backupFolder;
     job.logFolder = logFolder;
     job.progress = &progress;
-    job.completionContext = done.get();
-    job.completionCallback = Completed;
+    job.completed = [&done] { ::SetEvent(done.get()); };
     return MedianMs(1, [&] {
         StartCleaning(job);
         ::WaitForSingleObject(done.get(), INFINITE);

@@ -24,18 +24,15 @@ public:
     int RootRowCount() override { return 1; }
     std::string RootStateText(int) override { return {}; }
     void SetRootStateText(int, const std::string&) override {}
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
 };
-
-void Completed(void* done) { static_cast<std::atomic<bool>*>(done)->store(true); }
 
 void Configure(ScanJob& job, const std::string& root, std::atomic<bool>& done) {
     job.roots = {root};
     job.masks = BenchMasks();
     job.options.findZeroLength = job.options.findInvalidShortcuts = job.options.findNotAccessed = true;
     job.options.months = 6;
-    job.owner = &done;
-    job.completed = Completed;
+    job.completed = [&done] { done.store(true); };
 }
 
 // Runs the job while this (the interface) thread keeps dispatching messages, as the program does.

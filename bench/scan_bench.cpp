@@ -47,11 +47,9 @@ public:
     int RootRowCount() override { return 1; }
     std::string RootStateText(int) override { return {}; }
     void SetRootStateText(int, const std::string&) override { ++updates; }
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
     int updates = 0;
 };
-
-void Completed(void* event) { ::SetEvent(static_cast<HANDLE>(event)); }
 
 SearchOptions BenchOptions() {
     SearchOptions options;
@@ -91,8 +89,7 @@ int main() {
             job.options = options;
             job.skipFolders = {std::string(temp) + "quillmoor-bench-program-folder"};
             job.progress = &progress;
-            job.owner = done.get();
-            job.completed = Completed;
+            job.completed = [&done] { ::SetEvent(done.get()); };
             job.Start();
             ::WaitForSingleObject(done.get(), INFINITE);
             scanFound = job.results.Count();

@@ -51,9 +51,9 @@ class Recorder : public ScanProgress {
         rows_.at(static_cast<size_t>(row)) = text;
         rowLog_.emplace_back(row, text);
     }
-    void EnableStopButton(bool enable) override {
+    void ShowRunning(bool running) override {
         std::lock_guard lock(mutex_);
-        stopEnabled_ = enable;
+        stopEnabled_ = running;
     }
 
     std::mutex mutex_;
@@ -120,15 +120,7 @@ struct Completion {
     win::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<int> calls{0};
     std::atomic<bool> handleWasEmpty{false};
-    ScanJob* job = nullptr;
 };
-
-void OnCompleted(void* owner) {
-    auto* c = static_cast<Completion*>(owner);
-    c->handleWasEmpty = !c->job->worker.IsRunning();
-    ++c->calls;
-    ::SetEvent(c->event.get());
-}
 
 class ScanWorkerTest : public ::testing::Test {
   protected:
@@ -137,9 +129,11 @@ class ScanWorkerTest : public ::testing::Test {
                         "[String]\n_StateFindItem=Found %d\n_CookiesFile=Cookie\n_StateStringNotSearched=Not "
                         "searched: %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
-        completion_.job = &job_;
-        job_.owner = &completion_;
-        job_.completed = OnCompleted;
+        job_.completed = [this] {
+            completion_.handleWasEmpty = !job_.worker.IsRunning();
+            ++completion_.calls;
+            ::SetEvent(completion_.event.get());
+        };
     }
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
 
@@ -150,8 +144,8 @@ class ScanWorkerTest : public ::testing::Test {
     }
 
     test::TempFolder dir_;
-    ScanJob job_;
     Completion completion_;
+    ScanJob job_;
 };
 
 }  // namespace

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/LogEntry.h"
 #include "scan/SearchFolder.h"
 
 namespace {
@@ -52,11 +52,11 @@ bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& rest
 }  // namespace
 
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
-                            RestoreProgress& progress, const std::atomic<bool>* stop) {
+                            win::JobProgress& progress, const std::atomic<bool>* stop) {
     RestoreOutcome outcome;
     ActivityLog log;
     log.SetDataPath(logFolder);
-    std::string body = FormatText("%s\r\n\r\n", {Translate("_LogRestoreFilesHeader")});
+    LogEntry entry("_LogRestoreFilesHeader");
 
     progress.SetStatusText(Translate("_RescueDialogStateInitBackupFileList"));
     const PointContents contents = ListRestorePoint(restorePoint, stop);
@@ -76,12 +76,12 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
             EnsureFolderPath(ParentFolderOf(target) + "\\");
             if (::CopyFileA(file.c_str(), target.c_str(), FALSE)) {
                 ++outcome.restored;
-                body += FormatText(Translate("_LogRestoreFile") + "\r\n\r\n", {file, target});
+                entry.Add("_LogRestoreFile", {file, target});
                 // The backup leaves the restore point only once its copy is back in place.
                 ::DeleteFileA(file.c_str());
             } else {
                 ++outcome.failed;
-                body += FormatText(Translate("_LogRestoreFileFailed") + "\r\n\r\n", {file, target});
+                entry.Add("_LogRestoreFileFailed", {file, target});
             }
         }
         progress.SetProgressPosition(++k);
@@ -90,9 +90,7 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
     if (stop && stop->load())
         outcome.stopped = true;
 
-    if (!body.empty())
-        log.AddEntry(Translate("_LogType"), Translate("_LogCategory"), Translate("_LogLogCategoryRestore"),
-                     Translate("_LogSource"), body);
+    entry.Write(log, "_LogLogCategoryRestore");
 
     if (!outcome.stopped)
         progress.SetStatusText(Translate("_RescueDialogStateRemoveBackupFiles"));

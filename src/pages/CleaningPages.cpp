@@ -16,8 +16,9 @@ CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING) {
 }
 
 CleaningPage::~CleaningPage() {
-    // A worker still running reports to this page: it must end before the page goes.
-    job_.worker.Stop();
+    // A worker still running reports to this page: it must end before the page goes, and tells
+    // nobody, since the frame is going too.
+    job_.worker.Shutdown();
 }
 
 void CleaningPage::InitPage() {
@@ -47,7 +48,7 @@ void CleaningPage::SetProgressPosition(int position) {
     ::SendMessageA(Item(IDC_CLEANING_PROGRESS), PBM_SETPOS, position, 0);
 }
 void CleaningPage::SetStatusText(const std::string& text) { SetItemText(IDC_CLEANING_STATUS, text); }
-void CleaningPage::EnableStopButton(bool enable) { Enable(IDC_CLEANING_STOP, enable); }
+void CleaningPage::ShowRunning(bool running) { Enable(IDC_CLEANING_STOP, running); }
 
 ResultsPage::ResultsPage() : WizardPage(IDD_PAGE_RESULTS) {}
 

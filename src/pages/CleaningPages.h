@@ -7,7 +7,7 @@
 #include "clean/CleaningEngine.h"
 #include "pages/WizardPage.h"
 
-class CleaningPage : public WizardPage, public CleaningProgress {
+class CleaningPage : public WizardPage, public win::JobProgress {
 public:
     CleaningPage();
     ~CleaningPage() override;
@@ -20,7 +20,7 @@ public:
     void SetProgressRange(int maximum) override;
     void SetProgressPosition(int position) override;
     void SetStatusText(const std::string& text) override;
-    void EnableStopButton(bool enable) override;
+    void ShowRunning(bool running) override;
 
 protected:
     void InitPage() override;

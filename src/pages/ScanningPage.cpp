@@ -48,4 +48,4 @@ void ScanningPage::SetFoundCountText(const std::string& text) { SetItemText(IDC_
 int ScanningPage::RootRowCount() { return roots_.Count(); }
 std::string ScanningPage::RootStateText(int row) { return roots_.Text(row, 1); }
 void ScanningPage::SetRootStateText(int row, const std::string& text) { roots_.SetText(row, 1, text); }
-void ScanningPage::EnableStopButton(bool enable) { Enable(IDC_SCANNING_STOP, enable); }
+void ScanningPage::ShowRunning(bool running) { Enable(IDC_SCANNING_STOP, running); }

@@ -23,7 +23,7 @@ public:
     int RootRowCount() override;
     std::string RootStateText(int row) override;
     void SetRootStateText(int row, const std::string& text) override;
-    void EnableStopButton(bool enable) override;
+    void ShowRunning(bool running) override;
 
 protected:
     void InitPage() override;

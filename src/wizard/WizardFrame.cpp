@@ -168,13 +168,11 @@ void WizardFrame::StartScan() {
                                                         ReadBackupDirectory(ConfigFilePath())};
         SetScanInputs(job, settings_.patterns, settings_.scanOptions, settings_.skipFolders,
                       OwnSkipFolders(ProgramDirectory(), backupFolders));
-        job.owner = this;
-        job.completed = WorkerDoneCallback;
+        job.completed = [this] { WorkerDoneCallback(this); };
     }
     scanning_.SetItemText(IDC_SCANNING_FOUND, "");
     if (job.worker.IsRunning())
         return;
-    scanning_.Enable(IDC_SCANNING_STOP, true);
     // The report shows these results: it lets them go before they change.
     report_.Fill(nullptr);
     job.results.Clear();
@@ -206,8 +204,7 @@ void WizardFrame::StartCleaningRun() {
     job.backup = options.backup;
     job.backupFolder = options.backupDirectory;
     job.cleaningSet = scanning_.Job().results.TickedRows();
-    job.completionContext = this;
-    job.completionCallback = WorkerDoneCallback;
+    job.completed = [this] { WorkerDoneCallback(this); };
     job.promptOwner = Handle();
     StartCleaning(job);
 }
