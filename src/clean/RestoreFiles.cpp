@@ -14,27 +14,28 @@
 namespace {
 
 // What the listing of a restore point found: its files, and its folders to prune afterwards.
-struct PointContents {
+struct PointContents : SearchVisitor {
     std::vector<std::string> files;
     std::vector<std::string> folders;
+
+    void FileFound(const std::string& path, std::string_view, const WIN32_FIND_DATAA&) override {
+        files.push_back(path);
+    }
+    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA& record) override {
+        const char* name = record.cFileName;
+        const bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+        // A folder link is not the restore point's own: it is never removed.
+        if (!dot && !(record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            folders.push_back(path);
+    }
 };
-
-void CollectFile(const std::string& path, const char*, const WIN32_FIND_DATAA&, void* contents) {
-    static_cast<PointContents*>(contents)->files.push_back(path);
-}
-
-void CollectFolder(const std::string& path, const char*, const WIN32_FIND_DATAA& record, void* contents) {
-    const char* name = record.cFileName;
-    const bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-    // A folder link is not the restore point's own: it is never removed.
-    if (!dot && !(record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        static_cast<PointContents*>(contents)->folders.push_back(path);
-}
 
 PointContents ListRestorePoint(const std::string& restorePoint, const std::atomic<bool>* stop) {
     PointContents contents;
-    SearchFolder(restorePoint, TextMap{{"*", ""}}, CollectFile, &contents, {}, true, SearchOptions{},
-                 CollectFolder, &contents, stop);
+    SearchRequest everything;
+    everything.masks = {{"*", ""}};
+    everything.stop = stop;
+    SearchFolder(restorePoint, everything, contents);
     return contents;
 }
 

@@ -30,34 +30,30 @@ constexpr SystemLocation kSystemLocations[] = {
     {&ScanJob::findIECookies, "Cookies", "_CookiesFile"},
 };
 
-// The state of one run, handed to the search callbacks as their context.
-class ScanRun {
+// The state of one run: what the walks find goes into the results and the page.
+class ScanRun : public SearchVisitor {
   public:
     ScanRun(ScanJob& job, win::StopToken stop)
         : job_(job), stop_(stop), foundFormat_(Translate("_StateFindItem")) {}
 
-    static void OnItemFound(const std::string& path, const char* description, const WIN32_FIND_DATAA& record,
-                            void* context) {
-        auto* run = static_cast<ScanRun*>(context);
+    void FileFound(const std::string& path, std::string_view reason,
+                   const WIN32_FIND_DATAA& record) override {
         // The listing's record gives the size and access time, so the report asks nothing per file.
         const uint64_t size = (static_cast<uint64_t>(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
-        run->job_.results.AddOrReplace(path, Translate(description ? description : ""), size,
-                                       record.ftLastAccessTime);
-        run->foundChanged_ = true;
-        run->ShowIfDue();
+        job_.results.AddOrReplace(path, Translate(std::string(reason)), size, record.ftLastAccessTime);
+        foundChanged_ = true;
+        ShowIfDue();
     }
 
-    static void OnFolderEntered(const std::string& path, const char*, const WIN32_FIND_DATAA&,
-                                void* context) {
-        auto* run = static_cast<ScanRun*>(context);
-        run->status_ = path;
-        run->statusChanged_ = true;
-        run->ShowIfDue();
+    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA&) override {
+        status_ = path;
+        statusChanged_ = true;
+        ShowIfDue();
     }
 
     void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
-        SearchFolder(root, masks, OnItemFound, this, job_.skipFolders, true, options, OnFolderEntered, this,
-                     stop_.Flag());
+        SearchRequest request{masks, job_.skipFolders, true, options, stop_.Flag()};
+        SearchFolder(root, request, *this);
         if (!Stopped())
             ShowPending();
     }
