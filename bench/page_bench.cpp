@@ -18,7 +18,7 @@ constexpr int kFiles = 100'000;
 constexpr int kRuns = 3;
 
 class SilentProgress : public ScanProgress {
-public:
+  public:
     void SetStatusText(const std::string&) override {}
     void SetFoundCountText(const std::string&) override {}
     int RootRowCount() override { return 1; }
@@ -87,11 +87,14 @@ int main() {
     }
     const double b = Median(bare), p = Median(withPage);
     std::printf("# Scanning page benchmark\n\n");
-    std::printf("The same scan of the benchmark tree (%d files), median of %d interleaved runs, the interface\n"
-                "thread dispatching messages throughout.\n\n", tree.files, kRuns);
+    std::printf(
+        "The same scan of the benchmark tree (%d files), median of %d interleaved runs, the interface\n"
+        "thread dispatching messages throughout.\n\n",
+        tree.files, kRuns);
     std::printf("| run | time (ms) | found | ratio | goal |\n|---|---:|---:|---:|---|\n");
     std::printf("| scan reporting to nothing | %.1f | %zu | 1.00 | |\n", b, foundBare);
-    std::printf("| scan through the scanning page | %.1f | %zu | %.2f | at most 1.20 |\n", p, foundPage, p / b);
+    std::printf("| scan through the scanning page | %.1f | %zu | %.2f | at most 1.20 |\n", p, foundPage,
+                p / b);
     ::DestroyWindow(host);
     return 0;
 }

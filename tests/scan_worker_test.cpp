@@ -162,8 +162,8 @@ TEST_F(ScanWorkerTest, ASystemLocationListsEveryFileWhateverItsAttributes) {
     Recorder recorder(0);
     RunToEnd(recorder);
     EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "cookies\\a.txt", "Cookie"},
-                                               {dir_ / "cookies\\deep\\b.dat", "Cookie"},
-                                               {dir_ / "cookies\\hidden.txt", "Cookie"}}));
+                                                 {dir_ / "cookies\\deep\\b.dat", "Cookie"},
+                                                 {dir_ / "cookies\\hidden.txt", "Cookie"}}));
     EXPECT_EQ(recorder.status_, "_StateStringSearchCompleted");
     EXPECT_EQ(recorder.found_, "Found 3");
     EXPECT_FALSE(recorder.stopEnabled_);
@@ -217,7 +217,7 @@ TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
     RunToEnd(recorder);
     ::SetEnvironmentVariableA("TMP", hadTmp ? oldTmp : nullptr);
     EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{tempFolder + "\\junk.tmp", "Temporary file"},
-                                               {tempFolder + "\\other.dat", "_WindowsTempFile"}}));
+                                                 {tempFolder + "\\other.dat", "_WindowsTempFile"}}));
     EXPECT_EQ(recorder.found_, "Found 2");
 }
 
@@ -330,7 +330,8 @@ TEST_F(ScanWorkerTest, ATemporaryFolderGivenInShortFormIsSearchedInLongForm) {
     job_.skipFolders = {dir_ / "Temporary Files Here\\kept"};
     Recorder recorder(0);
     RunToEnd(recorder);
-    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
+    EXPECT_EQ(job_.results.ToTextMap(),
+              (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
 }
 
 TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndTheStatusSaysSo) {
@@ -349,10 +350,11 @@ TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndThe
 TEST(ScanInputs, ComeFromTheTickedSettingsWithTheMonthsReadAsStored) {
     ScanJob job;
     ScanOptionValues options;
-    options.checked[kFindFilesHaveNotAccessed] = options.checked[kSkipHiddenFiles] = options.checked[kFindIECookies] = true;
+    options.checked[kFindFilesHaveNotAccessed] = options.checked[kSkipHiddenFiles] =
+        options.checked[kFindIECookies] = true;
     options.months = "12 months";
-    SetScanInputs(job, {{"*.tmp", "Temp", true}, {"*.bak", "Backup", false}, {"*.tmp", "Later temp", true}}, options,
-                  {{"C:\\skip", true}, {"C:\\not", false}}, {"C:\\Program"});
+    SetScanInputs(job, {{"*.tmp", "Temp", true}, {"*.bak", "Backup", false}, {"*.tmp", "Later temp", true}},
+                  options, {{"C:\\skip", true}, {"C:\\not", false}}, {"C:\\Program"});
     EXPECT_EQ(job.masks, (TextMap{{"*.tmp", "Later temp"}}));
     EXPECT_EQ(job.skipFolders, (std::vector<std::string>{"C:\\skip", "C:\\Program"}));
     EXPECT_TRUE(job.options.findNotAccessed && job.options.skipHidden && job.findIECookies);

@@ -8,7 +8,7 @@
 #include "pages/WizardPage.h"
 
 class CleaningPage : public WizardPage, public win::JobProgress {
-public:
+  public:
     CleaningPage();
     ~CleaningPage() override;
 
@@ -22,19 +22,19 @@ public:
     void SetStatusText(const std::string& text) override;
     void ShowRunning(bool running) override;
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
 
-private:
+  private:
     CleaningJob job_;
 };
 
 class ResultsPage : public WizardPage {
-public:
+  public:
     ResultsPage();
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
 };

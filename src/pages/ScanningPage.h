@@ -6,7 +6,7 @@
 #include "win/ListView.h"
 
 class ScanningPage : public WizardPage, public ScanProgress {
-public:
+  public:
     ScanningPage();
     ~ScanningPage() override;
 
@@ -25,12 +25,12 @@ public:
     void SetRootStateText(int row, const std::string& text) override;
     void ShowRunning(bool running) override;
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
 
-private:
+  private:
     win::ListView roots_;
     ScanJob job_;
 };
