@@ -40,7 +40,7 @@ class ScanRun : public SearchVisitor {
                    const WIN32_FIND_DATAA& record) override {
         // The listing's record gives the size and access time, so the report asks nothing per file.
         const uint64_t size = (static_cast<uint64_t>(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
-        job_.results.AddOrReplace(path, Translate(std::string(reason)), size, record.ftLastAccessTime);
+        job_.results.AddOrReplace(path, Translated(reason), size, record.ftLastAccessTime);
         foundChanged_ = true;
         ShowIfDue();
     }
@@ -73,6 +73,16 @@ class ScanRun : public SearchVisitor {
     }
 
   private:
+    // A walk reports one reason after another for thousands of files: the last translation is kept.
+    const std::string& Translated(std::string_view reason) {
+        if (!translated_ || reason != lastReason_) {
+            translated_ = true;
+            lastReason_.assign(reason);
+            lastTranslation_ = Translate(lastReason_);
+        }
+        return lastTranslation_;
+    }
+
     void ShowIfDue() {
         if (::GetTickCount() - lastShown_ >= kUpdateIntervalMs)
             ShowPending();
@@ -85,6 +95,9 @@ class ScanRun : public SearchVisitor {
     bool statusChanged_ = false;
     bool foundChanged_ = false;
     DWORD lastShown_ = 0;
+    bool translated_ = false;
+    std::string lastReason_;
+    std::string lastTranslation_;
 };
 
 std::string SystemTempFolder() {
