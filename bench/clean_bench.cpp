@@ -24,8 +24,8 @@ std::vector<std::string> MakeFiles(const std::string& root, int count) {
         ::CreateDirectoryA(dir.c_str(), nullptr);
         for (int i = 0; i < 100; ++i) {
             std::string path = dir + "\\junk" + std::to_string(i) + ".tmp";
-            win::UniqueHandle file(
-                ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD written;
             ::WriteFile(file.get(), path.data(), static_cast<DWORD>(path.size()), &written, nullptr);
             files.push_back(path);
@@ -34,30 +34,28 @@ std::vector<std::string> MakeFiles(const std::string& root, int count) {
     return files;
 }
 
-class NoProgress : public CleaningProgress {
-public:
+class NoProgress : public win::JobProgress {
+  public:
     void SetProgressRange(int) override {}
     void SetProgressPosition(int) override {}
     void SetStatusText(const std::string&) override {}
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
 };
 
-void Completed(void* event) { ::SetEvent(static_cast<HANDLE>(event)); }
-
-double Clean(const std::vector<std::string>& files, const std::string& backupFolder, bool backup, bool recycle,
-             const std::string& logFolder) {
+double Clean(const std::vector<std::string>& files, const std::string& backupFolder, bool backup,
+             bool recycle, const std::string& logFolder) {
     CleaningJob job;
     NoProgress progress;
     win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    for (const auto& f : files) job.cleaningSet.AddOrReplace(f, "Temporary file");
+    for (const auto& f : files)
+        job.cleaningSet.AddOrReplace(f, "Temporary file");
     job.backup = backup;
     job.deletePermanently = !recycle;
     job.moveToRecycleBin = recycle;
     job.backupFolder = backupFolder;
     job.logFolder = logFolder;
     job.progress = &progress;
-    job.completionContext = done.get();
-    job.completionCallback = Completed;
+    job.completed = [&done] { ::SetEvent(done.get()); };
     return MedianMs(1, [&] {
         StartCleaning(job);
         ::WaitForSingleObject(done.get(), INFINITE);
@@ -83,14 +81,16 @@ int main() {
         // The bare loop keeps the layout of a restore point, one folder per hundred files.
         ::CreateDirectoryA(bareBackup.c_str(), nullptr);
         bare = std::min(bare, MedianMs(1, [&] {
-            for (size_t i = 0; i < files.size(); ++i) {
-                std::string folder = bareBackup + "\\" + tag + "-folder" + std::to_string(i / 100);
-                if (i % 100 == 0) ::CreateDirectoryA(folder.c_str(), nullptr);
-                std::string copy = folder + "\\junk" + std::to_string(i % 100) + ".tmp";
-                ::CopyFileA(files[i].c_str(), copy.c_str(), FALSE);
-                ::DeleteFileA(files[i].c_str());
-            }
-        }));
+                            for (size_t i = 0; i < files.size(); ++i) {
+                                std::string folder =
+                                    bareBackup + "\\" + tag + "-folder" + std::to_string(i / 100);
+                                if (i % 100 == 0)
+                                    ::CreateDirectoryA(folder.c_str(), nullptr);
+                                std::string copy = folder + "\\junk" + std::to_string(i % 100) + ".tmp";
+                                ::CopyFileA(files[i].c_str(), copy.c_str(), FALSE);
+                                ::DeleteFileA(files[i].c_str());
+                            }
+                        }));
         files = MakeFiles(root + "\\clean" + tag, kDeleteFiles);
         cleaning = std::min(cleaning, Clean(files, root + "\\Backup" + tag, true, false, logFolder));
     }
@@ -99,12 +99,17 @@ int main() {
     double recycle = Clean(recycled, root + "\\Backup", false, true, logFolder);
 
     std::printf("# Cleaning benchmark\n\n");
-    std::printf("Under Wine, on the same kind of small files; backup and deletion take the faster of two alternating rounds.\n\n");
-    std::printf("| run | files | time (ms) | per file (ms) | ratio | goal |\n|---|---:|---:|---:|---:|---|\n");
+    std::printf(
+        "Under Wine, on the same kind of small files; backup and deletion take the faster of two alternating "
+        "rounds.\n\n");
+    std::printf(
+        "| run | files | time (ms) | per file (ms) | ratio | goal |\n|---|---:|---:|---:|---:|---|\n");
     std::printf("| bare CopyFileA + DeleteFileA loop | %d | %.0f | %.3f | 1.00 | |\n", kDeleteFiles, bare,
                 bare / kDeleteFiles);
-    std::printf("| backup into a restore point + permanent deletion | %d | %.0f | %.3f | %.2f x bare | at most 1.2 |\n",
-                kDeleteFiles, cleaning, cleaning / kDeleteFiles, cleaning / bare);
+    std::printf(
+        "| backup into a restore point + permanent deletion | %d | %.0f | %.3f | %.2f x bare | at most 1.2 "
+        "|\n",
+        kDeleteFiles, cleaning, cleaning / kDeleteFiles, cleaning / bare);
     std::printf("| move to the Recycle Bin | %d | %.0f | %.3f | | |\n", kRecycleFiles, recycle,
                 recycle / kRecycleFiles);
     return 0;

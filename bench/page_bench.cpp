@@ -18,24 +18,21 @@ constexpr int kFiles = 100'000;
 constexpr int kRuns = 3;
 
 class SilentProgress : public ScanProgress {
-public:
+  public:
     void SetStatusText(const std::string&) override {}
     void SetFoundCountText(const std::string&) override {}
     int RootRowCount() override { return 1; }
     std::string RootStateText(int) override { return {}; }
     void SetRootStateText(int, const std::string&) override {}
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
 };
-
-void Completed(void* done) { static_cast<std::atomic<bool>*>(done)->store(true); }
 
 void Configure(ScanJob& job, const std::string& root, std::atomic<bool>& done) {
     job.roots = {root};
     job.masks = BenchMasks();
     job.options.findZeroLength = job.options.findInvalidShortcuts = job.options.findNotAccessed = true;
     job.options.months = 6;
-    job.owner = &done;
-    job.completed = Completed;
+    job.completed = [&done] { done.store(true); };
 }
 
 // Runs the job while this (the interface) thread keeps dispatching messages, as the program does.
@@ -90,11 +87,14 @@ int main() {
     }
     const double b = Median(bare), p = Median(withPage);
     std::printf("# Scanning page benchmark\n\n");
-    std::printf("The same scan of the benchmark tree (%d files), median of %d interleaved runs, the interface\n"
-                "thread dispatching messages throughout.\n\n", tree.files, kRuns);
+    std::printf(
+        "The same scan of the benchmark tree (%d files), median of %d interleaved runs, the interface\n"
+        "thread dispatching messages throughout.\n\n",
+        tree.files, kRuns);
     std::printf("| run | time (ms) | found | ratio | goal |\n|---|---:|---:|---:|---|\n");
     std::printf("| scan reporting to nothing | %.1f | %zu | 1.00 | |\n", b, foundBare);
-    std::printf("| scan through the scanning page | %.1f | %zu | %.2f | at most 1.20 |\n", p, foundPage, p / b);
+    std::printf("| scan through the scanning page | %.1f | %zu | %.2f | at most 1.20 |\n", p, foundPage,
+                p / b);
     ::DestroyWindow(host);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -78,7 +79,8 @@ int main(int argc, char** argv) {
     ScanJob job;
     job.roots = {root};
     job.masks = {{"*", "Junk file"}};
-    const double scan = MedianMs(1, [&] { RunScan(job); });
+    std::atomic<bool> never{false};
+    const double scan = MedianMs(1, [&] { RunScan(job, win::StopToken(&never)); });
     PROCESS_MEMORY_COUNTERS memory{};
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
     const SIZE_T afterScan = memory.WorkingSetSize;

@@ -23,7 +23,8 @@ int BareWalk(const std::string& folder) {
     int files = 0;
     WIN32_FIND_DATAA record;
     win::UniqueFind listing(::FindFirstFileA((folder + "\\*.*").c_str(), &record));
-    if (!listing) return 0;
+    if (!listing)
+        return 0;
     do {
         if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (std::strcmp(record.cFileName, ".") && std::strcmp(record.cFileName, ".."))
@@ -35,23 +36,22 @@ int BareWalk(const std::string& folder) {
     return files;
 }
 
-void CountFound(const std::string&, const char*, const WIN32_FIND_DATAA&, void* context) {
-    ++*static_cast<int*>(context);
-}
+struct CountFound : SearchVisitor {
+    int found = 0;
+    void FileFound(const std::string&, std::string_view, const WIN32_FIND_DATAA&) override { ++found; }
+};
 
 // Progress that only counts: the worker's own cost, without a window behind it.
 class CountingProgress : public ScanProgress {
-public:
+  public:
     void SetStatusText(const std::string&) override { ++updates; }
     void SetFoundCountText(const std::string&) override { ++updates; }
     int RootRowCount() override { return 1; }
     std::string RootStateText(int) override { return {}; }
     void SetRootStateText(int, const std::string&) override { ++updates; }
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
     int updates = 0;
 };
-
-void Completed(void* event) { ::SetEvent(static_cast<HANDLE>(event)); }
 
 SearchOptions BenchOptions() {
     SearchOptions options;
@@ -79,8 +79,9 @@ int main() {
     for (int run = 0; run < kRuns; ++run) {
         bareTimes.push_back(MedianMs(1, [&] { bareFiles = BareWalk(tree.root); }));
         searchTimes.push_back(MedianMs(1, [&] {
-            searchFound = 0;
-            SearchFolder(tree.root, masks, CountFound, &searchFound, {}, true, options, nullptr, nullptr);
+            CountFound counter;
+            SearchFolder(tree.root, SearchRequest{masks, {}, true, options, nullptr}, counter);
+            searchFound = counter.found;
         }));
         scanTimes.push_back(MedianMs(1, [&] {
             ScanJob job;
@@ -91,8 +92,7 @@ int main() {
             job.options = options;
             job.skipFolders = {std::string(temp) + "quillmoor-bench-program-folder"};
             job.progress = &progress;
-            job.owner = done.get();
-            job.completed = Completed;
+            job.completed = [&done] { ::SetEvent(done.get()); };
             job.Start();
             ::WaitForSingleObject(done.get(), INFINITE);
             scanFound = job.results.Count();
@@ -108,7 +108,8 @@ int main() {
     std::printf("| bare FindFirstFileA/FindNextFileA walk | %.1f | %d files | 1.00 | |\n", bare, bareFiles);
     std::printf("| SearchFolder, 20 masks, 3 tests | %.1f | %d | %.2f x bare | at most 1.10 |\n", search,
                 searchFound, search / bare);
-    std::printf("| RunScan, recording interface (%d updates) | %.1f | %zu | %.2f x SearchFolder | at most 1.20 |\n",
-                updates, scan, scanFound, scan / search);
+    std::printf(
+        "| RunScan, recording interface (%d updates) | %.1f | %zu | %.2f x SearchFolder | at most 1.20 |\n",
+        updates, scan, scanFound, scan / search);
     return 0;
 }

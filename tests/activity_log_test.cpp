@@ -4,7 +4,9 @@
 #include <string>
 
 #include "LogStore.h"
+#include "app/LanguageTable.h"
 #include "clean/ActivityLog.h"
+#include "clean/LogEntry.h"
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
@@ -78,6 +80,35 @@ TEST_F(ActivityLogTest, AddsEntriesThatKeepEveryByteOfTheProgramsText) {
     EXPECT_EQ(ansi(entries[0].text), body);
     EXPECT_EQ(ansi(entries[1].subcategory), "Backup");
     EXPECT_EQ(ansi(entries[1].text), "Files backed up:\r\n\r\n");
+}
+
+// Every entry the program writes has its translated type, category and source, and its text is
+// the header and each line (arguments filled in), each followed by a blank line.
+TEST_F(ActivityLogTest, AnEntryOfTheProgramCarriesItsOwnTypeCategoryAndSource) {
+    ASSERT_EQ(dll_.Register(), S_OK);
+    test::WriteFile(dir_ / "test.language",
+                    "[String]\n_LogType=Kind\n_LogCategory=Cleaner\n_LogSource=Origin\n_H=Header\n"
+                    "_Sub=Restore\n_Line=%s to %s\n");
+    LanguageTable::Instance().SetPath(dir_ / "test.language");
+    const std::string data = ActivityLogDataFolder(dir_ / "Prog");
+    {
+        LogEntry entry("_H");
+        entry.Add("_Line", {"a", "b"});
+        entry.Add("_Line", {"c", "d"});
+        ActivityLog log;
+        ASSERT_TRUE(log.SetDataPath(data));
+        EXPECT_TRUE(entry.Write(log, "_Sub"));
+    }
+    LanguageTable::Instance().SetPath("");
+
+    std::vector<logwright::LogEntry> entries = logwright::LogStore(win::AnsiToWide(data)).ReadAll();
+    ASSERT_EQ(entries.size(), 1u);
+    auto ansi = [](const std::wstring& w) { return win::WideToAnsi(w.c_str(), static_cast<int>(w.size())); };
+    EXPECT_EQ(ansi(entries[0].type), "Kind");
+    EXPECT_EQ(ansi(entries[0].category), "Cleaner");
+    EXPECT_EQ(ansi(entries[0].subcategory), "Restore");
+    EXPECT_EQ(ansi(entries[0].source), "Origin");
+    EXPECT_EQ(ansi(entries[0].text), "Header\r\n\r\na to b\r\n\r\nc to d\r\n\r\n");
 }
 
 TEST_F(ActivityLogTest, ShowsTheViewerOnTheDataFolder) {

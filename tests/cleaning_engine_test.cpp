@@ -20,7 +20,7 @@
 
 namespace {
 
-class Recorder : public CleaningProgress {
+class Recorder : public win::JobProgress {
   public:
     void SetProgressRange(int maximum) override {
         std::lock_guard lock(mutex_);
@@ -40,9 +40,9 @@ class Recorder : public CleaningProgress {
         std::lock_guard lock(mutex_);
         statuses_.push_back(text);
     }
-    void EnableStopButton(bool enable) override {
+    void ShowRunning(bool running) override {
         std::lock_guard lock(mutex_);
-        stopEnabled_ = enable;
+        stopEnabled_ = running;
     }
 
     std::mutex mutex_;
@@ -58,15 +58,7 @@ struct Completion {
     win::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<int> calls{0};
     std::atomic<bool> handleWasEmpty{false};
-    CleaningJob* job = nullptr;
 };
-
-void OnCompleted(void* context) {
-    auto* c = static_cast<Completion*>(context);
-    c->handleWasEmpty = !c->job->worker.IsRunning();
-    ++c->calls;
-    ::SetEvent(c->event.get());
-}
 
 class CleaningTest : public ::testing::Test {
   protected:
@@ -81,9 +73,11 @@ class CleaningTest : public ::testing::Test {
             "_LogRecycleFileKept=NOT RECYCLED %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
         ASSERT_TRUE(SUCCEEDED(dll_.Register()));
-        completion_.job = &job_;
-        job_.completionContext = &completion_;
-        job_.completionCallback = OnCompleted;
+        job_.completed = [this] {
+            completion_.handleWasEmpty = !job_.worker.IsRunning();
+            ++completion_.calls;
+            ::SetEvent(completion_.event.get());
+        };
         job_.progress = &recorder_;
         job_.logFolder = dir_ / "Log\\Data";
         job_.backupFolder = dir_ / "Backup";
@@ -112,9 +106,9 @@ class CleaningTest : public ::testing::Test {
     test::TempFolder dir_;
     test::RegistrationLock registrationLock_;
     test::LogwrightDll dll_{dir_.Path()};
-    CleaningJob job_;
     Recorder recorder_;
     Completion completion_;
+    CleaningJob job_;
 };
 
 }  // namespace

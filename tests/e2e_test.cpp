@@ -538,9 +538,12 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     HWND question = WaitForDialogWith(program.Id(), IDYES, rescue);
     ASSERT_TRUE(question) << "no restore question";
     ::PostMessageA(question, WM_COMMAND, IDYES, 0);
-    ASSERT_TRUE(WaitFor([&] { return TextOf(::GetDlgItem(rescue, IDC_RESCUE_STATUS)) ==
-                                     Translate("_RescueDialogStateRestoreComplete"); },
-                        kWorkerDeadline))
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return TextOf(::GetDlgItem(rescue, IDC_RESCUE_STATUS)) ==
+                   Translate("_RescueDialogStateRestoreComplete");
+        },
+        kWorkerDeadline))
         << "the restore did not end: " << TextOf(::GetDlgItem(rescue, IDC_RESCUE_STATUS));
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(rescue, IDC_RESCUE_RESTORE)) != FALSE; },
                         kWorkerDeadline));
@@ -559,7 +562,8 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
         EXPECT_EQ(test::ReadFile(path), content) << path;
     EXPECT_TRUE(FindRestorePoints(install_ / "Backup").empty());
 
-    // The log holds the backup, then the deletion, each naming every junk file in path order, then the restore.
+    // The log holds the backup, then the deletion, each naming every junk file in path order, then the
+    // restore.
     std::string backupText = Translate("_LogBackupFilesHeader") + "\r\n\r\n";
     std::string deleteText = Translate("_LogPermanentlyDeleteFilesHeader") + "\r\n\r\n";
     for (const auto& [path, reason] : tree.junk) {

@@ -10,7 +10,7 @@
 namespace {
 
 class LanguageTableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::WriteFile(path_,
                         "[Other]\n"
@@ -38,7 +38,8 @@ TEST_F(LanguageTableTest, LooksUpValuesAndFallsBackToTheKey) {
     EXPECT_EQ(table_.Translate("_Missing"), "_Missing");
     EXPECT_EQ(table_.Translate("_Empty"), "_Empty");
     EXPECT_EQ(table_.Translate("_Elsewhere"), "_Elsewhere");
-    EXPECT_EQ(table_.Translate("_SkipReadOnlyFiles "), "Skip read-only files");  // blanks around keys and values
+    EXPECT_EQ(table_.Translate("_SkipReadOnlyFiles "),
+              "Skip read-only files");  // blanks around keys and values
     EXPECT_EQ(table_.Translate("_Quoted"), "  quoted text  ");
     EXPECT_EQ(table_.Translate(""), "");
 }
@@ -61,15 +62,19 @@ TEST(LanguageTableWithoutFile, EveryLookupGivesTheKey) {
 }
 
 TEST_F(LanguageTableTest, TranslateWindowReachesEveryDescendantAndExpandsEscapes) {
-    HWND window = ::CreateWindowExA(0, "STATIC", "_Window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                    nullptr, nullptr);
+    HWND window = ::CreateWindowExA(0, "STATIC", "_Window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                    nullptr, nullptr, nullptr);
     ASSERT_TRUE(window);
-    HWND group = ::CreateWindowExA(0, "BUTTON", "_Next", WS_CHILD | BS_GROUPBOX, 0, 0, 100, 50, window, nullptr,
-                                   nullptr, nullptr);
-    HWND inner = ::CreateWindowExA(0, "STATIC", "_Lines", WS_CHILD, 0, 0, 50, 20, group, nullptr, nullptr, nullptr);
-    HWND notKey = ::CreateWindowExA(0, "STATIC", "A\\nB", WS_CHILD, 0, 0, 50, 20, window, nullptr, nullptr, nullptr);
-    HWND missing = ::CreateWindowExA(0, "STATIC", "_Missing", WS_CHILD, 0, 0, 50, 20, window, nullptr, nullptr, nullptr);
-    HWND empty = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 50, 20, window, nullptr, nullptr, nullptr);
+    HWND group = ::CreateWindowExA(0, "BUTTON", "_Next", WS_CHILD | BS_GROUPBOX, 0, 0, 100, 50, window,
+                                   nullptr, nullptr, nullptr);
+    HWND inner =
+        ::CreateWindowExA(0, "STATIC", "_Lines", WS_CHILD, 0, 0, 50, 20, group, nullptr, nullptr, nullptr);
+    HWND notKey =
+        ::CreateWindowExA(0, "STATIC", "A\\nB", WS_CHILD, 0, 0, 50, 20, window, nullptr, nullptr, nullptr);
+    HWND missing =
+        ::CreateWindowExA(0, "STATIC", "_Missing", WS_CHILD, 0, 0, 50, 20, window, nullptr, nullptr, nullptr);
+    HWND empty =
+        ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 50, 20, window, nullptr, nullptr, nullptr);
     table_.TranslateWindow(window);
     auto text = [](HWND h) {
         char buffer[256] = {};
@@ -112,11 +117,14 @@ TEST_F(LanguageTableTest, ConcurrentLookupsAgree) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 500; ++i) {
-                if (table_.Translate("_Next") != "Next >") ++wrong;
-                if (table_.Translate("_Key" + std::to_string(i % 50)) != "_Key" + std::to_string(i % 50)) ++wrong;
+                if (table_.Translate("_Next") != "Next >")
+                    ++wrong;
+                if (table_.Translate("_Key" + std::to_string(i % 50)) != "_Key" + std::to_string(i % 50))
+                    ++wrong;
             }
         });
     }
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     EXPECT_EQ(wrong.load(), 0);
 }

@@ -95,7 +95,8 @@ class ReportPageTest : public ::testing::Test {
         hit.pt.y = (bounds.top + bounds.bottom) / 2;
         for (hit.pt.x = bounds.left; hit.pt.x < bounds.left + 40; ++hit.pt.x) {
             ListView_HitTest(list_.Handle(), &hit);
-            if (hit.flags & LVHT_ONITEMSTATEICON) break;
+            if (hit.flags & LVHT_ONITEMSTATEICON)
+                break;
         }
         ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
         const LPARAM point = MAKELPARAM(hit.pt.x, hit.pt.y);

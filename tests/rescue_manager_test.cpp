@@ -30,14 +30,17 @@ std::string Line(const char* key, std::initializer_list<FormatArg> args) {
 }
 
 // A cleaning of nothing that stays running until Finish lets it go on.
-class HeldCleaning : private CleaningProgress {
+class HeldCleaning : private win::JobProgress {
   public:
     explicit HeldCleaning(const std::string& logFolder) {
         job_.progress = this;
         job_.logFolder = logFolder;
         EXPECT_TRUE(StartCleaning(job_));
     }
-    ~HeldCleaning() override { Finish(); }
+    ~HeldCleaning() override {
+        Finish();
+        job_.worker.Shutdown();  // its ending may still be calling this object
+    }
     // True when the cleaning has ended.
     bool Finish() {
         ::SetEvent(release_.get());
@@ -50,7 +53,7 @@ class HeldCleaning : private CleaningProgress {
     void SetProgressRange(int) override { ::WaitForSingleObject(release_.get(), 30'000); }
     void SetProgressPosition(int) override {}
     void SetStatusText(const std::string&) override {}
-    void EnableStopButton(bool) override {}
+    void ShowRunning(bool) override {}
 
     win::UniqueHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     CleaningJob job_;

@@ -16,9 +16,11 @@ TEST(ScanResults, OrdersPathsByUnsignedBytesAndKeepsLetterCase) {
     results.AddOrReplace("C:\\Temp\\b.tmp", "r5");
     results.AddOrReplace("C:\\Temp2\\a.tmp", "r6");
     std::vector<std::string> order;
-    for (const auto& [path, reason] : results) order.push_back(std::string(path));
-    EXPECT_EQ(order, (std::vector<std::string>{"C:\\Temp2\\a.tmp", "C:\\Temp\\Z.tmp", "C:\\Temp\\a.tmp",
-                                               "C:\\Temp\\b.tmp", "C:\\Temp\\\xE9t\xE9.tmp", "c:\\temp\\a.tmp"}));
+    for (const auto& [path, reason] : results)
+        order.push_back(std::string(path));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"C:\\Temp2\\a.tmp", "C:\\Temp\\Z.tmp", "C:\\Temp\\a.tmp",
+                                        "C:\\Temp\\b.tmp", "C:\\Temp\\\xE9t\xE9.tmp", "c:\\temp\\a.tmp"}));
     EXPECT_EQ(results.Count(), 6u);
 }
 
@@ -39,7 +41,8 @@ TEST(ScanResults, EachRowKeepsItsSizeTimeAndTickWhateverOrderItCameIn) {
     for (int i = kRows; i-- > 0;) {
         char path[64];
         std::snprintf(path, sizeof(path), "C:\\junk\\%06d-%s.tmp", i, std::string(20, 'x').c_str());
-        results.AddOrReplace(path, i % 2 ? "odd" : "even", static_cast<uint64_t>(i) << 32, FILETIME{static_cast<DWORD>(i), 7});
+        results.AddOrReplace(path, i % 2 ? "odd" : "even", static_cast<uint64_t>(i) << 32,
+                             FILETIME{static_cast<DWORD>(i), 7});
     }
     ASSERT_EQ(results.Count(), static_cast<size_t>(kRows));
     EXPECT_EQ(results.Path(12'345).substr(0, 14), "C:\\junk\\012345");

@@ -51,9 +51,9 @@ class Recorder : public ScanProgress {
         rows_.at(static_cast<size_t>(row)) = text;
         rowLog_.emplace_back(row, text);
     }
-    void EnableStopButton(bool enable) override {
+    void ShowRunning(bool running) override {
         std::lock_guard lock(mutex_);
-        stopEnabled_ = enable;
+        stopEnabled_ = running;
     }
 
     std::mutex mutex_;
@@ -120,15 +120,7 @@ struct Completion {
     win::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<int> calls{0};
     std::atomic<bool> handleWasEmpty{false};
-    ScanJob* job = nullptr;
 };
-
-void OnCompleted(void* owner) {
-    auto* c = static_cast<Completion*>(owner);
-    c->handleWasEmpty = !c->job->worker.IsRunning();
-    ++c->calls;
-    ::SetEvent(c->event.get());
-}
 
 class ScanWorkerTest : public ::testing::Test {
   protected:
@@ -137,9 +129,11 @@ class ScanWorkerTest : public ::testing::Test {
                         "[String]\n_StateFindItem=Found %d\n_CookiesFile=Cookie\n_StateStringNotSearched=Not "
                         "searched: %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
-        completion_.job = &job_;
-        job_.owner = &completion_;
-        job_.completed = OnCompleted;
+        job_.completed = [this] {
+            completion_.handleWasEmpty = !job_.worker.IsRunning();
+            ++completion_.calls;
+            ::SetEvent(completion_.event.get());
+        };
     }
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
 
@@ -150,8 +144,8 @@ class ScanWorkerTest : public ::testing::Test {
     }
 
     test::TempFolder dir_;
-    ScanJob job_;
     Completion completion_;
+    ScanJob job_;
 };
 
 }  // namespace
@@ -168,8 +162,8 @@ TEST_F(ScanWorkerTest, ASystemLocationListsEveryFileWhateverItsAttributes) {
     Recorder recorder(0);
     RunToEnd(recorder);
     EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "cookies\\a.txt", "Cookie"},
-                                               {dir_ / "cookies\\deep\\b.dat", "Cookie"},
-                                               {dir_ / "cookies\\hidden.txt", "Cookie"}}));
+                                                 {dir_ / "cookies\\deep\\b.dat", "Cookie"},
+                                                 {dir_ / "cookies\\hidden.txt", "Cookie"}}));
     EXPECT_EQ(recorder.status_, "_StateStringSearchCompleted");
     EXPECT_EQ(recorder.found_, "Found 3");
     EXPECT_FALSE(recorder.stopEnabled_);
@@ -223,7 +217,7 @@ TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
     RunToEnd(recorder);
     ::SetEnvironmentVariableA("TMP", hadTmp ? oldTmp : nullptr);
     EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{tempFolder + "\\junk.tmp", "Temporary file"},
-                                               {tempFolder + "\\other.dat", "_WindowsTempFile"}}));
+                                                 {tempFolder + "\\other.dat", "_WindowsTempFile"}}));
     EXPECT_EQ(recorder.found_, "Found 2");
 }
 
@@ -336,7 +330,8 @@ TEST_F(ScanWorkerTest, ATemporaryFolderGivenInShortFormIsSearchedInLongForm) {
     job_.skipFolders = {dir_ / "Temporary Files Here\\kept"};
     Recorder recorder(0);
     RunToEnd(recorder);
-    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
+    EXPECT_EQ(job_.results.ToTextMap(),
+              (TextMap{{dir_ / "Temporary Files Here\\a.dat", "_WindowsTempFile"}}));
 }
 
 TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndTheStatusSaysSo) {
@@ -355,10 +350,11 @@ TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndThe
 TEST(ScanInputs, ComeFromTheTickedSettingsWithTheMonthsReadAsStored) {
     ScanJob job;
     ScanOptionValues options;
-    options.checked[kFindFilesHaveNotAccessed] = options.checked[kSkipHiddenFiles] = options.checked[kFindIECookies] = true;
+    options.checked[kFindFilesHaveNotAccessed] = options.checked[kSkipHiddenFiles] =
+        options.checked[kFindIECookies] = true;
     options.months = "12 months";
-    SetScanInputs(job, {{"*.tmp", "Temp", true}, {"*.bak", "Backup", false}, {"*.tmp", "Later temp", true}}, options,
-                  {{"C:\\skip", true}, {"C:\\not", false}}, {"C:\\Program"});
+    SetScanInputs(job, {{"*.tmp", "Temp", true}, {"*.bak", "Backup", false}, {"*.tmp", "Later temp", true}},
+                  options, {{"C:\\skip", true}, {"C:\\not", false}}, {"C:\\Program"});
     EXPECT_EQ(job.masks, (TextMap{{"*.tmp", "Later temp"}}));
     EXPECT_EQ(job.skipFolders, (std::vector<std::string>{"C:\\skip", "C:\\Program"}));
     EXPECT_TRUE(job.options.findNotAccessed && job.options.skipHidden && job.findIECookies);

@@ -13,24 +13,20 @@
 
 namespace {
 
-struct Collected {
+struct Collected : SearchVisitor {
     std::map<std::string, std::string> found;  // path -> description
-    std::vector<std::string> folders;          // folder callback, in call order
+    std::vector<std::string> folders;          // folders entered, in call order
+
+    void FileFound(const std::string& path, std::string_view reason, const WIN32_FIND_DATAA&) override {
+        found[path] = std::string(reason);
+    }
+    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA&) override { folders.push_back(path); }
 };
-
-void OnFound(const std::string& path, const char* description, const WIN32_FIND_DATAA&, void* context) {
-    static_cast<Collected*>(context)->found[path] = description ? description : "<none>";
-}
-
-void OnFolder(const std::string& path, const char* description, const WIN32_FIND_DATAA&, void* context) {
-    EXPECT_EQ(description, nullptr);
-    static_cast<Collected*>(context)->folders.push_back(path);
-}
 
 Collected Search(const std::string& root, const TextMap& masks, const SearchOptions& options = {},
                  const std::vector<std::string>& skip = {}) {
     Collected c;
-    SearchFolder(root, masks, OnFound, &c, skip, true, options, OnFolder, &c);
+    SearchFolder(root, SearchRequest{masks, skip, true, options, nullptr}, c);
     return c;
 }
 
@@ -39,7 +35,7 @@ bool Contains(const std::vector<std::string>& v, const std::string& s) {
 }
 
 class SearchFolderTest : public ::testing::Test {
-protected:
+  protected:
     win::ComApartment com_;
     test::TempFolder dir_;
 };
@@ -88,7 +84,8 @@ TEST_F(SearchFolderTest, MasksAreTriedInByteOrderAndIgnoreCase) {
     test::WriteFile(dir_ / "sub\\b.Tmp");
     test::WriteFile(dir_ / "keep.txt");
     test::WriteFile(dir_ / "\xC9T\xC9.DAT");  // letters above 127 lower-case by the code page too
-    Collected c = Search(dir_.Path(), {{"~*", "tilde"}, {"*.TMP", "temporary"}, {"\xE9t\xE9.dat", "accented"}});
+    Collected c =
+        Search(dir_.Path(), {{"~*", "tilde"}, {"*.TMP", "temporary"}, {"\xE9t\xE9.dat", "accented"}});
     // '*' sorts before '~', so the temporary-file mask wins for ~a.tmp.
     EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "~a.tmp", "temporary"},
                                                            {dir_ / "A.TMP", "temporary"},
@@ -147,7 +144,8 @@ TEST_F(SearchFolderTest, SkipFoldersArePlainCaseInsensitiveSubstrings) {
     test::WriteFile(dir_ / "Other\\z.tmp");
     test::WriteFile(dir_ / "Other\\windowsfile.tmp");
     std::string skip = dir_ / "windows";
-    for (char& ch : skip) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+    for (char& ch : skip)
+        ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
     Collected c = Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {skip});
     EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "Other\\windowsfile.tmp", "t"},
                                                            {dir_ / "Other\\z.tmp", "t"}}));
@@ -179,13 +177,14 @@ TEST_F(SearchFolderTest, InvalidShortcutsAreReportedLowerCased) {
     test::MakeShortcut(dir_ / "Links\\good.lnk", dir_ / "target.txt");
     test::MakeShortcut(dir_ / "Links\\folder.lnk", dir_ / "TargetFolder");
     ::DeleteFileA((dir_ / "Gone.txt").c_str());
-    test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");  // cannot be read: not reported
+    test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");     // cannot be read: not reported
     test::MakeShortcutWithoutPath(dir_ / "Links\\Computer.lnk");  // an empty target names nothing
     SearchOptions options;
     options.findInvalidShortcuts = true;
     Collected c = Search(dir_.Path(), {}, options);
     std::string lowered = dir_ / "links\\old.lnk";
-    for (char& ch : lowered) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+    for (char& ch : lowered)
+        ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
     std::string computer = lowered.substr(0, lowered.rfind('\\')) + "\\computer.lnk";
     EXPECT_EQ(c.found, (std::map<std::string, std::string>{{lowered, "_InvalidShortcut"},
                                                            {computer, "_InvalidShortcut"}}));
@@ -207,7 +206,7 @@ TEST_F(SearchFolderTest, NotAccessedUsesWholeMonthsOfThirtyOneDays) {
               (std::map<std::string, std::string>{{dir_ / "d124.txt", "_HaveNotAccessed"}}));
     options.months = 0;
     EXPECT_EQ(Search(dir_.Path(), {}, options).found.size(), 3u);  // 31 days and more
-    options.months = -1;  // compared as unsigned: never reports
+    options.months = -1;                                           // compared as unsigned: never reports
     EXPECT_TRUE(Search(dir_.Path(), {}, options).found.empty());
 }
 
@@ -232,21 +231,22 @@ TEST_F(SearchFolderTest, WithoutRecursionOnlyTheRootIsListed) {
     test::WriteFile(dir_ / "a.tmp");
     test::WriteFile(dir_ / "sub\\b.tmp");
     Collected c;
-    SearchFolder(dir_.Path(), {{"*", "t"}}, OnFound, &c, {}, false, {}, nullptr, nullptr);
+    SearchFolder(dir_.Path(), SearchRequest{{{"*", "t"}}, {}, false, {}, nullptr}, c);
     EXPECT_EQ(c.found.size(), 1u);
 }
 
 TEST_F(SearchFolderTest, AStopRequestEndsTheWalkBetweenEntries) {
-    for (int i = 0; i < 50; ++i) test::WriteFile(dir_.Path() + "\\f" + std::to_string(i) + ".tmp");
-    struct StopAfter {
+    for (int i = 0; i < 50; ++i)
+        test::WriteFile(dir_.Path() + "\\f" + std::to_string(i) + ".tmp");
+    struct StopAfter : SearchVisitor {
         std::atomic<bool> stop{false};
         int found = 0;
+        void FileFound(const std::string&, std::string_view, const WIN32_FIND_DATAA&) override {
+            if (++found == 10)
+                stop = true;
+        }
     } state;
-    auto onFound = [](const std::string&, const char*, const WIN32_FIND_DATAA&, void* context) {
-        auto* s = static_cast<StopAfter*>(context);
-        if (++s->found == 10) s->stop = true;
-    };
-    SearchFolder(dir_.Path(), {{"*", "t"}}, onFound, &state, {}, true, {}, nullptr, nullptr, &state.stop);
+    SearchFolder(dir_.Path(), SearchRequest{{{"*", "t"}}, {}, true, {}, &state.stop}, state);
     EXPECT_EQ(state.found, 10);
 }
 
@@ -254,12 +254,14 @@ TEST_F(SearchFolderTest, AStopRequestEndsTheWalkBetweenEntries) {
 // the tree and a link out of it. Neither may be followed.
 TEST(SearchFolderLinks, FolderLinksAreReportedButNeverFollowed) {
     const char* fixture = std::getenv("QM_LINK_FIXTURE");
-    if (!fixture) GTEST_SKIP() << "run through ctest, which makes the link fixture";
+    if (!fixture)
+        GTEST_SKIP() << "run through ctest, which makes the link fixture";
     std::string root = std::string(fixture) + "\\root";
     ASSERT_NE(::GetFileAttributesA((root + "\\loop").c_str()), INVALID_FILE_ATTRIBUTES) << "fixture missing";
     ASSERT_TRUE(::GetFileAttributesA((root + "\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     Collected c = Search(root, {{"*.tmp", "t"}});
-    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{root + "\\a.tmp", "t"}, {root + "\\sub\\b.tmp", "t"}}));
+    EXPECT_EQ(c.found,
+              (std::map<std::string, std::string>{{root + "\\a.tmp", "t"}, {root + "\\sub\\b.tmp", "t"}}));
     EXPECT_TRUE(Contains(c.folders, root + "\\loop"));
     EXPECT_TRUE(Contains(c.folders, root + "\\out"));
     EXPECT_TRUE(Contains(c.folders, root + "\\sub\\up"));

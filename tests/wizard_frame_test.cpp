@@ -52,11 +52,15 @@ const char* const kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
 </quillmoor></config>
 )";
 
-bool Enabled(HWND frame, int id) { return ::IsWindowEnabled(::GetDlgItem(frame, id)); }
-bool Visible(HWND frame, int id) { return ::IsWindowVisible(::GetDlgItem(frame, id)); }
+bool Enabled(HWND frame, int id) {
+    return ::IsWindowEnabled(::GetDlgItem(frame, id));
+}
+bool Visible(HWND frame, int id) {
+    return ::IsWindowVisible(::GetDlgItem(frame, id));
+}
 
 class WizardFrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::WriteFile(data_ / "other\\keep.tmp", "never searched");
         frameWindow_ = frame_.Open();
@@ -64,14 +68,16 @@ protected:
         ::ShowWindow(frameWindow_, SW_SHOW);
     }
     void TearDown() override {
-        if (::IsWindow(frameWindow_)) ::DestroyWindow(frameWindow_);
+        if (::IsWindow(frameWindow_))
+            ::DestroyWindow(frameWindow_);
         test::PumpPending();
     }
 
     void Next() { test::Click(frameWindow_, IDC_FRAME_NEXT); }
     void Pre() { test::Click(frameWindow_, IDC_FRAME_PRE); }
     void GoTo(int page) {
-        while (frame_.CurrentPage() < page) Next();
+        while (frame_.CurrentPage() < page)
+            Next();
     }
     HWND PageItem(int page, int id) { return ::GetDlgItem(frame_.Page(page).Handle(), id); }
     // Unticks every drive, so a scan searches only what the test adds.
@@ -83,7 +89,8 @@ protected:
         size_t start = 0;
         while (start <= folder.size()) {
             size_t end = folder.find('\\', start);
-            if (end == std::string::npos) end = folder.size();
+            if (end == std::string::npos)
+                end = folder.size();
             const std::string name = folder.substr(start, end - start);
             if (item && !(TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED)) {
                 TreeView_SelectItem(tree, item);
@@ -98,7 +105,8 @@ protected:
                 tv.pszText = text;
                 tv.cchTextMax = sizeof(text);
                 TreeView_GetItem(tree, &tv);
-                if (_stricmp(text, name.c_str()) == 0) break;
+                if (_stricmp(text, name.c_str()) == 0)
+                    break;
             }
             ASSERT_TRUE(child) << "no tree item " << name;
             item = child;
@@ -108,7 +116,9 @@ protected:
         ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
     }
     bool WaitForScanEnd() {
-        return test::PumpUntil([&] { return !frame_.Scanning().Job().worker.IsRunning() && Enabled(frameWindow_, IDC_FRAME_NEXT); });
+        return test::PumpUntil([&] {
+            return !frame_.Scanning().Job().worker.IsRunning() && Enabled(frameWindow_, IDC_FRAME_NEXT);
+        });
     }
     // The button states as "Help Pre Next Cancel", each E(nabled), D(isabled) or H(idden).
     std::string Buttons() {
@@ -163,7 +173,8 @@ TEST_F(WizardFrameTest, TheScanReadsItsInputsFromTheSettingsPages) {
     ASSERT_TRUE(WaitForScanEnd());
     const ScanJob& job = frame_.Scanning().Job();
     EXPECT_TRUE(job.roots.empty());
-    EXPECT_EQ(job.masks, (TextMap{{"*.TMP", "Later temporary"}, {"*.dmp", "Crash dump"}, {"*.tmp", "Temporary file"}}));
+    EXPECT_EQ(job.masks,
+              (TextMap{{"*.TMP", "Later temporary"}, {"*.dmp", "Crash dump"}, {"*.tmp", "Temporary file"}}));
     EXPECT_EQ(job.skipFolders,
               (std::vector<std::string>{"C:\\skip-me", program_ / "Backup", program_.Path()}));
     EXPECT_EQ(job.options.months, 12);
@@ -228,7 +239,8 @@ TEST_F(WizardFrameTest, StopAndExitWhileAScanRuns) {
 }
 
 TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
-    for (int i = 0; i < 20; ++i) test::WriteFile(data_ / ("r0\\f" + std::to_string(i) + ".tmp"));
+    for (int i = 0; i < 20; ++i)
+        test::WriteFile(data_ / ("r0\\f" + std::to_string(i) + ".tmp"));
     test::WriteFile(data_ / "r1\\x.tmp");
     NoRoots();
     ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "r0"));
@@ -240,7 +252,8 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
     ASSERT_TRUE(job.worker.IsRunning());
     win::ListView rows(PageItem(WizardFrame::kScanning, IDC_SCANNING_ROOTS));
     // The worker goes as far as marking its first root; it cannot reach the second without us.
-    ASSERT_TRUE(test::DeliverSentMessagesUntil([&] { return rows.Text(0, 1) == Translate("_stateScanning"); }));
+    ASSERT_TRUE(
+        test::DeliverSentMessagesUntil([&] { return rows.Text(0, 1) == Translate("_stateScanning"); }));
     prompts_.answers = {IDOK};
     test::Click(frame_.Page(WizardFrame::kScanning).Handle(), IDC_SCANNING_STOP);
     EXPECT_FALSE(job.worker.IsRunning());
@@ -251,7 +264,8 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
               Translate("_StateStringSearchStopped"));
     EXPECT_EQ(job.results.ToTextMap().count(data_ / "r1\\x.tmp"), 0u);
     Next();  // on with what was found so far
-    EXPECT_TRUE(frame_.CurrentPage() == WizardFrame::kReport || frame_.CurrentPage() == WizardFrame::kResults);
+    EXPECT_TRUE(frame_.CurrentPage() == WizardFrame::kReport ||
+                frame_.CurrentPage() == WizardFrame::kResults);
 }
 
 TEST_F(WizardFrameTest, NothingTickedInTheReportSkipsTheCleaning) {
@@ -268,7 +282,7 @@ TEST_F(WizardFrameTest, NothingTickedInTheReportSkipsTheCleaning) {
     ASSERT_EQ(report.Count(), 1);
     EXPECT_EQ(report.Text(0, 0), data_ / "junk\\a.tmp");
     EXPECT_TRUE(report.IsTicked(0));
-    EXPECT_EQ(report.Text(0, 1), "0.00");  // one byte
+    EXPECT_EQ(report.Text(0, 1), "0.00");             // one byte
     EXPECT_EQ(report.Text(0, 2), "Later temporary");  // "*.TMP" sorts before "*.tmp" and matches first
     test::Click(frame_.Page(WizardFrame::kReport).Handle(), IDC_REPORT_REMOVEALL);
     Next();
@@ -317,7 +331,8 @@ TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
 }
 
 TEST_F(WizardFrameTest, EndingDuringACleaningAsksAndStopsIt) {
-    for (int i = 0; i < 50; ++i) test::WriteFile(data_ / ("junk\\f" + std::to_string(i) + ".tmp"));
+    for (int i = 0; i < 50; ++i)
+        test::WriteFile(data_ / ("junk\\f" + std::to_string(i) + ".tmp"));
     NoRoots();
     ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "junk"));
     GoTo(WizardFrame::kSkip);

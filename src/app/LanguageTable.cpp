@@ -43,7 +43,8 @@ std::string LanguageTable::ReadValue(const std::string& key) const {
     {
         std::shared_lock lock(cacheMutex_);
         auto it = cache_.find(key);
-        if (it != cache_.end()) return it->second;
+        if (it != cache_.end())
+            return it->second;
     }
     std::string value;
     // An empty path would make the API read win.ini instead of "no file".
@@ -60,7 +61,8 @@ std::string LanguageTable::ReadValue(const std::string& key) const {
 
 std::string LanguageTable::Translate(const std::string& key, bool expandEscapes) const {
     std::string value = ReadValue(key);
-    if (value.empty()) return key;
+    if (value.empty())
+        return key;
     return expandEscapes ? ExpandEscapes(value) : value;
 }
 
@@ -68,7 +70,8 @@ void LanguageTable::TranslateOneWindow(HWND window) const {
     std::vector<char> buffer(kWindowTextLimit + 1);
     int n = ::GetWindowTextA(window, buffer.data(), kWindowTextLimit + 1);
     std::string text = ExpandEscapes(Translate(std::string(buffer.data(), n > 0 ? n : 0)));
-    if (!text.empty()) ::SetWindowTextA(window, text.c_str());
+    if (!text.empty())
+        ::SetWindowTextA(window, text.c_str());
 }
 
 BOOL CALLBACK LanguageTable::TranslateChild(HWND child, LPARAM self) {
@@ -82,10 +85,12 @@ void LanguageTable::TranslateWindow(HWND window) const {
 }
 
 void LanguageTable::TranslateMenu(HMENU menu) const {
-    if (!::IsMenu(menu)) return;
+    if (!::IsMenu(menu))
+        return;
     int count = ::GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
-        if (HMENU sub = ::GetSubMenu(menu, i)) TranslateMenu(sub);
+        if (HMENU sub = ::GetSubMenu(menu, i))
+            TranslateMenu(sub);
         int length = ::GetMenuStringA(menu, i, nullptr, 0, MF_BYPOSITION);
         std::string text;
         if (length > 0) {
@@ -94,7 +99,8 @@ void LanguageTable::TranslateMenu(HMENU menu) const {
             text.assign(buffer.data());
         }
         std::string translated = Translate(text);
-        if (translated.empty()) continue;
+        if (translated.empty())
+            continue;
         MENUITEMINFOA info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_STRING;

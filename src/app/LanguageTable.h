@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 class LanguageTable {
-public:
+  public:
     // The one table of the process.
     static LanguageTable& Instance();
 
@@ -30,7 +30,7 @@ public:
     // Translates every item of a menu and its submenus, without escape expansion.
     void TranslateMenu(HMENU menu) const;
 
-private:
+  private:
     std::string ReadValue(const std::string& key) const;
     void TranslateOneWindow(HWND window) const;
     static BOOL CALLBACK TranslateChild(HWND child, LPARAM self);

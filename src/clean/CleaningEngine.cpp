@@ -5,40 +5,27 @@
 #include <atomic>
 #include <set>
 
-#include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/LogEntry.h"
 #include "win/ComPtr.h"
 
 namespace {
 
-// The text of one phase's log entry: the header, a blank line, then each file's line and a blank line.
-class LogBody {
-  public:
-    explicit LogBody(const char* headerKey) : text_(FormatText("%s\r\n\r\n", {Translate(headerKey)})) {}
-    void Add(const char* lineKey, std::initializer_list<FormatArg> paths) {
-        text_ += FormatText(Translate(lineKey) + "\r\n\r\n", paths);
-    }
-    const std::string& Text() const { return text_; }
-
-  private:
-    std::string text_;
-};
-
 class CleaningRun {
   public:
-    explicit CleaningRun(CleaningJob& job) : job_(job) {
+    CleaningRun(CleaningJob& job, win::StopToken stop) : job_(job), stop_(stop) {
         log_.SetDataPath(job.logFolder);
         SetRange(static_cast<int>(job.cleaningSet.Count()));
     }
 
-    bool Stopped() const { return job_.worker.StopRequested(); }
+    bool Stopped() const { return stop_.StopRequested(); }
 
     // Copies every file into a new restore point. A file whose copy fails is remembered, so the
     // removal that follows keeps it: without its backup it must not be lost.
     bool Backup() {
-        LogBody body("_LogBackupFilesHeader");
+        LogEntry entry("_LogBackupFilesHeader");
         SetPosition(0);
         SetStatus("_CleaningPageStateBackup");
         SYSTEMTIME now;
@@ -68,20 +55,20 @@ class CleaningRun {
                 saved = ::CopyFileA(path.c_str(), backupPath.c_str(), TRUE) != FALSE;
             }
             if (saved) {
-                body.Add("_LogSaveFile", {path, backupPath});
+                entry.Add("_LogSaveFile", {path, backupPath});
             } else {
                 notBackedUp_.insert(path);
-                body.Add("_LogSaveFileFailed", {path, backupPath});
+                entry.Add("_LogSaveFileFailed", {path, backupPath});
             }
             SetPosition(++k);
         }
         RemoveIfEmpty(restorePoint);
-        AddEntry("_LogLogCategoryBackup", body);
+        entry.Write(log_, "_LogLogCategoryBackup");
         return true;
     }
 
     bool DeletePermanently() {
-        LogBody body("_LogPermanentlyDeleteFilesHeader");
+        LogEntry entry("_LogPermanentlyDeleteFilesHeader");
         SetStatus("_CleaningPageStatePermanentlyDelete");
         int k = 0;
         for (const auto& [file, reason] : job_.cleaningSet) {
@@ -89,24 +76,24 @@ class CleaningRun {
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
-                body.Add("_LogKeepFile", {path});
+                entry.Add("_LogKeepFile", {path});
             } else if (!IsExactFilePath(path)) {
-                body.Add("_LogDeleteFileFailed", {path});
+                entry.Add("_LogDeleteFileFailed", {path});
             } else {
                 static constexpr const char* kLines[] = {"_LogDeleteFile", "_LogDeleteFileAtRestart",
                                                          "_LogDeleteFileFailed"};
-                body.Add(kLines[static_cast<int>(DeleteOrSchedule(path))], {path});
+                entry.Add(kLines[static_cast<int>(DeleteOrSchedule(path))], {path});
             }
             SetPosition(++k);
         }
-        AddEntry("_LogLogCategoryDelete", body);
+        entry.Write(log_, "_LogLogCategoryDelete");
         return true;
     }
 
     // Moves each file to the Recycle Bin. Where the bin cannot take a file, the shell asks the user
     // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
     bool MoveToRecycleBin() {
-        LogBody body("_LogRemoveToRecyclebinFilesHeader");
+        LogEntry entry("_LogRemoveToRecyclebinFilesHeader");
         SetStatus("_CleaningPageStateMoveToRecycleBin");
         SHFILEOPSTRUCTA operation{};
         operation.hwnd = job_.promptOwner;
@@ -118,24 +105,24 @@ class CleaningRun {
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
-                body.Add("_LogKeepFile", {path});
+                entry.Add("_LogKeepFile", {path});
             } else if (!IsExactFilePath(path) || !IsSafeToRemove(path)) {
                 // The shell reads '*' and '?' as wildcards and a final dot as nothing: another file would go.
-                body.Add("_LogDeleteFileFailed", {path});
+                entry.Add("_LogDeleteFileFailed", {path});
             } else {
                 std::string list = path + '\0';  // the string's own terminator makes the second NUL
                 operation.pFrom = list.c_str();
                 operation.fAnyOperationsAborted = FALSE;
                 const bool done = ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
                 const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-                body.Add(done && !stillThere ? "_LogDeleteFile"
-                         : stillThere        ? "_LogRecycleFileKept"
-                                             : "_LogDeleteFileFailed",
-                         {path});
+                entry.Add(done && !stillThere ? "_LogDeleteFile"
+                          : stillThere        ? "_LogRecycleFileKept"
+                                              : "_LogDeleteFileFailed",
+                          {path});
             }
             SetPosition(++k);
         }
-        AddEntry("_LogLogCategoryDelete", body);
+        entry.Write(log_, "_LogLogCategoryDelete");
         return true;
     }
 
@@ -174,25 +161,31 @@ class CleaningRun {
             job_.progress->SetProgressRange(maximum);
     }
 
-    void AddEntry(const char* subcategoryKey, const LogBody& body) {
-        if (body.Text().empty())
-            return;
-        log_.AddEntry(Translate("_LogType"), Translate("_LogCategory"), Translate(subcategoryKey),
-                      Translate("_LogSource"), body.Text());
-    }
-
     CleaningJob& job_;
+    const win::StopToken stop_;
     ActivityLog log_;
     std::set<std::string> notBackedUp_;
 };
 
-// Cleanings whose thread has not yet ended, in the whole process.
+// Cleanings whose body has not yet returned, in the whole process.
 std::atomic<int> g_cleaningsRunning{0};
 
-DWORD WINAPI CleaningThread(void* job) {
-    const DWORD result = RunCleaning(*static_cast<CleaningJob*>(job));
-    --g_cleaningsRunning;
-    return result;
+// The ending of a run, called exactly once by the job: the final texts, then the completion.
+void EndCleaning(CleaningJob& job, win::JobEnd end) {
+    if (win::JobProgress* progress = job.progress) {
+        if (end == win::JobEnd::Stopped) {
+            progress->ShowRunning(false);
+            progress->SetProgressPosition(0);
+            progress->SetStatusText(Translate("_CleaningPageStateStopped"));
+        } else {
+            // A fault ended the run before its next file operation: for the user it has stopped.
+            progress->SetStatusText(Translate(end == win::JobEnd::Finished ? "_CleaningPageStateComplete"
+                                                                           : "_CleaningPageStateStopped"));
+            progress->ShowRunning(false);
+        }
+    }
+    if (job.completed)
+        job.completed();
 }
 
 }  // namespace
@@ -205,63 +198,38 @@ bool StartCleaning(CleaningJob& job) {
     if (job.worker.IsRunning())
         return false;
     if (job.progress)
-        job.progress->EnableStopButton(true);
+        job.progress->ShowRunning(true);
     ++g_cleaningsRunning;
-    if (job.worker.Start(CleaningThread, &job))
+    const bool started = job.worker.Start(
+        [&job](win::StopToken stop) {
+            // Counted down however the body ends, also when its owner goes away mid-run.
+            struct Done {
+                ~Done() { --g_cleaningsRunning; }
+            } done;
+            RunCleaning(job, stop);
+        },
+        [&job](win::JobEnd end) { EndCleaning(job, end); });
+    if (started)
         return true;
     --g_cleaningsRunning;
+    if (job.progress)
+        job.progress->ShowRunning(false);
     return false;
 }
 
-DWORD RunCleaning(CleaningJob& job) {
+void RunCleaning(CleaningJob& job, win::StopToken stop) {
     win::ComApartment com;
-    bool completed = false;
-    try {
-        CleaningRun run(job);
-        bool going = !job.backup || run.Backup();
-        if (going)
-            run.SetPosition(0);
-        if (going && job.deletePermanently)
-            going = run.DeletePermanently();
-        else if (going && job.moveToRecycleBin)
-            going = run.MoveToRecycleBin();
-        // A stop that came first has taken over the ending.
-        if (!going || !job.worker.FinishFromWorker())
-            return 0;
-        completed = true;
-        run.SetStatus("_CleaningPageStateComplete");
-    } catch (...) {
-        // Whatever went wrong, no further file is touched and the page hears of the end as usual.
-        if (!completed) {
-            if (!job.worker.FinishFromWorker())
-                return 0;
-            try {
-                if (job.progress)
-                    job.progress->SetStatusText(Translate("_CleaningPageStateStopped"));
-            } catch (...) {
-            }
-        }
-    }  // the log component is released here, before the page hears of the end
-    try {
-        if (job.progress)
-            job.progress->EnableStopButton(false);
-    } catch (...) {
-    }
-    // The last use of the job: its owner may reuse or destroy it from here on.
-    if (job.completionCallback)
-        job.completionCallback(job.completionContext);
-    return 0;
+    // The log component goes with the run, before the page hears of the end.
+    CleaningRun run(job, stop);
+    bool going = !job.backup || run.Backup();
+    if (going)
+        run.SetPosition(0);
+    if (going && job.deletePermanently)
+        run.DeletePermanently();
+    else if (going && job.moveToRecycleBin)
+        run.MoveToRecycleBin();
 }
 
 bool StopCleaning(CleaningJob& job) {
-    if (!job.worker.Stop())
-        return false;
-    if (job.progress) {
-        job.progress->EnableStopButton(false);
-        job.progress->SetProgressPosition(0);
-        job.progress->SetStatusText(Translate("_CleaningPageStateStopped"));
-    }
-    if (job.completionCallback)
-        job.completionCallback(job.completionContext);
-    return true;
+    return job.worker.Stop();
 }

@@ -5,46 +5,42 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "scan/ScanResults.h"
-#include "win/WorkerThread.h"
-
-// What the worker shows while it runs; the cleaning page implements it with its controls.
-class CleaningProgress {
-  public:
-    virtual ~CleaningProgress() = default;
-    virtual void SetProgressRange(int maximum) = 0;  // 0 .. maximum
-    virtual void SetProgressPosition(int position) = 0;
-    virtual void SetStatusText(const std::string& text) = 0;
-    virtual void EnableStopButton(bool enable) = 0;
-};
+#include "win/Job.h"
+#include "win/JobProgress.h"
 
 // One cleaning run, as the wizard frame fills it from the clean options and the ticked report rows.
 struct CleaningJob {
     bool deletePermanently = false;
     bool moveToRecycleBin = false;
     bool backup = false;
-    std::string backupFolder;  // as typed, path variables already expanded
-    ScanResults cleaningSet;   // the ticked files, in path order; only the paths are used
-    void* completionContext = nullptr;
-    void (*completionCallback)(void* context) = nullptr;  // runs on the worker's thread
-    win::WorkerThread worker;
-    CleaningProgress* progress = nullptr;
-    std::string logFolder;       // the activity log's data folder: the program folder + "\Log\Data"
+    std::string backupFolder;              // as typed, path variables already expanded
+    ScanResults cleaningSet;               // the ticked files, in path order; only the paths are used
+    win::JobProgress* progress = nullptr;  // the cleaning page
+    std::string logFolder;                 // the activity log's data folder: the program folder + "\Log\Data"
     HWND promptOwner = nullptr;  // owns the shell's question when the Recycle Bin cannot take a file
+    // Runs once per run, after the final texts: on the worker's thread, or in StopCleaning.
+    std::function<void()> completed;
+    // Last, so that it ends before anything the worker uses goes.
+    win::Job worker;
 };
 
-// Enables Stop and starts RunCleaning on a new thread, unless a cleaning already runs.
+// Enables Stop and starts RunCleaning on a new thread, unless a cleaning already runs. At its
+// natural end the completed status, Stop disabled, then the completion. Nothing the worker meets
+// ends the process: an exception ends the run before the next file operation, with the stopped
+// status and the usual completion.
 bool StartCleaning(CleaningJob& job);
 
 // True while a cleaning started by StartCleaning has not ended, anywhere in the program: its
 // restore point is being written and its files are not yet all removed.
 bool AnyCleaningRunning();
 
-// The worker's body; always returns 0. Nothing it meets ends the process: an exception ends the
-// run before the next file operation, with the stopped status and the usual completion call.
-DWORD RunCleaning(CleaningJob& job);
+// The worker's body: backs up, then removes the cleaning set as the job says, until stop is
+// requested, writing one activity-log entry per finished phase.
+void RunCleaning(CleaningJob& job, win::StopToken stop);
 
 // Stops a running cleaning before its next file operation and shows the stopped state: Stop
 // disabled, progress 0, the stopped status, then the completion callback. The phase in progress

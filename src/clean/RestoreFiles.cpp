@@ -5,36 +5,37 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/FormatText.h"
 #include "app/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/LogEntry.h"
 #include "scan/SearchFolder.h"
 
 namespace {
 
 // What the listing of a restore point found: its files, and its folders to prune afterwards.
-struct PointContents {
+struct PointContents : SearchVisitor {
     std::vector<std::string> files;
     std::vector<std::string> folders;
+
+    void FileFound(const std::string& path, std::string_view, const WIN32_FIND_DATAA&) override {
+        files.push_back(path);
+    }
+    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA& record) override {
+        const char* name = record.cFileName;
+        const bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+        // A folder link is not the restore point's own: it is never removed.
+        if (!dot && !(record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            folders.push_back(path);
+    }
 };
-
-void CollectFile(const std::string& path, const char*, const WIN32_FIND_DATAA&, void* contents) {
-    static_cast<PointContents*>(contents)->files.push_back(path);
-}
-
-void CollectFolder(const std::string& path, const char*, const WIN32_FIND_DATAA& record, void* contents) {
-    const char* name = record.cFileName;
-    const bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-    // A folder link is not the restore point's own: it is never removed.
-    if (!dot && !(record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        static_cast<PointContents*>(contents)->folders.push_back(path);
-}
 
 PointContents ListRestorePoint(const std::string& restorePoint, const std::atomic<bool>* stop) {
     PointContents contents;
-    SearchFolder(restorePoint, TextMap{{"*", ""}}, CollectFile, &contents, {}, true, SearchOptions{},
-                 CollectFolder, &contents, stop);
+    SearchRequest everything;
+    everything.masks = {{"*", ""}};
+    everything.stop = stop;
+    SearchFolder(restorePoint, everything, contents);
     return contents;
 }
 
@@ -52,11 +53,11 @@ bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& rest
 }  // namespace
 
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
-                            RestoreProgress& progress, const std::atomic<bool>* stop) {
+                            win::JobProgress& progress, const std::atomic<bool>* stop) {
     RestoreOutcome outcome;
     ActivityLog log;
     log.SetDataPath(logFolder);
-    std::string body = FormatText("%s\r\n\r\n", {Translate("_LogRestoreFilesHeader")});
+    LogEntry entry("_LogRestoreFilesHeader");
 
     progress.SetStatusText(Translate("_RescueDialogStateInitBackupFileList"));
     const PointContents contents = ListRestorePoint(restorePoint, stop);
@@ -76,12 +77,12 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
             EnsureFolderPath(ParentFolderOf(target) + "\\");
             if (::CopyFileA(file.c_str(), target.c_str(), FALSE)) {
                 ++outcome.restored;
-                body += FormatText(Translate("_LogRestoreFile") + "\r\n\r\n", {file, target});
+                entry.Add("_LogRestoreFile", {file, target});
                 // The backup leaves the restore point only once its copy is back in place.
                 ::DeleteFileA(file.c_str());
             } else {
                 ++outcome.failed;
-                body += FormatText(Translate("_LogRestoreFileFailed") + "\r\n\r\n", {file, target});
+                entry.Add("_LogRestoreFileFailed", {file, target});
             }
         }
         progress.SetProgressPosition(++k);
@@ -90,9 +91,7 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
     if (stop && stop->load())
         outcome.stopped = true;
 
-    if (!body.empty())
-        log.AddEntry(Translate("_LogType"), Translate("_LogCategory"), Translate("_LogLogCategoryRestore"),
-                     Translate("_LogSource"), body);
+    entry.Write(log, "_LogLogCategoryRestore");
 
     if (!outcome.stopped)
         progress.SetStatusText(Translate("_RescueDialogStateRemoveBackupFiles"));

@@ -8,14 +8,7 @@
 #include <atomic>
 #include <string>
 
-// What a restore shows while it runs; the rescue manager implements it with its controls.
-class RestoreProgress {
-  public:
-    virtual ~RestoreProgress() = default;
-    virtual void SetStatusText(const std::string& text) = 0;
-    virtual void SetProgressRange(int maximum) = 0;  // 0 .. maximum
-    virtual void SetProgressPosition(int position) = 0;
-};
+#include "win/JobProgress.h"
 
 struct RestoreOutcome {
     int restored = 0;      // files copied back
@@ -34,4 +27,4 @@ struct RestoreOutcome {
 // stop, when given, is tested before every copy. COM must be initialised on the calling thread for
 // the log.
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
-                            RestoreProgress& progress, const std::atomic<bool>* stop = nullptr);
+                            win::JobProgress& progress, const std::atomic<bool>* stop = nullptr);

@@ -8,7 +8,9 @@
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
-std::string ProgramLogFolder() { return ActivityLogDataFolder(ProgramDirectory()); }
+std::string ProgramLogFolder() {
+    return ActivityLogDataFolder(ProgramDirectory());
+}
 
 CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING) {
     job_.progress = this;
@@ -16,8 +18,9 @@ CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING) {
 }
 
 CleaningPage::~CleaningPage() {
-    // A worker still running reports to this page: it must end before the page goes.
-    job_.worker.Stop();
+    // A worker still running reports to this page: it must end before the page goes, and tells
+    // nobody, since the frame is going too.
+    job_.worker.Shutdown();
 }
 
 void CleaningPage::InitPage() {
@@ -29,12 +32,14 @@ void CleaningPage::InitPage() {
 }
 
 bool CleaningPage::StopWithConfirmation() {
-    if (win::AskUser(Handle(), "_StopCleanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return false;
+    if (win::AskUser(Handle(), "_StopCleanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return false;
     return StopCleaning(job_);
 }
 
 bool CleaningPage::OnCommand(int id, int, HWND) {
-    if (id != IDC_CLEANING_STOP) return false;
+    if (id != IDC_CLEANING_STOP)
+        return false;
     StopWithConfirmation();
     return true;
 }
@@ -46,15 +51,22 @@ void CleaningPage::SetProgressRange(int maximum) {
 void CleaningPage::SetProgressPosition(int position) {
     ::SendMessageA(Item(IDC_CLEANING_PROGRESS), PBM_SETPOS, position, 0);
 }
-void CleaningPage::SetStatusText(const std::string& text) { SetItemText(IDC_CLEANING_STATUS, text); }
-void CleaningPage::EnableStopButton(bool enable) { Enable(IDC_CLEANING_STOP, enable); }
+void CleaningPage::SetStatusText(const std::string& text) {
+    SetItemText(IDC_CLEANING_STATUS, text);
+}
+void CleaningPage::ShowRunning(bool running) {
+    Enable(IDC_CLEANING_STOP, running);
+}
 
 ResultsPage::ResultsPage() : WizardPage(IDD_PAGE_RESULTS) {}
 
-void ResultsPage::InitPage() { layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth}}); }
+void ResultsPage::InitPage() {
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth}});
+}
 
 bool ResultsPage::OnCommand(int id, int, HWND) {
-    if (id != IDC_RESULTS_LOGVIEWER) return false;
+    if (id != IDC_RESULTS_LOGVIEWER)
+        return false;
     OpenActivityLogViewer(ProgramLogFolder());
     return true;
 }

@@ -7,8 +7,8 @@
 #include "clean/CleaningEngine.h"
 #include "pages/WizardPage.h"
 
-class CleaningPage : public WizardPage, public CleaningProgress {
-public:
+class CleaningPage : public WizardPage, public win::JobProgress {
+  public:
     CleaningPage();
     ~CleaningPage() override;
 
@@ -20,21 +20,21 @@ public:
     void SetProgressRange(int maximum) override;
     void SetProgressPosition(int position) override;
     void SetStatusText(const std::string& text) override;
-    void EnableStopButton(bool enable) override;
+    void ShowRunning(bool running) override;
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
 
-private:
+  private:
     CleaningJob job_;
 };
 
 class ResultsPage : public WizardPage {
-public:
+  public:
     ResultsPage();
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
 };

@@ -7,6 +7,7 @@
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
+#include "clean/LogEntry.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "pages/CleaningPages.h"
@@ -14,7 +15,7 @@
 #include "win/ComPtr.h"
 #include "win/Prompts.h"
 
-RescueManager::RescueManager() : idle_(::CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
+RescueManager::RescueManager() = default;
 
 RescueManager::~RescueManager() {
     WaitForRestore();
@@ -128,55 +129,43 @@ void RescueManager::Restore() {
     restorePoint_ = RowPath(row);
     if (restorePoint_.empty())
         return;
+    outcome_ = {};
     // Busy before the worker exists, so a quick second press finds "_Restore" disabled.
-    SetBusy(true);
-    ::ResetEvent(idle_.get());
-    if (!worker_.Start(RestoreThread, this)) {
-        ::SetEvent(idle_.get());
-        SetBusy(false);
-    }
+    ShowRunning(true);
+    if (!worker_.Start([this](win::StopToken stop) { RunRestore(stop); },
+                       [this](win::JobEnd end) { EndRestore(end); }))
+        ShowRunning(false);
 }
 
-DWORD WINAPI RescueManager::RestoreThread(void* self) {
-    static_cast<RescueManager*>(self)->RunRestore();
-    return 0;
+void RescueManager::RunRestore(win::StopToken stop) {
+    win::ComApartment com;
+    SetProgressPosition(0);
+    outcome_ = RestoreFiles(restorePoint_, logFolder_, *this, stop.Flag());
 }
 
-void RescueManager::RunRestore() {
-    {
-        win::ComApartment com;
-        RestoreOutcome outcome;
-        try {
-            SetBusy(true);
-            SetProgressPosition(0);
-            outcome = RestoreFiles(restorePoint_, logFolder_, *this, worker_.StopFlag());
-        } catch (...) {
-            // The restore ends here; whatever it did not copy back is still in the restore point.
-        }
-        // A stop means the dialog is closing: it is left alone then.
-        if (worker_.FinishFromWorker()) {
-            try {
-                RefreshRestorePointList();
-                if (outcome.removed)
-                    SetStatusText(Translate("_RescueDialogStateRestoreComplete"));
-                else if (outcome.left > 0)
-                    SetStatusText(FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
-                                             {static_cast<long long>(outcome.left)}));
-                else
-                    SetStatusText(Translate("_RescueDialogStateRestorePointKept"));
-            } catch (...) {
-            }
-            SetBusy(false);
-        }
+void RescueManager::EndRestore(win::JobEnd end) {
+    // A stop means the dialog is closing: it is left alone then.
+    if (end == win::JobEnd::Stopped)
+        return;
+    // After a fault the outcome is empty: whatever was not copied back is still in the restore point.
+    try {
+        RefreshRestorePointList();
+        if (outcome_.removed)
+            SetStatusText(Translate("_RescueDialogStateRestoreComplete"));
+        else if (outcome_.left > 0)
+            SetStatusText(FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
+                                     {static_cast<long long>(outcome_.left)}));
+        else
+            SetStatusText(Translate("_RescueDialogStateRestorePointKept"));
+    } catch (...) {
+        // The dialog is released below all the same: with its commands off it could never close.
     }
-    // The last use of the dialog: it may close and go away from here on.
-    ::SetEvent(idle_.get());
+    ShowRunning(false);
 }
 
 void RescueManager::WaitForRestore() {
+    // Waits for the worker's thread, so a restore making its final updates has made them too.
     worker_.Stop();
-    // The worker may have claimed its end already and still be making its final updates.
-    win::WaitPumpingSentMessages(idle_.get());
 }
 
 void RescueManager::Delete() {
@@ -195,16 +184,13 @@ void RescueManager::Delete() {
         log.SetDataPath(logFolder_);
         const std::string path = RowPath(row);
         if (!path.empty()) {
-            std::string body = FormatText("%s\r\n\r\n", {Translate("_LogRemoveRestorePointHeader")});
+            LogEntry entry("_LogRemoveRestorePointHeader");
             RemoveRestorePoint(path);
             RefreshRestorePointList();
             // The shell has shown its own errors; the log records what really happened.
             const bool gone = ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-            body += FormatText(
-                Translate(gone ? "_LogRemoveRestorePoint" : "_LogRemoveRestorePointFailed") + "\r\n\r\n",
-                {path});
-            log.AddEntry(Translate("_LogType"), Translate("_LogCategory"),
-                         Translate("_LogLogCategoryRemoveRestorePoint"), Translate("_LogSource"), body);
+            entry.Add(gone ? "_LogRemoveRestorePoint" : "_LogRemoveRestorePointFailed", {path});
+            entry.Write(log, "_LogLogCategoryRemoveRestorePoint");
         }
     }
     SetBusy(false);
@@ -228,4 +214,9 @@ void RescueManager::SetProgressRange(int maximum) {
 
 void RescueManager::SetProgressPosition(int position) {
     ::SendMessageA(Item(IDC_RESCUE_PROGRESS), PBM_SETPOS, position, 0);
+}
+
+// A restore stops only when the dialog closes, so while it runs the dialog's commands are off.
+void RescueManager::ShowRunning(bool running) {
+    SetBusy(running);
 }

@@ -11,10 +11,10 @@
 #include "clean/RestoreFiles.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
-#include "win/UniqueHandle.h"
-#include "win/WorkerThread.h"
+#include "win/Job.h"
+#include "win/JobProgress.h"
 
-class RescueManager : public win::Dialog, private RestoreProgress {
+class RescueManager : public win::Dialog, private win::JobProgress {
   public:
     RescueManager();
     ~RescueManager() override;
@@ -23,7 +23,7 @@ class RescueManager : public win::Dialog, private RestoreProgress {
     // The restore point a row stands for (its full path), or "" for no row.
     std::string RowPath(int row) const;
     // True until a restore's worker has made its last call on the dialog.
-    bool Restoring() const { return ::WaitForSingleObject(idle_.get(), 0) != WAIT_OBJECT_0; }
+    bool Restoring() const { return worker_.IsBusy(); }
 
   protected:
     bool OnInit() override;
@@ -44,20 +44,22 @@ class RescueManager : public win::Dialog, private RestoreProgress {
     // Waits until a running restore has ended, asking it to stop before its next copy.
     void WaitForRestore();
 
-    static DWORD WINAPI RestoreThread(void* self);
-    void RunRestore();
+    // The worker's body, and its ending after a natural end or a fault.
+    void RunRestore(win::StopToken stop);
+    void EndRestore(win::JobEnd end);
     void SetStatusText(const std::string& text) override;
     void SetProgressRange(int maximum) override;
     void SetProgressPosition(int position) override;
+    void ShowRunning(bool running) override;
 
     win::ListView list_;
     // The listed restore points; each list row carries its index here as item data. A finished
     // restore refreshes the list from its worker thread, so the vector is replaced under the lock.
     std::vector<RestorePoint> rows_;
     mutable std::mutex rowsLock_;
-    win::WorkerThread worker_;
-    // Signalled while no restore runs; the worker signals it as its very last act on the dialog.
-    win::UniqueHandle idle_;
     std::string restorePoint_;  // what the running restore works on, fixed when the user said Yes
     std::string logFolder_;
+    RestoreOutcome outcome_;  // what the last restore did
+    // Last, so that it ends before anything the worker uses goes.
+    win::Job worker_;
 };

@@ -4,7 +4,9 @@
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
-ScanningPage::ScanningPage() : WizardPage(IDD_PAGE_SCANNING) { job_.progress = this; }
+ScanningPage::ScanningPage() : WizardPage(IDD_PAGE_SCANNING) {
+    job_.progress = this;
+}
 
 ScanningPage::~ScanningPage() {
     // A worker still running reports to this page: it must end before the page goes.
@@ -27,25 +29,42 @@ void ScanningPage::InitPage() {
 void ScanningPage::ResetRootRows() {
     roots_.DeleteAll();
     const std::string notComplete = Translate("_StateNotComplete");
-    for (const std::string& root : job_.roots) roots_.SetText(roots_.Append(root), 1, notComplete);
+    for (const std::string& root : job_.roots)
+        roots_.SetText(roots_.Append(root), 1, notComplete);
 }
 
 bool ScanningPage::StopWithConfirmation() {
-    if (win::AskUser(Handle(), "_StopscanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return false;
+    if (win::AskUser(Handle(), "_StopscanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return false;
     return StopScan(job_);
 }
 
 bool ScanningPage::OnCommand(int id, int, HWND) {
-    if (id != IDC_SCANNING_STOP) return false;
+    if (id != IDC_SCANNING_STOP)
+        return false;
     StopWithConfirmation();
     return true;
 }
 
-void ScanningPage::OnDestroy() { StopScan(job_); }
+void ScanningPage::OnDestroy() {
+    StopScan(job_);
+}
 
-void ScanningPage::SetStatusText(const std::string& text) { SetItemText(IDC_SCANNING_STATUS, text); }
-void ScanningPage::SetFoundCountText(const std::string& text) { SetItemText(IDC_SCANNING_FOUND, text); }
-int ScanningPage::RootRowCount() { return roots_.Count(); }
-std::string ScanningPage::RootStateText(int row) { return roots_.Text(row, 1); }
-void ScanningPage::SetRootStateText(int row, const std::string& text) { roots_.SetText(row, 1, text); }
-void ScanningPage::EnableStopButton(bool enable) { Enable(IDC_SCANNING_STOP, enable); }
+void ScanningPage::SetStatusText(const std::string& text) {
+    SetItemText(IDC_SCANNING_STATUS, text);
+}
+void ScanningPage::SetFoundCountText(const std::string& text) {
+    SetItemText(IDC_SCANNING_FOUND, text);
+}
+int ScanningPage::RootRowCount() {
+    return roots_.Count();
+}
+std::string ScanningPage::RootStateText(int row) {
+    return roots_.Text(row, 1);
+}
+void ScanningPage::SetRootStateText(int row, const std::string& text) {
+    roots_.SetText(row, 1, text);
+}
+void ScanningPage::ShowRunning(bool running) {
+    Enable(IDC_SCANNING_STOP, running);
+}

@@ -6,7 +6,7 @@
 #include "win/ListView.h"
 
 class ScanningPage : public WizardPage, public ScanProgress {
-public:
+  public:
     ScanningPage();
     ~ScanningPage() override;
 
@@ -23,14 +23,14 @@ public:
     int RootRowCount() override;
     std::string RootStateText(int row) override;
     void SetRootStateText(int row, const std::string& text) override;
-    void EnableStopButton(bool enable) override;
+    void ShowRunning(bool running) override;
 
-protected:
+  protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
 
-private:
+  private:
     win::ListView roots_;
     ScanJob job_;
 };

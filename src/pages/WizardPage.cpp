@@ -11,4 +11,6 @@ bool WizardPage::OnInit() {
 
 WelcomePage::WelcomePage() : WizardPage(IDD_PAGE_WELCOME) {}
 
-void WelcomePage::InitPage() { layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowBoth}}); }
+void WelcomePage::InitPage() {
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowBoth}});
+}

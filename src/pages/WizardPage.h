@@ -6,12 +6,12 @@
 #include "win/ResizeLayout.h"
 
 class WizardPage : public win::Dialog {
-public:
+  public:
     explicit WizardPage(int templateId) : templateId_(templateId) {}
     int TemplateId() const noexcept { return templateId_; }
     HWND CreateIn(HWND pane) { return Create(templateId_, pane); }
 
-protected:
+  protected:
     bool OnInit() final;
     void OnSize(int width, int height) override { layout_.Apply(width, height); }
     // The page's own set-up, after its texts are translated: columns, layout, settings.
@@ -19,20 +19,21 @@ protected:
     // For a page that stores its settings when its window goes: called from its own destructor,
     // while the object is still of its own type, so a page destroyed before its window still saves.
     void CloseOwnWindow() {
-        if (Handle()) ::DestroyWindow(Handle());
+        if (Handle())
+            ::DestroyWindow(Handle());
     }
 
     win::ResizeLayout layout_;
 
-private:
+  private:
     int templateId_;
 };
 
 // The welcome page: a text and a picture.
 class WelcomePage : public WizardPage {
-public:
+  public:
     WelcomePage();
 
-protected:
+  protected:
     void InitPage() override;
 };

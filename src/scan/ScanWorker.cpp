@@ -30,38 +30,35 @@ constexpr SystemLocation kSystemLocations[] = {
     {&ScanJob::findIECookies, "Cookies", "_CookiesFile"},
 };
 
-// The state of one run, handed to the search callbacks as their context.
-class ScanRun {
+// The state of one run: what the walks find goes into the results and the page.
+class ScanRun : public SearchVisitor {
   public:
-    explicit ScanRun(ScanJob& job) : job_(job), foundFormat_(Translate("_StateFindItem")) {}
+    ScanRun(ScanJob& job, win::StopToken stop)
+        : job_(job), stop_(stop), foundFormat_(Translate("_StateFindItem")) {}
 
-    static void OnItemFound(const std::string& path, const char* description, const WIN32_FIND_DATAA& record,
-                            void* context) {
-        auto* run = static_cast<ScanRun*>(context);
+    void FileFound(const std::string& path, std::string_view reason,
+                   const WIN32_FIND_DATAA& record) override {
         // The listing's record gives the size and access time, so the report asks nothing per file.
         const uint64_t size = (static_cast<uint64_t>(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
-        run->job_.results.AddOrReplace(path, Translate(description ? description : ""), size,
-                                       record.ftLastAccessTime);
-        run->foundChanged_ = true;
-        run->ShowIfDue();
+        job_.results.AddOrReplace(path, Translate(std::string(reason)), size, record.ftLastAccessTime);
+        foundChanged_ = true;
+        ShowIfDue();
     }
 
-    static void OnFolderEntered(const std::string& path, const char*, const WIN32_FIND_DATAA&,
-                                void* context) {
-        auto* run = static_cast<ScanRun*>(context);
-        run->status_ = path;
-        run->statusChanged_ = true;
-        run->ShowIfDue();
+    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA&) override {
+        status_ = path;
+        statusChanged_ = true;
+        ShowIfDue();
     }
 
     void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
-        SearchFolder(root, masks, OnItemFound, this, job_.skipFolders, true, options, OnFolderEntered, this,
-                     job_.worker.StopFlag());
+        SearchRequest request{masks, job_.skipFolders, true, options, stop_.Flag()};
+        SearchFolder(root, request, *this);
         if (!Stopped())
             ShowPending();
     }
 
-    bool Stopped() const { return job_.worker.StopRequested(); }
+    bool Stopped() const { return stop_.StopRequested(); }
 
     void ShowPending() {
         if (!job_.progress)
@@ -82,6 +79,7 @@ class ScanRun {
     }
 
     ScanJob& job_;
+    const win::StopToken stop_;
     const std::string foundFormat_;
     std::string status_;
     bool statusChanged_ = false;
@@ -116,16 +114,6 @@ std::string ReadShellFolder(const std::string& valueName) {
     return std::string(buffer, static_cast<size_t>(end - buffer));
 }
 
-DWORD WINAPI ScanJob::RunScanThread(void* job) {
-    // An exception leaving a thread ends the whole process; RunScan ends its own run on one, so
-    // only a failure in its final updates can arrive here.
-    try {
-        return RunScan(*static_cast<ScanJob*>(job));
-    } catch (...) {
-        return 0;
-    }
-}
-
 namespace {
 
 // The texts of a run that ended in the middle of a root: the exact found count (the search shows
@@ -145,15 +133,15 @@ void ShowInterruptedEnd(ScanJob& job) {
 }
 
 // Searches the system locations, then the roots. Locations whose folder must not be searched go
-// to passedOver instead. False when a stop ended the search.
-bool SearchEverything(ScanJob& job, std::vector<std::string>& passedOver) {
-    ScanRun run(job);
+// to passedOver instead.
+void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string>& passedOver) {
+    ScanRun run(job, stop);
     std::vector<std::string> protectedFolders;
 
     // Every file of a system location is junk of its category, whatever its attributes.
     for (const SystemLocation& location : kSystemLocations) {
         if (run.Stopped())
-            return false;
+            return;
         if (!(job.*location.option))
             continue;
         std::string folder =
@@ -177,17 +165,16 @@ bool SearchEverything(ScanJob& job, std::vector<std::string>& passedOver) {
 
     for (size_t i = 0; i < job.roots.size(); ++i) {
         if (run.Stopped())
-            return false;
+            return;
         const bool hasRow = job.progress && static_cast<int>(i) < job.progress->RootRowCount();
         if (hasRow)
             job.progress->SetRootStateText(static_cast<int>(i), Translate("_stateScanning"));
         run.Search(job.roots[i], job.masks, job.options);
         if (run.Stopped())
-            return false;
+            return;
         if (hasRow)
             job.progress->SetRootStateText(static_cast<int>(i), Translate("_StateComplete"));
     }
-    return true;
 }
 
 // The final status: the completed text, or, when a location was passed over, a completed text
@@ -202,44 +189,49 @@ std::string FinalStatus(const std::vector<std::string>& passedOver) {
     return FormatText(Translate("_StateStringNotSearched"), {folders});
 }
 
-}  // namespace
-
-DWORD RunScan(ScanJob& job) {
-    win::ComApartment com;  // shortcut resolution needs COM on this thread
-    std::vector<std::string> passedOver;
-    bool failed = false;
-    try {
-        if (!SearchEverything(job, passedOver))
-            return 0;
-    } catch (...) {
-        // The run ends as at its natural end, with the files found so far: the page and the frame
-        // must learn that no scan runs any more.
-        failed = true;
-    }
-
-    // A stop that came first has taken over the ending: the page and results are left alone.
-    if (!job.worker.FinishFromWorker())
-        return 0;
-    if (failed)
+// The ending of a run, called exactly once by the job: the final texts, then the completion.
+void EndScan(ScanJob& job, win::JobEnd end) {
+    ScanProgress* progress = job.progress;
+    if (end == win::JobEnd::Stopped) {
+        if (progress) {
+            progress->ShowRunning(false);
+            progress->SetStatusText(Translate("_StateStringSearchStopped"));
+        }
         ShowInterruptedEnd(job);
-    if (job.progress) {
-        job.progress->SetStatusText(FinalStatus(passedOver));
-        job.progress->EnableStopButton(false);
+    } else {
+        // A failed run ends as a finished one does, with the files found so far.
+        if (end == win::JobEnd::Failed)
+            ShowInterruptedEnd(job);
+        if (progress) {
+            progress->SetStatusText(FinalStatus(job.notSearched));
+            progress->ShowRunning(false);
+        }
     }
     if (job.completed)
-        job.completed(job.owner);
-    return 0;
+        job.completed();
+}
+
+}  // namespace
+
+bool ScanJob::Start() {
+    if (worker.IsRunning())
+        return false;
+    if (progress)
+        progress->ShowRunning(true);
+    if (worker.Start([this](win::StopToken stop) { RunScan(*this, stop); },
+                     [this](win::JobEnd end) { EndScan(*this, end); }))
+        return true;
+    if (progress)
+        progress->ShowRunning(false);
+    return false;
+}
+
+void RunScan(ScanJob& job, win::StopToken stop) {
+    win::ComApartment com;  // shortcut resolution needs COM on this thread
+    job.notSearched.clear();
+    SearchEverything(job, stop, job.notSearched);
 }
 
 bool StopScan(ScanJob& job) {
-    if (!job.worker.Stop())
-        return false;
-    if (ScanProgress* progress = job.progress) {
-        progress->EnableStopButton(false);
-        progress->SetStatusText(Translate("_StateStringSearchStopped"));
-    }
-    ShowInterruptedEnd(job);
-    if (job.completed)
-        job.completed(job.owner);
-    return true;
+    return job.worker.Stop();
 }

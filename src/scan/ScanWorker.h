@@ -4,23 +4,26 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "scan/ScanResults.h"
 #include "scan/SearchFolder.h"
-#include "win/WorkerThread.h"
+#include "win/Job.h"
+#include "win/JobProgress.h"
 
-// What the worker shows while it runs; the scanning page implements it with its controls.
-class ScanProgress {
+// What the scan shows besides its status line and Stop; the scanning page implements it with its
+// controls.
+class ScanProgress : public win::JobProgress {
   public:
-    virtual ~ScanProgress() = default;
-    virtual void SetStatusText(const std::string& text) = 0;      // status line
     virtual void SetFoundCountText(const std::string& text) = 0;  // found count
     virtual int RootRowCount() = 0;                               // rows of the root list
     virtual std::string RootStateText(int row) = 0;
     virtual void SetRootStateText(int row, const std::string& text) = 0;
-    virtual void EnableStopButton(bool enable) = 0;
+    // A scan cannot tell how much is left: it shows no bar.
+    void SetProgressRange(int) final {}
+    void SetProgressPosition(int) final {}
 };
 
 // The inputs, results and worker of one scan, as the wizard frame fills them before the start.
@@ -35,20 +38,23 @@ struct ScanJob {
     TextMap masks;  // mask -> description
     std::vector<std::string> skipFolders;
     ScanResults results;
+    std::vector<std::string> notSearched;  // system locations the last run passed over
     ScanProgress* progress = nullptr;
-    void* owner = nullptr;
-    void (*completed)(void* owner) = nullptr;  // ScanCompleted: runs on the worker's thread
-    win::WorkerThread worker;
+    // Runs once per run, after the final texts: on the worker's thread, or in StopScan.
+    std::function<void()> completed;
+    // Last, so that it ends before anything the worker uses goes.
+    win::Job worker;
 
-    // Starts RunScan on a new thread, unless a scan already runs.
-    bool Start() { return worker.Start(RunScanThread, this); }
-    static DWORD WINAPI RunScanThread(void* job);
+    // Enables Stop and starts RunScan on a new thread, unless a scan already runs. At its natural
+    // end the final status, Stop disabled, then the completion; an exception inside the search
+    // ends the run the same way, with the files found so far and no row left searching.
+    bool Start();
 };
 
-// The worker's body; always returns 0. System locations whose folder is a root or holds a system
-// or profile folder are not searched, and the final status names them. An exception inside the
-// search ends the run as its natural end does, with the files found so far.
-DWORD RunScan(ScanJob& job);
+// The worker's body: searches the system locations, then the roots, until stop is requested.
+// System locations whose folder is a root or holds a system or profile folder are not searched
+// but listed in notSearched, which the final status names.
+void RunScan(ScanJob& job, win::StopToken stop);
 
 // Ends a running scan between two directory entries and shows the stopped state: Stop disabled,
 // the stopped status, rows still searching marked complete, the exact found count, then the

@@ -17,31 +17,28 @@ bool IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// One walk: the arguments, with the per-walk work (lower-cased masks and skip folders) done once.
+// One walk: the request, with the per-walk work (lower-cased masks and skip folders) done once.
 class Walker {
-public:
-    Walker(const TextMap& masks, SearchCallback found, void* foundContext, const std::vector<std::string>& skipFolders,
-           bool recurse, const SearchOptions& options, SearchCallback folderEntered, void* folderContext,
-           const std::atomic<bool>* stop)
-        : found_(found),
-          foundContext_(foundContext),
-          recurse_(recurse),
-          options_(options),
-          folderEntered_(folderEntered),
-          folderContext_(folderContext),
-          stop_(stop) {
+  public:
+    Walker(const SearchRequest& request, SearchVisitor& visitor)
+        : visitor_(visitor), recurse_(request.recurse), options_(request.options), stop_(request.stop) {
+        const TextMap& masks = request.masks;
+        const std::vector<std::string>& skipFolders = request.skipFolders;
         // In a single-byte code page, lower-casing is a fixed map of the 256 byte values: build it
         // once with the system's rules instead of asking the system for every file name.
         CPINFO codePage{};
         singleByte_ = ::GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1;
         if (singleByte_) {
             char bytes[256];
-            for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+            for (int i = 0; i < 256; ++i)
+                bytes[i] = static_cast<char>(i);
             ::CharLowerBuffA(bytes + 1, 255);
-            for (int i = 0; i < 256; ++i) lower_[i] = bytes[i];
+            for (int i = 0; i < 256; ++i)
+                lower_[i] = bytes[i];
         }
         masks_.reserve(masks.size());
-        for (const auto& [mask, description] : masks) masks_.emplace_back(win::LowerAnsi(mask), &description);
+        for (const auto& [mask, description] : masks)
+            masks_.emplace_back(win::LowerAnsi(mask), &description);
         for (const std::string& skip : skipFolders) {
             if (skip.empty())
                 skipEverything_ = true;  // an empty text occurs in every path
@@ -55,25 +52,27 @@ public:
             folder.pop_back();
         WIN32_FIND_DATAA record;
         win::UniqueFind listing(::FindFirstFileA((folder + "\\*.*").c_str(), &record));
-        if (!listing) return;
+        if (!listing)
+            return;
 
         const std::string prefix = folder + "\\";
         FolderContext context = EnterFolder(prefix);
         std::string path;
         do {
-            if (stop_ && stop_->load(std::memory_order_relaxed)) return;
+            if (stop_ && stop_->load(std::memory_order_relaxed))
+                return;
             path.assign(prefix).append(record.cFileName);
             VisitEntry(path, record, context);
         } while (::FindNextFileA(listing.get(), &record));
     }
 
-private:
+  private:
     // Per-folder values shared by the folder's entries.
     struct FolderContext {
         std::string loweredPrefix;
-        bool skipped = false;      // a skip folder occurs in the folder's own path
-        uint64_t nowLocal = 0;     // local time, whole milliseconds, in 100 ns ticks
-        int64_t localBias = 0;     // local minus UTC, in 100 ns ticks
+        bool skipped = false;   // a skip folder occurs in the folder's own path
+        uint64_t nowLocal = 0;  // local time, whole milliseconds, in 100 ns ticks
+        int64_t localBias = 0;  // local minus UTC, in 100 ns ticks
     };
 
     FolderContext EnterFolder(const std::string& prefix) const {
@@ -81,7 +80,8 @@ private:
         context.loweredPrefix = win::LowerAnsi(prefix);
         context.skipped = skipEverything_;
         for (const std::string& skip : skipFolders_)
-            if (context.loweredPrefix.find(skip) != std::string::npos) context.skipped = true;
+            if (context.loweredPrefix.find(skip) != std::string::npos)
+                context.skipped = true;
         if (options_.findNotAccessed) {
             FILETIME utc, local;
             ::GetSystemTimeAsFileTime(&utc);
@@ -102,13 +102,16 @@ private:
     // Whether a skip folder occurs in prefix + name. Occurrences inside the prefix alone were
     // already found by EnterFolder, so only those reaching into the name are looked for here.
     bool Skipped(const FolderContext& context, const std::string& loweredName) {
-        if (context.skipped) return true;
-        if (skipFolders_.empty()) return false;
+        if (context.skipped)
+            return true;
+        if (skipFolders_.empty())
+            return false;
         scratch_.assign(context.loweredPrefix).append(loweredName);
         const size_t prefixLength = context.loweredPrefix.size();
         for (const std::string& skip : skipFolders_) {
             size_t from = prefixLength >= skip.size() ? prefixLength - skip.size() + 1 : 0;
-            if (scratch_.find(skip, from) != std::string::npos) return true;
+            if (scratch_.find(skip, from) != std::string::npos)
+                return true;
         }
         return false;
     }
@@ -116,25 +119,29 @@ private:
     void VisitEntry(const std::string& path, const WIN32_FIND_DATAA& record, const FolderContext& context) {
         const DWORD attributes = record.dwFileAttributes;
         const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (isFolder && folderEntered_) folderEntered_(path, nullptr, record, folderContext_);
-        if (Filtered(attributes)) return;
+        if (isFolder)
+            visitor_.FolderEntered(path, record);
+        if (Filtered(attributes))
+            return;
         loweredName_.assign(record.cFileName);
         LowerName(loweredName_);
-        if (Skipped(context, loweredName_)) return;
+        if (Skipped(context, loweredName_))
+            return;
 
         if (isFolder) {
             // A folder link may lead out of the chosen tree or back into it: never follow one.
-            if (recurse_ && !IsDotEntry(record.cFileName) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) Walk(path);
+            if (recurse_ && !IsDotEntry(record.cFileName) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                Walk(path);
             return;
         }
         for (const auto& [mask, description] : masks_) {
             if (MatchWildcard(mask, loweredName_)) {
-                if (found_) found_(path, description->c_str(), record, foundContext_);
+                visitor_.FileFound(path, *description, record);
                 return;
             }
         }
         if (const char* reason = TestFile(path, record, context)) {
-            if (found_) found_(reason == kInvalidShortcut ? win::LowerAnsi(path) : path, reason, record, foundContext_);
+            visitor_.FileFound(reason == kInvalidShortcut ? win::LowerAnsi(path) : path, reason, record);
         }
     }
 
@@ -143,12 +150,13 @@ private:
     static constexpr const char* kNotAccessed = "_HaveNotAccessed";
 
     // The three tests in order; the first that fires gives the reason.
-    const char* TestFile(const std::string& path, const WIN32_FIND_DATAA& record, const FolderContext& context) const {
+    const char* TestFile(const std::string& path, const WIN32_FIND_DATAA& record,
+                         const FolderContext& context) const {
         if (options_.findZeroLength && record.nFileSizeHigh == 0 && record.nFileSizeLow == 0) {
             // The listing's size is only trusted for "not empty"; an empty one is confirmed by path.
             WIN32_FILE_ATTRIBUTE_DATA data;
-            if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
-                data.nFileSizeLow == 0)
+            if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+                data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)
                 return kZeroLength;
         }
         if (options_.findInvalidShortcuts && IsShortcutName(loweredName_)) {
@@ -162,7 +170,8 @@ private:
             accessed -= accessed % kTicksPerMillisecond;
             uint64_t months = TimeSpanBetween(context.nowLocal, accessed).days / 31;
             // Compared as unsigned: a negative month count never reports.
-            if (months > static_cast<uint64_t>(static_cast<int64_t>(options_.months))) return kNotAccessed;
+            if (months > static_cast<uint64_t>(static_cast<int64_t>(options_.months)))
+                return kNotAccessed;
         }
         return nullptr;
     }
@@ -172,7 +181,8 @@ private:
             win::LowerInPlace(name);
             return;
         }
-        for (char& c : name) c = lower_[static_cast<unsigned char>(c)];
+        for (char& c : name)
+            c = lower_[static_cast<unsigned char>(c)];
     }
 
     static bool IsShortcutName(const std::string& loweredName) {
@@ -184,12 +194,9 @@ private:
     std::vector<std::pair<std::string, const std::string*>> masks_;
     std::vector<std::string> skipFolders_;
     bool skipEverything_ = false;
-    SearchCallback found_;
-    void* foundContext_;
+    SearchVisitor& visitor_;
     bool recurse_;
     SearchOptions options_;
-    SearchCallback folderEntered_;
-    void* folderContext_;
     const std::atomic<bool>* stop_;
     // Reused buffers: the walk is the hot path of a scan.
     std::string loweredName_;
@@ -198,9 +205,7 @@ private:
 
 }  // namespace
 
-void SearchFolder(const std::string& root, const TextMap& masks, SearchCallback found, void* foundContext,
-                  const std::vector<std::string>& skipFolders, bool recurse, const SearchOptions& options,
-                  SearchCallback folderEntered, void* folderContext, const std::atomic<bool>* stop) {
-    Walker walker(masks, found, foundContext, skipFolders, recurse, options, folderEntered, folderContext, stop);
+void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor) {
+    Walker walker(request, visitor);
     walker.Walk(root);
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/ScanResults.h"
@@ -21,16 +22,30 @@ struct SearchOptions {
     int32_t months = 0;  // month count of the not-accessed test
 };
 
-// (full path, description or nullptr, the entry's record from the listing, context)
-using SearchCallback = void (*)(const std::string& path, const char* description, const WIN32_FIND_DATAA& record,
-                                void* context);
+// What a walk looks for and what it leaves out.
+struct SearchRequest {
+    TextMap masks;                         // mask -> description, tried in the map's order
+    std::vector<std::string> skipFolders;  // each leaves out every path it occurs in, in any case
+    bool recurse = true;
+    SearchOptions options;                    // filters and per-file tests
+    const std::atomic<bool>* stop = nullptr;  // tested between directory entries
+};
+
+// What a walk reports; a visitor overrides what it needs.
+class SearchVisitor {
+  public:
+    virtual ~SearchVisitor() = default;
+    // A junk file: its full path, its reason (the mask's description or the test's key) and its
+    // record from the listing.
+    virtual void FileFound(const std::string& /*path*/, std::string_view /*reason*/,
+                           const WIN32_FIND_DATAA& /*record*/) {}
+    // Every folder entry, "." and ".." included, before any filter.
+    virtual void FolderEntered(const std::string& /*path*/, const WIN32_FIND_DATAA& /*record*/) {}
+};
 
 // Walks root depth-first. Every file matching a mask (tried in the map's order) is reported with
 // the mask's description; other files go through the zero-length, invalid-shortcut and
 // not-accessed tests, reported with "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed".
-// folderEntered is called for every folder entry, before any filter. Folder links (reparse
-// points) are reported to folderEntered but never descended into. stop, when given, is tested
-// between directory entries and ends the walk early.
-void SearchFolder(const std::string& root, const TextMap& masks, SearchCallback found, void* foundContext,
-                  const std::vector<std::string>& skipFolders, bool recurse, const SearchOptions& options,
-                  SearchCallback folderEntered, void* folderContext, const std::atomic<bool>* stop = nullptr);
+// Folder links (reparse points) are reported as folders but never descended into. A stop request
+// ends the walk early.
+void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor);

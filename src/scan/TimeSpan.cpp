@@ -14,7 +14,8 @@ uint64_t Ticks(const SYSTEMTIME& t) noexcept {
 
 TimeSpan TimeSpanBetween(uint64_t a, uint64_t b) noexcept {
     uint64_t d = a > b ? a - b : b - a;
-    return TimeSpan{d / kTicksPerDay, (d % kTicksPerDay) / kTicksPerHour, (d % kTicksPerHour) / kTicksPerMinute};
+    return TimeSpan{d / kTicksPerDay, (d % kTicksPerDay) / kTicksPerHour,
+                    (d % kTicksPerHour) / kTicksPerMinute};
 }
 
 TimeSpan TimeSpanBetween(const SYSTEMTIME& a, const SYSTEMTIME& b) noexcept {

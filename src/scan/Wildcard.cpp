@@ -19,6 +19,7 @@ bool MatchWildcard(std::string_view mask, std::string_view name) noexcept {
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }

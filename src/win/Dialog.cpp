@@ -38,7 +38,9 @@ std::string Dialog::ItemText(int id) const {
     return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
 }
 
-void Dialog::SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(hwnd_, id, text.c_str()); }
+void Dialog::SetItemText(int id, const std::string& text) const {
+    ::SetDlgItemTextA(hwnd_, id, text.c_str());
+}
 
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Dialog* self = nullptr;
@@ -49,7 +51,8 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     } else {
         self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
     }
-    if (!self) return FALSE;
+    if (!self)
+        return FALSE;
     INT_PTR result = FALSE;
     try {
         result = self->Dispatch(message, wParam, lParam);
@@ -66,26 +69,27 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInit() ? TRUE : FALSE;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
-        ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
-    case WM_SIZE:
-        OnSize(LOWORD(lParam), HIWORD(lParam));
-        return TRUE;
-    case WM_DESTROY:
-        OnDestroy();
-        return FALSE;
-    default: {
-        INT_PTR result = FALSE;
-        return OnMessage(message, wParam, lParam, result) ? result : FALSE;
-    }
+        case WM_INITDIALOG:
+            return OnInit() ? TRUE : FALSE;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), result))
+                return FALSE;
+            ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        case WM_SIZE:
+            OnSize(LOWORD(lParam), HIWORD(lParam));
+            return TRUE;
+        case WM_DESTROY:
+            OnDestroy();
+            return FALSE;
+        default: {
+            INT_PTR result = FALSE;
+            return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+        }
     }
 }
 
@@ -94,16 +98,21 @@ void CentreWindow(HWND window) {
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     RECT area = work;
     HWND owner = ::GetWindow(window, GW_OWNER);
-    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &area);
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &area);
     RECT rect;
     ::GetWindowRect(window, &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     int x = (area.left + area.right) / 2 - width / 2;
     int y = (area.top + area.bottom) / 2 - height / 2;
-    if (x < work.left) x = work.left;
-    else if (x + width > work.right) x = work.right - width;
-    if (y < work.top) y = work.top;
-    else if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left)
+        x = work.left;
+    else if (x + width > work.right)
+        x = work.right - width;
+    if (y < work.top)
+        y = work.top;
+    else if (y + height > work.bottom)
+        y = work.bottom - height;
     ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

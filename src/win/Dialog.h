@@ -9,7 +9,7 @@
 namespace win {
 
 class Dialog {
-public:
+  public:
     Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -27,10 +27,12 @@ public:
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text) const;
     bool IsChecked(int id) const { return ::IsDlgButtonChecked(hwnd_, id) != BST_UNCHECKED; }
-    void SetChecked(int id, bool checked) const { ::CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
+    void SetChecked(int id, bool checked) const {
+        ::CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+    }
     void Enable(int id, bool enable) const { ::EnableWindow(Item(id), enable); }
 
-protected:
+  protected:
     virtual bool OnInit() { return true; }  // true: let the system set the focus
     virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
     // Return true when handled; result is the value for DWLP_MSGRESULT.
@@ -38,9 +40,11 @@ protected:
     virtual void OnSize(int /*width*/, int /*height*/) {}
     virtual void OnDestroy() {}
     // Any other message; return true when handled.
-    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) { return false; }
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) {
+        return false;
+    }
 
-private:
+  private:
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 

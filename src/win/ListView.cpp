@@ -54,7 +54,8 @@ std::string ListView::Text(int row, int column) const {
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(size);
         LRESULT n = ::SendMessageA(hwnd_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        if (static_cast<size_t>(n) < size - 1 || size >= (1u << 20)) return std::string(buffer.data(), static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < size - 1 || size >= (1u << 20))
+            return std::string(buffer.data(), static_cast<size_t>(n));
     }
 }
 
@@ -76,7 +77,8 @@ void ListView::SetTicked(int row, bool ticked) const {
 }
 
 void ListView::Select(int row) const {
-    if (row < 0) return;
+    if (row < 0)
+        return;
     ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(hwnd_, row, FALSE);
 }

@@ -9,7 +9,7 @@
 namespace win {
 
 class ListView {
-public:
+  public:
     explicit ListView(HWND control = nullptr) : hwnd_(control) {}
     HWND Handle() const { return hwnd_; }
 
@@ -35,7 +35,7 @@ public:
     void Select(int row) const;  // selects, focuses and scrolls into view
     void SetRedraw(bool redraw) const { ::SendMessageA(hwnd_, WM_SETREDRAW, redraw, 0); }
 
-private:
+  private:
     HWND hwnd_;
 };
 

@@ -12,7 +12,7 @@ namespace win {
 class Dialog;
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     virtual int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
     // The folder the user picked (owned by the active window, file-system folders only), or "".

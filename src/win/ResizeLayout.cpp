@@ -10,7 +10,8 @@ void ResizeLayout::Attach(HWND dialog, std::initializer_list<std::pair<int, Anch
     entries_.clear();
     for (const auto& [id, anchor] : controls) {
         HWND control = ::GetDlgItem(dialog, id);
-        if (!control) continue;
+        if (!control)
+            continue;
         RECT rect;
         ::GetWindowRect(control, &rect);
         ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
@@ -19,23 +20,42 @@ void ResizeLayout::Attach(HWND dialog, std::initializer_list<std::pair<int, Anch
 }
 
 void ResizeLayout::Apply(int width, int height) const {
-    if (!dialog_ || entries_.empty()) return;
+    if (!dialog_ || entries_.empty())
+        return;
     const int dx = width - initial_.cx, dy = height - initial_.cy;
     HDWP batch = ::BeginDeferWindowPos(static_cast<int>(entries_.size()));
     for (const Entry& e : entries_) {
         RECT r = e.rect;
         switch (e.anchor) {
-        case Anchor::GrowWidth: r.right += dx; break;
-        case Anchor::GrowBoth: r.right += dx; r.bottom += dy; break;
-        case Anchor::MoveDown: r.top += dy; r.bottom += dy; break;
-        case Anchor::MoveDownGrowWidth: r.top += dy; r.bottom += dy; r.right += dx; break;
-        case Anchor::MoveBottomRight: r.left += dx; r.right += dx; r.top += dy; r.bottom += dy; break;
+            case Anchor::GrowWidth:
+                r.right += dx;
+                break;
+            case Anchor::GrowBoth:
+                r.right += dx;
+                r.bottom += dy;
+                break;
+            case Anchor::MoveDown:
+                r.top += dy;
+                r.bottom += dy;
+                break;
+            case Anchor::MoveDownGrowWidth:
+                r.top += dy;
+                r.bottom += dy;
+                r.right += dx;
+                break;
+            case Anchor::MoveBottomRight:
+                r.left += dx;
+                r.right += dx;
+                r.top += dy;
+                r.bottom += dy;
+                break;
         }
         if (batch)
-            batch = ::DeferWindowPos(batch, e.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                     SWP_NOZORDER | SWP_NOACTIVATE);
+            batch = ::DeferWindowPos(batch, e.control, nullptr, r.left, r.top, r.right - r.left,
+                                     r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (batch) ::EndDeferWindowPos(batch);
+    if (batch)
+        ::EndDeferWindowPos(batch);
 }
 
 }  // namespace win

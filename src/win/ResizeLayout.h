@@ -19,13 +19,13 @@ enum class Anchor {
 };
 
 class ResizeLayout {
-public:
+  public:
     // Records the controls' places against the dialog's client area as it is now.
     void Attach(HWND dialog, std::initializer_list<std::pair<int, Anchor>> controls);
     // Places the controls for a client area of the given size.
     void Apply(int width, int height) const;
 
-private:
+  private:
     struct Entry {
         HWND control;
         Anchor anchor;

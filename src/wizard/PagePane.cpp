@@ -20,8 +20,10 @@ void PagePane::Cover(HWND page, bool repaint) const {
 }
 
 void PagePane::Show(int index) {
-    if (index == current_ || index < 0 || index >= Count()) return;
-    if (current_ >= 0) ::ShowWindow(pages_[static_cast<size_t>(current_)], SW_HIDE);
+    if (index == current_ || index < 0 || index >= Count())
+        return;
+    if (current_ >= 0)
+        ::ShowWindow(pages_[static_cast<size_t>(current_)], SW_HIDE);
     HWND page = pages_[static_cast<size_t>(index)];
     Cover(page, false);
     ::ShowWindow(page, SW_SHOW);
@@ -29,17 +31,20 @@ void PagePane::Show(int index) {
 }
 
 bool PagePane::Next() {
-    if (current_ + 1 >= Count()) return false;
+    if (current_ + 1 >= Count())
+        return false;
     Show(current_ + 1);
     return true;
 }
 
 bool PagePane::Previous() {
-    if (current_ - 1 < 0) return false;
+    if (current_ - 1 < 0)
+        return false;
     Show(current_ - 1);
     return true;
 }
 
 void PagePane::Fit() const {
-    if (current_ >= 0) Cover(pages_[static_cast<size_t>(current_)], true);
+    if (current_ >= 0)
+        Cover(pages_[static_cast<size_t>(current_)], true);
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 class PagePane {
-public:
+  public:
     void Attach(HWND pane);
     HWND Handle() const { return pane_; }
     int Add(HWND page);
@@ -18,7 +18,7 @@ public:
     // Moves the current page over the pane's whole client area.
     void Fit() const;
 
-private:
+  private:
     void Cover(HWND page, bool repaint) const;
 
     HWND pane_ = nullptr;

@@ -16,15 +16,18 @@ WizardFrame::WizardFrame()
       options_(settings_.scanOptions),
       skip_(settings_.skipFolders),
       cleanOptions_(settings_.cleanOptions),
-      pages_{&welcome_, &folders_, &patterns_, &options_, &skip_, &scanning_, &report_, &cleanOptions_, &cleaning_,
-             &results_} {}
+      pages_{&welcome_,  &folders_, &patterns_,     &options_,  &skip_,
+             &scanning_, &report_,  &cleanOptions_, &cleaning_, &results_} {}
 
-HWND WizardFrame::Open() { return Create(IDD_WIZARD, nullptr); }
+HWND WizardFrame::Open() {
+    return Create(IDD_WIZARD, nullptr);
+}
 
 bool WizardFrame::OnInit() {
     win::CentreWindow(Handle());
     pane_.Attach(Item(IDC_FRAME_PANE));
-    for (WizardPage* page : pages_) pane_.Add(page->CreateIn(pane_.Handle()));
+    for (WizardPage* page : pages_)
+        pane_.Add(page->CreateIn(pane_.Handle()));
     pane_.Show(kWelcome);
     ApplyButtonStates();
     // The frame's own controls only: the pages translated themselves before they loaded their
@@ -64,24 +67,24 @@ void WizardFrame::WorkerDoneCallback(void* frame) {
 
 bool WizardFrame::OnCommand(int id, int, HWND) {
     switch (id) {
-    case IDC_FRAME_CANCEL:
-        EndProgram();
-        return true;
-    case IDC_FRAME_NEXT:
-        NextStep();
-        return true;
-    case IDC_FRAME_PRE:
-        PreviousStep();
-        return true;
-    case IDC_FRAME_HELP:
-    case ID_TOOLS_RESCUE:
-    case ID_TOOLS_TYPEDURLS:
-    case ID_TOOLS_LOGWRIGHT:
-    case ID_HELP_WEBSITE:
-    case ID_HELP_CONTACT:
-    case ID_HELP_ABOUT:
-        RunMenuCommand(Handle(), id);
-        return true;
+        case IDC_FRAME_CANCEL:
+            EndProgram();
+            return true;
+        case IDC_FRAME_NEXT:
+            NextStep();
+            return true;
+        case IDC_FRAME_PRE:
+            PreviousStep();
+            return true;
+        case IDC_FRAME_HELP:
+        case ID_TOOLS_RESCUE:
+        case ID_TOOLS_TYPEDURLS:
+        case ID_TOOLS_LOGWRIGHT:
+        case ID_HELP_WEBSITE:
+        case ID_HELP_CONTACT:
+        case ID_HELP_ABOUT:
+            RunMenuCommand(Handle(), id);
+            return true;
     }
     return false;
 }
@@ -95,7 +98,8 @@ bool WizardFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     // Where the frame is wider than the banner picture, the strips beside it take the banner's
     // edge colour, so the banner reads as one band across the window.
     if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(IDC_FRAME_BANNER)) {
-        if (!bannerEdge_) bannerEdge_.reset(::CreateSolidBrush(kBannerEdge));
+        if (!bannerEdge_)
+            bannerEdge_.reset(::CreateSolidBrush(kBannerEdge));
         ::SetBkColor(reinterpret_cast<HDC>(wParam), kBannerEdge);
         result = reinterpret_cast<INT_PTR>(bannerEdge_.get());
         return true;
@@ -105,53 +109,54 @@ bool WizardFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
 
 void WizardFrame::NextStep() {
     switch (pane_.Current()) {
-    case kWelcome:
-    case kFolders:
-    case kPatterns:
-    case kOptions:
-    case kCleaning:
-        pane_.Next();
-        break;
-    case kSkip:
-        StartScan();
-        pane_.Next();
-        break;
-    case kScanning:
-        BuildReport();
-        break;
-    case kReport:
-        if (scanning_.Job().results.TickedCount() == 0)
-            pane_.Show(kResults);
-        else
+        case kWelcome:
+        case kFolders:
+        case kPatterns:
+        case kOptions:
+        case kCleaning:
             pane_.Next();
-        break;
-    case kCleanOptions:
-        if (!cleanOptions_.ReadyToClean()) break;
-        StartCleaningRun();
-        pane_.Next();
-        break;
-    default:
-        break;
+            break;
+        case kSkip:
+            StartScan();
+            pane_.Next();
+            break;
+        case kScanning:
+            BuildReport();
+            break;
+        case kReport:
+            if (scanning_.Job().results.TickedCount() == 0)
+                pane_.Show(kResults);
+            else
+                pane_.Next();
+            break;
+        case kCleanOptions:
+            if (!cleanOptions_.ReadyToClean())
+                break;
+            StartCleaningRun();
+            pane_.Next();
+            break;
+        default:
+            break;
     }
     ApplyButtonStates();
 }
 
 void WizardFrame::PreviousStep() {
     switch (pane_.Current()) {
-    case kFolders:
-    case kPatterns:
-    case kOptions:
-    case kSkip:
-    case kCleanOptions:
-        pane_.Previous();
-        break;
-    case kScanning:
-    case kReport:
-    case kCleaning:
-        pane_.Show(kFolders);
-        break;
-    default:
-        break;
+        case kFolders:
+        case kPatterns:
+        case kOptions:
+        case kSkip:
+        case kCleanOptions:
+            pane_.Previous();
+            break;
+        case kScanning:
+        case kReport:
+        case kCleaning:
+            pane_.Show(kFolders);
+            break;
+        default:
+            break;
     }
     ApplyButtonStates();
 }
@@ -168,13 +173,11 @@ void WizardFrame::StartScan() {
                                                         ReadBackupDirectory(ConfigFilePath())};
         SetScanInputs(job, settings_.patterns, settings_.scanOptions, settings_.skipFolders,
                       OwnSkipFolders(ProgramDirectory(), backupFolders));
-        job.owner = this;
-        job.completed = WorkerDoneCallback;
+        job.completed = [this] { WorkerDoneCallback(this); };
     }
     scanning_.SetItemText(IDC_SCANNING_FOUND, "");
     if (job.worker.IsRunning())
         return;
-    scanning_.Enable(IDC_SCANNING_STOP, true);
     // The report shows these results: it lets them go before they change.
     report_.Fill(nullptr);
     job.results.Clear();
@@ -191,14 +194,16 @@ void WizardFrame::StoreSettings() {
 
 void WizardFrame::BuildReport() {
     ScanResults& results = scanning_.Job().results;
-    if (results.Count() == 0) pane_.Show(kResults);
+    if (results.Count() == 0)
+        pane_.Show(kResults);
     report_.Fill(&results);
     pane_.Next();
 }
 
 void WizardFrame::StartCleaningRun() {
     CleaningJob& job = cleaning_.Job();
-    if (job.worker.IsRunning()) return;
+    if (job.worker.IsRunning())
+        return;
     StoreSettings();
     const CleanOptionValues& options = settings_.cleanOptions;
     job.deletePermanently = !options.moveToRecycleBin;
@@ -206,8 +211,7 @@ void WizardFrame::StartCleaningRun() {
     job.backup = options.backup;
     job.backupFolder = options.backupDirectory;
     job.cleaningSet = scanning_.Job().results.TickedRows();
-    job.completionContext = this;
-    job.completionCallback = WorkerDoneCallback;
+    job.completed = [this] { WorkerDoneCallback(this); };
     job.promptOwner = Handle();
     StartCleaning(job);
 }
@@ -219,7 +223,8 @@ void WizardFrame::EndProgram() {
     }
     if (cleaning_.Job().worker.IsRunning()) {
         // Ending mid-file could leave a file copied but not removed, or worse: ask, then stop cleanly.
-        if (win::AskUser(Handle(), "_ExitRequestStopCleaning", MB_YESNO | MB_ICONINFORMATION) != IDYES) return;
+        if (win::AskUser(Handle(), "_ExitRequestStopCleaning", MB_YESNO | MB_ICONINFORMATION) != IDYES)
+            return;
         StopCleaning(cleaning_.Job());
     }
     ::DestroyWindow(Handle());

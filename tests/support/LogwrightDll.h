@@ -32,8 +32,8 @@ class RegistrationLock {
     HANDLE mutex_;
 };
 
-// A copy of the built Logwright.dll (or of 'source') in 'folder', loaded; Register() adds its per-user registration
-// and the destructor removes it again (and unloads the copy).
+// A copy of the built Logwright.dll (or of 'source') in 'folder', loaded; Register() adds its per-user
+// registration and the destructor removes it again (and unloads the copy).
 class LogwrightDll {
   public:
     explicit LogwrightDll(const std::string& folder, const std::string& source = LOGWRIGHT_DLL_BUILD_PATH)

@@ -17,7 +17,8 @@ namespace {
 std::atomic<int> g_counter{0};
 
 void Check(bool ok, const std::string& what) {
-    if (!ok) throw std::runtime_error(what + " failed, error " + std::to_string(::GetLastError()));
+    if (!ok)
+        throw std::runtime_error(what + " failed, error " + std::to_string(::GetLastError()));
 }
 }  // namespace
 
@@ -29,7 +30,9 @@ TempFolder::TempFolder() {
     Check(::CreateDirectoryA(path_.c_str(), nullptr), "CreateDirectory " + path_);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA record;
@@ -37,7 +40,8 @@ void RemoveTree(const std::string& path) {
     if (listing) {
         do {
             std::string name = record.cFileName;
-            if (name == "." || name == "..") continue;
+            if (name == "." || name == "..")
+                continue;
             std::string child = path + "\\" + name;
             if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 // A link is removed itself; what it points to is never entered.
@@ -60,10 +64,12 @@ namespace {
 void CollectFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& files) {
     WIN32_FIND_DATAA record;
     win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
-    if (!listing) return;
+    if (!listing)
+        return;
     do {
         const std::string name = record.cFileName;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             CollectFiles(folder + "\\" + name, prefix + name + "\\", files);
         else
@@ -79,7 +85,8 @@ std::vector<std::string> NamesIn(const std::string& folder) {
     if (listing) {
         do {
             const std::string name = record.cFileName;
-            if (name != "." && name != "..") names.push_back(name);
+            if (name != "." && name != "..")
+                names.push_back(name);
         } while (::FindNextFileA(listing.get(), &record));
     }
     std::sort(names.begin(), names.end());
@@ -95,30 +102,36 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
 
 void MakeFolders(const std::string& path) {
     for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+        if (i == path.size() || path[i] == '\\')
+            ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
     size_t slash = path.rfind('\\');
-    if (slash != std::string::npos) MakeFolders(path.substr(0, slash));
-    win::UniqueHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (slash != std::string::npos)
+        MakeFolders(path.substr(0, slash));
+    win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     Check(file.get() != INVALID_HANDLE_VALUE, "CreateFile " + path);
     DWORD written = 0;
     Check(::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr),
           "WriteFile " + path);
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string ReadFile(const std::string& path) {
     win::UniqueHandle file(
         ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return {};
+    if (file.get() == INVALID_HANDLE_VALUE)
+        return {};
     std::string content;
     char buffer[4096];
     DWORD n = 0;
-    while (::ReadFile(file.get(), buffer, sizeof(buffer), &n, nullptr) && n > 0) content.append(buffer, n);
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &n, nullptr) && n > 0)
+        content.append(buffer, n);
     return content;
 }
 
@@ -130,15 +143,16 @@ void SetAccessedAgo(const std::string& path, double days) {
     t.HighPart = now.dwHighDateTime;
     t.QuadPart -= static_cast<uint64_t>(days * 864'000'000'000.0);
     FILETIME accessed{t.LowPart, t.HighPart};
-    win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     Check(file.get() != INVALID_HANDLE_VALUE, "open for times " + path);
     Check(::SetFileTime(file.get(), nullptr, &accessed, nullptr), "SetFileTime " + path);
 }
 
 void MakeSizedFile(const std::string& path, uint64_t bytes) {
-    win::UniqueHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     Check(file.get() != INVALID_HANDLE_VALUE, "CreateFile " + path);
     LARGE_INTEGER size;
     size.QuadPart = static_cast<LONGLONG>(bytes);
@@ -154,7 +168,8 @@ void MakeShortcut(const std::string& shortcut, const std::string& target) {
           "create shell link");
     link->SetPath(target.c_str());
     auto file = link.As<IPersistFile>(IID_IPersistFile);
-    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)), "save shortcut " + shortcut);
+    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)),
+          "save shortcut " + shortcut);
 }
 
 }  // namespace test
@@ -172,7 +187,8 @@ void MakeShortcutWithoutPath(const std::string& shortcut) {
     link->SetIDList(computer);
     ::CoTaskMemFree(computer);
     auto file = link.As<IPersistFile>(IID_IPersistFile);
-    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)), "save shortcut " + shortcut);
+    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)),
+          "save shortcut " + shortcut);
 }
 
 }  // namespace test

@@ -12,7 +12,7 @@ namespace test {
 // A fresh folder under the temporary folder, removed with everything in it when the object goes.
 // Removal never follows folder links, so it cannot reach anything outside the folder.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -22,7 +22,7 @@ public:
     // Path + "\" + relative.
     std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
 
-private:
+  private:
     std::string path_;
 };
 

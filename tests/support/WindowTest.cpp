@@ -9,21 +9,24 @@ namespace test {
 std::string SourceFile(const std::string& relative) {
     std::string path = std::string("\\\\?\\unix") + QM_SOURCE_DIR + "/" + relative;
     for (char& c : path)
-        if (c == '/') c = '\\';
+        if (c == '/')
+            c = '\\';
     return path;
 }
 
 int RecordingPrompts::MessageBox(HWND, const std::string& text, const std::string&, UINT style) {
     messages.push_back(text);
     styles.push_back(style);
-    if (answers.empty()) return IDOK;
+    if (answers.empty())
+        return IDOK;
     int answer = answers.front();
     answers.pop_front();
     return answer;
 }
 
 std::string RecordingPrompts::BrowseForFolder() {
-    if (folders.empty()) return {};
+    if (folders.empty())
+        return {};
     std::string folder = folders.front();
     folders.pop_front();
     return folder;
@@ -52,7 +55,8 @@ void CALLBACK DriveOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
 
 INT_PTR RecordingPrompts::RunModal(win::Dialog& dialog, int templateId, HWND owner) {
     dialogs.push_back(templateId);
-    if (!onDialog) return IDCANCEL;
+    if (!onDialog)
+        return IDCANCEL;
     OpenDialog open{this, &dialog, templateId};
     g_openDialog = &open;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DriveOpenDialog);
@@ -65,7 +69,8 @@ INT_PTR RecordingPrompts::RunModal(win::Dialog& dialog, int templateId, HWND own
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
@@ -79,7 +84,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 bool DeliverSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
         MSG msg;
         ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         ::Sleep(1);
@@ -110,7 +116,9 @@ ProgramFolder::~ProgramFolder() {
     OverrideProgramDirectory("");
 }
 
-void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id) {
+    ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 std::string WindowText(HWND window) {
     char buffer[4096] = {};

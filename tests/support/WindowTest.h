@@ -20,7 +20,7 @@ std::string SourceFile(const std::string& relative);
 
 // Answers message boxes from a queue (IDOK when it is empty) and records every request.
 class RecordingPrompts : public win::Prompts {
-public:
+  public:
     RecordingPrompts() { win::SetPrompts(this); }
     ~RecordingPrompts() override { win::SetPrompts(nullptr); }
 
@@ -29,12 +29,12 @@ public:
     bool ShellOpen(HWND owner, const std::string& target, const std::string& parameters) override;
     INT_PTR RunModal(win::Dialog& dialog, int templateId, HWND owner) override;
 
-    std::deque<int> answers;               // message box answers, in order
-    std::vector<std::string> messages;     // message box texts
-    std::vector<UINT> styles;              // message box styles
-    std::deque<std::string> folders;       // folder browser answers ("" = cancelled)
-    std::vector<std::string> opened;       // shell open targets + " " + parameters
-    std::vector<int> dialogs;              // modal dialog templates asked for
+    std::deque<int> answers;            // message box answers, in order
+    std::vector<std::string> messages;  // message box texts
+    std::vector<UINT> styles;           // message box styles
+    std::deque<std::string> folders;    // folder browser answers ("" = cancelled)
+    std::vector<std::string> opened;    // shell open targets + " " + parameters
+    std::vector<int> dialogs;           // modal dialog templates asked for
     // Drives a modal dialog while it is open; without one, dialogs are not shown and give IDCANCEL.
     std::function<void(HWND dialog, int templateId)> onDialog;
 };
@@ -51,13 +51,13 @@ bool DeliverSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs
 // file are copied there from the source tree (config.xml may be replaced by the test's own).
 // COM is initialised for the test's thread, as the program does on its interface thread.
 class ProgramFolder {
-public:
+  public:
     explicit ProgramFolder(const std::string& configXml = "");
     ~ProgramFolder();
     const std::string& Path() const { return dir_.Path(); }
     std::string operator/(const std::string& relative) const { return dir_ / relative; }
 
-private:
+  private:
     win::ComApartment com_;
     TempFolder dir_;
 };
