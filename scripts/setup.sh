@@ -3,10 +3,11 @@
 # Safe to run again: it does nothing when everything is already present.
 set -euo pipefail
 
-# fp-utils brings chmcmd, which compiles the help file from help/.
+# fp-utils brings chmcmd, which compiles the help file from help/; nsis brings makensis, which
+# builds the setup program QuillmoorSetup.exe.
 # clang-format checks the layout of the sources in CI.
 # python3 only redraws the pictures (src/resources/art/make_art.py); the build uses the committed files.
-packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth x11-utils imagemagick googletest fp-utils python3 clang-format)
+packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth x11-utils imagemagick googletest fp-utils nsis python3 clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
