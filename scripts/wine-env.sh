@@ -36,6 +36,20 @@ qm_prefix() {
         wineserver -w
     fi
     rm -f "$WINEPREFIX/dosdevices/z:"
+    qm_seal_user_folders
+}
+
+# Wine links the user's Desktop, Documents, Downloads, Music, Pictures and Videos to the Unix
+# home folder: each link becomes a plain folder inside the prefix (the link goes, not what it
+# pointed at), so nothing run in the prefix reaches the machine's own files through them.
+qm_seal_user_folders() {
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm -f "$link"
+            mkdir -p "$link"
+        fi
+    done
 }
 
 # Starts Xvfb on the first free display number and exports DISPLAY.

@@ -31,15 +31,8 @@ same() { [ "${1,,}" = "${2,,}" ]; }  # Windows paths compare without regard to c
 prefix=$build/setup-prefix
 rm -rf "$prefix"
 trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
+# Sealed like every prefix: no Z:, and the user's shell folders are folders of the prefix.
 qm_prefix "$prefix"
-# Wine links the user's Desktop, Documents, ... to the Linux home folder; a shortcut put there
-# would land outside the prefix. Plain folders instead.
-for folder in "$prefix"/drive_c/users/*/*; do
-    if [ -L "$folder" ]; then
-        rm "$folder"
-        mkdir "$folder"
-    fi
-done
 cd "$prefix/drive_c"
 cp "$build/QuillmoorSetup.exe" "$probe" "$prefix/drive_c/"
 saved=$prefix/saved
