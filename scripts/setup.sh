@@ -7,7 +7,7 @@ set -euo pipefail
 # builds the setup program QuillmoorSetup.exe.
 # clang-format checks the layout of the sources in CI.
 # python3 only redraws the pictures (src/resources/art/make_art.py); the build uses the committed files.
-packages=(mingw-w64 g++-mingw-w64-i686-posix cmake make wine wine32 xvfb xauth x11-utils imagemagick googletest fp-utils nsis python3 clang-format)
+packages=(mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake make wine wine32 wine64 xvfb xauth x11-utils imagemagick googletest fp-utils nsis python3 clang-format)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,11 +12,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
 
-# Configures and builds everything (program, log component, tests, benchmarks) into $QM_BUILD.
+# Configures and builds everything (program, log component, tests, benchmarks) into $QM_BUILD,
+# after the 64-bit program, so that the setup holds both.
 qm_build() {
+    qm_build64
     cmake -S "$QM_ROOT" -B "$QM_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
+        -DCMAKE_BUILD_TYPE=Release -DQM_DIST64="$QM_BUILD/dist64" >/dev/null
     cmake --build "$QM_BUILD" -j"$(nproc)"
+}
+
+# Configures and builds the 64-bit program and its log component into $QM_BUILD/x64, with its
+# runnable folder in $QM_BUILD/dist64; further targets (engine_tests) may be named.
+qm_build64() {
+    cmake -S "$QM_ROOT" -B "$QM_BUILD/x64" -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DQM_DIST_DIR="$QM_BUILD/dist64" >/dev/null
+    cmake --build "$QM_BUILD/x64" -j"$(nproc)" --target Quillmoor Logwright dist_data "$@"
 }
 
 # Keeps what Wine writes on the Unix side for the current user (the Recycle Bin is the XDG trash)
@@ -65,6 +75,29 @@ qm_start_display() {
     done
     echo "Xvfb did not start on :$n" >&2
     return 1
+}
+
+# Moves the session to the private 64-bit prefix ($QM_BUILD/wineprefix64, made once and sealed
+# like the 32-bit one), on the same display: the 32-bit prefix's server is stopped first.
+qm_switch_to_wine64() {
+    wineserver -k >/dev/null 2>&1 || true
+    export WINEARCH=win64
+    export WINELOADER=/usr/lib/wine/wine64
+    export WINEPREFIX=$QM_BUILD/wineprefix64
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        "$WINELOADER" wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    rm -f "$WINEPREFIX/dosdevices/z:"
+    qm_seal_user_folders
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p
+    "$WINELOADER" wineboot >/dev/null 2>&1
+    # Its windows live in a Wine desktop window, as on Windows: a bare X server without a window
+    # manager makes every hidden window wait two seconds.
+    "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+    "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 }
 
 # Stops what qm_start_display and a persistent wineserver started.

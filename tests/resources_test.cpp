@@ -785,7 +785,7 @@ TEST(Resources, ManifestSelectsCommonControlsSix) {
     const char* data = static_cast<const char*>(::LockResource(::LoadResource(Module(), manifest)));
     std::string text(data, ::SizeofResource(Module(), manifest));
     EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(text.find("processorArchitecture=\"x86\" publicKeyToken=\"6595b64144ccf1df\""),
+    EXPECT_NE(text.find("processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\""),
               std::string::npos);
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
 
