@@ -404,3 +404,20 @@ TEST_F(CleaningTest, AFileTheRecycleBinCannotTakeIsRemovedOnlyWithConsent) {
                                    dir_ / "junk\\a.tmp" + "\r\n\r\nNOT RECYCLED " +
                                    dir_ / "junk\\sub\\c.tmp" + "\r\n\r\n");
 }
+
+// The same without anyone to ask: every file the bin cannot take is kept.
+TEST_F(CleaningTest, AnUnwatchedCleaningKeepsWhatTheRecycleBinCannotTake) {
+    if (!std::getenv("QM_NO_RECYCLE_BIN"))
+        GTEST_SKIP() << "needs a Recycle Bin that cannot take files";
+    job_.moveToRecycleBin = true;
+    job_.canAsk = false;
+    RunToEnd();
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    EXPECT_FALSE(job_.everyFileHandled);
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].text.find("NOT RECYCLED " + dir_ / "junk\\a.tmp"), std::string::npos)
+        << entries[0].text;
+}

@@ -185,12 +185,13 @@ HWND WaitForDialogWith(DWORD processId, int controlId, HWND except = nullptr) {
 // failed check) is ended, so no test leaves it behind.
 class Program {
   public:
-    Program(const std::string& exe, const std::string& workingFolder, bool suspended = false) {
+    Program(const std::string& exe, const std::string& workingFolder, bool suspended = false,
+            const std::string& arguments = "") {
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWNORMAL;
-        std::string commandLine = "\"" + exe + "\"";
+        std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
         started_ = ::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                                     suspended ? CREATE_SUSPENDED : 0, nullptr, workingFolder.c_str(),
                                     &startup, &info_);
@@ -377,14 +378,15 @@ struct SecondStart {
     bool madeWindow = false;
 };
 
-SecondStart StartAgain(const std::string& exe, const std::string& workingFolder) {
+SecondStart StartAgain(const std::string& exe, const std::string& workingFolder,
+                       const std::string& arguments = "", DWORD deadlineMs = kExitDeadlineMs) {
     SecondStart outcome;
-    Program second(exe, workingFolder, true);
+    Program second(exe, workingFolder, true, arguments);
     if (!second.Started())
         return outcome;
     second.Resume();
     const DWORD start = ::GetTickCount();
-    while (second.Running() && ::GetTickCount() - start < kExitDeadlineMs) {
+    while (second.Running() && ::GetTickCount() - start < deadlineMs) {
         if (!TopLevelWindows(second.Id()).empty())
             outcome.madeWindow = true;
         ::WaitForSingleObject(second.Process(), 1);
@@ -448,11 +450,16 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     ASSERT_TRUE(frame) << "no frame window";
     Driver driver(program, frame);
 
-    // A second start while this one runs ends at once, with 0 and no window.
+    // A second start while this one runs ends at once, with 0 and no window; an unattended one
+    // with 3, having done nothing.
     {
         SecondStart second = StartAgain(Exe(), data_.Path());
         EXPECT_EQ(second.exitCode, 0);
         EXPECT_FALSE(second.madeWindow);
+        SecondStart unattended = StartAgain(Exe(), data_.Path(), "/auto \"" + data_ / "junk" + "\"");
+        EXPECT_EQ(unattended.exitCode, 3);
+        EXPECT_FALSE(unattended.madeWindow);
+        EXPECT_TRUE(test::Exists(data_ / "junk\\a.tmp"));
         EXPECT_TRUE(program.Running());
     }
 
@@ -603,4 +610,51 @@ TEST_F(EndToEndTest, WithoutItsLanguageFileTheProgramShowsKeysAndClosesWithTwo) 
     EXPECT_EQ(TextOf(::GetDlgItem(driver.Page(), IDC_PAGE_DESCRIPTION)), "_WelcomeInformation");
     ::PostMessageA(frame, WM_CLOSE, 0, 0);  // the close box
     EXPECT_EQ(program.ExitCode(), 2);
+}
+
+// Task Scheduler's way: a report, then a cleaning, without a window, from the saved settings.
+TEST_F(EndToEndTest, UnattendedReportAndCleaningFollowTheSavedSettings) {
+    win::ComApartment com;
+    test::RegistrationLock registrationLock;
+    ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.language", install_.Path()));
+    test::LogwrightDll logwright(install_.Path(), DistFile("Logwright.dll"));
+    ASSERT_TRUE(SUCCEEDED(logwright.Register()));
+    const std::vector<std::string> junk = {data_ / "junk\\a.tmp", data_ / "junk\\deep\\crash.dmp"};
+    for (const std::string& path : junk)
+        test::WriteFile(path, "junk of " + path);
+    test::WriteFile(data_ / "junk\\keep.bak", "an unticked pattern");
+    test::WriteFile(data_ / "other\\outside.tmp", "not a folder asked for");
+    const std::string folder = "\"" + data_ / "junk" + "\"";
+
+    SecondStart report = StartAgain(Exe(), data_.Path(), "/report \"" + data_ / "report.csv" + "\" " + folder,
+                                    kWorkerDeadline.count() * 1000);
+    EXPECT_EQ(report.exitCode, 0);
+    EXPECT_FALSE(report.madeWindow);
+    const std::string csv = test::ReadFile(data_ / "report.csv");
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBFPath,", 0), 0u) << csv;
+    for (const std::string& path : junk) {
+        EXPECT_NE(csv.find(path + ','), std::string::npos) << csv;
+        EXPECT_TRUE(test::Exists(path));  // a report removes nothing
+    }
+    EXPECT_EQ(csv.find("keep.bak"), std::string::npos) << csv;
+
+    SecondStart cleaning = StartAgain(Exe(), data_.Path(), "/auto " + folder, kWorkerDeadline.count() * 1000);
+    EXPECT_EQ(cleaning.exitCode, 0);
+    EXPECT_FALSE(cleaning.madeWindow);
+    const std::vector<RestorePoint> points = FindRestorePoints(install_ / "Backup");
+    ASSERT_EQ(points.size(), 1u);
+    for (const std::string& path : junk) {
+        EXPECT_FALSE(test::Exists(path));
+        EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(path)), "junk of " + path);
+    }
+    EXPECT_TRUE(test::Exists(data_ / "junk\\keep.bak"));
+    EXPECT_TRUE(test::Exists(data_ / "other\\outside.tmp"));
+    const auto entries = test::ReadLogEntries(install_ / "Log\\Data");
+    ASSERT_EQ(entries.size(), 2u);  // the backup and the removal, as from the wizard
+
+    // Without its config.xml an unattended run does nothing at all.
+    test::WriteFile(data_ / "junk\\b.tmp", "junk");
+    ASSERT_TRUE(::DeleteFileA((install_ / "config.xml").c_str()));
+    EXPECT_EQ(StartAgain(Exe(), data_.Path(), "/auto " + folder).exitCode, 4);
+    EXPECT_TRUE(test::Exists(data_ / "junk\\b.tmp"));
 }

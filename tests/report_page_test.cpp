@@ -11,6 +11,7 @@
 #include "app/LanguageTable.h"
 #include "pages/ReportPage.h"
 #include "resources/ResourceIds.h"
+#include "scan/ResultsCsv.h"
 #include "support/PageHost.h"
 #include "support/WindowTest.h"
 
@@ -284,4 +285,25 @@ TEST_F(ReportPageTest, DetailsOpenForTheSelectedRowOnly) {
     // Nothing on the page changed.
     EXPECT_EQ(list_.Count(), 6);
     EXPECT_TRUE(list_.IsTicked(2));
+}
+
+// After the header clicks above, so that the first of them stays the first of the run.
+TEST_F(ReportPageTest, TheListsShortcutMenuExportsTheRowsInTheirShownOrderWithTheirTicks) {
+    page_.Fill(&results_);
+    ClickHeader(1);
+    list_.SetTicked(2, false);
+    prompts_.menuChoices = {1};
+    prompts_.saveNames = {dir_ / "export.csv"};
+    ::SendMessageA(page_.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list_.Handle()),
+                   MAKELPARAM(5, 5));
+    EXPECT_EQ(prompts_.menuItems, std::vector<std::string>{Translate("_ReportPageExportList")});
+
+    std::string expected = "\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n";
+    for (int row = 0; row < list_.Count(); ++row) {
+        const size_t result = page_.ResultRow(row);
+        expected += CsvField(AnsiToUtf8(list_.Text(row, 0))) + ',' + std::to_string(results_.Size(result)) +
+                    ',' + CsvField(AnsiToUtf8(list_.Text(row, 2))) + ",," + (row == 2 ? "no" : "yes") +
+                    "\r\n";
+    }
+    EXPECT_EQ(test::ReadFile(dir_ / "export.csv"), expected);
 }

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/FormatText.h"
+#include "scan/ResultsCsv.h"
 #include "scan/ScanResults.h"
+#include "support/TestFiles.h"
 
 TEST(ScanResults, OrdersPathsByUnsignedBytesAndKeepsLetterCase) {
     ScanResults results;
@@ -75,4 +77,21 @@ TEST(ScanResults, SizesAboveFourGibibytesKeepEveryByte) {
     EXPECT_EQ(FormatText("%.2lf", {kilobytes}), "5242880.00");
     EXPECT_EQ(FormatText("%.2lf", {KilobytesToMegabytes(kilobytes)}), "5120.00");
     EXPECT_EQ(FormatText("%.2lf", {BytesToKilobytes(1536)}), "1.50");
+}
+
+TEST(ResultsCsv, WritesUtf8WithQuotedAwkwardPathsSizesAboveFourGibibytesAndTicks) {
+    test::TempFolder dir;
+    ScanResults results;
+    FILETIME accessed{};
+    SYSTEMTIME time{2025, 1, 5, 31, 8, 5, 9, 0};
+    ::SystemTimeToFileTime(&time, &accessed);
+    results.AddOrReplace("C:\\a,b\\say \"hi\".tmp", "Temporary, file", 5ULL << 30, accessed);
+    results.AddOrReplace("C:\\caf\xE9.tmp", "Caf\xE9", 7);  // 0xE9 is e acute in the system's code page
+    results.SetTicked(1, false);
+    ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {1, 0}));
+    EXPECT_EQ(test::ReadFile(dir / "report.csv"),
+              "\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n"
+              "C:\\caf\xC3\xA9.tmp,7,Caf\xC3\xA9,,no\r\n"
+              "\"C:\\a,b\\say \"\"hi\"\".tmp\",5368709120,\"Temporary, file\",2025-01-31T08:05:09Z,yes\r\n");
+    EXPECT_FALSE(WriteResultsCsv(dir / "missing\\report.csv", results, {0}));
 }

@@ -5,9 +5,13 @@
 #include <ole2.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/LanguageTable.h"
 #include "app/ProgramPath.h"
+#include "app/UnattendedRun.h"
 #include "win/ComPtr.h"
 #include "win/UniqueHandle.h"
 #include "wizard/WizardFrame.h"
@@ -27,14 +31,32 @@ bool XmlParserPresent() {
     return SUCCEEDED(hr) && document;
 }
 
+// The command line's arguments after the program's name, as the C runtime split them.
+std::vector<std::string> Arguments() {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc; ++i)
+        arguments.emplace_back(__argv[i]);
+    return arguments;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    const CommandLine command = ParseCommandLine(Arguments());
+    const bool unattended =
+        command.mode == CommandLine::Mode::Auto || command.mode == CommandLine::Mode::Report;
     const win::SingleInstance instance("{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
     if (instance.AnotherRuns())
-        return 0;
+        return unattended ? kExitAlreadyRunning : 0;
     const win::ComApartment com;
     LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
+    if (command.mode == CommandLine::Mode::Usage || command.mode == CommandLine::Mode::Invalid) {
+        ::MessageBoxA(nullptr, Translate("_CommandLineUsage", true).c_str(), Translate("_Quillmoor").c_str(),
+                      MB_OK | MB_ICONINFORMATION);
+        return command.mode == CommandLine::Mode::Usage ? kExitDone : kExitBadArguments;
+    }
+    if (unattended)
+        return RunUnattended(command, ProgramDirectory());
     if (!XmlParserPresent()) {
         ::MessageBoxA(nullptr, Translate("_NotInstallXML2").c_str(), Translate("_Quillmoor").c_str(),
                       MB_OK | MB_ICONINFORMATION);

@@ -10,6 +10,7 @@
 #include "clean/BackupStore.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ class CleaningRun {
   public:
     CleaningRun(CleaningJob& job, win::StopToken stop) : job_(job), stop_(stop) {
         log_.SetDataPath(job.logFolder);
+        job.everyFileHandled = true;
         SetRange(static_cast<int>(job.cleaningSet.Count()));
     }
 
@@ -58,7 +60,7 @@ class CleaningRun {
                 entry.Add("_LogSaveFile", {path, backupPath});
             } else {
                 notBackedUp_.insert(path);
-                entry.Add("_LogSaveFileFailed", {path, backupPath});
+                Failure(entry, "_LogSaveFileFailed", {path, backupPath});
             }
             SetPosition(++k);
         }
@@ -76,13 +78,17 @@ class CleaningRun {
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
-                entry.Add("_LogKeepFile", {path});
+                Failure(entry, "_LogKeepFile", {path});
             } else if (!IsExactFilePath(path)) {
-                entry.Add("_LogDeleteFileFailed", {path});
+                Failure(entry, "_LogDeleteFileFailed", {path});
             } else {
                 static constexpr const char* kLines[] = {"_LogDeleteFile", "_LogDeleteFileAtRestart",
                                                          "_LogDeleteFileFailed"};
-                entry.Add(kLines[static_cast<int>(DeleteOrSchedule(path))], {path});
+                const Removal removal = DeleteOrSchedule(path);
+                if (removal == Removal::Deleted)
+                    entry.Add(kLines[0], {path});
+                else
+                    Failure(entry, kLines[static_cast<int>(removal)], {path});
             }
             SetPosition(++k);
         }
@@ -105,25 +111,49 @@ class CleaningRun {
             if (Stopped())
                 return false;
             if (notBackedUp_.count(path)) {
-                entry.Add("_LogKeepFile", {path});
+                Failure(entry, "_LogKeepFile", {path});
             } else if (!IsExactFilePath(path) || !IsSafeToRemove(path)) {
                 // The shell reads '*' and '?' as wildcards and a final dot as nothing: another file would go.
-                entry.Add("_LogDeleteFileFailed", {path});
+                Failure(entry, "_LogDeleteFileFailed", {path});
             } else {
                 std::string list = path + '\0';  // the string's own terminator makes the second NUL
                 operation.pFrom = list.c_str();
                 operation.fAnyOperationsAborted = FALSE;
-                const bool done = ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+                const bool done = Recycle(operation);
                 const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-                entry.Add(done && !stillThere ? "_LogDeleteFile"
-                          : stillThere        ? "_LogRecycleFileKept"
-                                              : "_LogDeleteFileFailed",
-                          {path});
+                if (done && !stillThere)
+                    entry.Add("_LogDeleteFile", {path});
+                else
+                    Failure(entry, stillThere ? "_LogRecycleFileKept" : "_LogDeleteFileFailed", {path});
             }
             SetPosition(++k);
         }
         entry.Write(log_, "_LogLogCategoryDelete");
         return true;
+    }
+
+    // A file that keeps its place (or its backup failed) is written to the log and remembered.
+    void Failure(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args) {
+        entry.Add(lineKey, args);
+        job_.everyFileHandled = false;
+    }
+
+    // The shell's delete into the Recycle Bin. Unwatched, any question it puts (a file the bin
+    // cannot take would otherwise be deleted for good) is answered No at once.
+    bool Recycle(SHFILEOPSTRUCTA& operation) {
+        win::UniqueHook refuse;
+        if (!job_.canAsk)
+            refuse.reset(::SetWindowsHookExA(WH_CBT, RefuseQuestion, nullptr, ::GetCurrentThreadId()));
+        return ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+    }
+
+    static LRESULT CALLBACK RefuseQuestion(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE) {
+            HWND question = reinterpret_cast<HWND>(wParam);
+            ::PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+            ::PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
     }
 
     void SetPosition(int position) {

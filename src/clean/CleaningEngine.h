@@ -22,6 +22,12 @@ struct CleaningJob {
     win::JobProgress* progress = nullptr;  // the cleaning page
     std::string logFolder;                 // the activity log's data folder: the program folder + "\Log\Data"
     HWND promptOwner = nullptr;  // owns the shell's question when the Recycle Bin cannot take a file
+    // False for a cleaning nobody watches: where the Recycle Bin cannot take a file, the shell's
+    // question is answered No at once and the file is kept.
+    bool canAsk = true;
+    // Set by the run: false when any file was kept, not backed up, not removed or left for the
+    // next restart.
+    bool everyFileHandled = true;
     // Runs once per run, after the final texts: on the worker's thread, or in StopCleaning.
     std::function<void()> completed;
     // Last, so that it ends before anything the worker uses goes.

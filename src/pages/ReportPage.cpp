@@ -11,9 +11,13 @@
 #include "app/LanguageTable.h"
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
+#include "scan/ResultsCsv.h"
+#include "win/UniqueHandle.h"
 #include "win/Prompts.h"
 
 namespace {
+
+constexpr int kExportCommand = 1;
 
 // The direction of the next header-click sort, shared by every column and every fill for the
 // whole run: the first click sorts descending, the next one ascending, and so on.
@@ -295,6 +299,47 @@ void ReportPage::ShowDetails(bool askWhenNone) {
     }
     FileDetailsDialog dialog(std::string(results_->Path(ModelRow(row))));
     win::CurrentPrompts().RunModal(dialog, IDD_FILEDETAILS, ::GetActiveWindow());
+}
+
+bool ReportPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message != WM_CONTEXTMENU || reinterpret_cast<HWND>(wParam) != list_.Handle())
+        return false;
+    ShowListMenu(lParam);
+    result = TRUE;
+    return true;
+}
+
+void ReportPage::ShowListMenu(LPARAM screenPoint) {
+    POINT point{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (screenPoint == -1) {
+        // From the keyboard: at the selected row, or at the list's corner.
+        RECT row{};
+        const int selected = list_.Selected();
+        if (selected < 0 || !ListView_GetItemRect(list_.Handle(), selected, &row, LVIR_LABEL))
+            ::GetClientRect(list_.Handle(), &row);
+        point = {row.left, row.bottom};
+        ::ClientToScreen(list_.Handle(), &point);
+    }
+    win::UniqueMenu menu(::CreatePopupMenu());
+    if (!menu)
+        return;
+    const std::string text = Translate("_ReportPageExportList");
+    ::AppendMenuA(menu.get(), MF_STRING | (view_.empty() ? MF_GRAYED : 0), kExportCommand, text.c_str());
+    if (win::CurrentPrompts().TrackMenu(Handle(), menu.get(), point) == kExportCommand)
+        ExportList();
+}
+
+void ReportPage::ExportList() {
+    if (!results_ || view_.empty())
+        return;
+    static const std::string kFilter(std::string("CSV (*.csv)") + '\0' + "*.csv" + '\0' + '\0');
+    const std::string path = win::CurrentPrompts().SaveFileName(::GetAncestor(Handle(), GA_ROOT),
+                                                                "Quillmoor report.csv", kFilter, "csv");
+    if (path.empty())
+        return;
+    const std::vector<size_t> rows(view_.begin(), view_.end());
+    if (!WriteResultsCsv(path, *results_, rows))
+        win::AskUser(Handle(), "_ReportPageExportFailed", MB_OK | MB_ICONINFORMATION);
 }
 
 void ReportPage::SortByColumn(int column) {

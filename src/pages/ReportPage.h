@@ -30,6 +30,7 @@ class ReportPage : public WizardPage {
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnDestroy() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
   private:
     bool HasRow(int row) const;
@@ -41,6 +42,9 @@ class ReportPage : public WizardPage {
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     void SortByColumn(int column);
+    // The list's shortcut menu: "Export list..." writes the rows in their current order to a CSV file.
+    void ShowListMenu(LPARAM screenPoint);
+    void ExportList();
     // Opens the file details dialog for the selected row; without one, asks for a selection
     // when askWhenNone is set and does nothing otherwise.
     void ShowDetails(bool askWhenNone);

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <commdlg.h>
 
 #include "app/LanguageTable.h"
 #include "win/Dialog.h"
@@ -39,6 +40,26 @@ bool Prompts::ShellOpen(HWND owner, const std::string& target, const std::string
 
 INT_PTR Prompts::RunModal(Dialog& dialog, int templateId, HWND owner) {
     return dialog.RunModal(templateId, owner);
+}
+
+std::string Prompts::SaveFileName(HWND owner, const std::string& suggestedName, const std::string& filter,
+                                  const std::string& extension) {
+    char path[MAX_PATH] = {};
+    suggestedName.copy(path, sizeof(path) - 1);
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof(path);
+    dialog.lpstrDefExt = extension.c_str();
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    return ::GetSaveFileNameA(&dialog) ? std::string(path) : std::string();
+}
+
+int Prompts::TrackMenu(HWND owner, HMENU menu, POINT point) {
+    return static_cast<int>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, owner, nullptr));
 }
 
 Prompts& CurrentPrompts() {

@@ -92,6 +92,18 @@ struct IconTraits {
     static void Close(Type h) noexcept { ::DestroyIcon(h); }
 };
 
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyMenu(h); }
+};
+
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::UnhookWindowsHookEx(h); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;  // threads, mutexes, events
 using UniqueFile = UniqueResource<FileHandleTraits>;      // CreateFile
 using UniqueFind = UniqueResource<FindHandleTraits>;      // FindFirstFileA listings
@@ -100,6 +112,8 @@ using UniqueImageList = UniqueResource<ImageListTraits>;
 template <typename Object>
 using UniqueGdiObject = UniqueResource<GdiObjectTraits<Object>>;
 using UniqueIcon = UniqueResource<IconTraits>;  // icons the program made or extracted, not shared ones
+using UniqueMenu = UniqueResource<MenuTraits>;  // menus not attached to a window
+using UniqueHook = UniqueResource<HookTraits>;
 
 // The named mutex that lets one instance of the program run at a time: held while the object lives.
 class SingleInstance {

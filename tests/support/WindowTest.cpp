@@ -53,6 +53,27 @@ void CALLBACK DriveOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
 }
 }  // namespace
 
+std::string RecordingPrompts::SaveFileName(HWND, const std::string&, const std::string&, const std::string&) {
+    if (saveNames.empty())
+        return {};
+    std::string name = saveNames.front();
+    saveNames.pop_front();
+    return name;
+}
+
+int RecordingPrompts::TrackMenu(HWND, HMENU menu, POINT) {
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        menuItems.push_back(text);
+    }
+    if (menuChoices.empty())
+        return 0;
+    const int choice = menuChoices.front();
+    menuChoices.pop_front();
+    return choice;
+}
+
 INT_PTR RecordingPrompts::RunModal(win::Dialog& dialog, int templateId, HWND owner) {
     dialogs.push_back(templateId);
     if (!onDialog)

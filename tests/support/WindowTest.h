@@ -28,13 +28,19 @@ class RecordingPrompts : public win::Prompts {
     std::string BrowseForFolder() override;
     bool ShellOpen(HWND owner, const std::string& target, const std::string& parameters) override;
     INT_PTR RunModal(win::Dialog& dialog, int templateId, HWND owner) override;
+    std::string SaveFileName(HWND owner, const std::string& suggestedName, const std::string& filter,
+                             const std::string& extension) override;
+    int TrackMenu(HWND owner, HMENU menu, POINT point) override;
 
-    std::deque<int> answers;            // message box answers, in order
-    std::vector<std::string> messages;  // message box texts
-    std::vector<UINT> styles;           // message box styles
-    std::deque<std::string> folders;    // folder browser answers ("" = cancelled)
-    std::vector<std::string> opened;    // shell open targets + " " + parameters
-    std::vector<int> dialogs;           // modal dialog templates asked for
+    std::deque<int> answers;             // message box answers, in order
+    std::vector<std::string> messages;   // message box texts
+    std::vector<UINT> styles;            // message box styles
+    std::deque<std::string> folders;     // folder browser answers ("" = cancelled)
+    std::vector<std::string> opened;     // shell open targets + " " + parameters
+    std::vector<int> dialogs;            // modal dialog templates asked for
+    std::deque<std::string> saveNames;   // Save As answers ("" = cancelled)
+    std::deque<int> menuChoices;         // shortcut menu answers (0 = dismissed)
+    std::vector<std::string> menuItems;  // the items of every shortcut menu shown
     // Drives a modal dialog while it is open; without one, dialogs are not shown and give IDCANCEL.
     std::function<void(HWND dialog, int templateId)> onDialog;
 };

@@ -1,0 +1,48 @@
+#include "app/CommandLine.h"
+
+#include <windows.h>
+
+namespace {
+
+bool IsSwitch(const std::string& argument, const char* name) {
+    return argument.size() > 1 && (argument[0] == '/' || argument[0] == '-') &&
+           ::lstrcmpiA(argument.c_str() + 1, name) == 0;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    if (arguments.empty())
+        return line;
+    const std::string& first = arguments[0];
+    size_t next = 1;
+    if (IsSwitch(first, "?")) {
+        line.mode = arguments.size() == 1 ? CommandLine::Mode::Usage : CommandLine::Mode::Invalid;
+        return line;
+    }
+    if (IsSwitch(first, "auto")) {
+        line.mode = CommandLine::Mode::Auto;
+    } else if (IsSwitch(first, "report")) {
+        if (arguments.size() < 2 || arguments[1].empty() || arguments[1][0] == '/') {
+            line.mode = CommandLine::Mode::Invalid;
+            return line;
+        }
+        line.mode = CommandLine::Mode::Report;
+        line.reportFile = arguments[1];
+        next = 2;
+    } else {
+        line.mode = CommandLine::Mode::Invalid;
+        return line;
+    }
+    for (size_t i = next; i < arguments.size(); ++i) {
+        // A folder never starts with a switch character: a misplaced switch is an error, not a folder.
+        if (arguments[i].empty() || arguments[i][0] == '/') {
+            line.mode = CommandLine::Mode::Invalid;
+            line.folders.clear();
+            return line;
+        }
+        line.folders.push_back(arguments[i]);
+    }
+    return line;
+}
