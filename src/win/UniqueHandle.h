@@ -48,61 +48,36 @@ class UniqueResource {
     Type value_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
+// A handle kind that is empty when null, named by its type and its close function.
+template <typename Handle, auto CloseFunction>
+struct NullEmptyTraits {
+    using Type = Handle;
     static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::CloseHandle(h); }
+    static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { ::FindClose(h); }
-};
-
-struct RegKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::RegCloseKey(h); }
-};
-
-// CreateFile reports failure as INVALID_HANDLE_VALUE, not as a null handle.
-struct FileHandleTraits {
+// One that reports failure as INVALID_HANDLE_VALUE (CreateFile, FindFirstFile), not as null.
+template <auto CloseFunction>
+struct InvalidEmptyTraits {
     using Type = HANDLE;
     static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { ::CloseHandle(h); }
+    static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-struct ImageListTraits {
-    using Type = HIMAGELIST;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::ImageList_Destroy(h); }
-};
+inline void DeleteGdiObject(HGDIOBJ object) noexcept {
+    ::DeleteObject(object);
+}
 
+using KernelHandleTraits = NullEmptyTraits<HANDLE, ::CloseHandle>;
+using FindHandleTraits = InvalidEmptyTraits<::FindClose>;
+using FileHandleTraits = InvalidEmptyTraits<::CloseHandle>;
+using RegKeyTraits = NullEmptyTraits<HKEY, ::RegCloseKey>;
+using ImageListTraits = NullEmptyTraits<HIMAGELIST, ::ImageList_Destroy>;
 template <typename Object>  // HBRUSH, HFONT, HBITMAP, ...
-struct GdiObjectTraits {
-    using Type = Object;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DeleteObject(h); }
-};
-
-struct IconTraits {
-    using Type = HICON;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DestroyIcon(h); }
-};
-
-struct MenuTraits {
-    using Type = HMENU;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DestroyMenu(h); }
-};
-
-struct HookTraits {
-    using Type = HHOOK;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::UnhookWindowsHookEx(h); }
-};
+using GdiObjectTraits = NullEmptyTraits<Object, DeleteGdiObject>;
+using IconTraits = NullEmptyTraits<HICON, ::DestroyIcon>;
+using MenuTraits = NullEmptyTraits<HMENU, ::DestroyMenu>;
+using HookTraits = NullEmptyTraits<HHOOK, ::UnhookWindowsHookEx>;
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;  // threads, mutexes, events
 using UniqueFile = UniqueResource<FileHandleTraits>;      // CreateFile
