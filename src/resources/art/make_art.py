@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Quillmoor's pictures: the banner, the page side pictures, the tree images and the icon.
+"""Draws Quillmoor's pictures: the banner, the page side pictures, the tree images and the icon,
+each at 100 %, 150 % and 200 % for screens of 96, 144 and 192 DPI.
 
 Only the standard library is used, and no font: every shape, letters included, is drawn from
 distance functions, so the same script gives the same bytes on every machine. The build uses the
