@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "app/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "support/TestFiles.h"
+#include "win/Dpi.h"
 
 namespace {
 
@@ -282,6 +285,53 @@ const std::vector<PageLayout>& Pages() {
     return pages;
 }
 
+struct DialogLayout {
+    int id;
+    const char* caption;
+    std::vector<ExpectedControl> controls;
+};
+
+const std::vector<DialogLayout>& Dialogs() {
+    const LONG noSort = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
+    static const std::vector<DialogLayout> dialogs = {
+        {IDD_PATTERN,
+         nullptr,
+         {{IDC_PATTERN_MASK, "Edit", 0},
+          {IDC_PATTERN_DESCRIPTION, "Edit", 0},
+          {IDOK, "Button", BS_DEFPUSHBUTTON},
+          {IDCANCEL, "Button", 0}}},
+        {IDD_FILEDETAILS,
+         "_MoreInfoDialog",
+         {{IDC_DETAILS_ICON, "Static", SS_ICON},
+          {IDC_DETAILS_PATH, "Edit", ES_MULTILINE | ES_READONLY},
+          {IDC_DETAILS_LIST, WC_LISTVIEWA, noSort},
+          {IDOK, "Button", BS_DEFPUSHBUTTON},
+          {IDC_DETAILS_GOOGLE, "Button", 0},
+          {IDC_DETAILS_BROWSE, "Button", 0}}},
+        {IDD_RESCUE,
+         "_RescueDialog",
+         {{IDC_RESCUE_FOLDER, "Edit", ES_READONLY},
+          {IDC_RESCUE_BROWSE, "Button", 0},
+          {IDC_RESCUE_LIST, WC_LISTVIEWA, noSort | LVS_SINGLESEL},
+          {IDC_RESCUE_STATUS, "Static", 0},
+          {IDC_RESCUE_PROGRESS, PROGRESS_CLASSA, 0},
+          {IDC_RESCUE_DELETE, "Button", 0},
+          {IDC_RESCUE_RESTORE, "Button", BS_DEFPUSHBUTTON},
+          {IDCANCEL, "Button", 0}}},
+        {IDD_TYPEDURLS,
+         "_TypedUrlsDialog",
+         {{IDC_TYPEDURLS_LIST, WC_LISTVIEWA, noSort | LVS_SINGLESEL},
+          {IDC_TYPEDURLS_CLEAR, "Button", BS_DEFPUSHBUTTON},
+          {IDCANCEL, "Button", 0},
+          {IDC_TYPEDURLS_CHECKALL, "Button", 0},
+          {IDC_TYPEDURLS_UNCHECKALL, "Button", 0}}},
+        {IDD_REPORT_STATUS,
+         nullptr,
+         {{IDC_REPORT_STATUS_TEXT, "Static", 0}, {IDC_REPORT_STATUS_PROGRESS, PROGRESS_CLASSA, 0}}},
+    };
+    return dialogs;
+}
+
 void ExpectControls(HWND dialog, const std::string& name, const std::vector<ExpectedControl>& expected) {
     for (const ExpectedControl& e : expected) {
         HWND control = ::GetDlgItem(dialog, e.id);
@@ -503,51 +553,9 @@ TEST_F(ResourcesTest, AboutDialogFollowsItsTable) {
 }
 
 TEST_F(ResourcesTest, DialogsKeepTheirControlsInsideAndApart) {
-    struct Dialog {
-        int id;
-        const char* caption;
-        std::vector<ExpectedControl> controls;
-    };
-    const LONG noSort = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
-    const Dialog dialogs[] = {
-        {IDD_PATTERN,
-         nullptr,
-         {{IDC_PATTERN_MASK, "Edit", 0},
-          {IDC_PATTERN_DESCRIPTION, "Edit", 0},
-          {IDOK, "Button", BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", 0}}},
-        {IDD_FILEDETAILS,
-         "_MoreInfoDialog",
-         {{IDC_DETAILS_ICON, "Static", SS_ICON},
-          {IDC_DETAILS_PATH, "Edit", ES_MULTILINE | ES_READONLY},
-          {IDC_DETAILS_LIST, WC_LISTVIEWA, noSort},
-          {IDOK, "Button", BS_DEFPUSHBUTTON},
-          {IDC_DETAILS_GOOGLE, "Button", 0},
-          {IDC_DETAILS_BROWSE, "Button", 0}}},
-        {IDD_RESCUE,
-         "_RescueDialog",
-         {{IDC_RESCUE_FOLDER, "Edit", ES_READONLY},
-          {IDC_RESCUE_BROWSE, "Button", 0},
-          {IDC_RESCUE_LIST, WC_LISTVIEWA, noSort | LVS_SINGLESEL},
-          {IDC_RESCUE_STATUS, "Static", 0},
-          {IDC_RESCUE_PROGRESS, PROGRESS_CLASSA, 0},
-          {IDC_RESCUE_DELETE, "Button", 0},
-          {IDC_RESCUE_RESTORE, "Button", BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", 0}}},
-        {IDD_TYPEDURLS,
-         "_TypedUrlsDialog",
-         {{IDC_TYPEDURLS_LIST, WC_LISTVIEWA, noSort | LVS_SINGLESEL},
-          {IDC_TYPEDURLS_CLEAR, "Button", BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", 0},
-          {IDC_TYPEDURLS_CHECKALL, "Button", 0},
-          {IDC_TYPEDURLS_UNCHECKALL, "Button", 0}}},
-        {IDD_REPORT_STATUS,
-         nullptr,
-         {{IDC_REPORT_STATUS_TEXT, "Static", 0}, {IDC_REPORT_STATUS_PROGRESS, PROGRESS_CLASSA, 0}}},
-    };
     HWND owner = CreateFromTemplate(IDD_WIZARD, nullptr);
     ASSERT_TRUE(owner);
-    for (const Dialog& d : dialogs) {
+    for (const DialogLayout& d : Dialogs()) {
         std::string name = "dialog " + std::to_string(d.id);
         HWND dialog = CreateFromTemplate(d.id, owner);
         ASSERT_TRUE(dialog) << name;
@@ -566,6 +574,90 @@ TEST_F(ResourcesTest, DialogsKeepTheirControlsInsideAndApart) {
     }
     EXPECT_TRUE(::GetWindowLongA(CreateFromTemplate(IDD_REPORT_STATUS, owner), GWL_EXSTYLE) & WS_EX_TOPMOST);
     ::DestroyWindow(owner);
+}
+
+// The same layout checks on a screen at 144 DPI (150 %), where the program's windows grow with
+// their font and take the 150 % pictures. Runs only where the test run set the screen's DPI and
+// says so in QM_TEST_DPI (the ctest entry resources_at_144_dpi, in a prefix of its own).
+TEST_F(ResourcesTest, LayoutHoldsAtTheScreensDpi) {
+    const char* wanted = std::getenv("QM_TEST_DPI");
+    if (!wanted)
+        GTEST_SKIP() << "QM_TEST_DPI is not set";
+    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
+    ASSERT_TRUE(frame);
+    // Windows enlarges, and blurs, the windows of a program whose manifest does not declare it DPI
+    // aware, and tells it 96; Wine does neither, so the declaration is read as the system reads it.
+    wchar_t awareness[64] = {};
+    SIZE_T written = 0;
+    EXPECT_TRUE(::QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                       L"dpiAwareness", awareness, std::size(awareness), &written));
+    EXPECT_EQ(std::wstring(awareness), L"system");
+    const UINT dpi = win::WindowDpi(frame);
+    ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(wanted)));
+    ASSERT_EQ(dpi, 144u) << "the pictures below are compared with their 150 % drawings";
+
+    // Each picture is shown at its 100 % size times 1.5, as the prepared drawing, not scaled.
+    auto expectPicture = [&](HWND control, int picture, const std::string& name,
+                             win::UniqueGdiObject<HBITMAP>& fitted) {
+        fitted = win::FitPicture(control, picture);
+        ASSERT_TRUE(fitted) << name;
+        int width = 0, height = 0, baseWidth = 0, baseHeight = 0;
+        HBITMAP base = LoadBitmapResource(picture);
+        Pixels(base, &baseWidth, &baseHeight);
+        ::DeleteObject(base);
+        HBITMAP prepared = LoadBitmapResource(picture + QM_PICTURE_150);
+        std::vector<uint32_t> want = Pixels(prepared, &width, &height);
+        ::DeleteObject(prepared);
+        EXPECT_EQ(width, ::MulDiv(baseWidth, 3, 2)) << name;
+        EXPECT_EQ(height, ::MulDiv(baseHeight, 3, 2)) << name;
+        EXPECT_EQ(Pixels(reinterpret_cast<HBITMAP>(::SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0))),
+                  want)
+            << name;
+    };
+    win::UniqueGdiObject<HBITMAP> banner;
+    expectPicture(::GetDlgItem(frame, IDC_FRAME_BANNER), IDB_BANNER, "banner", banner);
+    ExpectTidyLayout(frame, "frame");
+    english_.TranslateWindow(frame);
+    ExpectTextsFit(frame, "frame");
+
+    HWND pane = ::GetDlgItem(frame, IDC_FRAME_PANE);
+    for (const PageLayout& layout : Pages()) {
+        std::string name = "page " + std::to_string(layout.templateId);
+        HWND page = CreateFromTemplate(layout.templateId, pane);
+        ASSERT_TRUE(page) << name;
+        english_.TranslateWindow(page);
+        win::UniqueGdiObject<HBITMAP> picture;
+        expectPicture(::GetDlgItem(page, IDC_PAGE_PICTURE), layout.picture, name, picture);
+        ExpectTidyLayout(page, name);
+        ExpectTextsFit(page, name);
+        ::DestroyWindow(page);
+    }
+    for (const DialogLayout& d : Dialogs()) {
+        std::string name = "dialog " + std::to_string(d.id);
+        HWND dialog = CreateFromTemplate(d.id, frame);
+        ASSERT_TRUE(dialog) << name;
+        english_.TranslateWindow(dialog);
+        ExpectTidyLayout(dialog, name);
+        ExpectTextsFit(dialog, name);
+        ::DestroyWindow(dialog);
+    }
+    HWND about = CreateFromTemplate(IDD_ABOUT, frame);
+    english_.TranslateWindow(about);
+    ExpectTidyLayout(about, "about");
+    ExpectTextsFit(about, "about");
+    ::DestroyWindow(about);
+
+    // The tree's images come whole from their 150 % strips.
+    for (int strip : {IDB_TREE_IMAGES, IDB_TREE_STATES}) {
+        win::UniqueImageList small = win::LoadImageStrip(Module(), strip, 96);
+        win::UniqueImageList large = win::LoadImageStrip(Module(), strip, dpi);
+        int smallSize = 0, largeSize = 0, height = 0;
+        ASSERT_TRUE(::ImageList_GetIconSize(small.get(), &smallSize, &height)) << strip;
+        ASSERT_TRUE(::ImageList_GetIconSize(large.get(), &largeSize, &height)) << strip;
+        EXPECT_EQ(largeSize, ::MulDiv(smallSize, 3, 2)) << strip;
+        EXPECT_EQ(::ImageList_GetImageCount(large.get()), ::ImageList_GetImageCount(small.get())) << strip;
+    }
+    ::DestroyWindow(frame);
 }
 
 TEST(Resources, EveryDialogTemplateIsPresent) {
@@ -651,6 +743,13 @@ TEST(Resources, PicturesHaveTheirSizes) {
         if (s.id >= IDB_SIDE_RESULTS)
             sides.insert(pixels);
         ::DeleteObject(bitmap);
+        // The 200 % drawing is twice as large; the 150 % ones are looked at on a 144-DPI screen.
+        HBITMAP large = LoadBitmapResource(s.id + QM_PICTURE_200);
+        int largeWidth = 0, largeHeight = 0;
+        Pixels(large, &largeWidth, &largeHeight);
+        ::DeleteObject(large);
+        EXPECT_EQ(largeWidth, 2 * s.width) << s.id;
+        EXPECT_EQ(largeHeight, 2 * s.height) << s.id;
     }
     EXPECT_EQ(sides.size(), 8u) << "every page role has a picture of its own";
 }
@@ -709,7 +808,8 @@ TEST(Resources, TreeImageStripsHaveTheirImages) {
     EXPECT_NE(states[2], states[3]);
 }
 
-TEST(Resources, IconHasItsThreeSizes) {
+// Small and large icons for screens at 100 %, 150 % and 200 %.
+TEST(Resources, IconHasItsSizes) {
     HRSRC group =
         ::FindResourceA(Module(), MAKEINTRESOURCEA(IDI_QUILLMOOR), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
     ASSERT_TRUE(group);
@@ -726,8 +826,8 @@ TEST(Resources, IconHasItsThreeSizes) {
         EXPECT_GE(bits, 8) << "icon entry " << i;
         sizes.insert(entry[0] == 0 ? 256 : entry[0]);
     }
-    EXPECT_EQ(sizes, (std::set<int>{16, 32, 48}));
-    for (int size : {16, 32, 48}) {
+    EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 64}));
+    for (int size : {16, 24, 32, 48, 64}) {
         HICON icon = static_cast<HICON>(
             ::LoadImageA(Module(), MAKEINTRESOURCEA(IDI_QUILLMOOR), IMAGE_ICON, size, size, 0));
         EXPECT_TRUE(icon) << size;

@@ -7,11 +7,13 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/LanguageTable.h"
 #include "resources/ResourceIds.h"
+#include "win/Dpi.h"
 
 namespace {
 
@@ -88,13 +90,15 @@ bool Capture(HWND window, const std::string& path) {
     return true;
 }
 
-void AddColumns(HWND list, const std::vector<std::pair<const char*, int>>& columns) {
+// Widths in pixels at 96 DPI, as the program gives them, unless already the list's own.
+void AddColumns(HWND list, const std::vector<std::pair<const char*, int>>& columns, bool scale = true) {
+    const UINT dpi = scale ? win::WindowDpi(list) : 96;
     for (size_t i = 0; i < columns.size(); ++i) {
         std::string title = Translate(columns[i].first);
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].second;
+        column.cx = win::ScaleToDpi(columns[i].second, dpi);
         column.pszText = title.data();
         ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -141,10 +145,9 @@ void FillSamples(const std::vector<HWND>& pages) {
     const DWORD checks = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 
     HWND tree = ::GetDlgItem(pages[1], IDC_FOLDERS_TREE);
-    HIMAGELIST images = ImageList_LoadImageA(Module(), MAKEINTRESOURCEA(IDB_TREE_IMAGES), 16, 0,
-                                             RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    HIMAGELIST states = ImageList_LoadImageA(Module(), MAKEINTRESOURCEA(IDB_TREE_STATES), 13, 0,
-                                             RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    const UINT dpi = win::WindowDpi(tree);
+    HIMAGELIST images = win::LoadImageStrip(Module(), IDB_TREE_IMAGES, dpi).release();
+    HIMAGELIST states = win::LoadImageStrip(Module(), IDB_TREE_STATES, dpi).release();
     ::SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
     ::SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(states));
     HTREEITEM c = AddNode(tree, nullptr, "C:", 2, 2, 2);
@@ -218,7 +221,8 @@ void FillDialog(int id, HWND dialog) {
         HWND list = ::GetDlgItem(dialog, IDC_DETAILS_LIST);
         RECT client;
         ::GetClientRect(list, &client);
-        AddColumns(list, {{"_AttributeName", client.right / 3}, {"_AttributeValue", client.right / 3 * 2}});
+        AddColumns(list, {{"_AttributeName", client.right / 3}, {"_AttributeValue", client.right / 3 * 2}},
+                   false);
         Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_FLATSB);
         AddRow(list, {Translate("_CreationTime"), "2026-03-02 10:15:00"});
         AddRow(list, {Translate("_FileSize"), "1.00MB(1024.00KB)"});
@@ -263,13 +267,20 @@ int main(int argc, char** argv) {
 
     HWND frame = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_WIZARD), nullptr, FrameProc, 0);
     HWND pane = ::GetDlgItem(frame, IDC_FRAME_PANE);
+    // The pictures at the screen's DPI, as the frame and the pages show them; kept until the end.
+    std::vector<win::UniqueGdiObject<HBITMAP>> pictures;
+    pictures.push_back(win::FitPicture(::GetDlgItem(frame, IDC_FRAME_BANNER), IDB_BANNER));
     const int templates[] = {IDD_PAGE_WELCOME,  IDD_PAGE_FOLDERS,  IDD_PAGE_PATTERNS, IDD_PAGE_OPTIONS,
                              IDD_PAGE_SKIP,     IDD_PAGE_SCANNING, IDD_PAGE_REPORT,   IDD_PAGE_CLEANOPTIONS,
                              IDD_PAGE_CLEANING, IDD_PAGE_RESULTS};
+    const int sides[] = {IDB_SIDE_WELCOME,  IDB_SIDE_FOLDERS,  IDB_SIDE_PATTERNS, IDB_SIDE_OPTIONS,
+                         IDB_SIDE_OPTIONS,  IDB_SIDE_SCANNING, IDB_SIDE_REPORT,   IDB_SIDE_CLEANING,
+                         IDB_SIDE_CLEANING, IDB_SIDE_RESULTS};
     std::vector<HWND> pages;
-    for (int id : templates) {
-        HWND page = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(id), pane, PlainProc, 0);
+    for (size_t i = 0; i < std::size(templates); ++i) {
+        HWND page = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(templates[i]), pane, PlainProc, 0);
         LanguageTable::Instance().TranslateWindow(page);
+        pictures.push_back(win::FitPicture(::GetDlgItem(page, IDC_PAGE_PICTURE), sides[i]));
         pages.push_back(page);
     }
     FillSamples(pages);

@@ -12,7 +12,7 @@ std::string ProgramLogFolder() {
     return ActivityLogDataFolder(ProgramDirectory());
 }
 
-CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING) {
+CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING, IDB_SIDE_CLEANING) {
     job_.progress = this;
     job_.logFolder = ProgramLogFolder();
 }
@@ -58,7 +58,7 @@ void CleaningPage::ShowRunning(bool running) {
     Enable(IDC_CLEANING_STOP, running);
 }
 
-ResultsPage::ResultsPage() : WizardPage(IDD_PAGE_RESULTS) {}
+ResultsPage::ResultsPage() : WizardPage(IDD_PAGE_RESULTS, IDB_SIDE_RESULTS) {}
 
 void ResultsPage::InitPage() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth}});

@@ -13,15 +13,14 @@ constexpr int kImageClosed = 0, kImageOpen = 1, kImageDrive = 2;
 
 }  // namespace
 
-FolderPage::FolderPage() : WizardPage(IDD_PAGE_FOLDERS) {}
+FolderPage::FolderPage() : WizardPage(IDD_PAGE_FOLDERS, IDB_SIDE_FOLDERS) {}
 
 void FolderPage::InitPage() {
     tree_ = win::TreeView(Item(IDC_FOLDERS_TREE));
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    images_.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_IMAGES), 16, 0, RGB(255, 255, 255),
-                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
-    states_.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_STATES), 13, 0, RGB(255, 255, 255),
-                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    const UINT dpi = win::WindowDpi(Handle());
+    images_ = win::LoadImageStrip(instance, IDB_TREE_IMAGES, dpi);
+    states_ = win::LoadImageStrip(instance, IDB_TREE_STATES, dpi);
     tree_.SetImageLists(images_.get(), states_.get());
     FillDrives();
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},

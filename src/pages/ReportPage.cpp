@@ -92,13 +92,14 @@ class FillStatusWindow : public win::Dialog {
 
 }  // namespace
 
-ReportPage::ReportPage() : WizardPage(IDD_PAGE_REPORT) {}
+ReportPage::ReportPage() : WizardPage(IDD_PAGE_REPORT, IDB_SIDE_REPORT) {}
 
 void ReportPage::InitPage() {
     list_ = win::ListView(Item(IDC_REPORT_LIST));
-    list_.AddColumn(0, Translate("_ReportPageListColumnFileName"), 350, kSortText);
-    list_.AddColumn(1, Translate("_ReportPageListColumnFileSize"), 100, kSortNumber);
-    list_.AddColumn(2, Translate("_ReportPageStateDescription"), 100, kSortText);
+    const UINT dpi = win::WindowDpi(Handle());
+    list_.AddColumn(0, Translate("_ReportPageListColumnFileName"), win::ScaleToDpi(350, dpi), kSortText);
+    list_.AddColumn(1, Translate("_ReportPageListColumnFileSize"), win::ScaleToDpi(100, dpi), kSortNumber);
+    list_.AddColumn(2, Translate("_ReportPageStateDescription"), win::ScaleToDpi(100, dpi), kSortText);
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The rows live in the results: the list asks for their check boxes as for their texts, and
     // every change of a check box, from the mouse, the keyboard or a state request, goes to them.

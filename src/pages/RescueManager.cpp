@@ -13,6 +13,7 @@
 #include "pages/CleaningPages.h"
 #include "resources/ResourceIds.h"
 #include "win/ComPtr.h"
+#include "win/Dpi.h"
 #include "win/Prompts.h"
 
 RescueManager::RescueManager() = default;
@@ -32,7 +33,8 @@ std::string RescueManager::RowPath(int row) const {
 bool RescueManager::OnInit() {
     win::CentreWindow(Handle());
     list_ = win::ListView(Item(IDC_RESCUE_LIST));
-    list_.AddColumn(0, Translate("_RescueDialogListColDate"), 450);
+    const UINT dpi = win::WindowDpi(Handle());
+    list_.AddColumn(0, Translate("_RescueDialogListColDate"), win::ScaleToDpi(450, dpi));
     list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     LanguageTable::Instance().TranslateWindow(Handle());
     logFolder_ = ProgramLogFolder();

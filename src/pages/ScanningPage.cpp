@@ -4,7 +4,7 @@
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
-ScanningPage::ScanningPage() : WizardPage(IDD_PAGE_SCANNING) {
+ScanningPage::ScanningPage() : WizardPage(IDD_PAGE_SCANNING, IDB_SIDE_SCANNING) {
     job_.progress = this;
 }
 
@@ -15,8 +15,9 @@ ScanningPage::~ScanningPage() {
 
 void ScanningPage::InitPage() {
     roots_ = win::ListView(Item(IDC_SCANNING_ROOTS));
-    roots_.AddColumn(0, Translate("_ListviewTragetFolder"), 200);
-    roots_.AddColumn(1, Translate("_ListviewScanstate"), 300);
+    const UINT dpi = win::WindowDpi(Handle());
+    roots_.AddColumn(0, Translate("_ListviewTragetFolder"), win::ScaleToDpi(200, dpi));
+    roots_.AddColumn(1, Translate("_ListviewScanstate"), win::ScaleToDpi(300, dpi));
     roots_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_SCANNING_ROOTS, win::Anchor::GrowBoth},

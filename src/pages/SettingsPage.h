@@ -10,7 +10,8 @@
 template <typename Values>
 class SettingsPage : public WizardPage {
   public:
-    SettingsPage(int templateId, Values& values) : WizardPage(templateId), values_(values) {}
+    SettingsPage(int templateId, int picture, Values& values)
+        : WizardPage(templateId, picture), values_(values) {}
 
     // Puts what the controls show into the settings.
     void Store() {

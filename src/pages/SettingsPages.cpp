@@ -34,12 +34,14 @@ void RemoveSelectedRow(HWND page, const win::ListView& list) {
 
 // ---- Junk-file patterns ----
 
-PatternPage::PatternPage(std::vector<JunkPattern>& patterns) : SettingsPage(IDD_PAGE_PATTERNS, patterns) {}
+PatternPage::PatternPage(std::vector<JunkPattern>& patterns)
+    : SettingsPage(IDD_PAGE_PATTERNS, IDB_SIDE_PATTERNS, patterns) {}
 
 void PatternPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_PATTERNS_LIST));
-    list_.AddColumn(0, Translate("_JunkName"), 200);
-    list_.AddColumn(1, Translate("_JunkDescription"), 400);
+    const UINT dpi = win::WindowDpi(Handle());
+    list_.AddColumn(0, Translate("_JunkName"), win::ScaleToDpi(200, dpi));
+    list_.AddColumn(1, Translate("_JunkDescription"), win::ScaleToDpi(400, dpi));
     list_.SetExtendedStyle(kCheckListStyle);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_PATTERNS_LIST, win::Anchor::GrowBoth},
@@ -150,7 +152,8 @@ bool PatternDialog::OnCommand(int id, int, HWND) {
 
 // ---- Scan options ----
 
-OptionsPage::OptionsPage(ScanOptionValues& options) : SettingsPage(IDD_PAGE_OPTIONS, options) {}
+OptionsPage::OptionsPage(ScanOptionValues& options)
+    : SettingsPage(IDD_PAGE_OPTIONS, IDB_SIDE_OPTIONS, options) {}
 
 void OptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
@@ -188,11 +191,13 @@ bool OptionsPage::OnCommand(int id, int, HWND) {
 
 // ---- Skip folders ----
 
-SkipPage::SkipPage(std::vector<SkipFolder>& folders) : SettingsPage(IDD_PAGE_SKIP, folders) {}
+SkipPage::SkipPage(std::vector<SkipFolder>& folders)
+    : SettingsPage(IDD_PAGE_SKIP, IDB_SIDE_OPTIONS, folders) {}
 
 void SkipPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_SKIP_LIST));
-    list_.AddColumn(0, Translate("_FoldersToSkipFromSearch"), 600);
+    const UINT dpi = win::WindowDpi(Handle());
+    list_.AddColumn(0, Translate("_FoldersToSkipFromSearch"), win::ScaleToDpi(600, dpi));
     list_.SetExtendedStyle(kCheckListStyle);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_SKIP_LIST, win::Anchor::GrowBoth},
@@ -243,7 +248,7 @@ bool SkipPage::OnCommand(int id, int, HWND) {
 // ---- Clean options ----
 
 CleanOptionsPage::CleanOptionsPage(CleanOptionValues& options)
-    : SettingsPage(IDD_PAGE_CLEANOPTIONS, options) {}
+    : SettingsPage(IDD_PAGE_CLEANOPTIONS, IDB_SIDE_CLEANING, options) {}
 
 void CleanOptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},

@@ -3,11 +3,13 @@
 // initialises and follows the pane's size with its resize layout.
 
 #include "win/Dialog.h"
+#include "win/Dpi.h"
 #include "win/ResizeLayout.h"
 
 class WizardPage : public win::Dialog {
   public:
-    explicit WizardPage(int templateId) : templateId_(templateId) {}
+    // picture: the side picture's bitmap at 100 %, which the template shows.
+    WizardPage(int templateId, int picture) : templateId_(templateId), picture_(picture) {}
     int TemplateId() const noexcept { return templateId_; }
     HWND CreateIn(HWND pane) { return Create(templateId_, pane); }
 
@@ -27,6 +29,8 @@ class WizardPage : public win::Dialog {
 
   private:
     int templateId_;
+    int picture_;
+    win::UniqueGdiObject<HBITMAP> shownPicture_;  // the side picture at the page's DPI, when not 96
 };
 
 // The welcome page: a text and a picture.

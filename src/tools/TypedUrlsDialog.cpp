@@ -4,6 +4,7 @@
 
 #include "app/LanguageTable.h"
 #include "resources/ResourceIds.h"
+#include "win/Dpi.h"
 
 std::string TypedUrlsDialog::RowName(int row) const {
     if (row < 0 || row >= list_.Count())
@@ -15,7 +16,8 @@ std::string TypedUrlsDialog::RowName(int row) const {
 bool TypedUrlsDialog::OnInit() {
     win::CentreWindow(Handle());
     list_ = win::ListView(Item(IDC_TYPEDURLS_LIST));
-    list_.AddColumn(0, Translate("_TypedUrlsDialogColUrl"), 450);
+    const UINT dpi = win::WindowDpi(Handle());
+    list_.AddColumn(0, Translate("_TypedUrlsDialogColUrl"), win::ScaleToDpi(450, dpi));
     list_.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     LanguageTable::Instance().TranslateWindow(Handle());
     Fill();

@@ -1,5 +1,7 @@
 #include "wizard/WizardFrame.h"
 
+#include <tuple>
+
 #include "app/LanguageTable.h"
 #include "app/ProgramPath.h"
 #include "app/VersionInfo.h"
@@ -9,6 +11,7 @@
 #include "scan/ScanLocations.h"
 #include "scan/ScanSettings.h"
 #include "wizard/MenuCommands.h"
+#include "win/Dpi.h"
 #include "win/Prompts.h"
 
 WizardFrame::WizardFrame()
@@ -37,8 +40,16 @@ bool WizardFrame::OnInit() {
         LanguageTable::Instance().TranslateWindowOnly(child);
     LanguageTable::Instance().TranslateMenu(::GetMenu(Handle()));
     ::DrawMenuBar(Handle());
-    HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMOOR));
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    banner_ = win::FitPicture(Item(IDC_FRAME_BANNER), IDB_BANNER);
+    // Both icons at the sizes the system uses at its DPI, from the sizes the icon holds; shared
+    // copies, which the system frees.
+    HINSTANCE module = ::GetModuleHandleA(nullptr);
+    for (auto [which, width, height] :
+         {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON}, std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+        HANDLE icon = ::LoadImageA(module, MAKEINTRESOURCEA(IDI_QUILLMOOR), IMAGE_ICON,
+                                   ::GetSystemMetrics(width), ::GetSystemMetrics(height), LR_SHARED);
+        ::SendMessageA(Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    }
     const std::string caption = ProductString("ProductName") + " (" + ProductString("ProductVersion") + ")";
     ::SetWindowTextA(Handle(), caption.c_str());
     ::SetFocus(Item(IDC_FRAME_NEXT));

@@ -64,6 +64,7 @@ class WizardFrame : public win::Dialog {
 
     static constexpr COLORREF kBannerEdge = RGB(10, 38, 102);
     win::UniqueGdiObject<HBRUSH> bannerEdge_;  // the strips beside the banner picture
+    win::UniqueGdiObject<HBITMAP> banner_;     // the banner at the frame's DPI, when not 96
     WizardSettings settings_;                  // before the pages, which keep references to its parts
     PagePane pane_;
     WelcomePage welcome_;

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Quillmoor's pictures: the banner, the page side pictures, the tree images and the icon.
+"""Draws Quillmoor's pictures: the banner, the page side pictures, the tree images and the icon,
+each at 100 %, 150 % and 200 % for screens of 96, 144 and 192 DPI.
 
 Only the standard library is used, and no font: every shape, letters included, is drawn from
 distance functions, so the same script gives the same bytes on every machine. The build uses the
@@ -97,6 +98,25 @@ class Canvas:
                 row.append(rgb + (int(round(clamp01(self.a[i]) * 255.0)),))
             rows.append(row)
         return rows
+
+
+class Scaled:
+    """A canvas seen in the coordinates of its 100 % size: a picture drawn through it at 150 % or
+    200 % is the same drawing with every shape, and every blur, that much larger, while an edge
+    stays one pixel wide and crisp."""
+
+    def __init__(self, canvas, scale):
+        self.canvas = canvas
+        self.scale = scale
+        self.w = canvas.w / scale
+        self.h = canvas.h / scale
+
+    def fill(self, sdf, colour, box=None, opacity=1.0, soft=1.0):
+        s = self.scale
+        shape = lambda x, y: sdf(x / s, y / s) * s
+        paint = (lambda x, y: colour(x / s, y / s)) if callable(colour) else colour
+        area = tuple(v * s for v in box) if box else None
+        self.canvas.fill(shape, paint, area, opacity, soft * s if soft > 1.0 else soft)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -428,8 +448,9 @@ def smoothstep(e0, e1, x):
 BANNER_EDGE = (10, 38, 102)
 
 
-def banner(width=750, height=100):
-    canvas = Canvas(width, height)
+def banner(scale=1.0, width=750, height=100):
+    image = Canvas(round(width * scale), round(height * scale))
+    canvas = Scaled(image, scale)
     # Deep blue at both ends, brightening to teal towards the right of the middle.
     peak = width * 0.7
 
@@ -463,13 +484,13 @@ def banner(width=750, height=100):
     rule = lambda x, y: abs(y - (height - 1.0)) - 1.0
     canvas.fill(rule, AQUA, (0, height - 3, width, height), 0.6)
     # Both ends melt into the edge colour.
-    fade = 40.0
-    for y in range(height):
-        for x in range(width):
-            w = smoothstep(0.0, fade, min(x + 0.5, width - x - 0.5))
-            p = canvas.px[y * width + x]
-            canvas.px[y * width + x] = list(mix(BANNER_EDGE, p, w))
-    return canvas
+    fade = 40.0 * scale
+    for y in range(image.h):
+        for x in range(image.w):
+            w = smoothstep(0.0, fade, min(x + 0.5, image.w - x - 0.5))
+            p = image.px[y * image.w + x]
+            image.px[y * image.w + x] = list(mix(BANNER_EDGE, p, w))
+    return image
 
 
 SIDE_EMBLEMS = {
@@ -484,8 +505,9 @@ SIDE_EMBLEMS = {
 }
 
 
-def side_picture(role, width=150, height=210):
-    canvas = Canvas(width, height)
+def side_picture(role, scale=1.0, width=150, height=210):
+    image = Canvas(round(width * scale), round(height * scale))
+    canvas = Scaled(image, scale)
     backdrop(canvas)
     cx, cy = width / 2.0, 84.0
     r = 50.0
@@ -503,7 +525,7 @@ def side_picture(role, width=150, height=210):
     weight = 0.16
     tw = text_width("Quillmoor", cap, weight, 0.16)
     draw_text(canvas, "Quillmoor", (width - tw) / 2.0, 186, cap, weight, WHITE)
-    return canvas
+    return image
 
 
 def icon(size):
@@ -644,6 +666,57 @@ def strip(images):
     return [[PALETTE[c] for image in images for c in image[y]] for y in range(height)]
 
 
+# The larger tree images are drawn from shapes rather than enlarged pixel by pixel, which would
+# give blocky or uneven edges at 150 %. The shapes follow the 16 and 13 pixel drawings above, in
+# their coordinates; white stays the transparent colour, so an anti-aliased edge blends towards it.
+
+
+def outlined(canvas, shape, outline, inside, ox):
+    """shape in a cell whose left edge is at ox: an outline one 100 % pixel wide around a body."""
+    moved = lambda x, y: shape(x - ox, y)
+    canvas.fill(moved, PALETTE[outline])
+    canvas.fill(lambda x, y: moved(x, y) + 1.0, inside if callable(inside) else PALETTE[inside])
+
+
+def drawn_tree_images(scale):
+    cell = 16
+    image = Canvas(round(3 * cell * scale), round(cell * scale), WHITE)
+    canvas = Scaled(image, scale)
+    lit, body, shade = PALETTE["Y"], PALETTE["y"], PALETTE["d"]
+    tab = round_box(3.5, 4.6, 3.2, 1.8, 0.9)
+    back = round_box(7.5, 9.4, 7.2, 4.4, 0.9)
+    # Closed folder: tab and body, lit along the top and shaded along the bottom.
+    closed = lambda x, y: lit if y < 7.2 else shade if y > 12.2 else body
+    outlined(canvas, union(tab, back), "o", closed, 0.0)
+    # Open folder: the back of the folder and a lit front leaning towards the right.
+    outlined(canvas, union(tab, back), "o", "y", cell)
+    front = polygon([(2.6, 7.6), (15.6, 7.6), (13.0, 13.6), (0.4, 13.6)])
+    outlined(canvas, front, "o", lambda x, y: lit if y < 11.8 else shade, cell)
+    # Drive: a light top face over a body with an activity light.
+    ox = 2 * cell
+    outlined(canvas, polygon([(3.4, 4.4), (12.6, 4.4), (15.6, 7.8), (0.4, 7.8)]), "g", "S", ox)
+    outlined(canvas, round_box(8.0, 9.9, 7.6, 2.9, 0.8), "g",
+             lambda x, y: PALETTE["t"] if y > 11.0 else PALETTE["s"], ox)
+    canvas.fill(circle(ox + 12.4, 9.6, 0.8), PALETTE["l"])
+    return image.rgb_rows()
+
+
+def drawn_tree_states(scale):
+    # An image list cuts the strip into square cells of whole pixels: 13 px at 150 % is 20, not
+    # 19.5, and the drawing is scaled to fill that.
+    cell = 13
+    pixels = round(cell * scale)
+    image = Canvas(4 * pixels, pixels, WHITE)
+    canvas = Scaled(image, pixels / cell)
+    for index, mark in ((1, None), (2, "G"), (3, "K")):
+        ox = index * cell
+        outlined(canvas, round_box(6.5, 6.5, 6.5, 6.5, 0.6), "b", "w", ox)
+        if mark:
+            tick = polyline([(ox + 3.6, 6.2), (ox + 5.6, 8.6), (ox + 9.6, 3.8)], 1.8)
+            canvas.fill(tick, PALETTE[mark])
+    return image.rgb_rows()
+
+
 # ---------------------------------------------------------------------------------------------
 # File formats
 
@@ -718,7 +791,16 @@ def main():
     write_bmp24(os.path.join(out, "banner.bmp"), banner().rgb_rows())
     for role, name in SIDE_FILES:
         write_bmp24(os.path.join(out, name), side_picture(role).rgb_rows())
-    write_ico(os.path.join(out, "quillmoor.ico"), [icon(16), icon(32), icon(48)])
+    # The larger sizes, for screens at 150 % and 200 %: the same names with "_150" and "_200".
+    for scale, suffix in ((1.5, "_150"), (2.0, "_200")):
+        write_bmp24(os.path.join(out, "tree_images" + suffix + ".bmp"), drawn_tree_images(scale))
+        write_bmp24(os.path.join(out, "tree_states" + suffix + ".bmp"), drawn_tree_states(scale))
+        write_bmp24(os.path.join(out, "banner" + suffix + ".bmp"), banner(scale).rgb_rows())
+        for role, name in SIDE_FILES:
+            write_bmp24(os.path.join(out, name.replace(".bmp", suffix + ".bmp")),
+                        side_picture(role, scale).rgb_rows())
+    # Small and large icons at 100 %, 150 % and 200 %.
+    write_ico(os.path.join(out, "quillmoor.ico"), [icon(size) for size in (16, 24, 32, 48, 64)])
 
 
 if __name__ == "__main__":
