@@ -45,3 +45,11 @@ std::string ProgramBaseNameOf(const std::string& modulePath) {
     const size_t dot = win::FindLastCharOf(name, ".");
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
+
+std::string ActivityLogDataFolder(const std::string& programFolder) {
+    return programFolder + "\\Log\\Data";
+}
+
+std::string ProgramLogFolder() {
+    return ActivityLogDataFolder(ProgramDirectory());
+}

@@ -20,3 +20,9 @@ std::string ProgramBaseName();
 // The base name for a given program path, so that it can be checked with any path. The folder of
 // a given path is win::FolderPartOf.
 std::string ProgramBaseNameOf(const std::string& modulePath);
+
+// The activity log's data folder of a program folder: programFolder + "\Log\Data".
+std::string ActivityLogDataFolder(const std::string& programFolder);
+
+// The activity log's data folder of this program.
+std::string ProgramLogFolder();

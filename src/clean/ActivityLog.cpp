@@ -35,10 +35,6 @@ bool ActivityLog::ShowViewer() {
     return SUCCEEDED(log_->ShowViewer(0, viewer.get()));
 }
 
-std::string ActivityLogDataFolder(const std::string& programFolder) {
-    return programFolder + "\\Log\\Data";
-}
-
 void OpenActivityLogViewer(const std::string& dataFolder) {
     ActivityLog log;
     if (!log.Available())

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "app/ProgramPath.h"
+
 #include <Logwright.h>
 
 #include "win/ComPtr.h"
@@ -29,9 +31,6 @@ class ActivityLog {
   private:
     win::ComPtr<ILogwrightLog> log_;
 };
-
-// The log's data folder of a program folder: programFolder + "\Log\Data".
-std::string ActivityLogDataFolder(const std::string& programFolder);
 
 // The viewer command: create the component, point it at dataFolder, show the viewer, release it.
 // Does nothing when the component is missing.

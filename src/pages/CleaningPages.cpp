@@ -8,10 +8,6 @@
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
-std::string ProgramLogFolder() {
-    return ActivityLogDataFolder(ProgramDirectory());
-}
-
 CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING, IDB_SIDE_CLEANING) {
     job_.progress = this;
     job_.logFolder = ProgramLogFolder();

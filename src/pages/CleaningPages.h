@@ -38,6 +38,3 @@ class ResultsPage : public WizardPage {
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
 };
-
-// The activity log's data folder beside the program.
-std::string ProgramLogFolder();
