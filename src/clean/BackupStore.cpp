@@ -250,12 +250,10 @@ bool IsSafeToRemove(const std::string& path) {
     // Below the root there must be at least one named step: "X:\name" or "\\server\share\name".
     size_t rootSteps;
     std::vector<std::string> steps;
-    const bool drive = p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
-                       p[1] == ':' && p[2] == '\\';
-    if (drive) {
+    if (win::StartsAtDriveRoot(p)) {
         steps = SplitSteps(p.substr(3));
         rootSteps = 0;
-    } else if (p.size() > 2 && p[0] == '\\' && p[1] == '\\') {
+    } else if (IsNetworkPath(p)) {
         steps = SplitSteps(p.substr(2));
         rootSteps = 2;  // server and share
     } else {
@@ -269,33 +267,20 @@ bool IsSafeToRemove(const std::string& path) {
     return true;
 }
 
-namespace {
-
-bool IsDriveRoot(const std::string& p) {
-    return p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':' &&
-           p[2] == '\\';
-}
-
-}  // namespace
-
 bool IsUsableBackupFolder(const std::string& folder) {
     if (folder.find_first_of(std::string("*?\"<>|\0", 7)) != std::string::npos)
         return false;
-    if (IsDriveRoot(folder))
-        return true;
-    // "\\server\share", with or without folders below it.
-    if (!IsNetworkPath(folder) || folder.compare(0, 4, "\\\\?\\") == 0 ||
-        folder.compare(0, 4, "\\\\.\\") == 0)
+    // A device path ("\\?\", "\\.\") would be read by the other calls in their own ways.
+    if (folder.compare(0, 4, "\\\\?\\") == 0 || folder.compare(0, 4, "\\\\.\\") == 0)
         return false;
-    const std::vector<std::string> steps = SplitSteps(folder.substr(2));
-    return steps.size() >= 2 && !steps[0].empty() && !steps[1].empty();
+    return win::IsFullPath(folder);
 }
 
 bool IsExactFilePath(const std::string& path) {
     if (path.find_first_of(std::string("*?\0", 3)) != std::string::npos)
         return false;
     std::vector<std::string> steps;
-    if (IsDriveRoot(path)) {
+    if (win::StartsAtDriveRoot(path)) {
         steps = SplitSteps(path.substr(3));
     } else if (IsNetworkPath(path) && path[2] != '?' && path[2] != '.') {
         steps = SplitSteps(path.substr(2));

@@ -10,8 +10,12 @@
 template <typename Values>
 class SettingsPage : public WizardPage {
   public:
-    SettingsPage(int templateId, int picture, Values& values)
-        : WizardPage(templateId, picture), values_(values) {}
+    // How the page's section of config.xml is read (current or factory values) and written.
+    using ReadSection = Values (*)(const std::string& configPath, ValueSet set);
+    using WriteSection = bool (*)(const std::string& configPath, const Values& values);
+
+    SettingsPage(int templateId, int picture, Values& values, ReadSection read, WriteSection write)
+        : WizardPage(templateId, picture), values_(values), read_(read), write_(write) {}
 
     // Puts what the controls show into the settings.
     void Store() {
@@ -22,23 +26,23 @@ class SettingsPage : public WizardPage {
   protected:
     // The page's controls and layout, before its values are shown.
     virtual void SetUpControls() = 0;
-    virtual Values Read(const std::string& configPath, ValueSet set) const = 0;
-    virtual void Write(const std::string& configPath, const Values& values) const = 0;
     virtual void Show(const Values& values) = 0;
     virtual Values Collect() const = 0;
 
     void InitPage() final {
         SetUpControls();
-        values_ = Read(ConfigFilePath(), ValueSet::Current);
+        values_ = read_(ConfigFilePath(), ValueSet::Current);
         Show(values_);
     }
     // "_Default": the factory values into the controls; nothing is written until the page goes.
-    void ShowFactoryValues() { Show(Read(ConfigFilePath(), ValueSet::Factory)); }
+    void ShowFactoryValues() { Show(read_(ConfigFilePath(), ValueSet::Factory)); }
     void OnDestroy() final {
         Store();
-        Write(ConfigFilePath(), values_);
+        write_(ConfigFilePath(), values_);
     }
 
   private:
     Values& values_;
+    ReadSection read_;
+    WriteSection write_;
 };

@@ -35,7 +35,7 @@ void RemoveSelectedRow(HWND page, const win::ListView& list) {
 // ---- Junk-file patterns ----
 
 PatternPage::PatternPage(std::vector<JunkPattern>& patterns)
-    : SettingsPage(IDD_PAGE_PATTERNS, IDB_SIDE_PATTERNS, patterns) {}
+    : SettingsPage(IDD_PAGE_PATTERNS, IDB_SIDE_PATTERNS, patterns, ReadJunkPatterns, WriteJunkPatterns) {}
 
 void PatternPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_PATTERNS_LIST));
@@ -51,14 +51,6 @@ void PatternPage::SetUpControls() {
                               {IDC_PATTERNS_CHECKALL, win::Anchor::MoveDown},
                               {IDC_PATTERNS_UNCHECKALL, win::Anchor::MoveDown},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
-}
-
-std::vector<JunkPattern> PatternPage::Read(const std::string& configPath, ValueSet set) const {
-    return ReadJunkPatterns(configPath, set);
-}
-
-void PatternPage::Write(const std::string& configPath, const std::vector<JunkPattern>& rows) const {
-    WriteJunkPatterns(configPath, rows);
 }
 
 void PatternPage::AppendRow(const std::string& mask, const std::string& description, bool ticked) {
@@ -153,19 +145,11 @@ bool PatternDialog::OnCommand(int id, int, HWND) {
 // ---- Scan options ----
 
 OptionsPage::OptionsPage(ScanOptionValues& options)
-    : SettingsPage(IDD_PAGE_OPTIONS, IDB_SIDE_OPTIONS, options) {}
+    : SettingsPage(IDD_PAGE_OPTIONS, IDB_SIDE_OPTIONS, options, ReadScanOptions, WriteScanOptions) {}
 
 void OptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
-}
-
-ScanOptionValues OptionsPage::Read(const std::string& configPath, ValueSet set) const {
-    return ReadScanOptions(configPath, set);
-}
-
-void OptionsPage::Write(const std::string& configPath, const ScanOptionValues& values) const {
-    WriteScanOptions(configPath, values);
 }
 
 void OptionsPage::Show(const ScanOptionValues& values) {
@@ -192,7 +176,7 @@ bool OptionsPage::OnCommand(int id, int, HWND) {
 // ---- Skip folders ----
 
 SkipPage::SkipPage(std::vector<SkipFolder>& folders)
-    : SettingsPage(IDD_PAGE_SKIP, IDB_SIDE_OPTIONS, folders) {}
+    : SettingsPage(IDD_PAGE_SKIP, IDB_SIDE_OPTIONS, folders, ReadSkipFolders, WriteSkipFolders) {}
 
 void SkipPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_SKIP_LIST));
@@ -204,14 +188,6 @@ void SkipPage::SetUpControls() {
                               {IDC_SKIP_ADD, win::Anchor::MoveDown},
                               {IDC_SKIP_REMOVE, win::Anchor::MoveDown},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
-}
-
-std::vector<SkipFolder> SkipPage::Read(const std::string& configPath, ValueSet set) const {
-    return ReadSkipFolders(configPath, set);
-}
-
-void SkipPage::Write(const std::string& configPath, const std::vector<SkipFolder>& rows) const {
-    WriteSkipFolders(configPath, rows);
 }
 
 void SkipPage::Show(const std::vector<SkipFolder>& rows) {
@@ -248,19 +224,11 @@ bool SkipPage::OnCommand(int id, int, HWND) {
 // ---- Clean options ----
 
 CleanOptionsPage::CleanOptionsPage(CleanOptionValues& options)
-    : SettingsPage(IDD_PAGE_CLEANOPTIONS, IDB_SIDE_CLEANING, options) {}
+    : SettingsPage(IDD_PAGE_CLEANOPTIONS, IDB_SIDE_CLEANING, options, ReadCleanOptions, WriteCleanOptions) {}
 
 void CleanOptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
-}
-
-CleanOptionValues CleanOptionsPage::Read(const std::string& configPath, ValueSet set) const {
-    return ReadCleanOptions(configPath, set);
-}
-
-void CleanOptionsPage::Write(const std::string& configPath, const CleanOptionValues& values) const {
-    WriteCleanOptions(configPath, values);
 }
 
 void CleanOptionsPage::Show(const CleanOptionValues& values) {

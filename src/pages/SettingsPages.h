@@ -19,8 +19,6 @@ class PatternPage : public SettingsPage<std::vector<JunkPattern>> {
 
   protected:
     void SetUpControls() override;
-    std::vector<JunkPattern> Read(const std::string& configPath, ValueSet set) const override;
-    void Write(const std::string& configPath, const std::vector<JunkPattern>& rows) const override;
     void Show(const std::vector<JunkPattern>& rows) override;
     std::vector<JunkPattern> Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -38,8 +36,6 @@ class OptionsPage : public SettingsPage<ScanOptionValues> {
 
   protected:
     void SetUpControls() override;
-    ScanOptionValues Read(const std::string& configPath, ValueSet set) const override;
-    void Write(const std::string& configPath, const ScanOptionValues& values) const override;
     void Show(const ScanOptionValues& values) override;
     ScanOptionValues Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -53,8 +49,6 @@ class SkipPage : public SettingsPage<std::vector<SkipFolder>> {
 
   protected:
     void SetUpControls() override;
-    std::vector<SkipFolder> Read(const std::string& configPath, ValueSet set) const override;
-    void Write(const std::string& configPath, const std::vector<SkipFolder>& rows) const override;
     void Show(const std::vector<SkipFolder>& rows) override;
     std::vector<SkipFolder> Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -75,8 +69,6 @@ class CleanOptionsPage : public SettingsPage<CleanOptionValues> {
 
   protected:
     void SetUpControls() override;
-    CleanOptionValues Read(const std::string& configPath, ValueSet set) const override;
-    void Write(const std::string& configPath, const CleanOptionValues& values) const override;
     void Show(const CleanOptionValues& values) override;
     CleanOptionValues Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;

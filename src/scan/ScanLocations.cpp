@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "win/CharStep.h"
+#include "win/PathParts.h"
 #include "win/Text.h"
 
 namespace {
@@ -51,25 +52,12 @@ std::string LongPathForm(const std::string& folder) {
     return buffer;
 }
 
-bool IsAbsoluteFolder(const std::string& folder) {
-    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (folder.size() >= 3 && isLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\')
-        return true;
-    if (folder.rfind("\\\\", 0) != 0)
-        return false;
-    // "\\server\share": a non-empty server name, a backslash, then a share name.
-    for (size_t i = 2; i < folder.size(); i = win::NextCharIndex(folder, i))
-        if (folder[i] == '\\')
-            return i > 2 && i + 1 < folder.size() && folder[i + 1] != '\\';
-    return false;
-}
-
 std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
                                         const std::vector<std::string>& backupFolders) {
     std::vector<std::string> folders;
     std::vector<std::string> lowered;
     for (const std::string& backup : backupFolders) {
-        if (!IsAbsoluteFolder(backup))
+        if (!win::IsFullPath(backup))
             continue;
         std::string folder = LongPathForm(backup);
         std::string key = win::LowerAnsi(folder);
@@ -113,7 +101,7 @@ std::vector<std::string> ProtectedFolders(const std::string& programFolder) {
 }
 
 bool IsUnsafeScanLocation(const std::string& folder, const std::vector<std::string>& protectedFolders) {
-    if (!IsAbsoluteFolder(folder))
+    if (!win::IsFullPath(folder))
         return true;
     const std::string location = ComparableForm(folder);
     if (IsRootForm(location))

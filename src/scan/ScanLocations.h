@@ -9,9 +9,6 @@
 // equal to the paths a walk builds; the text as given when the folder cannot be looked up.
 std::string LongPathForm(const std::string& folder);
 
-// True for "X:\..." and "\\server\share...": a folder that names the same place from anywhere.
-bool IsAbsoluteFolder(const std::string& folder);
-
 // The skip folders every scan appends: each absolute backup folder, then the program folder, all
 // in long form. Skip folders match as substrings of the walked paths, so an empty or relative
 // backup folder text is left out rather than skipping everything or every path containing it.

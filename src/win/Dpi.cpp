@@ -18,6 +18,14 @@ HBITMAP LoadBitmapResource(HINSTANCE module, int id) {
         ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
+// The prepared drawing of picture that fits dpi, or its 100 % drawing in a module without the
+// larger ones.
+HBITMAP LoadPreparedBitmap(HINSTANCE module, int picture, UINT dpi) {
+    if (HBITMAP prepared = LoadBitmapResource(module, PreparedPicture(picture, dpi)))
+        return prepared;
+    return LoadBitmapResource(module, picture);
+}
+
 // The size of a bitmap resource from its header, without loading its pixels.
 bool ResourceSize(HINSTANCE module, int id, SIZE& size) {
     HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));  // RT_BITMAP
@@ -89,10 +97,7 @@ UniqueGdiObject<HBITMAP> LoadPicture(HINSTANCE module, int picture, UINT dpi) {
         return {};
     const SIZE want{::MulDiv(base.cx, static_cast<int>(dpi), 96),
                     ::MulDiv(base.cy, static_cast<int>(dpi), 96)};
-    int id = PreparedPicture(picture, dpi);
-    UniqueGdiObject<HBITMAP> prepared(LoadBitmapResource(module, id));
-    if (!prepared)  // a module without the larger drawings
-        prepared.reset(LoadBitmapResource(module, picture));
+    UniqueGdiObject<HBITMAP> prepared(LoadPreparedBitmap(module, picture, dpi));
     if (!prepared)
         return {};
     const SIZE have = BitmapSize(prepared.get());
@@ -118,9 +123,7 @@ UniqueGdiObject<HBITMAP> FitPicture(HWND control, int picture) {
 }
 
 UniqueImageList LoadImageStrip(HINSTANCE module, int strip, UINT dpi) {
-    UniqueGdiObject<HBITMAP> bitmap(LoadBitmapResource(module, PreparedPicture(strip, dpi)));
-    if (!bitmap)
-        bitmap.reset(LoadBitmapResource(module, strip));
+    UniqueGdiObject<HBITMAP> bitmap(LoadPreparedBitmap(module, strip, dpi));
     if (!bitmap)
         return {};
     const SIZE size = BitmapSize(bitmap.get());

@@ -19,4 +19,21 @@ std::string NamePartOf(std::string_view path, UINT codePage) {
     return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
+bool StartsAtDriveRoot(std::string_view path) noexcept {
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    return path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
+
+bool IsFullPath(std::string_view path, UINT codePage) noexcept {
+    if (StartsAtDriveRoot(path))
+        return true;
+    if (path.substr(0, 2) != "\\\\")
+        return false;
+    // "\\server\share": a non-empty server name, a backslash, then a share name.
+    for (size_t i = 2; i < path.size(); i = NextCharIndex(path, i, codePage))
+        if (path[i] == '\\')
+            return i > 2 && i + 1 < path.size() && path[i + 1] != '\\';
+    return false;
+}
+
 }  // namespace win

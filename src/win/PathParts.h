@@ -1,6 +1,7 @@
 #pragma once
 // The folder and the name of a path, cut at its last "\" or ":" (never at the second byte of a
-// double-byte character). Every part of the program that takes a path apart does it here.
+// double-byte character), and what its start says. Every part of the program that takes a path
+// apart does it here.
 
 #include <windows.h>
 
@@ -18,5 +19,12 @@ std::string FolderPartOf(std::string_view path, UINT codePage = CP_ACP);
 // The text after the last "\" or ":" ("C:\Temp\old.log" -> "old.log", "D:x.txt" -> "x.txt"); a path
 // without either separator is all name, and one ending in a backslash has none.
 std::string NamePartOf(std::string_view path, UINT codePage = CP_ACP);
+
+// True when path starts at a drive's root: "X:\...".
+bool StartsAtDriveRoot(std::string_view path) noexcept;
+
+// True for "X:\..." and "\\server\share...", server and share both named: a path that names the
+// same place from anywhere, whatever the current drive and folder.
+bool IsFullPath(std::string_view path, UINT codePage = CP_ACP) noexcept;
 
 }  // namespace win
