@@ -50,8 +50,7 @@ double Clean(const std::vector<std::string>& files, const std::string& backupFol
     for (const auto& f : files)
         job.cleaningSet.AddOrReplace(f, "Temporary file");
     job.backup = backup;
-    job.deletePermanently = !recycle;
-    job.moveToRecycleBin = recycle;
+    job.removal = recycle ? RemovalMode::RecycleBin : RemovalMode::Permanent;
     job.backupFolder = backupFolder;
     job.logFolder = logFolder;
     job.progress = &progress;

@@ -9,6 +9,7 @@
 
 #include "BenchTree.h"
 #include "pages/ScanningPage.h"
+#include "session/Session.h"
 #include "win/ComPtr.h"
 #include "win/UniqueHandle.h"
 
@@ -27,6 +28,17 @@ class SilentProgress : public ScanProgress {
     void ShowRunning(bool) override {}
 };
 
+// The same inputs as settings, as the wizard hands them to its session.
+WizardSettings BenchSettings() {
+    WizardSettings settings;
+    for (const auto& [mask, description] : BenchMasks())
+        settings.patterns.push_back({mask, description, true});
+    settings.scanOptions.checked[kFindZeroLengthFiles] = settings.scanOptions.checked[kFindInvalidShortcuts] =
+        settings.scanOptions.checked[kFindFilesHaveNotAccessed] = true;
+    settings.scanOptions.months = std::to_string(6);
+    return settings;
+}
+
 void Configure(ScanJob& job, const std::string& root, std::atomic<bool>& done) {
     job.roots = {root};
     job.masks = BenchMasks();
@@ -35,9 +47,8 @@ void Configure(ScanJob& job, const std::string& root, std::atomic<bool>& done) {
     job.completed = [&done] { done.store(true); };
 }
 
-// Runs the job while this (the interface) thread keeps dispatching messages, as the program does.
-void RunPumping(ScanJob& job, std::atomic<bool>& done) {
-    job.Start();
+// Waits for done while this (the interface) thread keeps dispatching messages, as the program does.
+void PumpUntil(std::atomic<bool>& done) {
     while (!done.load()) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         MSG msg;
@@ -60,7 +71,8 @@ int main() {
 
     HWND host = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 500, nullptr,
                                   nullptr, nullptr, nullptr);
-    ScanningPage page;
+    Session session(std::string(temp) + "quillmoor-bench-program");
+    ScanningPage page(session);
     ::ShowWindow(page.CreateIn(host), SW_SHOW);
 
     std::vector<double> bare, withPage;
@@ -72,17 +84,17 @@ int main() {
             std::atomic<bool> done{false};
             Configure(job, tree.root, done);
             job.progress = &silent;
-            RunPumping(job, done);
+            job.Start();
+            PumpUntil(done);
             foundBare = job.results.Count();
         }));
         withPage.push_back(MedianMs(1, [&] {
             std::atomic<bool> done{false};
-            ScanJob& job = page.Job();
-            Configure(job, tree.root, done);
-            job.results.Clear();
+            session.PrepareScan(BenchSettings(), {tree.root});
             page.ResetRootRows();
-            RunPumping(job, done);
-            foundPage = job.results.Count();
+            session.StartScan(&page, [&done] { done.store(true); });
+            PumpUntil(done);
+            foundPage = session.Results().Count();
         }));
     }
     const double b = Median(bare), p = Median(withPage);

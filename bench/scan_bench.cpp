@@ -80,7 +80,7 @@ int main() {
         bareTimes.push_back(MedianMs(1, [&] { bareFiles = BareWalk(tree.root); }));
         searchTimes.push_back(MedianMs(1, [&] {
             CountFound counter;
-            SearchFolder(tree.root, SearchRequest{masks, {}, true, options, nullptr}, counter);
+            SearchFolder(tree.root, SearchRequest{masks, {}, true, options, nullptr, {}}, counter);
             searchFound = counter.found;
         }));
         scanTimes.push_back(MedianMs(1, [&] {

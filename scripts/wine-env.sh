@@ -12,13 +12,25 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
 
+# Configures the 32-bit build tree in $QM_BUILD, whose setup takes the 64-bit program from dist64/.
+qm_configure() {
+    cmake -S "$QM_ROOT" -B "$QM_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DQM_DIST64="$QM_BUILD/dist64" >/dev/null
+}
+
 # Configures and builds everything (program, log component, tests, benchmarks) into $QM_BUILD,
 # after the 64-bit program, so that the setup holds both.
 qm_build() {
     qm_build64
-    cmake -S "$QM_ROOT" -B "$QM_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DQM_DIST64="$QM_BUILD/dist64" >/dev/null
+    qm_configure
     cmake --build "$QM_BUILD" -j"$(nproc)"
+}
+
+# Builds only what running Quillmoor needs: the 32-bit program, the log component, the language
+# file and factory configuration, and the help file, into $QM_BUILD/dist.
+qm_build_program() {
+    qm_configure
+    cmake --build "$QM_BUILD" -j"$(nproc)" --target Quillmoor Logwright dist_data help_file
 }
 
 # Configures and builds the 64-bit program and its log component into $QM_BUILD/x64, with its

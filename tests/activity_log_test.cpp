@@ -4,7 +4,7 @@
 #include <string>
 
 #include "LogStore.h"
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/LogEntry.h"
 #include "support/LogwrightTest.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "support/TestFiles.h"
 #include "win/CharStep.h"
@@ -224,15 +224,15 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
     test::WriteFile(point + "\\E\\Cache\\deep\\y.dat");
     test::WriteFile(point + "\\readme.txt");
     test::WriteFile(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt");
-    EXPECT_TRUE(RemoveRestorePoint(point));
+    EXPECT_EQ(RemoveRestorePoint(point), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(test::Exists(point));
     EXPECT_TRUE(test::Exists(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt"));
 
     // A wildcard would take every matching folder: refused, both stay.
     test::MakeFolders(dir / "rp1");
     test::MakeFolders(dir / "rp2");
-    EXPECT_FALSE(RemoveRestorePoint(dir / "rp*"));
-    EXPECT_FALSE(RemoveRestorePoint(dir / "rp?"));
+    EXPECT_NE(RemoveRestorePoint(dir / "rp*"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(dir / "rp?"), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(test::Exists(dir / "rp1"));
     EXPECT_TRUE(test::Exists(dir / "rp2"));
 
@@ -240,9 +240,9 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
     char previous[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryA(dir.Path().c_str()));
-    EXPECT_FALSE(RemoveRestorePoint("rp1"));
-    EXPECT_FALSE(RemoveRestorePoint(".\\rp1"));
-    EXPECT_FALSE(RemoveRestorePoint(dir / "rp1\\.."));
+    EXPECT_NE(RemoveRestorePoint("rp1"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(".\\rp1"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(dir / "rp1\\.."), static_cast<DWORD>(ERROR_SUCCESS));
     ::SetCurrentDirectoryA(previous);
     EXPECT_TRUE(test::Exists(dir / "rp1"));
     EXPECT_TRUE(test::Exists(dir.Path()));
@@ -256,5 +256,5 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
         EXPECT_TRUE(IsSafeToRemove(safe)) << safe;
     EXPECT_FALSE(IsSafeToRemove(std::string("C:\\a\0b", 6)));
 
-    EXPECT_FALSE(RemoveRestorePoint(dir / "never-there"));
+    EXPECT_NE(RemoveRestorePoint(dir / "never-there"), static_cast<DWORD>(ERROR_SUCCESS));
 }

@@ -9,13 +9,14 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "support/LogEntries.h"
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/SystemError.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -114,7 +115,7 @@ class CleaningTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(CleaningTest, BackupThenPermanentDeletion) {
-    job_.backup = job_.deletePermanently = true;
+    job_.backup = true;
     RunToEnd();
     EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
@@ -149,7 +150,7 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
 }
 
 TEST_F(CleaningTest, RecycleBinWithoutBackup) {
-    job_.moveToRecycleBin = true;
+    job_.removal = RemovalMode::RecycleBin;
     RunToEnd();
     EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_FALSE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
@@ -159,17 +160,9 @@ TEST_F(CleaningTest, RecycleBinWithoutBackup) {
               (std::vector<std::string>{"_CleaningPageStateMoveToRecycleBin", "_CleaningPageStateComplete"}));
 }
 
-TEST_F(CleaningTest, PermanentDeletionTakesPrecedenceAndNoModeRemovesNothing) {
-    job_.backup = true;
-    RunToEnd();
-    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
-    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 3u);
-    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateComplete");
-}
-
 TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
     job_.cleaningSet.Clear();
-    job_.backup = job_.deletePermanently = true;
+    job_.backup = true;
     RunToEnd();
     EXPECT_EQ(recorder_.range_, 0);
     EXPECT_FALSE(test::Exists(job_.backupFolder));
@@ -177,7 +170,7 @@ TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
 }
 
 TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
-    job_.backup = job_.deletePermanently = true;
+    job_.backup = true;
     // Held open without sharing: the copy into the restore point fails.
     win::UniqueHandle locked(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                            nullptr, OPEN_EXISTING, 0, nullptr));
@@ -197,7 +190,8 @@ TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
 TEST_F(CleaningTest, AnUnwritableBackupFolderKeepsEveryFile) {
     test::WriteFile(dir_ / "not-a-folder", "a file where the backup folder should be");
     job_.backupFolder = dir_ / "not-a-folder";
-    job_.backup = job_.moveToRecycleBin = true;
+    job_.backup = true;
+    job_.removal = RemovalMode::RecycleBin;
     RunToEnd();
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
@@ -210,7 +204,7 @@ TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
     job_.cleaningSet.Clear();
     job_.cleaningSet.AddOrReplace(dir_ / "junk\\a?.tmp", "r");
     job_.cleaningSet.AddOrReplace(dir_ / "junk\\*.tmp", "r");
-    job_.moveToRecycleBin = true;
+    job_.removal = RemovalMode::RecycleBin;
     RunToEnd();
     EXPECT_TRUE(test::Exists(dir_ / "junk\\ab.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\xy.tmp"));
@@ -223,17 +217,18 @@ TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
 
 TEST_F(CleaningTest, AFileThatIsGoneIsLoggedAsNotRemoved) {
     job_.cleaningSet.AddOrReplace(dir_ / "junk\\vanished.tmp", "Temporary file");
-    job_.deletePermanently = true;
     RunToEnd();
     auto entries = test::ReadLogEntries(job_.logFolder);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_NE(entries[0].text.find("FAILED " + dir_ / "junk\\vanished.tmp"), std::string::npos);
+    // With the system's reason.
+    const std::string line =
+        "FAILED " + dir_ / "junk\\vanished.tmp" + " (" + win::SystemErrorText(ERROR_FILE_NOT_FOUND) + ")\r\n";
+    EXPECT_NE(entries[0].text.find(line), std::string::npos) << entries[0].text;
     EXPECT_NE(entries[0].text.find("REMOVED " + dir_ / "junk\\a.tmp"), std::string::npos);
 }
 
 TEST_F(CleaningTest, WithoutTheLogComponentTheCleaningStillRuns) {
     ASSERT_TRUE(SUCCEEDED(dll_.Unregister()));
-    job_.deletePermanently = true;
     RunToEnd();
     EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_FALSE(test::Exists(job_.logFolder));
@@ -241,7 +236,7 @@ TEST_F(CleaningTest, WithoutTheLogComponentTheCleaningStillRuns) {
 }
 
 TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
-    job_.backup = job_.deletePermanently = true;
+    job_.backup = true;
     recorder_.onPosition_ = [&](int position) {
         if (position == 1)
             while (!job_.worker.StopRequested())
@@ -263,7 +258,7 @@ TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
 }
 
 TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
-    job_.backup = job_.deletePermanently = true;
+    job_.backup = true;
     // Positions run 0..3 for the backup, then 0 and 1 for the first deletion: hold there.
     std::atomic<int> seen{0};
     recorder_.onPosition_ = [&](int) {
@@ -289,7 +284,7 @@ TEST_F(CleaningTest, BackupIntoAnEmptyOrRelativeFolderKeepsEveryFile) {
     const size_t pointsAtTheDriveRoot = FindRestorePoints("\\").size();
     for (const char* folder : {"", "Backup"}) {
         job_.backupFolder = folder;
-        job_.backup = job_.deletePermanently = true;
+        job_.backup = true;
         completion_.calls = 0;
         ::ResetEvent(completion_.event.get());
         RunToEnd();
@@ -308,7 +303,7 @@ TEST_F(CleaningTest, ANameEndingInADotIsNeitherBackedUpNorRemoved) {
     test::WriteFile(dir_ / "junk\\name", "plain");
     job_.cleaningSet.Clear();
     job_.cleaningSet.AddOrReplace(dir_ / "junk\\name.", "r");
-    job_.backup = job_.deletePermanently = true;
+    job_.backup = true;
     RunToEnd();
     EXPECT_EQ(test::ReadFile("\\\\?\\" + dir_ / "junk\\name."), "dotted");
     EXPECT_EQ(test::ReadFile(dir_ / "junk\\name"), "plain");
@@ -318,8 +313,7 @@ TEST_F(CleaningTest, ANameEndingInADotIsNeitherBackedUpNorRemoved) {
     EXPECT_NE(entries[0].text.find("KEPT " + dir_ / "junk\\name."), std::string::npos);
 
     job_.backup = false;
-    job_.moveToRecycleBin = true;
-    job_.deletePermanently = false;
+    job_.removal = RemovalMode::RecycleBin;
     ::ResetEvent(completion_.event.get());
     RunToEnd();
     EXPECT_EQ(test::ReadFile(dir_ / "junk\\name"), "plain");
@@ -343,7 +337,6 @@ TEST_F(CleaningTest, AFileInUseIsLoggedAsRemovedAtRestart) {
     win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
-    job_.deletePermanently = true;
     RunToEnd();
     inUse.reset();
     if (hadPending)
@@ -358,7 +351,6 @@ TEST_F(CleaningTest, AFileInUseIsLoggedAsRemovedAtRestart) {
 }
 
 TEST_F(CleaningTest, AFaultInsideTheRunEndsItBeforeTheNextFile) {
-    job_.deletePermanently = true;
     recorder_.throwOnStatus_ = "_CleaningPageStatePermanentlyDelete";
     RunToEnd();
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
@@ -380,7 +372,7 @@ BOOL CALLBACK FirstVisibleWindow(HWND window, LPARAM found) {
 TEST_F(CleaningTest, AFileTheRecycleBinCannotTakeIsRemovedOnlyWithConsent) {
     if (!std::getenv("QM_NO_RECYCLE_BIN"))
         GTEST_SKIP() << "needs a Recycle Bin that cannot take files";
-    job_.moveToRecycleBin = true;
+    job_.removal = RemovalMode::RecycleBin;
     ASSERT_TRUE(StartCleaning(job_));
     // The shell's question comes once per file, in map order: "B.tmp", "a.tmp", "sub\\c.tmp".
     std::deque<int> answers = {IDYES, IDNO, IDNO};
@@ -409,7 +401,7 @@ TEST_F(CleaningTest, AFileTheRecycleBinCannotTakeIsRemovedOnlyWithConsent) {
 TEST_F(CleaningTest, AnUnwatchedCleaningKeepsWhatTheRecycleBinCannotTake) {
     if (!std::getenv("QM_NO_RECYCLE_BIN"))
         GTEST_SKIP() << "needs a Recycle Bin that cannot take files";
-    job_.moveToRecycleBin = true;
+    job_.removal = RemovalMode::RecycleBin;
     job_.canAsk = false;
     RunToEnd();
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));

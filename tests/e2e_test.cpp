@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
@@ -185,14 +185,16 @@ HWND WaitForDialogWith(DWORD processId, int controlId, HWND except = nullptr) {
 // failed check) is ended, so no test leaves it behind.
 class Program {
   public:
+    // output, when given, is an inheritable file handle that becomes the program's standard output.
     Program(const std::string& exe, const std::string& workingFolder, bool suspended = false,
-            const std::string& arguments = "") {
+            const std::string& arguments = "", HANDLE output = nullptr) {
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.dwFlags = STARTF_USESHOWWINDOW | (output ? STARTF_USESTDHANDLES : 0);
         startup.wShowWindow = SW_SHOWNORMAL;
+        startup.hStdOutput = startup.hStdError = output;
         std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-        started_ = ::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+        started_ = ::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr,
                                     suspended ? CREATE_SUSPENDED : 0, nullptr, workingFolder.c_str(),
                                     &startup, &info_);
         if (!started_)
@@ -379,9 +381,10 @@ struct SecondStart {
 };
 
 SecondStart StartAgain(const std::string& exe, const std::string& workingFolder,
-                       const std::string& arguments = "", DWORD deadlineMs = kExitDeadlineMs) {
+                       const std::string& arguments = "", DWORD deadlineMs = kExitDeadlineMs,
+                       HANDLE output = nullptr) {
     SecondStart outcome;
-    Program second(exe, workingFolder, true, arguments);
+    Program second(exe, workingFolder, true, arguments, output);
     if (!second.Started())
         return outcome;
     second.Resume();
@@ -657,4 +660,23 @@ TEST_F(EndToEndTest, UnattendedReportAndCleaningFollowTheSavedSettings) {
     ASSERT_TRUE(::DeleteFileA((install_ / "config.xml").c_str()));
     EXPECT_EQ(StartAgain(Exe(), data_.Path(), "/auto " + folder).exitCode, 4);
     EXPECT_TRUE(test::Exists(data_ / "junk\\b.tmp"));
+}
+
+// A scheduled task with a mistyped argument must end on its own: the usage goes to the output it
+// was given, and the exit code says what went wrong.
+TEST_F(EndToEndTest, AnUnattendedRunWithBadArgumentsEndsWithTwoAndNoWindow) {
+    ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.language", install_.Path()));
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    for (const char* arguments : {"/auto /no-such-switch", "/report"}) {
+        const std::string outputPath = data_ / "output.txt";
+        {
+            win::UniqueFile output(::CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                                 CREATE_ALWAYS, 0, nullptr));
+            ASSERT_TRUE(output);
+            const SecondStart run = StartAgain(Exe(), data_.Path(), arguments, kExitDeadlineMs, output.get());
+            EXPECT_EQ(run.exitCode, 2) << arguments;
+            EXPECT_FALSE(run.madeWindow) << arguments;
+        }
+        EXPECT_EQ(test::ReadFile(outputPath).rfind("Quillmoor [/auto", 0), 0u) << arguments;
+    }
 }

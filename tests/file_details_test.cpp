@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/WebAddresses.h"
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
 #include "support/WindowTest.h"
 #include "win/ListView.h"
-#include "wizard/MenuCommands.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Formatting of translated texts never reads an argument as the wrong type.
 #include <gtest/gtest.h>
 
-#include "app/FormatText.h"
+#include "core/FormatText.h"
 
 TEST(FormatText, FormatsLikePrintfWhenTheFormatFitsItsArguments) {
     EXPECT_EQ(FormatText("Junk files found: %d", {42LL}), "Junk files found: 42");

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "support/TestFiles.h"
 
 namespace {

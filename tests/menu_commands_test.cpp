@@ -8,9 +8,10 @@
 
 #include <vector>
 
-#include "app/LanguageTable.h"
-#include "app/ProgramPath.h"
-#include "app/VersionInfo.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
+#include "core/VersionInfo.h"
+#include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
 #include "support/RegistrySnapshot.h"
 #include "support/WindowTest.h"

@@ -1,7 +1,7 @@
 // Paths taken apart, the program's folder and base name, and the path variables of stored folders.
 #include <gtest/gtest.h>
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 #include "config/PathVariables.h"
 #include "win/PathParts.h"
 

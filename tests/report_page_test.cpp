@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "pages/ReportPage.h"
 #include "resources/ResourceIds.h"
 #include "scan/ResultsCsv.h"
@@ -285,6 +285,24 @@ TEST_F(ReportPageTest, DetailsOpenForTheSelectedRowOnly) {
     // Nothing on the page changed.
     EXPECT_EQ(list_.Count(), 6);
     EXPECT_TRUE(list_.IsTicked(2));
+}
+
+TEST_F(ReportPageTest, TypingMovesToTheNextRowThatBeginsWithTheTypedLetterInAnyCase) {
+    ScanResults drives;  // in path order: "C:\a", "D:\b", "E:\d", "d:\c"
+    for (const char* path : {"C:\\a.tmp", "D:\\b.tmp", "d:\\c.tmp", "E:\\d.tmp"})
+        drives.AddOrReplace(path, "Temporary file");
+    page_.Fill(&drives);
+    ::SetFocus(list_.Handle());
+    auto type = [&](char letter) {
+        ::Sleep(1100);  // each letter a search of its own, as after a pause
+        ::SendMessageA(list_.Handle(), WM_CHAR, static_cast<unsigned char>(letter), 1);  // one key press
+        return ListView_GetNextItem(list_.Handle(), -1, LVNI_FOCUSED);
+    };
+    EXPECT_EQ(type('e'), 2);
+    EXPECT_EQ(type('D'), 3);
+    EXPECT_EQ(type('c'), 0);  // from the top again
+    EXPECT_EQ(type('q'), 0);  // nothing begins so: the focus stays
+    page_.Fill(&results_);
 }
 
 // After the header clicks above, so that the first of them stays the first of the run.

@@ -11,8 +11,8 @@
 
 #include <Logwright.h>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "pages/RescueManager.h"
@@ -20,6 +20,7 @@
 #include "support/LogwrightDll.h"
 #include "support/LogEntries.h"
 #include "support/WindowTest.h"
+#include "win/SystemError.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -269,8 +270,10 @@ TEST_F(RescueManagerTest, WhatIsNotCopiedBackStaysInThePoint) {
     EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {4LL}));
     std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_NE(entries[0].text.find(
-                  Line("_LogRestoreFileFailed", {lockedBackup, win::LowerAnsi(data_ / "locked.txt")})),
+    // With the system's reason.
+    EXPECT_NE(entries[0].text.find(FormatText(Translate("_LogRestoreFileFailed"),
+                                              {lockedBackup, win::LowerAnsi(data_ / "locked.txt")}) +
+                                   " (" + win::SystemErrorText(ERROR_SHARING_VIOLATION) + ")"),
               std::string::npos)
         << entries[0].text;
     EXPECT_NE(entries[0].text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "free.txt"),

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "support/TestFiles.h"
 #include "win/Dpi.h"

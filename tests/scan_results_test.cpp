@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/FormatText.h"
+#include "core/FormatText.h"
 #include "scan/ResultsCsv.h"
 #include "scan/ScanResults.h"
 #include "support/TestFiles.h"

@@ -8,10 +8,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "scan/ScanLocations.h"
-#include "scan/ScanSettings.h"
+#include "session/ScanInputs.h"
 #include "scan/ScanWorker.h"
 #include "support/TestFiles.h"
 #include "win/UniqueHandle.h"
@@ -211,7 +211,7 @@ TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
     job_.findTemp = true;
     job_.roots = {dir_.Path()};
     job_.masks = {{"*.tmp", "Temporary file"}};
-    job_.skipFolders = {dir_ / "program"};  // the program's own folder, always last
+    job_.ownFolders = {dir_ / "program"};
     test::WriteFile(dir_ / "program\\never.tmp");
     Recorder recorder(1);
     RunToEnd(recorder);
@@ -293,6 +293,24 @@ TEST(ScanLocationTest, OnlyAbsoluteBackupFoldersAreSkippedBeforeTheProgramFolder
         (std::vector<std::string>{"C:\\Restore points", "C:\\Tools\\Quillmoor"}));
 }
 
+// A backup folder at a drive root used to leave out the whole drive: its own folders are whole
+// folders, and a root stands for the restore points directly under it.
+TEST_F(ScanWorkerTest, TheProgramsOwnFoldersAreWholeFoldersAndARootBackupFolderOnlyItsRestorePoints) {
+    test::WriteFile(dir_ / "Data\\backed.tmp");
+    test::WriteFile(dir_ / "DataFiles\\junk.tmp");
+    const std::string point = "C:\\1999-01-02_03-04-05";  // a restore point of the test's own at the root
+    test::WriteFile(point + "\\C\\old.tmp");
+    const std::vector<std::string> own = OwnSkipFolders(dir_ / "program", {dir_ / "Data", "C:\\"});
+    job_.roots = {dir_.Path(), point};
+    job_.masks = {{"*.tmp", "Temporary file"}};
+    job_.ownFolders = own;
+    Recorder recorder(2);
+    RunToEnd(recorder);
+    test::RemoveTree(point);
+    EXPECT_EQ(own, (std::vector<std::string>{dir_ / "Data", point, dir_ / "program"}));
+    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "DataFiles\\junk.tmp", "Temporary file"}}));
+}
+
 TEST(ScanLocationTest, ARootOrAFolderHoldingASystemOrProfileFolderIsUnsafe) {
     const std::vector<std::string> kept = {"C:\\Windows", "C:\\Windows\\system32", "C:\\Users\\bob",
                                            "D:\\Tools\\Quillmoor"};
@@ -314,7 +332,7 @@ TEST_F(ScanWorkerTest, TheBackupFolderAndTheProgramFolderGivenInShortFormAreNeve
     ASSERT_EQ(std::string(shortProgram).find("Program Folder"), std::string::npos) << shortProgram;
     job_.roots = {dir_ / "data"};
     job_.masks = {{"*.tmp", "Temporary file"}};
-    job_.skipFolders = OwnSkipFolders(shortProgram, {dir_ / "data\\Backup"});
+    job_.ownFolders = OwnSkipFolders(shortProgram, {dir_ / "data\\Backup"});
     Recorder recorder(1);
     RunToEnd(recorder);
     EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "data\\other\\junk.tmp", "Temporary file"}}));
@@ -356,12 +374,13 @@ TEST(ScanInputs, ComeFromTheTickedSettingsWithTheMonthsReadAsStored) {
     SetScanInputs(job, {{"*.tmp", "Temp", true}, {"*.bak", "Backup", false}, {"*.tmp", "Later temp", true}},
                   options, {{"C:\\skip", true}, {"C:\\not", false}}, {"C:\\Program"});
     EXPECT_EQ(job.masks, (TextMap{{"*.tmp", "Later temp"}}));
-    EXPECT_EQ(job.skipFolders, (std::vector<std::string>{"C:\\skip", "C:\\Program"}));
+    EXPECT_EQ(job.skipFolders, std::vector<std::string>{"C:\\skip"});
+    EXPECT_EQ(job.ownFolders, std::vector<std::string>{"C:\\Program"});
     EXPECT_TRUE(job.options.findNotAccessed && job.options.skipHidden && job.findIECookies);
     EXPECT_FALSE(job.options.skipReadOnly || job.findTemp);
     EXPECT_EQ(job.options.months, 12);
     options.months = "99999999999";
     SetScanInputs(job, {}, options, {}, {});
     EXPECT_EQ(job.options.months, INT_MAX);
-    EXPECT_TRUE(job.masks.empty() && job.skipFolders.empty());
+    EXPECT_TRUE(job.masks.empty() && job.skipFolders.empty() && job.ownFolders.empty());
 }

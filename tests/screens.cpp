@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "win/Dpi.h"
 

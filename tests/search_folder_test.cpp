@@ -26,7 +26,7 @@ struct Collected : SearchVisitor {
 Collected Search(const std::string& root, const TextMap& masks, const SearchOptions& options = {},
                  const std::vector<std::string>& skip = {}) {
     Collected c;
-    SearchFolder(root, SearchRequest{masks, skip, true, options, nullptr}, c);
+    SearchFolder(root, SearchRequest{masks, skip, true, options, nullptr, {}}, c);
     return c;
 }
 
@@ -231,7 +231,7 @@ TEST_F(SearchFolderTest, WithoutRecursionOnlyTheRootIsListed) {
     test::WriteFile(dir_ / "a.tmp");
     test::WriteFile(dir_ / "sub\\b.tmp");
     Collected c;
-    SearchFolder(dir_.Path(), SearchRequest{{{"*", "t"}}, {}, false, {}, nullptr}, c);
+    SearchFolder(dir_.Path(), SearchRequest{{{"*", "t"}}, {}, false, {}, nullptr, {}}, c);
     EXPECT_EQ(c.found.size(), 1u);
 }
 
@@ -246,7 +246,7 @@ TEST_F(SearchFolderTest, AStopRequestEndsTheWalkBetweenEntries) {
                 stop = true;
         }
     } state;
-    SearchFolder(dir_.Path(), SearchRequest{{{"*", "t"}}, {}, true, {}, &state.stop}, state);
+    SearchFolder(dir_.Path(), SearchRequest{{{"*", "t"}}, {}, true, {}, &state.stop, {}}, state);
     EXPECT_EQ(state.found, 10);
 }
 

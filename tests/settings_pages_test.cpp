@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "config/ListSettings.h"
@@ -389,7 +389,8 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     test::Click(clean->Handle(), IDC_CLEANOPTIONS_BACKUP);  // off: the folder stays, greyed
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), IDC_CLEANOPTIONS_FOLDER)));
     Close(clean);
-    EXPECT_EQ(ReadCleanOptions(ConfigFilePath()), (CleanOptionValues{true, false, "C:\\elsewhere"}));
+    EXPECT_EQ(ReadCleanOptions(ConfigFilePath()),
+              (CleanOptionValues{RemovalMode::RecycleBin, false, "C:\\elsewhere"}));
 
     // Skip folders: the browser's pick is added ticked (twice is twice), a cancel adds nothing,
     // "_Remove" needs a row and selects the one that moved up.

@@ -2,7 +2,7 @@
 // and the shipped factory configuration.
 #include <gtest/gtest.h>
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "config/ListSettings.h"
@@ -193,12 +193,12 @@ TEST_F(SettingsTest, ScanOptionsReadAndWriteCurrentValuesOnly) {
 TEST_F(SettingsTest, CleanOptionsExpandAndContractTheBackupFolder) {
     const std::vector<std::string> factory = FactoryTexts(path_);
     CleanOptionValues current = ReadCleanOptions(path_);
-    EXPECT_TRUE(current.moveToRecycleBin);  // index "2"
-    EXPECT_TRUE(current.backup);            // checked "5"
+    EXPECT_EQ(current.removal, RemovalMode::RecycleBin);  // index "2"
+    EXPECT_TRUE(current.backup);                          // checked "5"
     EXPECT_EQ(current.backupDirectory, TempFolderPath() + "\\qm-backup");
     EXPECT_EQ(ReadBackupDirectory(path_), current.backupDirectory);
     EXPECT_EQ(ReadCleanOptions(path_, ValueSet::Factory),
-              (CleanOptionValues{false, true, ProgramDirectory() + "\\Backup"}));
+              (CleanOptionValues{RemovalMode::Permanent, true, ProgramDirectory() + "\\Backup"}));
 
     ASSERT_TRUE(WriteCleanOptions(path_, current));
     EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/CleanMode", "index"), "1");
@@ -207,8 +207,8 @@ TEST_F(SettingsTest, CleanOptionsExpandAndContractTheBackupFolder) {
               "%TempDirectory%\\qm-backup");
 
     // The folder is written whether or not backups are on.
-    ASSERT_TRUE(WriteCleanOptions(path_, {false, false, "E:\\Elsewhere"}));
-    EXPECT_EQ(ReadCleanOptions(path_), (CleanOptionValues{false, false, "E:\\Elsewhere"}));
+    ASSERT_TRUE(WriteCleanOptions(path_, {RemovalMode::Permanent, false, "E:\\Elsewhere"}));
+    EXPECT_EQ(ReadCleanOptions(path_), (CleanOptionValues{RemovalMode::Permanent, false, "E:\\Elsewhere"}));
     EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/CleanMode", "index"), "0");
     EXPECT_EQ(FactoryTexts(path_), factory);
 }
@@ -228,7 +228,7 @@ TEST_F(SettingsTest, WithoutAFileEverythingReadsEmptyAndNothingIsWritten) {
     ScanOptionValues options;
     options.checked.fill(true);
     EXPECT_FALSE(WriteScanOptions(missing, options));
-    EXPECT_FALSE(WriteCleanOptions(missing, {true, true, "C:\\b"}));
+    EXPECT_FALSE(WriteCleanOptions(missing, {RemovalMode::RecycleBin, true, "C:\\b"}));
     EXPECT_FALSE(test::Exists(missing));
 }
 
@@ -240,7 +240,8 @@ TEST_F(SettingsTest, TheShippedConfigurationLoadsWithSafeFactoryMasks) {
     EXPECT_EQ(ReadScanOptions(path_), ReadScanOptions(path_, ValueSet::Factory));
     EXPECT_EQ(ReadSkipFolders(path_), ReadSkipFolders(path_, ValueSet::Factory));
     EXPECT_EQ(ReadCleanOptions(path_), ReadCleanOptions(path_, ValueSet::Factory));
-    EXPECT_EQ(ReadCleanOptions(path_), (CleanOptionValues{false, true, ProgramDirectory() + "\\Backup"}));
+    EXPECT_EQ(ReadCleanOptions(path_),
+              (CleanOptionValues{RemovalMode::Permanent, true, ProgramDirectory() + "\\Backup"}));
     const ScanOptionValues options = ReadScanOptions(path_);
     EXPECT_TRUE(options.checked[kSkipSystemFiles]);
     // Office owner files ("~$report.docx") match the factory "~*.*" and are hidden: skip hidden files.

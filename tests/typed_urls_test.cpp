@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "support/RegistrySnapshot.h"
 #include "support/WindowTest.h"

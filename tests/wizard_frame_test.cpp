@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "resources/ResourceIds.h"
 #include "support/WindowTest.h"
@@ -116,9 +116,8 @@ class WizardFrameTest : public ::testing::Test {
         ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
     }
     bool WaitForScanEnd() {
-        return test::PumpUntil([&] {
-            return !frame_.Scanning().Job().worker.IsRunning() && Enabled(frameWindow_, IDC_FRAME_NEXT);
-        });
+        return test::PumpUntil(
+            [&] { return !frame_.CurrentSession().ScanRunning() && Enabled(frameWindow_, IDC_FRAME_NEXT); });
     }
     // The button states as "Help Pre Next Cancel", each E(nabled), D(isabled) or H(idden).
     std::string Buttons() {
@@ -171,12 +170,12 @@ TEST_F(WizardFrameTest, TheScanReadsItsInputsFromTheSettingsPages) {
     Next();  // starts the scan
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kScanning);
     ASSERT_TRUE(WaitForScanEnd());
-    const ScanJob& job = frame_.Scanning().Job();
+    const ScanJob& job = frame_.CurrentSession().Scan();
     EXPECT_TRUE(job.roots.empty());
     EXPECT_EQ(job.masks,
               (TextMap{{"*.TMP", "Later temporary"}, {"*.dmp", "Crash dump"}, {"*.tmp", "Temporary file"}}));
-    EXPECT_EQ(job.skipFolders,
-              (std::vector<std::string>{"C:\\skip-me", program_ / "Backup", program_.Path()}));
+    EXPECT_EQ(job.skipFolders, std::vector<std::string>{"C:\\skip-me"});
+    EXPECT_EQ(job.ownFolders, (std::vector<std::string>{program_ / "Backup", program_.Path()}));
     EXPECT_EQ(job.options.months, 12);
     EXPECT_TRUE(job.options.skipReadOnly);
     EXPECT_FALSE(job.options.skipSystem);
@@ -208,7 +207,7 @@ TEST_F(WizardFrameTest, StopAndExitWhileAScanRuns) {
     NoRoots();
     ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "tree"));
     GoTo(WizardFrame::kSkip);
-    ScanJob& job = frame_.Scanning().Job();
+    const ScanJob& job = frame_.CurrentSession().Scan();
     Next();
     ASSERT_TRUE(job.worker.IsRunning());
     EXPECT_EQ(Buttons(), "EDDE");
@@ -247,7 +246,7 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
     ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "r1"));
     GoTo(WizardFrame::kSkip);
     Next();
-    ScanJob& job = frame_.Scanning().Job();
+    const ScanJob& job = frame_.CurrentSession().Scan();
     ASSERT_EQ(job.roots, (std::vector<std::string>{data_ / "r0", data_ / "r1"}));
     ASSERT_TRUE(job.worker.IsRunning());
     win::ListView rows(PageItem(WizardFrame::kScanning, IDC_SCANNING_ROOTS));
@@ -275,7 +274,7 @@ TEST_F(WizardFrameTest, NothingTickedInTheReportSkipsTheCleaning) {
     GoTo(WizardFrame::kSkip);
     Next();
     ASSERT_TRUE(WaitForScanEnd());
-    EXPECT_EQ(frame_.Scanning().Job().roots, (std::vector<std::string>{data_ / "junk"}));
+    EXPECT_EQ(frame_.CurrentSession().Scan().roots, (std::vector<std::string>{data_ / "junk"}));
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kReport);
     win::ListView report(PageItem(WizardFrame::kReport, IDC_REPORT_LIST));
@@ -341,7 +340,7 @@ TEST_F(WizardFrameTest, EndingDuringACleaningAsksAndStopsIt) {
     Next();
     Next();
     Next();  // the cleaning starts and waits for its first control update
-    ASSERT_TRUE(frame_.Cleaning().Job().worker.IsRunning());
+    ASSERT_TRUE(frame_.CurrentSession().CleaningRunning());
     prompts_.answers = {IDNO};
     test::Click(frameWindow_, IDC_FRAME_CANCEL);
     EXPECT_EQ(prompts_.messages.back(), Translate("_ExitRequestStopCleaning"));
@@ -349,7 +348,7 @@ TEST_F(WizardFrameTest, EndingDuringACleaningAsksAndStopsIt) {
     prompts_.answers = {IDYES};
     test::Click(frameWindow_, IDC_FRAME_CANCEL);
     EXPECT_FALSE(::IsWindow(frameWindow_));
-    EXPECT_FALSE(frame_.Cleaning().Job().worker.IsRunning());
+    EXPECT_FALSE(frame_.CurrentSession().CleaningRunning());
     MSG msg;
     EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }

@@ -13,6 +13,9 @@ bool IsSwitch(const std::string& argument, const char* name) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
+    for (const std::string& argument : arguments)
+        if (IsSwitch(argument, "auto") || IsSwitch(argument, "report"))
+            line.unattended = true;
     if (arguments.empty())
         return line;
     const std::string& first = arguments[0];

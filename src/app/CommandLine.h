@@ -11,6 +11,9 @@ struct CommandLine {
     Mode mode = Mode::Wizard;
     std::string reportFile;            // for Report
     std::vector<std::string> folders;  // for Auto and Report; none: every fixed drive
+    // An "/auto" or "/report" switch stands anywhere on the line: nobody may be there to click,
+    // so even bad arguments must end without a window.
+    bool unattended = false;
 };
 
 // The exit codes of an unattended run, as the help file documents them.

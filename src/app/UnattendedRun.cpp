@@ -2,67 +2,40 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <cstring>
-
-#include "clean/ActivityLog.h"
-#include "clean/CleaningEngine.h"
-#include "config/CleanOptionSettings.h"
-#include "config/ConfigDocument.h"
-#include "config/ListSettings.h"
-#include "config/ScanOptionSettings.h"
-#include "scan/ResultsCsv.h"
-#include "scan/ScanLocations.h"
-#include "scan/ScanSettings.h"
-#include "scan/ScanWorker.h"
-
-namespace {
-
-// Every fixed drive, as the folder page starts with them ticked.
-std::vector<std::string> FixedDrives() {
-    std::vector<std::string> drives;
-    char names[128] = {};
-    const DWORD n = ::GetLogicalDriveStringsA(sizeof(names), names);
-    if (n == 0 || n > sizeof(names))
-        return drives;
-    for (const char* drive = names; *drive; drive += std::strlen(drive) + 1)
-        if (::GetDriveTypeA(drive) == DRIVE_FIXED)
-            drives.push_back(drive);
-    return drives;
-}
-
-}  // namespace
+#include "session/Session.h"
+#include "win/UniqueHandle.h"
 
 int RunUnattended(const CommandLine& command, const std::string& programFolder) {
-    // Never the factory settings: a cleaning nobody watches does only what the user chose.
-    const std::string configPath = programFolder + "\\config.xml";
-    if (!ConfigDocument(configPath).IsLoaded())
-        return kExitNoConfiguration;
-    const CleanOptionValues clean = ReadCleanOptions(configPath);
-
-    std::atomic<bool> never{false};
-    const win::StopToken noStop(&never);
-    ScanJob scan;
-    scan.roots = command.folders.empty() ? FixedDrives() : command.folders;
-    SetScanInputs(scan, ReadJunkPatterns(configPath), ReadScanOptions(configPath),
-                  ReadSkipFolders(configPath), OwnSkipFolders(programFolder, {clean.backupDirectory}));
-    RunScan(scan, noStop);
-
-    if (command.mode == CommandLine::Mode::Report) {
-        std::vector<size_t> rows(scan.results.Count());
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = i;
-        return WriteResultsCsv(command.reportFile, scan.results, rows) ? kExitDone : kExitSomeKept;
+    Session session(programFolder);
+    UnattendedRequest request;
+    request.folders = command.folders;
+    if (command.mode == CommandLine::Mode::Report)
+        request.reportFile = command.reportFile;
+    switch (session.RunUnattended(request)) {
+        case UnattendedEnd::Done:
+            return kExitDone;
+        case UnattendedEnd::SomeKept:
+            return kExitSomeKept;
+        case UnattendedEnd::NoConfiguration:
+            break;
     }
+    return kExitNoConfiguration;
+}
 
-    CleaningJob job;
-    job.deletePermanently = !clean.moveToRecycleBin;
-    job.moveToRecycleBin = clean.moveToRecycleBin;
-    job.backup = clean.backup;
-    job.backupFolder = clean.backupDirectory;
-    job.cleaningSet = std::move(scan.results);
-    job.logFolder = ActivityLogDataFolder(programFolder);
-    job.canAsk = false;
-    RunCleaning(job, noStop);
-    return job.everyFileHandled ? kExitDone : kExitSomeKept;
+void WriteUsageToConsole(const std::string& usage) {
+    const std::string text = usage + "\r\n";
+    DWORD written = 0;
+    // A window program has no console of its own: a redirected output was handed over as its
+    // standard output, a command prompt is reached by attaching to the parent's console.
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output && output != INVALID_HANDLE_VALUE &&
+        ::WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+        return;
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    win::UniqueFile console(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    if (console)
+        ::WriteFile(console.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::FreeConsole();
 }

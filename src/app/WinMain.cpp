@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/LanguageTable.h"
-#include "app/ProgramPath.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
 #include "app/UnattendedRun.h"
 #include "win/ComPtr.h"
 #include "win/UniqueHandle.h"
@@ -51,8 +51,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     const win::ComApartment com;
     LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
     if (command.mode == CommandLine::Mode::Usage || command.mode == CommandLine::Mode::Invalid) {
-        ::MessageBoxA(nullptr, Translate("_CommandLineUsage", true).c_str(), Translate("_Quillmoor").c_str(),
-                      MB_OK | MB_ICONINFORMATION);
+        const std::string usage = Translate("_CommandLineUsage", true);
+        // A scheduled run with a mistyped argument must end, not wait unseen for a click.
+        if (command.unattended)
+            WriteUsageToConsole(usage);
+        else
+            ::MessageBoxA(nullptr, usage.c_str(), Translate("_Quillmoor").c_str(),
+                          MB_OK | MB_ICONINFORMATION);
         return command.mode == CommandLine::Mode::Usage ? kExitDone : kExitBadArguments;
     }
     if (unattended)

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 
 #include <Logwright.h>
 

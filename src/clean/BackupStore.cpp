@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "win/CharStep.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
@@ -294,9 +294,9 @@ bool IsExactFilePath(const std::string& path) {
     return true;
 }
 
-bool RemoveRestorePoint(const std::string& path) {
+DWORD RemoveRestorePoint(const std::string& path) {
     if (!IsSafeToRemove(path))
-        return false;
+        return ERROR_INVALID_NAME;
     std::string sources = path;
     sources.append(2, '\0');  // a list of one path, ended by an empty entry
     SHFILEOPSTRUCTA operation{};
@@ -304,5 +304,8 @@ bool RemoveRestorePoint(const std::string& path) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = sources.c_str();
     operation.fFlags = FOF_NOCONFIRMATION;
-    return ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+    const int result = ::SHFileOperationA(&operation);
+    if (result == 0 && operation.fAnyOperationsAborted)
+        return ERROR_CANCELLED;
+    return static_cast<DWORD>(result);
 }

@@ -86,6 +86,6 @@ std::string RestorePointDisplayText(const RestorePoint& point);
 bool IsSafeToRemove(const std::string& path);
 
 // Deletes the restore point folder and everything in it permanently through the shell (its own
-// progress display and error messages, no confirmation). Refuses paths IsSafeToRemove rejects.
-// True when the shell reports success.
-bool RemoveRestorePoint(const std::string& path);
+// progress display and error messages, no confirmation). Refuses paths IsSafeToRemove rejects
+// (ERROR_INVALID_NAME). ERROR_SUCCESS when the shell reports success, else its error code.
+DWORD RemoveRestorePoint(const std::string& path);

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <set>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "clean/LogEntry.h"
@@ -35,6 +35,7 @@ class CleaningRun {
         // Made with the first file, so a run that backs nothing up leaves no folder behind.
         std::string restorePoint;
         bool pointTried = false;
+        DWORD pointError = ERROR_SUCCESS;
         const std::string plannedPoint = RestorePointPath(job_.backupFolder, RestorePointName(now));
         int k = 0;
         for (const auto& [file, reason] : job_.cleaningSet) {
@@ -47,20 +48,25 @@ class CleaningRun {
             if (exact && !pointTried) {
                 pointTried = true;
                 restorePoint = CreateRestorePoint(job_.backupFolder, now);
+                if (restorePoint.empty())
+                    pointError = ::GetLastError();
             }
             const std::string backupPath =
                 (restorePoint.empty() ? plannedPoint : restorePoint) + "\\" + MirrorPath(path);
+            DWORD error = restorePoint.empty() ? pointError : ERROR_SUCCESS;
             bool saved = false;
             if (exact && !restorePoint.empty()) {
                 EnsureFolderPath(ParentFolderOf(backupPath) + "\\");
                 // Never over another file's backup: two names that reach one mirrored path keep the first.
                 saved = ::CopyFileA(path.c_str(), backupPath.c_str(), TRUE) != FALSE;
+                if (!saved)
+                    error = ::GetLastError();
             }
             if (saved) {
                 entry.Add("_LogSaveFile", {path, backupPath});
             } else {
                 notBackedUp_.insert(path);
-                Failure(entry, "_LogSaveFileFailed", {path, backupPath});
+                Failure(entry, "_LogSaveFileFailed", {path, backupPath}, exact ? error : ERROR_SUCCESS);
             }
             SetPosition(++k);
         }
@@ -69,82 +75,78 @@ class CleaningRun {
         return true;
     }
 
-    bool DeletePermanently() {
-        LogEntry entry("_LogPermanentlyDeleteFilesHeader");
-        SetStatus("_CleaningPageStatePermanentlyDelete");
+    // Deletes each file permanently or moves it to the Recycle Bin, as the job says. A file whose
+    // backup failed is kept, and so is one whose path the file calls would read as another file's.
+    bool Remove() {
+        const bool recycle = job_.removal == RemovalMode::RecycleBin;
+        LogEntry entry(recycle ? "_LogRemoveToRecyclebinFilesHeader" : "_LogPermanentlyDeleteFilesHeader");
+        SetStatus(recycle ? "_CleaningPageStateMoveToRecycleBin" : "_CleaningPageStatePermanentlyDelete");
         int k = 0;
         for (const auto& [file, reason] : job_.cleaningSet) {
             const std::string path(file);
             if (Stopped())
                 return false;
-            if (notBackedUp_.count(path)) {
+            if (notBackedUp_.count(path))
                 Failure(entry, "_LogKeepFile", {path});
-            } else if (!IsExactFilePath(path)) {
+            else if (!IsExactFilePath(path) || !IsSafeToRemove(path))
                 Failure(entry, "_LogDeleteFileFailed", {path});
-            } else {
-                static constexpr const char* kLines[] = {"_LogDeleteFile", "_LogDeleteFileAtRestart",
-                                                         "_LogDeleteFileFailed"};
-                const Removal removal = DeleteOrSchedule(path);
-                if (removal == Removal::Deleted)
-                    entry.Add(kLines[0], {path});
-                else
-                    Failure(entry, kLines[static_cast<int>(removal)], {path});
-            }
+            else if (recycle)
+                MoveToRecycleBin(entry, path);
+            else
+                DeletePermanently(entry, path);
             SetPosition(++k);
         }
         entry.Write(log_, "_LogLogCategoryDelete");
         return true;
     }
 
-    // Moves each file to the Recycle Bin. Where the bin cannot take a file, the shell asks the user
-    // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
-    bool MoveToRecycleBin() {
-        LogEntry entry("_LogRemoveToRecyclebinFilesHeader");
-        SetStatus("_CleaningPageStateMoveToRecycleBin");
-        SHFILEOPSTRUCTA operation{};
-        operation.hwnd = job_.promptOwner;
-        operation.wFunc = FO_DELETE;
-        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
-        int k = 0;
-        for (const auto& [file, reason] : job_.cleaningSet) {
-            const std::string path(file);
-            if (Stopped())
-                return false;
-            if (notBackedUp_.count(path)) {
-                Failure(entry, "_LogKeepFile", {path});
-            } else if (!IsExactFilePath(path) || !IsSafeToRemove(path)) {
-                // The shell reads '*' and '?' as wildcards and a final dot as nothing: another file would go.
-                Failure(entry, "_LogDeleteFileFailed", {path});
-            } else {
-                std::string list = path + '\0';  // the string's own terminator makes the second NUL
-                operation.pFrom = list.c_str();
-                operation.fAnyOperationsAborted = FALSE;
-                const bool done = Recycle(operation);
-                const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-                if (done && !stillThere)
-                    entry.Add("_LogDeleteFile", {path});
-                else
-                    Failure(entry, stillThere ? "_LogRecycleFileKept" : "_LogDeleteFileFailed", {path});
-            }
-            SetPosition(++k);
-        }
-        entry.Write(log_, "_LogLogCategoryDelete");
-        return true;
-    }
-
-    // A file that keeps its place (or its backup failed) is written to the log and remembered.
-    void Failure(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args) {
-        entry.Add(lineKey, args);
+    // A file that keeps its place (or its backup failed) is written to the log, with the system's
+    // reason where there is one, and remembered.
+    void Failure(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args,
+                 DWORD error = ERROR_SUCCESS) {
+        entry.Add(lineKey, args, error);
         job_.everyFileHandled = false;
     }
 
-    // The shell's delete into the Recycle Bin. Unwatched, any question it puts (a file the bin
-    // cannot take would otherwise be deleted for good) is answered No at once.
-    bool Recycle(SHFILEOPSTRUCTA& operation) {
+    // Deletes the file, or has the system delete it at the next restart when it is in use. A file
+    // that is not there is not scheduled: nothing of it could be deleted.
+    void DeletePermanently(LogEntry& entry, const std::string& path) {
+        if (::DeleteFileA(path.c_str())) {
+            entry.Add("_LogDeleteFile", {path});
+            return;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
+            ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            Failure(entry, "_LogDeleteFileAtRestart", {path});
+        else
+            Failure(entry, "_LogDeleteFileFailed", {path}, error);
+    }
+
+    // Moves the file to the Recycle Bin. Where the bin cannot take it, the shell asks the user
+    // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
+    // Unwatched, the shell shows no error and its question is answered No at once.
+    void MoveToRecycleBin(LogEntry& entry, const std::string& path) {
+        std::string list = path + '\0';  // the string's own terminator makes the second NUL
+        SHFILEOPSTRUCTA operation{};
+        operation.hwnd = job_.promptOwner;
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = list.c_str();
+        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
         win::UniqueHook refuse;
-        if (!job_.canAsk)
+        if (!job_.canAsk) {
+            operation.fFlags |= FOF_NOERRORUI;
             refuse.reset(::SetWindowsHookExA(WH_CBT, RefuseQuestion, nullptr, ::GetCurrentThreadId()));
-        return ::SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+        }
+        const int result = ::SHFileOperationA(&operation);
+        refuse.reset();
+        const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (result == 0 && !operation.fAnyOperationsAborted && !stillThere)
+            entry.Add("_LogDeleteFile", {path});
+        else if (stillThere)
+            Failure(entry, "_LogRecycleFileKept", {path}, static_cast<DWORD>(result));
+        else
+            Failure(entry, "_LogDeleteFileFailed", {path}, static_cast<DWORD>(result));
     }
 
     static LRESULT CALLBACK RefuseQuestion(int code, WPARAM wParam, LPARAM lParam) {
@@ -166,20 +168,6 @@ class CleaningRun {
     }
 
   private:
-    enum class Removal { Deleted, AtRestart, Failed };
-
-    // Deletes the file, or has the system delete it at the next restart when it is in use. A file
-    // that is not there is not scheduled: nothing of it could be deleted.
-    static Removal DeleteOrSchedule(const std::string& path) {
-        if (::DeleteFileA(path.c_str()))
-            return Removal::Deleted;
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return Removal::Failed;
-        return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Removal::AtRestart
-                                                                                 : Removal::Failed;
-    }
-
     // A restore point whose copies all failed holds nothing to restore: it is not left behind.
     static void RemoveIfEmpty(const std::string& restorePoint) {
         if (!restorePoint.empty())
@@ -251,13 +239,10 @@ void RunCleaning(CleaningJob& job, win::StopToken stop) {
     win::ComApartment com;
     // The log component goes with the run, before the page hears of the end.
     CleaningRun run(job, stop);
-    bool going = !job.backup || run.Backup();
-    if (going)
-        run.SetPosition(0);
-    if (going && job.deletePermanently)
-        run.DeletePermanently();
-    else if (going && job.moveToRecycleBin)
-        run.MoveToRecycleBin();
+    if (job.backup && !run.Backup())
+        return;
+    run.SetPosition(0);
+    run.Remove();
 }
 
 bool StopCleaning(CleaningJob& job) {

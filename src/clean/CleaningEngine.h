@@ -8,22 +8,22 @@
 #include <functional>
 #include <string>
 
+#include "config/CleanOptionSettings.h"
 #include "scan/ScanResults.h"
 #include "win/Job.h"
 #include "win/JobProgress.h"
 
 // One cleaning run, as the wizard frame fills it from the clean options and the ticked report rows.
 struct CleaningJob {
-    bool deletePermanently = false;
-    bool moveToRecycleBin = false;
+    RemovalMode removal = RemovalMode::Permanent;
     bool backup = false;
     std::string backupFolder;              // as typed, path variables already expanded
     ScanResults cleaningSet;               // the ticked files, in path order; only the paths are used
     win::JobProgress* progress = nullptr;  // the cleaning page
     std::string logFolder;                 // the activity log's data folder: the program folder + "\Log\Data"
     HWND promptOwner = nullptr;  // owns the shell's question when the Recycle Bin cannot take a file
-    // False for a cleaning nobody watches: where the Recycle Bin cannot take a file, the shell's
-    // question is answered No at once and the file is kept.
+    // False for a cleaning nobody watches: the shell shows no error, and where the Recycle Bin cannot
+    // take a file, its question is answered No at once and the file is kept.
     bool canAsk = true;
     // Set by the run: false when any file was kept, not backed up, not removed or left for the
     // next restart.

@@ -1,12 +1,16 @@
 #include "clean/LogEntry.h"
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
+#include "win/SystemError.h"
 
 LogEntry::LogEntry(const char* headerKey) : text_(FormatText("%s\r\n\r\n", {Translate(headerKey)})) {}
 
-void LogEntry::Add(const char* lineKey, std::initializer_list<FormatArg> args) {
-    text_ += FormatText(Translate(lineKey) + "\r\n\r\n", args);
+void LogEntry::Add(const char* lineKey, std::initializer_list<FormatArg> args, DWORD error) {
+    std::string line = FormatText(Translate(lineKey), args);
+    if (error != ERROR_SUCCESS)
+        line += " (" + win::SystemErrorText(error) + ")";
+    text_ += line + "\r\n\r\n";
 }
 
 bool LogEntry::Write(ActivityLog& log, const char* subcategoryKey) const {

@@ -1,11 +1,14 @@
 #pragma once
 // One activity-log entry of this program: a header, a blank line, then each line followed by a
-// blank line, written under the program's own type, category and source.
+// blank line, written under the program's own type, category and source. A failure's line ends
+// with the system's reason, so the log says why a file was kept.
+
+#include <windows.h>
 
 #include <initializer_list>
 #include <string>
 
-#include "app/FormatText.h"
+#include "core/FormatText.h"
 
 class ActivityLog;
 
@@ -13,7 +16,8 @@ class LogEntry {
   public:
     // headerKey and every line key are language keys; the texts are translated here.
     explicit LogEntry(const char* headerKey);
-    void Add(const char* lineKey, std::initializer_list<FormatArg> args);
+    // The line; for a failure with its error code, the system's reason follows in brackets.
+    void Add(const char* lineKey, std::initializer_list<FormatArg> args, DWORD error = ERROR_SUCCESS);
     const std::string& Text() const { return text_; }
     // Adds the entry to log under the translated subcategory; false when the log did not take it.
     bool Write(ActivityLog& log, const char* subcategoryKey) const;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "clean/LogEntry.h"
@@ -82,7 +82,7 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
                 ::DeleteFileA(file.c_str());
             } else {
                 ++outcome.failed;
-                entry.Add("_LogRestoreFileFailed", {file, target});
+                entry.Add("_LogRestoreFileFailed", {file, target}, ::GetLastError());
             }
         }
         progress.SetProgressPosition(++k);

@@ -17,7 +17,10 @@ CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet value
         return result;
     const bool current = values == ValueSet::Current;
     XmlNode mode = document.SelectSingleNode(kCleanMode);
-    result.moveToRecycleBin = document.ReadInteger(mode.get(), current ? "index" : "defaultindex") != 0;
+    // Any index but 0 is the second choice, the Recycle Bin.
+    result.removal = document.ReadInteger(mode.get(), current ? "index" : "defaultindex") != 0
+                         ? RemovalMode::RecycleBin
+                         : RemovalMode::Permanent;
     XmlNode backup = document.SelectSingleNode(kBackup);
     result.backup = document.ReadInteger(backup.get(), current ? "checked" : "default") != 0;
     result.backupDirectory = ExpandPathVariables(
@@ -30,7 +33,7 @@ bool WriteCleanOptions(const std::string& configPath, const CleanOptionValues& v
     if (!document.IsLoaded())
         return false;
     document.WriteAttribute(document.SelectSingleNode(kCleanMode).get(), "index",
-                            values.moveToRecycleBin ? 1 : 0);
+                            values.removal == RemovalMode::RecycleBin ? 1 : 0);
     XmlNode backup = document.SelectSingleNode(kBackup);
     document.WriteAttribute(backup.get(), "checked", values.backup ? 1 : 0);
     document.WriteAttribute(backup.get(), "BackupDirectory", ContractPathVariables(values.backupDirectory));

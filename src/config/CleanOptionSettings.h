@@ -6,8 +6,11 @@
 
 #include "config/ListSettings.h"
 
+// How a cleaning removes a file: for good, or into the Recycle Bin.
+enum class RemovalMode { Permanent, RecycleBin };
+
 struct CleanOptionValues {
-    bool moveToRecycleBin = false;  // false: delete permanently
+    RemovalMode removal = RemovalMode::Permanent;
     bool backup = false;
     std::string backupDirectory;  // expanded
     bool operator==(const CleanOptionValues&) const = default;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 #include "win/CharStep.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"

@@ -1,6 +1,6 @@
 #include "config/PathVariables.h"
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 #include "win/CharStep.h"
 
 namespace {

@@ -5,6 +5,7 @@
 // config.xml when its window goes. Scans and cleanings start from these values, never from a
 // page's controls.
 
+#include <string>
 #include <vector>
 
 #include "config/CleanOptionSettings.h"
@@ -17,3 +18,6 @@ struct WizardSettings {
     std::vector<SkipFolder> skipFolders;
     CleanOptionValues cleanOptions;
 };
+
+// The current values of every section of config.xml; what cannot be read reads as empty.
+WizardSettings ReadWizardSettings(const std::string& configPath);

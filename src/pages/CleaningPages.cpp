@@ -2,22 +2,15 @@
 
 #include <commctrl.h>
 
-#include "app/LanguageTable.h"
-#include "app/ProgramPath.h"
+#include "core/AskUser.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
 #include "clean/ActivityLog.h"
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
-CleaningPage::CleaningPage() : WizardPage(IDD_PAGE_CLEANING, IDB_SIDE_CLEANING) {
-    job_.progress = this;
-    job_.logFolder = ProgramLogFolder();
-}
-
-CleaningPage::~CleaningPage() {
-    // A worker still running reports to this page: it must end before the page goes, and tells
-    // nobody, since the frame is going too.
-    job_.worker.Shutdown();
-}
+CleaningPage::CleaningPage(Session& session)
+    : WizardPage(IDD_PAGE_CLEANING, IDB_SIDE_CLEANING), session_(session) {}
 
 void CleaningPage::InitPage() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
@@ -28,9 +21,9 @@ void CleaningPage::InitPage() {
 }
 
 bool CleaningPage::StopWithConfirmation() {
-    if (win::AskUser(Handle(), "_StopCleanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    if (AskUser(Handle(), "_StopCleanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return false;
-    return StopCleaning(job_);
+    return session_.StopCleaning();
 }
 
 bool CleaningPage::OnCommand(int id, int, HWND) {

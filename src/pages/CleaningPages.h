@@ -1,19 +1,16 @@
 #pragma once
-// The cleaning page, which hosts the cleaning worker and shows its progress, and the results page
+// The cleaning page, a view of the session's cleaning that shows its progress, and the results page
 // that closes the wizard.
 
 #include <string>
 
-#include "clean/CleaningEngine.h"
 #include "pages/WizardPage.h"
+#include "session/Session.h"
+#include "win/JobProgress.h"
 
 class CleaningPage : public WizardPage, public win::JobProgress {
   public:
-    CleaningPage();
-    ~CleaningPage() override;
-
-    // Modes, backup folder, cleaning set and callback, filled by the frame before the start.
-    CleaningJob& Job() { return job_; }
+    explicit CleaningPage(Session& session);
     // Stop button: asks first, then stops the worker; false when nothing was stopped.
     bool StopWithConfirmation();
 
@@ -27,7 +24,7 @@ class CleaningPage : public WizardPage, public win::JobProgress {
     bool OnCommand(int id, int code, HWND control) override;
 
   private:
-    CleaningJob job_;
+    Session& session_;
 };
 
 class ResultsPage : public WizardPage {

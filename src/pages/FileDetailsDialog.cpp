@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
+#include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
 #include "win/ListView.h"
 #include "win/PathParts.h"
 #include "win/Prompts.h"
-#include "wizard/MenuCommands.h"
 
 namespace {
 

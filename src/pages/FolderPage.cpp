@@ -2,10 +2,9 @@
 
 #include <windowsx.h>
 
-#include <cstring>
-
 #include "resources/ResourceIds.h"
 #include "scan/Subfolders.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -33,13 +32,7 @@ void FolderPage::InitPage() {
 }
 
 void FolderPage::FillDrives() {
-    char drives[128] = {};
-    DWORD n = ::GetLogicalDriveStringsA(sizeof(drives), drives);
-    if (n == 0 || n > sizeof(drives))
-        return;
-    for (const char* drive = drives; *drive; drive += strlen(drive) + 1) {
-        if (::GetDriveTypeA(drive) != DRIVE_FIXED)
-            continue;
+    for (const std::string& drive : FixedDrives()) {
         std::string text = drive;
         if (!text.empty() && text.back() == '\\')
             text.pop_back();

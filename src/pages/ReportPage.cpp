@@ -7,13 +7,15 @@
 
 #include <windowsx.h>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/AskUser.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
 #include "scan/ResultsCsv.h"
-#include "win/UniqueHandle.h"
 #include "win/Prompts.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -38,6 +40,11 @@ uint64_t ShownHundredthsOfKilobytes(uint64_t bytes) {
     const uint64_t scaled = bytes * 25;  // bytes * 100 / 1024 == bytes * 25 / 256
     const uint64_t whole = scaled >> 8, rest = scaled & 255;
     return whole + (rest > 128 || (rest == 128 && (whole & 1)));
+}
+
+bool RunsUnderWine() {
+    static const bool wine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
 }
 
 // The small window that shows how far the fill has come (dialog 225): owned by the page, always
@@ -287,15 +294,50 @@ bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
             ShowDetails(false);
             result = 0;
             return true;
+        case LVN_ODFINDITEMA:
+        case LVN_ODFINDITEMW: {
+            // The list asks its owner for the row a typed prefix leads to: it holds no texts itself.
+            const auto* find = reinterpret_cast<const NMLVFINDITEMA*>(header);  // alike but for the text
+            const UINT flags = find->lvfi.flags;
+            result = -1;
+            if ((flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz) {
+                // Wine's list hands the text in UTF-16 under the ANSI code as well.
+                const bool wide = header->code == LVN_ODFINDITEMW || RunsUnderWine();
+                const std::string prefix =
+                    wide ? win::WideToAnsi(reinterpret_cast<const NMLVFINDITEMW*>(header)->lvfi.psz)
+                         : std::string(find->lvfi.psz);
+                result = FindRow(prefix, find->iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);
+            }
+            return true;
+        }
     }
     return false;
+}
+
+int ReportPage::FindRow(const std::string& prefix, int start, bool partial, bool wrap) const {
+    const int count = static_cast<int>(view_.size());
+    if (!results_ || count == 0)
+        return -1;
+    const std::string wanted = win::LowerAnsi(prefix);
+    if (start < 0 || start >= count)
+        start = 0;
+    std::string text;
+    for (int n = 0; n < (wrap ? count : count - start); ++n) {
+        const int row = (start + n) % count;
+        // Cut one longer than the text asked for, a whole path equals it only when it is as long.
+        text.assign(results_->Path(ModelRow(row)).substr(0, wanted.size() + (partial ? 0 : 1)));
+        win::LowerInPlace(text);
+        if (text == wanted)
+            return row;
+    }
+    return -1;
 }
 
 void ReportPage::ShowDetails(bool askWhenNone) {
     const int row = list_.Selected();
     if (!HasRow(row)) {
         if (askWhenNone)
-            win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+            AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
         return;
     }
     FileDetailsDialog dialog(std::string(results_->Path(ModelRow(row))));
@@ -340,7 +382,7 @@ void ReportPage::ExportList() {
         return;
     const std::vector<size_t> rows(view_.begin(), view_.end());
     if (!WriteResultsCsv(path, *results_, rows))
-        win::AskUser(Handle(), "_ReportPageExportFailed", MB_OK | MB_ICONINFORMATION);
+        AskUser(Handle(), "_ReportPageExportFailed", MB_OK | MB_ICONINFORMATION);
 }
 
 void ReportPage::SortByColumn(int column) {

@@ -42,6 +42,10 @@ class ReportPage : public WizardPage {
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     void SortByColumn(int column);
+    // The first row from start on (then from the top, with wrap) whose path begins with prefix, in
+    // any letter case (or is it, when partial is false), as typing in the list looks for it; -1
+    // when there is none.
+    int FindRow(const std::string& prefix, int start, bool partial, bool wrap) const;
     // The list's shortcut menu: "Export list..." writes the rows in their current order to a CSV file.
     void ShowListMenu(LPARAM screenPoint);
     void ExportList();

@@ -2,8 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/AskUser.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
@@ -108,7 +109,7 @@ void RescueManager::SetBusy(bool busy) const {
 bool RescueManager::RefuseDuringCleaning() const {
     if (!AnyCleaningRunning())
         return false;
-    win::AskUser(Handle(), "_RescueDialogCleaningRuns", MB_OK | MB_ICONINFORMATION);
+    AskUser(Handle(), "_RescueDialogCleaningRuns", MB_OK | MB_ICONINFORMATION);
     return true;
 }
 
@@ -121,11 +122,11 @@ void RescueManager::Restore() {
         return;
     const int row = list_.Selected();
     if (row < 0) {
-        win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
         return;
     }
     const std::string question = FormatText(Translate("_RescueDialogResotoreConfirm"), {list_.Text(row, 0)});
-    if (win::AskUserText(Handle(), question, MB_YESNO | MB_ICONINFORMATION) != IDYES)
+    if (AskUserText(Handle(), question, MB_YESNO | MB_ICONINFORMATION) != IDYES)
         return;
     // The restore point the user agreed to, whatever the selection does while the worker starts.
     restorePoint_ = RowPath(row);
@@ -175,10 +176,10 @@ void RescueManager::Delete() {
         return;
     const int row = list_.Selected();
     if (row < 0) {
-        win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (win::AskUser(Handle(), "_AreYouSureDelteBackupFile", MB_YESNO | MB_ICONINFORMATION) != IDYES)
+    if (AskUser(Handle(), "_AreYouSureDelteBackupFile", MB_YESNO | MB_ICONINFORMATION) != IDYES)
         return;
     SetBusy(true);
     {
@@ -187,11 +188,13 @@ void RescueManager::Delete() {
         const std::string path = RowPath(row);
         if (!path.empty()) {
             LogEntry entry("_LogRemoveRestorePointHeader");
-            RemoveRestorePoint(path);
+            const DWORD error = RemoveRestorePoint(path);
             RefreshRestorePointList();
             // The shell has shown its own errors; the log records what really happened.
-            const bool gone = ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-            entry.Add(gone ? "_LogRemoveRestorePoint" : "_LogRemoveRestorePointFailed", {path});
+            if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+                entry.Add("_LogRemoveRestorePoint", {path});
+            else
+                entry.Add("_LogRemoveRestorePointFailed", {path}, error);
             entry.Write(log, "_LogLogCategoryRemoveRestorePoint");
         }
     }
@@ -202,7 +205,7 @@ void RescueManager::Cancel() {
     if (::IsWindowEnabled(Item(IDC_RESCUE_RESTORE)))
         End(IDCANCEL);
     else
-        win::AskUser(Handle(), "_CancelRequestThreadExit", MB_OK | MB_ICONINFORMATION);
+        AskUser(Handle(), "_CancelRequestThreadExit", MB_OK | MB_ICONINFORMATION);
 }
 
 void RescueManager::SetStatusText(const std::string& text) {

@@ -1,17 +1,12 @@
 #include "pages/ScanningPage.h"
 
-#include "app/LanguageTable.h"
+#include "core/AskUser.h"
+#include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
-ScanningPage::ScanningPage() : WizardPage(IDD_PAGE_SCANNING, IDB_SIDE_SCANNING) {
-    job_.progress = this;
-}
-
-ScanningPage::~ScanningPage() {
-    // A worker still running reports to this page: it must end before the page goes.
-    StopScan(job_);
-}
+ScanningPage::ScanningPage(Session& session)
+    : WizardPage(IDD_PAGE_SCANNING, IDB_SIDE_SCANNING), session_(session) {}
 
 void ScanningPage::InitPage() {
     roots_ = win::ListView(Item(IDC_SCANNING_ROOTS));
@@ -30,14 +25,14 @@ void ScanningPage::InitPage() {
 void ScanningPage::ResetRootRows() {
     roots_.DeleteAll();
     const std::string notComplete = Translate("_StateNotComplete");
-    for (const std::string& root : job_.roots)
+    for (const std::string& root : session_.Scan().roots)
         roots_.SetText(roots_.Append(root), 1, notComplete);
 }
 
 bool ScanningPage::StopWithConfirmation() {
-    if (win::AskUser(Handle(), "_StopscanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    if (AskUser(Handle(), "_StopscanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return false;
-    return StopScan(job_);
+    return session_.StopScan();
 }
 
 bool ScanningPage::OnCommand(int id, int, HWND) {
@@ -45,10 +40,6 @@ bool ScanningPage::OnCommand(int id, int, HWND) {
         return false;
     StopWithConfirmation();
     return true;
-}
-
-void ScanningPage::OnDestroy() {
-    StopScan(job_);
 }
 
 void ScanningPage::SetStatusText(const std::string& text) {

@@ -1,18 +1,16 @@
 #pragma once
-// The scanning page: hosts the scan worker and shows its progress with its controls.
+// The scanning page: a view of the session's scan, showing its progress with its controls.
 
 #include "pages/WizardPage.h"
 #include "scan/ScanWorker.h"
+#include "session/Session.h"
 #include "win/ListView.h"
 
 class ScanningPage : public WizardPage, public ScanProgress {
   public:
-    ScanningPage();
-    ~ScanningPage() override;
+    explicit ScanningPage(Session& session);
 
-    // The scan's inputs, results and worker, filled by the frame before it starts the scan.
-    ScanJob& Job() { return job_; }
-    // Makes one row per search root, in order, each "not complete".
+    // Makes one row per root of the session's scan, in order, each "not complete".
     void ResetRootRows();
     // Stop button: asks first, then stops the worker; false when nothing was stopped.
     bool StopWithConfirmation();
@@ -28,9 +26,8 @@ class ScanningPage : public WizardPage, public ScanProgress {
   protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
-    void OnDestroy() override;
 
   private:
+    Session& session_;
     win::ListView roots_;
-    ScanJob job_;
 };

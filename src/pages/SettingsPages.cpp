@@ -1,6 +1,7 @@
 #include "pages/SettingsPages.h"
 
-#include "app/LanguageTable.h"
+#include "core/AskUser.h"
+#include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
@@ -24,7 +25,7 @@ constexpr int kOptionBoxes[kScanOptionCount] = {
 void RemoveSelectedRow(HWND page, const win::ListView& list) {
     int row = list.Selected();
     if (row < 0) {
-        win::AskUser(page, "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        AskUser(page, "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
         return;
     }
     list.Delete(row);
@@ -83,7 +84,7 @@ bool PatternPage::OnCommand(int id, int, HWND) {
         case IDC_PATTERNS_MODIFY: {
             int row = list_.Selected();
             if (row < 0) {
-                win::AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+                AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
                 return true;
             }
             PatternDialog dialog("_ModifyJunkFileDialogCaption", list_.Text(row, 0), list_.Text(row, 1));
@@ -127,7 +128,7 @@ bool PatternDialog::OnCommand(int id, int, HWND) {
     if (id == IDOK) {
         std::string mask = ItemText(IDC_PATTERN_MASK);
         if (mask.empty()) {
-            win::AskUser(Handle(), "_JunkFileNameIsNULL", MB_OK | MB_ICONINFORMATION);
+            AskUser(Handle(), "_JunkFileNameIsNULL", MB_OK | MB_ICONINFORMATION);
             return true;
         }
         mask_ = mask;
@@ -232,8 +233,9 @@ void CleanOptionsPage::SetUpControls() {
 }
 
 void CleanOptionsPage::Show(const CleanOptionValues& values) {
-    SetChecked(IDC_CLEANOPTIONS_PERMANENT, !values.moveToRecycleBin);
-    SetChecked(IDC_CLEANOPTIONS_RECYCLE, values.moveToRecycleBin);
+    const bool recycle = values.removal == RemovalMode::RecycleBin;
+    SetChecked(IDC_CLEANOPTIONS_PERMANENT, !recycle);
+    SetChecked(IDC_CLEANOPTIONS_RECYCLE, recycle);
     SetChecked(IDC_CLEANOPTIONS_BACKUP, values.backup);
     SetItemText(IDC_CLEANOPTIONS_FOLDER, values.backupDirectory);
     UpdateBackupControls();
@@ -241,7 +243,9 @@ void CleanOptionsPage::Show(const CleanOptionValues& values) {
 
 CleanOptionValues CleanOptionsPage::Collect() const {
     CleanOptionValues values;
-    values.moveToRecycleBin = !IsChecked(IDC_CLEANOPTIONS_PERMANENT) && IsChecked(IDC_CLEANOPTIONS_RECYCLE);
+    values.removal = !IsChecked(IDC_CLEANOPTIONS_PERMANENT) && IsChecked(IDC_CLEANOPTIONS_RECYCLE)
+                         ? RemovalMode::RecycleBin
+                         : RemovalMode::Permanent;
     values.backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
     values.backupDirectory = ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
     return values;
@@ -250,7 +254,7 @@ CleanOptionValues CleanOptionsPage::Collect() const {
 bool CleanOptionsPage::ReadyToClean() {
     if (!IsChecked(IDC_CLEANOPTIONS_BACKUP) || IsUsableBackupFolder(ItemText(IDC_CLEANOPTIONS_FOLDER)))
         return true;
-    win::AskUser(Handle(), "_BackupDirectoryUnusable", MB_OK | MB_ICONINFORMATION);
+    AskUser(Handle(), "_BackupDirectoryUnusable", MB_OK | MB_ICONINFORMATION);
     ::SetFocus(Item(IDC_CLEANOPTIONS_FOLDER));
     return false;
 }

@@ -1,7 +1,10 @@
 #include "pages/WizardPage.h"
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
+
+static_assert(QM_PICTURE_150 == win::kPictureAt150 && QM_PICTURE_200 == win::kPictureAt200,
+              "the resources number their larger pictures as the picture loader looks for them");
 
 bool WizardPage::OnInit() {
     LanguageTable::Instance().TranslateWindow(Handle());

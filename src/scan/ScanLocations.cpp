@@ -19,20 +19,6 @@ std::string ComparableForm(const std::string& folder) {
     return text;
 }
 
-// A comparable form that names a drive ("c:") or a share ("\\server\share") rather than a folder.
-bool IsRootForm(const std::string& text) {
-    if (text.size() == 2 && text[1] == ':')
-        return true;
-    if (text.rfind("\\\\", 0) != 0)
-        return false;
-    // "\\server\share" has one backslash after the leading pair; a folder on the share has two.
-    int separators = 0;
-    for (size_t i = 2; i < text.size(); i = win::NextCharIndex(text, i))
-        if (text[i] == '\\')
-            ++separators;
-    return separators < 2;
-}
-
 void AddIfKnown(std::vector<std::string>& folders, const std::string& folder) {
     if (!folder.empty())
         folders.push_back(LongPathForm(folder));
@@ -50,24 +36,6 @@ std::string LongPathForm(const std::string& folder) {
         return folder;
     buffer.resize(length);
     return buffer;
-}
-
-std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
-                                        const std::vector<std::string>& backupFolders) {
-    std::vector<std::string> folders;
-    std::vector<std::string> lowered;
-    for (const std::string& backup : backupFolders) {
-        if (!win::IsFullPath(backup))
-            continue;
-        std::string folder = LongPathForm(backup);
-        std::string key = win::LowerAnsi(folder);
-        if (std::find(lowered.begin(), lowered.end(), key) != lowered.end())
-            continue;
-        lowered.push_back(std::move(key));
-        folders.push_back(std::move(folder));
-    }
-    folders.push_back(LongPathForm(programFolder));
-    return folders;
 }
 
 std::vector<std::string> ProtectedFolders(const std::string& programFolder) {
@@ -104,7 +72,7 @@ bool IsUnsafeScanLocation(const std::string& folder, const std::vector<std::stri
     if (!win::IsFullPath(folder))
         return true;
     const std::string location = ComparableForm(folder);
-    if (IsRootForm(location))
+    if (win::IsRootPath(location))
         return true;
     for (const std::string& protectedFolder : protectedFolders) {
         const std::string inner = ComparableForm(protectedFolder);

@@ -1,6 +1,6 @@
 #pragma once
-// Which folders a scan must leave alone: the program's own folders, which it always skips, and
-// the system folders that a system location must never resolve to.
+// Which folders a system location must never resolve to, and the long form in which folders are
+// compared with the paths a walk builds.
 
 #include <string>
 #include <vector>
@@ -8,12 +8,6 @@
 // The folder's long form (GetLongPathNameA), so that a folder given with 8.3 short names compares
 // equal to the paths a walk builds; the text as given when the folder cannot be looked up.
 std::string LongPathForm(const std::string& folder);
-
-// The skip folders every scan appends: each absolute backup folder, then the program folder, all
-// in long form. Skip folders match as substrings of the walked paths, so an empty or relative
-// backup folder text is left out rather than skipping everything or every path containing it.
-std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
-                                        const std::vector<std::string>& backupFolders);
 
 // The folders a system location may lie inside but must never be or contain, in long form: the
 // Windows folder, the system folder, the user's profile folder and the shell's folders in it

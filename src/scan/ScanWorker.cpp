@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
-#include "app/ProgramPath.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
 #include "scan/ScanLocations.h"
 #include "win/ComPtr.h"
 #include "win/UniqueHandle.h"
@@ -52,7 +52,7 @@ class ScanRun : public SearchVisitor {
     }
 
     void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
-        SearchRequest request{masks, job_.skipFolders, true, options, stop_.Flag()};
+        SearchRequest request{masks, job_.skipFolders, true, options, stop_.Flag(), job_.ownFolders};
         SearchFolder(root, request, *this);
         if (!Stopped())
             ShowPending();

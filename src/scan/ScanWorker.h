@@ -35,8 +35,9 @@ struct ScanJob {
     bool findIEHistory = false;
     bool findIECookies = false;
     std::vector<std::string> roots;
-    TextMap masks;  // mask -> description
-    std::vector<std::string> skipFolders;
+    TextMap masks;                         // mask -> description
+    std::vector<std::string> skipFolders;  // the user's: each leaves out every path it occurs in
+    std::vector<std::string> ownFolders;   // the program's: each leaves out itself and all below it
     ScanResults results;
     std::vector<std::string> notSearched;  // system locations the last run passed over
     ScanProgress* progress = nullptr;

@@ -45,6 +45,12 @@ class Walker {
             else
                 skipFolders_.push_back(win::LowerAnsi(skip));
         }
+        for (std::string own : request.ownFolders) {
+            while (win::EndsWithBackslash(own))
+                own.pop_back();
+            if (!own.empty())
+                ownFolders_.push_back(win::LowerAnsi(own) + "\\");
+        }
     }
 
     void Walk(std::string folder) {
@@ -82,6 +88,11 @@ class Walker {
         for (const std::string& skip : skipFolders_)
             if (context.loweredPrefix.find(skip) != std::string::npos)
                 context.skipped = true;
+        // A walk that starts inside one of the program's own folders; below the start, the walk
+        // never enters one (Skipped).
+        for (const std::string& own : ownFolders_)
+            if (context.loweredPrefix.compare(0, own.size(), own) == 0)
+                context.skipped = true;
         if (options_.findNotAccessed) {
             FILETIME utc, local;
             ::GetSystemTimeAsFileTime(&utc);
@@ -104,6 +115,9 @@ class Walker {
     bool Skipped(const FolderContext& context, const std::string& loweredName) {
         if (context.skipped)
             return true;
+        for (const std::string& own : ownFolders_)
+            if (IsOwnFolder(own, context.loweredPrefix, loweredName))
+                return true;
         if (skipFolders_.empty())
             return false;
         scratch_.assign(context.loweredPrefix).append(loweredName);
@@ -114,6 +128,12 @@ class Walker {
                 return true;
         }
         return false;
+    }
+
+    // Whether prefix + name is the own folder (given with its final backslash).
+    static bool IsOwnFolder(const std::string& own, const std::string& prefix, const std::string& name) {
+        return own.size() == prefix.size() + name.size() + 1 && own.compare(0, prefix.size(), prefix) == 0 &&
+               own.compare(prefix.size(), name.size(), name) == 0;
     }
 
     void VisitEntry(const std::string& path, const WIN32_FIND_DATAA& record, const FolderContext& context) {
@@ -193,6 +213,7 @@ class Walker {
     char lower_[256] = {};
     std::vector<std::pair<std::string, const std::string*>> masks_;
     std::vector<std::string> skipFolders_;
+    std::vector<std::string> ownFolders_;  // lowered, each with a final backslash
     bool skipEverything_ = false;
     SearchVisitor& visitor_;
     bool recurse_;

@@ -29,6 +29,9 @@ struct SearchRequest {
     bool recurse = true;
     SearchOptions options;                    // filters and per-file tests
     const std::atomic<bool>* stop = nullptr;  // tested between directory entries
+    // The program's own folders: each leaves out itself and everything below it, matched as whole
+    // folders in any case ("C:\Data" leaves out "C:\Data\x", never "C:\DataFiles").
+    std::vector<std::string> ownFolders;
 };
 
 // What a walk reports; a visitor overrides what it needs.

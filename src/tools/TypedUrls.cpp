@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/FormatText.h"
-#include "app/LanguageTable.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "win/CharStep.h"
 #include "win/UniqueHandle.h"
 

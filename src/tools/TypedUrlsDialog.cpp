@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "win/Dpi.h"
 

@@ -1,7 +1,5 @@
 #include "win/Dpi.h"
 
-#include "resources/ResourceIds.h"
-
 namespace win {
 
 namespace {
@@ -10,7 +8,7 @@ namespace {
 int PreparedPicture(int picture, UINT dpi) {
     if (dpi <= 96)
         return picture;
-    return picture + (dpi <= 144 ? QM_PICTURE_150 : QM_PICTURE_200);
+    return picture + (dpi <= 144 ? kPictureAt150 : kPictureAt200);
 }
 
 HBITMAP LoadBitmapResource(HINSTANCE module, int id) {

@@ -10,6 +10,11 @@
 
 namespace win {
 
+// A picture's drawings for screens at 150 % and 200 % are resources whose ids are its 100 % id
+// plus these.
+constexpr int kPictureAt150 = 1000;
+constexpr int kPictureAt200 = 2000;
+
 // The dots per inch the window is drawn at: its own where the system knows it (Windows 10
 // and later), else the screen's.
 UINT WindowDpi(HWND window);

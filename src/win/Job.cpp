@@ -15,14 +15,16 @@ bool Job::Start(Body body, Completion completion) {
     body_ = std::move(body);
     completion_ = std::move(completion);
     stopRequested_.store(false);
-    DWORD id = 0;
-    HANDLE thread = ::CreateThread(nullptr, 0, ThreadEntry, this, 0, &id);
+    // Made suspended, so that its handle and id are in place before the thread can run: a
+    // completion that starts or stops its own job reads them.
+    HANDLE thread = ::CreateThread(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &id_);
     if (!thread) {
+        id_ = 0;
         state_.store(kIdle);
         return false;
     }
     thread_ = thread;
-    id_ = id;
+    ::ResumeThread(thread);
     return true;
 }
 

@@ -36,4 +36,19 @@ bool IsFullPath(std::string_view path, UINT codePage) noexcept {
     return false;
 }
 
+bool IsRootPath(std::string_view path, UINT codePage) noexcept {
+    while (EndsWithBackslash(path, codePage))
+        path.remove_suffix(1);
+    if (path.size() == 2 && path[1] == ':')
+        return true;
+    if (path.substr(0, 2) != "\\\\")
+        return false;
+    // "\\server\share" has one backslash after the leading pair; a folder on the share has two.
+    int separators = 0;
+    for (size_t i = 2; i < path.size(); i = NextCharIndex(path, i, codePage))
+        if (path[i] == '\\')
+            ++separators;
+    return separators < 2;
+}
+
 }  // namespace win

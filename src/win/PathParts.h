@@ -27,4 +27,8 @@ bool StartsAtDriveRoot(std::string_view path) noexcept;
 // same place from anywhere, whatever the current drive and folder.
 bool IsFullPath(std::string_view path, UINT codePage = CP_ACP) noexcept;
 
+// True for a path that names a whole drive or share rather than a folder on it: "X:", "X:\",
+// "\\server\share", "\\server\share\".
+bool IsRootPath(std::string_view path, UINT codePage = CP_ACP) noexcept;
+
 }  // namespace win

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 #include <commdlg.h>
 
-#include "app/LanguageTable.h"
 #include "win/Dialog.h"
 
 namespace win {
@@ -67,14 +66,6 @@ Prompts& CurrentPrompts() {
 }
 void SetPrompts(Prompts* prompts) {
     g_prompts = prompts ? prompts : &g_realPrompts;
-}
-
-int AskUser(HWND owner, const char* textKey, UINT style) {
-    return AskUserText(owner, Translate(textKey), style);
-}
-
-int AskUserText(HWND owner, const std::string& text, UINT style) {
-    return CurrentPrompts().MessageBox(owner, text, Translate("_Quillmoor"), style);
 }
 
 }  // namespace win

@@ -32,8 +32,4 @@ class Prompts {
 Prompts& CurrentPrompts();
 void SetPrompts(Prompts* prompts);
 
-// A message box whose text and caption are translated, the caption always "_Quillmoor".
-int AskUser(HWND owner, const char* textKey, UINT style);
-int AskUserText(HWND owner, const std::string& text, UINT style);
-
 }  // namespace win

@@ -1,9 +1,9 @@
 #include "wizard/AboutDialog.h"
 
-#include "app/LanguageTable.h"
-#include "app/VersionInfo.h"
+#include "core/LanguageTable.h"
+#include "core/VersionInfo.h"
+#include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
-#include "wizard/MenuCommands.h"
 
 bool AboutDialog::OnInit() {
     win::CentreWindow(Handle());

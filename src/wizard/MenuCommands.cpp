@@ -1,6 +1,7 @@
 #include "wizard/MenuCommands.h"
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
+#include "core/WebAddresses.h"
 #include "clean/ActivityLog.h"
 #include "pages/CleaningPages.h"
 #include "pages/RescueManager.h"
@@ -8,11 +9,6 @@
 #include "tools/TypedUrlsDialog.h"
 #include "win/Prompts.h"
 #include "wizard/AboutDialog.h"
-
-const char* const kWebSiteAddress = "https://quillmoor.example.org/";
-const char* const kContactAddress = "https://quillmoor.example.org/contact";
-const char* const kSupportAddress = "https://quillmoor.example.org/support";
-const char* const kSearchAddress = "https://www.google.com";
 
 std::string HelpFilePath() {
     return ProgramDirectory() + "\\" + ProgramBaseName() + ".chm";

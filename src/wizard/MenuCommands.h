@@ -6,12 +6,6 @@
 
 #include <string>
 
-// Addresses of the product's web pages; settings of the product, not texts.
-extern const char* const kWebSiteAddress;
-extern const char* const kContactAddress;
-extern const char* const kSupportAddress;
-extern const char* const kSearchAddress;  // the file details dialog's web search: + "/search?q=" + name
-
 // Runs the menu command id for the frame window.
 void RunMenuCommand(HWND frame, int id);
 

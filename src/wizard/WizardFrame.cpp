@@ -2,23 +2,23 @@
 
 #include <tuple>
 
-#include "app/LanguageTable.h"
-#include "app/ProgramPath.h"
-#include "app/VersionInfo.h"
-#include "config/CleanOptionSettings.h"
-#include "config/ConfigDocument.h"
+#include "core/AskUser.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
+#include "core/VersionInfo.h"
 #include "resources/ResourceIds.h"
-#include "scan/ScanLocations.h"
-#include "scan/ScanSettings.h"
 #include "wizard/MenuCommands.h"
 #include "win/Dpi.h"
 #include "win/Prompts.h"
 
 WizardFrame::WizardFrame()
-    : patterns_(settings_.patterns),
+    : session_(ProgramDirectory()),
+      patterns_(settings_.patterns),
       options_(settings_.scanOptions),
       skip_(settings_.skipFolders),
+      scanning_(session_),
       cleanOptions_(settings_.cleanOptions),
+      cleaning_(session_),
       pages_{&welcome_,  &folders_, &patterns_,     &options_,  &skip_,
              &scanning_, &report_,  &cleanOptions_, &cleaning_, &results_} {}
 
@@ -135,7 +135,7 @@ void WizardFrame::NextStep() {
             BuildReport();
             break;
         case kReport:
-            if (scanning_.Job().results.TickedCount() == 0)
+            if (session_.Results().TickedCount() == 0)
                 pane_.Show(kResults);
             else
                 pane_.Next();
@@ -173,27 +173,16 @@ void WizardFrame::PreviousStep() {
 }
 
 void WizardFrame::StartScan() {
-    ScanJob& job = scanning_.Job();
-    if (!job.worker.IsRunning()) {
-        // The inputs change only while no scan runs.
-        StoreSettings();
-        job.roots = folders_.CollectSelection();
-        // The program's own files and the restore points, those the cleaning will write and those
-        // the rescue manager lists, are never junk.
-        const std::vector<std::string> backupFolders = {settings_.cleanOptions.backupDirectory,
-                                                        ReadBackupDirectory(ConfigFilePath())};
-        SetScanInputs(job, settings_.patterns, settings_.scanOptions, settings_.skipFolders,
-                      OwnSkipFolders(ProgramDirectory(), backupFolders));
-        job.completed = [this] { WorkerDoneCallback(this); };
-    }
     scanning_.SetItemText(IDC_SCANNING_FOUND, "");
-    if (job.worker.IsRunning())
+    if (session_.ScanRunning())
         return;
+    // The inputs change only while no scan runs.
+    StoreSettings();
+    session_.PrepareScan(settings_, folders_.CollectSelection());
     // The report shows these results: it lets them go before they change.
     report_.Fill(nullptr);
-    job.results.Clear();
     scanning_.ResetRootRows();
-    job.Start();
+    session_.StartScan(&scanning_, [this] { WorkerDoneCallback(this); });
 }
 
 void WizardFrame::StoreSettings() {
@@ -204,7 +193,7 @@ void WizardFrame::StoreSettings() {
 }
 
 void WizardFrame::BuildReport() {
-    ScanResults& results = scanning_.Job().results;
+    ScanResults& results = session_.Results();
     if (results.Count() == 0)
         pane_.Show(kResults);
     report_.Fill(&results);
@@ -212,31 +201,23 @@ void WizardFrame::BuildReport() {
 }
 
 void WizardFrame::StartCleaningRun() {
-    CleaningJob& job = cleaning_.Job();
-    if (job.worker.IsRunning())
+    if (session_.CleaningRunning())
         return;
     StoreSettings();
-    const CleanOptionValues& options = settings_.cleanOptions;
-    job.deletePermanently = !options.moveToRecycleBin;
-    job.moveToRecycleBin = options.moveToRecycleBin;
-    job.backup = options.backup;
-    job.backupFolder = options.backupDirectory;
-    job.cleaningSet = scanning_.Job().results.TickedRows();
-    job.completed = [this] { WorkerDoneCallback(this); };
-    job.promptOwner = Handle();
-    StartCleaning(job);
+    session_.StartCleaning(settings_.cleanOptions, &cleaning_, Handle(),
+                           [this] { WorkerDoneCallback(this); });
 }
 
 void WizardFrame::EndProgram() {
-    if (scanning_.Job().worker.IsRunning()) {
-        win::AskUser(Handle(), "_ExitProramRequestCancelScanThread", MB_OK | MB_ICONINFORMATION);
+    if (session_.ScanRunning()) {
+        AskUser(Handle(), "_ExitProramRequestCancelScanThread", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (cleaning_.Job().worker.IsRunning()) {
+    if (session_.CleaningRunning()) {
         // Ending mid-file could leave a file copied but not removed, or worse: ask, then stop cleanly.
-        if (win::AskUser(Handle(), "_ExitRequestStopCleaning", MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        if (AskUser(Handle(), "_ExitRequestStopCleaning", MB_YESNO | MB_ICONINFORMATION) != IDYES)
             return;
-        StopCleaning(cleaning_.Job());
+        session_.StopCleaning();
     }
     ::DestroyWindow(Handle());
     ::PostQuitMessage(2);

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the banner, the page pane with the ten pages, and Help, Pre, Next and Cancel.
-// The frame, not the pages, carries data across the transitions and starts the workers.
+// The frame owns the session and the settings; the pages show them, and the frame, not the pages,
+// decides where to go and starts the session's scan and cleaning.
 
 #include <array>
 
@@ -13,6 +14,7 @@
 #include "pages/ScanningPage.h"
 #include "pages/SettingsPages.h"
 #include "pages/WizardPage.h"
+#include "session/Session.h"
 #include "wizard/PagePane.h"
 
 class WizardFrame : public win::Dialog {
@@ -32,11 +34,14 @@ class WizardFrame : public win::Dialog {
     };
 
     WizardFrame();
+    // The session's workers report to the pages: they end before anything goes.
+    ~WizardFrame() override { session_.Shutdown(); }
 
     // Creates the frame window (modeless, no owner); null when it cannot be created.
     HWND Open();
     int CurrentPage() const { return pane_.Current(); }
     WizardPage& Page(int index) { return *pages_[static_cast<size_t>(index)]; }
+    Session& CurrentSession() { return session_; }
     ScanningPage& Scanning() { return scanning_; }
     CleaningPage& Cleaning() { return cleaning_; }
     ReportPage& Report() { return report_; }
@@ -49,6 +54,7 @@ class WizardFrame : public win::Dialog {
     bool OnInit() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnDestroy() override { session_.Shutdown(); }
 
   private:
     void ApplyButtonStates();
@@ -66,6 +72,7 @@ class WizardFrame : public win::Dialog {
     win::UniqueGdiObject<HBRUSH> bannerEdge_;  // the strips beside the banner picture
     win::UniqueGdiObject<HBITMAP> banner_;     // the banner at the frame's DPI, when not 96
     WizardSettings settings_;                  // before the pages, which keep references to its parts
+    Session session_;                          // before the pages, which are views of it
     PagePane pane_;
     WelcomePage welcome_;
     FolderPage folders_;

@@ -1,7 +1,7 @@
 #include "support/WindowTest.h"
 
-#include "app/LanguageTable.h"
-#include "app/ProgramPath.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
 #include "win/Dialog.h"
 
 namespace test {

@@ -1,4 +1,4 @@
-#include "app/VersionInfo.h"
+#include "core/VersionInfo.h"
 
 #include <windows.h>
 #include <winver.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 
 namespace {
 

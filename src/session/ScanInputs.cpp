@@ -1,6 +1,12 @@
-#include "scan/ScanSettings.h"
+#include "session/ScanInputs.h"
 
+#include <algorithm>
+
+#include "clean/BackupStore.h"
 #include "config/ConfigDocument.h"
+#include "scan/ScanLocations.h"
+#include "win/PathParts.h"
+#include "win/Text.h"
 
 void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const ScanOptionValues& options,
                    const std::vector<SkipFolder>& skipFolders, const std::vector<std::string>& ownFolders) {
@@ -13,7 +19,7 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
     for (const SkipFolder& skip : skipFolders)
         if (skip.checked)
             job.skipFolders.push_back(skip.folder);
-    job.skipFolders.insert(job.skipFolders.end(), ownFolders.begin(), ownFolders.end());
+    job.ownFolders = ownFolders;
 
     const auto& on = options.checked;
     job.options.findNotAccessed = on[kFindFilesHaveNotAccessed];
@@ -29,4 +35,29 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
     job.findRecent = on[kFindRecent];
     job.findIEHistory = on[kFindIEHistory];
     job.findIECookies = on[kFindIECookies];
+}
+
+std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
+                                        const std::vector<std::string>& backupFolders) {
+    std::vector<std::string> folders;
+    auto add = [&folders](std::string folder) {
+        const std::string key = win::LowerAnsi(folder);
+        if (std::none_of(folders.begin(), folders.end(),
+                         [&](const std::string& known) { return win::LowerAnsi(known) == key; }))
+            folders.push_back(std::move(folder));
+    };
+    for (const std::string& backup : backupFolders) {
+        if (!win::IsFullPath(backup))
+            continue;
+        const std::string folder = LongPathForm(backup);
+        if (!win::IsRootPath(folder)) {
+            add(folder);
+            continue;
+        }
+        // Restore points made after this scan are of no concern to it: the scan lists what is there now.
+        for (const RestorePoint& point : FindRestorePoints(folder))
+            add(point.path);
+    }
+    add(LongPathForm(programFolder));
+    return folders;
 }

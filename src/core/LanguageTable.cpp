@@ -1,4 +1,4 @@
-#include "app/LanguageTable.h"
+#include "core/LanguageTable.h"
 
 #include <mutex>
 #include <vector>

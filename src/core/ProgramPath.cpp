@@ -1,4 +1,4 @@
-#include "app/ProgramPath.h"
+#include "core/ProgramPath.h"
 
 #include <windows.h>
 

@@ -1,0 +1,24 @@
+#pragma once
+// A scan's inputs from the settings the pages edit: the ticked patterns as masks, the scan
+// options (the months read by the configuration's one integer parser), the ticked skip folders,
+// and the program's own folders that every scan leaves out.
+
+#include <string>
+#include <vector>
+
+#include "config/ListSettings.h"
+#include "config/ScanOptionSettings.h"
+#include "scan/ScanWorker.h"
+
+// Sets the job's masks, options, system locations, the user's ticked skip folders and the
+// program's own folders (ownFolders, see OwnSkipFolders). Roots, results and the worker are left
+// alone.
+void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const ScanOptionValues& options,
+                   const std::vector<SkipFolder>& skipFolders, const std::vector<std::string>& ownFolders);
+
+// The folders of the program's own that every scan leaves out, each in long form: every backup
+// folder that is a full path, then the program folder. A backup folder that is a drive or share
+// root stands for the restore points directly under it, never for the whole drive. An empty or
+// relative backup folder text is left out: it names no place of its own.
+std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
+                                        const std::vector<std::string>& backupFolders);

@@ -1,0 +1,97 @@
+#include "session/Session.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "clean/ActivityLog.h"
+#include "config/ConfigDocument.h"
+#include "core/ProgramPath.h"
+#include "scan/ResultsCsv.h"
+#include "session/ScanInputs.h"
+
+Session::Session(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+
+std::string Session::ConfigPath() const {
+    return programFolder_ + "\\config.xml";
+}
+
+void Session::PrepareScan(const WizardSettings& settings, std::vector<std::string> roots) {
+    if (ScanRunning())
+        return;
+    // The restore points, those the cleaning will write and those the rescue manager lists, and
+    // the program's own files are never junk.
+    const std::vector<std::string> backupFolders = {settings.cleanOptions.backupDirectory,
+                                                    ReadBackupDirectory(ConfigPath())};
+    SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders,
+                  OwnSkipFolders(programFolder_, backupFolders));
+    scan_.roots = std::move(roots);
+}
+
+bool Session::StartScan(ScanProgress* progress, std::function<void()> completed) {
+    if (ScanRunning())
+        return false;
+    scan_.results.Clear();
+    scan_.progress = progress;
+    scan_.completed = std::move(completed);
+    return scan_.Start();
+}
+
+void Session::PrepareCleaning(const CleanOptionValues& options) {
+    cleaning_.removal = options.removal;
+    cleaning_.backup = options.backup;
+    cleaning_.backupFolder = options.backupDirectory;
+    cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
+    cleaning_.cleaningSet = scan_.results.TickedRows();
+}
+
+bool Session::StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
+                            std::function<void()> completed) {
+    if (CleaningRunning())
+        return false;
+    PrepareCleaning(options);
+    cleaning_.progress = progress;
+    cleaning_.promptOwner = promptOwner;
+    cleaning_.canAsk = true;
+    cleaning_.completed = std::move(completed);
+    return ::StartCleaning(cleaning_);
+}
+
+UnattendedEnd Session::RunUnattended(const UnattendedRequest& request) {
+    if (!ConfigDocument(ConfigPath()).IsLoaded())
+        return UnattendedEnd::NoConfiguration;
+    const WizardSettings settings = ReadWizardSettings(ConfigPath());
+    PrepareScan(settings, request.folders.empty() ? FixedDrives() : request.folders);
+
+    std::atomic<bool> never{false};
+    const win::StopToken noStop(&never);
+    scan_.results.Clear();
+    RunScan(scan_, noStop);
+    if (!request.reportFile.empty()) {
+        std::vector<size_t> rows(scan_.results.Count());
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = i;
+        return WriteResultsCsv(request.reportFile, scan_.results, rows) ? UnattendedEnd::Done
+                                                                        : UnattendedEnd::SomeKept;
+    }
+    PrepareCleaning(settings.cleanOptions);
+    cleaning_.canAsk = false;
+    RunCleaning(cleaning_, noStop);
+    return cleaning_.everyFileHandled ? UnattendedEnd::Done : UnattendedEnd::SomeKept;
+}
+
+void Session::Shutdown() noexcept {
+    scan_.worker.Shutdown();
+    cleaning_.worker.Shutdown();
+}
+
+std::vector<std::string> FixedDrives() {
+    std::vector<std::string> drives;
+    char names[128] = {};
+    const DWORD n = ::GetLogicalDriveStringsA(sizeof(names), names);
+    if (n == 0 || n > sizeof(names))
+        return drives;
+    for (const char* drive = names; *drive; drive += std::strlen(drive) + 1)
+        if (::GetDriveTypeA(drive) == DRIVE_FIXED)
+            drives.push_back(drive);
+    return drives;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// One run of the program, as the wizard and the command line share it: the scan with its results,
+// the cleaning of the ticked results, and the inputs both are built from (the settings, the
+// program's own folders, the log folder). The wizard's pages are views of a session; the
+// unattended run is a session without windows.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "clean/CleaningEngine.h"
+#include "config/WizardSettings.h"
+#include "scan/ScanWorker.h"
+
+// What an unattended run is asked to do.
+struct UnattendedRequest {
+    std::vector<std::string> folders;  // the roots; none: every fixed drive
+    std::string reportFile;            // not empty: write the report there instead of cleaning
+};
+
+// How an unattended run ended.
+enum class UnattendedEnd {
+    Done,             // everything went as asked
+    SomeKept,         // done, but some file was kept or failed, or the report was not written
+    NoConfiguration,  // config.xml missing or unreadable: nothing was done
+};
+
+class Session {
+  public:
+    explicit Session(std::string programFolder);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    // Stops whatever still runs, without telling anyone: its owner is going.
+    ~Session() { Shutdown(); }
+
+    const std::string& ProgramFolder() const noexcept { return programFolder_; }
+    std::string ConfigPath() const;
+
+    // Sets the scan's inputs from the settings and the roots, with the program's own folders (the
+    // settings' backup folder, config.xml's and the program folder) left out; unless a scan runs.
+    void PrepareScan(const WizardSettings& settings, std::vector<std::string> roots);
+    // Empties the results and starts the prepared scan on its worker, reporting to progress;
+    // completed runs once when it has ended. False when a scan runs already.
+    bool StartScan(ScanProgress* progress, std::function<void()> completed);
+    bool StopScan() { return scan_.worker.Stop(); }
+    bool ScanRunning() const noexcept { return scan_.worker.IsRunning(); }
+    const ScanJob& Scan() const noexcept { return scan_; }
+    ScanResults& Results() noexcept { return scan_.results; }
+
+    // Starts the cleaning of the ticked results with the clean options, reporting to progress;
+    // promptOwner owns the shell's question where the Recycle Bin cannot take a file. False when a
+    // cleaning runs already.
+    bool StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
+                       std::function<void()> completed);
+    bool StopCleaning() { return cleaning_.worker.Stop(); }
+    bool CleaningRunning() const noexcept { return cleaning_.worker.IsRunning(); }
+    const CleaningJob& Cleaning() const noexcept { return cleaning_; }
+
+    // The whole run of "/auto" or "/report" on this thread, with the settings saved in config.xml
+    // (never the factory ones): the scan, then the report or the cleaning, never asking anything.
+    // COM must be initialised on the calling thread.
+    UnattendedEnd RunUnattended(const UnattendedRequest& request);
+
+    // Stops both jobs without their completions and waits for their threads.
+    void Shutdown() noexcept;
+
+  private:
+    void PrepareCleaning(const CleanOptionValues& options);
+
+    std::string programFolder_;
+    ScanJob scan_;
+    CleaningJob cleaning_;
+};
+
+// The fixed drives ("C:\"), in drive order: what the folder page shows ticked, and what an
+// unattended run without folders scans.
+std::vector<std::string> FixedDrives();
