@@ -45,7 +45,7 @@ void Shortcut(const std::string& path, const std::string& target) {
         return;
     link->SetPath(target.c_str());
     if (auto file = link.As<IPersistFile>(IID_IPersistFile))
-        file->Save(win::AnsiToWide(path).c_str(), TRUE);
+        file->Save(win::Wide(path).c_str(), TRUE);
 }
 
 }  // namespace

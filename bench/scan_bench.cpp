@@ -38,7 +38,7 @@ int BareWalk(const std::string& folder) {
 
 struct CountFound : SearchVisitor {
     int found = 0;
-    void FileFound(const std::string&, std::string_view, const WIN32_FIND_DATAA&) override { ++found; }
+    void FileFound(const std::string&, std::string_view, const FoundRecord&) override { ++found; }
 };
 
 // Progress that only counts: the worker's own cost, without a window behind it.

@@ -32,22 +32,22 @@ const char kSample[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 // Stand-ins for the swap that fail as ReplaceFileA documents, first doing to the old file what
 // each of those failures leaves behind.
-BOOL WINAPI FailAfterDeletingOld(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
-    ::DeleteFileA(replaced);
+BOOL WINAPI FailAfterDeletingOld(LPCWSTR replaced, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
+    ::DeleteFileW(replaced);
     ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
     return FALSE;
 }
-BOOL WINAPI FailAfterRenamingOld(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
-    ::MoveFileA(replaced, (std::string(replaced) + ".moved").c_str());
+BOOL WINAPI FailAfterRenamingOld(LPCWSTR replaced, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
+    ::MoveFileW(replaced, (std::wstring(replaced) + L".moved").c_str());
     ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
     return FALSE;
 }
-BOOL WINAPI FailLeavingOld(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+BOOL WINAPI FailLeavingOld(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
     ::SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
     return FALSE;
 }
 // The old file gone, but its name taken again before the new file could move in.
-BOOL WINAPI FailWithOldNameTaken(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+BOOL WINAPI FailWithOldNameTaken(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
     ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
     return FALSE;
 }
@@ -103,13 +103,18 @@ TEST_F(ConfigDocumentTest, SelectsReadsWritesAndSavesInPlace) {
     document.WriteAttribute(nullptr, "checked", 1);
     // Attributes go on in ascending ordinal order of their UTF-16 names: upper case first.
     document.AppendElement(parent.get(), "item", "",
-                           {{"file", "New\xE9.tmp"}, {"description", "caf\xE9"}, {"checked", "1"}});
+                           {{"file", "New\xC3\xA9 \xF0\x9F\x98\x80.tmp"},
+                            {"description",
+                             "\xC5\x81\xC3\xB3"
+                             "d\xC5\xBA"},
+                            {"checked", "1"}});
     document.AppendElement(parent.get(), "entry", "inner text", {{"b", "2"}, {"a", "1"}, {"B", "0"}});
     document.AppendElement(nullptr, "item", "", {{"file", "lost"}});
     ASSERT_TRUE(document.Save());
 
     const std::string saved = test::ReadFile(path_);
-    EXPECT_NE(saved.find("<item checked=\"1\" description=\"caf\xC3\xA9\" file=\"New\xC3\xA9.tmp\"/>"),
+    EXPECT_NE(saved.find("<item checked=\"1\" description=\"\xC5\x81\xC3\xB3"
+                         "d\xC5\xBA\" file=\"New\xC3\xA9 \xF0\x9F\x98\x80.tmp\"/>"),
               std::string::npos)
         << saved;
     EXPECT_NE(saved.find("<entry B=\"0\" a=\"1\" b=\"2\">inner text</entry>"), std::string::npos) << saved;
@@ -123,8 +128,10 @@ TEST_F(ConfigDocumentTest, SelectsReadsWritesAndSavesInPlace) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(reopened.ReadText(rows[0].get(), "checked"), "0");
     EXPECT_EQ(reopened.ReadText(rows[0].get(), "added"), "a & b < \"c\" > 'd'");
-    EXPECT_EQ(reopened.ReadText(rows[1].get(), "file"), "New\xE9.tmp");
-    EXPECT_EQ(reopened.ReadText(rows[1].get(), "description"), "caf\xE9");
+    EXPECT_EQ(reopened.ReadText(rows[1].get(), "file"), "New\xC3\xA9 \xF0\x9F\x98\x80.tmp");
+    EXPECT_EQ(reopened.ReadText(rows[1].get(), "description"),
+              "\xC5\x81\xC3\xB3"
+              "d\xC5\xBA");
     EXPECT_EQ(reopened.ReadText(reopened.SelectSingleNode("/config/quillmoor/junkfiles/default/item").get(),
                                 "file"),
               "*.bak");
@@ -132,7 +139,7 @@ TEST_F(ConfigDocumentTest, SelectsReadsWritesAndSavesInPlace) {
     ASSERT_TRUE(note);
     win::Bstr noteText;
     note->get_text(noteText.put());
-    EXPECT_EQ(noteText.ToAnsi(), "some text");  // text content is not touched by the indentation
+    EXPECT_EQ(noteText.ToText(), "some text");  // text content is not touched by the indentation
 
     // Saving again gives the same text: the indentation does not pile up.
     ASSERT_TRUE(reopened.Save());
@@ -252,9 +259,9 @@ TEST_F(ConfigDocumentTest, OtherEncodingsLoad) {
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><config><quillmoor><junkfiles><items>"
         "<item file=\"caf\xE9.tmp\" description=\"\" checked=\"1\"/></items></junkfiles></quillmoor>"
         "</config>");
-    EXPECT_EQ(ReadJunkPatterns(path_), (std::vector<JunkPattern>{{"caf\xE9.tmp", "", true}}));
-    EXPECT_TRUE(WriteJunkPatterns(path_, {{"na\xEFve.tmp", "", false}}));
-    EXPECT_EQ(ReadJunkPatterns(path_), (std::vector<JunkPattern>{{"na\xEFve.tmp", "", false}}));
+    EXPECT_EQ(ReadJunkPatterns(path_), (std::vector<JunkPattern>{{"caf\xC3\xA9.tmp", "", true}}));
+    EXPECT_TRUE(WriteJunkPatterns(path_, {{"na\xC3\xAFve.tmp", "", false}}));
+    EXPECT_EQ(ReadJunkPatterns(path_), (std::vector<JunkPattern>{{"na\xC3\xAFve.tmp", "", false}}));
 }
 
 TEST_F(ConfigDocumentTest, AFailedSwapNeverLosesTheOnlyCopy) {

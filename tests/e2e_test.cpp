@@ -26,6 +26,7 @@
 #include "support/LogEntries.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -79,7 +80,8 @@ std::string DistFile(const std::string& name) {
 }
 
 void CopyFromDist(const std::string& name, const std::string& folder) {
-    ASSERT_TRUE(::CopyFileA(DistFile(name).c_str(), (folder + "\\" + name).c_str(), FALSE))
+    ASSERT_TRUE(
+        ::CopyFileW(win::Wide(DistFile(name)).c_str(), win::Wide(folder + "\\" + name).c_str(), FALSE))
         << "cannot copy " << DistFile(name) << ", error " << ::GetLastError();
 }
 
@@ -188,15 +190,15 @@ class Program {
     // output, when given, is an inheritable file handle that becomes the program's standard output.
     Program(const std::string& exe, const std::string& workingFolder, bool suspended = false,
             const std::string& arguments = "", HANDLE output = nullptr) {
-        STARTUPINFOA startup{};
+        STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESHOWWINDOW | (output ? STARTF_USESTDHANDLES : 0);
         startup.wShowWindow = SW_SHOWNORMAL;
         startup.hStdOutput = startup.hStdError = output;
-        std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-        started_ = ::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr,
-                                    suspended ? CREATE_SUSPENDED : 0, nullptr, workingFolder.c_str(),
-                                    &startup, &info_);
+        std::wstring commandLine = win::Wide("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
+        started_ = ::CreateProcessW(win::Wide(exe).c_str(), commandLine.data(), nullptr, nullptr,
+                                    output != nullptr, suspended ? CREATE_SUSPENDED : 0, nullptr,
+                                    win::Wide(workingFolder).c_str(), &startup, &info_);
         if (!started_)
             ADD_FAILURE() << "cannot start " << exe << ", error " << ::GetLastError();
     }
@@ -564,10 +566,13 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     ASSERT_NO_FATAL_FAILURE(driver.ClickFrame(IDC_FRAME_CANCEL));  // Finish
     EXPECT_EQ(program.ExitCode(), 2);
 
-    // Every junk file is back (the restore writes lower-case names; lookups ignore case), the
-    // other files are untouched, and the restore point is gone.
-    for (const auto& [path, reason] : tree.junk)
+    // Every junk file is back under its own name, the other files are untouched, and the restore
+    // point is gone.
+    for (const auto& [path, reason] : tree.junk) {
         EXPECT_EQ(test::ReadFile(path), "junk of " + path) << path;
+        const std::vector<std::string> names = test::NamesIn(win::FolderPartOf(path));
+        EXPECT_NE(std::find(names.begin(), names.end(), win::NamePartOf(path)), names.end()) << path;
+    }
     for (const auto& [path, content] : tree.keep)
         EXPECT_EQ(test::ReadFile(path), content) << path;
     EXPECT_TRUE(FindRestorePoints(install_ / "Backup").empty());
@@ -585,7 +590,7 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryRestore"));
     for (const auto& [path, reason] : tree.junk)
-        EXPECT_NE(entries[0].text.find(win::LowerAnsi(path)), std::string::npos) << path;
+        EXPECT_NE(entries[0].text.find(path), std::string::npos) << path;
     EXPECT_EQ(entries[1].subcategory, Translate("_LogLogCategoryDelete"));
     EXPECT_EQ(entries[1].text, deleteText);
     EXPECT_EQ(entries[2].subcategory, Translate("_LogLogCategoryBackup"));
@@ -679,4 +684,38 @@ TEST_F(EndToEndTest, AnUnattendedRunWithBadArgumentsEndsWithTwoAndNoWindow) {
         }
         EXPECT_EQ(test::ReadFile(outputPath).rfind("Quillmoor [/auto", 0), 0u) << arguments;
     }
+}
+
+// A user named Lukasz with a Polish L: the program lives in a folder outside the ANSI code page,
+// and so does the temporary folder; a folder with the best-fit name beside it holds junk that is
+// none of the program's business.
+TEST_F(EndToEndTest, AProgramOutsideTheCodePageFindsItsOwnFilesAndTheRightTemporaryFolder) {
+    win::ComApartment com;
+    const std::string user = data_ / "\xC5\x81ukasz";
+    const std::string program = user + "\\Quillmoor";
+    test::MakeFolders(program);
+    ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.exe", program));
+    ScanOptionValues options;
+    options.checked[kFindTemp] = true;
+    test::WriteFile(program + "\\config.xml", kPatternsAndOptions);
+    ASSERT_TRUE(WriteScanOptions(program + "\\config.xml", options));
+    test::WriteFile(user + "\\Temp\\real.dat", "a temporary file");
+    test::WriteFile(data_ / "Lukasz\\Temp\\twin.dat", "the best-fit twin's");
+    test::MakeFolders(data_ / "empty");
+
+    wchar_t oldTmp[MAX_PATH] = {}, oldTemp[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH);
+    ::GetEnvironmentVariableW(L"TEMP", oldTemp, MAX_PATH);
+    ::SetEnvironmentVariableW(L"TMP", win::Wide(user + "\\Temp").c_str());
+    ::SetEnvironmentVariableW(L"TEMP", win::Wide(user + "\\Temp").c_str());
+    const SecondStart run = StartAgain(program + "\\Quillmoor.exe", data_.Path(),
+                                       "/report \"" + data_ / "report.csv" + "\" \"" + data_ / "empty" + "\"",
+                                       kWorkerDeadline.count() * 1000);
+    ::SetEnvironmentVariableW(L"TMP", oldTmp);
+    ::SetEnvironmentVariableW(L"TEMP", oldTemp);
+
+    EXPECT_EQ(run.exitCode, 0);  // config.xml found beside the program
+    const std::string csv = test::ReadFile(data_ / "report.csv");
+    EXPECT_NE(csv.find(user + "\\Temp\\real.dat,"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find("twin.dat"), std::string::npos) << csv;
 }

@@ -65,7 +65,7 @@ class FileDetailsTest : public ::testing::Test {
     static std::string Search(const std::string& name) {
         return std::string(kSearchAddress) + "/search?q=" + name;
     }
-    static HICON InformationIcon() { return ::LoadIconA(nullptr, IDI_INFORMATION); }
+    static HICON InformationIcon() { return ::LoadIconW(nullptr, IDI_INFORMATION); }
 
     test::ProgramFolder program_;
     test::TempFolder dir_;

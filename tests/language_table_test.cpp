@@ -52,6 +52,27 @@ TEST_F(LanguageTableTest, ExpandsEscapesOnlyWhenAsked) {
     EXPECT_EQ(ExpandEscapes("a\\\\n\\rb"), "a\\\n\rb");
 }
 
+// A language file in the system's ANSI code page reads as it always did; one in UTF-16 (with its
+// byte-order mark) holds any script.
+TEST(LanguageTableEncodings, AnsiAndUtf16FilesReadAsProgramText) {
+    test::TempFolder dir;
+    test::WriteFile(dir / "ansi.language", "[String]\n_Cafe=Caf\xE9\n");  // e acute in code page 1252
+    std::string utf16 = "\xFF\xFE";
+    for (wchar_t unit : std::wstring(L"[String]\r\n_Name=\x0141\x00F3"
+                                     L"d\x017A \x6F22\xD83D\xDE00\r\n")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    test::WriteFile(dir / "utf16.language", utf16);
+    LanguageTable ansi, wide;
+    ansi.SetPath(dir / "ansi.language");
+    wide.SetPath(dir / "utf16.language");
+    EXPECT_EQ(ansi.Translate("_Cafe"), "Caf\xC3\xA9");
+    EXPECT_EQ(wide.Translate("_Name"),
+              "\xC5\x81\xC3\xB3"
+              "d\xC5\xBA \xE6\xBC\xA2\xF0\x9F\x98\x80");
+}
+
 TEST(LanguageTableWithoutFile, EveryLookupGivesTheKey) {
     LanguageTable unset;
     EXPECT_EQ(unset.Translate("_Next"), "_Next");

@@ -84,8 +84,7 @@ class PlainObject : public IUnknown {
 TEST_F(LogwrightCom, RegistersPerUserAndRemovesExactlyThat) {
     ASSERT_EQ(dll_.Register(), S_OK);
     std::wstring server = RegText(std::wstring(kClsidKey) + L"\\InprocServer32");
-    EXPECT_EQ(::lstrcmpiW(server.c_str(), win::AnsiToWide(dll_.Path()).c_str()), 0)
-        << win::WideToAnsi(server.c_str());
+    EXPECT_EQ(::lstrcmpiW(server.c_str(), win::Wide(dll_.Path()).c_str()), 0) << win::Narrow(server.c_str());
     EXPECT_EQ(RegText(std::wstring(kClsidKey) + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_EQ(RegText(std::wstring(kClsidKey) + L"\\ProgID"), L"Logwright.Log");
     EXPECT_EQ(RegText(std::wstring(kProgIdKey) + L"\\CLSID"), L"{A012166D-C978-4D10-A03F-04C178F9CE57}");
@@ -121,7 +120,7 @@ TEST_F(LogwrightCom, CopiesTheRegistrationWhereWineLooksAndRemovesOnlyItsCopy) {
     ASSERT_EQ(dll_.Register(), S_OK);
     // COM on Wine reads only the machine's classes, so a marked copy of the user's entries is there.
     std::wstring server = RegText(std::wstring(kClsidKey) + L"\\InprocServer32", nullptr, HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(::lstrcmpiW(server.c_str(), win::AnsiToWide(dll_.Path()).c_str()), 0);
+    EXPECT_EQ(::lstrcmpiW(server.c_str(), win::Wide(dll_.Path()).c_str()), 0);
     EXPECT_EQ(RegText(kClsidKey, L"LogwrightUserCopy", HKEY_LOCAL_MACHINE), L"1");
     EXPECT_EQ(RegText(std::wstring(kProgIdKey) + L"\\CLSID", nullptr, HKEY_LOCAL_MACHINE),
               L"{A012166D-C978-4D10-A03F-04C178F9CE57}");
@@ -159,7 +158,7 @@ TEST_F(LogwrightCom, ACopyInAnotherFolderLeavesTheRegisteredOneAlone) {
         return texts;
     };
     const std::vector<std::wstring> first = entries();
-    ASSERT_EQ(::lstrcmpiW(first[4].c_str(), win::AnsiToWide(dll_.Path()).c_str()), 0);
+    ASSERT_EQ(::lstrcmpiW(first[4].c_str(), win::Wide(dll_.Path()).c_str()), 0);
 
     // COM on Wine finds the machine's registration, which names the first copy and stays: the
     // second copy's registration could not take effect, so it fails and puts the user's back.
@@ -171,9 +170,9 @@ TEST_F(LogwrightCom, ACopyInAnotherFolderLeavesTheRegisteredOneAlone) {
     // Once the first copy is gone, the second registers.
     ASSERT_EQ(dll_.Unregister(), S_OK);
     ASSERT_EQ(other.Register(), S_OK);
-    EXPECT_EQ(::lstrcmpiW(RegText(server, nullptr, HKEY_LOCAL_MACHINE).c_str(),
-                          win::AnsiToWide(other.Path()).c_str()),
-              0);
+    EXPECT_EQ(
+        ::lstrcmpiW(RegText(server, nullptr, HKEY_LOCAL_MACHINE).c_str(), win::Wide(other.Path()).c_str()),
+        0);
 }
 
 TEST_F(LogwrightCom, KeepsEntriesUnderTheDataPath) {
@@ -190,7 +189,7 @@ TEST_F(LogwrightCom, KeepsEntriesUnderTheDataPath) {
     std::string data = dir_ / "Prog\\Log\\Data";
     ASSERT_EQ(SetPath(log.get(), data), S_OK);
     EXPECT_EQ(log->GetDataPath(path.put()), S_OK);
-    EXPECT_EQ(Text(path), win::AnsiToWide(data));
+    EXPECT_EQ(Text(path), win::Wide(data));
     ASSERT_EQ(Add(log.get(), L"Backup", L"Files backed up:\r\n\r\na\r\n\r\n"), S_OK);
     ASSERT_EQ(Add(log.get(), L"Cleaning", L"Files deleted permanently:\r\n\r\n"), S_OK);
 
@@ -217,7 +216,7 @@ TEST_F(LogwrightCom, KeepsEntriesUnderTheDataPath) {
     EXPECT_EQ(log->GetEntryText(-1, text.put()), E_INVALIDARG);
 
     // What the component stored is on disk under the data path, for any other reader.
-    std::vector<logwright::LogEntry> stored = logwright::LogStore(win::AnsiToWide(data)).ReadAll();
+    std::vector<logwright::LogEntry> stored = logwright::LogStore(win::Wide(data)).ReadAll();
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].subcategory, L"Cleaning");
     win::ComPtr<ILogwrightLog> second = CreateLog();

@@ -9,7 +9,7 @@
 
 #include "LogRecord.h"
 #include "LogStore.h"
-#include "Wtf8.h"
+#include "win/Text.h"
 #include "support/TestFiles.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -20,7 +20,7 @@ using logwright::LogStore;
 namespace {
 
 std::wstring Wide(const std::string& s) {
-    return win::AnsiToWide(s);
+    return win::Wide(s);
 }
 
 SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms = 0) {
@@ -114,8 +114,7 @@ void ExpectAllWriters(const std::vector<LogEntry>& entries, const std::map<std::
         std::wstring tag = e.subcategory.substr(0, colon);
         int n = std::stoi(e.subcategory.substr(colon + 1));
         ASSERT_TRUE(nextExpected.count(tag)) << "unknown writer";
-        EXPECT_EQ(n, nextExpected[tag])
-            << "writer " << win::WideToAnsi(tag.c_str()) << " out of order or lost";
+        EXPECT_EQ(n, nextExpected[tag]) << "writer " << win::Narrow(tag.c_str()) << " out of order or lost";
         nextExpected[tag] = n - 1;
         EXPECT_EQ(e.text, LongText(e.subcategory));
         ++total;
@@ -141,31 +140,30 @@ TEST(Wtf8, KeepsEveryUtf16CodeUnitSequence) {
         L"z\xDBFF";       // a high surrogate at the very end
     for (const std::wstring& text : {all, tricky, std::wstring(L"\0x\0", 3), std::wstring()}) {
         std::wstring back;
-        ASSERT_TRUE(logwright::FromWtf8(logwright::ToWtf8(text), back));
+        ASSERT_TRUE(win::FromWtf8(win::ToWtf8(text), back));
         EXPECT_EQ(back, text);
     }
-    EXPECT_EQ(logwright::ToWtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");  // a pair is one 4-byte sequence
-    EXPECT_EQ(logwright::ToWtf8(L"\xE9"), "\xC3\xA9");
+    EXPECT_EQ(win::ToWtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");  // a pair is one 4-byte sequence
+    EXPECT_EQ(win::ToWtf8(L"\xE9"), "\xC3\xA9");
 }
 
 TEST(Wtf8, RejectsMalformedBytes) {
     std::wstring out;
     for (const char* bad : {"\x80", "\xC0\x80", "\xC3", "\xE2\x82", "\xE0\x80\x80", "\xF5\x80\x80\x80",
                             "\xF4\x90\x80\x80", "\xC3\x41", "\xFF"})
-        EXPECT_FALSE(logwright::FromWtf8(bad, out)) << "accepted " << bad;
+        EXPECT_FALSE(win::FromWtf8(bad, out)) << "accepted " << bad;
 }
 
 TEST(LogStore, KeepsEveryFieldOfAnEntry) {
     test::TempFolder dir;
     // The data folder and the folders above it do not exist yet.
     LogStore store(Wide(dir / "Prog\\Log\\Data"));
-    std::string highBytes;
-    for (int b = 0x80; b <= 0xFF; ++b)
-        highBytes += static_cast<char>(b);
+    // Several scripts, an emoji and an unpaired surrogate.
+    const std::string highBytes = "\xE6\xBC\xA2\xE5\xAD\x97 \xCE\xA9 \xF0\x9F\x98\x80 \xED\xA0\x80";
     LogEntry entry =
-        Entry(Wide("Files deleted permanently:\r\n\r\nC:\\Temp\\caf\xE9.tmp\r\n\r\n" + highBytes));
+        Entry(Wide("Files deleted permanently:\r\n\r\nC:\\Temp\\caf\xC3\xA9.tmp\r\n\r\n" + highBytes));
     entry.time = Time(2024, 12, 24, 18, 0, 59, 999);
-    entry.type = Wide("Type \xC4");
+    entry.type = Wide("Type \xC3\x84");
     entry.category = std::wstring(L"Cat\0egory", 9);
     entry.subcategory = L"Sub \xD800 lone surrogate";
     entry.source = L"";
@@ -175,9 +173,9 @@ TEST(LogStore, KeepsEveryFieldOfAnEntry) {
     std::vector<LogEntry> back = LogStore(Wide(dir / "Prog\\Log\\Data\\")).ReadAll();
     ASSERT_EQ(back.size(), 1u);
     ExpectSame(back[0], entry);
-    // The program's ANSI text comes back byte for byte.
-    EXPECT_EQ(win::WideToAnsi(back[0].text.c_str(), static_cast<int>(back[0].text.size())),
-              "Files deleted permanently:\r\n\r\nC:\\Temp\\caf\xE9.tmp\r\n\r\n" + highBytes);
+    // The program's text comes back byte for byte.
+    EXPECT_EQ(win::Narrow(std::wstring_view(back[0].text.c_str(), back[0].text.size())),
+              "Files deleted permanently:\r\n\r\nC:\\Temp\\caf\xC3\xA9.tmp\r\n\r\n" + highBytes);
 }
 
 TEST(LogStore, ListsNewestFirstAndStampsLocalTime) {

@@ -64,7 +64,7 @@ RECT RectIn(HWND frame, HWND child) {
 
 TEST(LogViewer, ListsTenThousandEntriesNewestFirstAndShowsTheSelectedText) {
     test::TempFolder dir;
-    std::wstring data = win::AnsiToWide(dir / "Log\\Data");
+    std::wstring data = win::Wide(dir / "Log\\Data");
     std::vector<LogEntry> entries;
     for (int i = 0; i < 10000; ++i)
         entries.push_back(Numbered(i));
@@ -110,7 +110,7 @@ TEST(LogViewer, ListsTenThousandEntriesNewestFirstAndShowsTheSelectedText) {
 
 TEST(LogViewer, GrowsWithItsWindowAndClosesOnEscape) {
     test::TempFolder dir;
-    std::wstring data = win::AnsiToWide(dir.Path());
+    std::wstring data = win::Wide(dir.Path());
     ASSERT_EQ(LogStore(data).Append({Numbered(1), Numbered(2)}), S_OK);
 
     test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr); });
@@ -141,7 +141,7 @@ TEST(LogViewer, GrowsWithItsWindowAndClosesOnEscape) {
 
 TEST(LogViewer, ShowsAnEmptyListForAMissingLog) {
     test::TempFolder dir;
-    for (std::wstring data : {win::AnsiToWide(dir / "nothing\\here"), std::wstring()}) {
+    for (std::wstring data : {win::Wide(dir / "nothing\\here"), std::wstring()}) {
         test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr); });
         HWND frame = viewer.Frame();
         ASSERT_NE(frame, nullptr);
@@ -269,7 +269,7 @@ TEST(LogViewer, HostsAGivenPropertyPageInItsFrame) {
 
 TEST(LogViewer, ShowsItsOwnPanelWhenThePageCannotActivate) {
     test::TempFolder dir;
-    std::wstring data = win::AnsiToWide(dir.Path());
+    std::wstring data = win::Wide(dir.Path());
     ASSERT_EQ(LogStore(data).Append({Numbered(7)}), S_OK);
     RecordingPage page(false);
     test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, &page, nullptr); });

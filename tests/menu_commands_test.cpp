@@ -158,7 +158,7 @@ TEST_F(AboutDialogTest, ShowsTheProductTheThanksListAndTwoLinks) {
     ::SetCursorPos(over.x, over.y);
     ::SendMessageA(webSite.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(webSite.Handle()),
                    MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_HAND));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
 
     // Esc ends the dialog as "_Cancel" does.
     MSG escape{window_, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};

@@ -185,7 +185,7 @@ TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
     EXPECT_EQ(list_.Count(), 2);
 }
 
-TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointAndLogs) {
+TEST_F(RescueManagerTest, RestoreCopiesEverythingBackByItsOwnNameRemovesThePointAndLogs) {
     const std::string point = Point("2025-01-31_08-05-09");
     BackUp(point, data_ / "Docs\\Report.TXT", "report");
     BackUp(point, data_ / "Old.DAT", "backed-up content");
@@ -201,10 +201,10 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
               FormatText(Translate("_RescueDialogResotoreConfirm"), {"01/31/2025 08:05:09"}));
     EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
 
-    // The files are back, under lower-case names where the restore made them.
-    EXPECT_EQ(test::NamesIn(data_.Path()), (std::vector<std::string>{"docs", "old.dat"}));
-    EXPECT_EQ(test::NamesIn(data_ / "docs"), (std::vector<std::string>{"report.txt"}));
-    EXPECT_EQ(test::ReadFile(data_ / "docs\\report.txt"), "report");
+    // The files are back under their own names (a file the restore overwrote keeps its name).
+    EXPECT_EQ(test::NamesIn(data_.Path()), (std::vector<std::string>{"Docs", "old.dat"}));
+    EXPECT_EQ(test::NamesIn(data_ / "Docs"), (std::vector<std::string>{"Report.TXT"}));
+    EXPECT_EQ(test::ReadFile(data_ / "Docs\\Report.TXT"), "report");
     EXPECT_EQ(test::ReadFile(data_ / "old.dat"), "backed-up content");
 
     // The restore point is gone, and so is its row.
@@ -223,12 +223,12 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackInLowerCaseRemovesThePointA
     const std::string& text = entries[0].text;
     EXPECT_EQ(text.find(Translate("_LogRestoreFilesHeader") + "\r\n\r\n"), 0u) << text;
     EXPECT_NE(text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "Docs\\Report.TXT"),
-                                                 win::LowerAnsi(data_ / "docs\\report.txt")})),
+                                                 data_ / "Docs\\Report.TXT"})),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "Old.DAT"),
-                                                 win::LowerAnsi(data_ / "old.dat")})),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "Old.DAT"), data_ / "Old.DAT"})),
+        std::string::npos)
         << text;
 }
 
@@ -271,13 +271,13 @@ TEST_F(RescueManagerTest, WhatIsNotCopiedBackStaysInThePoint) {
     std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
     // With the system's reason.
-    EXPECT_NE(entries[0].text.find(FormatText(Translate("_LogRestoreFileFailed"),
-                                              {lockedBackup, win::LowerAnsi(data_ / "locked.txt")}) +
-                                   " (" + win::SystemErrorText(ERROR_SHARING_VIOLATION) + ")"),
+    EXPECT_NE(entries[0].text.find(
+                  FormatText(Translate("_LogRestoreFileFailed"), {lockedBackup, data_ / "locked.txt"}) +
+                  " (" + win::SystemErrorText(ERROR_SHARING_VIOLATION) + ")"),
               std::string::npos)
         << entries[0].text;
-    EXPECT_NE(entries[0].text.find(Line("_LogRestoreFile", {point + "\\" + MirrorPath(data_ / "free.txt"),
-                                                            win::LowerAnsi(data_ / "free.txt")})),
+    EXPECT_NE(entries[0].text.find(Line("_LogRestoreFile",
+                                        {point + "\\" + MirrorPath(data_ / "free.txt"), data_ / "free.txt"})),
               std::string::npos);
 
     // Once the file is free, restoring again brings it back; the rest still waits in the point.

@@ -86,12 +86,15 @@ TEST(ResultsCsv, WritesUtf8WithQuotedAwkwardPathsSizesAboveFourGibibytesAndTicks
     SYSTEMTIME time{2025, 1, 5, 31, 8, 5, 9, 0};
     ::SystemTimeToFileTime(&time, &accessed);
     results.AddOrReplace("C:\\a,b\\say \"hi\".tmp", "Temporary, file", 5ULL << 30, accessed);
-    results.AddOrReplace("C:\\caf\xE9.tmp", "Caf\xE9", 7);  // 0xE9 is e acute in the system's code page
+    results.AddOrReplace("C:\\caf\xC3\xA9 \xE6\xBC\xA2.tmp", "Caf\xC3\xA9", 7);  // Latin and Han
+    // An unpaired surrogate, which a Windows name may hold, has no UTF-8 form: U+FFFD stands in.
+    results.AddOrReplace("C:\\x\xED\xA0\x80y.tmp", "Temporary, file", 1);
     results.SetTicked(1, false);
-    ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {1, 0}));
+    ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {1, 2, 0}));
     EXPECT_EQ(test::ReadFile(dir / "report.csv"),
               "\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n"
-              "C:\\caf\xC3\xA9.tmp,7,Caf\xC3\xA9,,no\r\n"
+              "C:\\caf\xC3\xA9 \xE6\xBC\xA2.tmp,7,Caf\xC3\xA9,,no\r\n"
+              "C:\\x\xEF\xBF\xBDy.tmp,1,\"Temporary, file\",,yes\r\n"
               "\"C:\\a,b\\say \"\"hi\"\".tmp\",5368709120,\"Temporary, file\",2025-01-31T08:05:09Z,yes\r\n");
     EXPECT_FALSE(WriteResultsCsv(dir / "missing\\report.csv", results, {0}));
 }

@@ -280,7 +280,10 @@ TEST_F(ScanWorkerTest, AFailureInsideTheSearchEndsTheRunAsItsNaturalEndDoes) {
 }
 
 TEST_F(ScanWorkerTest, AShellFolderValueThatFillsTheWholeBufferIsNoFolder) {
-    ShellFolderOverride cut("Cookies", std::string(255, 'a'), REG_BINARY);
+    std::string unterminated;  // 255 UTF-16 characters without their terminating zero
+    for (int i = 0; i < 255; ++i)
+        unterminated += std::string("a\0", 2);
+    ShellFolderOverride cut("Cookies", unterminated, REG_BINARY);
     EXPECT_EQ(ReadShellFolder("Cookies"), "");
     ShellFolderOverride fits("Cookies", std::string(254, 'a'));
     EXPECT_EQ(ReadShellFolder("Cookies"), std::string(254, 'a'));

@@ -17,10 +17,10 @@ struct Collected : SearchVisitor {
     std::map<std::string, std::string> found;  // path -> description
     std::vector<std::string> folders;          // folders entered, in call order
 
-    void FileFound(const std::string& path, std::string_view reason, const WIN32_FIND_DATAA&) override {
+    void FileFound(const std::string& path, std::string_view reason, const FoundRecord&) override {
         found[path] = std::string(reason);
     }
-    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA&) override { folders.push_back(path); }
+    void FolderEntered(const std::string& path, const FoundRecord&) override { folders.push_back(path); }
 };
 
 Collected Search(const std::string& root, const TextMap& masks, const SearchOptions& options = {},
@@ -43,22 +43,22 @@ class SearchFolderTest : public ::testing::Test {
 }  // namespace
 
 TEST(MatchWildcard, FollowsTheMaskRules) {
-    EXPECT_TRUE(MatchWildcard("*.tmp", "a.tmp"));
-    EXPECT_TRUE(MatchWildcard("*.tmp", ".tmp"));
-    EXPECT_FALSE(MatchWildcard("*.tmp", "a.tmp.bak"));
-    EXPECT_TRUE(MatchWildcard("*.*", "a.b"));
-    EXPECT_FALSE(MatchWildcard("*.*", "ab"));
-    EXPECT_TRUE(MatchWildcard("~*", "~x.doc"));
-    EXPECT_FALSE(MatchWildcard("~*", "x~"));
-    EXPECT_TRUE(MatchWildcard("?", "a"));
-    EXPECT_FALSE(MatchWildcard("?", "ab"));
-    EXPECT_FALSE(MatchWildcard("?", ""));
-    EXPECT_TRUE(MatchWildcard("*", ""));
-    EXPECT_TRUE(MatchWildcard("a*b*c", "axxbyybzc"));  // needs backtracking past a false start
-    EXPECT_TRUE(MatchWildcard("*ab", "aab"));
-    EXPECT_TRUE(MatchWildcard("thumbs.db", "thumbs.db"));
-    EXPECT_FALSE(MatchWildcard("thumbs.db", "thumbs.dbx"));
-    EXPECT_TRUE(MatchWildcard("***", "abc"));
+    EXPECT_TRUE(MatchWildcard(L"*.tmp", L"a.tmp"));
+    EXPECT_TRUE(MatchWildcard(L"*.tmp", L".tmp"));
+    EXPECT_FALSE(MatchWildcard(L"*.tmp", L"a.tmp.bak"));
+    EXPECT_TRUE(MatchWildcard(L"*.*", L"a.b"));
+    EXPECT_FALSE(MatchWildcard(L"*.*", L"ab"));
+    EXPECT_TRUE(MatchWildcard(L"~*", L"~x.doc"));
+    EXPECT_FALSE(MatchWildcard(L"~*", L"x~"));
+    EXPECT_TRUE(MatchWildcard(L"?", L"a"));
+    EXPECT_FALSE(MatchWildcard(L"?", L"ab"));
+    EXPECT_FALSE(MatchWildcard(L"?", L""));
+    EXPECT_TRUE(MatchWildcard(L"*", L""));
+    EXPECT_TRUE(MatchWildcard(L"a*b*c", L"axxbyybzc"));  // needs backtracking past a false start
+    EXPECT_TRUE(MatchWildcard(L"*ab", L"aab"));
+    EXPECT_TRUE(MatchWildcard(L"thumbs.db", L"thumbs.db"));
+    EXPECT_FALSE(MatchWildcard(L"thumbs.db", L"thumbs.dbx"));
+    EXPECT_TRUE(MatchWildcard(L"***", L"abc"));
 }
 
 TEST(TimeSpanBetween, SplitsTheDistanceIntoDaysHoursMinutes) {
@@ -78,19 +78,28 @@ TEST(TimeSpanBetween, SplitsTheDistanceIntoDaysHoursMinutes) {
     EXPECT_EQ(calendar.minutes, 30u);
 }
 
-TEST_F(SearchFolderTest, MasksAreTriedInByteOrderAndIgnoreCase) {
+TEST_F(SearchFolderTest, MasksAreTriedInByteOrderAndIgnoreCaseInEveryScript) {
     test::WriteFile(dir_ / "~a.tmp");
     test::WriteFile(dir_ / "A.TMP");
     test::WriteFile(dir_ / "sub\\b.Tmp");
     test::WriteFile(dir_ / "keep.txt");
-    test::WriteFile(dir_ / "\xC9T\xC9.DAT");  // letters above 127 lower-case by the code page too
-    Collected c =
-        Search(dir_.Path(), {{"~*", "tilde"}, {"*.TMP", "temporary"}, {"\xE9t\xE9.dat", "accented"}});
+    test::WriteFile(dir_ / "\xC3\x89T\xC3\x89.DAT");                 // "ETE" with acute accents
+    test::WriteFile(dir_ / "\xCE\xA9\xCE\x9C\xCE\x95.LOG");          // Greek capitals
+    test::WriteFile(dir_ / "\xF0\x9F\x98\x80.emo");                  // one emoji: two UTF-16 units
+    test::WriteFile(dir_ / "\xF0\x9F\x98\x80\xF0\x9F\x98\x80.emo");  // two emoji
+    Collected c = Search(dir_.Path(), {{"~*", "tilde"},
+                                       {"*.TMP", "temporary"},
+                                       {"\xC3\xA9t\xC3\xA9.dat", "accented"},
+                                       {"\xCF\x89\xCE\xBC\xCE\xB5.*", "greek"},
+                                       {"?.emo", "one character"}});
     // '*' sorts before '~', so the temporary-file mask wins for ~a.tmp.
-    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "~a.tmp", "temporary"},
-                                                           {dir_ / "A.TMP", "temporary"},
-                                                           {dir_ / "sub\\b.Tmp", "temporary"},
-                                                           {dir_ / "\xC9T\xC9.DAT", "accented"}}));
+    EXPECT_EQ(c.found,
+              (std::map<std::string, std::string>{{dir_ / "~a.tmp", "temporary"},
+                                                  {dir_ / "A.TMP", "temporary"},
+                                                  {dir_ / "sub\\b.Tmp", "temporary"},
+                                                  {dir_ / "\xC3\x89T\xC3\x89.DAT", "accented"},
+                                                  {dir_ / "\xCE\xA9\xCE\x9C\xCE\x95.LOG", "greek"},
+                                                  {dir_ / "\xF0\x9F\x98\x80.emo", "one character"}}));
 }
 
 TEST_F(SearchFolderTest, AMaskMatchWinsOverTheTests) {
@@ -169,25 +178,22 @@ TEST_F(SearchFolderTest, ZeroLengthOnlyForEmptyFiles) {
     EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "empty.dat", "_ZeroLengthFile"}}));
 }
 
-TEST_F(SearchFolderTest, InvalidShortcutsAreReportedLowerCased) {
-    test::WriteFile(dir_ / "target.txt");
+// Only a shortcut whose target is reported missing is junk; it is reported by its own name.
+TEST_F(SearchFolderTest, OnlyShortcutsToMissingTargetsAreReported) {
+    const std::string polish = dir_ / "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87.docx";  // outside code page 1252
+    test::WriteFile(polish);
     test::WriteFile(dir_ / "Gone.txt");
     test::MakeFolders(dir_ / "TargetFolder");
     test::MakeShortcut(dir_ / "Links\\Old.LNK", dir_ / "Gone.txt");
-    test::MakeShortcut(dir_ / "Links\\good.lnk", dir_ / "target.txt");
+    test::MakeShortcut(dir_ / "Links\\document.lnk", polish);
     test::MakeShortcut(dir_ / "Links\\folder.lnk", dir_ / "TargetFolder");
     ::DeleteFileA((dir_ / "Gone.txt").c_str());
-    test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");     // cannot be read: not reported
-    test::MakeShortcutWithoutPath(dir_ / "Links\\Computer.lnk");  // an empty target names nothing
+    test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");     // cannot be read
+    test::MakeShortcutWithoutPath(dir_ / "Links\\Computer.lnk");  // a virtual folder: nothing to check
     SearchOptions options;
     options.findInvalidShortcuts = true;
     Collected c = Search(dir_.Path(), {}, options);
-    std::string lowered = dir_ / "links\\old.lnk";
-    for (char& ch : lowered)
-        ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
-    std::string computer = lowered.substr(0, lowered.rfind('\\')) + "\\computer.lnk";
-    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{lowered, "_InvalidShortcut"},
-                                                           {computer, "_InvalidShortcut"}}));
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "Links\\Old.LNK", "_InvalidShortcut"}}));
 }
 
 TEST_F(SearchFolderTest, NotAccessedUsesWholeMonthsOfThirtyOneDays) {
@@ -241,7 +247,7 @@ TEST_F(SearchFolderTest, AStopRequestEndsTheWalkBetweenEntries) {
     struct StopAfter : SearchVisitor {
         std::atomic<bool> stop{false};
         int found = 0;
-        void FileFound(const std::string&, std::string_view, const WIN32_FIND_DATAA&) override {
+        void FileFound(const std::string&, std::string_view, const FoundRecord&) override {
             if (++found == 10)
                 stop = true;
         }

@@ -2,13 +2,18 @@
 // window, the saved settings, and what is on the disk afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "clean/BackupStore.h"
+#include "clean/RestoreFiles.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "session/Session.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
+#include "win/FileSystem.h"
+#include "win/PathParts.h"
 
 TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAlone) {
     test::TempFolder data;
@@ -44,4 +49,73 @@ TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAl
     ASSERT_TRUE(::DeleteFileA((programFolder + "\\config.xml").c_str()));
     EXPECT_EQ(Session(programFolder).RunUnattended({{data.Path()}, ""}), UnattendedEnd::NoConfiguration);
     EXPECT_TRUE(test::Exists(data / "junk\\later.tmp"));
+}
+
+namespace {
+
+class NoProgress : public win::JobProgress {
+  public:
+    void SetStatusText(const std::string&) override {}
+    void SetProgressRange(int) override {}
+    void SetProgressPosition(int) override {}
+    void ShowRunning(bool) override {}
+};
+
+}  // namespace
+
+// Names from every script, a fullwidth twin of a hidden file, and a path far beyond 260
+// characters: each is listed by its own name, cleaned into a restore point and restored exactly,
+// and the files the scan did not list are never reached.
+TEST(Session, EveryNameAtAnyLengthIsCleanedAndRestoredExactly) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program.Path() + "\\config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {{"*.tmp", "Temporary file", true}}));
+    ScanOptionValues options;
+    options.checked[kSkipHiddenFiles] = true;
+    ASSERT_TRUE(WriteScanOptions(config, options));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, true, data / "Backup"}));
+
+    const std::string junk = data / "junk";
+    std::string deep = junk;
+    while (deep.size() < 300)
+        deep += "\\a folder name of some length";
+    const std::vector<std::string> listed = {
+        junk + "\\\xEF\xBD\x86.tmp",                              // fullwidth f
+        junk + "\\\xE6\xBC\xA2\xE5\xAD\x97.tmp",                  // Han
+        junk + "\\\xF0\x9F\x98\x80.tmp",                          // an emoji
+        junk + "\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.tmp",  // Greek
+        junk +
+            "\\\xC5\x81\xC3\xB3"
+            "d\xC5\xBA\\x.tmp",                                  // a Polish folder
+        junk + "\\\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9\\y.tmp",  // a Chinese folder
+        junk + "\\sub\xEF\xBC\xBCx.tmp",                         // a fullwidth backslash in a name
+        deep + "\\long.tmp",
+    };
+    for (const std::string& path : listed)
+        test::WriteFile(path, "junk of " + path);
+    // What the ANSI names would have become, hidden so that the scan leaves them out.
+    for (const std::string& twin : {junk + "\\f.tmp", junk + "\\sub\\x.tmp"}) {
+        test::WriteFile(twin, "never listed");
+        ASSERT_TRUE(::SetFileAttributesW(win::FileApiPath(twin).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    }
+
+    EXPECT_EQ(Session(program.Path()).RunUnattended({{junk}, ""}), UnattendedEnd::Done);
+    for (const std::string& path : listed)
+        EXPECT_FALSE(test::Exists(path)) << path;
+    for (const std::string& twin : {junk + "\\f.tmp", junk + "\\sub\\x.tmp"})
+        EXPECT_EQ(test::ReadFile(twin), "never listed") << twin;
+    const std::vector<RestorePoint> points = FindRestorePoints(data / "Backup");
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(test::FilesBelow(points[0].path).size(), listed.size());
+
+    NoProgress progress;
+    const RestoreOutcome outcome = RestoreFiles(points[0].path, program.Path() + "\\Log\\Data", progress);
+    EXPECT_EQ(outcome.restored, static_cast<int>(listed.size()));
+    EXPECT_TRUE(outcome.removed);
+    for (const std::string& path : listed) {
+        EXPECT_EQ(test::ReadFile(path), "junk of " + path) << path;
+        const std::vector<std::string> names = test::NamesIn(win::FolderPartOf(path));
+        EXPECT_NE(std::find(names.begin(), names.end(), win::NamePartOf(path)), names.end()) << path;
+    }
 }

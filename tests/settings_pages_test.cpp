@@ -125,7 +125,7 @@ class Tree {
         tv.hItem = item;
         tv.pszText = text;
         tv.cchTextMax = sizeof(text);
-        TreeView_GetItem(tree_, &tv);
+        ::SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
         return text;
     }
     int State(HTREEITEM item) const {

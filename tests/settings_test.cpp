@@ -11,6 +11,7 @@
 #include "scan/Wildcard.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/Fold.h"
 #include "win/Text.h"
 
 namespace {
@@ -120,8 +121,10 @@ TEST_F(SettingsTest, ListsRoundTripThroughTheFile) {
     const std::vector<JunkPattern> patterns = {{"*.log", "Logs & \"more\" <x>", false},
                                                {"~*.*", "", true},
                                                {"*.log", "the same mask again", true},
-                                               {"d\xE9j\xE0.tmp", "caf\xE9", false}};
-    const std::vector<SkipFolder> folders = {{"C:\\B", false}, {"C:\\A", true}, {"C:\\A", true}};
+                                               {"d\xC3\xA9j\xC3\xA0 \xE6\xBC\xA2.tmp", "caf\xC3\xA9", false}};
+    // Names outside every ANSI code page come back exactly.
+    const std::vector<SkipFolder> folders = {
+        {"C:\\B", false}, {"C:\\Users\\\xC5\x81ukasz\\Dokumenty", true}, {"C:\\A", true}, {"C:\\A", true}};
     ASSERT_TRUE(WriteJunkPatterns(path_, patterns));
     ASSERT_TRUE(WriteSkipFolders(path_, folders));
     EXPECT_EQ(ReadJunkPatterns(path_), patterns);
@@ -269,13 +272,22 @@ TEST_F(SettingsTest, TheShippedConfigurationLoadsWithSafeFactoryMasks) {
     for (const JunkPattern& pattern : patterns) {
         SCOPED_TRACE(pattern.file);
         EXPECT_FALSE(pattern.description.empty());
-        const std::string mask = win::LowerAnsi(pattern.file);
+        const std::wstring mask = win::FoldedText(pattern.file);
         for (const char* name : ordinary)
-            EXPECT_FALSE(MatchWildcard(mask, name)) << name;
+            EXPECT_FALSE(MatchWildcard(mask, win::FoldedText(name))) << name;
         bool matchesSomeJunk = false;
         for (const char* name : junk)
-            matchesSomeJunk = matchesSomeJunk || MatchWildcard(mask, name);
+            matchesSomeJunk = matchesSomeJunk || MatchWildcard(mask, win::FoldedText(name));
         EXPECT_TRUE(matchesSomeJunk) << "a mask that matches none of the junk examples";
+    }
+
+    // Written back as it was read, the file keeps every byte; so does a file this build wrote.
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(WriteJunkPatterns(path_, ReadJunkPatterns(path_)));
+        ASSERT_TRUE(WriteSkipFolders(path_, ReadSkipFolders(path_)));
+        ASSERT_TRUE(WriteScanOptions(path_, ReadScanOptions(path_)));
+        ASSERT_TRUE(WriteCleanOptions(path_, ReadCleanOptions(path_)));
+        EXPECT_EQ(test::ReadFile(path_), kShippedConfig) << "round " << round;
     }
 
     // A full round of the four writers keeps every factory value.

@@ -104,7 +104,7 @@ class WizardFrameTest : public ::testing::Test {
                 tv.hItem = child;
                 tv.pszText = text;
                 tv.cchTextMax = sizeof(text);
-                TreeView_GetItem(tree, &tv);
+                ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
                 if (_stricmp(text, name.c_str()) == 0)
                     break;
             }

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "Wtf8.h"
+#include "win/Text.h"
 
 namespace logwright {
 
@@ -45,7 +45,7 @@ uint16_t GetU16(std::string_view bytes, size_t at) {
 }
 
 void PutText(std::string& out, const std::wstring& text) {
-    std::string bytes = ToWtf8(text);
+    std::string bytes = win::ToWtf8(text);
     PutU32(out, static_cast<uint32_t>(bytes.size()));
     out += bytes;
 }
@@ -57,7 +57,7 @@ bool GetText(std::string_view payload, size_t& at, std::wstring& text) {
     at += 4;
     if (payload.size() - at < length)
         return false;
-    if (!FromWtf8(payload.substr(at, length), text))
+    if (!win::FromWtf8(payload.substr(at, length), text))
         return false;
     at += length;
     return true;

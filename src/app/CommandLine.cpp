@@ -1,12 +1,21 @@
 #include "app/CommandLine.h"
 
-#include <windows.h>
+#include <string_view>
 
 namespace {
 
-bool IsSwitch(const std::string& argument, const char* name) {
-    return argument.size() > 1 && (argument[0] == '/' || argument[0] == '-') &&
-           ::lstrcmpiA(argument.c_str() + 1, name) == 0;
+// Switch names are ASCII: compared letter by letter without regard to case.
+bool IsSwitch(const std::string& argument, std::string_view name) {
+    if (argument.size() != name.size() + 1 || (argument[0] != '/' && argument[0] != '-'))
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = argument[i + 1];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != name[i])
+            return false;
+    }
+    return true;
 }
 
 }  // namespace

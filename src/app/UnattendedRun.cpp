@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "session/Session.h"
+#include "win/FileSystem.h"
 #include "win/UniqueHandle.h"
 
 int RunUnattended(const CommandLine& command, const std::string& programFolder) {
@@ -33,8 +34,8 @@ void WriteUsageToConsole(const std::string& usage) {
         return;
     if (!::AttachConsole(ATTACH_PARENT_PROCESS))
         return;
-    win::UniqueFile console(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    win::UniqueFile console =
+        win::OpenFile("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (console)
         ::WriteFile(console.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::FreeConsole();

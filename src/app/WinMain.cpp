@@ -13,6 +13,7 @@
 #include "core/ProgramPath.h"
 #include "app/UnattendedRun.h"
 #include "win/ComPtr.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 #include "wizard/WizardFrame.h"
 
@@ -31,21 +32,22 @@ bool XmlParserPresent() {
     return SUCCEEDED(hr) && document;
 }
 
-// The command line's arguments after the program's name, as the C runtime split them.
+// The command line's arguments after the program's name, as the C runtime split them, in full:
+// a folder may have any name.
 std::vector<std::string> Arguments() {
     std::vector<std::string> arguments;
     for (int i = 1; i < __argc; ++i)
-        arguments.emplace_back(__argv[i]);
+        arguments.push_back(win::Narrow(__wargv[i]));
     return arguments;
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
     const CommandLine command = ParseCommandLine(Arguments());
     const bool unattended =
         command.mode == CommandLine::Mode::Auto || command.mode == CommandLine::Mode::Report;
-    const win::SingleInstance instance("{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
+    const win::SingleInstance instance(L"{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
     if (instance.AnotherRuns())
         return unattended ? kExitAlreadyRunning : 0;
     const win::ComApartment com;
@@ -56,15 +58,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         if (command.unattended)
             WriteUsageToConsole(usage);
         else
-            ::MessageBoxA(nullptr, usage.c_str(), Translate("_Quillmoor").c_str(),
+            ::MessageBoxW(nullptr, win::Wide(usage).c_str(), win::Wide(Translate("_Quillmoor")).c_str(),
                           MB_OK | MB_ICONINFORMATION);
         return command.mode == CommandLine::Mode::Usage ? kExitDone : kExitBadArguments;
     }
     if (unattended)
         return RunUnattended(command, ProgramDirectory());
     if (!XmlParserPresent()) {
-        ::MessageBoxA(nullptr, Translate("_NotInstallXML2").c_str(), Translate("_Quillmoor").c_str(),
-                      MB_OK | MB_ICONINFORMATION);
+        ::MessageBoxW(nullptr, win::Wide(Translate("_NotInstallXML2")).c_str(),
+                      win::Wide(Translate("_Quillmoor")).c_str(), MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
@@ -78,7 +80,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
             ::ShowWindow(window, showCommand);
             MSG msg;
             for (;;) {
-                BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+                BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
                 if (got == -1)
                     continue;
                 if (got == 0) {
@@ -86,10 +88,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
                     break;
                 }
                 // The frame's own window may be gone already while the quit message is on its way.
-                if (::IsWindow(window) && ::IsDialogMessageA(window, &msg))
+                if (::IsWindow(window) && ::IsDialogMessageW(window, &msg))
                     continue;
                 ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
+                ::DispatchMessageW(&msg);
             }
         }
     }

@@ -7,6 +7,8 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "win/CharStep.h"
+#include "win/FileSystem.h"
+#include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -58,16 +60,16 @@ std::string MirrorPath(const std::string& sourcePath) {
 }
 
 bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std::string& target) {
-    std::string base = win::LowerAnsi(restorePoint);
+    std::string base = restorePoint;
     if (!win::EndsWithBackslash(base))
         base += '\\';
     if (file.size() <= base.size())
         return false;
     // The search started at the restore point, so the file's path begins with it: only the length
     // of the prefix matters.
-    std::string rel = win::LowerAnsi(file.substr(base.size()));
-    const std::string network = win::LowerAnsi(std::string(kNetworkFolder) + "\\");
-    if (rel.compare(0, network.size(), network) == 0) {
+    const std::string rel = file.substr(base.size());
+    const std::string network = std::string(kNetworkFolder) + "\\";
+    if (win::SameFolded(rel.substr(0, network.size()), network)) {
         // Server, share and at least a name below them.
         const std::string unc = rel.substr(network.size());
         const size_t share = unc.find('\\');
@@ -76,7 +78,8 @@ bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std:
         target = "\\\\" + unc;
         return true;
     }
-    if (win::NextCharIndex(rel, 0) != 1 || rel.size() < 2 || rel[1] != '\\')
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (rel.size() < 3 || !isLetter(rel[0]) || rel[1] != '\\')
         return false;
     target = rel.substr(0, 1) + ":\\" + rel.substr(2);
     return true;
@@ -100,12 +103,12 @@ void EnsureFolderPath(const std::string& folderPathEndingWithBackslash) {
             return;
         ++first;
     }
-    for (size_t i = 0; i < path.size(); i = win::NextCharIndex(path, i)) {
-        if (path[i] != '\\' || i < first)
+    for (size_t i = first; i < path.size(); ++i) {
+        if (path[i] != '\\')
             continue;
-        std::string prefix = path.substr(0, i);
-        if (::GetFileAttributesA(prefix.c_str()) == INVALID_FILE_ATTRIBUTES)
-            ::CreateDirectoryA(prefix.c_str(), nullptr);
+        const std::string prefix = path.substr(0, i);
+        if (win::FileAttributes(prefix) == INVALID_FILE_ATTRIBUTES)
+            win::MakeFolder(prefix);
     }
 }
 
@@ -125,7 +128,7 @@ std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME
             return {};
         const std::string path = RestorePointPath(backupFolder, RestorePointName(now));
         // Creating the folder is the claim: it fails for a folder that is already there, whoever made it.
-        if (::CreateDirectoryA(path.c_str(), nullptr))
+        if (win::MakeFolder(path))
             return path;
         if (::GetLastError() != ERROR_ALREADY_EXISTS)
             return {};
@@ -184,19 +187,16 @@ void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD 
     if (root.empty())
         return;
     const std::string prefix = win::EndsWithBackslash(root) ? root : root + "\\";
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((prefix + "*.*").c_str(), &record));
-    if (!listing)
-        return;
-    do {
-        if (!(record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    win::FolderListing listing(win::FileApiPath(prefix));
+    win::ListedEntry entry;
+    while (listing.Next(entry)) {
+        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || (entry.attributes & excludedAttributes))
             continue;
-        if (::lstrcmpiA(record.cFileName, ".") == 0 || ::lstrcmpiA(record.cFileName, "..") == 0)
+        if (entry.name == L"." || entry.name == L"..")
             continue;
-        if (record.dwFileAttributes & excludedAttributes)
-            continue;
-        map[record.cFileName] = prefix + record.cFileName;
-    } while (::FindNextFileA(listing.get(), &record));
+        const std::string name = win::Narrow(entry.name);
+        map[name] = prefix + name;
+    }
 }
 
 std::vector<RestorePoint> FindRestorePoints(const std::string& root) {
@@ -287,24 +287,24 @@ bool IsExactFilePath(const std::string& path) {
     } else {
         return false;  // relative, or a device path that the other calls would read differently
     }
-    // The ANSI calls drop a final dot or blank from every step, and read "." and ".." as moves.
+    // The shell drops a final dot or blank from every step, and reads "." and ".." as moves.
     for (const std::string& step : steps)
         if (step.empty() || step.back() == '.' || step.back() == ' ')
             return false;
-    return true;
+    return win::Wide(path).size() < MAX_PATH;
 }
 
 DWORD RemoveRestorePoint(const std::string& path) {
     if (!IsSafeToRemove(path))
         return ERROR_INVALID_NAME;
-    std::string sources = path;
-    sources.append(2, '\0');  // a list of one path, ended by an empty entry
-    SHFILEOPSTRUCTA operation{};
+    std::wstring sources = win::Wide(path);
+    sources.append(2, L'\0');  // a list of one path, ended by an empty entry
+    SHFILEOPSTRUCTW operation{};
     operation.hwnd = nullptr;
     operation.wFunc = FO_DELETE;
     operation.pFrom = sources.c_str();
     operation.fFlags = FOF_NOCONFIRMATION;
-    const int result = ::SHFileOperationA(&operation);
+    const int result = ::SHFileOperationW(&operation);
     if (result == 0 && operation.fAnyOperationsAborted)
         return ERROR_CANCELLED;
     return static_cast<DWORD>(result);

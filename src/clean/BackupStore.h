@@ -23,10 +23,10 @@ std::string RestorePointPath(const std::string& backupFolder, const std::string&
 // goes under "UNC" ("\\nas\share\f" -> "UNC\nas\share\f"). Case is kept.
 std::string MirrorPath(const std::string& sourcePath);
 
-// The place that file (found under restorePoint) is restored to, lower-cased: "<R>\C\Temp\X.TMP"
-// gives "c:\temp\x.tmp", "<R>\UNC\Nas\Share\F" gives "\\nas\share\f". False when the file has
-// no drive or network folder above it (for example a file directly inside the restore point): such
-// a file is not restored.
+// The place that file (found under restorePoint) is restored to, with the names as they are in
+// the restore point: "<R>\C\Temp\X.TMP" gives "C:\Temp\X.TMP", "<R>\UNC\Nas\Share\F" gives
+// "\\Nas\Share\F". False when the file has no drive or network folder above it (for example a
+// file directly inside the restore point): such a file is not restored.
 bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std::string& target);
 
 // The folder part of path (win::FolderPartOf: "D:\B\x\f.txt" -> "D:\B\x", "C:\f.txt" -> "C:",
@@ -49,9 +49,10 @@ std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME
 // relative folder would put them wherever the current folder happens to be.
 bool IsUsableBackupFolder(const std::string& folder);
 
-// True when the ANSI file calls reach exactly the file this full path names. They drop a final
-// dot or blank from every step ("C:\a.\b " is read as "C:\a\b"), and read wildcards and device
-// paths in their own ways, so such a path could back up, delete or recycle another file.
+// True when the shell's file operation (the Recycle Bin) reaches exactly the file this full path
+// names. It takes no "\\?\" form: it drops a final dot or blank from every step ("C:\a.\b " is
+// read as "C:\a\b"), reads wildcards and device paths in their own ways, and stops at MAX_PATH, so
+// such a path could recycle another file. The program's own file calls read every path exactly.
 bool IsExactFilePath(const std::string& path);
 
 // A restore point found under a backup folder.

@@ -10,6 +10,9 @@
 #include "clean/BackupStore.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
+#include "win/PathParts.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -44,7 +47,8 @@ class CleaningRun {
                 RemoveIfEmpty(restorePoint);
                 return false;
             }
-            const bool exact = IsExactFilePath(path);
+            // The file calls read a full path exactly, at any length; anything else names no one file.
+            const bool exact = win::IsFullPath(path);
             if (exact && !pointTried) {
                 pointTried = true;
                 restorePoint = CreateRestorePoint(job_.backupFolder, now);
@@ -58,7 +62,7 @@ class CleaningRun {
             if (exact && !restorePoint.empty()) {
                 EnsureFolderPath(ParentFolderOf(backupPath) + "\\");
                 // Never over another file's backup: two names that reach one mirrored path keep the first.
-                saved = ::CopyFileA(path.c_str(), backupPath.c_str(), TRUE) != FALSE;
+                saved = win::CopyFileTo(path, backupPath, true);
                 if (!saved)
                     error = ::GetLastError();
             }
@@ -76,7 +80,7 @@ class CleaningRun {
     }
 
     // Deletes each file permanently or moves it to the Recycle Bin, as the job says. A file whose
-    // backup failed is kept, and so is one whose path the file calls would read as another file's.
+    // backup failed is kept, and so is one whose path would reach another file.
     bool Remove() {
         const bool recycle = job_.removal == RemovalMode::RecycleBin;
         LogEntry entry(recycle ? "_LogRemoveToRecyclebinFilesHeader" : "_LogPermanentlyDeleteFilesHeader");
@@ -88,7 +92,7 @@ class CleaningRun {
                 return false;
             if (notBackedUp_.count(path))
                 Failure(entry, "_LogKeepFile", {path});
-            else if (!IsExactFilePath(path) || !IsSafeToRemove(path))
+            else if (!win::IsFullPath(path) || (recycle && (!IsExactFilePath(path) || !IsSafeToRemove(path))))
                 Failure(entry, "_LogDeleteFileFailed", {path});
             else if (recycle)
                 MoveToRecycleBin(entry, path);
@@ -111,13 +115,13 @@ class CleaningRun {
     // Deletes the file, or has the system delete it at the next restart when it is in use. A file
     // that is not there is not scheduled: nothing of it could be deleted.
     void DeletePermanently(LogEntry& entry, const std::string& path) {
-        if (::DeleteFileA(path.c_str())) {
+        if (win::RemoveFile(path)) {
             entry.Add("_LogDeleteFile", {path});
             return;
         }
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
-            ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            ::MoveFileExW(win::FileApiPath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
             Failure(entry, "_LogDeleteFileAtRestart", {path});
         else
             Failure(entry, "_LogDeleteFileFailed", {path}, error);
@@ -127,8 +131,8 @@ class CleaningRun {
     // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
     // Unwatched, the shell shows no error and its question is answered No at once.
     void MoveToRecycleBin(LogEntry& entry, const std::string& path) {
-        std::string list = path + '\0';  // the string's own terminator makes the second NUL
-        SHFILEOPSTRUCTA operation{};
+        std::wstring list = win::Wide(path) + L'\0';  // the string's own terminator makes the second NUL
+        SHFILEOPSTRUCTW operation{};
         operation.hwnd = job_.promptOwner;
         operation.wFunc = FO_DELETE;
         operation.pFrom = list.c_str();
@@ -136,11 +140,11 @@ class CleaningRun {
         win::UniqueHook refuse;
         if (!job_.canAsk) {
             operation.fFlags |= FOF_NOERRORUI;
-            refuse.reset(::SetWindowsHookExA(WH_CBT, RefuseQuestion, nullptr, ::GetCurrentThreadId()));
+            refuse.reset(::SetWindowsHookExW(WH_CBT, RefuseQuestion, nullptr, ::GetCurrentThreadId()));
         }
-        const int result = ::SHFileOperationA(&operation);
+        const int result = ::SHFileOperationW(&operation);
         refuse.reset();
-        const bool stillThere = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const bool stillThere = win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES;
         if (result == 0 && !operation.fAnyOperationsAborted && !stillThere)
             entry.Add("_LogDeleteFile", {path});
         else if (stillThere)
@@ -152,8 +156,8 @@ class CleaningRun {
     static LRESULT CALLBACK RefuseQuestion(int code, WPARAM wParam, LPARAM lParam) {
         if (code == HCBT_ACTIVATE) {
             HWND question = reinterpret_cast<HWND>(wParam);
-            ::PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
-            ::PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+            ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
         return ::CallNextHookEx(nullptr, code, wParam, lParam);
     }
@@ -171,7 +175,7 @@ class CleaningRun {
     // A restore point whose copies all failed holds nothing to restore: it is not left behind.
     static void RemoveIfEmpty(const std::string& restorePoint) {
         if (!restorePoint.empty())
-            ::RemoveDirectoryA(restorePoint.c_str());
+            win::RemoveFolder(restorePoint);
     }
 
     void SetRange(int maximum) {

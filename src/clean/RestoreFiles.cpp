@@ -10,6 +10,8 @@
 #include "clean/BackupStore.h"
 #include "clean/LogEntry.h"
 #include "scan/SearchFolder.h"
+#include "win/FileSystem.h"
+#include "win/PathParts.h"
 
 namespace {
 
@@ -18,14 +20,13 @@ struct PointContents : SearchVisitor {
     std::vector<std::string> files;
     std::vector<std::string> folders;
 
-    void FileFound(const std::string& path, std::string_view, const WIN32_FIND_DATAA&) override {
+    void FileFound(const std::string& path, std::string_view, const FoundRecord&) override {
         files.push_back(path);
     }
-    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA& record) override {
-        const char* name = record.cFileName;
-        const bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+    void FolderEntered(const std::string& path, const FoundRecord& record) override {
+        const std::string name = win::NamePartOf(path);
         // A folder link is not the restore point's own: it is never removed.
-        if (!dot && !(record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        if (name != "." && name != ".." && !(record.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             folders.push_back(path);
     }
 };
@@ -46,8 +47,8 @@ bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& rest
     std::sort(folders.begin(), folders.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
     for (const std::string& folder : folders)
-        ::RemoveDirectoryA(folder.c_str());
-    return ::RemoveDirectoryA(restorePoint.c_str()) != FALSE;
+        win::RemoveFolder(folder);
+    return win::RemoveFolder(restorePoint);
 }
 
 }  // namespace
@@ -75,11 +76,11 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
             ++outcome.skipped;
         } else {
             EnsureFolderPath(ParentFolderOf(target) + "\\");
-            if (::CopyFileA(file.c_str(), target.c_str(), FALSE)) {
+            if (win::CopyFileTo(file, target, false)) {
                 ++outcome.restored;
                 entry.Add("_LogRestoreFile", {file, target});
                 // The backup leaves the restore point only once its copy is back in place.
-                ::DeleteFileA(file.c_str());
+                win::RemoveFile(file);
             } else {
                 ++outcome.failed;
                 entry.Add("_LogRestoreFileFailed", {file, target}, ::GetLastError());

@@ -1,5 +1,5 @@
 #pragma once
-// Copying a restore point back: every file goes to the place its mirrored path names (lower-cased)
+// Copying a restore point back: every file goes to the place its mirrored path names (names as kept)
 // and leaves the restore point once its copy is there; one activity-log entry lists what was
 // restored. Whatever was not copied back (a failed copy, a folder that names no drive or share, a
 // file added meanwhile, a folder the listing could not read) stays, and the restore point folder
@@ -20,7 +20,7 @@ struct RestoreOutcome {
 };
 
 // Restores the restore point folder restorePoint: lists its files ("_RescueDialogStateInitBackupFileList"),
-// copies each back with CopyFileA, overwriting ("_RescueDialogStateCopyBackupFiles", progress 0 ..
+// copies each back by its exact name, overwriting ("_RescueDialogStateCopyBackupFiles", progress 0 ..
 // file count), removing each restored file from the restore point, writes one
 // "_LogLogCategoryRestore" entry through the activity log at logFolder, then prunes the folders
 // it emptied and the restore point itself when it is empty ("_RescueDialogStateRemoveBackupFiles").

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 
 #include "core/ProgramPath.h"
-#include "win/CharStep.h"
+#include "win/FileSystem.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -21,7 +22,7 @@ constexpr IID kDomDocument2Interface = {
 constexpr IID kDomElementInterface = {
     0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-ReplaceFileFunction g_replaceFile = &::ReplaceFileA;
+ReplaceFileFunction g_replaceFile = &::ReplaceFileW;
 
 // A configuration file is a few kilobytes; anything far larger is not one.
 constexpr LONGLONG kMaxConfigBytes = 16LL << 20;
@@ -53,12 +54,10 @@ win::ComPtr<IXMLDOMDocument> CreateDocument() {
 
 // The whole file, or nothing when it cannot be read or is implausibly large.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();  // nothing to close
+    win::UniqueFile file = win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!file)
         return std::nullopt;
-    }
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxConfigBytes)
         return std::nullopt;
@@ -257,7 +256,7 @@ std::optional<std::string> ConfigDocument::ReadAttribute(IXMLDOMNode* node, cons
     ::VariantInit(&value);
     std::optional<std::string> text;
     if (element->getAttribute(win::Bstr(name).get(), &value) == S_OK && value.vt == VT_BSTR)
-        text = value.bstrVal ? win::WideToAnsi(value.bstrVal, static_cast<int>(::SysStringLen(value.bstrVal)))
+        text = value.bstrVal ? win::Narrow(std::wstring_view(value.bstrVal, ::SysStringLen(value.bstrVal)))
                              : std::string();
     ::VariantClear(&value);
     return text;
@@ -302,7 +301,7 @@ void ConfigDocument::AppendElement(IXMLDOMNode* parent, const std::string& tag, 
 
     std::vector<std::pair<std::wstring, const std::string*>> ordered;
     for (const auto& [name, value] : attributes)
-        ordered.emplace_back(win::AnsiToWide(name), &value);
+        ordered.emplace_back(win::Wide(name), &value);
     // wchar_t is an unsigned 16-bit type here, so this is the ordinal order of the UTF-16 names.
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -333,38 +332,40 @@ bool ConfigDocument::Save() {
         Indent(document_.get(), root.get(), 0);
     DeclareUtf8(document_.get());
 
-    size_t cut = win::FindLastCharOf(path_, "\\");
-    std::string folder = cut == std::string::npos ? std::string(".") : path_.substr(0, cut + 1);
-    char temporary[MAX_PATH + 1] = {};
-    if (!::GetTempFileNameA(folder.c_str(), "qmc", 0, temporary))
+    const std::wstring file = win::FileApiPath(path_);
+    const size_t cut = file.find_last_of(L'\\');
+    const std::wstring folder = cut == std::wstring::npos ? std::wstring(L".") : file.substr(0, cut + 1);
+    std::wstring temporary(folder.size() + MAX_PATH, L'\0');
+    if (!::GetTempFileNameW(folder.c_str(), L"qmc", 0, temporary.data()))
         return false;
+    temporary.resize(std::wcslen(temporary.c_str()));
 
     VARIANT destination;
     ::VariantInit(&destination);
-    win::Bstr destinationPath{std::string(temporary)};
+    win::Bstr destinationPath{win::FromFileApiPath(temporary)};
     destination.vt = VT_BSTR;
     destination.bstrVal = destinationPath.get();
     // The old file is replaced only by a completely written new one; ReplaceFile also refuses to
     // create the file when it has gone meanwhile, and keeps its attributes.
     if (document_->save(destination) != S_OK) {
-        ::DeleteFileA(temporary);
+        ::DeleteFileW(temporary.c_str());
         return false;
     }
-    if (g_replaceFile(path_.c_str(), temporary, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+    if (g_replaceFile(file.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
         return true;
     const DWORD error = ::GetLastError();
     // These two failures come after the old file was deleted or renamed away: the temporary file
     // is then the only copy of the settings. It takes the old name only if nothing holds that
     // name meanwhile; if the move fails it stays where it is rather than be lost.
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-        return ::MoveFileExA(temporary, path_.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+        return ::MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     // Every other failure leaves both files under their own names, the old one untouched.
-    ::DeleteFileA(temporary);
+    ::DeleteFileW(temporary.c_str());
     return false;
 }
 
 void SetConfigReplaceFunction(ReplaceFileFunction replace) {
-    g_replaceFile = replace ? replace : &::ReplaceFileA;
+    g_replaceFile = replace ? replace : &::ReplaceFileW;
 }
 
 std::string ConfigFilePath() {

@@ -70,9 +70,10 @@ class ConfigDocument {
     std::string path_;
 };
 
-// The step of Save that swaps the written temporary file in for the old one: ReplaceFileA unless a
-// test puts in one that fails the way ReplaceFileA can; nullptr puts ReplaceFileA back.
-using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags,
+// The step of Save that swaps the written temporary file in for the old one: ReplaceFileW unless a
+// test puts in one that fails the way ReplaceFileW can; nullptr puts ReplaceFileW back. The paths
+// are in the "\\?\" form of win::FileApiPath.
+using ReplaceFileFunction = BOOL(WINAPI*)(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
                                           LPVOID exclude, LPVOID reserved);
 void SetConfigReplaceFunction(ReplaceFileFunction replace);
 

@@ -2,18 +2,14 @@
 
 #include "core/ProgramPath.h"
 #include "win/CharStep.h"
+#include "win/Text.h"
 
 namespace {
 
-// A system folder from a call that fills a buffer of MAX_PATH characters, without one trailing
-// backslash; empty when the call fails or the folder does not fit.
+// A system folder without one trailing backslash; empty when the call fails.
 template <typename Fetch>
 std::string SystemFolder(Fetch fetch) {
-    char buffer[MAX_PATH + 1] = {};
-    UINT n = fetch(buffer, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH)
-        return {};
-    std::string folder(buffer, n);
+    std::string folder = win::FetchSystemText(fetch);
     if (win::EndsWithBackslash(folder))
         folder.pop_back();
     return folder;
@@ -37,14 +33,13 @@ constexpr Variable kVariables[] = {
 PathFolders CurrentPathFolders() {
     PathFolders folders;
     folders.program = ProgramDirectory();
-    folders.windows = SystemFolder([](char* b, UINT n) { return ::GetWindowsDirectoryA(b, n); });
-    folders.system = SystemFolder([](char* b, UINT n) { return ::GetSystemDirectoryA(b, n); });
-    folders.temp = SystemFolder([](char* b, UINT n) { return static_cast<UINT>(::GetTempPathA(n, b)); });
+    folders.windows = SystemFolder([](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); });
+    folders.system = SystemFolder([](wchar_t* b, UINT n) { return ::GetSystemDirectoryW(b, n); });
+    folders.temp = SystemFolder([](wchar_t* b, UINT n) { return static_cast<UINT>(::GetTempPathW(n, b)); });
     return folders;
 }
 
-std::string ReplaceAllText(const std::string& text, const std::string& from, const std::string& to,
-                           UINT codePage) {
+std::string ReplaceAllText(const std::string& text, const std::string& from, const std::string& to) {
     if (from.empty())
         return text;
     std::string out;
@@ -54,7 +49,7 @@ std::string ReplaceAllText(const std::string& text, const std::string& from, con
             out += to;
             i += from.size();
         } else {
-            size_t next = win::NextCharIndex(text, i, codePage);
+            size_t next = win::NextCharIndex(text, i);
             out.append(text, i, next - i);
             i = next;
         }
@@ -62,15 +57,14 @@ std::string ReplaceAllText(const std::string& text, const std::string& from, con
     return out;
 }
 
-std::string TranslatePath(const std::string& text, PathDirection direction, const PathFolders& folders,
-                          UINT codePage) {
+std::string TranslatePath(const std::string& text, PathDirection direction, const PathFolders& folders) {
     std::string result = text;
     for (const Variable& variable : kVariables) {
         const std::string& folder = folders.*variable.folder;
         if (direction == PathDirection::Expand)
-            result = ReplaceAllText(result, variable.name, folder, codePage);
+            result = ReplaceAllText(result, variable.name, folder);
         else if (!folder.empty())
-            result = ReplaceAllText(result, folder, variable.name, codePage);
+            result = ReplaceAllText(result, folder, variable.name);
     }
     return result;
 }

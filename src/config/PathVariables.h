@@ -24,8 +24,7 @@ PathFolders CurrentPathFolders();
 // its variable. Both work through the variables in the order above, each step on the result of
 // the one before, with plain case-sensitive replacement anywhere in the text (no regard to path
 // boundaries). An empty folder expands to nothing and is never searched for when contracting.
-std::string TranslatePath(const std::string& text, PathDirection direction, const PathFolders& folders,
-                          UINT codePage = CP_ACP);
+std::string TranslatePath(const std::string& text, PathDirection direction, const PathFolders& folders);
 
 // The same with the folders fetched afresh on every call.
 std::string TranslatePath(const std::string& text, PathDirection direction);
@@ -36,7 +35,6 @@ inline std::string ContractPathVariables(const std::string& text) {
     return TranslatePath(text, PathDirection::Contract);
 }
 
-// Every occurrence of from in text (found left to right, starting only at character boundaries of
-// the code page, not rescanning what was put in) replaced by to. An empty from changes nothing.
-std::string ReplaceAllText(const std::string& text, const std::string& from, const std::string& to,
-                           UINT codePage = CP_ACP);
+// Every occurrence of from in text (found left to right, starting only at character boundaries,
+// not rescanning what was put in) replaced by to. An empty from changes nothing.
+std::string ReplaceAllText(const std::string& text, const std::string& from, const std::string& to);

@@ -3,6 +3,9 @@
 #include <mutex>
 #include <vector>
 
+#include "win/FileSystem.h"
+#include "win/Text.h"
+
 namespace {
 
 constexpr DWORD kValueBufferSize = 65535;
@@ -48,11 +51,14 @@ std::string LanguageTable::ReadValue(const std::string& key) const {
     }
     std::string value;
     // An empty path would make the API read win.ini instead of "no file".
+    // The wide profile call reads an ANSI file in the system's code page, as before, and a UTF-16
+    // file (with its byte-order mark) as it is.
     if (!path_.empty()) {
-        std::vector<char> buffer(kValueBufferSize);
-        DWORD n = ::GetPrivateProfileStringA("String", key.c_str(), "", buffer.data(), kValueBufferSize,
-                                             path_.c_str());
-        value.assign(buffer.data(), n);
+        std::vector<wchar_t> buffer(kValueBufferSize);
+        const std::wstring wideKey = win::Wide(key);
+        DWORD n = ::GetPrivateProfileStringW(L"String", wideKey.c_str(), L"", buffer.data(), kValueBufferSize,
+                                             win::FileApiPath(path_).c_str());
+        value = win::Narrow(std::wstring_view(buffer.data(), n));
     }
     std::unique_lock lock(cacheMutex_);
     cache_.emplace(key, value);
@@ -67,11 +73,11 @@ std::string LanguageTable::Translate(const std::string& key, bool expandEscapes)
 }
 
 void LanguageTable::TranslateOneWindow(HWND window) const {
-    std::vector<char> buffer(kWindowTextLimit + 1);
-    int n = ::GetWindowTextA(window, buffer.data(), kWindowTextLimit + 1);
-    std::string text = ExpandEscapes(Translate(std::string(buffer.data(), n > 0 ? n : 0)));
+    std::vector<wchar_t> buffer(kWindowTextLimit + 1);
+    int n = ::GetWindowTextW(window, buffer.data(), kWindowTextLimit + 1);
+    std::string text = ExpandEscapes(Translate(win::Narrow(std::wstring_view(buffer.data(), n > 0 ? n : 0))));
     if (!text.empty())
-        ::SetWindowTextA(window, text.c_str());
+        ::SetWindowTextW(window, win::Wide(text).c_str());
 }
 
 BOOL CALLBACK LanguageTable::TranslateChild(HWND child, LPARAM self) {
@@ -91,20 +97,21 @@ void LanguageTable::TranslateMenu(HMENU menu) const {
     for (int i = 0; i < count; ++i) {
         if (HMENU sub = ::GetSubMenu(menu, i))
             TranslateMenu(sub);
-        int length = ::GetMenuStringA(menu, i, nullptr, 0, MF_BYPOSITION);
+        int length = ::GetMenuStringW(menu, i, nullptr, 0, MF_BYPOSITION);
         std::string text;
         if (length > 0) {
-            std::vector<char> buffer(static_cast<size_t>(length) + 1);
-            ::GetMenuStringA(menu, i, buffer.data(), length + 1, MF_BYPOSITION);
-            text.assign(buffer.data());
+            std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+            ::GetMenuStringW(menu, i, buffer.data(), length + 1, MF_BYPOSITION);
+            text = win::Narrow(buffer.data());
         }
         std::string translated = Translate(text);
         if (translated.empty())
             continue;
-        MENUITEMINFOA info{};
+        std::wstring wide = win::Wide(translated);
+        MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_STRING;
-        info.dwTypeData = translated.data();
-        ::SetMenuItemInfoA(menu, i, TRUE, &info);
+        info.dwTypeData = wide.data();
+        ::SetMenuItemInfoW(menu, i, TRUE, &info);
     }
 }

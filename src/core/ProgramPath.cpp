@@ -5,17 +5,19 @@
 #include <vector>
 
 #include "win/CharStep.h"
+#include "win/FileSystem.h"
 #include "win/PathParts.h"
 
 std::string ProgramFilePath() {
-    // Grows the buffer until the whole path fits: a cut-off path would name the wrong folder.
-    std::vector<char> buffer(MAX_PATH + 1);
+    // Grows the buffer until the whole path fits: a cut-off path would name the wrong folder. A program
+    // started by its "\\?\" form gets that form back; the program keeps paths without it.
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {
-        DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
             return {};
         if (n < buffer.size())
-            return std::string(buffer.data(), n);
+            return win::FromFileApiPath(std::wstring_view(buffer.data(), n));
         if (buffer.size() >= 32768)
             return {};
         buffer.resize(buffer.size() * 2);

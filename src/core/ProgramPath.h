@@ -4,7 +4,7 @@
 
 #include <string>
 
-// The program file's full path (GetModuleFileNameA of the program itself).
+// The program file's full path (GetModuleFileNameW of the program itself), by its true name.
 std::string ProgramFilePath();
 
 // The folder of the program file, without a trailing backslash.

@@ -4,31 +4,35 @@
 #include <winver.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 #include <vector>
 
 #include "core/ProgramPath.h"
+#include "win/Text.h"
 
 namespace {
 
 // The version block of the file at path, as GetFileVersionInfoA gives it; empty when it has none.
 std::vector<char> FileVersionBlock(const std::string& path) {
     DWORD handle = 0;
-    DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    const std::wstring file = win::Wide(path);
+    DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &handle);
     if (size == 0)
         return {};
     std::vector<char> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
         return {};
     return block;
 }
 
-// The running program's version block read from its own resources. GetFileVersionInfoA needs a
+// The running program's version block read from its own resources. GetFileVersionInfoW needs a
 // path the system can open by name, which a program started through a path outside every drive
 // (Wine's "\\?\unix\..." form) does not have.
 std::vector<char> OwnVersionBlock() {
-    HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC resource =
+        ::FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));  // RT_VERSION
     if (!resource)
         return {};
     const DWORD size = ::SizeofResource(module, resource);
@@ -36,8 +40,7 @@ std::vector<char> OwnVersionBlock() {
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data || size == 0)
         return {};
-    // As GetFileVersionInfoA does, twice the size: VerQueryValueA puts the ANSI copies of the
-    // block's texts after the block itself.
+    // As GetFileVersionInfoW does, twice the size, room the version calls may use after the block.
     std::vector<char> block(static_cast<size_t>(size) * 2);
     std::memcpy(block.data(), data, size);
     return block;
@@ -48,17 +51,17 @@ std::string QueryProductString(std::vector<char>& block, const std::string& valu
         return {};
     WORD* translation = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                           &length) ||
         length < 4)
         return {};
-    char query[128];
-    std::snprintf(query, sizeof(query), "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1],
-                  valueName.c_str());
-    char* value = nullptr;
-    if (!::VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
+    wchar_t query[128];
+    std::swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1],
+                  win::Wide(valueName).c_str());
+    wchar_t* value = nullptr;
+    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
         return {};
-    return value;
+    return win::Narrow(value);
 }
 
 }  // namespace

@@ -35,10 +35,10 @@ bool CleaningPage::OnCommand(int id, int, HWND) {
 
 // The 32-bit range message, so that more than 65,535 files do not wrap the bar.
 void CleaningPage::SetProgressRange(int maximum) {
-    ::SendMessageA(Item(IDC_CLEANING_PROGRESS), PBM_SETRANGE32, 0, maximum);
+    ::SendMessageW(Item(IDC_CLEANING_PROGRESS), PBM_SETRANGE32, 0, maximum);
 }
 void CleaningPage::SetProgressPosition(int position) {
-    ::SendMessageA(Item(IDC_CLEANING_PROGRESS), PBM_SETPOS, position, 0);
+    ::SendMessageW(Item(IDC_CLEANING_PROGRESS), PBM_SETPOS, position, 0);
 }
 void CleaningPage::SetStatusText(const std::string& text) {
     SetItemText(IDC_CLEANING_STATUS, text);

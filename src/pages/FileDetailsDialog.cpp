@@ -4,14 +4,17 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 #include "core/LanguageTable.h"
 #include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
+#include "win/FileSystem.h"
 #include "win/ListView.h"
 #include "win/PathParts.h"
 #include "win/Prompts.h"
+#include "win/Text.h"
 
 namespace {
 
@@ -32,21 +35,22 @@ constexpr const char* kVersionFields[][2] = {
 };
 
 bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = win::FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void ReadVersionRows(const std::string& path, std::map<std::string, TextMap>& rows) {
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    const std::wstring file = win::FileApiPath(path);
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
     if (size == 0)
         return;
     std::vector<char> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
         return;
     void* translations = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translations, &length) ||
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translations, &length) ||
         !translations)
         return;
     const auto* words = static_cast<const WORD*>(translations);
@@ -56,14 +60,15 @@ void ReadVersionRows(const std::string& path, std::map<std::string, TextMap>& ro
         std::snprintf(code, sizeof(code), "0x%04X 0x%04X", language, codePage);
         TextMap& fields = rows[code];
         for (const auto& [field, labelKey] : kVersionFields) {
-            char query[96];
-            std::snprintf(query, sizeof(query), "\\StringFileInfo\\%04x%04x\\%s", language, codePage, field);
+            wchar_t query[96];
+            std::swprintf(query, 96, L"\\StringFileInfo\\%04x%04x\\%hs", language, codePage, field);
             void* value = nullptr;
             UINT valueLength = 0;
             std::string text;
-            if (::VerQueryValueA(block.data(), query, &value, &valueLength) && value && valueLength > 0)
-                text.assign(static_cast<const char*>(value),
-                            strnlen(static_cast<const char*>(value), valueLength));
+            if (::VerQueryValueW(block.data(), query, &value, &valueLength) && value && valueLength > 0)
+                text =
+                    win::Narrow(std::wstring_view(static_cast<const wchar_t*>(value),
+                                                  wcsnlen(static_cast<const wchar_t*>(value), valueLength)));
             // A field the block lacks still gets its row, with an empty value.
             fields[Translate(labelKey)] = text;
         }
@@ -83,7 +88,7 @@ std::string LocalTimeText(const FILETIME& utc) {
 
 void ReadGeneralRows(const std::string& path, TextMap& rows) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (!win::FileAttributeData(path, data))
         return;
     rows[Translate("_CreationTime")] = LocalTimeText(data.ftCreationTime);
     rows[Translate("_LastAccessTime")] = LocalTimeText(data.ftLastAccessTime);
@@ -111,7 +116,7 @@ FileDetails ReadFileDetails(const std::string& path) {
 
 void FileDetailsDialog::OnDestroy() {
     // The icon control does not own what it shows: take the icon back before releasing it.
-    ::SendMessageA(Item(IDC_DETAILS_ICON), STM_SETICON, 0, 0);
+    ::SendMessageW(Item(IDC_DETAILS_ICON), STM_SETICON, 0, 0);
     ownIcon_.reset();
 }
 
@@ -121,15 +126,15 @@ bool FileDetailsDialog::OnInit() {
     list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
     LanguageTable::Instance().TranslateWindow(Handle());
 
-    // ExtractIconA gives 1 for a file that is no executable, library or icon file, and nothing
+    // ExtractIconW gives 1 for a file that is no executable, library or icon file, and nothing
     // for one without icons.
-    HICON icon = ::ExtractIconA(::GetModuleHandleA(nullptr), path_.c_str(), 0);
+    HICON icon = ::ExtractIconW(::GetModuleHandleW(nullptr), win::FileApiPath(path_).c_str(), 0);
     if (reinterpret_cast<UINT_PTR>(icon) > 1) {
         ownIcon_.reset(icon);
     } else {
-        icon = ::LoadIconA(nullptr, IDI_INFORMATION);
+        icon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32516));  // IDI_INFORMATION
     }
-    ::SendMessageA(Item(IDC_DETAILS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    ::SendMessageW(Item(IDC_DETAILS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     SetItemText(IDC_DETAILS_PATH, path_);
 
     const FileDetails details = ReadFileDetails(path_);

@@ -16,7 +16,7 @@ FolderPage::FolderPage() : WizardPage(IDD_PAGE_FOLDERS, IDB_SIDE_FOLDERS) {}
 
 void FolderPage::InitPage() {
     tree_ = win::TreeView(Item(IDC_FOLDERS_TREE));
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const UINT dpi = win::WindowDpi(Handle());
     images_ = win::LoadImageStrip(instance, IDB_TREE_IMAGES, dpi);
     states_ = win::LoadImageStrip(instance, IDB_TREE_STATES, dpi);
@@ -62,7 +62,7 @@ void FolderPage::Expanded(HTREEITEM item, bool expanded) {
         tree_.Append(item, "", kImageClosed, kImageClosed, 0, FolderTreeModel::kNoNode);
         return;
     }
-    HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    HCURSOR old = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
     tree_.SetRedraw(false);
     const std::string path = model_.Path(node);
     for (const std::string& name : ListSubfolders(path))
@@ -103,9 +103,8 @@ bool FolderPage::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->idFrom != IDC_FOLDERS_TREE)
         return false;
     switch (header->code) {
-        case TVN_ITEMEXPANDEDA:
         case TVN_ITEMEXPANDEDW: {
-            auto* view = reinterpret_cast<NMTREEVIEWA*>(header);
+            auto* view = reinterpret_cast<NMTREEVIEWW*>(header);
             Expanded(view->itemNew.hItem, view->action == TVE_EXPAND);
             return true;
         }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <unordered_map>
 #include <vector>
 
 #include <windowsx.h>
@@ -13,6 +15,8 @@
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
 #include "scan/ResultsCsv.h"
+#include "win/CharStep.h"
+#include "win/Fold.h"
 #include "win/Prompts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -24,9 +28,6 @@ constexpr int kExportCommand = 1;
 // The direction of the next header-click sort, shared by every column and every fill for the
 // whole run: the first click sorts descending, the next one ascending, and so on.
 bool g_sortDescending = true;
-
-// Sorting compares at most this many characters of a text.
-constexpr size_t kSortTextLimit = 259;
 
 std::string Kilobytes(double kilobytes) {
     char text[64];
@@ -42,9 +43,85 @@ uint64_t ShownHundredthsOfKilobytes(uint64_t bytes) {
     return whole + (rest > 128 || (rest == 128 && (whole & 1)));
 }
 
-bool RunsUnderWine() {
-    static const bool wine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
+// Each row's place when the paths are sorted by folder, then by file name, both compared without
+// regard to case (win::CompareFolded); rows of equal paths share a place. The files of a folder
+// stay together, before those of its subfolders. Folders are ranked once each, so a sort of a
+// million rows compares short names and numbers, not whole paths.
+std::vector<uint32_t> PathRanks(const ScanResults& results) {
+    const size_t count = results.Count();
+    std::vector<uint32_t> folderOf(count);
+    std::vector<std::string_view> folders;
+    std::unordered_map<std::string_view, uint32_t> folderIds;
+    std::vector<std::string_view> names(count);
+    for (size_t row = 0; row < count; ++row) {
+        const std::string_view path = results.Path(row);
+        const size_t cut = path.find_last_of('\\') + 1;  // 0 when there is no backslash
+        const std::string_view folder = path.substr(0, cut);
+        names[row] = path.substr(cut);
+        // Rows in path order keep a folder's files mostly together: the last folder is tried first.
+        if (row > 0 && folders[folderOf[row - 1]] == folder) {
+            folderOf[row] = folderOf[row - 1];
+            continue;
+        }
+        const auto [at, added] = folderIds.try_emplace(folder, static_cast<uint32_t>(folders.size()));
+        if (added)
+            folders.push_back(folder);
+        folderOf[row] = at->second;
+    }
+    std::vector<uint32_t> folderOrder(folders.size());
+    for (uint32_t id = 0; id < folderOrder.size(); ++id)
+        folderOrder[id] = id;
+    std::sort(folderOrder.begin(), folderOrder.end(),
+              [&](uint32_t a, uint32_t b) { return win::CompareFolded(folders[a], folders[b]) < 0; });
+    std::vector<uint32_t> folderRank(folders.size());
+    for (uint32_t rank = 0; rank < folderOrder.size(); ++rank)
+        folderRank[folderOrder[rank]] = rank;
+
+    std::vector<uint32_t> order(count);
+    for (uint32_t row = 0; row < count; ++row)
+        order[row] = row;
+    auto compare = [&](uint32_t a, uint32_t b) {
+        if (folderRank[folderOf[a]] != folderRank[folderOf[b]])
+            return folderRank[folderOf[a]] < folderRank[folderOf[b]] ? -1 : 1;
+        return win::CompareFolded(names[a], names[b]);
+    };
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+    std::vector<uint32_t> ranks(count);
+    for (size_t i = 0, rank = 0; i < count; ++i) {
+        if (i > 0 && compare(order[i - 1], order[i]) != 0)
+            ++rank;
+        ranks[order[i]] = static_cast<uint32_t>(rank);
+    }
+    return ranks;
+}
+
+// Each row's place when the reasons are sorted without regard to case; a scan has few distinct
+// reasons, so each is ranked once.
+std::vector<uint32_t> ReasonRanks(const ScanResults& results) {
+    std::vector<const std::string*> distinct;
+    std::unordered_map<const std::string*, uint32_t> index;
+    std::vector<uint32_t> reasonOf(results.Count());
+    for (size_t row = 0; row < reasonOf.size(); ++row) {
+        const std::string* reason = &results.Reason(row);
+        const auto [at, added] = index.try_emplace(reason, static_cast<uint32_t>(distinct.size()));
+        if (added)
+            distinct.push_back(reason);
+        reasonOf[row] = at->second;
+    }
+    std::vector<uint32_t> order(distinct.size());
+    for (uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return win::CompareFolded(*distinct[a], *distinct[b]) < 0; });
+    std::vector<uint32_t> rank(distinct.size());
+    for (size_t i = 0, r = 0; i < order.size(); ++i) {
+        if (i > 0 && win::CompareFolded(*distinct[order[i - 1]], *distinct[order[i]]) != 0)
+            ++r;
+        rank[order[i]] = static_cast<uint32_t>(r);
+    }
+    for (uint32_t& key : reasonOf)
+        key = rank[key];
+    return reasonOf;
 }
 
 // The small window that shows how far the fill has come (dialog 225): owned by the page, always
@@ -58,7 +135,7 @@ class FillStatusWindow : public win::Dialog {
         count_ = count;
         SetItemText(IDC_REPORT_STATUS_TEXT, Translate("_ReportPageProgressState"));
         // The 32-bit range: a 16-bit one would wrap above 65,535 rows.
-        ::SendMessageA(progress_, PBM_SETRANGE32, 0, count);
+        ::SendMessageW(progress_, PBM_SETRANGE32, 0, count);
         win::CentreWindow(Handle());
         // Shown without taking the activation from the frame: it only reports.
         ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0,
@@ -78,11 +155,11 @@ class FillStatusWindow : public win::Dialog {
         if (n != count_ && now - lastStep_ < kStepMs)
             return;
         lastStep_ = now;
-        ::SendMessageA(progress_, PBM_SETPOS, n, 0);
+        ::SendMessageW(progress_, PBM_SETPOS, n, 0);
         MSG msg;
-        if (::PeekMessageA(&msg, Handle(), 0, 0, PM_REMOVE)) {
+        if (::PeekMessageW(&msg, Handle(), 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     void Close() {
@@ -181,7 +258,7 @@ LRESULT CALLBACK ReportPage::ListProc(HWND list, UINT message, WPARAM wParam, LP
         case LVM_SETITEMSTATE:
         case LVM_SETITEMA:
         case LVM_SETITEMW: {
-            auto* item = reinterpret_cast<LVITEMA*>(lParam);  // the state fields lie alike in both forms
+            auto* item = reinterpret_cast<LVITEMW*>(lParam);  // the state fields lie alike in both forms
             const bool stateRequest = message == LVM_SETITEMSTATE || (item && (item->mask & LVIF_STATE));
             if (!item || !stateRequest || !(item->stateMask & LVIS_STATEIMAGEMASK))
                 break;
@@ -189,7 +266,7 @@ LRESULT CALLBACK ReportPage::ListProc(HWND list, UINT message, WPARAM wParam, LP
             if ((item->state & LVIS_STATEIMAGEMASK) != 0)
                 page->SetTicked(row, (item->state & LVIS_STATEIMAGEMASK) != INDEXTOSTATEIMAGEMASK(1));
             // Whatever else was asked (selection, focus) the list does as usual.
-            LVITEMA rest = *item;
+            LVITEMW rest = *item;
             rest.stateMask &= ~LVIS_STATEIMAGEMASK;
             if (rest.stateMask == 0 && (message == LVM_SETITEMSTATE || rest.mask == LVIF_STATE))
                 return TRUE;
@@ -239,31 +316,29 @@ bool ReportPage::OnCommand(int id, int, HWND) {
     return false;
 }
 
-void ReportPage::GiveRow(LVITEMA& item) {
+void ReportPage::GiveRow(LVITEMW& item) {
     if (!HasRow(item.iItem)) {
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-            item.pszText[0] = '\0';
+            item.pszText[0] = L'\0';
         return;
     }
     const size_t row = ModelRow(item.iItem);
     if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
-        std::string_view text;
-        std::string number;
+        std::wstring text;
         switch (item.iSubItem) {
             case 0:
-                text = results_->Path(row);
+                text = win::Wide(results_->Path(row));
                 break;
             case 1:
-                number = Kilobytes(BytesToKilobytes(results_->Size(row)));
-                text = number;
+                text = win::Wide(Kilobytes(BytesToKilobytes(results_->Size(row))));
                 break;
             case 2:
-                text = results_->Reason(row);
+                text = win::Wide(results_->Reason(row));
                 break;
         }
         const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
-        std::memcpy(item.pszText, text.data(), n);
-        item.pszText[n] = '\0';
+        std::wmemcpy(item.pszText, text.data(), n);
+        item.pszText[n] = L'\0';
     }
     if (item.mask & LVIF_STATE) {
         item.state =
@@ -278,8 +353,8 @@ bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->idFrom != IDC_REPORT_LIST)
         return false;
     switch (header->code) {
-        case LVN_GETDISPINFOA:
-            GiveRow(reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+        case LVN_GETDISPINFOW:
+            GiveRow(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
             result = 0;
             return true;
         case LVN_COLUMNCLICK: {
@@ -294,20 +369,14 @@ bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
             ShowDetails(false);
             result = 0;
             return true;
-        case LVN_ODFINDITEMA:
         case LVN_ODFINDITEMW: {
             // The list asks its owner for the row a typed prefix leads to: it holds no texts itself.
-            const auto* find = reinterpret_cast<const NMLVFINDITEMA*>(header);  // alike but for the text
+            const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(header);
             const UINT flags = find->lvfi.flags;
             result = -1;
-            if ((flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz) {
-                // Wine's list hands the text in UTF-16 under the ANSI code as well.
-                const bool wide = header->code == LVN_ODFINDITEMW || RunsUnderWine();
-                const std::string prefix =
-                    wide ? win::WideToAnsi(reinterpret_cast<const NMLVFINDITEMW*>(header)->lvfi.psz)
-                         : std::string(find->lvfi.psz);
-                result = FindRow(prefix, find->iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);
-            }
+            if ((flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz)
+                result = FindRow(win::Narrow(find->lvfi.psz), find->iStart, (flags & LVFI_PARTIAL) != 0,
+                                 (flags & LVFI_WRAP) != 0);
             return true;
         }
     }
@@ -318,16 +387,18 @@ int ReportPage::FindRow(const std::string& prefix, int start, bool partial, bool
     const int count = static_cast<int>(view_.size());
     if (!results_ || count == 0)
         return -1;
-    const std::string wanted = win::LowerAnsi(prefix);
+    const std::wstring wanted = win::FoldedText(prefix);
     if (start < 0 || start >= count)
         start = 0;
-    std::string text;
     for (int n = 0; n < (wrap ? count : count - start); ++n) {
         const int row = (start + n) % count;
-        // Cut one longer than the text asked for, a whole path equals it only when it is as long.
-        text.assign(results_->Path(ModelRow(row)).substr(0, wanted.size() + (partial ? 0 : 1)));
-        win::LowerInPlace(text);
-        if (text == wanted)
+        // For a prefix, only as much of the path as it could reach is folded: a UTF-16 unit is at
+        // most three bytes.
+        const std::string_view path = results_->Path(ModelRow(row));
+        const std::wstring text =
+            win::FoldedText(partial ? win::CutAtCharBoundary(path, 3 * wanted.size() + 4) : path);
+        if (partial ? text.compare(0, wanted.size(), wanted) == 0 && text.size() >= wanted.size()
+                    : text == wanted)
             return row;
     }
     return -1;
@@ -367,7 +438,8 @@ void ReportPage::ShowListMenu(LPARAM screenPoint) {
     if (!menu)
         return;
     const std::string text = Translate("_ReportPageExportList");
-    ::AppendMenuA(menu.get(), MF_STRING | (view_.empty() ? MF_GRAYED : 0), kExportCommand, text.c_str());
+    ::AppendMenuW(menu.get(), MF_STRING | (view_.empty() ? MF_GRAYED : 0), kExportCommand,
+                  win::Wide(text).c_str());
     if (win::CurrentPrompts().TrackMenu(Handle(), menu.get(), point) == kExportCommand)
         ExportList();
 }
@@ -409,15 +481,9 @@ void ReportPage::SortByColumn(int column) {
         for (size_t row = 0; row < keys.size(); ++row)
             keys[row] = ShownHundredthsOfKilobytes(results.Size(row));
         sortBy([&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
-    } else if (column == 0) {
-        sortBy([&](uint32_t a, uint32_t b) {
-            return results.Path(a).substr(0, kSortTextLimit) < results.Path(b).substr(0, kSortTextLimit);
-        });
     } else {
-        sortBy([&](uint32_t a, uint32_t b) {
-            return std::string_view(results.Reason(a)).substr(0, kSortTextLimit) <
-                   std::string_view(results.Reason(b)).substr(0, kSortTextLimit);
-        });
+        const std::vector<uint32_t> keys = column == 0 ? PathRanks(results) : ReasonRanks(results);
+        sortBy([&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
     }
     if (selectedRow != UINT32_MAX) {
         const auto at = std::find(view_.begin(), view_.end(), selectedRow);

@@ -35,7 +35,7 @@ class ReportPage : public WizardPage {
   private:
     bool HasRow(int row) const;
     size_t ModelRow(int row) const;  // the results' row a list row shows
-    void GiveRow(LVITEMA& item);
+    void GiveRow(LVITEMW& item);
     // Ticks or unticks a row of the list, or every row for -1.
     void SetTicked(int row, bool ticked);
     void ToggleTick(int row);

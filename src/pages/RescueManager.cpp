@@ -15,6 +15,7 @@
 #include "resources/ResourceIds.h"
 #include "win/ComPtr.h"
 #include "win/Dpi.h"
+#include "win/FileSystem.h"
 #include "win/Prompts.h"
 
 RescueManager::RescueManager() = default;
@@ -73,9 +74,8 @@ void RescueManager::OnDestroy() {
 }
 
 void RescueManager::RefreshRestorePointList() {
-    std::string root = ItemText(IDC_RESCUE_FOLDER);
-    if (root.size() > MAX_PATH - 1)
-        root.resize(MAX_PATH - 1);
+    // The whole folder, at any length: a folder cut short would list another folder's points.
+    const std::string root = ItemText(IDC_RESCUE_FOLDER);
     std::vector<RestorePoint> points = FindRestorePoints(root);
     std::vector<std::string> texts;
     texts.reserve(points.size());
@@ -191,7 +191,7 @@ void RescueManager::Delete() {
             const DWORD error = RemoveRestorePoint(path);
             RefreshRestorePointList();
             // The shell has shown its own errors; the log records what really happened.
-            if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            if (win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES)
                 entry.Add("_LogRemoveRestorePoint", {path});
             else
                 entry.Add("_LogRemoveRestorePointFailed", {path}, error);
@@ -214,11 +214,11 @@ void RescueManager::SetStatusText(const std::string& text) {
 
 // The 32-bit range message, so that more than 65,535 files do not wrap the bar.
 void RescueManager::SetProgressRange(int maximum) {
-    ::SendMessageA(Item(IDC_RESCUE_PROGRESS), PBM_SETRANGE32, 0, maximum);
+    ::SendMessageW(Item(IDC_RESCUE_PROGRESS), PBM_SETRANGE32, 0, maximum);
 }
 
 void RescueManager::SetProgressPosition(int position) {
-    ::SendMessageA(Item(IDC_RESCUE_PROGRESS), PBM_SETPOS, position, 0);
+    ::SendMessageW(Item(IDC_RESCUE_PROGRESS), PBM_SETPOS, position, 0);
 }
 
 // A restore stops only when the dialog closes, so while it runs the dialog's commands are off.

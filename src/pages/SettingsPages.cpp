@@ -111,7 +111,7 @@ bool PatternPage::OnCommand(int id, int, HWND) {
 
 bool PatternDialog::OnInit() {
     win::CentreWindow(Handle());
-    ::SetWindowTextA(Handle(), captionKey_.c_str());
+    win::SetWindowTextOf(Handle(), captionKey_);
     if (!mask_.empty())
         SetItemText(IDC_PATTERN_MASK, mask_);
     if (!description_.empty())

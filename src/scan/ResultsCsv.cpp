@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "win/FileSystem.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -19,14 +20,19 @@ std::string CsvField(const std::string& utf8) {
     return quoted + '"';
 }
 
-std::string AnsiToUtf8(const std::string& ansi) {
-    const std::wstring wide = win::AnsiToWide(ansi);
-    if (wide.empty())
-        return {};
-    const int length = static_cast<int>(wide.size());
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), n, nullptr, nullptr);
+std::string StrictUtf8(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        // WTF-8 writes a surrogate as ED A0..BF xx; UTF-8 has no such sequence.
+        if (static_cast<unsigned char>(text[i]) == 0xED && i + 2 < text.size() &&
+            static_cast<unsigned char>(text[i + 1]) >= 0xA0) {
+            utf8 += "\xEF\xBF\xBD";
+            i += 2;
+        } else {
+            utf8 += text[i];
+        }
+    }
     return utf8;
 }
 
@@ -46,8 +52,7 @@ std::string IsoTime(const FILETIME& utc) {
 class CsvFile {
   public:
     explicit CsvFile(const std::string& path)
-        : file_(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr)) {}
+        : file_(win::OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {}
     bool Open() const { return static_cast<bool>(file_); }
     void Add(const std::string& text) {
         buffer_ += text;
@@ -86,14 +91,13 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
         for (size_t row : rows) {
             if (row >= results.Count())
                 continue;
-            file.Add(CsvField(AnsiToUtf8(std::string(results.Path(row)))) + ',' +
-                     std::to_string(results.Size(row)) + ',' + CsvField(AnsiToUtf8(results.Reason(row))) +
-                     ',' + IsoTime(results.LastAccess(row)) + ',' + (results.IsTicked(row) ? "yes" : "no") +
-                     "\r\n");
+            file.Add(CsvField(StrictUtf8(results.Path(row))) + ',' + std::to_string(results.Size(row)) + ',' +
+                     CsvField(StrictUtf8(results.Reason(row))) + ',' + IsoTime(results.LastAccess(row)) +
+                     ',' + (results.IsTicked(row) ? "yes" : "no") + "\r\n");
         }
         ok = file.Finish();
     }
     if (!ok)
-        ::DeleteFileA(path.c_str());
+        win::RemoveFile(path);
     return ok;
 }

@@ -4,6 +4,7 @@
 // (ISO 8601, UTC) and whether it is ticked; fields quoted as RFC 4180 says.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/ScanResults.h"
@@ -11,8 +12,9 @@
 // One field: quoted, with inner quotes doubled, when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& utf8);
 
-// Program text (ANSI code page) as UTF-8.
-std::string AnsiToUtf8(const std::string& ansi);
+// Program text as strictly valid UTF-8: a name's unpaired surrogate (which WTF-8 keeps) becomes
+// U+FFFD, the one change a spreadsheet program's reader would otherwise make or refuse.
+std::string StrictUtf8(std::string_view text);
 
 // Writes the rows of results (indexes in path order, in the order given) to path, replacing the
 // file. False when the file cannot be written completely; a partly written file is removed.

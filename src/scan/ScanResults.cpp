@@ -93,8 +93,9 @@ void ScanResults::GrowIndex() {
 
 void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, uint64_t size,
                                FILETIME lastAccess) {
-    // A path longer than any Windows path cannot be a found file.
-    if (path.size() > UINT16_MAX)
+    // A path longer than any Windows path (32,767 UTF-16 units, at most three bytes each) cannot
+    // be a found file.
+    if (path.size() > 3 * 32767)
         return;
     const uint32_t hash = HashOf(path);
     const uint16_t reasonIndex = ReasonIndex(reason);
@@ -110,7 +111,7 @@ void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, u
     }
     if ((rows_.size() + 1) * 2 > slots_.size())
         GrowIndex();
-    rows_.push_back({paths_.Add(path), static_cast<uint16_t>(path.size()), reasonIndex,
+    rows_.push_back({paths_.Add(path), static_cast<uint32_t>(path.size()), reasonIndex,
                      static_cast<uint32_t>(size), static_cast<uint32_t>(size >> 32), lastAccess});
     hashes_.push_back(hash);
     ticks_.push_back(true);

@@ -1,8 +1,9 @@
 #pragma once
 // The junk files that one scan found, one row per path in ascending unsigned byte order of the
-// path, each with its reason, size, last-access time and tick. Built for millions of rows in a
-// 32-bit process: the paths lie in one store of large blocks, a reason is an index into a short
-// table of distinct texts, and a row takes 24 bytes beside its path.
+// path (program text is UTF-8, so this is the order of the code points, case-sensitive), each with
+// its reason, size, last-access time and tick. Built for millions of rows in a 32-bit process: the
+// paths lie in one store of large blocks, a reason is an index into a short table of distinct
+// texts, and a row takes 28 bytes beside its path.
 //
 // One thread writes (the scan worker while it runs); rows are read in path order only once the
 // writing is over. The order is put together on the first read after a change.
@@ -70,7 +71,7 @@ class ScanResults {
   private:
     struct Row {
         uint32_t path;    // position in the path store
-        uint16_t length;  // of the path, in bytes
+        uint32_t length;  // of the path, in bytes
         uint16_t reason;  // index into reasons_
         uint32_t sizeLow, sizeHigh;
         FILETIME lastAccess;
@@ -79,7 +80,7 @@ class ScanResults {
     class PathStore {
       public:
         uint32_t Add(std::string_view path);
-        std::string_view At(uint32_t position, uint16_t length) const {
+        std::string_view At(uint32_t position, uint32_t length) const {
             return {blocks_[position >> kBlockBits].get() + (position & (kBlockSize - 1)), length};
         }
         void Clear() { *this = PathStore(); }

@@ -7,6 +7,8 @@
 #include "core/ProgramPath.h"
 #include "scan/ScanLocations.h"
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -36,20 +38,20 @@ class ScanRun : public SearchVisitor {
     ScanRun(ScanJob& job, win::StopToken stop)
         : job_(job), stop_(stop), foundFormat_(Translate("_StateFindItem")) {}
 
-    void FileFound(const std::string& path, std::string_view reason,
-                   const WIN32_FIND_DATAA& record) override {
+    void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
         // The listing's record gives the size and access time, so the report asks nothing per file.
-        const uint64_t size = (static_cast<uint64_t>(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
-        job_.results.AddOrReplace(path, Translated(reason), size, record.ftLastAccessTime);
+        job_.results.AddOrReplace(path, Translated(reason), record.size, record.lastAccess);
         foundChanged_ = true;
         ShowIfDue();
     }
 
-    void FolderEntered(const std::string& path, const WIN32_FIND_DATAA&) override {
+    void FolderEntered(const std::string& path, const FoundRecord&) override {
         status_ = path;
         statusChanged_ = true;
         ShowIfDue();
     }
+
+    void FolderUnreadable(const std::string&, DWORD) override { ++job_.unreadableFolders; }
 
     void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
         SearchRequest request{masks, job_.skipFolders, true, options, stop_.Flag(), job_.ownFolders};
@@ -101,30 +103,29 @@ class ScanRun : public SearchVisitor {
 };
 
 std::string SystemTempFolder() {
-    char buffer[MAX_PATH + 1] = {};
-    DWORD n = ::GetTempPathA(MAX_PATH, buffer);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+    return win::FetchSystemText([](wchar_t* b, UINT n) { return ::GetTempPathW(n, b); });
 }
 
 }  // namespace
 
 std::string ReadShellFolder(const std::string& valueName) {
     win::UniqueRegKey key;
-    if (::RegOpenKeyA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                      key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER,
+                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                        KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return {};
-    char buffer[255] = {};
+    // 255 characters at most, as the shell keeps these values.
+    wchar_t buffer[255] = {};
     DWORD size = sizeof(buffer);
-    if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
-                           &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(key.get(), win::Wide(valueName).c_str(), nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return {};
     // A value that fills the buffer without its terminating zero was longer than the buffer: cut
     // short, it would name another folder, so it counts as no folder at all.
-    char* end = std::find(buffer, buffer + sizeof(buffer), '\0');
-    if (end == buffer + sizeof(buffer))
+    wchar_t* end = std::find(buffer, buffer + 255, L'\0');
+    if (end == buffer + 255)
         return {};
-    return std::string(buffer, static_cast<size_t>(end - buffer));
+    return win::Narrow(std::wstring_view(buffer, static_cast<size_t>(end - buffer)));
 }
 
 namespace {
@@ -163,7 +164,7 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
         if (folder.empty())
             continue;
         // Skip folders are compared with the walked paths, which are built from the long form.
-        folder = LongPathForm(folder);
+        folder = win::LongPathOf(folder);
         // A temporary folder that fell back to the profile or the Windows folder, or a root, holds
         // the user's and the system's own files, which must never be listed as junk.
         if (protectedFolders.empty())
@@ -193,13 +194,21 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
 // The final status: the completed text, or, when a location was passed over, a completed text
 // that names it. It is the one text the user is sure to read, since the folder paths of the walk
 // replace the status line many times a second.
-std::string FinalStatus(const std::vector<std::string>& passedOver) {
-    if (passedOver.empty())
-        return Translate("_StateStringSearchCompleted");
-    std::string folders;
-    for (const std::string& folder : passedOver)
-        folders += (folders.empty() ? "" : ", ") + folder;
-    return FormatText(Translate("_StateStringNotSearched"), {folders});
+std::string FinalStatus(const std::vector<std::string>& passedOver, size_t unreadableFolders) {
+    std::string status;
+    if (passedOver.empty()) {
+        status = Translate("_StateStringSearchCompleted");
+    } else {
+        std::string folders;
+        for (const std::string& folder : passedOver)
+            folders += (folders.empty() ? "" : ", ") + folder;
+        status = FormatText(Translate("_StateStringNotSearched"), {folders});
+    }
+    // A tree that could not be read must not pass for a tree without junk.
+    if (unreadableFolders > 0)
+        status += " " + FormatText(Translate("_StateStringFoldersNotRead"),
+                                   {static_cast<long long>(unreadableFolders)});
+    return status;
 }
 
 // The ending of a run, called exactly once by the job: the final texts, then the completion.
@@ -216,7 +225,7 @@ void EndScan(ScanJob& job, win::JobEnd end) {
         if (end == win::JobEnd::Failed)
             ShowInterruptedEnd(job);
         if (progress) {
-            progress->SetStatusText(FinalStatus(job.notSearched));
+            progress->SetStatusText(FinalStatus(job.notSearched, job.unreadableFolders));
             progress->ShowRunning(false);
         }
     }
@@ -242,6 +251,7 @@ bool ScanJob::Start() {
 void RunScan(ScanJob& job, win::StopToken stop) {
     win::ComApartment com;  // shortcut resolution needs COM on this thread
     job.notSearched.clear();
+    job.unreadableFolders = 0;
     SearchEverything(job, stop, job.notSearched);
 }
 

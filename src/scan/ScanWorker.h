@@ -40,6 +40,7 @@ struct ScanJob {
     std::vector<std::string> ownFolders;   // the program's: each leaves out itself and all below it
     ScanResults results;
     std::vector<std::string> notSearched;  // system locations the last run passed over
+    size_t unreadableFolders = 0;          // folders the last run could not list
     ScanProgress* progress = nullptr;
     // Runs once per run, after the final texts: on the worker's thread, or in StopScan.
     std::function<void()> completed;

@@ -34,21 +34,32 @@ struct SearchRequest {
     std::vector<std::string> ownFolders;
 };
 
-// What a walk reports; a visitor overrides what it needs.
+// What the listing told of an entry: the walk takes no further look at a file it reports.
+struct FoundRecord {
+    DWORD attributes = 0;
+    uint64_t size = 0;
+    FILETIME lastAccess{};
+    FILETIME lastWrite{};
+};
+
+// What a walk reports; a visitor overrides what it needs. Paths are program text (UTF-8) with the
+// true names the listing gave.
 class SearchVisitor {
   public:
     virtual ~SearchVisitor() = default;
     // A junk file: its full path, its reason (the mask's description or the test's key) and its
     // record from the listing.
     virtual void FileFound(const std::string& /*path*/, std::string_view /*reason*/,
-                           const WIN32_FIND_DATAA& /*record*/) {}
+                           const FoundRecord& /*record*/) {}
     // Every folder entry, "." and ".." included, before any filter.
-    virtual void FolderEntered(const std::string& /*path*/, const WIN32_FIND_DATAA& /*record*/) {}
+    virtual void FolderEntered(const std::string& /*path*/, const FoundRecord& /*record*/) {}
+    // A folder whose listing failed (error says why): nothing below it is known.
+    virtual void FolderUnreadable(const std::string& /*path*/, DWORD /*error*/) {}
 };
 
-// Walks root depth-first. Every file matching a mask (tried in the map's order) is reported with
-// the mask's description; other files go through the zero-length, invalid-shortcut and
-// not-accessed tests, reported with "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed".
-// Folder links (reparse points) are reported as folders but never descended into. A stop request
-// ends the walk early.
+// Walks root depth-first, at any depth and length of path. Every file matching a mask (tried in the
+// map's order, without regard to case) is reported with the mask's description; other files go
+// through the zero-length, invalid-shortcut and not-accessed tests, reported with
+// "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed". Folder links (reparse points) are
+// reported as folders but never descended into. A stop request ends the walk early.
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor);

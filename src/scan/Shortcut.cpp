@@ -3,26 +3,41 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
 #include "win/Text.h"
 
-bool ResolveShortcutTarget(const std::string& shortcutPath, std::string& target) {
-    target.clear();
-    win::ComPtr<IShellLinkA> link;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+bool IsShortcutToMissingTarget(const std::string& shortcutPath) {
+    win::ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.put_void())))
         return false;
     auto file = link.As<IPersistFile>(IID_IPersistFile);
-    if (!file)
+    if (!file || FAILED(file->Load(win::Wide(shortcutPath).c_str(), STGM_READ)))
         return false;
-    std::wstring wide = win::AnsiToWide(shortcutPath);
-    if (wide.size() >= MAX_PATH)
-        wide.resize(MAX_PATH - 1);
-    if (FAILED(file->Load(wide.c_str(), STGM_READ)))
+    // The target's path as its item id list names it, by its true name; the path the shortcut
+    // records beside it may be a lossy ANSI copy (Wine gives that one back), so it serves only
+    // where there is no id list. A target path is at most 32,767 characters.
+    std::wstring target(32768, L'\0');
+    LPITEMIDLIST items = nullptr;
+    bool fromItems = false;
+    if (SUCCEEDED(link->GetIDList(&items)) && items) {
+        fromItems = ::SHGetPathFromIDListEx(items, target.data(), static_cast<DWORD>(target.size()),
+                                            GPFIDL_DEFAULT) != FALSE;
+        ::CoTaskMemFree(items);
+        // An id list without a file-system path is a virtual folder: nothing to check.
+        if (!fromItems)
+            return false;
+    }
+    if (!fromItems && link->GetPath(target.data(), static_cast<int>(target.size()), nullptr, 0) != S_OK)
         return false;
-    char buffer[MAX_PATH] = {};
-    if (FAILED(link->GetPath(buffer, MAX_PATH, nullptr, 0)))
+    target.resize(std::wcslen(target.c_str()));
+    if (target.empty())
         return false;
-    target = buffer;
-    return true;
+    if (win::FileAttributes(win::Narrow(target)) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

@@ -1,8 +1,12 @@
 #pragma once
-// Reads the target path recorded in a ".lnk" shortcut through the shell's shortcut object.
+// Whether a ".lnk" shortcut leads nowhere: its target, as the shell's shortcut object records it,
+// is a file-system path that no longer exists.
 
 #include <string>
 
-// True when the shortcut could be read; target then holds its path, which may be empty.
+// True only when the shortcut could be read, names a file-system target, and that target is
+// reported missing (not found, or a folder on its way not found). A shortcut that cannot be read,
+// one to a virtual folder, and one whose target cannot be checked for any other reason (no access,
+// a share that does not answer) count as working: they are never reported.
 // The calling thread must have initialised COM.
-bool ResolveShortcutTarget(const std::string& shortcutPath, std::string& target);
+bool IsShortcutToMissingTarget(const std::string& shortcutPath);

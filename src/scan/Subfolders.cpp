@@ -2,27 +2,21 @@
 
 #include <windows.h>
 
-#include "win/UniqueHandle.h"
+#include "win/FileSystem.h"
+#include "win/Text.h"
 
 namespace {
-
-bool IsDot(const char* name) {
-    return name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2]));
-}
 
 // Calls visit with each subfolder's name until it returns false.
 template <typename Visit>
 void ForEachSubfolder(const std::string& path, Visit&& visit) {
-    const std::string pattern = path + (!path.empty() && path.back() == '\\' ? "*.*" : "\\*.*");
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA(pattern.c_str(), &record));
-    if (!listing)
-        return;
-    do {
-        if ((record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDot(record.cFileName) &&
-            !visit(std::string(record.cFileName)))
+    win::FolderListing listing(win::FileApiPath(path));
+    win::ListedEntry entry;
+    while (listing.Next(entry)) {
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && entry.name != L"." && entry.name != L".." &&
+            !visit(win::Narrow(entry.name)))
             return;
-    } while (::FindNextFileA(listing.get(), &record));
+    }
 }
 
 }  // namespace

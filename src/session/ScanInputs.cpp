@@ -4,9 +4,9 @@
 
 #include "clean/BackupStore.h"
 #include "config/ConfigDocument.h"
-#include "scan/ScanLocations.h"
+#include "win/FileSystem.h"
+#include "win/Fold.h"
 #include "win/PathParts.h"
-#include "win/Text.h"
 
 void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const ScanOptionValues& options,
                    const std::vector<SkipFolder>& skipFolders, const std::vector<std::string>& ownFolders) {
@@ -41,15 +41,14 @@ std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
                                         const std::vector<std::string>& backupFolders) {
     std::vector<std::string> folders;
     auto add = [&folders](std::string folder) {
-        const std::string key = win::LowerAnsi(folder);
         if (std::none_of(folders.begin(), folders.end(),
-                         [&](const std::string& known) { return win::LowerAnsi(known) == key; }))
+                         [&](const std::string& known) { return win::SameFolded(known, folder); }))
             folders.push_back(std::move(folder));
     };
     for (const std::string& backup : backupFolders) {
         if (!win::IsFullPath(backup))
             continue;
-        const std::string folder = LongPathForm(backup);
+        const std::string folder = win::LongPathOf(backup);
         if (!win::IsRootPath(folder)) {
             add(folder);
             continue;
@@ -58,6 +57,6 @@ std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
         for (const RestorePoint& point : FindRestorePoints(folder))
             add(point.path);
     }
-    add(LongPathForm(programFolder));
+    add(win::LongPathOf(programFolder));
     return folders;
 }

@@ -1,13 +1,16 @@
 #include "session/Session.h"
 
 #include <atomic>
-#include <cstring>
+#include <cwchar>
 
 #include "clean/ActivityLog.h"
 #include "config/ConfigDocument.h"
 #include "core/ProgramPath.h"
 #include "scan/ResultsCsv.h"
 #include "session/ScanInputs.h"
+#include "win/FileSystem.h"
+#include "win/PathParts.h"
+#include "win/Text.h"
 
 Session::Session(std::string programFolder) : programFolder_(std::move(programFolder)) {}
 
@@ -24,6 +27,13 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
                                                     ReadBackupDirectory(ConfigPath())};
     SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders,
                   OwnSkipFolders(programFolder_, backupFolders));
+    // A folder given on the command line may be relative, or written with "/" or ".." steps: the
+    // walk and every file call take the one full form it names now. A full path stays exactly as
+    // it is, a final dot or blank of a name included.
+    for (std::string& root : roots)
+        if (!win::IsFullPath(root) || root.find('/') != std::string::npos ||
+            ("\\" + root + "\\").find("\\.") != std::string::npos)
+            root = win::FullPathOf(root);
     scan_.roots = std::move(roots);
 }
 
@@ -86,12 +96,12 @@ void Session::Shutdown() noexcept {
 
 std::vector<std::string> FixedDrives() {
     std::vector<std::string> drives;
-    char names[128] = {};
-    const DWORD n = ::GetLogicalDriveStringsA(sizeof(names), names);
-    if (n == 0 || n > sizeof(names))
+    wchar_t names[128] = {};
+    const DWORD n = ::GetLogicalDriveStringsW(128, names);
+    if (n == 0 || n > 128)
         return drives;
-    for (const char* drive = names; *drive; drive += std::strlen(drive) + 1)
-        if (::GetDriveTypeA(drive) == DRIVE_FIXED)
-            drives.push_back(drive);
+    for (const wchar_t* drive = names; *drive; drive += std::wcslen(drive) + 1)
+        if (::GetDriveTypeW(drive) == DRIVE_FIXED)
+            drives.push_back(win::Narrow(drive));
     return drives;
 }

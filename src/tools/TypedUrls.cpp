@@ -1,73 +1,76 @@
 #include "tools/TypedUrls.h"
 
-#include <cstring>
+#include <cwchar>
+#include <vector>
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
-#include "win/CharStep.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 const char* const kTypedUrlsKey = "Software\\Microsoft\\Internet Explorer\\TypedUrls";
 
 namespace {
 
-constexpr DWORD kDataBufferSize = 255;  // bytes of value data read for a row
-constexpr DWORD kNameBufferSize = 255;  // characters of a value name, its terminator included
-constexpr size_t kShownCharacters = kDataBufferSize - 1;
+constexpr DWORD kNameBufferSize = 255;    // characters of a value name, its terminator included
+constexpr size_t kShownCharacters = 254;  // of a longer address, shown before "..."
 
 bool IsText(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ;
 }
 
-// The text up to its first NUL, never reading past size bytes.
-std::string TextOf(const char* data, DWORD size) {
-    return std::string(data, strnlen(data, size));
-}
-
-// The first kShownCharacters characters (never half of a double-byte one) and "...".
-std::string Shortened(const std::string& text) {
+// The first kShownCharacters characters (never half of a surrogate pair) and "...".
+std::wstring Shortened(std::wstring text) {
     if (text.size() <= kShownCharacters)
         return text;
-    size_t end = 0;
-    for (size_t next; (next = win::NextCharIndex(text, end)) <= kShownCharacters && next > end;)
-        end = next;
-    return text.substr(0, end) + "...";
+    size_t end = kShownCharacters;
+    if (text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF)
+        --end;
+    return text.substr(0, end) + L"...";
 }
 
 }  // namespace
 
 std::string TypedUrlText(HKEY key, const std::string& name) {
-    char data[kDataBufferSize] = {};
+    const std::wstring valueName = win::Wide(name);
     DWORD type = REG_NONE;
-    DWORD size = kDataBufferSize;
-    LONG result = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    if (result == ERROR_SUCCESS)
-        return IsText(type) ? TextOf(data, size) : FormatText(Translate("_TypedUrlsNotText"), {name});
-    if (result != ERROR_MORE_DATA)
+    DWORD size = 0;
+    if (::RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return {};
     if (!IsText(type))
         return FormatText(Translate("_TypedUrlsNotText"), {name});
-    // Too long for the buffer, whose contents are undefined now: read it whole to show its start.
-    std::vector<char> whole(size);
-    if (::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(whole.data()), &size) !=
-            ERROR_SUCCESS ||
-        !IsText(type))
-        return {};
-    return Shortened(TextOf(whole.data(), size));
+    // Read whole, however long, to show its start; the value may grow between the two calls.
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1);
+    for (;;) {
+        size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        const LONG result = ::RegQueryValueExW(key, valueName.c_str(), nullptr, &type,
+                                               reinterpret_cast<BYTE*>(data.data()), &size);
+        if (result == ERROR_MORE_DATA) {
+            data.resize(size / sizeof(wchar_t) + 1);
+            continue;
+        }
+        if (result != ERROR_SUCCESS || !IsText(type))
+            return {};
+        break;
+    }
+    // The text up to its first NUL, never past what was read.
+    const size_t units = size / sizeof(wchar_t);
+    return win::Narrow(Shortened(std::wstring(data.data(), wcsnlen(data.data(), units))));
 }
 
 std::vector<TypedUrl> TypedUrlHistory::Read() const {
     std::vector<TypedUrl> urls;
     win::UniqueRegKey key;
-    if (::RegCreateKeyA(root_, subKey_.c_str(), key.put()) != ERROR_SUCCESS)
+    if (::RegCreateKeyExW(root_, win::Wide(subKey_).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                          key.put(), nullptr) != ERROR_SUCCESS)
         return urls;
+    std::vector<wchar_t> name(kNameBufferSize);
     for (DWORD index = 0;; ++index) {
-        char name[kNameBufferSize] = {};
         DWORD length = kNameBufferSize;
-        if (::RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (::RegEnumValueW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
-        urls.push_back({std::string(name, length), {}});
+        urls.push_back({win::Narrow(std::wstring_view(name.data(), length)), {}});
     }
     // The texts after the listing, so that no query runs between two enumeration steps.
     for (TypedUrl& url : urls)
@@ -77,9 +80,9 @@ std::vector<TypedUrl> TypedUrlHistory::Read() const {
 
 void TypedUrlHistory::Delete(const std::vector<std::string>& names) const {
     win::UniqueRegKey key;
-    if (::RegOpenKeyA(root_, subKey_.c_str(), key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root_, win::Wide(subKey_).c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
         return;
     for (const std::string& name : names)
-        ::RegDeleteValueA(key.get(), name.c_str());
+        ::RegDeleteValueW(key.get(), win::Wide(name).c_str());
     ::RegFlushKey(key.get());
 }

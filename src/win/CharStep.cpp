@@ -2,30 +2,40 @@
 
 namespace win {
 
-bool IsLeadByte(unsigned char byte, UINT codePage) noexcept {
-    if (byte < 0x80)
-        return false;  // no code page uses ASCII bytes as lead bytes
-    return codePage == CP_ACP ? ::IsDBCSLeadByte(byte) != FALSE : ::IsDBCSLeadByteEx(codePage, byte) != FALSE;
+namespace {
+
+bool IsContinuation(char byte) noexcept {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
-size_t NextCharIndex(std::string_view text, size_t index, UINT codePage) noexcept {
+}  // namespace
+
+size_t NextCharIndex(std::string_view text, size_t index) noexcept {
     if (index >= text.size())
         return text.size();
-    size_t step = IsLeadByte(static_cast<unsigned char>(text[index]), codePage) ? 2 : 1;
-    return index + step < text.size() ? index + step : text.size();
+    // Only a lead byte takes the continuation bytes after it; any other byte stands alone.
+    const bool lead = static_cast<unsigned char>(text[index]) >= 0xC0;
+    ++index;
+    for (int k = 0; lead && k < 3 && index < text.size() && IsContinuation(text[index]); ++k)
+        ++index;
+    return index;
 }
 
-size_t FindLastCharOf(std::string_view text, std::string_view chars, UINT codePage) noexcept {
-    size_t found = std::string_view::npos;
-    for (size_t i = 0; i < text.size(); i = NextCharIndex(text, i, codePage))
-        if (chars.find(text[i]) != std::string_view::npos)
-            found = i;
-    return found;
+size_t FindLastCharOf(std::string_view text, std::string_view chars) noexcept {
+    return text.find_last_of(chars);
 }
 
-bool EndsWithBackslash(std::string_view text, UINT codePage) noexcept {
-    size_t last = FindLastCharOf(text, "\\", codePage);
-    return last != std::string_view::npos && last + 1 == text.size();
+bool EndsWithBackslash(std::string_view text) noexcept {
+    return !text.empty() && text.back() == '\\';
+}
+
+std::string_view CutAtCharBoundary(std::string_view text, size_t maxBytes) noexcept {
+    if (text.size() <= maxBytes)
+        return text;
+    size_t cut = maxBytes;
+    while (cut > 0 && IsContinuation(text[cut]))
+        --cut;
+    return text.substr(0, cut);
 }
 
 }  // namespace win

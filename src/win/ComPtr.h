@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "win/Text.h"
@@ -58,9 +59,9 @@ class ComPtr {
 class Bstr {
   public:
     Bstr() noexcept = default;
-    // Converts program text (ANSI code page) to a BSTR.
-    explicit Bstr(const std::string& ansi) {
-        const std::wstring wide = AnsiToWide(ansi);
+    // Converts program text (UTF-8, see win/Text.h) to a BSTR.
+    explicit Bstr(std::string_view text) {
+        const std::wstring wide = Wide(text);
         value_ = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
     explicit Bstr(const wchar_t* wide) : value_(::SysAllocString(wide)) {}
@@ -82,9 +83,9 @@ class Bstr {
         value_ = nullptr;
         return &value_;
     }
-    // Back to program text in the ANSI code page.
-    std::string ToAnsi() const {
-        return value_ ? WideToAnsi(value_, static_cast<int>(::SysStringLen(value_))) : std::string();
+    // Back to program text, without loss.
+    std::string ToText() const {
+        return value_ ? Narrow(std::wstring_view(value_, ::SysStringLen(value_))) : std::string();
     }
 
   private:

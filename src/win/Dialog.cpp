@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "win/Text.h"
+
 namespace win {
 
 Dialog::~Dialog() {
@@ -13,13 +15,13 @@ Dialog::~Dialog() {
 
 HWND Dialog::Create(int templateId, HWND parent) {
     modal_ = false;
-    return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
+    return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent, Procedure,
                                 reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR Dialog::RunModal(int templateId, HWND owner) {
     modal_ = true;
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, Procedure,
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, Procedure,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -31,15 +33,22 @@ void Dialog::End(INT_PTR result) {
 }
 
 std::string Dialog::ItemText(int id) const {
-    HWND item = Item(id);
-    int length = ::GetWindowTextLengthA(item);
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    int n = ::GetWindowTextA(item, buffer.data(), length + 1);
-    return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
+    return WindowText(Item(id));
 }
 
 void Dialog::SetItemText(int id, const std::string& text) const {
-    ::SetDlgItemTextA(hwnd_, id, text.c_str());
+    SetWindowTextOf(Item(id), text);
+}
+
+std::string WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    const int n = ::GetWindowTextW(window, buffer.data(), length + 1);
+    return Narrow(std::wstring_view(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+void SetWindowTextOf(HWND window, const std::string& text) {
+    ::SetWindowTextW(window, Wide(text).c_str());
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -47,9 +56,9 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     } else {
-        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self)
         return FALSE;
@@ -61,7 +70,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         result = FALSE;
     }
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
     return result;
@@ -77,7 +86,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             LRESULT result = 0;
             if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), result))
                 return FALSE;
-            ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+            ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
             return TRUE;
         }
         case WM_SIZE:
@@ -95,7 +104,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CentreWindow(HWND window) {
     RECT work;
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT area = work;
     HWND owner = ::GetWindow(window, GW_OWNER);
     if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))

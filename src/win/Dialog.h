@@ -52,6 +52,10 @@ class Dialog {
     bool modal_ = false;
 };
 
+// A window's whole text, and a new one, in program text.
+std::string WindowText(HWND window);
+void SetWindowTextOf(HWND window, const std::string& text);
+
 // Centres a window over its owner when the owner is visible and not minimised, otherwise over the
 // desktop work area, and keeps it inside the work area.
 void CentreWindow(HWND window);

@@ -13,7 +13,7 @@ int PreparedPicture(int picture, UINT dpi) {
 
 HBITMAP LoadBitmapResource(HINSTANCE module, int id) {
     return static_cast<HBITMAP>(
-        ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 // The prepared drawing of picture that fits dpi, or its 100 % drawing in a module without the
@@ -26,7 +26,7 @@ HBITMAP LoadPreparedBitmap(HINSTANCE module, int picture, UINT dpi) {
 
 // The size of a bitmap resource from its header, without loading its pixels.
 bool ResourceSize(HINSTANCE module, int id, SIZE& size) {
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));  // RT_BITMAP
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));  // RT_BITMAP
     if (!resource || ::SizeofResource(module, resource) < sizeof(BITMAPINFOHEADER))
         return false;
     const auto* header =
@@ -39,7 +39,7 @@ bool ResourceSize(HINSTANCE module, int id, SIZE& size) {
 
 SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP info{};
-    ::GetObjectA(bitmap, sizeof(info), &info);
+    ::GetObjectW(bitmap, sizeof(info), &info);
     return {info.bmWidth, info.bmHeight};
 }
 
@@ -78,7 +78,7 @@ UINT WindowDpi(HWND window) {
     // GetDpiForWindow is new in Windows 10; older systems give every window the screen's DPI.
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (getDpiForWindow && window) {
         if (UINT dpi = getDpiForWindow(window))
             return dpi;
@@ -108,13 +108,13 @@ UniqueGdiObject<HBITMAP> FitPicture(HWND control, int picture) {
     const UINT dpi = WindowDpi(control);
     if (dpi == 96)
         return {};
-    UniqueGdiObject<HBITMAP> fitting = LoadPicture(::GetModuleHandleA(nullptr), picture, dpi);
+    UniqueGdiObject<HBITMAP> fitting = LoadPicture(::GetModuleHandleW(nullptr), picture, dpi);
     if (!fitting)
         return {};
     // The control does not delete a picture it is given, nor the one it loaded from its
     // template when that is replaced: the old one is ours to delete.
     auto old = reinterpret_cast<HBITMAP>(
-        ::SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fitting.get())));
+        ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fitting.get())));
     if (old && old != fitting.get())
         ::DeleteObject(old);
     return fitting;

@@ -106,7 +106,7 @@ void WaitPumpingSentMessages(HANDLE handle) noexcept {
             return;
         MSG msg;
         // Peeking delivers the pending sent messages; nothing is removed from the posted queue.
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 

@@ -2,68 +2,73 @@
 
 #include <vector>
 
+#include "win/Text.h"
+
 namespace win {
 
 void ListView::AddColumn(int index, const std::string& title, int width, LPARAM data) const {
-    LVCOLUMNA column{};
+    std::wstring text = Wide(title);
+    LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
     column.cx = width;
     column.iSubItem = index;
-    column.pszText = const_cast<char*>(title.c_str());
+    column.pszText = text.data();
     const int inserted =
-        static_cast<int>(::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+        static_cast<int>(::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
     if (inserted < 0)
         return;
-    HDITEMA header{};
+    HDITEMW header{};
     header.mask = HDI_LPARAM;
     header.lParam = data;
-    ::SendMessageA(ListView_GetHeader(hwnd_), HDM_SETITEMA, inserted, reinterpret_cast<LPARAM>(&header));
+    ::SendMessageW(ListView_GetHeader(hwnd_), HDM_SETITEMW, inserted, reinterpret_cast<LPARAM>(&header));
 }
 
 LPARAM ListView::ColumnData(int column) const {
-    HDITEMA header{};
+    HDITEMW header{};
     header.mask = HDI_LPARAM;
-    if (!::SendMessageA(ListView_GetHeader(hwnd_), HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&header)))
+    if (!::SendMessageW(ListView_GetHeader(hwnd_), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&header)))
         return 0;
     return header.lParam;
 }
 
 int ListView::Append(const std::string& text, LPARAM data) const {
-    LVITEMA item{};
+    std::wstring wide = Wide(text);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = Count();
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = wide.data();
     item.lParam = data;
-    return static_cast<int>(::SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(::SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void ListView::SetText(int row, int column, const std::string& text) const {
-    LVITEMA item{};
+    std::wstring wide = Wide(text);
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(hwnd_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    ::SendMessageW(hwnd_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
 std::string ListView::Text(int row, int column) const {
     // The control copies at most the buffer's size: grow until the text fits.
     for (size_t size = 512;; size *= 2) {
-        std::vector<char> buffer(size);
-        LVITEMA item{};
+        std::vector<wchar_t> buffer(size);
+        LVITEMW item{};
         item.iSubItem = column;
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(size);
-        LRESULT n = ::SendMessageA(hwnd_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        LRESULT n = ::SendMessageW(hwnd_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
         if (static_cast<size_t>(n) < size - 1 || size >= (1u << 20))
-            return std::string(buffer.data(), static_cast<size_t>(n));
+            return Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(n)));
     }
 }
 
 LPARAM ListView::Data(int row) const {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    ::SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(hwnd_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return item.lParam;
 }
 

@@ -25,7 +25,7 @@ class ListView {
     LPARAM Data(int row) const;
     void DeleteAll() const { ListView_DeleteAllItems(hwnd_); }
     // Makes room for that many rows at once, ahead of a long run of appends.
-    void Reserve(int rows) const { ::SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows, 0); }
+    void Reserve(int rows) const { ::SendMessageW(hwnd_, LVM_SETITEMCOUNT, rows, 0); }
     void Delete(int row) const { ListView_DeleteItem(hwnd_, row); }
     // Check boxes are state images: 1 unticked, 2 ticked; anything but 1 counts as ticked.
     // SetTicked(-1, ...) sets every row at once.
@@ -33,7 +33,7 @@ class ListView {
     void SetTicked(int row, bool ticked) const;
     int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
     void Select(int row) const;  // selects, focuses and scrolls into view
-    void SetRedraw(bool redraw) const { ::SendMessageA(hwnd_, WM_SETREDRAW, redraw, 0); }
+    void SetRedraw(bool redraw) const { ::SendMessageW(hwnd_, WM_SETREDRAW, redraw, 0); }
 
   private:
     HWND hwnd_;

@@ -4,8 +4,8 @@
 
 namespace win {
 
-std::string FolderPartOf(std::string_view path, UINT codePage) {
-    const size_t cut = FindLastCharOf(path, "\\:", codePage);
+std::string FolderPartOf(std::string_view path) {
+    const size_t cut = FindLastCharOf(path, "\\:");
     if (cut == std::string_view::npos)
         return {};
     std::string folder(path.substr(0, cut));
@@ -14,8 +14,8 @@ std::string FolderPartOf(std::string_view path, UINT codePage) {
     return folder;
 }
 
-std::string NamePartOf(std::string_view path, UINT codePage) {
-    const size_t cut = FindLastCharOf(path, "\\:", codePage);
+std::string NamePartOf(std::string_view path) {
+    const size_t cut = FindLastCharOf(path, "\\:");
     return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
@@ -24,20 +24,20 @@ bool StartsAtDriveRoot(std::string_view path) noexcept {
     return path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\';
 }
 
-bool IsFullPath(std::string_view path, UINT codePage) noexcept {
+bool IsFullPath(std::string_view path) noexcept {
     if (StartsAtDriveRoot(path))
         return true;
     if (path.substr(0, 2) != "\\\\")
         return false;
     // "\\server\share": a non-empty server name, a backslash, then a share name.
-    for (size_t i = 2; i < path.size(); i = NextCharIndex(path, i, codePage))
+    for (size_t i = 2; i < path.size(); i = NextCharIndex(path, i))
         if (path[i] == '\\')
             return i > 2 && i + 1 < path.size() && path[i + 1] != '\\';
     return false;
 }
 
-bool IsRootPath(std::string_view path, UINT codePage) noexcept {
-    while (EndsWithBackslash(path, codePage))
+bool IsRootPath(std::string_view path) noexcept {
+    while (EndsWithBackslash(path))
         path.remove_suffix(1);
     if (path.size() == 2 && path[1] == ':')
         return true;
@@ -45,7 +45,7 @@ bool IsRootPath(std::string_view path, UINT codePage) noexcept {
         return false;
     // "\\server\share" has one backslash after the leading pair; a folder on the share has two.
     int separators = 0;
-    for (size_t i = 2; i < path.size(); i = NextCharIndex(path, i, codePage))
+    for (size_t i = 2; i < path.size(); i = NextCharIndex(path, i))
         if (path[i] == '\\')
             ++separators;
     return separators < 2;

@@ -1,7 +1,6 @@
 #pragma once
-// The folder and the name of a path, cut at its last "\" or ":" (never at the second byte of a
-// double-byte character), and what its start says. Every part of the program that takes a path
-// apart does it here.
+// The folder and the name of a path, cut at its last "\" or ":", and what its start says. Every part of the
+// program that takes a path apart does it here.
 
 #include <windows.h>
 
@@ -14,21 +13,21 @@ namespace win {
 // the cut is at a colon and no colon remains, the colon is put back so that a bare drive stays a
 // drive ("D:x.exe" -> "D:", "C:" -> "C:"); a folder cut at a backslash stands as it is
 // ("\\nas\apps\q.exe" -> "\\nas\apps"). A path without either separator has no folder: "".
-std::string FolderPartOf(std::string_view path, UINT codePage = CP_ACP);
+std::string FolderPartOf(std::string_view path);
 
 // The text after the last "\" or ":" ("C:\Temp\old.log" -> "old.log", "D:x.txt" -> "x.txt"); a path
 // without either separator is all name, and one ending in a backslash has none.
-std::string NamePartOf(std::string_view path, UINT codePage = CP_ACP);
+std::string NamePartOf(std::string_view path);
 
 // True when path starts at a drive's root: "X:\...".
 bool StartsAtDriveRoot(std::string_view path) noexcept;
 
 // True for "X:\..." and "\\server\share...", server and share both named: a path that names the
 // same place from anywhere, whatever the current drive and folder.
-bool IsFullPath(std::string_view path, UINT codePage = CP_ACP) noexcept;
+bool IsFullPath(std::string_view path) noexcept;
 
 // True for a path that names a whole drive or share rather than a folder on it: "X:", "X:\",
 // "\\server\share", "\\server\share\".
-bool IsRootPath(std::string_view path, UINT codePage = CP_ACP) noexcept;
+bool IsRootPath(std::string_view path) noexcept;
 
 }  // namespace win

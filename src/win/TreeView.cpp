@@ -1,5 +1,7 @@
 #include "win/TreeView.h"
 
+#include "win/Text.h"
+
 namespace win {
 
 void TreeView::SetImageLists(HIMAGELIST normal, HIMAGELIST states) const {
@@ -9,51 +11,53 @@ void TreeView::SetImageLists(HIMAGELIST normal, HIMAGELIST states) const {
 
 HTREEITEM TreeView::Append(HTREEITEM parent, const std::string& text, int image, int selectedImage,
                            int stateImage, LPARAM data) const {
-    TVINSERTSTRUCTA insert{};
+    std::wstring wide = Wide(text);
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
-    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.pszText = wide.data();
     insert.item.iImage = image;
     insert.item.iSelectedImage = selectedImage;
     insert.item.stateMask = TVIS_STATEIMAGEMASK;
     insert.item.state = INDEXTOSTATEIMAGEMASK(stateImage);
     insert.item.lParam = data;
     return reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 int TreeView::StateImage(HTREEITEM item) const {
     return static_cast<int>(
-        (::SendMessageA(hwnd_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12) &
+        (::SendMessageW(hwnd_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12) &
         0xF);
 }
 
 void TreeView::SetStateImage(HTREEITEM item, int stateImage) const {
-    TVITEMA tv{};
+    TVITEMW tv{};
     tv.mask = TVIF_STATE | TVIF_HANDLE;
     tv.hItem = item;
     tv.stateMask = TVIS_STATEIMAGEMASK;
     tv.state = INDEXTOSTATEIMAGEMASK(stateImage);
-    ::SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    ::SendMessageW(hwnd_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
 std::string TreeView::Text(HTREEITEM item) const {
-    char buffer[MAX_PATH + 1] = {};
-    TVITEMA tv{};
+    // A folder's name is at most 255 characters.
+    wchar_t buffer[MAX_PATH + 1] = {};
+    TVITEMW tv{};
     tv.mask = TVIF_TEXT | TVIF_HANDLE;
     tv.hItem = item;
     tv.pszText = buffer;
-    tv.cchTextMax = sizeof(buffer);
-    ::SendMessageA(hwnd_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return buffer;
+    tv.cchTextMax = MAX_PATH + 1;
+    ::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return Narrow(buffer);
 }
 
 LPARAM TreeView::Data(HTREEITEM item) const {
-    TVITEMA tv{};
+    TVITEMW tv{};
     tv.mask = TVIF_PARAM | TVIF_HANDLE;
     tv.hItem = item;
-    ::SendMessageA(hwnd_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    ::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
     return tv.lParam;
 }
 
@@ -71,7 +75,7 @@ HTREEITEM TreeView::StateImageAt(POINT screen) const {
 }
 
 void TreeView::SetRedraw(bool redraw) const {
-    ::SendMessageA(hwnd_, WM_SETREDRAW, redraw, 0);
+    ::SendMessageW(hwnd_, WM_SETREDRAW, redraw, 0);
     if (redraw)
         ::InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -81,7 +81,7 @@ using HookTraits = NullEmptyTraits<HHOOK, ::UnhookWindowsHookEx>;
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;  // threads, mutexes, events
 using UniqueFile = UniqueResource<FileHandleTraits>;      // CreateFile
-using UniqueFind = UniqueResource<FindHandleTraits>;      // FindFirstFileA listings
+using UniqueFind = UniqueResource<FindHandleTraits>;      // FindFirstFileExW listings
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniqueImageList = UniqueResource<ImageListTraits>;
 template <typename Object>
@@ -93,7 +93,7 @@ using UniqueHook = UniqueResource<HookTraits>;
 // The named mutex that lets one instance of the program run at a time: held while the object lives.
 class SingleInstance {
   public:
-    explicit SingleInstance(const char* name) : mutex_(::CreateMutexA(nullptr, FALSE, name)) {
+    explicit SingleInstance(const wchar_t* name) : mutex_(::CreateMutexW(nullptr, FALSE, name)) {
         another_ = mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
     }
     // True when another process held the mutex first.

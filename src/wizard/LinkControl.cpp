@@ -3,9 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 #include "win/Prompts.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -14,23 +15,31 @@ constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
 constexpr int kTextIndent = 1;  // room for the focus rectangle left of the text
 
-const char* const kBrowserSettingsKey = "Software\\Microsoft\\Internet Explorer\\Settings";
+const wchar_t* const kBrowserSettingsKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-void ReadColour(HKEY key, const char* name, COLORREF& colour) {
-    char text[64] = {};
+void ReadColour(HKEY key, const wchar_t* name, COLORREF& colour) {
+    wchar_t text[64] = {};
     DWORD type = REG_NONE;
-    DWORD size = sizeof(text) - 1;  // the last byte stays a terminator
-    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+    DWORD size = sizeof(text) - sizeof(wchar_t);  // the last character stays a terminator
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return;
     COLORREF parsed;
-    if (ParseColourText(std::string(text, strnlen(text, size)), parsed))
+    if (ParseColourText(win::Narrow(std::wstring_view(text, wcsnlen(text, size / sizeof(wchar_t)))), parsed))
         colour = parsed;
+}
+
+// The control's whole text.
+std::wstring TextOf(HWND control) {
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(std::max(0, ::GetWindowTextW(control, text.data(), length + 1))));
+    return text;
 }
 
 }  // namespace
@@ -67,10 +76,10 @@ bool ParseColourText(const std::string& text, COLORREF& colour) {
 LinkColours ReadLinkColours() {
     LinkColours colours;
     win::UniqueRegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_QUERY_VALUE, key.put()) ==
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_QUERY_VALUE, key.put()) ==
         ERROR_SUCCESS) {
-        ReadColour(key.get(), "Anchor Color", colours.normal);
-        ReadColour(key.get(), "Anchor Color Visited", colours.visited);
+        ReadColour(key.get(), L"Anchor Color", colours.normal);
+        ReadColour(key.get(), L"Anchor Color Visited", colours.visited);
     }
     return colours;
 }
@@ -79,7 +88,7 @@ LinkControl::~LinkControl() {
     if (control_ && ::IsWindow(control_)) {
         ::RemoveWindowSubclass(control_, Procedure, kSubclassId);
         // The control lives on as a plain static: it must not keep the font deleted below.
-        ::SendMessageA(control_, WM_SETFONT, reinterpret_cast<WPARAM>(baseFont_), TRUE);
+        ::SendMessageW(control_, WM_SETFONT, reinterpret_cast<WPARAM>(baseFont_), TRUE);
     }
     Detach();
 }
@@ -99,42 +108,40 @@ void LinkControl::Attach(HWND control, const std::string& target) {
         return;
     control_ = control;
     target_ = target;
+    tip_ = win::Wide(target);
     colours_ = ReadLinkColours();
     visited_ = pressed_ = false;
-
-    char text[512] = {};
-    ::GetWindowTextA(control, text, sizeof(text));
-    label_ = text;
+    label_ = TextOf(control);
 
     // Static controls let mouse messages through to their parent unless they have the notify style.
-    ::SetWindowLongPtrA(control, GWL_STYLE, ::GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
+    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
 
     HWND dialog = ::GetParent(control);
-    HFONT base = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
+    HFONT base = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
     if (!base)
         base = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA font{};
-    ::GetObjectA(base, sizeof(font), &font);
+    LOGFONTW font{};
+    ::GetObjectW(base, sizeof(font), &font);
     font.lfUnderline = TRUE;
-    font_.reset(::CreateFontIndirectA(&font));
-    baseFont_ = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    font_.reset(::CreateFontIndirectW(&font));
+    baseFont_ = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     ::SetWindowSubclass(control, Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&classes);
-    tooltip_ = ::CreateWindowExA(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    tooltip_ = ::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (tooltip_) {
-        TOOLINFOA tool{};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = dialog;
         tool.uId = reinterpret_cast<UINT_PTR>(control);
-        tool.lpszText = target_.data();
-        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        tool.lpszText = tip_.data();
+        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     ::InvalidateRect(control, nullptr, TRUE);
 }
@@ -145,7 +152,7 @@ RECT LinkControl::TextRect() const {
     RECT text{kTextIndent, 0, kTextIndent, 0};
     HDC dc = ::GetDC(control_);
     HGDIOBJ old = ::SelectObject(dc, font_.get());
-    ::DrawTextA(dc, label_.c_str(), -1, &text, kTextFormat | DT_CALCRECT);
+    ::DrawTextW(dc, label_.c_str(), -1, &text, kTextFormat | DT_CALCRECT);
     ::SelectObject(dc, old);
     ::ReleaseDC(control_, dc);
     text.right = std::min(text.right, client.right - kTextIndent);
@@ -171,7 +178,7 @@ void LinkControl::Paint(HDC dc) const {
     RECT client;
     ::GetClientRect(control_, &client);
     // The dialog's own background, as a plain static control would have it.
-    auto brush = reinterpret_cast<HBRUSH>(::SendMessageA(::GetParent(control_), WM_CTLCOLORSTATIC,
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(control_), WM_CTLCOLORSTATIC,
                                                          reinterpret_cast<WPARAM>(dc),
                                                          reinterpret_cast<LPARAM>(control_)));
     ::FillRect(dc, &client, brush ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
@@ -179,7 +186,7 @@ void LinkControl::Paint(HDC dc) const {
     ::SetTextColor(dc, Colour());
     ::SetBkMode(dc, TRANSPARENT);
     RECT text = TextRect();
-    ::DrawTextA(dc, label_.c_str(), -1, &text, kTextFormat);
+    ::DrawTextW(dc, label_.c_str(), -1, &text, kTextFormat);
     if (::GetFocus() == control_) {
         RECT focus = text;
         focus.left -= kTextIndent;
@@ -226,7 +233,7 @@ LRESULT LinkControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::ScreenToClient(control_, &point);
             const RECT text = TextRect();
             if (::PtInRect(&text, point)) {
-                ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+                ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
                 return TRUE;
             }
             break;
@@ -272,11 +279,9 @@ LRESULT LinkControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::InvalidateRect(control_, nullptr, TRUE);
             break;
         case WM_SETTEXT: {
-            // Read back rather than from lParam: the subclass may hear the message in its wide form.
+            // Read back rather than from lParam: the subclass may hear the message in either form.
             LRESULT result = ::DefSubclassProc(control_, message, wParam, lParam);
-            char text[512] = {};
-            ::GetWindowTextA(control_, text, sizeof(text));
-            label_ = text;
+            label_ = TextOf(control_);
             ::InvalidateRect(control_, nullptr, TRUE);
             return result;
         }

@@ -55,8 +55,9 @@ class LinkControl {
     HWND tooltip_ = nullptr;
     win::UniqueGdiObject<HFONT> font_;  // the dialog's font, underlined
     HFONT baseFont_ = nullptr;          // the control's font before it became a link
-    std::string label_;
+    std::wstring label_;
     std::string target_;
+    std::wstring tip_;  // the target, as the tooltip shows it
     LinkColours colours_;
     bool visited_ = false;
     bool pressed_ = false;

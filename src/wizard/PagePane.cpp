@@ -4,8 +4,8 @@ void PagePane::Attach(HWND pane) {
     pane_ = pane;
     // Pages are child dialogs inside it: Tab must reach their controls, and the pane must not
     // paint over them.
-    ::SetWindowLongPtrA(pane, GWL_EXSTYLE, ::GetWindowLongPtrA(pane, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    ::SetWindowLongPtrA(pane, GWL_STYLE, ::GetWindowLongPtrA(pane, GWL_STYLE) | WS_CLIPCHILDREN);
+    ::SetWindowLongPtrW(pane, GWL_EXSTYLE, ::GetWindowLongPtrW(pane, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    ::SetWindowLongPtrW(pane, GWL_STYLE, ::GetWindowLongPtrW(pane, GWL_STYLE) | WS_CLIPCHILDREN);
 }
 
 int PagePane::Add(HWND page) {

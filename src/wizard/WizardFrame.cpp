@@ -43,15 +43,15 @@ bool WizardFrame::OnInit() {
     banner_ = win::FitPicture(Item(IDC_FRAME_BANNER), IDB_BANNER);
     // Both icons at the sizes the system uses at its DPI, from the sizes the icon holds; shared
     // copies, which the system frees.
-    HINSTANCE module = ::GetModuleHandleA(nullptr);
+    HINSTANCE module = ::GetModuleHandleW(nullptr);
     for (auto [which, width, height] :
          {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON}, std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
-        HANDLE icon = ::LoadImageA(module, MAKEINTRESOURCEA(IDI_QUILLMOOR), IMAGE_ICON,
+        HANDLE icon = ::LoadImageW(module, MAKEINTRESOURCEW(IDI_QUILLMOOR), IMAGE_ICON,
                                    ::GetSystemMetrics(width), ::GetSystemMetrics(height), LR_SHARED);
-        ::SendMessageA(Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     }
     const std::string caption = ProductString("ProductName") + " (" + ProductString("ProductVersion") + ")";
-    ::SetWindowTextA(Handle(), caption.c_str());
+    win::SetWindowTextOf(Handle(), caption);
     ::SetFocus(Item(IDC_FRAME_NEXT));
     return false;
 }

@@ -81,7 +81,7 @@ int PrintShortcutTarget(const char* file) {
     if (FAILED(hr))
         return Fail("no shell link object", hr);
     win::ComPtr<IPersistFile> persist = link.As<IPersistFile>(IID_IPersistFile);
-    if (!persist || FAILED(hr = persist->Load(win::AnsiToWide(file).c_str(), STGM_READ)))
+    if (!persist || FAILED(hr = persist->Load(win::Wide(file).c_str(), STGM_READ)))
         return Fail("the shortcut cannot be read", hr);
     char target[MAX_PATH] = "";
     if (FAILED(hr = link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)))

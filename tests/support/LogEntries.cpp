@@ -20,7 +20,7 @@ std::vector<LogEntry> ReadLogEntries(const std::string& dataFolder) {
         win::Bstr subcategory, text;
         log->GetEntry(i, nullptr, nullptr, nullptr, subcategory.put(), nullptr);
         log->GetEntryText(i, text.put());
-        entries.push_back({subcategory.ToAnsi(), text.ToAnsi()});
+        entries.push_back({subcategory.ToText(), text.ToText()});
     }
     return entries;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -20,14 +21,19 @@ void Check(bool ok, const std::string& what) {
     if (!ok)
         throw std::runtime_error(what + " failed, error " + std::to_string(::GetLastError()));
 }
+
+// The form the file calls read exactly, at any length.
+std::wstring Api(const std::string& path) {
+    return win::FileApiPath(path);
+}
 }  // namespace
 
 TempFolder::TempFolder() {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "qmtest-" + std::to_string(::GetCurrentProcessId()) + "-" +
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = win::Narrow(temp) + "qmtest-" + std::to_string(::GetCurrentProcessId()) + "-" +
             std::to_string(::GetTickCount()) + "-" + std::to_string(g_counter++);
-    Check(::CreateDirectoryA(path_.c_str(), nullptr), "CreateDirectory " + path_);
+    Check(::CreateDirectoryW(Api(path_).c_str(), nullptr), "CreateDirectory " + path_);
 }
 
 TempFolder::~TempFolder() {
@@ -35,59 +41,59 @@ TempFolder::~TempFolder() {
 }
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((path + "\\*").c_str(), &record));
+    WIN32_FIND_DATAW record;
+    win::UniqueFind listing(::FindFirstFileW(Api(path + "\\*").c_str(), &record));
     if (listing) {
         do {
-            std::string name = record.cFileName;
+            std::string name = win::Narrow(record.cFileName);
             if (name == "." || name == "..")
                 continue;
             std::string child = path + "\\" + name;
             if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 // A link is removed itself; what it points to is never entered.
                 if (record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                    ::RemoveDirectoryA(child.c_str());
+                    ::RemoveDirectoryW(Api(child).c_str());
                 else
                     RemoveTree(child);
             } else {
-                ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(child.c_str());
+                ::SetFileAttributesW(Api(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(Api(child).c_str());
             }
-        } while (::FindNextFileA(listing.get(), &record));
+        } while (::FindNextFileW(listing.get(), &record));
     }
     listing.reset();
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryA(path.c_str());
+    ::SetFileAttributesW(Api(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(Api(path).c_str());
 }
 
 namespace {
 void CollectFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& files) {
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    WIN32_FIND_DATAW record;
+    win::UniqueFind listing(::FindFirstFileW(Api(folder + "\\*").c_str(), &record));
     if (!listing)
         return;
     do {
-        const std::string name = record.cFileName;
+        const std::string name = win::Narrow(record.cFileName);
         if (name == "." || name == "..")
             continue;
         if (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             CollectFiles(folder + "\\" + name, prefix + name + "\\", files);
         else
             files.push_back(prefix + name);
-    } while (::FindNextFileA(listing.get(), &record));
+    } while (::FindNextFileW(listing.get(), &record));
 }
 }  // namespace
 
 std::vector<std::string> NamesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA record;
-    win::UniqueFind listing(::FindFirstFileA((folder + "\\*").c_str(), &record));
+    WIN32_FIND_DATAW record;
+    win::UniqueFind listing(::FindFirstFileW(Api(folder + "\\*").c_str(), &record));
     if (listing) {
         do {
-            const std::string name = record.cFileName;
+            const std::string name = win::Narrow(record.cFileName);
             if (name != "." && name != "..")
                 names.push_back(name);
-        } while (::FindNextFileA(listing.get(), &record));
+        } while (::FindNextFileW(listing.get(), &record));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -103,29 +109,29 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
 void MakeFolders(const std::string& path) {
     for (size_t i = 3; i <= path.size(); ++i)
         if (i == path.size() || path[i] == '\\')
-            ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+            ::CreateDirectoryW(Api(path.substr(0, i)).c_str(), nullptr);
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
     size_t slash = path.rfind('\\');
     if (slash != std::string::npos)
         MakeFolders(path.substr(0, slash));
-    win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    Check(file.get() != INVALID_HANDLE_VALUE, "CreateFile " + path);
+    win::UniqueFile file(::CreateFileW(Api(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    Check(static_cast<bool>(file), "CreateFile " + path);
     DWORD written = 0;
     Check(::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr),
           "WriteFile " + path);
 }
 
 bool Exists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Api(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ReadFile(const std::string& path) {
-    win::UniqueHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
+    win::UniqueFile file(
+        ::CreateFileW(Api(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
         return {};
     std::string content;
     char buffer[4096];
@@ -143,17 +149,17 @@ void SetAccessedAgo(const std::string& path, double days) {
     t.HighPart = now.dwHighDateTime;
     t.QuadPart -= static_cast<uint64_t>(days * 864'000'000'000.0);
     FILETIME accessed{t.LowPart, t.HighPart};
-    win::UniqueHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    Check(file.get() != INVALID_HANDLE_VALUE, "open for times " + path);
+    win::UniqueFile file(::CreateFileW(Api(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Check(static_cast<bool>(file), "open for times " + path);
     Check(::SetFileTime(file.get(), nullptr, &accessed, nullptr), "SetFileTime " + path);
 }
 
 void MakeSizedFile(const std::string& path, uint64_t bytes) {
-    win::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    Check(file.get() != INVALID_HANDLE_VALUE, "CreateFile " + path);
+    win::UniqueFile file(::CreateFileW(Api(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    Check(static_cast<bool>(file), "CreateFile " + path);
     LARGE_INTEGER size;
     size.QuadPart = static_cast<LONGLONG>(bytes);
     Check(::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()),
@@ -162,14 +168,13 @@ void MakeSizedFile(const std::string& path, uint64_t bytes) {
 
 void MakeShortcut(const std::string& shortcut, const std::string& target) {
     MakeFolders(shortcut.substr(0, shortcut.rfind('\\')));
-    win::ComPtr<IShellLinkA> link;
-    Check(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    win::ComPtr<IShellLinkW> link;
+    Check(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                        link.put_void())),
           "create shell link");
-    link->SetPath(target.c_str());
+    link->SetPath(win::Wide(target).c_str());
     auto file = link.As<IPersistFile>(IID_IPersistFile);
-    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)),
-          "save shortcut " + shortcut);
+    Check(file && SUCCEEDED(file->Save(win::Wide(shortcut).c_str(), TRUE)), "save shortcut " + shortcut);
 }
 
 }  // namespace test
@@ -178,8 +183,8 @@ namespace test {
 
 void MakeShortcutWithoutPath(const std::string& shortcut) {
     MakeFolders(shortcut.substr(0, shortcut.rfind('\\')));
-    win::ComPtr<IShellLinkA> link;
-    Check(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    win::ComPtr<IShellLinkW> link;
+    Check(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                        link.put_void())),
           "create shell link");
     LPITEMIDLIST computer = nullptr;
@@ -187,8 +192,7 @@ void MakeShortcutWithoutPath(const std::string& shortcut) {
     link->SetIDList(computer);
     ::CoTaskMemFree(computer);
     auto file = link.As<IPersistFile>(IID_IPersistFile);
-    Check(file && SUCCEEDED(file->Save(win::AnsiToWide(shortcut).c_str(), TRUE)),
-          "save shortcut " + shortcut);
+    Check(file && SUCCEEDED(file->Save(win::Wide(shortcut).c_str(), TRUE)), "save shortcut " + shortcut);
 }
 
 }  // namespace test

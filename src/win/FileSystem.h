@@ -1,0 +1,75 @@
+#pragma once
+// The file calls of the program, by a file's true name at any length. Program paths are UTF-8;
+// each call takes the "\\?\" form of a full path (FileApiPath), which the system reads exactly as
+// written: no name is cut at 260 characters, and no final dot or blank is dropped. Every file,
+// folder and listing call of the program goes through here.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "win/UniqueHandle.h"
+
+namespace win {
+
+// The form of a path that the file calls read as written: "C:\x" as "\\?\C:\x", "\\server\share\x"
+// as "\\?\UNC\server\share\x"; a path already in that form stays as it is. Anything else (a
+// relative or device path) is passed on unchanged. Text that is no well-formed program text gives
+// "", which no call accepts.
+std::wstring FileApiPath(std::string_view path);
+std::wstring FileApiPath(std::wstring_view path);
+
+// A path as the file calls give it back ("\\?\C:\x", "\\?\UNC\s\h\x"), in the program's form.
+std::string FromFileApiPath(std::wstring_view apiPath);
+
+// True when a path may be handed to a file call: it has the "\\?\" form, or it is shorter than
+// MAX_PATH. The calls below refuse any other (ERROR_FILENAME_EXCED_RANGE), so that a path that
+// missed its prefix fails everywhere, as it would on Windows, not only where Windows is strict.
+bool IsUsableApiPath(std::wstring_view apiPath) noexcept;
+
+// The calls: each sets the last error when it fails.
+DWORD FileAttributes(std::string_view path);  // INVALID_FILE_ATTRIBUTES when it fails
+bool FileAttributeData(std::string_view path, WIN32_FILE_ATTRIBUTE_DATA& data);
+bool SetFileAttributesOf(std::string_view path, DWORD attributes);
+bool RemoveFile(std::string_view path);
+bool MakeFolder(std::string_view path);
+bool RemoveFolder(std::string_view path);
+bool CopyFileTo(std::string_view from, std::string_view to, bool failIfExists);
+bool MoveFileTo(std::string_view from, std::string_view to, DWORD flags);
+UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0);
+
+// The system's full form of a path a user typed (GetFullPathNameW): "/" as "\", "." and ".."
+// steps resolved against the current folder; the text as given when it cannot be made.
+std::string FullPathOf(std::string_view path);
+// The long form of a path given with 8.3 short names (GetLongPathNameW); as given when unknown.
+std::string LongPathOf(std::string_view path);
+
+// One entry of a folder listing.
+struct ListedEntry {
+    std::wstring_view name;  // valid until the next call to Next
+    DWORD attributes = 0;
+    uint64_t size = 0;
+    FILETIME lastAccess{};
+    FILETIME lastWrite{};
+};
+
+// The entries of one folder, "." and ".." included, in the order the file system gives them.
+class FolderListing {
+  public:
+    // folder: a path as FileApiPath gives it, with or without its final backslash.
+    explicit FolderListing(const std::wstring& apiFolder);
+    // The next entry; false at the end, or when the folder could not be listed.
+    bool Next(ListedEntry& entry);
+    // Why the listing ended early: ERROR_SUCCESS for a folder listed to its end (an empty one too).
+    DWORD Error() const noexcept { return error_; }
+
+  private:
+    UniqueFind find_;
+    WIN32_FIND_DATAW record_{};
+    bool pending_ = false;  // record_ holds an entry not yet handed out
+    DWORD error_ = ERROR_SUCCESS;
+};
+
+}  // namespace win
