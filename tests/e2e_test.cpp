@@ -22,6 +22,7 @@
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "resources/ResourceIds.h"
+#include "support/ConfigText.h"
 #include "support/LogwrightTest.h"
 #include "support/LogEntries.h"
 #include "support/TestFiles.h"
@@ -33,39 +34,17 @@
 namespace {
 
 // The junk files of the run: a ticked pattern each, all inside the ticked folder.
-const char* const kPatternsAndOptions = R"(<?xml version="1.0" encoding="UTF-8"?>
-<config><quillmoor>
-  <junkfiles>
-    <items>
-      <item checked="1" description="Temporary file" file="*.tmp"/>
-      <item checked="1" description="Crash dump" file="*.dmp"/>
-      <item checked="0" description="Backup copy" file="*.bak"/>
-    </items>
-    <default/>
-  </junkfiles>
-  <options>
-    <FindFilesHaveNotAccessed checked="0" default="0" month="12" monthdefault="12"/>
-    <SkipReadOnlyFiles checked="1" default="1"/>
-    <SkipSystemFiles checked="1" default="1"/>
-    <SkipHiddenFiles checked="0" default="0"/>
-    <FindZeroLengthFiles checked="0" default="0"/>
-    <FindInvalidShortcuts checked="0" default="1"/>
-    <FindTemp checked="0" default="1"/>
-    <FindIETemp checked="0" default="1"/>
-    <FindRecent checked="0" default="0"/>
-    <FindIEHistory checked="0" default="0"/>
-    <FindIECookies checked="0" default="0"/>
-  </options>
-  <SkipFolders>
-    <items/>
-    <default/>
-  </SkipFolders>
-  <CleanOptions>
-    <CleanMode defaultindex="0" index="0"/>
-    <Backup BackupDirectory="%ModulePath%\Backup" DefaultBackupDirectory="%ModulePath%\Backup" checked="1" default="1"/>
-  </CleanOptions>
-</quillmoor></config>
-)";
+std::string PatternsAndOptions() {
+    test::ConfigParts config;
+    config.patterns = {test::PatternRow("1", "Temporary file", "*.tmp"),
+                       test::PatternRow("1", "Crash dump", "*.dmp"),
+                       test::PatternRow("0", "Backup copy", "*.bak")};
+    config.options = test::ScanOptions(
+        {test::Option("SkipReadOnlyFiles", "1", "1"), test::Option("SkipSystemFiles", "1", "1"),
+         test::Option("FindInvalidShortcuts", "0", "1"), test::Option("FindTemp", "0", "1"),
+         test::Option("FindIETemp", "0", "1")});
+    return test::ConfigText(config);
+}
 
 constexpr DWORD kSendTimeoutMs = 20'000;
 constexpr auto kStartDeadline = std::chrono::seconds(30);
@@ -404,7 +383,7 @@ class EndToEndTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.exe", install_.Path()));
-        test::WriteFile(install_ / "config.xml", kPatternsAndOptions);
+        test::WriteFile(install_ / "config.xml", PatternsAndOptions());
     }
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
 
@@ -697,7 +676,7 @@ TEST_F(EndToEndTest, AProgramOutsideTheCodePageFindsItsOwnFilesAndTheRightTempor
     ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.exe", program));
     ScanOptionValues options;
     options.checked[kFindTemp] = true;
-    test::WriteFile(program + "\\config.xml", kPatternsAndOptions);
+    test::WriteFile(program + "\\config.xml", PatternsAndOptions());
     ASSERT_TRUE(WriteScanOptions(program + "\\config.xml", options));
     test::WriteFile(user + "\\Temp\\real.dat", "a temporary file");
     test::WriteFile(data_ / "Lukasz\\Temp\\twin.dat", "the best-fit twin's");

@@ -1,7 +1,8 @@
-// The program's resources as the program finds them in its own module: every dialog template
-// creates, the pages fit the frame's pane with their English texts neither clipped nor
-// overlapping, and the menu, pictures, icon, version information and manifest are as the code
-// and the shell expect them.
+// The program's resources as the program finds them in its own module. Every dialog template of
+// the ids header creates, holds the controls the code finds in it and no two controls with one id;
+// translated with the shipped English file, it shows no key, clips no text and overlaps no
+// controls, and the pages fill the frame's pane. The menu offers each command once, and the
+// pictures, icon, version information and manifest are as the code and the shell expect them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,8 +10,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <iterator>
+#include <map>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,11 +23,16 @@
 #include "resources/ResourceIds.h"
 #include "support/TestFiles.h"
 #include "win/Dpi.h"
+#include "win/Text.h"
 
 namespace {
 
 const char kLanguageFile[] =
 #include "LanguageFile.inc"
+    ;
+
+const char kResourceIds[] =
+#include "ResourceIds.inc"
     ;
 
 HINSTANCE Module() {
@@ -177,180 +187,108 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap, int* width = nullptr, int* height =
     return pixels;
 }
 
-// Where the dialog manager puts a control given in dialog units: position and size are
-// converted separately, so the right and bottom edges round as the size does.
-RECT Place(HWND dialog, int x, int y, int width, int height) {
-    RECT origin{x, y, width, height};
-    ::MapDialogRect(dialog, &origin);
-    return {origin.left, origin.top, origin.left + origin.right, origin.top + origin.bottom};
-}
-
 HBITMAP LoadBitmapResource(int id) {
     return static_cast<HBITMAP>(::LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
-struct ExpectedControl {
-    int id;
-    const char* kind;
-    LONG styles;  // style bits that must be set
+struct Id {
+    std::string name;
+    int value;
 };
 
-struct PageLayout {
-    int templateId;
-    int picture;
-    std::vector<ExpectedControl> controls;
+// What the ids header declares. A group of control ids under a comment that ends with a
+// template's number, as "// Scanning page (214)", are the controls the code finds in that template.
+struct HeaderIds {
+    std::vector<int> templates;
+    std::map<int, std::vector<Id>> controls;  // by template
+    std::vector<int> commands;
+    std::vector<Id> pictures;  // their 100 % drawings
 };
 
-const LONG kListStyles = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-
-const std::vector<PageLayout>& Pages() {
-    static const std::vector<PageLayout> pages = {
-        {IDD_PAGE_WELCOME, IDB_SIDE_WELCOME, {{IDC_PAGE_DESCRIPTION, "Static", 0}}},
-        {IDD_PAGE_FOLDERS,
-         IDB_SIDE_FOLDERS,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_FOLDERS_TREE, WC_TREEVIEWA, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT},
-          {IDC_FOLDERS_SELECTALL, "Button", 0},
-          {IDC_FOLDERS_REMOVEALL, "Button", 0},
-          {IDC_PAGE_DEFAULT, "Button", BS_DEFPUSHBUTTON}}},
-        {IDD_PAGE_PATTERNS,
-         IDB_SIDE_PATTERNS,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_PATTERNS_LIST, WC_LISTVIEWA, kListStyles | LVS_NOSORTHEADER},
-          {IDC_PATTERNS_ADD, "Button", 0},
-          {IDC_PATTERNS_DELETE, "Button", 0},
-          {IDC_PATTERNS_MODIFY, "Button", 0},
-          {IDC_PATTERNS_CHECKALL, "Button", 0},
-          {IDC_PATTERNS_UNCHECKALL, "Button", 0},
-          {IDC_PAGE_DEFAULT, "Button", BS_DEFPUSHBUTTON}}},
-        {IDD_PAGE_OPTIONS,
-         IDB_SIDE_OPTIONS,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_OPTIONS_NOTACCESSED, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_MONTHS, "Edit", ES_NUMBER},
-          {IDC_OPTIONS_MONTHS_LABEL, "Static", 0},
-          {IDC_OPTIONS_SKIPREADONLY, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_SKIPSYSTEM, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_SKIPHIDDEN, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_ZEROLENGTH, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_INVALIDSHORTCUTS, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_TEMP, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_IETEMP, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_RECENT, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_IEHISTORY, "Button", BS_AUTOCHECKBOX},
-          {IDC_OPTIONS_IECOOKIES, "Button", BS_AUTOCHECKBOX},
-          {IDC_PAGE_DEFAULT, "Button", BS_DEFPUSHBUTTON}}},
-        {IDD_PAGE_SKIP,
-         IDB_SIDE_OPTIONS,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_SKIP_LIST, WC_LISTVIEWA, kListStyles | LVS_NOSORTHEADER},
-          {IDC_SKIP_ADD, "Button", 0},
-          {IDC_SKIP_REMOVE, "Button", 0},
-          {IDC_PAGE_DEFAULT, "Button", BS_DEFPUSHBUTTON}}},
-        {IDD_PAGE_SCANNING,
-         IDB_SIDE_SCANNING,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_SCANNING_ROOTS, WC_LISTVIEWA, kListStyles | LVS_NOSORTHEADER},
-          {IDC_SCANNING_STATUS, "Static", SS_NOPREFIX},
-          {IDC_SCANNING_FOUND, "Static", 0},
-          {IDC_SCANNING_STOP, "Button", 0}}},
-        {IDD_PAGE_REPORT,
-         IDB_SIDE_REPORT,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_REPORT_LIST, WC_LISTVIEWA, kListStyles},
-          {IDC_REPORT_SELECTALL, "Button", 0},
-          {IDC_REPORT_REMOVEALL, "Button", 0},
-          {IDC_REPORT_MOREINFO, "Button", 0},
-          {IDC_REPORT_SUMMARY, "Static", 0}}},
-        {IDD_PAGE_CLEANOPTIONS,
-         IDB_SIDE_CLEANING,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_CLEANOPTIONS_MODE_LABEL, "Static", 0},
-          {IDC_CLEANOPTIONS_PERMANENT, "Button", BS_AUTORADIOBUTTON | WS_GROUP},
-          {IDC_CLEANOPTIONS_RECYCLE, "Button", BS_AUTORADIOBUTTON},
-          {IDC_CLEANOPTIONS_BACKUP, "Button", BS_AUTOCHECKBOX | WS_GROUP},
-          {IDC_CLEANOPTIONS_FOLDER, "Edit", 0},
-          {IDC_CLEANOPTIONS_BROWSE, "Button", 0},
-          {IDC_PAGE_DEFAULT, "Button", BS_DEFPUSHBUTTON}}},
-        {IDD_PAGE_CLEANING,
-         IDB_SIDE_CLEANING,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0},
-          {IDC_CLEANING_STATUS, "Static", 0},
-          {IDC_CLEANING_PROGRESS, PROGRESS_CLASSA, PBS_SMOOTH},
-          {IDC_CLEANING_STOP, "Button", BS_DEFPUSHBUTTON}}},
-        {IDD_PAGE_RESULTS,
-         IDB_SIDE_RESULTS,
-         {{IDC_PAGE_DESCRIPTION, "Static", 0}, {IDC_RESULTS_LOGVIEWER, "Button", BS_DEFPUSHBUTTON}}},
-    };
-    return pages;
+const HeaderIds& Header() {
+    static const HeaderIds header = [] {
+        HeaderIds ids;
+        const std::regex group(R"(^//.*\((\d+)\)\s*$)"), define(R"(^#define\s+(\w+)\s+(\d+)\b)");
+        std::istringstream text(kResourceIds);
+        int groupTemplate = 0;  // whose controls the ids that follow are, if any
+        for (std::string line; std::getline(text, line);) {
+            std::smatch match;
+            if (line.rfind("//", 0) == 0) {
+                groupTemplate = std::regex_match(line, match, group) ? std::stoi(match[1]) : 0;
+            } else if (std::regex_search(line, match, define)) {
+                Id id{match[1], std::stoi(match[2])};
+                if (id.name.rfind("IDD_", 0) == 0)
+                    ids.templates.push_back(id.value);
+                else if (id.name.rfind("IDC_", 0) == 0 && groupTemplate)
+                    ids.controls[groupTemplate].push_back(id);
+                else if (id.name.rfind("ID_", 0) == 0)
+                    ids.commands.push_back(id.value);
+                else if (id.name.rfind("IDB_", 0) == 0 && id.value < win::kPictureAt150)
+                    ids.pictures.push_back(id);
+            }
+        }
+        return ids;
+    }();
+    return header;
 }
 
-struct DialogLayout {
-    int id;
-    const char* caption;
-    std::vector<ExpectedControl> controls;
-};
-
-const std::vector<DialogLayout>& Dialogs() {
-    const LONG noSort = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
-    static const std::vector<DialogLayout> dialogs = {
-        {IDD_PATTERN,
-         nullptr,
-         {{IDC_PATTERN_MASK, "Edit", 0},
-          {IDC_PATTERN_DESCRIPTION, "Edit", 0},
-          {IDOK, "Button", BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", 0}}},
-        {IDD_FILEDETAILS,
-         "_MoreInfoDialog",
-         {{IDC_DETAILS_ICON, "Static", SS_ICON},
-          {IDC_DETAILS_PATH, "Edit", ES_MULTILINE | ES_READONLY},
-          {IDC_DETAILS_LIST, WC_LISTVIEWA, noSort},
-          {IDOK, "Button", BS_DEFPUSHBUTTON},
-          {IDC_DETAILS_GOOGLE, "Button", 0},
-          {IDC_DETAILS_BROWSE, "Button", 0}}},
-        {IDD_RESCUE,
-         "_RescueDialog",
-         {{IDC_RESCUE_FOLDER, "Edit", ES_READONLY},
-          {IDC_RESCUE_BROWSE, "Button", 0},
-          {IDC_RESCUE_LIST, WC_LISTVIEWA, noSort | LVS_SINGLESEL},
-          {IDC_RESCUE_STATUS, "Static", 0},
-          {IDC_RESCUE_PROGRESS, PROGRESS_CLASSA, 0},
-          {IDC_RESCUE_DELETE, "Button", 0},
-          {IDC_RESCUE_RESTORE, "Button", BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", 0}}},
-        {IDD_TYPEDURLS,
-         "_TypedUrlsDialog",
-         {{IDC_TYPEDURLS_LIST, WC_LISTVIEWA, noSort | LVS_SINGLESEL},
-          {IDC_TYPEDURLS_CLEAR, "Button", BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", 0},
-          {IDC_TYPEDURLS_CHECKALL, "Button", 0},
-          {IDC_TYPEDURLS_UNCHECKALL, "Button", 0}}},
-        {IDD_REPORT_STATUS,
-         nullptr,
-         {{IDC_REPORT_STATUS_TEXT, "Static", 0}, {IDC_REPORT_STATUS_PROGRESS, PROGRESS_CLASSA, 0}}},
-    };
-    return dialogs;
+bool IsStatic(HWND control, LONG type) {
+    return lstrcmpiA(ClassOf(control).c_str(), "Static") == 0 &&
+           (::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == type;
 }
 
-void ExpectControls(HWND dialog, const std::string& name, const std::vector<ExpectedControl>& expected) {
-    for (const ExpectedControl& e : expected) {
-        HWND control = ::GetDlgItem(dialog, e.id);
-        ASSERT_TRUE(control) << name << " has no control " << e.id;
-        EXPECT_EQ(lstrcmpiA(ClassOf(control).c_str(), e.kind), 0)
-            << name << ", control " << e.id << " is a " << ClassOf(control);
-        LONG style = ::GetWindowLongA(control, GWL_STYLE);
-        EXPECT_EQ(style & e.styles, e.styles)
-            << name << ", control " << e.id << " style " << std::hex << style;
-        bool data = lstrcmpiA(e.kind, WC_LISTVIEWA) == 0 || lstrcmpiA(e.kind, WC_TREEVIEWA) == 0 ||
-                    lstrcmpiA(e.kind, "Edit") == 0;
-        if (data) {
-            EXPECT_TRUE((style & WS_BORDER) || (::GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE))
-                << name << ", control " << e.id << " has no border";
-        }
-        if (lstrcmpiA(e.kind, "Button") == 0 && e.styles == 0) {
-            EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON) << name << ", control " << e.id;
-        }
+// The header's picture that a picture control shows whole at its 100 % size, or 0.
+int PictureOf(HWND control) {
+    int width = 0, height = 0;
+    std::vector<uint32_t> shown = Pixels(
+        reinterpret_cast<HBITMAP>(::SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0)), &width, &height);
+    for (const Id& picture : Header().pictures) {
+        int pictureWidth = 0, pictureHeight = 0;
+        HBITMAP bitmap = LoadBitmapResource(picture.value);
+        bool same = Pixels(bitmap, &pictureWidth, &pictureHeight) == shown && pictureWidth == width &&
+                    pictureHeight == height && !shown.empty();
+        ::DeleteObject(bitmap);
+        if (same)
+            return picture.value;
     }
+    return 0;
+}
+
+bool IsPushButton(HWND control) {
+    LONG type = ::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    return control && lstrcmpiA(ClassOf(control).c_str(), "Button") == 0 &&
+           (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+// Controls that the code never looks for share the template's "no id".
+bool HasNoId(int id) {
+    return id == -1 || id == 0xFFFF;
+}
+
+// Creates every dialog template of the header as the program does, the pages inside the frame's
+// pane and the other dialogs owned by the frame, and hands each to check untranslated.
+void ForEveryTemplate(const std::function<void(HWND, int, const std::string&)>& check) {
+    ASSERT_FALSE(Header().templates.empty()) << "the ids header was not read";
+    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
+    ASSERT_TRUE(frame);
+    HWND pane = ::GetDlgItem(frame, IDC_FRAME_PANE);
+    for (int id : Header().templates) {
+        std::string name = "template " + std::to_string(id);
+        HWND dialog = id == IDD_WIZARD ? frame : CreateFromTemplate(id, pane);
+        EXPECT_TRUE(dialog) << name;
+        if (!dialog)
+            continue;
+        check(dialog, id, name);
+        if (dialog != frame)
+            ::DestroyWindow(dialog);
+    }
+    ::DestroyWindow(frame);
+}
+
+BOOL CALLBACK AddDialogId(HMODULE, LPCSTR, LPSTR name, LONG_PTR ids) {
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::set<int>*>(ids)->insert(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
 }
 
 class ResourcesTest : public ::testing::Test {
@@ -372,208 +310,65 @@ class ResourcesTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ResourcesTest, FrameFollowsItsTable) {
-    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
-    ASSERT_TRUE(frame);
-    LONG style = ::GetWindowLongA(frame, GWL_STYLE);
-    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
-              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_VISIBLE));
-    EXPECT_EQ(Text(frame), "_Quillmoor");
-    HMENU menu = ::GetMenu(frame);
-    ASSERT_TRUE(menu);
-    EXPECT_EQ(::GetMenuItemCount(menu), 3);
-
-    // Positions and sizes exactly as the frame's table gives them, in dialog units.
-    struct Placed {
-        int id;
-        int x, y, width, height;
-        const char* text;
-    };
-    const Placed placed[] = {
-        {IDC_FRAME_BANNER, 0, 0, 481, 59, nullptr},  {IDC_FRAME_PANE, 0, 59, 481, 213, "_Pane"},
-        {IDC_FRAME_HELP, 3, 281, 53, 17, "_Help"},   {IDC_FRAME_PRE, 292, 281, 53, 17, "_Pre"},
-        {IDC_FRAME_NEXT, 345, 281, 53, 17, "_Next"}, {IDC_FRAME_CANCEL, 421, 281, 53, 17, "_Cancel"},
-    };
-    for (const Placed& p : placed) {
-        HWND control = ::GetDlgItem(frame, p.id);
-        ASSERT_TRUE(control) << p.id;
-        RECT expected = Place(frame, p.x, p.y, p.width, p.height);
-        RECT actual;
-        ::GetWindowRect(control, &actual);
-        ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&actual), 2);
-        EXPECT_TRUE(::EqualRect(&expected, &actual)) << "control " << p.id;
-        if (p.text) {
-            EXPECT_EQ(Text(control), p.text);
-        }
+// Each template holds the controls the code finds in it, each with an id of its own; a dialog
+// with a title bar has a button to close it, and a page covers the frame's pane and passes the
+// keyboard on into its controls. Translated, no text is left a key, every picture control shows
+// a picture whole, and the layout is tidy with no text clipped.
+TEST_F(ResourcesTest, EveryTemplateHoldsItsControlsAndFitsItsTexts) {
+    std::set<int> inModule;
+    ::EnumResourceNamesA(Module(), MAKEINTRESOURCEA(5), AddDialogId, reinterpret_cast<LONG_PTR>(&inModule));
+    EXPECT_EQ(inModule, std::set<int>(Header().templates.begin(), Header().templates.end()))
+        << "every template of the module is named in the header, and the other way round";
+    for (const auto& [group, controls] : Header().controls) {
+        EXPECT_TRUE(inModule.count(group))
+            << controls.front().name << " is grouped under " << group << ", which is no template";
     }
-    HWND banner = ::GetDlgItem(frame, IDC_FRAME_BANNER);
-    EXPECT_EQ(::GetWindowLongA(banner, GWL_STYLE) & (SS_TYPEMASK | SS_CENTERIMAGE),
-              SS_BITMAP | SS_CENTERIMAGE);
-    HBITMAP shown = reinterpret_cast<HBITMAP>(::SendMessageA(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    HBITMAP bannerBitmap = LoadBitmapResource(IDB_BANNER);
-    EXPECT_EQ(Pixels(shown), Pixels(bannerBitmap));
-    ::DeleteObject(bannerBitmap);
-    ExpectTidyLayout(frame, "frame");
-    english_.TranslateWindow(frame);
-    ExpectTextsFit(frame, "frame");
-    ::DestroyWindow(frame);
-}
 
-// Each page, created inside the pane and translated, covers the pane exactly, shows its own side
-// picture whole, and fits its English texts.
-TEST_F(ResourcesTest, PagesFillThePaneAndFitTheirTexts) {
-    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
-    ASSERT_TRUE(frame);
-    HWND pane = ::GetDlgItem(frame, IDC_FRAME_PANE);
-    RECT paneClient;
-    ::GetClientRect(pane, &paneClient);
-    for (const PageLayout& layout : Pages()) {
-        std::string name = "page " + std::to_string(layout.templateId);
-        HWND page = CreateFromTemplate(layout.templateId, pane);
-        ASSERT_TRUE(page) << name;
-        LONG pageStyle = ::GetWindowLongA(page, GWL_STYLE);
-        EXPECT_EQ(pageStyle & (WS_CHILD | DS_CONTROL), WS_CHILD | DS_CONTROL) << name;
-        EXPECT_FALSE(pageStyle & (WS_CAPTION | WS_VISIBLE | WS_POPUP)) << name;
-        RECT client;
-        ::GetClientRect(page, &client);
-        EXPECT_TRUE(::EqualRect(&client, &paneClient)) << name;
-        english_.TranslateWindow(page);
-
-        HWND picture = ::GetDlgItem(page, IDC_PAGE_PICTURE);
-        ASSERT_TRUE(picture) << name;
-        RECT pictureRect;
-        ::GetClientRect(picture, &pictureRect);
-        EXPECT_EQ(pictureRect.right, 150) << name;
-        EXPECT_EQ(pictureRect.bottom, 210) << name;
-        HBITMAP expected = LoadBitmapResource(layout.picture);
-        std::vector<uint32_t> want = Pixels(expected);
-        ::DeleteObject(expected);
-        EXPECT_FALSE(want.empty());
-        EXPECT_EQ(Pixels(reinterpret_cast<HBITMAP>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0))),
-                  want)
-            << name << " does not show bitmap " << layout.picture << " after translation";
-
-        ExpectControls(page, name, layout.controls);
-        ExpectTidyLayout(page, name);
-        ExpectTextsFit(page, name);
-        for (const Control& control : ControlsOf(page)) {
-            EXPECT_EQ(Text(control.window).rfind('_', 0), std::string::npos)
-                << name << ": untranslated text " << Describe(control);
-        }
-        ::DestroyWindow(page);
-    }
-    ::DestroyWindow(frame);
-}
-
-TEST_F(ResourcesTest, OptionKeysKeepTheirTrailingBlanks) {
-    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
-    HWND page = CreateFromTemplate(IDD_PAGE_OPTIONS, ::GetDlgItem(frame, IDC_FRAME_PANE));
-    ASSERT_TRUE(page);
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_NOTACCESSED)), "_FindFilesHaveNotAccessed ");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_SKIPREADONLY)), "_SkipReadOnlyFiles ");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_SKIPSYSTEM)), "_SkipSystemFiles ");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_SKIPHIDDEN)), "_SkipHideFiles ");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_ZEROLENGTH)), "_FindZeroLengthFiles ");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_INVALIDSHORTCUTS)), "_FindInvalidShortcuts ");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_TEMP)), "_FindTemp");
-    EXPECT_EQ(Text(::GetDlgItem(page, IDC_OPTIONS_MONTHS)), "");
-    ::DestroyWindow(frame);
-}
-
-TEST_F(ResourcesTest, AboutDialogFollowsItsTable) {
-    HWND about = CreateFromTemplate(IDD_ABOUT, nullptr);
-    ASSERT_TRUE(about);
-    LONG style = ::GetWindowLongA(about, GWL_STYLE);
-    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
-              WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
-    EXPECT_FALSE(style & WS_THICKFRAME);
-    EXPECT_EQ(Text(about), "_AboutDialog");
-    RECT client;
-    ::GetClientRect(about, &client);
-    RECT size = Place(about, 0, 0, 254, 244);
-    EXPECT_EQ(client.right, size.right);
-    EXPECT_EQ(client.bottom, size.bottom);
-
-    struct Row {
-        int id;  // 0: a control without an id, found by its text
-        const char* kind;
-        const char* text;
-        int x, y, width, height;
-    };
-    const Row rows[] = {
-        {IDC_ABOUT_NAME, "Static", "_AppName", 43, 7, 204, 10},
-        {IDC_ABOUT_VERSION, "Static", "_AppVersion", 43, 20, 204, 10},
-        {IDC_ABOUT_WEBSITE, "Static", "_Websitelink", 43, 33, 204, 10},
-        {IDC_ABOUT_SUPPORT, "Static", "_Supportlink", 43, 45, 204, 10},
-        {0, "Static", "_Copyright", 43, 58, 204, 10},
-        {0, "Static", "_Thanks", 43, 116, 204, 10},
-        {IDC_ABOUT_THANKS, "Edit", "", 43, 130, 204, 37},
-        {IDCANCEL, "Button", "_Cancel", 197, 171, 50, 14},
-        {0, "Static", "_Warning", 7, 195, 240, 42},
-    };
-    std::vector<Control> controls = ControlsOf(about);
-    for (const Row& row : rows) {
-        const Control* found = nullptr;
-        for (const Control& c : controls) {
-            if (row.id ? c.id == row.id : Text(c.window) == row.text)
-                found = &c;
-        }
-        ASSERT_TRUE(found) << row.text;
-        EXPECT_EQ(lstrcmpiA(ClassOf(found->window).c_str(), row.kind), 0) << row.text;
-        EXPECT_EQ(Text(found->window), row.text);
-        RECT expected = Place(about, row.x, row.y, row.width, row.height);
-        EXPECT_TRUE(::EqualRect(&expected, &found->rect)) << row.text;
-    }
-    HWND thanks = ::GetDlgItem(about, IDC_ABOUT_THANKS);
-    LONG thanksStyle = ::GetWindowLongA(thanks, GWL_STYLE);
-    EXPECT_EQ(thanksStyle & (ES_MULTILINE | ES_READONLY | WS_VSCROLL),
-              ES_MULTILINE | ES_READONLY | WS_VSCROLL);
-    EXPECT_TRUE(::GetWindowLongA(thanks, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(::GetWindowLongA(::GetDlgItem(about, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
-
-    // The program icon at the top left and the etched line above the warning.
-    RECT iconPlace = Place(about, 7, 7, 20, 20);
-    bool icon = false, line = false;
-    for (const Control& c : controls) {
-        LONG type = ::GetWindowLongA(c.window, GWL_STYLE) & SS_TYPEMASK;
-        if (type == SS_ICON && c.rect.left == iconPlace.left && c.rect.top == iconPlace.top) {
-            icon = ::SendMessageA(c.window, STM_GETICON, 0, 0) != 0;
-        }
-        if (type == SS_ETCHEDHORZ)
-            line = true;
-    }
-    EXPECT_TRUE(icon);
-    EXPECT_TRUE(line);
-
-    english_.TranslateWindow(about);
-    ExpectTidyLayout(about, "about");
-    ExpectTextsFit(about, "about");
-    ::DestroyWindow(about);
-}
-
-TEST_F(ResourcesTest, DialogsKeepTheirControlsInsideAndApart) {
-    HWND owner = CreateFromTemplate(IDD_WIZARD, nullptr);
-    ASSERT_TRUE(owner);
-    for (const DialogLayout& d : Dialogs()) {
-        std::string name = "dialog " + std::to_string(d.id);
-        HWND dialog = CreateFromTemplate(d.id, owner);
-        ASSERT_TRUE(dialog) << name;
+    ForEveryTemplate([&](HWND dialog, int id, const std::string& name) {
         LONG style = ::GetWindowLongA(dialog, GWL_STYLE);
-        EXPECT_TRUE(style & WS_POPUP) << name;
-        EXPECT_FALSE(style & (WS_THICKFRAME | WS_VISIBLE)) << name;
-        if (d.caption) {
-            EXPECT_EQ(style & WS_CAPTION, WS_CAPTION) << name;
-            EXPECT_EQ(Text(dialog), d.caption) << name;
+        // The program shows a window once it is translated, so no key ever flashes up.
+        EXPECT_FALSE(style & WS_VISIBLE) << name;
+        if (style & WS_CHILD) {
+            RECT client, pane;
+            ::GetClientRect(dialog, &client);
+            ::GetClientRect(::GetParent(dialog), &pane);
+            EXPECT_TRUE(::EqualRect(&client, &pane)) << name << " does not cover the pane";
+            EXPECT_TRUE(style & DS_CONTROL) << name;
+            EXPECT_TRUE(IsStatic(::GetDlgItem(dialog, IDC_PAGE_PICTURE), SS_BITMAP)) << name;
+            EXPECT_TRUE(::GetDlgItem(dialog, IDC_PAGE_DESCRIPTION)) << name;
+        } else if ((style & WS_CAPTION) == WS_CAPTION) {
+            EXPECT_TRUE(IsPushButton(::GetDlgItem(dialog, IDOK)) ||
+                        IsPushButton(::GetDlgItem(dialog, IDCANCEL)))
+                << name << " has no button to close it";
         }
-        ExpectControls(dialog, name, d.controls);
+        auto group = Header().controls.find(id);
+        if (group != Header().controls.end()) {
+            for (const Id& control : group->second)
+                EXPECT_TRUE(::GetDlgItem(dialog, control.value)) << name << " has no " << control.name;
+        }
+        std::set<int> ids;
+        for (const Control& control : ControlsOf(dialog)) {
+            EXPECT_TRUE(HasNoId(control.id) || ids.insert(control.id).second)
+                << name << ": a second control with id " << control.id << ", " << Describe(control);
+        }
+
         english_.TranslateWindow(dialog);
+        EXPECT_NE(Text(dialog).rfind('_', 0), 0u) << name << ": untranslated caption " << Text(dialog);
+        for (const Control& control : ControlsOf(dialog)) {
+            EXPECT_NE(Text(control.window).rfind('_', 0), 0u)
+                << name << ": untranslated " << Describe(control);
+            if (IsStatic(control.window, SS_BITMAP)) {
+                EXPECT_NE(PictureOf(control.window), 0)
+                    << name << ": " << Describe(control) << " shows no picture";
+            }
+            // An icon that the code does not fill in shows the one its template names.
+            if (HasNoId(control.id) && IsStatic(control.window, SS_ICON)) {
+                EXPECT_TRUE(::SendMessageA(control.window, STM_GETICON, 0, 0)) << name << ": an empty icon";
+            }
+        }
         ExpectTidyLayout(dialog, name);
         ExpectTextsFit(dialog, name);
-        ::DestroyWindow(dialog);
-    }
-    EXPECT_TRUE(::GetWindowLongA(CreateFromTemplate(IDD_REPORT_STATUS, owner), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    ::DestroyWindow(owner);
+    });
 }
 
 // The same layout checks on a screen at 144 DPI (150 %), where the program's windows grow with
@@ -583,8 +378,6 @@ TEST_F(ResourcesTest, LayoutHoldsAtTheScreensDpi) {
     const char* wanted = std::getenv("QM_TEST_DPI");
     if (!wanted)
         GTEST_SKIP() << "QM_TEST_DPI is not set";
-    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
-    ASSERT_TRUE(frame);
     // Windows enlarges, and blurs, the windows of a program whose manifest does not declare it DPI
     // aware, and tells it 96; Wine does neither, so the declaration is read as the system reads it.
     wchar_t awareness[64] = {};
@@ -592,166 +385,115 @@ TEST_F(ResourcesTest, LayoutHoldsAtTheScreensDpi) {
     EXPECT_TRUE(::QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
                                        L"dpiAwareness", awareness, std::size(awareness), &written));
     EXPECT_EQ(std::wstring(awareness), L"system");
-    const UINT dpi = win::WindowDpi(frame);
-    ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(wanted)));
-    ASSERT_EQ(dpi, 144u) << "the pictures below are compared with their 150 % drawings";
 
     // Each picture is shown at its 100 % size times 1.5, as the prepared drawing, not scaled.
-    auto expectPicture = [&](HWND control, int picture, const std::string& name,
-                             win::UniqueGdiObject<HBITMAP>& fitted) {
-        fitted = win::FitPicture(control, picture);
-        ASSERT_TRUE(fitted) << name;
-        int width = 0, height = 0, baseWidth = 0, baseHeight = 0;
-        HBITMAP base = LoadBitmapResource(picture);
-        Pixels(base, &baseWidth, &baseHeight);
-        ::DeleteObject(base);
-        HBITMAP prepared = LoadBitmapResource(picture + QM_PICTURE_150);
-        std::vector<uint32_t> want = Pixels(prepared, &width, &height);
-        ::DeleteObject(prepared);
-        EXPECT_EQ(width, ::MulDiv(baseWidth, 3, 2)) << name;
-        EXPECT_EQ(height, ::MulDiv(baseHeight, 3, 2)) << name;
-        EXPECT_EQ(Pixels(reinterpret_cast<HBITMAP>(::SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0))),
-                  want)
-            << name;
-    };
-    win::UniqueGdiObject<HBITMAP> banner;
-    expectPicture(::GetDlgItem(frame, IDC_FRAME_BANNER), IDB_BANNER, "banner", banner);
-    ExpectTidyLayout(frame, "frame");
-    english_.TranslateWindow(frame);
-    ExpectTextsFit(frame, "frame");
-
-    HWND pane = ::GetDlgItem(frame, IDC_FRAME_PANE);
-    for (const PageLayout& layout : Pages()) {
-        std::string name = "page " + std::to_string(layout.templateId);
-        HWND page = CreateFromTemplate(layout.templateId, pane);
-        ASSERT_TRUE(page) << name;
-        english_.TranslateWindow(page);
-        win::UniqueGdiObject<HBITMAP> picture;
-        expectPicture(::GetDlgItem(page, IDC_PAGE_PICTURE), layout.picture, name, picture);
-        ExpectTidyLayout(page, name);
-        ExpectTextsFit(page, name);
-        ::DestroyWindow(page);
-    }
-    for (const DialogLayout& d : Dialogs()) {
-        std::string name = "dialog " + std::to_string(d.id);
-        HWND dialog = CreateFromTemplate(d.id, frame);
-        ASSERT_TRUE(dialog) << name;
+    std::vector<win::UniqueGdiObject<HBITMAP>> fitted;  // kept while their controls live
+    ForEveryTemplate([&](HWND dialog, int, const std::string& name) {
+        const UINT dpi = win::WindowDpi(dialog);
+        ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(wanted))) << name;
+        ASSERT_EQ(dpi, 144u) << "the pictures below are compared with their 150 % drawings";
+        for (const Control& control : ControlsOf(dialog)) {
+            if (!IsStatic(control.window, SS_BITMAP))
+                continue;
+            const int picture = PictureOf(control.window);
+            ASSERT_NE(picture, 0) << name << ": " << Describe(control);
+            fitted.push_back(win::FitPicture(control.window, picture));
+            ASSERT_TRUE(fitted.back()) << name;
+            int width = 0, height = 0, baseWidth = 0, baseHeight = 0;
+            HBITMAP base = LoadBitmapResource(picture);
+            Pixels(base, &baseWidth, &baseHeight);
+            ::DeleteObject(base);
+            HBITMAP prepared = LoadBitmapResource(picture + QM_PICTURE_150);
+            std::vector<uint32_t> want = Pixels(prepared, &width, &height);
+            ::DeleteObject(prepared);
+            EXPECT_EQ(width, ::MulDiv(baseWidth, 3, 2)) << name << ", picture " << picture;
+            EXPECT_EQ(height, ::MulDiv(baseHeight, 3, 2)) << name << ", picture " << picture;
+            EXPECT_EQ(Pixels(reinterpret_cast<HBITMAP>(
+                          ::SendMessageA(control.window, STM_GETIMAGE, IMAGE_BITMAP, 0))),
+                      want)
+                << name << ", picture " << picture;
+        }
         english_.TranslateWindow(dialog);
         ExpectTidyLayout(dialog, name);
         ExpectTextsFit(dialog, name);
-        ::DestroyWindow(dialog);
-    }
-    HWND about = CreateFromTemplate(IDD_ABOUT, frame);
-    english_.TranslateWindow(about);
-    ExpectTidyLayout(about, "about");
-    ExpectTextsFit(about, "about");
-    ::DestroyWindow(about);
+    });
 
     // The tree's images come whole from their 150 % strips.
     for (int strip : {IDB_TREE_IMAGES, IDB_TREE_STATES}) {
         win::UniqueImageList small = win::LoadImageStrip(Module(), strip, 96);
-        win::UniqueImageList large = win::LoadImageStrip(Module(), strip, dpi);
+        win::UniqueImageList large = win::LoadImageStrip(Module(), strip, 144);
         int smallSize = 0, largeSize = 0, height = 0;
         ASSERT_TRUE(::ImageList_GetIconSize(small.get(), &smallSize, &height)) << strip;
         ASSERT_TRUE(::ImageList_GetIconSize(large.get(), &largeSize, &height)) << strip;
         EXPECT_EQ(largeSize, ::MulDiv(smallSize, 3, 2)) << strip;
         EXPECT_EQ(::ImageList_GetImageCount(large.get()), ::ImageList_GetImageCount(small.get())) << strip;
     }
+}
+
+// The frame's menu offers each command of the header once, enabled and unticked, with a text of
+// the language file, and nothing else but its submenus and separators.
+TEST_F(ResourcesTest, MenuOffersEveryCommandOnce) {
+    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
+    ASSERT_TRUE(frame);
+    HMENU bar = ::GetMenu(frame);
+    ASSERT_TRUE(bar);
+    english_.TranslateMenu(bar);
+    std::map<UINT, int> offered;
+    std::function<void(HMENU)> walk = [&](HMENU menu) {
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            char text[128] = {};
+            MENUITEMINFOA item{};
+            item.cbSize = sizeof(item);
+            item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+            item.dwTypeData = text;
+            item.cch = sizeof(text);
+            ASSERT_TRUE(::GetMenuItemInfoA(menu, i, TRUE, &item));
+            if (item.fType & MFT_SEPARATOR)
+                continue;
+            EXPECT_TRUE(text[0] && text[0] != '_') << "menu item " << item.wID << " reads \"" << text << "\"";
+            if (item.hSubMenu) {
+                walk(item.hSubMenu);
+            } else {
+                ++offered[item.wID];
+                EXPECT_FALSE(item.fState & (MFS_GRAYED | MFS_CHECKED)) << text;
+            }
+        }
+    };
+    walk(bar);
+    std::map<UINT, int> once;
+    for (int command : Header().commands)
+        once[static_cast<UINT>(command)] = 1;
+    EXPECT_FALSE(once.empty());
+    EXPECT_EQ(offered, once);
     ::DestroyWindow(frame);
 }
 
-TEST(Resources, EveryDialogTemplateIsPresent) {
-    const int ids[] = {
-        IDD_WIZARD,        IDD_PAGE_WELCOME,  IDD_PAGE_FOLDERS, IDD_PAGE_PATTERNS, IDD_PAGE_OPTIONS,
-        IDD_PAGE_SKIP,     IDD_PAGE_SCANNING, IDD_PAGE_REPORT,  IDD_PAGE_CLEANING, IDD_PAGE_CLEANOPTIONS,
-        IDD_PAGE_RESULTS,  IDD_PATTERN,       IDD_FILEDETAILS,  IDD_RESCUE,        IDD_TYPEDURLS,
-        IDD_REPORT_STATUS, IDD_ABOUT};
-    for (int id : ids) {
-        EXPECT_TRUE(::FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5))) << id;  // RT_DIALOG
-    }
-}
-
-TEST(Resources, MenuHasItsItemsInOrder) {
-    HMENU bar = ::LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_MAINMENU));
-    ASSERT_TRUE(bar);
-    struct Item {
-        const char* text;  // nullptr: a separator
-        UINT id;
-    };
-    struct Popup {
-        const char* text;
-        std::vector<Item> items;
-    };
-    const std::vector<Popup> expected = {
-        {"_File", {{"_Exit", ID_FILE_EXIT}}},
-        {"_Tools",
-         {{"_StartRescueManager", ID_TOOLS_RESCUE},
-          {nullptr, 0},
-          {"_ClearTypedUrls", ID_TOOLS_TYPEDURLS},
-          {"_Logwright", ID_TOOLS_LOGWRIGHT}}},
-        {"_Help",
-         {{"_Content", ID_HELP_CONTENT},
-          {"_Website", ID_HELP_WEBSITE},
-          {"_Contactus", ID_HELP_CONTACT},
-          {nullptr, 0},
-          {"_About", ID_HELP_ABOUT}}},
-    };
-    auto text = [](HMENU menu, int position) {
-        char buffer[128] = {};
-        ::GetMenuStringA(menu, position, buffer, sizeof(buffer), MF_BYPOSITION);
-        return std::string(buffer);
-    };
-    ASSERT_EQ(::GetMenuItemCount(bar), static_cast<int>(expected.size()));
-    for (size_t p = 0; p < expected.size(); ++p) {
-        EXPECT_EQ(text(bar, static_cast<int>(p)), expected[p].text);
-        HMENU popup = ::GetSubMenu(bar, static_cast<int>(p));
-        ASSERT_TRUE(popup) << expected[p].text;
-        ASSERT_EQ(::GetMenuItemCount(popup), static_cast<int>(expected[p].items.size())) << expected[p].text;
-        for (size_t i = 0; i < expected[p].items.size(); ++i) {
-            const Item& item = expected[p].items[i];
-            int position = static_cast<int>(i);
-            UINT state = ::GetMenuState(popup, position, MF_BYPOSITION);
-            if (!item.text) {
-                EXPECT_TRUE(state & MF_SEPARATOR) << expected[p].text << " item " << i;
-                continue;
-            }
-            EXPECT_EQ(text(popup, position), item.text);
-            EXPECT_EQ(::GetMenuItemID(popup, position), item.id) << item.text;
-            EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED | MF_CHECKED)) << item.text;
-        }
-    }
-    ::DestroyMenu(bar);
-}
-
-TEST(Resources, PicturesHaveTheirSizes) {
-    struct Size {
-        int id, width, height;
-    };
-    const Size sizes[] = {
-        {IDB_TREE_IMAGES, 48, 16},     {IDB_TREE_STATES, 52, 13},    {IDB_BANNER, 750, 100},
-        {IDB_SIDE_RESULTS, 150, 210},  {IDB_SIDE_WELCOME, 150, 210}, {IDB_SIDE_FOLDERS, 150, 210},
-        {IDB_SIDE_PATTERNS, 150, 210}, {IDB_SIDE_OPTIONS, 150, 210}, {IDB_SIDE_SCANNING, 150, 210},
-        {IDB_SIDE_REPORT, 150, 210},   {IDB_SIDE_CLEANING, 150, 210}};
+// Every picture has its drawing for screens at 200 %, twice its size (the 150 % ones are looked
+// at on a 144-DPI screen), and every page role has a side picture of its own, all of one size.
+TEST(Resources, PicturesComeForLargerScreens) {
     std::set<std::vector<uint32_t>> sides;
-    for (const Size& s : sizes) {
-        HBITMAP bitmap = LoadBitmapResource(s.id);
-        ASSERT_TRUE(bitmap) << s.id;
-        int width = 0, height = 0;
+    std::set<std::pair<int, int>> sideSizes;
+    size_t sideCount = 0;
+    for (const Id& picture : Header().pictures) {
+        int width = 0, height = 0, largeWidth = 0, largeHeight = 0;
+        HBITMAP bitmap = LoadBitmapResource(picture.value);
         std::vector<uint32_t> pixels = Pixels(bitmap, &width, &height);
-        EXPECT_EQ(width, s.width) << s.id;
-        EXPECT_EQ(height, s.height) << s.id;
-        if (s.id >= IDB_SIDE_RESULTS)
-            sides.insert(pixels);
         ::DeleteObject(bitmap);
-        // The 200 % drawing is twice as large; the 150 % ones are looked at on a 144-DPI screen.
-        HBITMAP large = LoadBitmapResource(s.id + QM_PICTURE_200);
-        int largeWidth = 0, largeHeight = 0;
+        ASSERT_FALSE(pixels.empty()) << picture.name;
+        HBITMAP large = LoadBitmapResource(picture.value + QM_PICTURE_200);
         Pixels(large, &largeWidth, &largeHeight);
         ::DeleteObject(large);
-        EXPECT_EQ(largeWidth, 2 * s.width) << s.id;
-        EXPECT_EQ(largeHeight, 2 * s.height) << s.id;
+        EXPECT_EQ(largeWidth, 2 * width) << picture.name;
+        EXPECT_EQ(largeHeight, 2 * height) << picture.name;
+        if (picture.name.rfind("IDB_SIDE_", 0) == 0) {
+            ++sideCount;
+            sides.insert(pixels);
+            sideSizes.insert({width, height});
+        }
     }
-    EXPECT_EQ(sides.size(), 8u) << "every page role has a picture of its own";
+    EXPECT_GT(sideCount, 1u);
+    EXPECT_EQ(sides.size(), sideCount) << "every page role has a picture of its own";
+    EXPECT_EQ(sideSizes.size(), 1u);
 }
 
 // Where the frame is wider than the banner, the strips beside it are filled with one colour;
@@ -837,7 +579,9 @@ TEST(Resources, IconHasItsSizes) {
 }
 
 // The version block is read from the module's own resource rather than through the file's path:
-// the test program may run from a folder that the Wine prefix reaches only by a Unix path.
+// the test program may run from a folder that the Wine prefix reaches only by a Unix path. The
+// caption and the About dialog show its product name and version; the shell shows its other
+// texts and the fixed version, which says what the texts say.
 TEST(Resources, VersionInformationNamesTheProduct) {
     HRSRC resource =
         ::FindResourceA(Module(), MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));  // RT_VERSION
@@ -851,8 +595,6 @@ TEST(Resources, VersionInformationNamesTheProduct) {
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
                                  reinterpret_cast<void**>(&translation), &length));
     ASSERT_GE(length, 4u);
-    EXPECT_EQ(translation[0], 0x0409);
-    EXPECT_EQ(translation[1], 0x04b0);
     auto value = [&](const wchar_t* name) {
         wchar_t query[64];
         wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
@@ -863,18 +605,20 @@ TEST(Resources, VersionInformationNamesTheProduct) {
         }
         return std::wstring(text);
     };
-    EXPECT_EQ(value(L"ProductName"), L"Quillmoor");
-    EXPECT_EQ(value(L"ProductVersion"), L"1.0");
-    EXPECT_EQ(value(L"FileVersion"), L"1.0.0.0");
-    EXPECT_EQ(value(L"LegalCopyright"), L"Copyright (c) 2026 the Quillmoor developers");
-    EXPECT_FALSE(value(L"CompanyName").empty());
-    EXPECT_FALSE(value(L"FileDescription").empty());
+    for (const wchar_t* name : {L"ProductName", L"ProductVersion", L"FileVersion", L"CompanyName",
+                                L"FileDescription", L"LegalCopyright"})
+        EXPECT_FALSE(value(name).empty()) << "no " << win::Narrow(name);
     VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    auto dotted = [](DWORD high, DWORD low) {
+        return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +
+               std::to_wstring(HIWORD(low)) + L"." + std::to_wstring(LOWORD(low));
+    };
+    EXPECT_EQ(value(L"FileVersion"), dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
+    const std::wstring product = dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS);
+    const std::wstring shown = value(L"ProductVersion");
+    EXPECT_TRUE(product == shown || product.rfind(shown + L".", 0) == 0);
 }
 
 // The manifest asks for version 6 of the common controls, and the system honours it: the

@@ -20,53 +20,31 @@
 #include "config/WizardSettings.h"
 #include "pages/SettingsPages.h"
 #include "resources/ResourceIds.h"
+#include "support/ConfigText.h"
 #include "support/PageHost.h"
 #include "support/WindowTest.h"
 #include "win/ListView.h"
 
 namespace {
 
-const char* const kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<config><quillmoor>
-  <junkfiles>
-    <items>
-      <item checked="1" description="Temporary" file="*.tmp"/>
-      <item checked="0" description="Backup" file="*.bak"/>
-      <item checked="1" description="Dump" file="*.dmp"/>
-    </items>
-    <default>
-      <item checked="0" description="Factory old" file="*.old"/>
-      <item checked="1" description="Factory temp" file="*.tmp"/>
-    </default>
-  </junkfiles>
-  <options>
-    <FindFilesHaveNotAccessed checked="5" default="0" month="7" monthdefault="12"/>
-    <SkipReadOnlyFiles checked="0" default="1"/>
-    <SkipSystemFiles checked="1" default="1"/>
-    <SkipHiddenFiles checked="1" default="0"/>
-    <FindZeroLengthFiles checked="0" default="0"/>
-    <FindInvalidShortcuts checked="0" default="1"/>
-    <FindTemp checked="1" default="1"/>
-    <FindIETemp checked="0" default="1"/>
-    <FindRecent checked="1" default="0"/>
-    <FindIEHistory checked="0" default="0"/>
-    <FindIECookies checked="0" default="1"/>
-  </options>
-  <SkipFolders>
-    <items>
-      <item checked="1" folder="C:\keep-out"/>
-      <item checked="0" folder="C:\not-now"/>
-    </items>
-    <default>
-      <item checked="1" folder="C:\factory-skip"/>
-    </default>
-  </SkipFolders>
-  <CleanOptions>
-    <CleanMode defaultindex="1" index="0"/>
-    <Backup BackupDirectory="%ModulePath%\Backup" DefaultBackupDirectory="%ModulePath%\Factory" checked="0" default="1"/>
-  </CleanOptions>
-</quillmoor></config>
-)";
+std::string TestConfig() {
+    test::ConfigParts config;
+    config.patterns = {test::PatternRow("1", "Temporary", "*.tmp"), test::PatternRow("0", "Backup", "*.bak"),
+                       test::PatternRow("1", "Dump", "*.dmp")};
+    config.factoryPatterns = {test::PatternRow("0", "Factory old", "*.old"),
+                              test::PatternRow("1", "Factory temp", "*.tmp")};
+    config.options = test::ScanOptions(
+        {test::NotAccessedOption("5", "0", "7", "12"), test::Option("SkipReadOnlyFiles", "0", "1"),
+         test::Option("SkipSystemFiles", "1", "1"), test::Option("SkipHiddenFiles", "1", "0"),
+         test::Option("FindInvalidShortcuts", "0", "1"), test::Option("FindTemp", "1", "1"),
+         test::Option("FindIETemp", "0", "1"), test::Option("FindRecent", "1", "0"),
+         test::Option("FindIECookies", "0", "1")});
+    config.skipFolders = {test::FolderRow("1", "C:\\keep-out"), test::FolderRow("0", "C:\\not-now")};
+    config.factorySkipFolders = {test::FolderRow("1", "C:\\factory-skip")};
+    config.cleanMode = test::CleanMode("0", "1");
+    config.backup = test::Backup("0", "1", "%ModulePath%\\Backup", "%ModulePath%\\Factory");
+    return test::ConfigText(config);
+}
 
 // The option boxes in load order.
 constexpr int kOptionBoxes[kScanOptionCount] = {
@@ -101,7 +79,7 @@ class SettingsPagesTest : public ::testing::Test {
     static std::string Config() { return test::ReadFile(ConfigFilePath()); }
 
     static test::PageHost* host_;
-    test::ProgramFolder program_{kConfig};
+    test::ProgramFolder program_{TestConfig()};
     test::RecordingPrompts prompts_;
     WizardSettings settings_;  // what the pages show and store
 };

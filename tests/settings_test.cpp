@@ -9,6 +9,7 @@
 #include "config/PathVariables.h"
 #include "config/ScanOptionSettings.h"
 #include "scan/Wildcard.h"
+#include "support/ConfigText.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
 #include "win/Fold.h"
@@ -20,47 +21,30 @@ const char kShippedConfig[] =
 #include "ShippedConfig.inc"
     ;
 
-const char kSample[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<config>
-  <quillmoor>
-    <junkfiles>
-      <items>
-        <item file="*.tmp" description="Temporary" checked="1"/>
-        <item file="~*" checked="yes"/>
-        <item description="no mask" checked=" 1"/>
-      </items>
-      <default>
-        <item file="*.bak" description="Factory backup" checked="1"/>
-        <item file="*.old" description="Factory old" checked="0"/>
-      </default>
-    </junkfiles>
-    <options>
-      <FindFilesHaveNotAccessed checked="1" default="0" month="6" monthdefault="12"/>
-      <SkipReadOnlyFiles checked="5" default="1"/>
-      <SkipSystemFiles checked="" default="1"/>
-      <SkipHiddenFiles checked="-1" default="0"/>
-      <FindZeroLengthFiles checked="0" default="1"/>
-      <FindInvalidShortcuts checked="1" default="1"/>
-      <FindTemp checked="abc" default="1"/>
-      <FindIETemp default="1"/>
-      <FindRecent checked="0" default="0"/>
-      <FindIEHistory checked="1" default="0"/>
-    </options>
-    <SkipFolders>
-      <items>
-        <item folder="C:\Skip" checked="1"/>
-      </items>
-      <default>
-        <item folder="C:\Windows" checked="0"/>
-      </default>
-    </SkipFolders>
-    <CleanOptions>
-      <CleanMode index="2" defaultindex="0"/>
-      <Backup checked="5" default="1" BackupDirectory="%TempDirectory%\qm-backup" DefaultBackupDirectory="%ModulePath%\Backup"/>
-    </CleanOptions>
-  </quillmoor>
-</config>
-)";
+// Values the program never writes: attributes in another order, rows without a mask or a
+// description, ticks that are no "0" or "1", an option without its tick and one missing.
+std::string Sample() {
+    test::ConfigParts sample;
+    sample.patterns = {{{"file", "*.tmp"}, {"description", "Temporary"}, {"checked", "1"}},
+                       {{"file", "~*"}, {"checked", "yes"}},
+                       {{"description", "no mask"}, {"checked", " 1"}}};
+    sample.factoryPatterns = {{{"file", "*.bak"}, {"description", "Factory backup"}, {"checked", "1"}},
+                              {{"file", "*.old"}, {"description", "Factory old"}, {"checked", "0"}}};
+    sample.options = {
+        test::NotAccessedOption("1", "0", "6", "12"),  test::Option("SkipReadOnlyFiles", "5", "1"),
+        test::Option("SkipSystemFiles", "", "1"),      test::Option("SkipHiddenFiles", "-1", "0"),
+        test::Option("FindZeroLengthFiles", "0", "1"), test::Option("FindInvalidShortcuts", "1", "1"),
+        test::Option("FindTemp", "abc", "1"),          {"FindIETemp", {{"default", "1"}}},
+        test::Option("FindRecent", "0", "0"),          test::Option("FindIEHistory", "1", "0")};
+    sample.skipFolders = {{{"folder", "C:\\Skip"}, {"checked", "1"}}};
+    sample.factorySkipFolders = {{{"folder", "C:\\Windows"}, {"checked", "0"}}};
+    sample.cleanMode = {{"index", "2"}, {"defaultindex", "0"}};
+    sample.backup = {{"checked", "5"},
+                     {"default", "1"},
+                     {"BackupDirectory", "%TempDirectory%\\qm-backup"},
+                     {"DefaultBackupDirectory", "%ModulePath%\\Backup"}};
+    return test::ConfigText(sample);
+}
 
 // The attributes the program must never write, as the file holds them.
 std::vector<std::string> FactoryTexts(const std::string& path) {
@@ -98,7 +82,7 @@ std::string TempFolderPath() {
 
 class SettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override { test::WriteFile(path_, kSample); }
+    void SetUp() override { test::WriteFile(path_, Sample()); }
     win::ComApartment com_;
     test::TempFolder dir_;
     std::string path_ = dir_ / "config.xml";
@@ -152,7 +136,7 @@ TEST_F(SettingsTest, ListsRoundTripThroughTheFile) {
 }
 
 TEST_F(SettingsTest, AListWithoutItsParentIsSavedUnchanged) {
-    std::string sample = kSample;
+    std::string sample = Sample();
     const size_t start = sample.find("<items>"), end = sample.find("</items>") + 8;
     sample.erase(start, end - start);
     test::WriteFile(path_, sample);

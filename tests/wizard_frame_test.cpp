@@ -8,49 +8,26 @@
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "resources/ResourceIds.h"
+#include "support/ConfigText.h"
 #include "support/WindowTest.h"
 #include "win/ListView.h"
 #include "wizard/WizardFrame.h"
 
 namespace {
 
-const char* const kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<config><quillmoor>
-  <junkfiles>
-    <items>
-      <item checked="1" description="Temporary file" file="*.tmp"/>
-      <item checked="0" description="Backup copy" file="*.bak"/>
-      <item checked="1" description="Later temporary" file="*.TMP"/>
-      <item checked="1" description="Crash dump" file="*.dmp"/>
-    </items>
-    <default/>
-  </junkfiles>
-  <options>
-    <FindFilesHaveNotAccessed checked="0" default="0" month="12abc" monthdefault="12"/>
-    <SkipReadOnlyFiles checked="1" default="1"/>
-    <SkipSystemFiles checked="0" default="1"/>
-    <SkipHiddenFiles checked="1" default="0"/>
-    <FindZeroLengthFiles checked="1" default="0"/>
-    <FindInvalidShortcuts checked="0" default="1"/>
-    <FindTemp checked="0" default="1"/>
-    <FindIETemp checked="0" default="1"/>
-    <FindRecent checked="0" default="0"/>
-    <FindIEHistory checked="0" default="0"/>
-    <FindIECookies checked="0" default="0"/>
-  </options>
-  <SkipFolders>
-    <items>
-      <item checked="1" folder="C:\skip-me"/>
-      <item checked="0" folder="C:\not-skipped"/>
-    </items>
-    <default/>
-  </SkipFolders>
-  <CleanOptions>
-    <CleanMode defaultindex="0" index="0"/>
-    <Backup BackupDirectory="%ModulePath%\Backup" DefaultBackupDirectory="%ModulePath%\Backup" checked="1" default="1"/>
-  </CleanOptions>
-</quillmoor></config>
-)";
+std::string TestConfig() {
+    test::ConfigParts config;
+    config.patterns = {
+        test::PatternRow("1", "Temporary file", "*.tmp"), test::PatternRow("0", "Backup copy", "*.bak"),
+        test::PatternRow("1", "Later temporary", "*.TMP"), test::PatternRow("1", "Crash dump", "*.dmp")};
+    config.options = test::ScanOptions(
+        {test::NotAccessedOption("0", "0", "12abc", "12"), test::Option("SkipReadOnlyFiles", "1", "1"),
+         test::Option("SkipSystemFiles", "0", "1"), test::Option("SkipHiddenFiles", "1", "0"),
+         test::Option("FindZeroLengthFiles", "1", "0"), test::Option("FindInvalidShortcuts", "0", "1"),
+         test::Option("FindTemp", "0", "1"), test::Option("FindIETemp", "0", "1")});
+    config.skipFolders = {test::FolderRow("1", "C:\\skip-me"), test::FolderRow("0", "C:\\not-skipped")};
+    return test::ConfigText(config);
+}
 
 bool Enabled(HWND frame, int id) {
     return ::IsWindowEnabled(::GetDlgItem(frame, id));
@@ -127,7 +104,7 @@ class WizardFrameTest : public ::testing::Test {
         return s;
     }
 
-    test::ProgramFolder program_{kConfig};
+    test::ProgramFolder program_{TestConfig()};
     // The files a scan looks at, outside the program's folder (which a scan always skips). A
     // folder "other" beside the ones a test ticks keeps their parent from being ticked whole.
     test::TempFolder data_;

@@ -1,5 +1,7 @@
 // Resource and control ids, shared by the resource script and the code. Plain #defines, because
-// the resource compiler reads this file too.
+// the resource compiler reads this file too. A group of control ids whose comment ends with a
+// template's number, as "(214)", are the controls the code finds in that template; the resources
+// test reads these groups and checks that each template holds its own.
 #pragma once
 
 // Icon, bitmaps and menu
@@ -125,12 +127,14 @@
 #define IDC_SCANNING_FOUND 1060
 #define IDC_SCANNING_STOP 1059
 
-// Report page (215) and its status window (225)
+// Report page (215)
 #define IDC_REPORT_LIST 1060
 #define IDC_REPORT_SELECTALL 1030
 #define IDC_REPORT_REMOVEALL 1029
 #define IDC_REPORT_MOREINFO 1061
 #define IDC_REPORT_SUMMARY 1058
+
+// The report page's status window (225)
 #define IDC_REPORT_STATUS_TEXT 1058
 #define IDC_REPORT_STATUS_PROGRESS 1067
 
