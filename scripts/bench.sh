@@ -46,6 +46,18 @@ qm_bench_desktop() {
     echo "(Run in a Wine desktop window of its own, 1280x1024.)"
     echo
     echo "Machine: $(nproc) cores, $(wine --version), measured $(date -u +%Y-%m-%d)."
+    echo
+    # Ways of listing the same two trees, side by side; it fails when the variants disagree on
+    # what they counted.
+    echo "# Listing benchmark"
+    echo
+    for files in 100000 1000000; do
+        python3 "$QM_ROOT/bench/make_tree.py" "$WINEPREFIX/drive_c/qm-bench-$files" "$files"
+        wine "$QM_BUILD/bench/listing_bench.exe" "C:\\qm-bench-$files"
+        echo
+    done
+    echo "Machine: $(nproc) cores, shared with other work, so single rounds are noisy; $(wine --version)," \
+        "measured $(date -u +%Y-%m-%d)."
 } | tr -d '\r' >"$report.tmp"
 mv "$report.tmp" "$report"
 # The cleaning benchmark's files are made afresh each run.
