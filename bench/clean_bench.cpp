@@ -34,6 +34,14 @@ std::vector<std::string> MakeFiles(const std::string& root, int count) {
     return files;
 }
 
+// The file's stamp as the scan's listing would have given it.
+FileStamp Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return {(static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastAccessTime,
+            data.ftLastWriteTime, 0};
+}
+
 class NoProgress : public win::JobProgress {
   public:
     void SetProgressRange(int) override {}
@@ -48,7 +56,7 @@ double Clean(const std::vector<std::string>& files, const std::string& backupFol
     NoProgress progress;
     win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     for (const auto& f : files)
-        job.cleaningSet.AddOrReplace(f, "Temporary file");
+        job.cleaningSet.AddOrReplace(f, "Temporary file", Stamp(f));
     job.backup = backup;
     job.removal = recycle ? RemovalMode::RecycleBin : RemovalMode::Permanent;
     job.backupFolder = backupFolder;

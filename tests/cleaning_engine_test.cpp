@@ -70,7 +70,8 @@ class CleaningTest : public ::testing::Test {
             "_LogBackupFilesHeader=Backed up:\n_LogPermanentlyDeleteFilesHeader=Deleted:\n"
             "_LogRemoveToRecyclebinFilesHeader=Recycled:\n_LogSaveFile=SAVED %s AS %s\n"
             "_LogSaveFileFailed=NOT SAVED %s AS %s\n_LogKeepFile=KEPT %s\n_LogDeleteFile=REMOVED %s\n"
-            "_LogDeleteFileFailed=FAILED %s\n_LogDeleteFileAtRestart=AT RESTART %s\n"
+            "_LogDeleteFileFailed=FAILED %s\n_LogDeleteFileAtRestart=IN USE %s\n"
+            "_LogKeepFileChanged=CHANGED %s\n_LogKeepFileLinked=LINKED %s\n"
             "_LogRecycleFileKept=NOT RECYCLED %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
         ASSERT_TRUE(SUCCEEDED(dll_.Register()));
@@ -85,7 +86,7 @@ class CleaningTest : public ::testing::Test {
         for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp", "keep\\doc.txt"})
             test::WriteFile(dir_ / name, name);
         for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp"})
-            job_.cleaningSet.AddOrReplace(dir_ / name, "Temporary file");
+            job_.cleaningSet.AddOrReplace(dir_ / name, "Temporary file", test::StampOf(dir_ / name));
     }
 
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
@@ -169,24 +170,6 @@ TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
     EXPECT_EQ(completion_.calls.load(), 1);
 }
 
-TEST_F(CleaningTest, AFileWhoseBackupFailsIsKept) {
-    job_.backup = true;
-    // Held open without sharing: the copy into the restore point fails.
-    win::UniqueHandle locked(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_NE(locked.get(), INVALID_HANDLE_VALUE);
-    RunToEnd();
-    locked.reset();
-    EXPECT_EQ(test::ReadFile(dir_ / "junk\\B.tmp"), "junk\\B.tmp");
-    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
-    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 2u);
-    auto entries = test::ReadLogEntries(job_.logFolder);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_NE(entries[1].text.find("NOT SAVED " + dir_ / "junk\\B.tmp"), std::string::npos);
-    EXPECT_NE(entries[0].text.find("KEPT " + dir_ / "junk\\B.tmp"), std::string::npos);
-    EXPECT_EQ(entries[0].text.find("REMOVED " + dir_ / "junk\\B.tmp"), std::string::npos);
-}
-
 TEST_F(CleaningTest, AnUnwritableBackupFolderKeepsEveryFile) {
     test::WriteFile(dir_ / "not-a-folder", "a file where the backup folder should be");
     job_.backupFolder = dir_ / "not-a-folder";
@@ -235,7 +218,8 @@ TEST_F(CleaningTest, WithoutTheLogComponentTheCleaningStillRuns) {
     EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateComplete");
 }
 
-TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
+// Backed up by a move, a file is in its place or in the restore point at any moment.
+TEST_F(CleaningTest, StopDuringTheBackupLeavesEveryFileInItsPlaceOrInThePoint) {
     job_.backup = true;
     recorder_.onPosition_ = [&](int position) {
         if (position == 1)
@@ -246,38 +230,44 @@ TEST_F(CleaningTest, StopDuringTheBackupDeletesNothing) {
     while (recorder_.positions_.size() < 2)
         ::Sleep(1);
     EXPECT_TRUE(StopCleaning(job_));
+    // Path order is byte order: "B.tmp" first, moved into the point before the stop.
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_EQ(test::ReadFile(RestorePoint() + "\\" + Mirrored("junk\\B.tmp")), "junk\\B.tmp");
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
-    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
-    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 1u);  // the copy made before the stop stays
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
+    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 1u);
     EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateStopped");
     EXPECT_EQ(recorder_.positions_.back(), 0);
     EXPECT_FALSE(recorder_.stopEnabled_);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_FALSE(StopCleaning(job_));
-    EXPECT_TRUE(test::ReadLogEntries(job_.logFolder).empty());  // the stopped phase writes no entry
+    // The stopped phase's entry names what it did.
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "Backed up:\r\n\r\nSAVED " + dir_ / "junk\\B.tmp" + " AS " + RestorePoint() +
+                                   "\\" + Mirrored("junk\\B.tmp") + "\r\n\r\n");
 }
 
 TEST_F(CleaningTest, StopDuringDeletionKeepsWhatWasDone) {
-    job_.backup = true;
-    // Positions run 0..3 for the backup, then 0 and 1 for the first deletion: hold there.
+    // Positions run 0, then 1 for the first deletion: hold there.
     std::atomic<int> seen{0};
     recorder_.onPosition_ = [&](int) {
-        if (++seen == 6)
+        if (++seen == 2)
             while (!job_.worker.StopRequested())
                 ::Sleep(1);
     };
     ASSERT_TRUE(StartCleaning(job_));
-    while (seen.load() < 6)
+    while (seen.load() < 2)
         ::Sleep(1);
     EXPECT_TRUE(StopCleaning(job_));
-    // Map order is byte order: "B.tmp" before "a.tmp" before "sub\c.tmp".
+    // Path order is byte order: "B.tmp" before "a.tmp" before "sub\c.tmp".
     EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
     EXPECT_EQ(completion_.calls.load(), 1);
-    auto entries = test::ReadLogEntries(job_.logFolder);
-    ASSERT_EQ(entries.size(), 1u);  // the finished backup phase only
-    EXPECT_EQ(entries[0].subcategory, "Backup");
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "Deleted:\r\n\r\nREMOVED " + dir_ / "junk\\B.tmp" + "\r\n\r\n");
 }
 
 TEST_F(CleaningTest, BackupIntoAnEmptyOrRelativeFolderKeepsEveryFile) {
@@ -304,7 +294,7 @@ TEST_F(CleaningTest, ANameEndingInADotIsCleanedByItsOwnNameAndTheShellKeepsItsHa
     test::WriteFile(dir_ / "junk\\name.", "dotted");
     test::WriteFile(dir_ / "junk\\name", "plain");
     job_.cleaningSet.Clear();
-    job_.cleaningSet.AddOrReplace(dir_ / "junk\\name.", "r");
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\name.", "r", test::StampOf(dir_ / "junk\\name."));
     job_.backup = true;
     RunToEnd();
     EXPECT_FALSE(test::Exists(dir_ / "junk\\name."));
@@ -322,35 +312,37 @@ TEST_F(CleaningTest, ANameEndingInADotIsCleanedByItsOwnNameAndTheShellKeepsItsHa
               std::string::npos);
 }
 
-TEST_F(CleaningTest, AFileInUseIsLoggedAsRemovedAtRestart) {
-    // Scheduling writes the system's list of pending removals: it is put back as it was.
+// A file another program holds is kept, backed up or not, and nothing is left for the system to
+// delete at the next restart (by then its path may lead elsewhere).
+TEST_F(CleaningTest, AFileInUseIsKeptAndNothingIsScheduledForTheRestart) {
     const char* kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
     win::UniqueRegKey key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, key.put()),
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, key.put()),
               ERROR_SUCCESS);
-    DWORD type = 0, size = 0;
-    const bool hadPending = ::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type,
-                                               nullptr, &size) == ERROR_SUCCESS;
-    std::vector<BYTE> pending(size);
-    if (hadPending)
-        ::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, pending.data(), &size);
-
-    win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                          nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
-    RunToEnd();
-    inUse.reset();
-    if (hadPending)
-        ::RegSetValueExA(key.get(), "PendingFileRenameOperations", 0, type, pending.data(), size);
-    else
-        ::RegDeleteValueA(key.get(), "PendingFileRenameOperations");
-
-    EXPECT_TRUE(test::Exists(dir_ / "junk\\B.tmp"));
-    const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
-    EXPECT_NE(text.find("AT RESTART " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
-    EXPECT_EQ(text.find("REMOVED " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
+    auto pending = [&] {
+        DWORD size = 0;
+        return ::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr, nullptr,
+                                  &size) == ERROR_SUCCESS
+                   ? size
+                   : 0ul;
+    };
+    const DWORD pendingBefore = pending();
+    for (const bool backup : {true, false}) {
+        win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
+        job_.backup = backup;
+        ::ResetEvent(completion_.event.get());
+        RunToEnd();
+        inUse.reset();
+        EXPECT_EQ(test::ReadFile(dir_ / "junk\\B.tmp"), "junk\\B.tmp");
+        const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
+        EXPECT_NE(text.find("IN USE " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
+        EXPECT_EQ(text.find("REMOVED " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
+    }
+    EXPECT_EQ(pending(), pendingBefore);
+    EXPECT_EQ(test::FilesBelow(job_.backupFolder).size(), 2u);  // a.tmp and c.tmp, not B.tmp
 }
-
 TEST_F(CleaningTest, AFaultInsideTheRunEndsItBeforeTheNextFile) {
     recorder_.throwOnStatus_ = "_CleaningPageStatePermanentlyDelete";
     RunToEnd();
@@ -413,4 +405,59 @@ TEST_F(CleaningTest, AnUnwatchedCleaningKeepsWhatTheRecycleBinCannotTake) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].text.find("NOT RECYCLED " + dir_ / "junk\\a.tmp"), std::string::npos)
         << entries[0].text;
+}
+
+TEST_F(CleaningTest, AFileWrittenToAfterTheScanIsKept) {
+    job_.backup = true;
+    test::WriteFile(dir_ / "junk\\a.tmp", "junk\\a.tmp and what was added since the scan");
+    RunToEnd();
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\a.tmp"), "junk\\a.tmp and what was added since the scan");
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 2u);
+    EXPECT_NE(test::ReadLogEntries(job_.logFolder)[0].text.find("CHANGED " + dir_ / "junk\\a.tmp"),
+              std::string::npos);
+}
+
+namespace {
+
+uint64_t FileIdOf(const std::string& path) {
+    win::UniqueFile file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION about{};
+    ::GetFileInformationByHandle(file.get(), &about);
+    return (static_cast<uint64_t>(about.nFileIndexHigh) << 32) | about.nFileIndexLow;
+}
+
+}  // namespace
+
+// On its own volume the backup is the file itself, moved (its id kept); on another volume it is
+// a copy. The test run maps a second drive letter for this (QM_SECOND_DRIVE).
+TEST_F(CleaningTest, BackupMovesTheFileOnItsVolumeAndCopiesItToAnother) {
+    const uint64_t id = FileIdOf(dir_ / "junk\\a.tmp");
+    const FileStamp before = test::StampOf(dir_ / "junk\\a.tmp");
+    job_.backup = true;
+    RunToEnd();
+    const std::string moved = RestorePoint() + "\\" + Mirrored("junk\\a.tmp");
+    EXPECT_EQ(FileIdOf(moved), id);
+    EXPECT_EQ(test::StampOf(moved).lastWrite.dwLowDateTime, before.lastWrite.dwLowDateTime);
+
+    const char* drive = std::getenv("QM_SECOND_DRIVE");
+    if (!drive)
+        GTEST_SKIP() << "run through ctest, which maps a second drive";
+    const std::string otherVolume =
+        std::string(drive) + "\\qm-backup-" + std::to_string(::GetCurrentProcessId());
+    test::WriteFile(dir_ / "junk\\again.tmp", "again");
+    job_.cleaningSet.Clear();
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\again.tmp", "r", test::StampOf(dir_ / "junk\\again.tmp"));
+    job_.backupFolder = otherVolume;
+    const uint64_t againId = FileIdOf(dir_ / "junk\\again.tmp");
+    ::ResetEvent(completion_.event.get());
+    RunToEnd();
+    const auto points = FindRestorePoints(otherVolume);
+    ASSERT_EQ(points.size(), 1u);
+    const std::string copied = points[0].path + "\\" + Mirrored("junk\\again.tmp");
+    EXPECT_EQ(test::ReadFile(copied), "again");
+    EXPECT_NE(FileIdOf(copied), againId);
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\again.tmp"));
+    test::RemoveTree(otherVolume);
 }

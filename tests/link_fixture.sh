@@ -1,6 +1,7 @@
 #!/bin/sh
-# Makes (or removes) a folder tree with Unix symbolic links inside the test prefix's C: drive;
-# Wine shows them as folder reparse points. Used by the folder-walk tests through ctest.
+# Makes (or removes) folder trees with Unix symbolic links inside the test prefix's C: drive;
+# Wine shows them as folder reparse points. Used by the folder-walk and link-safety tests
+# through ctest.
 set -eu
 dir="$WINEPREFIX/drive_c/qm-link-fixture"
 rm -rf "$dir"
@@ -12,3 +13,19 @@ echo never > "$dir/outside/victim.tmp"
 ln -s ../root "$dir/root/loop"
 ln -s ../outside "$dir/root/out"
 ln -s .. "$dir/root/sub/up"
+# A folder swapped for a link after the scan: the listed sub/c.tmp now lies in sub-moved, and sub
+# leads to another folder whose c.tmp has the same size and time (only the link tells them apart).
+mkdir -p "$dir/swap/sub-moved" "$dir/swap/other"
+printf LISTED > "$dir/swap/sub-moved/c.tmp"
+printf others > "$dir/swap/other/c.tmp"
+touch -r "$dir/swap/sub-moved/c.tmp" "$dir/swap/other/c.tmp"
+ln -s other "$dir/swap/sub"
+# A folder a restore would write into that has become a link.
+mkdir -p "$dir/restore/elsewhere"
+printf "the other file" > "$dir/restore/elsewhere/f.txt"
+ln -s elsewhere "$dir/restore/sub"
+# A restore point with a link inside it.
+mkdir -p "$dir/points/2025-01-01_00-00-00/C" "$dir/victims"
+printf backup > "$dir/points/2025-01-01_00-00-00/C/x.txt"
+printf precious > "$dir/victims/precious.txt"
+ln -s ../../victims "$dir/points/2025-01-01_00-00-00/inside"

@@ -189,7 +189,6 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackByItsOwnNameRemovesThePoint
     const std::string point = Point("2025-01-31_08-05-09");
     BackUp(point, data_ / "Docs\\Report.TXT", "report");
     BackUp(point, data_ / "Old.DAT", "backed-up content");
-    test::WriteFile(data_ / "old.dat", "newer content");  // restoring overwrites it in place
     test::MakeFolders(Point("2024-12-24_18-00-00\\C"));
     Open();
     const int row = Row(point);
@@ -201,11 +200,11 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackByItsOwnNameRemovesThePoint
               FormatText(Translate("_RescueDialogResotoreConfirm"), {"01/31/2025 08:05:09"}));
     EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
 
-    // The files are back under their own names (a file the restore overwrote keeps its name).
-    EXPECT_EQ(test::NamesIn(data_.Path()), (std::vector<std::string>{"Docs", "old.dat"}));
+    // The files are back under their own names.
+    EXPECT_EQ(test::NamesIn(data_.Path()), (std::vector<std::string>{"Docs", "Old.DAT"}));
     EXPECT_EQ(test::NamesIn(data_ / "Docs"), (std::vector<std::string>{"Report.TXT"}));
     EXPECT_EQ(test::ReadFile(data_ / "Docs\\Report.TXT"), "report");
-    EXPECT_EQ(test::ReadFile(data_ / "old.dat"), "backed-up content");
+    EXPECT_EQ(test::ReadFile(data_ / "Old.DAT"), "backed-up content");
 
     // The restore point is gone, and so is its row.
     EXPECT_FALSE(test::Exists(point));
@@ -232,12 +231,13 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackByItsOwnNameRemovesThePoint
         << text;
 }
 
-TEST_F(RescueManagerTest, WhatIsNotCopiedBackStaysInThePoint) {
+TEST_F(RescueManagerTest, WhatIsNotPutBackStaysInThePoint) {
     const std::string point = Point("2025-01-31_08-05-09");
     BackUp(point, data_ / "free.txt", "free");
-    BackUp(point, data_ / "locked.txt", "backed-up locked");
+    BackUp(point, data_ / "taken.txt", "backed-up taken");
     BackUp(point, data_ / "sub\\also-free.txt", "also free");
-    test::WriteFile(data_ / "locked.txt", "in use");
+    // The user made a new file of that name since: it is never overwritten.
+    test::WriteFile(data_ / "taken.txt", "the user's newer file");
     // Nowhere to go: beside the drive folders, in a folder that names no drive (a folder of the
     // user's own that merely has a time-stamp name), and on a share that cannot be reached.
     const std::vector<std::string> homeless = {
@@ -245,23 +245,16 @@ TEST_F(RescueManagerTest, WhatIsNotCopiedBackStaysInThePoint) {
         point + "\\" + MirrorPath("\\\\qm-no-such-server\\share\\f.txt")};
     for (const std::string& file : homeless)
         test::WriteFile(file, "kept");
-    const std::string lockedBackup = point + "\\" + MirrorPath(data_ / "locked.txt");
+    const std::string takenBackup = point + "\\" + MirrorPath(data_ / "taken.txt");
     Open();
-    {
-        // Another program holds the target open without sharing it: its copy fails.
-        win::UniqueHandle lock(::CreateFileA((data_ / "locked.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(lock);
-        ASSERT_TRUE(RestoreRow(0));
-    }
+    ASSERT_TRUE(RestoreRow(0));
     EXPECT_EQ(test::ReadFile(data_ / "free.txt"), "free");
     EXPECT_EQ(test::ReadFile(data_ / "sub\\also-free.txt"), "also free");
-    EXPECT_EQ(test::ReadFile(data_ / "locked.txt"), "in use");
+    EXPECT_EQ(test::ReadFile(data_ / "taken.txt"), "the user's newer file");
 
     // The restore point stays, holding only the file that is not back, and the user is told.
     ASSERT_TRUE(test::Exists(point));
-    EXPECT_TRUE(test::Exists(lockedBackup));
-    EXPECT_EQ(test::ReadFile(lockedBackup), "backed-up locked");
+    EXPECT_EQ(test::ReadFile(takenBackup), "backed-up taken");
     EXPECT_FALSE(test::Exists(point + "\\" + MirrorPath(data_ / "free.txt")));
     EXPECT_FALSE(test::Exists(point + "\\" + MirrorPath(data_ / "sub")));  // emptied folders go too
     for (const std::string& file : homeless)
@@ -272,18 +265,19 @@ TEST_F(RescueManagerTest, WhatIsNotCopiedBackStaysInThePoint) {
     ASSERT_EQ(entries.size(), 1u);
     // With the system's reason.
     EXPECT_NE(entries[0].text.find(
-                  FormatText(Translate("_LogRestoreFileFailed"), {lockedBackup, data_ / "locked.txt"}) +
-                  " (" + win::SystemErrorText(ERROR_SHARING_VIOLATION) + ")"),
+                  FormatText(Translate("_LogRestoreFileFailed"), {takenBackup, data_ / "taken.txt"}) + " (" +
+                  win::SystemErrorText(ERROR_ALREADY_EXISTS) + ")"),
               std::string::npos)
         << entries[0].text;
     EXPECT_NE(entries[0].text.find(Line("_LogRestoreFile",
                                         {point + "\\" + MirrorPath(data_ / "free.txt"), data_ / "free.txt"})),
               std::string::npos);
 
-    // Once the file is free, restoring again brings it back; the rest still waits in the point.
+    // Once the user's file has gone, restoring again brings the backup back; the rest still waits.
+    ASSERT_TRUE(::DeleteFileA((data_ / "taken.txt").c_str()));
     ASSERT_TRUE(RestoreRow(0));
-    EXPECT_EQ(test::ReadFile(data_ / "locked.txt"), "backed-up locked");
-    EXPECT_FALSE(test::Exists(lockedBackup));
+    EXPECT_EQ(test::ReadFile(data_ / "taken.txt"), "backed-up taken");
+    EXPECT_FALSE(test::Exists(takenBackup));
     EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {3LL}));
     for (const std::string& file : homeless)
         EXPECT_EQ(test::ReadFile(file), "kept") << file;

@@ -102,7 +102,7 @@ TEST(Session, EveryNameAtAnyLengthIsCleanedAndRestoredExactly) {
 
     EXPECT_EQ(Session(program.Path()).RunUnattended({{junk}, ""}), UnattendedEnd::Done);
     for (const std::string& path : listed)
-        EXPECT_FALSE(test::Exists(path)) << path;
+        EXPECT_FALSE(test::Exists(path)) << path << " " << path.size();
     for (const std::string& twin : {junk + "\\f.tmp", junk + "\\sub\\x.tmp"})
         EXPECT_EQ(test::ReadFile(twin), "never listed") << twin;
     const std::vector<RestorePoint> points = FindRestorePoints(data / "Backup");

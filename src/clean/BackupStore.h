@@ -86,7 +86,8 @@ std::string RestorePointDisplayText(const RestorePoint& point);
 // shell's delete, which would otherwise take a drive, the current folder or many files at once.
 bool IsSafeToRemove(const std::string& path);
 
-// Deletes the restore point folder and everything in it permanently through the shell (its own
-// progress display and error messages, no confirmation). Refuses paths IsSafeToRemove rejects
-// (ERROR_INVALID_NAME). ERROR_SUCCESS when the shell reports success, else its error code.
+// Deletes the restore point folder and everything in it permanently, file by file and folder by
+// folder: a link inside is removed as a link where the system lets it go (else left, and the
+// point with it), never followed. Refuses paths IsSafeToRemove rejects (ERROR_INVALID_NAME).
+// ERROR_SUCCESS when the folder is gone, else the first failure's code.
 DWORD RemoveRestorePoint(const std::string& path);

@@ -3,11 +3,12 @@
 #include <shellapi.h>
 
 #include <atomic>
-#include <set>
+#include <map>
 
 #include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
@@ -27,8 +28,10 @@ class CleaningRun {
 
     bool Stopped() const { return stop_.StopRequested(); }
 
-    // Copies every file into a new restore point. A file whose copy fails is remembered, so the
-    // removal that follows keeps it: without its backup it must not be lost.
+    // Saves every file into a new restore point: moved there when it is to be deleted anyway and
+    // the point is on its volume (a rename: nothing copied, and never half done), else copied.
+    // Each file is checked first against its listing, and a file that is not saved is
+    // remembered, so the removal that follows keeps it: without its backup it must not be lost.
     bool Backup() {
         LogEntry entry("_LogBackupFilesHeader");
         SetPosition(0);
@@ -40,16 +43,18 @@ class CleaningRun {
         bool pointTried = false;
         DWORD pointError = ERROR_SUCCESS;
         const std::string plannedPoint = RestorePointPath(job_.backupFolder, RestorePointName(now));
-        int k = 0;
-        for (const auto& [file, reason] : job_.cleaningSet) {
-            const std::string path(file);
+        const bool permanent = job_.removal == RemovalMode::Permanent;
+        std::string heldFolder;  // the restore point folder last checked, held while in use
+        win::UniqueFile held;
+        for (size_t i = 0; i < job_.cleaningSet.Count(); ++i) {
+            const std::string path(job_.cleaningSet.Path(i));
             if (Stopped()) {
+                held.reset();
                 RemoveIfEmpty(restorePoint);
+                entry.Write(log_, "_LogLogCategoryBackup");
                 return false;
             }
-            // The file calls read a full path exactly, at any length; anything else names no one file.
-            const bool exact = win::IsFullPath(path);
-            if (exact && !pointTried) {
+            if (!pointTried && win::IsFullPath(path)) {
                 pointTried = true;
                 restorePoint = CreateRestorePoint(job_.backupFolder, now);
                 if (restorePoint.empty())
@@ -57,52 +62,99 @@ class CleaningRun {
             }
             const std::string backupPath =
                 (restorePoint.empty() ? plannedPoint : restorePoint) + "\\" + MirrorPath(path);
-            DWORD error = restorePoint.empty() ? pointError : ERROR_SUCCESS;
-            bool saved = false;
-            if (exact && !restorePoint.empty()) {
-                EnsureFolderPath(ParentFolderOf(backupPath) + "\\");
-                // Never over another file's backup: two names that reach one mirrored path keep the first.
-                saved = win::CopyFileTo(path, backupPath, true);
-                if (!saved)
-                    error = ::GetLastError();
+            Outcome& outcome = outcomes_[path];
+            ListedFile listed(path, job_.cleaningSet.Stamp(i));
+            outcome.state = listed.State();
+            outcome.error = listed.Error();
+            if (!win::IsFullPath(path)) {
+                outcome.state = ListedState::Unreadable;
+                outcome.error = ERROR_INVALID_NAME;
             }
-            if (saved) {
+            if (outcome.state == ListedState::Same && restorePoint.empty())
+                outcome.error = pointError;
+            if (outcome.state == ListedState::Same && !restorePoint.empty()) {
+                const std::string folder = ParentFolderOf(backupPath);
+                if (folder != heldFolder) {
+                    held.reset();
+                    EnsureFolderPath(folder + "\\");
+                    DWORD error = ERROR_SUCCESS;
+                    held = OpenCheckedFolder(folder, error);
+                    heldFolder = held ? folder : std::string();
+                    outcome.error = error;
+                }
+                if (held && permanent && OnSameVolume(path, restorePoint)) {
+                    outcome.saved = listed.MoveTo(backupPath) ? Saved::Moved : Saved::Kept;
+                } else if (held) {
+                    outcome.saved = listed.CopyTo(backupPath) ? Saved::Copied : Saved::Kept;
+                }
+                if (outcome.saved == Saved::Kept && held)
+                    outcome.error = ::GetLastError();
+            }
+            listed.Close();
+            if (outcome.saved != Saved::Kept)
                 entry.Add("_LogSaveFile", {path, backupPath});
-            } else {
-                notBackedUp_.insert(path);
-                Failure(entry, "_LogSaveFileFailed", {path, backupPath}, exact ? error : ERROR_SUCCESS);
-            }
-            SetPosition(++k);
+            else if (outcome.state == ListedState::Same || outcome.state == ListedState::Gone ||
+                     outcome.state == ListedState::Unreadable)
+                Failure(entry, "_LogSaveFileFailed", {path, backupPath}, outcome.error);
+            else
+                Kept(entry, path, outcome.state, outcome.error);
+            SetPosition(static_cast<int>(i + 1));
         }
+        held.reset();
         RemoveIfEmpty(restorePoint);
         entry.Write(log_, "_LogLogCategoryBackup");
         return true;
     }
 
-    // Deletes each file permanently or moves it to the Recycle Bin, as the job says. A file whose
-    // backup failed is kept, and so is one whose path would reach another file.
+    // Deletes each file permanently or moves it to the Recycle Bin, as the job says, each checked
+    // against its listing first. A file whose backup failed is kept, and so is one that changed,
+    // is in use or is now reached through a link. A file already moved into the restore point is
+    // removed from its place and only logged.
     bool Remove() {
         const bool recycle = job_.removal == RemovalMode::RecycleBin;
         LogEntry entry(recycle ? "_LogRemoveToRecyclebinFilesHeader" : "_LogPermanentlyDeleteFilesHeader");
         SetStatus(recycle ? "_CleaningPageStateMoveToRecycleBin" : "_CleaningPageStatePermanentlyDelete");
-        int k = 0;
-        for (const auto& [file, reason] : job_.cleaningSet) {
-            const std::string path(file);
-            if (Stopped())
+        for (size_t i = 0; i < job_.cleaningSet.Count(); ++i) {
+            const std::string path(job_.cleaningSet.Path(i));
+            const auto saved = outcomes_.find(path);
+            if (saved != outcomes_.end() && saved->second.saved == Saved::Moved) {
+                entry.Add("_LogDeleteFile", {path});
+            } else if (Stopped()) {
+                entry.Write(log_, "_LogLogCategoryDelete");
                 return false;
-            if (notBackedUp_.count(path))
-                Failure(entry, "_LogKeepFile", {path});
-            else if (!win::IsFullPath(path) || (recycle && (!IsExactFilePath(path) || !IsSafeToRemove(path))))
+            } else if (saved != outcomes_.end() && saved->second.saved == Saved::Kept) {
+                if (saved->second.state == ListedState::Same)
+                    Failure(entry, "_LogKeepFile", {path});
+                else
+                    Kept(entry, path, saved->second.state, saved->second.error);
+            } else if (!win::IsFullPath(path) ||
+                       (recycle && (!IsExactFilePath(path) || !IsSafeToRemove(path)))) {
+                // The shell reads a final dot or blank, wildcards and long paths in its own ways.
                 Failure(entry, "_LogDeleteFileFailed", {path});
-            else if (recycle)
-                MoveToRecycleBin(entry, path);
-            else
-                DeletePermanently(entry, path);
-            SetPosition(++k);
+            } else if (recycle) {
+                MoveToRecycleBin(entry, path, job_.cleaningSet.Stamp(i));
+            } else {
+                DeletePermanently(entry, path, job_.cleaningSet.Stamp(i));
+            }
+            SetPosition(static_cast<int>(i + 1));
         }
         entry.Write(log_, "_LogLogCategoryDelete");
         return true;
     }
+
+    void SetPosition(int position) {
+        if (job_.progress)
+            job_.progress->SetProgressPosition(position);
+    }
+
+  private:
+    enum class Saved { Copied, Moved, Kept };
+    // What the backup did with one file.
+    struct Outcome {
+        Saved saved = Saved::Kept;
+        ListedState state = ListedState::Unreadable;
+        DWORD error = ERROR_SUCCESS;
+    };
 
     // A file that keeps its place (or its backup failed) is written to the log, with the system's
     // reason where there is one, and remembered.
@@ -112,25 +164,58 @@ class CleaningRun {
         job_.everyFileHandled = false;
     }
 
-    // Deletes the file, or has the system delete it at the next restart when it is in use. A file
-    // that is not there is not scheduled: nothing of it could be deleted.
-    void DeletePermanently(LogEntry& entry, const std::string& path) {
-        if (win::RemoveFile(path)) {
-            entry.Add("_LogDeleteFile", {path});
-            return;
+    // A file the check refused to touch, with the reason it gives.
+    void Kept(LogEntry& entry, const std::string& path, ListedState state, DWORD error) {
+        switch (state) {
+            case ListedState::InUse:
+                Failure(entry, "_LogDeleteFileAtRestart", {path});
+                break;
+            case ListedState::Linked:
+                Failure(entry, "_LogKeepFileLinked", {path});
+                break;
+            case ListedState::Changed:
+                Failure(entry, "_LogKeepFileChanged", {path});
+                break;
+            default:
+                Failure(entry, "_LogDeleteFileFailed", {path}, error);
+                break;
         }
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
-            ::MoveFileExW(win::FileApiPath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            Failure(entry, "_LogDeleteFileAtRestart", {path});
-        else
-            Failure(entry, "_LogDeleteFileFailed", {path}, error);
     }
 
-    // Moves the file to the Recycle Bin. Where the bin cannot take it, the shell asks the user
-    // whether to delete it permanently instead; a file the user keeps that way is logged as kept.
-    // Unwatched, the shell shows no error and its question is answered No at once.
-    void MoveToRecycleBin(LogEntry& entry, const std::string& path) {
+    // Deletes the file through the handle its check opened. A file in use is kept: nothing is
+    // left for the system to delete at the next restart, when the path may lead elsewhere.
+    void DeletePermanently(LogEntry& entry, const std::string& path, const FileStamp& stamp) {
+        ListedFile listed(path, stamp);
+        if (listed.State() != ListedState::Same) {
+            Kept(entry, path, listed.State(), listed.Error());
+            return;
+        }
+        if (listed.Remove())
+            entry.Add("_LogDeleteFile", {path});
+        else
+            Failure(entry, "_LogDeleteFileFailed", {path}, ::GetLastError());
+    }
+
+    // Moves the file to the Recycle Bin. The file is checked just before the shell gets its path,
+    // while its folder is held (so that, on Windows, no folder on the way can be swapped). Where
+    // the bin cannot take it, the shell asks the user whether to delete it permanently instead; a
+    // file the user keeps that way is logged as kept. Unwatched, the shell shows no error and its
+    // question is answered No at once.
+    void MoveToRecycleBin(LogEntry& entry, const std::string& path, const FileStamp& stamp) {
+        DWORD error = ERROR_SUCCESS;
+        win::UniqueFile folder = OpenCheckedFolder(ParentFolderOf(path), error);
+        if (!folder) {
+            Kept(entry, path,
+                 error == ERROR_REPARSE_TAG_MISMATCH ? ListedState::Linked : ListedState::Unreadable, error);
+            return;
+        }
+        {
+            ListedFile listed(path, stamp);
+            if (listed.State() != ListedState::Same) {
+                Kept(entry, path, listed.State(), listed.Error());
+                return;
+            }
+        }
         std::wstring list = win::Wide(path) + L'\0';  // the string's own terminator makes the second NUL
         SHFILEOPSTRUCTW operation{};
         operation.hwnd = job_.promptOwner;
@@ -144,6 +229,7 @@ class CleaningRun {
         }
         const int result = ::SHFileOperationW(&operation);
         refuse.reset();
+        folder.reset();
         const bool stillThere = win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES;
         if (result == 0 && !operation.fAnyOperationsAborted && !stillThere)
             entry.Add("_LogDeleteFile", {path});
@@ -162,16 +248,11 @@ class CleaningRun {
         return ::CallNextHookEx(nullptr, code, wParam, lParam);
     }
 
-    void SetPosition(int position) {
-        if (job_.progress)
-            job_.progress->SetProgressPosition(position);
-    }
     void SetStatus(const char* key) {
         if (job_.progress)
             job_.progress->SetStatusText(Translate(key));
     }
 
-  private:
     // A restore point whose copies all failed holds nothing to restore: it is not left behind.
     static void RemoveIfEmpty(const std::string& restorePoint) {
         if (!restorePoint.empty())
@@ -186,7 +267,7 @@ class CleaningRun {
     CleaningJob& job_;
     const win::StopToken stop_;
     ActivityLog log_;
-    std::set<std::string> notBackedUp_;
+    std::map<std::string, Outcome> outcomes_;  // by path, what the backup did
 };
 
 // Cleanings whose body has not yet returned, in the whole process.

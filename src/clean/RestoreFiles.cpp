@@ -8,6 +8,7 @@
 #include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "scan/SearchFolder.h"
 #include "win/FileSystem.h"
@@ -51,6 +52,44 @@ bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& rest
     return win::RemoveFolder(restorePoint);
 }
 
+// The folder a restore writes into, checked once and held while its files go back.
+struct TargetFolders {
+    std::string path;
+    win::UniqueFile held;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// Puts one backup back at target: into a folder that is the one its path names (no link on the
+// way, held meanwhile), as a file created new (an existing file, the user's newer one perhaps,
+// is never overwritten), moved when the restore point is on the same volume, else copied. The
+// backup leaves the restore point only once it is in place. ERROR_SUCCESS, or why it stays
+// (ERROR_REPARSE_TAG_MISMATCH for a link).
+DWORD Restore(const std::string& file, const std::string& target, TargetFolders& folders) {
+    const std::string folder = ParentFolderOf(target);
+    if (folder != folders.path) {
+        folders.held.reset();
+        EnsureFolderPath(folder + "\\");
+        folders.path = folder;
+        folders.held = OpenCheckedFolder(folder, folders.error);
+    }
+    if (!folders.held)
+        return folders.error;
+    DWORD error = ERROR_SUCCESS;
+    win::UniqueFile backup = OpenUnlinkedFile(file, GENERIC_READ | DELETE, error);
+    if (!backup)
+        return error;
+    if (OnSameVolume(file, target)) {
+        if (!win::RenameOpenFile(backup.get(), target))
+            return ::GetLastError();
+        return ERROR_SUCCESS;
+    }
+    if (!win::CopyOpenFile(backup.get(), target))
+        return ::GetLastError();
+    // In place: the backup goes as its handle closes.
+    win::DeleteOpenFile(backup.get());
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
@@ -65,6 +104,7 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
 
     progress.SetStatusText(Translate("_RescueDialogStateCopyBackupFiles"));
     progress.SetProgressRange(static_cast<int>(contents.files.size()));
+    TargetFolders folders;
     int k = 0;
     for (const std::string& file : contents.files) {
         if (stop && stop->load()) {
@@ -74,17 +114,13 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
         std::string target;
         if (!UnmirrorPath(restorePoint, file, target)) {
             ++outcome.skipped;
+        } else if (const DWORD error = Restore(file, target, folders); error == ERROR_SUCCESS) {
+            ++outcome.restored;
+            entry.Add("_LogRestoreFile", {file, target});
         } else {
-            EnsureFolderPath(ParentFolderOf(target) + "\\");
-            if (win::CopyFileTo(file, target, false)) {
-                ++outcome.restored;
-                entry.Add("_LogRestoreFile", {file, target});
-                // The backup leaves the restore point only once its copy is back in place.
-                win::RemoveFile(file);
-            } else {
-                ++outcome.failed;
-                entry.Add("_LogRestoreFileFailed", {file, target}, ::GetLastError());
-            }
+            ++outcome.failed;
+            entry.Add(error == ERROR_REPARSE_TAG_MISMATCH ? "_LogRestoreFileLinked" : "_LogRestoreFileFailed",
+                      {file, target}, error == ERROR_REPARSE_TAG_MISMATCH ? ERROR_SUCCESS : error);
         }
         progress.SetProgressPosition(++k);
     }

@@ -11,8 +11,8 @@
 #include "win/JobProgress.h"
 
 struct RestoreOutcome {
-    int restored = 0;      // files copied back
-    int failed = 0;        // files whose copy failed; they stay in the restore point
+    int restored = 0;      // files put back
+    int failed = 0;        // files not put back (a failed copy, a file already there, a link); they stay
     int skipped = 0;       // files without a drive folder above them: nowhere to go
     bool stopped = false;  // a stop came before every file was tried; the rest stay too
     bool removed = false;  // the restore point folder was removed: nothing was left in it
@@ -20,8 +20,10 @@ struct RestoreOutcome {
 };
 
 // Restores the restore point folder restorePoint: lists its files ("_RescueDialogStateInitBackupFileList"),
-// copies each back by its exact name, overwriting ("_RescueDialogStateCopyBackupFiles", progress 0 ..
-// file count), removing each restored file from the restore point, writes one
+// puts each back by its exact name ("_RescueDialogStateCopyBackupFiles", progress 0 .. file count):
+// moved when the point is on the target's volume, else copied, never over an existing file and
+// never into a folder reached through a link (such a backup stays, "_LogRestoreFileLinked"),
+// removing each restored file from the restore point; writes one
 // "_LogLogCategoryRestore" entry through the activity log at logFolder, then prunes the folders
 // it emptied and the restore point itself when it is empty ("_RescueDialogStateRemoveBackupFiles").
 // stop, when given, is tested before every copy. COM must be initialised on the calling thread for

@@ -91,8 +91,7 @@ void ScanResults::GrowIndex() {
     slots_ = std::move(slots);
 }
 
-void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, uint64_t size,
-                               FILETIME lastAccess) {
+void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, const FileStamp& stamp) {
     // A path longer than any Windows path (32,767 UTF-16 units, at most three bytes each) cannot
     // be a found file.
     if (path.size() > 3 * 32767)
@@ -102,21 +101,18 @@ void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, u
     const uint32_t found = FindRow(path, hash);
     if (found != UINT32_MAX) {
         Row& row = rows_[found];
-        totalSize_ += size - SizeOf(row.sizeLow, row.sizeHigh);
-        row.reason = reasonIndex;
-        row.sizeLow = static_cast<uint32_t>(size);
-        row.sizeHigh = static_cast<uint32_t>(size >> 32);
-        row.lastAccess = lastAccess;
+        totalSize_ += stamp.size - SizeOf(row.sizeLow, row.sizeHigh);
+        const uint32_t position = row.path, length = row.length;
+        row = MakeRow(position, length, reasonIndex, stamp);
         return;
     }
     if ((rows_.size() + 1) * 2 > slots_.size())
         GrowIndex();
-    rows_.push_back({paths_.Add(path), static_cast<uint32_t>(path.size()), reasonIndex,
-                     static_cast<uint32_t>(size), static_cast<uint32_t>(size >> 32), lastAccess});
+    rows_.push_back(MakeRow(paths_.Add(path), static_cast<uint32_t>(path.size()), reasonIndex, stamp));
     hashes_.push_back(hash);
     ticks_.push_back(true);
     ++ticked_;
-    totalSize_ += size;
+    totalSize_ += stamp.size;
     const size_t mask = slots_.size() - 1;
     size_t slot = hash & mask;
     while (slots_[slot] != 0)
@@ -126,6 +122,19 @@ void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, u
     if (ordered_ && rows_.size() > 1 && !(PathOf(rows_[rows_.size() - 2]) < path))
         ordered_ = false;
     order_.clear();
+}
+
+ScanResults::Row ScanResults::MakeRow(uint32_t position, uint32_t length, uint16_t reason,
+                                      const FileStamp& stamp) {
+    return {position,
+            length,
+            static_cast<uint32_t>(stamp.size),
+            static_cast<uint32_t>(stamp.size >> 32),
+            stamp.lastAccess,
+            stamp.lastWrite,
+            static_cast<uint32_t>(stamp.fileId),
+            static_cast<uint32_t>(stamp.fileId >> 32),
+            reason};
 }
 
 uint32_t ScanResults::OrderedRow(size_t i) const {
@@ -155,6 +164,10 @@ uint64_t ScanResults::Size(size_t i) const {
 FILETIME ScanResults::LastAccess(size_t i) const {
     return RowAt(i).lastAccess;
 }
+FileStamp ScanResults::Stamp(size_t i) const {
+    const Row& row = RowAt(i);
+    return {SizeOf(row.sizeLow, row.sizeHigh), row.lastAccess, row.lastWrite, SizeOf(row.idLow, row.idHigh)};
+}
 bool ScanResults::IsTicked(size_t i) const {
     return ticks_[OrderedRow(i)];
 }
@@ -177,9 +190,7 @@ ScanResults ScanResults::TickedRows() const {
     for (size_t i = 0; i < Count(); ++i) {
         if (!IsTicked(i))
             continue;
-        const Row& row = RowAt(i);
-        ticked.AddOrReplace(PathOf(row), reasons_[row.reason], SizeOf(row.sizeLow, row.sizeHigh),
-                            row.lastAccess);
+        ticked.AddOrReplace(Path(i), Reason(i), Stamp(i));
     }
     return ticked;
 }

@@ -3,7 +3,7 @@
 // path (program text is UTF-8, so this is the order of the code points, case-sensitive), each with
 // its reason, size, last-access time and tick. Built for millions of rows in a 32-bit process: the
 // paths lie in one store of large blocks, a reason is an index into a short table of distinct
-// texts, and a row takes 28 bytes beside its path.
+// texts, and a row takes 44 bytes beside its path.
 //
 // One thread writes (the scan worker while it runs); rows are read in path order only once the
 // writing is over. The order is put together on the first read after a change.
@@ -22,13 +22,25 @@
 // maps below sort paths byte by byte, case-sensitively ("C:\B" < "C:\a" < "C:\a\x").
 using TextMap = std::map<std::string, std::string>;
 
+// What the listing said of a found file: the report shows its size and access time, and the
+// cleaning checks that the file is still the one listed (size, last write, id) before it acts.
+struct FileStamp {
+    uint64_t size = 0;
+    FILETIME lastAccess{};
+    FILETIME lastWrite{};
+    uint64_t fileId = 0;  // 0: the listing gave none
+};
+
 class ScanResults {
   public:
     void Clear();
-    // Adds the path, ticked, or replaces the reason, size and access time of a path already
-    // present (the last reason wins; its tick stays).
+    // Adds the path, ticked, or replaces the reason and stamp of a path already present (the last
+    // reason wins; its tick stays).
+    void AddOrReplace(std::string_view path, std::string_view reason, const FileStamp& stamp);
     void AddOrReplace(std::string_view path, std::string_view reason, uint64_t size = 0,
-                      FILETIME lastAccess = {});
+                      FILETIME lastAccess = {}) {
+        AddOrReplace(path, reason, FileStamp{size, lastAccess, {}, 0});
+    }
     size_t Count() const noexcept { return rows_.size(); }
 
     // Row i in path order, 0 <= i < Count().
@@ -36,13 +48,14 @@ class ScanResults {
     const std::string& Reason(size_t i) const;
     uint64_t Size(size_t i) const;
     FILETIME LastAccess(size_t i) const;
+    FileStamp Stamp(size_t i) const;
     bool IsTicked(size_t i) const;
     void SetTicked(size_t i, bool ticked);
     void SetAllTicked(bool ticked);
     size_t TickedCount() const noexcept { return ticked_; }
     uint64_t TotalSize() const noexcept { return totalSize_; }
 
-    // The ticked rows alone, in the same order, with their reasons, sizes and times.
+    // The ticked rows alone, in the same order, with their reasons and stamps.
     ScanResults TickedRows() const;
 
     // Path and reason of every row, in path order: for range-for as over a map.
@@ -72,9 +85,11 @@ class ScanResults {
     struct Row {
         uint32_t path;    // position in the path store
         uint32_t length;  // of the path, in bytes
-        uint16_t reason;  // index into reasons_
         uint32_t sizeLow, sizeHigh;
         FILETIME lastAccess;
+        FILETIME lastWrite;
+        uint32_t idLow, idHigh;
+        uint16_t reason;  // index into reasons_
     };
     // The paths, back to back in blocks that never move, so a growing store is never copied.
     class PathStore {
@@ -98,6 +113,7 @@ class ScanResults {
     };
 
     std::string_view PathOf(const Row& row) const;
+    static Row MakeRow(uint32_t position, uint32_t length, uint16_t reason, const FileStamp& stamp);
     uint16_t ReasonIndex(std::string_view reason);
     const Row& RowAt(size_t i) const { return rows_[OrderedRow(i)]; }
     uint32_t OrderedRow(size_t i) const;

@@ -40,7 +40,7 @@ class ScanRun : public SearchVisitor {
 
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
         // The listing's record gives the size and access time, so the report asks nothing per file.
-        job_.results.AddOrReplace(path, Translated(reason), record.size, record.lastAccess);
+        job_.results.AddOrReplace(path, Translated(reason), record.stamp);
         foundChanged_ = true;
         ShowIfDue();
     }

@@ -132,7 +132,7 @@ class Walker {
     }
 
     static FoundRecord RecordOf(const win::ListedEntry& entry) {
-        return {entry.attributes, entry.size, entry.lastAccess, entry.lastWrite};
+        return {entry.attributes, {entry.size, entry.lastAccess, entry.lastWrite, entry.fileId}};
     }
 
     void VisitEntry(const win::ListedEntry& entry, const FolderContext& context) {

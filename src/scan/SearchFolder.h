@@ -37,9 +37,7 @@ struct SearchRequest {
 // What the listing told of an entry: the walk takes no further look at a file it reports.
 struct FoundRecord {
     DWORD attributes = 0;
-    uint64_t size = 0;
-    FILETIME lastAccess{};
-    FILETIME lastWrite{};
+    FileStamp stamp;
 };
 
 // What a walk reports; a visitor overrides what it needs. Paths are program text (UTF-8) with the

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win/CharStep.h"
 #include "win/FileSystem.h"
 #include "win/Text.h"
 
@@ -10,7 +11,8 @@ namespace {
 // Calls visit with each subfolder's name until it returns false.
 template <typename Visit>
 void ForEachSubfolder(const std::string& path, Visit&& visit) {
-    win::FolderListing listing(win::FileApiPath(path));
+    // "C:" alone would be the current folder of drive C: the listing is of "C:\\".
+    win::FolderListing listing(win::FileApiPath(win::EndsWithBackslash(path) ? path : path + "\\"));
     win::ListedEntry entry;
     while (listing.Next(entry)) {
         if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && entry.name != L"." && entry.name != L".." &&

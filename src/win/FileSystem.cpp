@@ -1,12 +1,16 @@
 #include "win/FileSystem.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
+#include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 
 namespace win {
+
+std::wstring VolumeRootOf(std::string_view path);
 
 namespace {
 
@@ -119,6 +123,119 @@ UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disp
     return UniqueFile(::CreateFileW(api.c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
+bool IsAtPath(HANDLE handle, std::string_view path) {
+    std::string expected(path);
+    while (expected.size() > 3 && expected.back() == '\\')
+        expected.pop_back();
+    // Wine reports a name's final dots and blanks away ("a." as "a"); the folders on the way,
+    // where a link would show, must still be the same.
+    std::string trimmed = expected;
+    while (!trimmed.empty() && (trimmed.back() == '.' || trimmed.back() == ' '))
+        trimmed.pop_back();
+    const bool canTrim = trimmed != expected && trimmed.size() > 3 && trimmed.back() != '\\';
+    auto matches = [&](std::string_view place, size_t skip) {
+        return SameFolded(place, std::string_view(expected).substr(skip)) ||
+               (canTrim && SameFolded(place, std::string_view(trimmed).substr(skip)));
+    };
+
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    DWORD n = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    if (n > 0 && n < buffer.size())
+        return matches(FromFileApiPath(std::wstring_view(buffer.data(), n)), 0);
+    // Wine gives no final path from 260 characters on. The name on the volume (links resolved too)
+    // is compared with the path below its volume's root, on the same volume.
+    std::vector<unsigned char> block(sizeof(FILE_NAME_INFO) + 65536 * sizeof(wchar_t));
+    auto* name = reinterpret_cast<FILE_NAME_INFO*>(block.data());
+    if (!::GetFileInformationByHandleEx(handle, FileNameInfo, name, static_cast<DWORD>(block.size())))
+        return false;
+    const std::string root = Narrow(VolumeRootOf(expected));
+    DWORD handleSerial = 0, rootSerial = 0;
+    if (root.empty() || trimmed.size() < root.size() ||
+        !::GetVolumeInformationByHandleW(handle, nullptr, 0, &handleSerial, nullptr, nullptr, nullptr, 0) ||
+        !::GetVolumeInformationW(Wide(root).c_str(), nullptr, 0, &rootSerial, nullptr, nullptr, nullptr, 0) ||
+        handleSerial != rootSerial)
+        return false;
+    return matches(Narrow(std::wstring_view(name->FileName, name->FileNameLength / sizeof(wchar_t))),
+                   root.size() - 1);
+}
+
+bool RenameOpenFile(HANDLE file, std::string_view target) {
+    const std::wstring api = Checked(target);
+    if (api.empty())
+        return false;
+    // The information block ends with the name; it is allocated with room for it.
+    const size_t bytes = sizeof(FILE_RENAME_INFO) + api.size() * sizeof(wchar_t);
+    std::vector<unsigned char> block(bytes, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(api.size() * sizeof(wchar_t));
+    std::wmemcpy(info->FileName, api.data(), api.size());
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes)) != FALSE;
+}
+
+bool DeleteOpenFile(HANDLE file) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)) != FALSE;
+}
+
+bool CopyOpenFile(HANDLE file, std::string_view target) {
+    BY_HANDLE_FILE_INFORMATION about{};
+    if (!::GetFileInformationByHandle(file, &about))
+        return false;
+    UniqueFile copy = OpenFile(target, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!copy)
+        return false;
+    LARGE_INTEGER start{};
+    bool ok = ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
+    std::vector<char> buffer(1 << 20);
+    for (DWORD read = 0; ok;) {
+        ok = ::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) != FALSE;
+        if (!ok || read == 0)
+            break;
+        DWORD written = 0;
+        ok = ::WriteFile(copy.get(), buffer.data(), read, &written, nullptr) && written == read;
+    }
+    ok = ok &&
+         ::SetFileTime(copy.get(), &about.ftCreationTime, &about.ftLastAccessTime, &about.ftLastWriteTime);
+    if (!ok) {
+        const DWORD error = ::GetLastError();
+        DeleteOpenFile(copy.get());
+        ::SetLastError(error);
+        return false;
+    }
+    copy.reset();
+    // The attributes last: a read-only copy could not have been written.
+    const DWORD attributes = about.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    SetFileAttributesOf(target, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+// The root of the volume path lies on, in the program's form with its final backslash ("C:\\").
+std::wstring VolumeRootOf(std::string_view path) {
+    const std::wstring api = FileApiPath(path);
+    if (api.empty())
+        return {};
+    std::wstring root(api.size() + 2, L'\0');
+    if (!::GetVolumePathNameW(api.c_str(), root.data(), static_cast<DWORD>(root.size())))
+        return {};
+    root.resize(std::wcslen(root.c_str()));
+    return Wide(FromFileApiPath(root));
+}
+
+std::wstring VolumeOf(std::string_view path) {
+    return Folded(VolumeRootOf(path));
+}
+
 std::string FullPathOf(std::string_view path) {
     const std::wstring wide = Wide(path);
     if (wide.empty())
@@ -154,41 +271,53 @@ std::string LongPathOf(std::string_view path) {
 }
 
 FolderListing::FolderListing(const std::wstring& apiFolder) {
-    const std::wstring pattern =
-        apiFolder + (!apiFolder.empty() && apiFolder.back() == L'\\' ? L"*" : L"\\*");
-    if (!IsUsableApiPath(pattern)) {
+    if (!IsUsableApiPath(apiFolder)) {
         error_ = ERROR_FILENAME_EXCED_RANGE;
         return;
     }
-    find_.reset(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &record_, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH));
-    if (find_) {
-        pending_ = true;
+    folder_.reset(::CreateFileW(apiFolder.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder_) {
+        error_ = ::GetLastError();
         return;
     }
-    const DWORD error = ::GetLastError();
-    // A drive root without a single entry lists nothing at all: that is an empty folder.
-    error_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
+    block_ = std::make_unique<uint64_t[]>(kBlockBytes / sizeof(uint64_t));
+}
+
+bool FolderListing::ReadBlock() {
+    const FILE_INFO_BY_HANDLE_CLASS kind = first_ ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
+    first_ = false;
+    if (!::GetFileInformationByHandleEx(folder_.get(), kind, block_.get(), static_cast<DWORD>(kBlockBytes))) {
+        const DWORD error = ::GetLastError();
+        // The end of the listing; a drive root without a single entry has none to begin with.
+        if (error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND)
+            error_ = error;
+        folder_.reset();
+        return false;
+    }
+    offset_ = 0;
+    pending_ = true;
+    return true;
 }
 
 bool FolderListing::Next(ListedEntry& entry) {
-    if (!pending_) {
-        if (!find_)
-            return false;
-        if (!::FindNextFileW(find_.get(), &record_)) {
-            const DWORD error = ::GetLastError();
-            if (error != ERROR_NO_MORE_FILES)
-                error_ = error;
-            find_.reset();
-            return false;
-        }
-    }
-    pending_ = false;
-    entry.name = record_.cFileName;
-    entry.attributes = record_.dwFileAttributes;
-    entry.size = (static_cast<uint64_t>(record_.nFileSizeHigh) << 32) | record_.nFileSizeLow;
-    entry.lastAccess = record_.ftLastAccessTime;
-    entry.lastWrite = record_.ftLastWriteTime;
+    if (!pending_ && (!folder_ || !ReadBlock()))
+        return false;
+    const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
+        reinterpret_cast<const unsigned char*>(block_.get()) + offset_);
+    entry.name = std::wstring_view(record->FileName, record->FileNameLength / sizeof(wchar_t));
+    entry.attributes = record->FileAttributes;
+    entry.size = static_cast<uint64_t>(record->EndOfFile.QuadPart);
+    entry.lastAccess = {static_cast<DWORD>(record->LastAccessTime.LowPart),
+                        static_cast<DWORD>(record->LastAccessTime.HighPart)};
+    entry.lastWrite = {static_cast<DWORD>(record->LastWriteTime.LowPart),
+                       static_cast<DWORD>(record->LastWriteTime.HighPart)};
+    entry.fileId = static_cast<uint64_t>(record->FileId.QuadPart);
+    if (record->NextEntryOffset == 0)
+        pending_ = false;
+    else
+        offset_ += record->NextEntryOffset;
     return true;
 }
 

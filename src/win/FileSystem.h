@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,23 @@ bool CopyFileTo(std::string_view from, std::string_view to, bool failIfExists);
 bool MoveFileTo(std::string_view from, std::string_view to, DWORD flags);
 UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0);
 
+// Calls on an open file, so that what is checked is what is acted on: no path is looked up again.
+// True when the open file (or folder) is at path now, every link on the way resolved: a folder on
+// the path that became a link leads elsewhere. Compared without regard to case.
+bool IsAtPath(HANDLE handle, std::string_view path);
+// Renames (moves) the open file to target on the same volume, never over another file
+// (SetFileInformationByHandle, FileRenameInfo). The handle needs DELETE access.
+bool RenameOpenFile(HANDLE file, std::string_view target);
+// Marks the open file for deletion when its last handle closes (FileDispositionInfo). The handle
+// needs DELETE access.
+bool DeleteOpenFile(HANDLE file);
+// Copies the open file's data, times and attributes into target, a file created new (never over
+// another); a target left half written is removed again. The handle needs read access.
+bool CopyOpenFile(HANDLE file, std::string_view target);
+// The root of the volume path lies on ("C:\", "\\server\share\", a mounted folder), folded for
+// comparison; "" when unknown.
+std::wstring VolumeOf(std::string_view path);
+
 // The system's full form of a path a user typed (GetFullPathNameW): "/" as "\", "." and ".."
 // steps resolved against the current folder; the text as given when it cannot be made.
 std::string FullPathOf(std::string_view path);
@@ -53,9 +71,11 @@ struct ListedEntry {
     uint64_t size = 0;
     FILETIME lastAccess{};
     FILETIME lastWrite{};
+    uint64_t fileId = 0;  // 0 where the listing gives none
 };
 
-// The entries of one folder, "." and ".." included, in the order the file system gives them.
+// The entries of one folder, "." and ".." included, in the order the file system gives them,
+// with each file's id: the folder is opened and read in blocks (FileIdBothDirectoryInfo).
 class FolderListing {
   public:
     // folder: a path as FileApiPath gives it, with or without its final backslash.
@@ -66,9 +86,14 @@ class FolderListing {
     DWORD Error() const noexcept { return error_; }
 
   private:
-    UniqueFind find_;
-    WIN32_FIND_DATAW record_{};
-    bool pending_ = false;  // record_ holds an entry not yet handed out
+    bool ReadBlock();
+
+    static constexpr size_t kBlockBytes = 64 * 1024;
+    UniqueFile folder_;
+    std::unique_ptr<uint64_t[]> block_;  // 8-byte aligned, as the records need
+    size_t offset_ = 0;                  // of the next record in the block
+    bool pending_ = false;               // the block holds a record not yet handed out
+    bool first_ = true;
     DWORD error_ = ERROR_SUCCESS;
 };
 

@@ -141,6 +141,17 @@ std::string ReadFile(const std::string& path) {
     return content;
 }
 
+FileStamp StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    FileStamp stamp;
+    if (::GetFileAttributesExW(Api(path).c_str(), GetFileExInfoStandard, &data)) {
+        stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        stamp.lastAccess = data.ftLastAccessTime;
+        stamp.lastWrite = data.ftLastWriteTime;
+    }
+    return stamp;
+}
+
 void SetAccessedAgo(const std::string& path, double days) {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);

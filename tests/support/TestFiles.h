@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/ScanResults.h"
+
 namespace test {
 
 // A fresh folder under the temporary folder, removed with everything in it when the object goes.
@@ -43,6 +45,8 @@ void MakeShortcutWithoutPath(const std::string& shortcut);
 std::vector<std::string> NamesIn(const std::string& folder);
 // Every file below folder, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& folder);
+// The file's stamp as a listing gives it (size, times), for cleaning sets a test makes itself.
+FileStamp StampOf(const std::string& path);
 // Removes a folder tree without following folder links.
 void RemoveTree(const std::string& path);
 

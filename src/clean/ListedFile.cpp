@@ -1,0 +1,128 @@
+#include "clean/ListedFile.h"
+
+#include "win/FileSystem.h"
+#include "win/Fold.h"
+
+namespace {
+
+uint64_t Join(DWORD high, DWORD low) {
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+}  // namespace
+
+win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error) {
+    error = ERROR_SUCCESS;
+    win::UniqueFile file = win::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file) {
+        error = ::GetLastError();
+        return file;
+    }
+    // The place the open file has, every link on the way resolved: a folder of the path that
+    // became a link leads elsewhere, and so does a file link where the system opened its target.
+    BY_HANDLE_FILE_INFORMATION about{};
+    if (!::GetFileInformationByHandle(file.get(), &about)) {
+        error = ::GetLastError();
+        file.reset();
+        return file;
+    }
+    if ((about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !win::IsAtPath(file.get(), path)) {
+        error = ERROR_REPARSE_TAG_MISMATCH;
+        file.reset();
+    }
+    return file;
+}
+
+ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_(path) {
+    file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_);
+    if (!file_) {
+        if (error_ == ERROR_FILE_NOT_FOUND || error_ == ERROR_PATH_NOT_FOUND)
+            state_ = ListedState::Gone;
+        else if (error_ == ERROR_SHARING_VIOLATION || error_ == ERROR_LOCK_VIOLATION)
+            state_ = ListedState::InUse;
+        else if (error_ == ERROR_REPARSE_TAG_MISMATCH)
+            state_ = ListedState::Linked;
+        return;
+    }
+    BY_HANDLE_FILE_INFORMATION about{};
+    ::GetFileInformationByHandle(file_.get(), &about);
+    const bool same =
+        !(about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        Join(about.nFileSizeHigh, about.nFileSizeLow) == listed.size &&
+        SameTime(about.ftLastWriteTime, listed.lastWrite) &&
+        (listed.fileId == 0 || Join(about.nFileIndexHigh, about.nFileIndexLow) == listed.fileId);
+    if (!same) {
+        state_ = ListedState::Changed;
+        file_.reset();
+        return;
+    }
+    state_ = ListedState::Same;
+}
+
+bool RemoveFileExactly(const std::string& path) {
+    DWORD error = ERROR_SUCCESS;
+    win::UniqueFile file =
+        OpenUnlinkedFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, error);
+    if (!file)
+        return error == ERROR_REPARSE_TAG_MISMATCH && win::RemoveFile(path);  // a link goes by its name
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof(basic)) &&
+        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        // A backup keeps its file's attributes: a read-only one is made writable to be deleted.
+        basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (basic.FileAttributes == 0)
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));
+    }
+    return win::DeleteOpenFile(file.get());
+}
+
+bool ListedFile::MoveTo(const std::string& backupPath) {
+    if (!file_ || !win::RenameOpenFile(file_.get(), backupPath))
+        return false;
+    // The rename went through the backup folder's path: it must have put the file where it says.
+    const bool there = win::IsAtPath(file_.get(), backupPath);
+    file_.reset();
+    return there;
+}
+
+bool ListedFile::CopyTo(const std::string& backupPath) const {
+    return file_ && win::CopyOpenFile(file_.get(), backupPath);
+}
+
+bool ListedFile::Remove() {
+    if (!file_ || !win::DeleteOpenFile(file_.get()))
+        return false;
+    file_.reset();
+    // The deletion happens as the file closes; if a folder on the way has become a link since,
+    // nothing may have been deleted: only a listed path that names nothing counts.
+    if (win::FileAttributes(path_) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool OnSameVolume(const std::string& a, const std::string& b) {
+    const std::wstring volume = win::VolumeOf(a);
+    return !volume.empty() && volume == win::VolumeOf(b);
+}
+
+win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error) {
+    win::UniqueFile handle =
+        win::OpenFile(folder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (!handle) {
+        error = ::GetLastError();
+        return handle;
+    }
+    if (!win::IsAtPath(handle.get(), folder)) {
+        error = ERROR_REPARSE_TAG_MISMATCH;
+        handle.reset();
+    }
+    return handle;
+}

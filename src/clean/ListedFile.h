@@ -1,0 +1,66 @@
+#pragma once
+// A file of the cleaning set, opened by the path the scan listed and checked against what the
+// listing said before anything is done to it; every act then goes through that open file, so
+// what was checked is what is backed up and removed, even if a folder on the way is swapped for
+// a link meanwhile.
+
+#include <windows.h>
+
+#include <string>
+
+#include "scan/ScanResults.h"
+#include "win/UniqueHandle.h"
+
+// What the check found at the listed path.
+enum class ListedState {
+    Same,        // the file the scan listed, unchanged
+    Gone,        // nothing there any more
+    InUse,       // another program holds it so that it cannot be removed
+    Linked,      // the path leads through a link now, or to one: it reaches another place
+    Changed,     // written to or replaced since the scan (size, last write or id differ)
+    Unreadable,  // could not be opened or checked for another reason (Error says why)
+};
+
+class ListedFile {
+  public:
+    // Opens the listed path for reading and deleting, sharing it only for reading, without
+    // following a final link, and compares the file with its stamp from the listing.
+    ListedFile(const std::string& path, const FileStamp& listed);
+
+    ListedState State() const noexcept { return state_; }
+    DWORD Error() const noexcept { return error_; }
+
+    // Moves the file into backupPath (on the same volume; the folder must exist) through the open
+    // file: a rename, never over another file. True when it is there; the file is then closed.
+    bool MoveTo(const std::string& backupPath);
+    // Copies the open file into backupPath, a file created new. The file stays open.
+    bool CopyTo(const std::string& backupPath) const;
+    // Deletes the open file and closes it; true when the listed path names nothing afterwards.
+    bool Remove();
+    // Lets the file go untouched.
+    void Close() { file_.reset(); }
+
+  private:
+    std::string path_;
+    win::UniqueFile file_;
+    ListedState state_ = ListedState::Unreadable;
+    DWORD error_ = ERROR_SUCCESS;
+};
+
+// Opens the file at path for access, sharing it only for reading, without following a final
+// link, and only when the open file is the one the path names: not a link, and no link on the
+// way (ERROR_REPARSE_TAG_MISMATCH otherwise). Empty when it fails; error says why.
+win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error);
+
+// Deletes the file at path, never what a link leads to: a file by the handle its check opened
+// (read-only or not), a link by its own name.
+bool RemoveFileExactly(const std::string& path);
+
+// True when the two paths are on one volume, so that a file moves between them without a copy.
+bool OnSameVolume(const std::string& a, const std::string& b);
+
+// The folder opened and held so that it cannot be renamed or removed meanwhile (Windows keeps a
+// folder with an open file in it in its place), and checked to be the folder its path names, no
+// link on the way. Empty when it cannot be opened (error says why) or leads elsewhere
+// (ERROR_REPARSE_TAG_MISMATCH).
+win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error);
