@@ -4,7 +4,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
-qm_build
+# QM_BENCH_NO_BUILD=1 measures what the last build made, without building again.
+[ -n "${QM_BENCH_NO_BUILD:-}" ] || qm_build
 qm_start_wine_session
 report="$QM_ROOT/bench/REPORT.md"
 

@@ -82,7 +82,7 @@ class CleaningRun {
                     heldFolder = held ? folder : std::string();
                     outcome.error = error;
                 }
-                if (held && permanent && OnSameVolume(path, restorePoint)) {
+                if (held && permanent && volumes_.Holds(path, restorePoint)) {
                     outcome.saved = listed.MoveTo(backupPath) ? Saved::Moved : Saved::Kept;
                 } else if (held) {
                     outcome.saved = listed.CopyTo(backupPath) ? Saved::Copied : Saved::Kept;
@@ -268,6 +268,7 @@ class CleaningRun {
     const win::StopToken stop_;
     ActivityLog log_;
     std::map<std::string, Outcome> outcomes_;  // by path, what the backup did
+    SameVolumeCache volumes_;
 };
 
 // Cleanings whose body has not yet returned, in the whole process.

@@ -85,10 +85,8 @@ bool RemoveFileExactly(const std::string& path) {
 bool ListedFile::MoveTo(const std::string& backupPath) {
     if (!file_ || !win::RenameOpenFile(file_.get(), backupPath))
         return false;
-    // The rename went through the backup folder's path: it must have put the file where it says.
-    const bool there = win::IsAtPath(file_.get(), backupPath);
     file_.reset();
-    return there;
+    return true;
 }
 
 bool ListedFile::CopyTo(const std::string& backupPath) const {
@@ -107,9 +105,18 @@ bool ListedFile::Remove() {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool OnSameVolume(const std::string& a, const std::string& b) {
-    const std::wstring volume = win::VolumeOf(a);
-    return !volume.empty() && volume == win::VolumeOf(b);
+bool SameVolumeCache::Holds(const std::string& file, const std::string& other) {
+    // Files of one folder are on one volume: the system is asked once per folder.
+    const std::string folder = file.substr(0, file.find_last_of('\\') + 1);
+    if (folder != fileFolder_) {
+        fileFolder_ = folder;
+        fileVolume_ = win::VolumeOf(folder);
+    }
+    if (other != other_) {
+        other_ = other;
+        otherVolume_ = win::VolumeOf(other);
+    }
+    return !fileVolume_.empty() && fileVolume_ == otherVolume_;
 }
 
 win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error) {

@@ -30,8 +30,9 @@ class ListedFile {
     ListedState State() const noexcept { return state_; }
     DWORD Error() const noexcept { return error_; }
 
-    // Moves the file into backupPath (on the same volume; the folder must exist) through the open
-    // file: a rename, never over another file. True when it is there; the file is then closed.
+    // Moves the file into backupPath (on the same volume; its folder must exist, checked and held)
+    // through the open file: a rename, never over another file. True when it moved; the file is
+    // then closed.
     bool MoveTo(const std::string& backupPath);
     // Copies the open file into backupPath, a file created new. The file stays open.
     bool CopyTo(const std::string& backupPath) const;
@@ -56,8 +57,16 @@ win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& e
 // (read-only or not), a link by its own name.
 bool RemoveFileExactly(const std::string& path);
 
-// True when the two paths are on one volume, so that a file moves between them without a copy.
-bool OnSameVolume(const std::string& a, const std::string& b);
+// Whether a file is on the volume of another path, so that it moves there without a copy. The
+// system's answer is kept per folder, since asking costs a look at every folder on the way.
+class SameVolumeCache {
+  public:
+    bool Holds(const std::string& file, const std::string& other);
+
+  private:
+    std::string fileFolder_, other_;
+    std::wstring fileVolume_, otherVolume_;
+};
 
 // The folder opened and held so that it cannot be renamed or removed meanwhile (Windows keeps a
 // folder with an open file in it in its place), and checked to be the folder its path names, no

@@ -57,6 +57,7 @@ struct TargetFolders {
     std::string path;
     win::UniqueFile held;
     DWORD error = ERROR_SUCCESS;
+    SameVolumeCache volumes;
 };
 
 // Puts one backup back at target: into a folder that is the one its path names (no link on the
@@ -74,11 +75,13 @@ DWORD Restore(const std::string& file, const std::string& target, TargetFolders&
     }
     if (!folders.held)
         return folders.error;
-    DWORD error = ERROR_SUCCESS;
-    win::UniqueFile backup = OpenUnlinkedFile(file, GENERIC_READ | DELETE, error);
+    // The backup itself is opened as it is, a link as a link: moving or copying it never touches
+    // what a link would lead to.
+    win::UniqueFile backup = win::OpenFile(file, GENERIC_READ | DELETE, FILE_SHARE_READ, OPEN_EXISTING,
+                                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
     if (!backup)
-        return error;
-    if (OnSameVolume(file, target)) {
+        return ::GetLastError();
+    if (folders.volumes.Holds(file, folder)) {
         if (!win::RenameOpenFile(backup.get(), target))
             return ::GetLastError();
         return ERROR_SUCCESS;

@@ -52,12 +52,9 @@ std::vector<uint32_t> PathRanks(const ScanResults& results) {
     std::vector<uint32_t> folderOf(count);
     std::vector<std::string_view> folders;
     std::unordered_map<std::string_view, uint32_t> folderIds;
-    std::vector<std::string_view> names(count);
     for (size_t row = 0; row < count; ++row) {
         const std::string_view path = results.Path(row);
-        const size_t cut = path.find_last_of('\\') + 1;  // 0 when there is no backslash
-        const std::string_view folder = path.substr(0, cut);
-        names[row] = path.substr(cut);
+        const std::string_view folder = path.substr(0, path.find_last_of('\\') + 1);
         // Rows in path order keep a folder's files mostly together: the last folder is tried first.
         if (row > 0 && folders[folderOf[row - 1]] == folder) {
             folderOf[row] = folderOf[row - 1];
@@ -71,26 +68,43 @@ std::vector<uint32_t> PathRanks(const ScanResults& results) {
     std::vector<uint32_t> folderOrder(folders.size());
     for (uint32_t id = 0; id < folderOrder.size(); ++id)
         folderOrder[id] = id;
-    std::sort(folderOrder.begin(), folderOrder.end(),
-              [&](uint32_t a, uint32_t b) { return win::CompareFolded(folders[a], folders[b]) < 0; });
-    std::vector<uint32_t> folderRank(folders.size());
+    std::stable_sort(folderOrder.begin(), folderOrder.end(),
+                     [&](uint32_t a, uint32_t b) { return win::CompareFolded(folders[a], folders[b]) < 0; });
+    // Rows counted out by their folder's rank, in path order within a folder (a counting sort).
+    std::vector<uint32_t> start(folders.size() + 1, 0);
     for (uint32_t rank = 0; rank < folderOrder.size(); ++rank)
-        folderRank[folderOrder[rank]] = rank;
-
+        folderIds[folders[folderOrder[rank]]] = rank;
+    for (uint32_t& folder : folderOf)
+        folder = folderIds[folders[folder]];
+    for (uint32_t rank : folderOf)
+        ++start[rank + 1];
+    for (size_t rank = 1; rank < start.size(); ++rank)
+        start[rank] += start[rank - 1];
     std::vector<uint32_t> order(count);
-    for (uint32_t row = 0; row < count; ++row)
-        order[row] = row;
-    auto compare = [&](uint32_t a, uint32_t b) {
-        if (folderRank[folderOf[a]] != folderRank[folderOf[b]])
-            return folderRank[folderOf[a]] < folderRank[folderOf[b]] ? -1 : 1;
-        return win::CompareFolded(names[a], names[b]);
-    };
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+    {
+        std::vector<uint32_t> next(start.begin(), start.end() - 1);
+        for (uint32_t row = 0; row < count; ++row)
+            order[next[folderOf[row]]++] = row;
+    }
+    // Within a folder, by file name; rows in path order are nearly so already.
     std::vector<uint32_t> ranks(count);
-    for (size_t i = 0, rank = 0; i < count; ++i) {
-        if (i > 0 && compare(order[i - 1], order[i]) != 0)
-            ++rank;
-        ranks[order[i]] = static_cast<uint32_t>(rank);
+    std::vector<std::pair<std::string_view, uint32_t>> names;
+    size_t rank = 0;
+    for (size_t folder = 0; folder + 1 < start.size(); ++folder) {
+        names.clear();
+        for (uint32_t i = start[folder]; i < start[folder + 1]; ++i) {
+            const std::string_view path = results.Path(order[i]);
+            names.emplace_back(path.substr(path.find_last_of('\\') + 1), order[i]);
+        }
+        std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
+            return win::CompareFolded(a.first, b.first) < 0;
+        });
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (i > 0 && win::CompareFolded(names[i - 1].first, names[i].first) != 0)
+                ++rank;
+            ranks[names[i].second] = static_cast<uint32_t>(rank);
+        }
+        ++rank;
     }
     return ranks;
 }

@@ -79,8 +79,22 @@ uint32_t ScanResults::FindRow(std::string_view path, uint32_t hash) const {
     }
 }
 
+void ScanResults::ReleaseIndex() {
+    std::vector<uint32_t>().swap(slots_);
+    std::vector<uint32_t>().swap(hashes_);
+}
+
 void ScanResults::GrowIndex() {
-    std::vector<uint32_t> slots(std::max<size_t>(1024, slots_.size() * 2), 0);
+    if (hashes_.size() != rows_.size()) {
+        // Released: every path's hash is made again.
+        hashes_.resize(rows_.size());
+        for (uint32_t row = 0; row < rows_.size(); ++row)
+            hashes_[row] = HashOf(PathOf(rows_[row]));
+    }
+    size_t size = std::max<size_t>(1024, slots_.size() * 2);
+    while (size < (rows_.size() + 1) * 2)
+        size *= 2;
+    std::vector<uint32_t> slots(size, 0);
     const size_t mask = slots.size() - 1;
     for (uint32_t row = 0; row < rows_.size(); ++row) {
         size_t slot = hashes_[row] & mask;
@@ -98,6 +112,8 @@ void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, c
         return;
     const uint32_t hash = HashOf(path);
     const uint16_t reasonIndex = ReasonIndex(reason);
+    if (hashes_.size() != rows_.size())
+        GrowIndex();
     const uint32_t found = FindRow(path, hash);
     if (found != UINT32_MAX) {
         Row& row = rows_[found];

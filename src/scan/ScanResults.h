@@ -42,6 +42,9 @@ class ScanResults {
         AddOrReplace(path, reason, FileStamp{size, lastAccess, {}, 0});
     }
     size_t Count() const noexcept { return rows_.size(); }
+    // Frees the index that finds a path again while rows are added (a tenth of the memory of a
+    // million rows); an add afterwards makes it anew. For when the scan is over.
+    void ReleaseIndex();
 
     // Row i in path order, 0 <= i < Count().
     std::string_view Path(size_t i) const;
