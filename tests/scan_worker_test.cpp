@@ -211,6 +211,7 @@ TEST_F(ScanWorkerTest, AFileFoundTwiceCountsOnceAndKeepsTheLaterReason) {
     job_.findTemp = true;
     job_.roots = {dir_.Path()};
     job_.masks = {{"*.tmp", "Temporary file"}};
+    job_.workers = 4;  // the location and the root one after the other, each by four workers
     job_.ownFolders = {dir_ / "program"};
     test::WriteFile(dir_ / "program\\never.tmp");
     Recorder recorder(1);
@@ -227,6 +228,7 @@ TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper
     test::WriteFile(dir_ / "r1\\never.tmp");
     job_.roots = {dir_ / "r0", dir_ / "r1"};
     job_.masks = {{"*.tmp", "Temporary file"}};
+    job_.workers = 4;
     Recorder recorder(2);
     win::UniqueHandle seen(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     // The first found count holds the worker until the stop has been asked for.
@@ -245,8 +247,14 @@ TEST_F(ScanWorkerTest, StopEndsTheScanBetweenEntriesAndLeavesThePageToTheStopper
     EXPECT_GE(count, 1u);
     EXPECT_LE(count, 300u);
     EXPECT_EQ(job_.results.ToTextMap().count(dir_ / "r1\\never.tmp"), 0u);
+    // Every worker has ended: nothing changes after the stop, and every row is whole.
     ::Sleep(100);
-    EXPECT_EQ(job_.results.Count(), count);  // the worker changes nothing after the stop
+    EXPECT_EQ(job_.results.Count(), count);
+    EXPECT_EQ(job_.results.ToTextMap().size(), count);
+    for (const auto& [path, reason] : job_.results) {
+        EXPECT_TRUE(test::Exists(std::string(path))) << path;
+        EXPECT_EQ(reason, "Temporary file");
+    }
     EXPECT_EQ(recorder.foundUpdates_, updates);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"_StateComplete", "_StateNotComplete"}));

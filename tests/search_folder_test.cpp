@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "scan/SearchFolder.h"
@@ -16,11 +17,13 @@ namespace {
 struct Collected : SearchVisitor {
     std::map<std::string, std::string> found;  // path -> description
     std::vector<std::string> folders;          // folders entered, in call order
+    std::set<std::string> unreadable;
 
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord&) override {
         found[path] = std::string(reason);
     }
     void FolderEntered(const std::string& path, const FoundRecord&) override { folders.push_back(path); }
+    void FolderUnreadable(const std::string& path, DWORD) override { unreadable.insert(path); }
 };
 
 Collected Search(const std::string& root, const TextMap& masks, const SearchOptions& options = {},
@@ -271,4 +274,38 @@ TEST(SearchFolderLinks, FolderLinksAreReportedButNeverFollowed) {
     EXPECT_TRUE(Contains(c.folders, root + "\\loop"));
     EXPECT_TRUE(Contains(c.folders, root + "\\out"));
     EXPECT_TRUE(Contains(c.folders, root + "\\sub\\up"));
+}
+
+// Listing workers share out the folders; what they find is what one walk alone finds.
+TEST_F(SearchFolderTest, ParallelListingFindsWhatASerialWalkFinds) {
+    for (int a = 0; a < 4; ++a)
+        for (int b = 0; b < 4; ++b) {
+            const std::string folder = dir_ / ("tree\\a" + std::to_string(a) + "\\b" + std::to_string(b) +
+                                               (b == 2 ? "\\skipme" : "") + "\\c");
+            for (int f = 0; f < 6; ++f) {
+                const std::string name = folder + "\\f" + std::to_string(f);
+                test::WriteFile(name + ".tmp", f == 5 ? "" : "x");
+                test::WriteFile(name + ".bak", "x");
+                test::WriteFile(name + ".txt", f % 2 ? "" : "x");
+            }
+            ::SetFileAttributesA((folder + "\\f0.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        }
+    SearchRequest request;
+    request.masks = {{"*.tmp", "temporary"}, {"*.BAK", "backup"}};
+    request.skipFolders = {"SKIPME"};
+    request.options.skipHidden = request.options.findZeroLength = true;
+    std::vector<std::string> roots = {dir_ / "tree", dir_ / "missing"};
+    if (const char* links = std::getenv("QM_LINK_FIXTURE"))
+        roots.push_back(std::string(links) + "\\root");
+    Collected serial, parallel;
+    for (const std::string& root : roots) {
+        request.workers = 1;
+        SearchFolder(root, request, serial);
+        request.workers = 4;
+        SearchFolder(root, request, parallel);
+    }
+    EXPECT_GT(serial.found.size(), 100u);
+    EXPECT_EQ(parallel.found, serial.found);
+    EXPECT_EQ(parallel.unreadable, serial.unreadable);
+    EXPECT_EQ(serial.unreadable, std::set<std::string>{dir_ / "missing"});
 }

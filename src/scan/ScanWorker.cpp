@@ -1,6 +1,7 @@
 #include "scan/ScanWorker.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
@@ -38,23 +39,31 @@ class ScanRun : public SearchVisitor {
     ScanRun(ScanJob& job, win::StopToken stop)
         : job_(job), stop_(stop), foundFormat_(Translate("_StateFindItem")) {}
 
+    // The walk's calls, from its listing workers one at a time; only Pulse, on this thread,
+    // talks to the page.
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
         // The listing's record gives the size and access time, so the report asks nothing per file.
         job_.results.AddOrReplace(path, Translated(reason), record.stamp);
         foundChanged_ = true;
-        ShowIfDue();
     }
 
     void FolderEntered(const std::string& path, const FoundRecord&) override {
         status_ = path;
         statusChanged_ = true;
-        ShowIfDue();
     }
 
     void FolderUnreadable(const std::string&, DWORD) override { ++job_.unreadableFolders; }
 
+    void Pulse() override { ShowIfDue(); }
+
     void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
-        SearchRequest request{masks, job_.skipFolders, true, options, stop_.Flag(), job_.ownFolders};
+        SearchRequest request{masks,
+                              job_.skipFolders,
+                              true,
+                              options,
+                              stop_.Flag(),
+                              job_.ownFolders,
+                              job_.workers ? job_.workers : ListingWorkers()};
         SearchFolder(root, request, *this);
         if (!Stopped())
             ShowPending();
@@ -107,6 +116,21 @@ std::string SystemTempFolder() {
 }
 
 }  // namespace
+
+unsigned ListingWorkers() {
+    // QM_SCAN_WORKERS chooses, for the benchmark that compares the two in one run.
+    wchar_t chosen[16] = {};
+    if (::GetEnvironmentVariableW(L"QM_SCAN_WORKERS", chosen, 16) > 0) {
+        const unsigned count = static_cast<unsigned>(std::wcstoul(chosen, nullptr, 10));
+        if (count >= 1 && count <= 16)
+            return count;
+    }
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    // On one processor a second worker only waits its turn; beyond four they gain nothing.
+    const unsigned processors = system.dwNumberOfProcessors;
+    return processors <= 1 ? 1 : std::min(processors, 4u);
+}
 
 std::string ReadShellFolder(const std::string& valueName) {
     win::UniqueRegKey key;
@@ -205,9 +229,11 @@ std::string FinalStatus(const std::vector<std::string>& passedOver, size_t unrea
         status = FormatText(Translate("_StateStringNotSearched"), {folders});
     }
     // A tree that could not be read must not pass for a tree without junk.
-    if (unreadableFolders > 0)
-        status += " " + FormatText(Translate("_StateStringFoldersNotRead"),
-                                   {static_cast<long long>(unreadableFolders)});
+    if (unreadableFolders > 0) {
+        status += ' ';
+        status +=
+            FormatText(Translate("_StateStringFoldersNotRead"), {static_cast<long long>(unreadableFolders)});
+    }
     return status;
 }
 
@@ -253,6 +279,7 @@ void RunScan(ScanJob& job, win::StopToken stop) {
     job.notSearched.clear();
     job.unreadableFolders = 0;
     SearchEverything(job, stop, job.notSearched);
+    job.results.ReleaseIndex();
 }
 
 bool StopScan(ScanJob& job) {

@@ -38,6 +38,8 @@ struct ScanJob {
     TextMap masks;                         // mask -> description
     std::vector<std::string> skipFolders;  // the user's: each leaves out every path it occurs in
     std::vector<std::string> ownFolders;   // the program's: each leaves out itself and all below it
+    // Listing workers per root and location; 0: as many as ListingWorkers gives.
+    unsigned workers = 0;
     ScanResults results;
     std::vector<std::string> notSearched;  // system locations the last run passed over
     size_t unreadableFolders = 0;          // folders the last run could not list
@@ -62,6 +64,10 @@ void RunScan(ScanJob& job, win::StopToken stop);
 // the stopped status, rows still searching marked complete, the exact found count, then the
 // completion notification. False when no scan was running (or it had just finished by itself).
 bool StopScan(ScanJob& job);
+
+// The listing workers a scan uses: QM_SCAN_WORKERS when set (1 to 16), else the number of
+// processors, at most 4; 1 on a single processor, where a second one would only wait its turn.
+unsigned ListingWorkers();
 
 // A value of HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, or "" (also
 // for a value that does not fit 255 bytes).

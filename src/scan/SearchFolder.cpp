@@ -1,10 +1,16 @@
 #include "scan/SearchFolder.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "scan/Shortcut.h"
 #include "scan/TimeSpan.h"
 #include "scan/Wildcard.h"
+#include "win/ComPtr.h"
 #include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/Text.h"
@@ -26,33 +32,66 @@ Text WithFinalBackslash(Text text, typename Text::value_type backslash) {
     return text;
 }
 
-// One walk: the request, with the per-walk work (folded masks and folders) done once. The walk
-// works in UTF-16 as the listing gives it: a folder's path in the program's form (for reports),
-// in the file calls' form (for listing) and folded (for comparisons); a file's path in program
-// text is made only for a file that is reported.
-class Walker {
-  public:
-    Walker(const SearchRequest& request, SearchVisitor& visitor)
-        : visitor_(visitor), recurse_(request.recurse), options_(request.options), stop_(request.stop) {
-        masks_.reserve(request.masks.size());
+// What every listing worker of one walk goes by: the request with its per-walk work (folded masks
+// and folders) done once. Read only while the walk runs.
+struct Rules {
+    explicit Rules(const SearchRequest& request)
+        : recurse(request.recurse), options(request.options), stop(request.stop) {
+        masks.reserve(request.masks.size());
         for (const auto& [mask, description] : request.masks)
-            masks_.emplace_back(win::FoldedText(mask), &description);
+            masks.emplace_back(win::FoldedText(mask), &description);
         for (const std::string& skip : request.skipFolders) {
             if (skip.empty())
-                skipEverything_ = true;  // an empty text occurs in every path
+                skipEverything = true;  // an empty text occurs in every path
             else
-                skipFolders_.push_back(win::FoldedText(skip));
+                skipFolders.push_back(win::FoldedText(skip));
         }
         for (const std::string& own : request.ownFolders)
             if (!own.empty())
-                ownFolders_.push_back(WithFinalBackslash(win::FoldedText(own), L'\\'));
+                ownFolders.push_back(WithFinalBackslash(win::FoldedText(own), L'\\'));
     }
 
-    void Walk(const std::string& root) {
-        const std::string prefix = WithFinalBackslash(root, '\\');
-        const std::wstring wide = win::Wide(prefix);
-        WalkFolder(prefix, win::FileApiPath(prefix), win::Folded(wide));
+    bool Stopped() const noexcept {
+        return (stop && stop->load(std::memory_order_relaxed)) || abandoned.load(std::memory_order_relaxed);
     }
+
+    std::vector<std::pair<std::wstring, const std::string*>> masks;
+    std::vector<std::wstring> skipFolders;
+    std::vector<std::wstring> ownFolders;  // folded, each with a final backslash
+    bool skipEverything = false;
+    bool recurse;
+    SearchOptions options;
+    const std::atomic<bool>* stop;
+    std::atomic<bool> abandoned{false};  // a failure ended the walk
+};
+
+// A folder to be listed: its path in the program's form (for reports), in the file calls' form
+// (for listing) and folded (for comparisons), each with its final backslash.
+struct FolderTask {
+    std::string prefix;
+    std::wstring apiPrefix;
+    std::wstring foldedPrefix;
+};
+
+FolderTask RootTask(const std::string& root) {
+    FolderTask task;
+    task.prefix = WithFinalBackslash(root, '\\');
+    task.apiPrefix = win::FileApiPath(task.prefix);
+    task.foldedPrefix = win::FoldedText(task.prefix);
+    return task;
+}
+
+class ListingPool;
+
+// One listing worker. The walk works in UTF-16 as the listing gives it; a file's path in program
+// text is made only for a file that is reported. Without a pool it walks subfolders at once
+// (depth first, on the calling thread); with one, it hands them to the pool's queue.
+class Walker {
+  public:
+    Walker(const Rules& rules, SearchVisitor& visitor, ListingPool* pool)
+        : rules_(rules), visitor_(visitor), pool_(pool), options_(rules.options) {}
+
+    void WalkFolder(const FolderTask& task);
 
   private:
     // Per-folder values shared by the folder's entries.
@@ -65,30 +104,16 @@ class Walker {
         int64_t localBias = 0;             // local minus UTC, in 100 ns ticks
     };
 
-    void WalkFolder(const std::string& prefix, const std::wstring& apiPrefix,
-                    const std::wstring& foldedPrefix) {
-        win::FolderListing listing(apiPrefix);
-        FolderContext context = EnterFolder(prefix, apiPrefix, foldedPrefix);
-        win::ListedEntry entry;
-        while (listing.Next(entry)) {
-            if (stop_ && stop_->load(std::memory_order_relaxed))
-                return;
-            VisitEntry(entry, context);
-        }
-        if (listing.Error() != ERROR_SUCCESS && !(stop_ && stop_->load(std::memory_order_relaxed)))
-            visitor_.FolderUnreadable(prefix.substr(0, prefix.size() - 1), listing.Error());
-    }
-
-    FolderContext EnterFolder(const std::string& prefix, const std::wstring& apiPrefix,
-                              const std::wstring& foldedPrefix) const {
-        FolderContext context{prefix, apiPrefix, foldedPrefix};
-        context.skipped = skipEverything_;
-        for (const std::wstring& skip : skipFolders_)
+    FolderContext EnterFolder(const FolderTask& task) const {
+        FolderContext context{task.prefix, task.apiPrefix, task.foldedPrefix};
+        const std::wstring& foldedPrefix = task.foldedPrefix;
+        context.skipped = rules_.skipEverything;
+        for (const std::wstring& skip : rules_.skipFolders)
             if (foldedPrefix.find(skip) != std::wstring::npos)
                 context.skipped = true;
         // A walk that starts inside one of the program's own folders; below the start, the walk
         // never enters one (Skipped).
-        for (const std::wstring& own : ownFolders_)
+        for (const std::wstring& own : rules_.ownFolders)
             if (foldedPrefix.compare(0, own.size(), own) == 0)
                 context.skipped = true;
         if (options_.findNotAccessed) {
@@ -115,15 +140,15 @@ class Walker {
         if (context.skipped)
             return true;
         const std::wstring& prefix = context.foldedPrefix;
-        for (const std::wstring& own : ownFolders_)
+        for (const std::wstring& own : rules_.ownFolders)
             if (own.size() == prefix.size() + foldedName.size() + 1 &&
                 own.compare(0, prefix.size(), prefix) == 0 &&
                 own.compare(prefix.size(), foldedName.size(), foldedName) == 0)
                 return true;
-        if (skipFolders_.empty())
+        if (rules_.skipFolders.empty())
             return false;
         scratch_.assign(prefix).append(foldedName);
-        for (const std::wstring& skip : skipFolders_) {
+        for (const std::wstring& skip : rules_.skipFolders) {
             size_t from = prefix.size() >= skip.size() ? prefix.size() - skip.size() + 1 : 0;
             if (scratch_.find(skip, from) != std::wstring::npos)
                 return true;
@@ -149,14 +174,14 @@ class Walker {
 
         if (isFolder) {
             // A folder link may lead out of the chosen tree or back into it: never follow one.
-            if (recurse_ && !IsDotEntry(entry.name) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            if (rules_.recurse && !IsDotEntry(entry.name) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 const std::wstring name(entry.name);
-                WalkFolder(context.prefix + win::Narrow(name) + '\\', context.apiPrefix + name + L'\\',
-                           context.foldedPrefix + foldedName_ + L'\\');
+                Subfolder({context.prefix + win::Narrow(name) + '\\', context.apiPrefix + name + L'\\',
+                           context.foldedPrefix + foldedName_ + L'\\'});
             }
             return;
         }
-        for (const auto& [mask, description] : masks_) {
+        for (const auto& [mask, description] : rules_.masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));
                 return;
@@ -201,22 +226,175 @@ class Walker {
                foldedName.compare(foldedName.size() - extension.size(), extension.size(), extension) == 0;
     }
 
-    std::vector<std::pair<std::wstring, const std::string*>> masks_;
-    std::vector<std::wstring> skipFolders_;
-    std::vector<std::wstring> ownFolders_;  // folded, each with a final backslash
-    bool skipEverything_ = false;
+    void Subfolder(FolderTask task);
+
+    const Rules& rules_;
     SearchVisitor& visitor_;
-    bool recurse_;
-    SearchOptions options_;
-    const std::atomic<bool>* stop_;
-    // Reused buffers: the walk is the hot path of a scan.
+    ListingPool* pool_;
+    const SearchOptions& options_;
+    // This worker's own buffers: the walk is the hot path of a scan.
     std::wstring foldedName_;
     std::wstring scratch_;
 };
 
+// The visitor's calls from several listing workers, one at a time.
+class SerializedVisitor : public SearchVisitor {
+  public:
+    SerializedVisitor(SearchVisitor& visitor, std::mutex& lock) : visitor_(visitor), lock_(lock) {}
+    void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
+        std::lock_guard guard(lock_);
+        visitor_.FileFound(path, reason, record);
+    }
+    void FolderEntered(const std::string& path, const FoundRecord& record) override {
+        std::lock_guard guard(lock_);
+        visitor_.FolderEntered(path, record);
+    }
+    void FolderUnreadable(const std::string& path, DWORD error) override {
+        std::lock_guard guard(lock_);
+        visitor_.FolderUnreadable(path, error);
+    }
+
+  private:
+    SearchVisitor& visitor_;
+    std::mutex& lock_;
+};
+
+// The listing workers of one walk and the queue of folders they take from: the last folder put in
+// is the first taken, so the queue stays about as short as a depth-first walk's path.
+class ListingPool {
+  public:
+    ListingPool(Rules& rules, SearchVisitor& visitor)
+        : rules_(rules), visitor_(visitor), serialized_(visitor, visitorLock_) {}
+
+    void Push(FolderTask task) {
+        {
+            std::lock_guard guard(queueLock_);
+            queue_.push_back(std::move(task));
+        }
+        changed_.notify_one();
+    }
+
+    // Runs the walk from root with count workers; returns once every worker has ended.
+    void Run(FolderTask root, unsigned count) {
+        workers_ = count;
+        Push(std::move(root));
+        std::vector<std::thread> workers;
+        for (unsigned i = 0; i < count; ++i)
+            workers.emplace_back([this] { Work(); });
+        // The calling thread shows the progress, at the pace the visitor chooses.
+        for (;;) {
+            {
+                std::unique_lock guard(queueLock_);
+                if (changed_.wait_for(guard, std::chrono::milliseconds(10),
+                                      [this] { return ended_ == workers_; }))
+                    break;
+            }
+            try {
+                std::lock_guard guard(visitorLock_);
+                visitor_.Pulse();
+            } catch (...) {
+                Fail(std::current_exception());
+            }
+        }
+        for (std::thread& worker : workers)
+            worker.join();
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
+
+  private:
+    // One worker: COM of its own for the shortcut test, a walker with its own buffers, folders
+    // from the queue until none is left and no worker can add one, or the walk is stopped.
+    void Work() {
+        win::ComApartment com;
+        Walker walker(rules_, serialized_, this);
+        for (;;) {
+            FolderTask task;
+            {
+                std::unique_lock guard(queueLock_);
+                // A stop comes as a flag, not as a notification: it is looked at every few milliseconds.
+                while (!changed_.wait_for(guard, std::chrono::milliseconds(10), [this] {
+                    return !queue_.empty() || busy_ == 0 || rules_.Stopped();
+                })) {
+                }
+                if (queue_.empty() || rules_.Stopped()) {
+                    ++ended_;
+                    changed_.notify_all();
+                    return;
+                }
+                task = std::move(queue_.back());
+                queue_.pop_back();
+                ++busy_;
+            }
+            try {
+                walker.WalkFolder(task);
+            } catch (...) {
+                Fail(std::current_exception());
+            }
+            {
+                std::lock_guard guard(queueLock_);
+                --busy_;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    void Fail(std::exception_ptr failure) {
+        {
+            std::lock_guard guard(queueLock_);
+            if (!failure_)
+                failure_ = failure;
+            rules_.abandoned = true;
+        }
+        changed_.notify_all();
+    }
+
+    Rules& rules_;
+    SearchVisitor& visitor_;
+    std::mutex visitorLock_;
+    SerializedVisitor serialized_;
+    std::mutex queueLock_;
+    std::condition_variable changed_;
+    std::vector<FolderTask> queue_;
+    unsigned busy_ = 0;   // workers listing a folder, which may add more
+    unsigned ended_ = 0;  // workers that have ended
+    unsigned workers_ = 0;
+    std::exception_ptr failure_;
+
+    friend class Walker;
+};
+
+void Walker::WalkFolder(const FolderTask& task) {
+    win::FolderListing listing(task.apiPrefix);
+    FolderContext context = EnterFolder(task);
+    win::ListedEntry entry;
+    while (listing.Next(entry)) {
+        if (rules_.Stopped())
+            return;
+        VisitEntry(entry, context);
+        if (!pool_)
+            visitor_.Pulse();
+    }
+    if (listing.Error() != ERROR_SUCCESS && !rules_.Stopped())
+        visitor_.FolderUnreadable(task.prefix.substr(0, task.prefix.size() - 1), listing.Error());
+}
+
+void Walker::Subfolder(FolderTask task) {
+    if (pool_)
+        pool_->Push(std::move(task));
+    else
+        WalkFolder(task);
+}
+
 }  // namespace
 
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor) {
-    Walker walker(request, visitor);
-    walker.Walk(root);
+    Rules rules(request);
+    if (request.workers <= 1) {
+        Walker walker(rules, visitor, nullptr);
+        walker.WalkFolder(RootTask(root));
+        return;
+    }
+    ListingPool pool(rules, visitor);
+    pool.Run(RootTask(root), request.workers);
 }

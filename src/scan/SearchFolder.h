@@ -32,6 +32,9 @@ struct SearchRequest {
     // The program's own folders: each leaves out itself and everything below it, matched as whole
     // folders in any case ("C:\Data" leaves out "C:\Data\x", never "C:\DataFiles").
     std::vector<std::string> ownFolders;
+    // Listing workers: 1 walks on the calling thread; more take folders from a shared queue, each
+    // on a thread of its own, while the calling thread keeps the visitor's Pulse going.
+    unsigned workers = 1;
 };
 
 // What the listing told of an entry: the walk takes no further look at a file it reports.
@@ -53,11 +56,18 @@ class SearchVisitor {
     virtual void FolderEntered(const std::string& /*path*/, const FoundRecord& /*record*/) {}
     // A folder whose listing failed (error says why): nothing below it is known.
     virtual void FolderUnreadable(const std::string& /*path*/, DWORD /*error*/) {}
+    // Called on the calling thread again and again while the walk goes on (after each entry, or
+    // every few milliseconds while listing workers run): the place to show progress.
+    virtual void Pulse() {}
 };
+// With several listing workers, the visitor's calls come from their threads, but never two at a
+// time, and never at the same time as Pulse.
 
 // Walks root depth-first, at any depth and length of path. Every file matching a mask (tried in the
 // map's order, without regard to case) is reported with the mask's description; other files go
 // through the zero-length, invalid-shortcut and not-accessed tests, reported with
 // "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed". Folder links (reparse points) are
-// reported as folders but never descended into. A stop request ends the walk early.
+// reported as folders but never descended into. A stop request ends the walk early; with listing
+// workers, each ends before its next entry and the walk returns once all have ended. An exception
+// from the visitor ends the walk the same way and is thrown again from here.
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor);
