@@ -5,17 +5,14 @@
 
 namespace {
 
-uint64_t Join(DWORD high, DWORD low) {
-    return (static_cast<uint64_t>(high) << 32) | low;
-}
-
 bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }
 
 }  // namespace
 
-win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error) {
+win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
+                                 win::OpenFileFacts& about) {
     error = ERROR_SUCCESS;
     win::UniqueFile file = win::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING,
                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
@@ -25,13 +22,12 @@ win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& e
     }
     // The place the open file has, every link on the way resolved: a folder of the path that
     // became a link leads elsewhere, and so does a file link where the system opened its target.
-    BY_HANDLE_FILE_INFORMATION about{};
-    if (!::GetFileInformationByHandle(file.get(), &about)) {
+    if (!win::QueryOpenFile(file.get(), about)) {
         error = ::GetLastError();
         file.reset();
         return file;
     }
-    if ((about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !win::IsAtPath(file.get(), path)) {
+    if ((about.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !win::IsAtPath(file.get(), path)) {
         error = ERROR_REPARSE_TAG_MISMATCH;
         file.reset();
     }
@@ -39,7 +35,8 @@ win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& e
 }
 
 ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_(path) {
-    file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_);
+    win::OpenFileFacts about;
+    file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_, about);
     if (!file_) {
         if (error_ == ERROR_FILE_NOT_FOUND || error_ == ERROR_PATH_NOT_FOUND)
             state_ = ListedState::Gone;
@@ -49,13 +46,9 @@ ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_
             state_ = ListedState::Linked;
         return;
     }
-    BY_HANDLE_FILE_INFORMATION about{};
-    ::GetFileInformationByHandle(file_.get(), &about);
-    const bool same =
-        !(about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        Join(about.nFileSizeHigh, about.nFileSizeLow) == listed.size &&
-        SameTime(about.ftLastWriteTime, listed.lastWrite) &&
-        (listed.fileId == 0 || Join(about.nFileIndexHigh, about.nFileIndexLow) == listed.fileId);
+    const bool same = !(about.attributes & FILE_ATTRIBUTE_DIRECTORY) && about.size == listed.size &&
+                      SameTime(about.lastWrite, listed.lastWrite) &&
+                      (listed.fileId == 0 || about.fileId == listed.fileId);
     if (!same) {
         state_ = ListedState::Changed;
         file_.reset();
@@ -66,8 +59,9 @@ ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_
 
 bool RemoveFileExactly(const std::string& path) {
     DWORD error = ERROR_SUCCESS;
+    win::OpenFileFacts about;
     win::UniqueFile file =
-        OpenUnlinkedFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, error);
+        OpenUnlinkedFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, error, about);
     if (!file)
         return error == ERROR_REPARSE_TAG_MISMATCH && win::RemoveFile(path);  // a link goes by its name
     FILE_BASIC_INFO basic{};

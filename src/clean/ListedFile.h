@@ -9,6 +9,7 @@
 #include <string>
 
 #include "scan/ScanResults.h"
+#include "win/FileSystem.h"
 #include "win/UniqueHandle.h"
 
 // What the check found at the listed path.
@@ -50,8 +51,10 @@ class ListedFile {
 
 // Opens the file at path for access, sharing it only for reading, without following a final
 // link, and only when the open file is the one the path names: not a link, and no link on the
-// way (ERROR_REPARSE_TAG_MISMATCH otherwise). Empty when it fails; error says why.
-win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error);
+// way (ERROR_REPARSE_TAG_MISMATCH otherwise). Empty when it fails; error says why. about tells
+// what the open file is.
+win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
+                                 win::OpenFileFacts& about);
 
 // Deletes the file at path, never what a link leads to: a file by the handle its check opened
 // (read-only or not), a link by its own name.

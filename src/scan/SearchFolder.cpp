@@ -237,41 +237,90 @@ class Walker {
     std::wstring scratch_;
 };
 
-// The visitor's calls from several listing workers, one at a time.
-class SerializedVisitor : public SearchVisitor {
+// One listing worker's reports, handed to the visitor a folder's worth at a time (or kBatch
+// entries, whichever comes first) under the lock the workers share: one lock per folder, not per
+// entry, so the workers rarely wait for each other. The entries' strings keep their buffers from
+// one batch to the next.
+class BatchedVisitor : public SearchVisitor {
   public:
-    SerializedVisitor(SearchVisitor& visitor, std::mutex& lock) : visitor_(visitor), lock_(lock) {}
+    BatchedVisitor(SearchVisitor& visitor, std::mutex& lock) : visitor_(visitor), lock_(lock) {}
+
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
-        std::lock_guard guard(lock_);
-        visitor_.FileFound(path, reason, record);
+        Add(Kind::Found, path).reason = reason;
+        calls_[used_ - 1].record = record;
     }
     void FolderEntered(const std::string& path, const FoundRecord& record) override {
-        std::lock_guard guard(lock_);
-        visitor_.FolderEntered(path, record);
+        Add(Kind::Entered, path).record = record;
     }
     void FolderUnreadable(const std::string& path, DWORD error) override {
+        Add(Kind::Unreadable, path).error = error;
+    }
+
+    // Hands every held report to the visitor, in the order they came.
+    void Flush() {
+        const size_t count = std::exchange(used_, 0);
+        if (count == 0)
+            return;
         std::lock_guard guard(lock_);
-        visitor_.FolderUnreadable(path, error);
+        for (size_t i = 0; i < count; ++i) {
+            const Call& call = calls_[i];
+            switch (call.kind) {
+                case Kind::Found:
+                    visitor_.FileFound(call.path, call.reason, call.record);
+                    break;
+                case Kind::Entered:
+                    visitor_.FolderEntered(call.path, call.record);
+                    break;
+                case Kind::Unreadable:
+                    visitor_.FolderUnreadable(call.path, call.error);
+                    break;
+            }
+        }
     }
 
   private:
+    enum class Kind { Found, Entered, Unreadable };
+    struct Call {
+        Kind kind = Kind::Found;
+        std::string path;
+        std::string_view reason;  // a mask's description or a test's key: both outlive the walk
+        FoundRecord record;
+        DWORD error = 0;
+    };
+    static constexpr size_t kBatch = 512;
+
+    Call& Add(Kind kind, const std::string& path) {
+        if (used_ == kBatch)
+            Flush();
+        if (used_ == calls_.size())
+            calls_.emplace_back();
+        Call& call = calls_[used_++];
+        call.kind = kind;
+        call.path.assign(path);
+        return call;
+    }
+
     SearchVisitor& visitor_;
     std::mutex& lock_;
+    std::vector<Call> calls_;
+    size_t used_ = 0;
 };
 
 // The listing workers of one walk and the queue of folders they take from: the last folder put in
 // is the first taken, so the queue stays about as short as a depth-first walk's path.
 class ListingPool {
   public:
-    ListingPool(Rules& rules, SearchVisitor& visitor)
-        : rules_(rules), visitor_(visitor), serialized_(visitor, visitorLock_) {}
+    ListingPool(Rules& rules, SearchVisitor& visitor) : rules_(rules), visitor_(visitor) {}
 
     void Push(FolderTask task) {
+        bool wake;
         {
             std::lock_guard guard(queueLock_);
             queue_.push_back(std::move(task));
+            wake = idle_ > 0;
         }
-        changed_.notify_one();
+        if (wake)
+            workWaiting_.notify_one();
     }
 
     // Runs the walk from root with count workers; returns once every worker has ended.
@@ -285,8 +334,8 @@ class ListingPool {
         for (;;) {
             {
                 std::unique_lock guard(queueLock_);
-                if (changed_.wait_for(guard, std::chrono::milliseconds(10),
-                                      [this] { return ended_ == workers_; }))
+                if (allEnded_.wait_for(guard, std::chrono::milliseconds(10),
+                                       [this] { return ended_ == workers_; }))
                     break;
             }
             try {
@@ -303,23 +352,26 @@ class ListingPool {
     }
 
   private:
-    // One worker: COM of its own for the shortcut test, a walker with its own buffers, folders
-    // from the queue until none is left and no worker can add one, or the walk is stopped.
+    // One worker: COM of its own for the shortcut test, a walker with its own buffers and batch,
+    // folders from the queue until none is left and no worker can add one, or the walk is stopped.
     void Work() {
         win::ComApartment com;
-        Walker walker(rules_, serialized_, this);
+        BatchedVisitor batch(visitor_, visitorLock_);
+        Walker walker(rules_, batch, this);
         for (;;) {
             FolderTask task;
             {
                 std::unique_lock guard(queueLock_);
+                ++idle_;
                 // A stop comes as a flag, not as a notification: it is looked at every few milliseconds.
-                while (!changed_.wait_for(guard, std::chrono::milliseconds(10), [this] {
+                while (!workWaiting_.wait_for(guard, std::chrono::milliseconds(10), [this] {
                     return !queue_.empty() || busy_ == 0 || rules_.Stopped();
                 })) {
                 }
+                --idle_;
                 if (queue_.empty() || rules_.Stopped()) {
-                    ++ended_;
-                    changed_.notify_all();
+                    if (++ended_ == workers_)
+                        allEnded_.notify_all();
                     return;
                 }
                 task = std::move(queue_.back());
@@ -328,14 +380,18 @@ class ListingPool {
             }
             try {
                 walker.WalkFolder(task);
+                batch.Flush();
             } catch (...) {
                 Fail(std::current_exception());
             }
+            bool done;
             {
                 std::lock_guard guard(queueLock_);
-                --busy_;
+                done = --busy_ == 0 && queue_.empty();
             }
-            changed_.notify_all();
+            // The last folder listed with nothing left: the idle workers can end.
+            if (done)
+                workWaiting_.notify_all();
         }
     }
 
@@ -346,22 +402,21 @@ class ListingPool {
                 failure_ = failure;
             rules_.abandoned = true;
         }
-        changed_.notify_all();
+        workWaiting_.notify_all();
     }
 
     Rules& rules_;
     SearchVisitor& visitor_;
-    std::mutex visitorLock_;
-    SerializedVisitor serialized_;
+    std::mutex visitorLock_;  // one report or Pulse at a time
     std::mutex queueLock_;
-    std::condition_variable changed_;
+    std::condition_variable workWaiting_;  // a folder was queued, or there will be none
+    std::condition_variable allEnded_;     // the last worker ended
     std::vector<FolderTask> queue_;
     unsigned busy_ = 0;   // workers listing a folder, which may add more
+    unsigned idle_ = 0;   // workers waiting for a folder
     unsigned ended_ = 0;  // workers that have ended
     unsigned workers_ = 0;
     std::exception_ptr failure_;
-
-    friend class Walker;
 };
 
 void Walker::WalkFolder(const FolderTask& task) {

@@ -1,5 +1,7 @@
 #include "win/FileSystem.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <vector>
@@ -186,9 +188,35 @@ bool DeleteOpenFile(HANDLE file) {
     return ::SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)) != FALSE;
 }
 
+bool QueryOpenFile(HANDLE file, OpenFileFacts& facts) {
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    FILE_INTERNAL_INFORMATION internal{};
+    IO_STATUS_BLOCK status{};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)) ||
+        !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)))
+        return false;
+    const NTSTATUS asked =
+        ::NtQueryInformationFile(file, &status, &internal, sizeof(internal), FileInternalInformation);
+    if (!NT_SUCCESS(asked)) {
+        ::SetLastError(::RtlNtStatusToDosError(asked));
+        return false;
+    }
+    auto time = [](const LARGE_INTEGER& value) {
+        return FILETIME{static_cast<DWORD>(value.QuadPart), static_cast<DWORD>(value.QuadPart >> 32)};
+    };
+    facts.attributes = basic.FileAttributes;
+    facts.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+    facts.creation = time(basic.CreationTime);
+    facts.lastAccess = time(basic.LastAccessTime);
+    facts.lastWrite = time(basic.LastWriteTime);
+    facts.fileId = static_cast<uint64_t>(internal.IndexNumber.QuadPart);
+    return true;
+}
+
 bool CopyOpenFile(HANDLE file, std::string_view target) {
-    BY_HANDLE_FILE_INFORMATION about{};
-    if (!::GetFileInformationByHandle(file, &about))
+    OpenFileFacts about;
+    if (!QueryOpenFile(file, about))
         return false;
     UniqueFile copy = OpenFile(target, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
@@ -204,8 +232,7 @@ bool CopyOpenFile(HANDLE file, std::string_view target) {
         DWORD written = 0;
         ok = ::WriteFile(copy.get(), buffer.data(), read, &written, nullptr) && written == read;
     }
-    ok = ok &&
-         ::SetFileTime(copy.get(), &about.ftCreationTime, &about.ftLastAccessTime, &about.ftLastWriteTime);
+    ok = ok && ::SetFileTime(copy.get(), &about.creation, &about.lastAccess, &about.lastWrite);
     if (!ok) {
         const DWORD error = ::GetLastError();
         DeleteOpenFile(copy.get());
@@ -214,8 +241,8 @@ bool CopyOpenFile(HANDLE file, std::string_view target) {
     }
     copy.reset();
     // The attributes last: a read-only copy could not have been written.
-    const DWORD attributes = about.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    const DWORD attributes = about.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
     SetFileAttributesOf(target, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     return true;
 }
