@@ -10,19 +10,12 @@
 #include "clean/RestoreFiles.h"
 #include "core/LanguageTable.h"
 #include "support/LogEntries.h"
+#include "support/NoProgress.h"
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
 
 namespace {
-
-class NoProgress : public win::JobProgress {
-  public:
-    void SetStatusText(const std::string&) override {}
-    void SetProgressRange(int) override {}
-    void SetProgressPosition(int) override {}
-    void ShowRunning(bool) override {}
-};
 
 class LinkSafetyTest : public ::testing::Test {
   protected:
@@ -78,7 +71,7 @@ TEST_F(LinkSafetyTest, ARestoreNeverWritesThroughAFolderThatBecameALink) {
     const std::string point = dir_ / "Backup\\2025-01-31_08-05-09";
     const std::string backup = point + "\\" + MirrorPath(fixture_ + "\\restore\\sub\\f.txt");
     test::WriteFile(backup, "backed up");
-    NoProgress progress;
+    test::NoProgress progress;
     const RestoreOutcome outcome = RestoreFiles(point, dir_ / "Log", progress);
     EXPECT_EQ(outcome.restored, 0);
     EXPECT_EQ(outcome.left, 1);

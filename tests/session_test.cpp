@@ -10,6 +10,7 @@
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "session/Session.h"
+#include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "win/FileSystem.h"
@@ -50,18 +51,6 @@ TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAl
     EXPECT_EQ(Session(programFolder).RunUnattended({{data.Path()}, ""}), UnattendedEnd::NoConfiguration);
     EXPECT_TRUE(test::Exists(data / "junk\\later.tmp"));
 }
-
-namespace {
-
-class NoProgress : public win::JobProgress {
-  public:
-    void SetStatusText(const std::string&) override {}
-    void SetProgressRange(int) override {}
-    void SetProgressPosition(int) override {}
-    void ShowRunning(bool) override {}
-};
-
-}  // namespace
 
 // Names from every script, a fullwidth twin of a hidden file, and a path far beyond 260
 // characters: each is listed by its own name, cleaned into a restore point and restored exactly,
@@ -109,7 +98,7 @@ TEST(Session, EveryNameAtAnyLengthIsCleanedAndRestoredExactly) {
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(test::FilesBelow(points[0].path).size(), listed.size());
 
-    NoProgress progress;
+    test::NoProgress progress;
     const RestoreOutcome outcome = RestoreFiles(points[0].path, program.Path() + "\\Log\\Data", progress);
     EXPECT_EQ(outcome.restored, static_cast<int>(listed.size()));
     EXPECT_TRUE(outcome.removed);
