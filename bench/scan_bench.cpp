@@ -1,6 +1,7 @@
 // Measures the folder walk and the scan worker on the same generated tree, in one run:
 // a bare FindFirstFileA/FindNextFileA walk, SearchFolder with twenty masks and the three tests,
-// and RunScan with a recording progress interface. Prints a Markdown report.
+// and RunScan with a recording progress interface, with one listing worker and with the default
+// number. Prints a Markdown report.
 #include <windows.h>
 
 #include <cstdio>
@@ -71,11 +72,28 @@ int main() {
     const SearchOptions options = BenchOptions();
 
     BareWalk(tree.root);  // warm the caches once for all three measurements
-    // The three runs take turns, so a busy moment of the machine falls on all of them alike.
+    // The runs take turns, so a busy moment of the machine falls on all of them alike.
     int bareFiles = 0, searchFound = 0;
-    size_t scanFound = 0;
+    size_t scanFound = 0, parallelFound = 0;
     int updates = 0;
-    std::vector<double> bareTimes, searchTimes, scanTimes;
+    std::vector<double> bareTimes, searchTimes, scanTimes, parallelTimes;
+    // One scan of the tree with the given listing workers (0: the default), returning its rows.
+    auto scanWith = [&](unsigned workers, int& progressUpdates) {
+        ScanJob job;
+        CountingProgress progress;
+        win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        job.roots = {tree.root};
+        job.workers = workers;
+        job.masks = masks;
+        job.options = options;
+        job.skipFolders = {std::string(temp) + "quillmoor-bench-program-folder"};
+        job.progress = &progress;
+        job.completed = [&done] { ::SetEvent(done.get()); };
+        job.Start();
+        ::WaitForSingleObject(done.get(), INFINITE);
+        progressUpdates = progress.updates;
+        return job.results.Count();
+    };
     for (int run = 0; run < kRuns; ++run) {
         bareTimes.push_back(MedianMs(1, [&] { bareFiles = BareWalk(tree.root); }));
         searchTimes.push_back(MedianMs(1, [&] {
@@ -83,24 +101,15 @@ int main() {
             SearchFolder(tree.root, SearchRequest{masks, {}, true, options, nullptr, {}}, counter);
             searchFound = counter.found;
         }));
-        scanTimes.push_back(MedianMs(1, [&] {
-            ScanJob job;
-            CountingProgress progress;
-            win::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-            job.roots = {tree.root};
-            job.workers = 1;  // the worker's own cost beside the same serial walk
-            job.masks = masks;
-            job.options = options;
-            job.skipFolders = {std::string(temp) + "quillmoor-bench-program-folder"};
-            job.progress = &progress;
-            job.completed = [&done] { ::SetEvent(done.get()); };
-            job.Start();
-            ::WaitForSingleObject(done.get(), INFINITE);
-            scanFound = job.results.Count();
-            updates = progress.updates;
+        // The worker's own cost beside the same serial walk, then the default listing workers.
+        scanTimes.push_back(MedianMs(1, [&] { scanFound = scanWith(1, updates); }));
+        parallelTimes.push_back(MedianMs(1, [&] {
+            int parallelUpdates;
+            parallelFound = scanWith(0, parallelUpdates);
         }));
     }
-    const double bare = Median(bareTimes), search = Median(searchTimes), scan = Median(scanTimes);
+    const double bare = Median(bareTimes), search = Median(searchTimes), scan = Median(scanTimes),
+                 parallel = Median(parallelTimes);
 
     std::printf("# Scan benchmark\n\n");
     std::printf("Tree: %d files in %d folders (generated, fixed seed); median of %d runs under Wine.\n\n",
@@ -113,5 +122,11 @@ int main() {
         "| RunScan, one listing worker, recording interface (%d updates) | %.1f | %zu | %.2f x SearchFolder "
         "| at most 1.20 |\n",
         updates, scan, scanFound, scan / search);
+    std::printf(
+        "| RunScan, %u listing workers (the default here; found the same rows: %s) | %.1f | %zu | %.2f x "
+        "bare "
+        "| at most 0.60 |\n",
+        ListingWorkers(), parallelFound == scanFound ? "yes" : "no", parallel, parallelFound,
+        parallel / bare);
     return 0;
 }

@@ -1,8 +1,10 @@
 // The file calls' path forms: every full path in the "\\?\" form that the system reads exactly,
-// and a long path that cannot have it refused everywhere.
+// and a long path that cannot have it refused everywhere; names ordered as the file system
+// compares them.
 #include <gtest/gtest.h>
 
 #include "win/FileSystem.h"
+#include "win/Fold.h"
 
 TEST(FileApiPath, FullPathsTakeTheExactFormAndALongPathWithoutItIsRefused) {
     EXPECT_EQ(win::FileApiPath("C:\\a. \\b"), L"\\\\?\\C:\\a. \\b");  // final dots and blanks kept
@@ -21,4 +23,21 @@ TEST(FileApiPath, FullPathsTakeTheExactFormAndALongPathWithoutItIsRefused) {
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_FALSE(win::RemoveFile(longRelative));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+}
+
+// Texts that share bytes are compared from the character that holds the first differing byte,
+// not from the byte itself: the order is the same as a comparison from the start.
+TEST(CompareFolded, OrdersByWholeFoldedCharactersWhereTheBytesFirstDiffer) {
+    EXPECT_GT(win::CompareFolded("C:\\Data\\b", "c:\\DATA\\A"), 0);
+    EXPECT_LT(win::CompareFolded("C:\\data\\x", "C:\\data\\x\\y"), 0);
+    EXPECT_EQ(win::CompareFolded("C:\\x\\", "c:\\X\\"), 0);
+    // e-acute and E-acute differ only in their second byte, and fold alike.
+    EXPECT_EQ(win::CompareFolded("a\xC3\xA9", "A\xC3\x89"), 0);
+    EXPECT_EQ(win::CompareFolded("a\xC3\xA9", "a\xC3\x89"), 0);
+    // U+00E9 before U+0100 (A-macron): the lead bytes differ after a shared one.
+    EXPECT_LT(win::CompareFolded("x\xC3\xA9", "x\xC4\x80"), 0);
+    // A cut sequence (a lone lead byte) sorts after every character, also when the other text
+    // goes on with the rest of that sequence.
+    EXPECT_GT(win::CompareFolded("x\xC3", "x\xC3\xA9"), 0);
+    EXPECT_LT(win::CompareFolded("x\xC3\xA9", "x\xC3"), 0);
 }

@@ -49,33 +49,53 @@ uint64_t ShownHundredthsOfKilobytes(uint64_t bytes) {
 // million rows compares short names and numbers, not whole paths.
 std::vector<uint32_t> PathRanks(const ScanResults& results) {
     const size_t count = results.Count();
+    // Each row's folder, by an id in the order the folders first come.
     std::vector<uint32_t> folderOf(count);
     std::vector<std::string_view> folders;
-    std::unordered_map<std::string_view, uint32_t> folderIds;
-    for (size_t row = 0; row < count; ++row) {
-        const std::string_view path = results.Path(row);
-        const std::string_view folder = path.substr(0, path.find_last_of('\\') + 1);
-        // Rows in path order keep a folder's files mostly together: the last folder is tried first.
-        if (row > 0 && folders[folderOf[row - 1]] == folder) {
-            folderOf[row] = folderOf[row - 1];
-            continue;
+    {
+        std::unordered_map<std::string_view, uint32_t> folderIds;
+        for (size_t row = 0; row < count; ++row) {
+            const std::string_view path = results.Path(row);
+            const std::string_view folder = path.substr(0, path.find_last_of('\\') + 1);
+            // Rows in path order keep a folder's files together: the last folder is tried first.
+            if (row > 0 && folders[folderOf[row - 1]] == folder) {
+                folderOf[row] = folderOf[row - 1];
+                continue;
+            }
+            const auto [at, added] = folderIds.try_emplace(folder, static_cast<uint32_t>(folders.size()));
+            if (added)
+                folders.push_back(folder);
+            folderOf[row] = at->second;
         }
-        const auto [at, added] = folderIds.try_emplace(folder, static_cast<uint32_t>(folders.size()));
-        if (added)
-            folders.push_back(folder);
-        folderOf[row] = at->second;
     }
-    std::vector<uint32_t> folderOrder(folders.size());
-    for (uint32_t id = 0; id < folderOrder.size(); ++id)
-        folderOrder[id] = id;
-    std::stable_sort(folderOrder.begin(), folderOrder.end(),
-                     [&](uint32_t a, uint32_t b) { return win::CompareFolded(folders[a], folders[b]) < 0; });
-    // Rows counted out by their folder's rank, in path order within a folder (a counting sort).
+    // Each folder's rank among the folders, then the rows counted out by it (a counting sort),
+    // in path order within a folder.
     std::vector<uint32_t> start(folders.size() + 1, 0);
-    for (uint32_t rank = 0; rank < folderOrder.size(); ++rank)
-        folderIds[folders[folderOrder[rank]]] = rank;
-    for (uint32_t& folder : folderOf)
-        folder = folderIds[folders[folder]];
+    {
+        // The folders side by side, in the order of their ids (nearly their sorted order), so the
+        // sort reads them from one place rather than from all over the paths.
+        size_t length = 0;
+        for (std::string_view folder : folders)
+            length += folder.size();
+        std::string together;
+        together.reserve(length);
+        for (std::string_view folder : folders)
+            together += folder;
+        for (size_t id = 0, at = 0; id < folders.size(); at += folders[id++].size())
+            folders[id] = std::string_view(together).substr(at, folders[id].size());
+        std::vector<uint32_t> byRank(folders.size());
+        for (uint32_t id = 0; id < byRank.size(); ++id)
+            byRank[id] = id;
+        std::stable_sort(byRank.begin(), byRank.end(), [&](uint32_t a, uint32_t b) {
+            return win::CompareFolded(folders[a], folders[b]) < 0;
+        });
+        std::vector<uint32_t> rankOf(folders.size());
+        for (uint32_t rank = 0; rank < byRank.size(); ++rank)
+            rankOf[byRank[rank]] = rank;
+        for (uint32_t& folder : folderOf)
+            folder = rankOf[folder];
+        folders.clear();  // their texts go with this block
+    }
     for (uint32_t rank : folderOf)
         ++start[rank + 1];
     for (size_t rank = 1; rank < start.size(); ++rank)
@@ -86,6 +106,7 @@ std::vector<uint32_t> PathRanks(const ScanResults& results) {
         for (uint32_t row = 0; row < count; ++row)
             order[next[folderOf[row]]++] = row;
     }
+    folderOf = std::vector<uint32_t>();  // freed before the ranks take as much again
     // Within a folder, by file name; rows in path order are nearly so already.
     std::vector<uint32_t> ranks(count);
     std::vector<std::pair<std::string_view, uint32_t>> names;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "win/Text.h"
@@ -89,7 +90,16 @@ uint32_t NextFolded(std::string_view text, size_t& i, const wchar_t* table) noex
 
 int CompareFolded(std::string_view a, std::string_view b) noexcept {
     const wchar_t* table = FoldTable();
-    size_t i = 0, j = 0;
+    // Equal bytes fold alike: start at the character holding the first byte that differs. A byte
+    // that continues no sequence always starts a character, so back up to one in both texts.
+    const size_t common = std::min(a.size(), b.size());
+    size_t i = static_cast<size_t>(std::mismatch(a.begin(), a.begin() + common, b.begin()).first - a.begin());
+    auto continues = [](std::string_view text, size_t at) {
+        return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    };
+    while (i > 0 && (continues(a, i) || continues(b, i)))
+        --i;
+    size_t j = i;
     while (i < a.size() && j < b.size()) {
         const uint32_t x = NextFolded(a, i, table), y = NextFolded(b, j, table);
         if (x != y)
