@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kFiles = 100'000;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 class SilentProgress : public ScanProgress {
   public:
