@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include <atomic>
-#include <map>
+#include <vector>
 
 #include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
@@ -62,14 +62,10 @@ class CleaningRun {
             }
             const std::string backupPath =
                 (restorePoint.empty() ? plannedPoint : restorePoint) + "\\" + MirrorPath(path);
-            Outcome& outcome = outcomes_[path];
+            Outcome& outcome = outcomes_.emplace_back();
             ListedFile listed(path, job_.cleaningSet.Stamp(i));
             outcome.state = listed.State();
             outcome.error = listed.Error();
-            if (!win::IsFullPath(path)) {
-                outcome.state = ListedState::Unreadable;
-                outcome.error = ERROR_INVALID_NAME;
-            }
             if (outcome.state == ListedState::Same && restorePoint.empty())
                 outcome.error = pointError;
             if (outcome.state == ListedState::Same && !restorePoint.empty()) {
@@ -116,17 +112,17 @@ class CleaningRun {
         SetStatus(recycle ? "_CleaningPageStateMoveToRecycleBin" : "_CleaningPageStatePermanentlyDelete");
         for (size_t i = 0; i < job_.cleaningSet.Count(); ++i) {
             const std::string path(job_.cleaningSet.Path(i));
-            const auto saved = outcomes_.find(path);
-            if (saved != outcomes_.end() && saved->second.saved == Saved::Moved) {
+            const Outcome* saved = i < outcomes_.size() ? &outcomes_[i] : nullptr;
+            if (saved && saved->saved == Saved::Moved) {
                 entry.Add("_LogDeleteFile", {path});
             } else if (Stopped()) {
                 entry.Write(log_, "_LogLogCategoryDelete");
                 return false;
-            } else if (saved != outcomes_.end() && saved->second.saved == Saved::Kept) {
-                if (saved->second.state == ListedState::Same)
+            } else if (saved && saved->saved == Saved::Kept) {
+                if (saved->state == ListedState::Same)
                     Failure(entry, "_LogKeepFile", {path});
                 else
-                    Kept(entry, path, saved->second.state, saved->second.error);
+                    Kept(entry, path, saved->state, saved->error);
             } else if (!win::IsFullPath(path) ||
                        (recycle && (!IsExactFilePath(path) || !IsSafeToRemove(path)))) {
                 // The shell reads a final dot or blank, wildcards and long paths in its own ways.
@@ -267,7 +263,7 @@ class CleaningRun {
     CleaningJob& job_;
     const win::StopToken stop_;
     ActivityLog log_;
-    std::map<std::string, Outcome> outcomes_;  // by path, what the backup did
+    std::vector<Outcome> outcomes_;  // what the backup did, by row of the cleaning set
     SameVolumeCache volumes_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/PathParts.h"
 
 namespace {
 
@@ -35,6 +36,11 @@ win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& e
 }
 
 ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_(path) {
+    // Only a full path names one file whatever the current folder.
+    if (!win::IsFullPath(path)) {
+        error_ = ERROR_INVALID_NAME;
+        return;
+    }
     win::OpenFileFacts about;
     file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_, about);
     if (!file_) {
@@ -64,11 +70,10 @@ bool RemoveFileExactly(const std::string& path) {
         OpenUnlinkedFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, error, about);
     if (!file)
         return error == ERROR_REPARSE_TAG_MISMATCH && win::RemoveFile(path);  // a link goes by its name
-    FILE_BASIC_INFO basic{};
-    if (::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof(basic)) &&
-        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    if (about.attributes & FILE_ATTRIBUTE_READONLY) {
         // A backup keeps its file's attributes: a read-only one is made writable to be deleted.
-        basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        FILE_BASIC_INFO basic{};  // times of zero are left as they are
+        basic.FileAttributes = about.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
         if (basic.FileAttributes == 0)
             basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
         ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));

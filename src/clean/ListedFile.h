@@ -24,8 +24,9 @@ enum class ListedState {
 
 class ListedFile {
   public:
-    // Opens the listed path for reading and deleting, sharing it only for reading, without
-    // following a final link, and compares the file with its stamp from the listing.
+    // Opens the listed path (a full one; anything else is Unreadable) for reading and deleting,
+    // sharing it only for reading, without following a final link, and compares the file with its
+    // stamp from the listing.
     ListedFile(const std::string& path, const FileStamp& listed);
 
     ListedState State() const noexcept { return state_; }

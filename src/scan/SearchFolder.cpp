@@ -246,8 +246,9 @@ class BatchedVisitor : public SearchVisitor {
     BatchedVisitor(SearchVisitor& visitor, std::mutex& lock) : visitor_(visitor), lock_(lock) {}
 
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
-        Add(Kind::Found, path).reason = reason;
-        calls_[used_ - 1].record = record;
+        Call& call = Add(Kind::Found, path);
+        call.reason = reason;
+        call.record = record;
     }
     void FolderEntered(const std::string& path, const FoundRecord& record) override {
         Add(Kind::Entered, path).record = record;

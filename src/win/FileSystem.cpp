@@ -12,8 +12,6 @@
 
 namespace win {
 
-std::wstring VolumeRootOf(std::string_view path);
-
 namespace {
 
 constexpr std::wstring_view kExtended = L"\\\\?\\";
@@ -125,6 +123,22 @@ UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disp
     return UniqueFile(::CreateFileW(api.c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
+namespace {
+
+// The root of the volume path lies on, in the program's form with its final backslash ("C:\\").
+std::string VolumeRootOf(std::string_view path) {
+    const std::wstring api = FileApiPath(path);
+    if (api.empty())
+        return {};
+    std::wstring root(api.size() + 2, L'\0');
+    if (!::GetVolumePathNameW(api.c_str(), root.data(), static_cast<DWORD>(root.size())))
+        return {};
+    root.resize(std::wcslen(root.c_str()));
+    return FromFileApiPath(root);
+}
+
+}  // namespace
+
 bool IsAtPath(HANDLE handle, std::string_view path) {
     std::string expected(path);
     while (expected.size() > 3 && expected.back() == '\\')
@@ -156,7 +170,7 @@ bool IsAtPath(HANDLE handle, std::string_view path) {
     auto* name = reinterpret_cast<FILE_NAME_INFO*>(block.data());
     if (!::GetFileInformationByHandleEx(handle, FileNameInfo, name, static_cast<DWORD>(block.size())))
         return false;
-    const std::string root = Narrow(VolumeRootOf(expected));
+    const std::string root = VolumeRootOf(expected);
     DWORD handleSerial = 0, rootSerial = 0;
     if (root.empty() || trimmed.size() < root.size() ||
         !::GetVolumeInformationByHandleW(handle, nullptr, 0, &handleSerial, nullptr, nullptr, nullptr, 0) ||
@@ -224,7 +238,8 @@ bool CopyOpenFile(HANDLE file, std::string_view target) {
         return false;
     LARGE_INTEGER start{};
     bool ok = ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
-    std::vector<char> buffer(1 << 20);
+    // Room for the whole file, up to 1 MB at a time: a small file needs no large buffer.
+    std::vector<char> buffer(static_cast<size_t>(std::clamp<uint64_t>(about.size, 1, 1 << 20)));
     for (DWORD read = 0; ok;) {
         ok = ::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) != FALSE;
         if (!ok || read == 0)
@@ -247,20 +262,8 @@ bool CopyOpenFile(HANDLE file, std::string_view target) {
     return true;
 }
 
-// The root of the volume path lies on, in the program's form with its final backslash ("C:\\").
-std::wstring VolumeRootOf(std::string_view path) {
-    const std::wstring api = FileApiPath(path);
-    if (api.empty())
-        return {};
-    std::wstring root(api.size() + 2, L'\0');
-    if (!::GetVolumePathNameW(api.c_str(), root.data(), static_cast<DWORD>(root.size())))
-        return {};
-    root.resize(std::wcslen(root.c_str()));
-    return Wide(FromFileApiPath(root));
-}
-
 std::wstring VolumeOf(std::string_view path) {
-    return Folded(VolumeRootOf(path));
+    return FoldedText(VolumeRootOf(path));
 }
 
 std::string FullPathOf(std::string_view path) {
