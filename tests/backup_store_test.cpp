@@ -7,6 +7,7 @@
 #include "clean/BackupStore.h"
 #include "support/TestFiles.h"
 #include "win/CharStep.h"
+#include "win/FileSystem.h"
 #include "win/Text.h"
 
 namespace {
@@ -210,6 +211,9 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
     test::WriteFile(point + "\\C\\Temp\\x.tmp");
     test::WriteFile(point + "\\E\\Cache\\deep\\y.dat");
     test::WriteFile(point + "\\readme.txt");
+    // A backup keeps its file's attributes: a read-only, hidden one goes too.
+    ASSERT_TRUE(::SetFileAttributesW(win::FileApiPath(point + "\\readme.txt").c_str(),
+                                     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     test::WriteFile(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt");
     EXPECT_EQ(RemoveRestorePoint(point), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(test::Exists(point));
