@@ -3,6 +3,9 @@
 // compares them.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "support/TestFiles.h"
 #include "win/FileSystem.h"
 #include "win/Fold.h"
 
@@ -40,4 +43,30 @@ TEST(CompareFolded, OrdersByWholeFoldedCharactersWhereTheBytesFirstDiffer) {
     // goes on with the rest of that sequence.
     EXPECT_GT(win::CompareFolded("x\xC3", "x\xC3\xA9"), 0);
     EXPECT_LT(win::CompareFolded("x\xC3\xA9", "x\xC3"), 0);
+}
+
+namespace {
+
+BOOL WINAPI RefuseListingRequest(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+}  // namespace
+
+// Some network servers refuse the by-handle listing request: the folder is then listed the
+// ordinary way, every entry there, instead of passing for unreadable.
+TEST(FolderListing, AVolumeThatRefusesTheByHandleRequestIsListedTheOrdinaryWay) {
+    test::TempFolder dir;
+    test::WriteFile(dir / "a.tmp", "a");
+    test::WriteFile(dir / "sub\\b.tmp", "b");
+    win::SetFolderReadFunction(RefuseListingRequest);
+    win::FolderListing listing(win::FileApiPath(dir.Path()));
+    std::set<std::wstring> names;
+    win::ListedEntry entry;
+    while (listing.Next(entry))
+        names.insert(std::wstring(entry.name));
+    win::SetFolderReadFunction(nullptr);
+    EXPECT_EQ(listing.Error(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(names, (std::set<std::wstring>{L".", L"..", L"a.tmp", L"sub"}));
 }

@@ -1,6 +1,8 @@
 // The folder walk: masks, filters, skip folders, the three tests, links and stopping.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -11,6 +13,7 @@
 #include "scan/Wildcard.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
 
 namespace {
 
@@ -308,4 +311,44 @@ TEST_F(SearchFolderTest, ParallelListingFindsWhatASerialWalkFinds) {
     EXPECT_EQ(parallel.found, serial.found);
     EXPECT_EQ(parallel.unreadable, serial.unreadable);
     EXPECT_EQ(serial.unreadable, std::set<std::string>{dir_ / "missing"});
+}
+namespace {
+
+// The lowest stack address the walk has reached when it enters a folder.
+struct StackDepth : SearchVisitor {
+    uintptr_t lowest = UINTPTR_MAX;
+    void FolderEntered(const std::string&, const FoundRecord&) override {
+        const char here = 0;
+        lowest = std::min(lowest, reinterpret_cast<uintptr_t>(&here));
+    }
+};
+
+uintptr_t LowestStackWalking(const std::string& root) {
+    StackDepth depth;
+    SearchFolder(root, SearchRequest{{{"*.tmp", "junk"}}, {}, true, {}, nullptr, {}}, depth);
+    return depth.lowest;
+}
+
+}  // namespace
+
+// The walk takes no stack per folder level, so no tree is too deep for it: walking a tree 200
+// levels deep reaches no deeper into the stack than walking one of 2 levels. (A recursive walk
+// took some 660 bytes a level, and a tree thousands of levels deep overflowed it; such a tree
+// cannot be made here: the host limits a path to 4,096 bytes, and Wine looks up every level of a
+// path anew, so even this one takes a second.)
+TEST_F(SearchFolderTest, TheWalkUsesNoStackPerFolderLevel) {
+    constexpr int kLevels = 200;
+    std::string deepest = dir_ / "deep";
+    ASSERT_TRUE(win::MakeFolder(deepest));
+    for (int level = 0; level < kLevels; ++level) {
+        deepest += "\\d";
+        ASSERT_TRUE(win::MakeFolder(deepest)) << level;
+    }
+    test::WriteFile(dir_ / "shallow\\d\\d\\x.tmp");
+    const uintptr_t shallow = LowestStackWalking(dir_ / "shallow");
+    const uintptr_t deep = LowestStackWalking(dir_ / "deep");
+    EXPECT_LT(shallow - std::min(shallow, deep), 16u * 1024) << "stack used per level";
+    // Taken down level by level: the fixture's own removal goes one call per level.
+    for (int level = 0; level <= kLevels; ++level, deepest.resize(deepest.size() - 2))
+        win::RemoveFolder(deepest);
 }

@@ -84,14 +84,18 @@ FolderTask RootTask(const std::string& root) {
 class ListingPool;
 
 // One listing worker. The walk works in UTF-16 as the listing gives it; a file's path in program
-// text is made only for a file that is reported. Without a pool it walks subfolders at once
-// (depth first, on the calling thread); with one, it hands them to the pool's queue.
+// text is made only for a file that is reported. Without a pool it walks the tree on the calling
+// thread from a stack of folders (depth first, at any depth: no call per folder level, and one
+// folder open at a time); with one, it hands subfolders to the pool's queue.
 class Walker {
   public:
     Walker(const Rules& rules, SearchVisitor& visitor, ListingPool* pool)
         : rules_(rules), visitor_(visitor), pool_(pool), options_(rules.options) {}
 
+    // Lists one folder; its subfolders go to the pool, or to the tree walk's stack.
     void WalkFolder(const FolderTask& task);
+    // Walks root and everything below it on the calling thread.
+    void WalkTree(FolderTask root);
 
   private:
     // Per-folder values shared by the folder's entries.
@@ -235,6 +239,7 @@ class Walker {
     // This worker's own buffers: the walk is the hot path of a scan.
     std::wstring foldedName_;
     std::wstring scratch_;
+    std::vector<FolderTask> subfolders_;  // of the folder being listed, without a pool
 };
 
 // One listing worker's reports, handed to the visitor a folder's worth at a time (or kBatch
@@ -439,7 +444,21 @@ void Walker::Subfolder(FolderTask task) {
     if (pool_)
         pool_->Push(std::move(task));
     else
+        subfolders_.push_back(std::move(task));
+}
+
+void Walker::WalkTree(FolderTask root) {
+    std::vector<FolderTask> stack;
+    stack.push_back(std::move(root));
+    while (!stack.empty() && !rules_.Stopped()) {
+        const FolderTask task = std::move(stack.back());
+        stack.pop_back();
         WalkFolder(task);
+        // Reversed onto the stack, so the subfolders are walked in the order the listing gave them.
+        for (auto it = subfolders_.rbegin(); it != subfolders_.rend(); ++it)
+            stack.push_back(std::move(*it));
+        subfolders_.clear();
+    }
 }
 
 }  // namespace
@@ -448,7 +467,7 @@ void SearchFolder(const std::string& root, const SearchRequest& request, SearchV
     Rules rules(request);
     if (request.workers <= 1) {
         Walker walker(rules, visitor, nullptr);
-        walker.WalkFolder(RootTask(root));
+        walker.WalkTree(RootTask(root));
         return;
     }
     ListingPool pool(rules, visitor);

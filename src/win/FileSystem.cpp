@@ -3,7 +3,9 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "win/Fold.h"
@@ -300,7 +302,24 @@ std::string LongPathOf(std::string_view path) {
     return FromFileApiPath(buffer);
 }
 
-FolderListing::FolderListing(const std::wstring& apiFolder) {
+namespace {
+
+std::atomic<FolderReadFunction> g_folderRead{nullptr};
+
+// The answers of a volume that does not know the by-handle listing request, as opposed to a folder
+// that could not be read.
+bool IsRefusedRequest(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_LEVEL || error == ERROR_NOT_SUPPORTED ||
+           error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+}  // namespace
+
+void SetFolderReadFunction(FolderReadFunction read) {
+    g_folderRead = read;
+}
+
+FolderListing::FolderListing(const std::wstring& apiFolder) : apiFolder_(apiFolder) {
     if (!IsUsableApiPath(apiFolder)) {
         error_ = ERROR_FILENAME_EXCED_RANGE;
         return;
@@ -317,13 +336,19 @@ FolderListing::FolderListing(const std::wstring& apiFolder) {
 
 bool FolderListing::ReadBlock() {
     const FILE_INFO_BY_HANDLE_CLASS kind = first_ ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
-    first_ = false;
-    if (!::GetFileInformationByHandleEx(folder_.get(), kind, block_.get(), static_cast<DWORD>(kBlockBytes))) {
+    const bool first = std::exchange(first_, false);
+    const FolderReadFunction read = g_folderRead.load();
+    const BOOL done = read ? read(folder_.get(), kind, block_.get(), static_cast<DWORD>(kBlockBytes))
+                           : ::GetFileInformationByHandleEx(folder_.get(), kind, block_.get(),
+                                                            static_cast<DWORD>(kBlockBytes));
+    if (!done) {
         const DWORD error = ::GetLastError();
+        folder_.reset();
+        if (first && IsRefusedRequest(error))
+            return StartOrdinaryListing();
         // The end of the listing; a drive root without a single entry has none to begin with.
         if (error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND)
             error_ = error;
-        folder_.reset();
         return false;
     }
     offset_ = 0;
@@ -331,9 +356,48 @@ bool FolderListing::ReadBlock() {
     return true;
 }
 
-bool FolderListing::Next(ListedEntry& entry) {
-    if (!pending_ && (!folder_ || !ReadBlock()))
+bool FolderListing::StartOrdinaryListing() {
+    std::wstring pattern = apiFolder_;
+    if (pattern.empty() || pattern.back() != L'\\')
+        pattern += L'\\';
+    pattern += L'*';
+    find_.reset(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found_, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH));
+    if (!find_) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
+            error_ = error;
         return false;
+    }
+    foundPending_ = true;
+    return true;
+}
+
+bool FolderListing::NextOrdinary(ListedEntry& entry) {
+    if (!foundPending_) {
+        if (!::FindNextFileW(find_.get(), &found_)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_NO_MORE_FILES)
+                error_ = error;
+            find_.reset();
+            return false;
+        }
+    }
+    foundPending_ = false;
+    entry.name = std::wstring_view(found_.cFileName);
+    entry.attributes = found_.dwFileAttributes;
+    entry.size = (static_cast<uint64_t>(found_.nFileSizeHigh) << 32) | found_.nFileSizeLow;
+    entry.lastAccess = found_.ftLastAccessTime;
+    entry.lastWrite = found_.ftLastWriteTime;
+    entry.fileId = 0;
+    return true;
+}
+
+bool FolderListing::Next(ListedEntry& entry) {
+    if (!pending_ && !find_ && (!folder_ || !ReadBlock()))
+        return false;
+    if (find_)
+        return NextOrdinary(entry);
     const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
         reinterpret_cast<const unsigned char*>(block_.get()) + offset_);
     entry.name = std::wstring_view(record->FileName, record->FileNameLength / sizeof(wchar_t));
