@@ -29,3 +29,7 @@ mkdir -p "$dir/points/2025-01-01_00-00-00/C" "$dir/victims"
 printf backup > "$dir/points/2025-01-01_00-00-00/C/x.txt"
 printf precious > "$dir/victims/precious.txt"
 ln -s ../../victims "$dir/points/2025-01-01_00-00-00/inside"
+# A report's file name that is a link to another file: writing the report replaces the link.
+mkdir -p "$dir/report"
+printf "not a report" > "$dir/report/elsewhere.txt"
+ln -s elsewhere.txt "$dir/report/report.csv"

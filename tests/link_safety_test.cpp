@@ -8,12 +8,14 @@
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "clean/RestoreFiles.h"
+#include "scan/ResultsCsv.h"
 #include "core/LanguageTable.h"
 #include "support/LogEntries.h"
 #include "support/NoProgress.h"
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
 
 namespace {
 
@@ -87,4 +89,15 @@ TEST_F(LinkSafetyTest, RemovingARestorePointLeavesWhatALinkInsideItLeadsTo) {
     RemoveRestorePoint(point);
     EXPECT_EQ(test::ReadFile(fixture_ + "\\victims\\precious.txt"), "precious");
     EXPECT_FALSE(test::Exists(point + "\\C\\x.txt"));
+}
+
+// report\report.csv is a link to report\elsewhere.txt: the report takes the link's place.
+TEST_F(LinkSafetyTest, AReportWrittenOverALinkReplacesTheLinkNotWhatItLeadsTo) {
+    const std::string report = fixture_ + "\\report\\report.csv";
+    ScanResults results;
+    results.AddOrReplace("C:\\x.tmp", "Temporary file", 1);
+    ASSERT_TRUE(WriteResultsCsv(report, results, {0}));
+    EXPECT_EQ(test::ReadFile(fixture_ + "\\report\\elsewhere.txt"), "not a report");
+    EXPECT_EQ(test::ReadFile(report).substr(0, 7), "\xEF\xBB\xBFPath");
+    EXPECT_FALSE(::GetFileAttributesW(win::FileApiPath(report).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
 }

@@ -97,4 +97,11 @@ TEST(ResultsCsv, WritesUtf8WithQuotedAwkwardPathsSizesAboveFourGibibytesAndTicks
               "C:\\x\xEF\xBF\xBDy.tmp,1,\"Temporary, file\",,yes\r\n"
               "\"C:\\a,b\\say \"\"hi\"\".tmp\",5368709120,\"Temporary, file\",2025-01-31T08:05:09Z,yes\r\n");
     EXPECT_FALSE(WriteResultsCsv(dir / "missing\\report.csv", results, {0}));
+
+    // A report that cannot take the name leaves what has it as it was, and nothing beside it.
+    test::WriteFile(dir / "taken.csv\\keep.txt", "kept");
+    EXPECT_FALSE(WriteResultsCsv(dir / "taken.csv", results, {0}));
+    EXPECT_EQ(test::ReadFile(dir / "taken.csv\\keep.txt"), "kept");
+    ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {0}));  // over the older report
+    EXPECT_EQ(test::FilesBelow(dir.Path()), (std::vector<std::string>{"report.csv", "taken.csv\\keep.txt"}));
 }

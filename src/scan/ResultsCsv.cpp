@@ -48,20 +48,41 @@ std::string IsoTime(const FILETIME& utc) {
     return text;
 }
 
-// Collects the text and hands it to the file a megabyte at a time.
+// Collects the text and hands it to a new file beside the target a megabyte at a time; the
+// finished, flushed file then takes the target's name in one rename, which replaces a link of that
+// name itself, never what it leads to, and which leaves the old file as it was when anything fails.
 class CsvFile {
   public:
-    explicit CsvFile(const std::string& path)
-        : file_(win::OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {}
+    explicit CsvFile(const std::string& target) : target_(target) {
+        for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+            temporary_ = target + ".~" + std::to_string(::GetCurrentProcessId()) + "-" +
+                         std::to_string(attempt) + ".tmp";
+            file_ = win::OpenFile(temporary_, GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+            if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS)
+                break;
+        }
+    }
     bool Open() const { return static_cast<bool>(file_); }
     void Add(const std::string& text) {
         buffer_ += text;
         if (buffer_.size() >= (1u << 20))
             Flush();
     }
+    // Writes what is left and puts the file in the target's place; a file that could not be
+    // written whole is removed and the target stays as it was.
     bool Finish() {
         Flush();
-        return ok_;
+        ok_ = ok_ && ::FlushFileBuffers(file_.get());
+        if (!ok_) {
+            win::DeleteOpenFile(file_.get());
+            file_.reset();
+            return false;
+        }
+        file_.reset();
+        if (win::MoveFileTo(temporary_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        win::RemoveFile(temporary_);
+        return false;
     }
 
   private:
@@ -74,6 +95,8 @@ class CsvFile {
         buffer_.clear();
     }
 
+    std::string target_;
+    std::string temporary_;
     win::UniqueFile file_;
     std::string buffer_;
     bool ok_ = true;
@@ -82,22 +105,16 @@ class CsvFile {
 }  // namespace
 
 bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows) {
-    bool ok;
-    {
-        CsvFile file(path);
-        if (!file.Open())
-            return false;
-        file.Add("\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n");
-        for (size_t row : rows) {
-            if (row >= results.Count())
-                continue;
-            file.Add(CsvField(StrictUtf8(results.Path(row))) + ',' + std::to_string(results.Size(row)) + ',' +
-                     CsvField(StrictUtf8(results.Reason(row))) + ',' + IsoTime(results.LastAccess(row)) +
-                     ',' + (results.IsTicked(row) ? "yes" : "no") + "\r\n");
-        }
-        ok = file.Finish();
+    CsvFile file(path);
+    if (!file.Open())
+        return false;
+    file.Add("\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n");
+    for (size_t row : rows) {
+        if (row >= results.Count())
+            continue;
+        file.Add(CsvField(StrictUtf8(results.Path(row))) + ',' + std::to_string(results.Size(row)) + ',' +
+                 CsvField(StrictUtf8(results.Reason(row))) + ',' + IsoTime(results.LastAccess(row)) + ',' +
+                 (results.IsTicked(row) ? "yes" : "no") + "\r\n");
     }
-    if (!ok)
-        win::RemoveFile(path);
-    return ok;
+    return file.Finish();
 }

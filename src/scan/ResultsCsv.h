@@ -16,6 +16,8 @@ std::string CsvField(const std::string& utf8);
 // U+FFFD, the one change a spreadsheet program's reader would otherwise make or refuse.
 std::string StrictUtf8(std::string_view text);
 
-// Writes the rows of results (indexes in path order, in the order given) to path, replacing the
-// file. False when the file cannot be written completely; a partly written file is removed.
+// Writes the rows of results (indexes in path order, in the order given) to path: into a new file
+// beside it, flushed, that then replaces path by a rename (a link at path is replaced itself; what
+// it leads to is never written). False when the file cannot be written completely or put in place;
+// the old file at path is then as it was, and no partly written file is left.
 bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows);
