@@ -108,3 +108,39 @@ TEST(Session, EveryNameAtAnyLengthIsCleanedAndRestoredExactly) {
         EXPECT_NE(std::find(names.begin(), names.end(), win::NamePartOf(path)), names.end()) << path;
     }
 }
+
+// A misspelt or garbled removal or backup setting would read as "permanent, no backup": an
+// unattended cleaning then does nothing and says why, while a report, which removes nothing, runs.
+TEST(Session, AnUnattendedCleaningWithADamagedCleanSettingDoesNothing) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {{"*.tmp", "Temporary file", true}}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, true, data / "Backup"}));
+    const std::string intact = test::ReadFile(config);
+    test::WriteFile(data / "junk\\a.tmp", "junk");
+
+    struct Damage {
+        std::string from, to, setting;
+    };
+    for (const Damage& damage :
+         {Damage{"<Backup ", "<Bakup ", "Backup checked"},
+          Damage{"Backup\" checked=\"1\"", "Backup\" checked=\"yes\"", "Backup checked"},
+          Damage{"<CleanMode ", "<CleanMod ", "CleanMode index"}}) {
+        std::string damaged = intact;
+        const size_t at = damaged.find(damage.from);
+        ASSERT_NE(at, std::string::npos) << damage.from;
+        damaged.replace(at, damage.from.size(), damage.to);
+        test::WriteFile(config, damaged);
+        std::string reason;
+        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}, &reason),
+                  UnattendedEnd::NoConfiguration);
+        EXPECT_NE(reason.find(damage.setting), std::string::npos) << reason;
+        EXPECT_EQ(test::ReadFile(data / "junk\\a.tmp"), "junk");
+        EXPECT_FALSE(test::Exists(data / "Backup"));
+        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, data / "report.csv"}),
+                  UnattendedEnd::Done);
+        EXPECT_NE(test::ReadFile(data / "report.csv").find("a.tmp"), std::string::npos);
+    }
+}

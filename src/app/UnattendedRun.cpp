@@ -12,7 +12,8 @@ int RunUnattended(const CommandLine& command, const std::string& programFolder) 
     request.folders = command.folders;
     if (command.mode == CommandLine::Mode::Report)
         request.reportFile = command.reportFile;
-    switch (session.RunUnattended(request)) {
+    std::string reason;
+    switch (session.RunUnattended(request, &reason)) {
         case UnattendedEnd::Done:
             return kExitDone;
         case UnattendedEnd::SomeKept:
@@ -20,11 +21,12 @@ int RunUnattended(const CommandLine& command, const std::string& programFolder) 
         case UnattendedEnd::NoConfiguration:
             break;
     }
+    WriteToConsole(reason);
     return kExitNoConfiguration;
 }
 
-void WriteUsageToConsole(const std::string& usage) {
-    const std::string text = usage + "\r\n";
+void WriteToConsole(const std::string& message) {
+    const std::string text = message + "\r\n";
     DWORD written = 0;
     // A window program has no console of its own: a redirected output was handed over as its
     // standard output, a command prompt is reached by attaching to the parent's console.

@@ -56,7 +56,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
         const std::string usage = Translate("_CommandLineUsage", true);
         // A scheduled run with a mistyped argument must end, not wait unseen for a click.
         if (command.unattended)
-            WriteUsageToConsole(usage);
+            WriteToConsole(usage);
         else
             ::MessageBoxW(nullptr, win::Wide(usage).c_str(), win::Wide(Translate("_Quillmoor")).c_str(),
                           MB_OK | MB_ICONINFORMATION);

@@ -1,5 +1,7 @@
 #include "config/CleanOptionSettings.h"
 
+#include <optional>
+
 #include "config/ConfigDocument.h"
 #include "config/PathVariables.h"
 
@@ -25,6 +27,37 @@ CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet value
     result.backup = document.ReadInteger(backup.get(), current ? "checked" : "default") != 0;
     result.backupDirectory = ExpandPathVariables(
         document.ReadText(backup.get(), current ? "BackupDirectory" : "DefaultBackupDirectory"));
+    return result;
+}
+
+StrictCleanOptions ReadCleanOptionsStrictly(const std::string& configPath) {
+    StrictCleanOptions result;
+    ConfigDocument document(configPath);
+    XmlNode mode = document.SelectSingleNode(kCleanMode);
+    XmlNode backup = document.SelectSingleNode(kBackup);
+    // 0 or 1, as the program writes them; anything else is a damaged setting, not a choice.
+    auto flag = [&document](IXMLDOMNode* node, const char* name, bool& value) {
+        const std::optional<std::string> text = document.ReadAttribute(node, name);
+        if (!text || (*text != "0" && *text != "1"))
+            return false;
+        value = *text == "1";
+        return true;
+    };
+    bool recycle = false;
+    if (!flag(mode.get(), "index", recycle)) {
+        result.unreadable = "CleanMode index";
+        return result;
+    }
+    result.values.removal = recycle ? RemovalMode::RecycleBin : RemovalMode::Permanent;
+    if (!flag(backup.get(), "checked", result.values.backup)) {
+        result.unreadable = "Backup checked";
+        return result;
+    }
+    const std::optional<std::string> folder = document.ReadAttribute(backup.get(), "BackupDirectory");
+    if (result.values.backup && !folder)
+        result.unreadable = "Backup BackupDirectory";
+    else if (folder)
+        result.values.backupDirectory = ExpandPathVariables(*folder);
     return result;
 }
 

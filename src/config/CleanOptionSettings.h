@@ -21,6 +21,16 @@ struct CleanOptionValues {
 // file or element reads as permanent deletion, no backup and an empty folder.
 CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet values = ValueSet::Current);
 
+// The current clean options read strictly, for a cleaning nobody watches: a damaged file must
+// never pass for "no backup". unreadable names the first setting that is missing or holds
+// anything but 0 or 1 ("CleanMode index", "Backup checked", or "Backup BackupDirectory" when backup
+// is on), and is empty when every setting was read.
+struct StrictCleanOptions {
+    CleanOptionValues values;
+    std::string unreadable;
+};
+StrictCleanOptions ReadCleanOptionsStrictly(const std::string& configPath);
+
 // Writes `index` ("0" or "1"), `checked` ("1" or "0") and `BackupDirectory` (contracted) and
 // saves. True when the file was saved.
 bool WriteCleanOptions(const std::string& configPath, const CleanOptionValues& values);

@@ -5,6 +5,8 @@
 
 #include "clean/ActivityLog.h"
 #include "config/ConfigDocument.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "scan/ResultsCsv.h"
 #include "session/ScanInputs.h"
@@ -66,10 +68,23 @@ bool Session::StartCleaning(const CleanOptionValues& options, win::JobProgress* 
     return ::StartCleaning(cleaning_);
 }
 
-UnattendedEnd Session::RunUnattended(const UnattendedRequest& request) {
-    if (!ConfigDocument(ConfigPath()).IsLoaded())
+UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::string* reason) {
+    auto nothingDone = [reason](std::string why) {
+        if (reason)
+            *reason = std::move(why);
         return UnattendedEnd::NoConfiguration;
-    const WizardSettings settings = ReadWizardSettings(ConfigPath());
+    };
+    if (!ConfigDocument(ConfigPath()).IsLoaded())
+        return nothingDone(FormatText(Translate("_CommandLineNoConfiguration"), {ConfigPath()}));
+    WizardSettings settings = ReadWizardSettings(ConfigPath());
+    // A damaged setting read leniently would turn backup off, or choose a removal, in silence.
+    if (request.reportFile.empty()) {
+        StrictCleanOptions clean = ReadCleanOptionsStrictly(ConfigPath());
+        if (!clean.unreadable.empty())
+            return nothingDone(
+                FormatText(Translate("_CommandLineSettingUnreadable"), {clean.unreadable, ConfigPath()}));
+        settings.cleanOptions = std::move(clean.values);
+    }
     PrepareScan(settings, request.folders.empty() ? FixedDrives() : request.folders);
 
     std::atomic<bool> never{false};

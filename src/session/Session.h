@@ -60,8 +60,10 @@ class Session {
 
     // The whole run of "/auto" or "/report" on this thread, with the settings saved in config.xml
     // (never the factory ones): the scan, then the report or the cleaning, never asking anything.
-    // COM must be initialised on the calling thread.
-    UnattendedEnd RunUnattended(const UnattendedRequest& request);
+    // A cleaning whose removal or backup setting cannot be read does nothing (NoConfiguration).
+    // When nothing was done, reason (if given) receives the translated text that says why. COM must
+    // be initialised on the calling thread.
+    UnattendedEnd RunUnattended(const UnattendedRequest& request, std::string* reason = nullptr);
 
     // Stops both jobs without their completions and waits for their threads.
     void Shutdown() noexcept;
