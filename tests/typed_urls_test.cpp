@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/FormatText.h"
@@ -52,6 +53,14 @@ class TypedUrlHistoryTest : public ::testing::Test {
             names.push_back(url.name);
         return names;
     }
+    // The entries of the history now whose names are given, as the dialog hands them over.
+    std::vector<TypedUrl> Listed(const Texts& names) const {
+        std::vector<TypedUrl> entries;
+        for (const TypedUrl& url : history_.Read())
+            if (std::find(names.begin(), names.end(), url.name) != names.end())
+                entries.push_back(url);
+        return entries;
+    }
     Texts Shown() const {
         Texts texts;
         for (const TypedUrl& url : history_.Read())
@@ -66,7 +75,7 @@ class TypedUrlHistoryTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TypedUrlHistoryTest, ListsEveryValueInOrderAndDeletesOnlyTheNamedOnes) {
+TEST_F(TypedUrlHistoryTest, ListsEveryValueInOrderAndDeletesOnlyTheReviewedOnesUnchanged) {
     // A missing key is created, empty.
     EXPECT_TRUE(history_.Read().empty());
     bool keyExists = false;
@@ -83,13 +92,21 @@ TEST_F(TypedUrlHistoryTest, ListsEveryValueInOrderAndDeletesOnlyTheNamedOnes) {
                               "http://d.example/"}));
 
     // Only the named values go; a name that is gone already changes nothing.
-    history_.Delete({"url3", "url9"});
+    const std::vector<TypedUrl> third = Listed({"url3"});
+    history_.Delete(third);
+    history_.Delete(third);
     EXPECT_EQ(StoredNames(kTestKey), (Texts{"url1", "url2", "url4"}));
     history_.Delete({});
     EXPECT_EQ(Names(), (Texts{"url1", "url2", "url4"}));
 
+    // A value that holds another address since it was listed is not what the user reviewed.
+    const std::vector<TypedUrl> reviewed = Listed({"url1", "url2", "url4"});
+    saved_.SetText("url2", "http://typed.meanwhile.example/");
+    history_.Delete(reviewed);
+    EXPECT_EQ(Shown(), (Texts{"http://typed.meanwhile.example/"}));
+
     // Emptied, the key stays.
-    history_.Delete({"url1", "url2", "url4"});
+    history_.Delete(Listed({"url2"}));
     EXPECT_TRUE(StoredNames(kTestKey, &keyExists).empty());
     EXPECT_TRUE(keyExists);
 }
@@ -108,20 +125,19 @@ TEST_F(TypedUrlHistoryTest, ValuesThatAreNoAddressOrTooLongStillShowAndCanBeDele
     saved_.SetText("g" + std::string(300, 'n'), "a name longer than the 255-character buffer");
     saved_.SetText("h-after", "http://after.example/");
 
-    // The overlong name ends the listing: the value after it is not listed.
-    EXPECT_EQ(Names(), (Texts{"a-fits", "b-number", "c-long", "d-bytes", "e-expand", "f-empty"}));
+    // A name of any length is listed, and the values after it too.
+    const std::string longName = "g" + std::string(300, 'n');
+    EXPECT_EQ(Names(),
+              (Texts{"a-fits", "b-number", "c-long", "d-bytes", "e-expand", "f-empty", longName, "h-after"}));
     const Texts shown = Shown();
     EXPECT_EQ(shown, (Texts{fits, FormatText(Translate("_TypedUrlsNotText"), {"b-number"}),
                             tooLong.substr(0, 254) + "...",
-                            FormatText(Translate("_TypedUrlsNotText"), {"d-bytes"}), "%TEMP%\\x.htm", ""}));
-    ASSERT_EQ(shown.size(), 6u);
-    EXPECT_NE(shown[1].find("b-number"), std::string::npos);
+                            FormatText(Translate("_TypedUrlsNotText"), {"d-bytes"}), "%TEMP%\\x.htm", "",
+                            "a name longer than the 255-character buffer", "http://after.example/"}));
 
     // Entries of any kind delete their own value.
-    history_.Delete({"b-number", "c-long"});
-    EXPECT_EQ(Names(), (Texts{"a-fits", "d-bytes", "e-expand", "f-empty"}));
-    const Texts stored = StoredNames(kTestKey);
-    EXPECT_EQ(stored.size(), 6u);  // the listed four, the overlong name and the one after it
+    history_.Delete(Listed({"b-number", "c-long", longName}));
+    EXPECT_EQ(Names(), (Texts{"a-fits", "d-bytes", "e-expand", "f-empty", "h-after"}));
 }
 
 namespace {

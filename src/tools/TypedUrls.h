@@ -21,17 +21,21 @@ std::string TypedUrlText(HKEY key, const std::string& name);
 struct TypedUrl {
     std::string name;  // the registry value's name
     std::string text;  // what the list shows of it (TypedUrlText)
+    // The value as it was read, whole: it is deleted only while it still holds exactly this.
+    DWORD type = REG_NONE;
+    std::vector<unsigned char> data;
 };
 
 class TypedUrlHistory {
   public:
     TypedUrlHistory(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey)) {}
 
-    // Every value of the key, in enumeration order; the key is created when it is missing. A
-    // value name longer than 254 characters ends the listing, as any failure to enumerate does.
+    // Every value of the key, in enumeration order, whatever the length of its name; the key is
+    // created when it is missing.
     std::vector<TypedUrl> Read() const;
-    // Deletes the named values (a name that is gone already is passed over); the key stays.
-    void Delete(const std::vector<std::string>& names) const;
+    // Deletes the values the user reviewed, each only while it still holds what was read (a value
+    // that is gone, or that holds another address now, is left alone); the key stays.
+    void Delete(const std::vector<TypedUrl>& reviewed) const;
 
   private:
     HKEY root_;

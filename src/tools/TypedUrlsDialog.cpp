@@ -55,11 +55,13 @@ void TypedUrlsDialog::Fill() {
 
 void TypedUrlsDialog::ClearTicked() {
     const int selected = list_.Selected();
-    std::vector<std::string> names;
-    for (int row = 0; row < list_.Count(); ++row)
-        if (list_.IsTicked(row))
-            names.push_back(RowName(row));
-    history_.Delete(names);
+    std::vector<TypedUrl> ticked;
+    for (int row = 0; row < list_.Count(); ++row) {
+        const auto index = static_cast<size_t>(list_.Data(row));
+        if (list_.IsTicked(row) && index < rows_.size())
+            ticked.push_back(rows_[index]);
+    }
+    history_.Delete(ticked);
     Fill();
     if (selected >= 0 && list_.Count() > 0)
         list_.Select(selected < list_.Count() ? selected : list_.Count() - 1);
