@@ -1,0 +1,90 @@
+#include "scan/RuleDetection.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <utility>
+
+#include "scan/RuleFolders.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+struct RegistryRoot {
+    const char* shortName;
+    const char* longName;
+    HKEY key;
+};
+
+const RegistryRoot kRoots[] = {
+    {"HKCU", "HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {"HKLM", "HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {"HKU", "HKEY_USERS", HKEY_USERS},
+    {"HKCR", "HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+};
+
+bool SameAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char x = (a[i] >= 'a' && a[i] <= 'z') ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+        if (x != b[i])
+            return false;
+    }
+    return true;
+}
+
+// Less than or equal, major first; an open bound (0.0) allows everything.
+bool NotAfter(RuleOsVersion a, RuleOsVersion b) {
+    return std::pair(a.major, a.minor) <= std::pair(b.major, b.minor);
+}
+
+}  // namespace
+
+bool RegistryKeyExists(const std::string& key) {
+    const size_t slash = key.find('\\');
+    const std::string_view rootName = std::string_view(key).substr(0, slash);
+    const std::string subKey = slash == std::string::npos ? std::string() : key.substr(slash + 1);
+    for (const RegistryRoot& root : kRoots) {
+        if (!SameAscii(rootName, root.shortName) && !SameAscii(rootName, root.longName))
+            continue;
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+            win::UniqueRegKey opened;
+            if (::RegOpenKeyExW(root.key, win::Wide(subKey).c_str(), 0, KEY_QUERY_VALUE | view,
+                                opened.put()) == ERROR_SUCCESS)
+                return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+RuleOsVersion WindowsVersion() {
+    // The real version: GetVersionEx answers what the program's manifest declares.
+    using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll"))
+        if (auto get = reinterpret_cast<GetVersionFunction>(
+                reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion"))))
+            if (get(&info) == 0)
+                return {info.dwMajorVersion, info.dwMinorVersion};
+    return {};
+}
+
+bool IsDetected(const RuleEntry& entry, const RuleVariables& variables, RuleOsVersion windows) {
+    if (entry.hasOsRange && ((entry.osFrom.major != 0 && !NotAfter(entry.osFrom, windows)) ||
+                             (entry.osTo.major != 0 && !NotAfter(windows, entry.osTo))))
+        return false;
+    if (entry.detectKeys.empty() && entry.detectFiles.empty())
+        return true;
+    for (const std::string& key : entry.detectKeys)
+        if (RegistryKeyExists(key))
+            return true;
+    for (const std::string& file : entry.detectFiles)
+        for (const std::string& path : variables.Expand(file))
+            if (AnythingMatches(path))
+                return true;
+    return false;
+}
