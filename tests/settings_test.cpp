@@ -7,6 +7,7 @@
 #include "config/ConfigDocument.h"
 #include "config/ListSettings.h"
 #include "config/PathVariables.h"
+#include "config/RuleSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "scan/Wildcard.h"
 #include "support/ConfigText.h"
@@ -144,6 +145,28 @@ TEST_F(SettingsTest, AListWithoutItsParentIsSavedUnchanged) {
     EXPECT_TRUE(ReadJunkPatterns(path_).empty());
     EXPECT_EQ(ReadJunkPatterns(path_, ValueSet::Factory).size(), 2u);
     EXPECT_EQ(ReadSkipFolders(path_), (std::vector<SkipFolder>{{"C:\\Skip", true}}));
+}
+
+// A file of an older version has no rule choices: every entry keeps its default. The choices go
+// into an element of their own that leaves every other setting as it was, and a reader that does
+// not know the element (an older version) reads the rest unchanged.
+TEST_F(SettingsTest, RuleChoicesRoundTripBesideTheOlderSettings) {
+    EXPECT_TRUE(ReadRuleChoices(path_).empty());
+    EXPECT_TRUE(IsRuleTicked({}, "Quillmoor.rules", "Cache", true));
+    const std::vector<JunkPattern> patterns = ReadJunkPatterns(path_);
+    const std::vector<std::string> factory = FactoryTexts(path_);
+    const std::vector<RuleChoice> choices = {{"Quillmoor.rules", "Google Chrome: cache", false},
+                                             {"winapp2.ini", "Caf\xC3\xA9 & \"Co\" <x>", true}};
+    ASSERT_TRUE(WriteRuleChoices(path_, choices));
+    ASSERT_TRUE(WriteRuleChoices(path_, choices));  // replaced, not added twice
+    EXPECT_EQ(ReadRuleChoices(path_), choices);
+    EXPECT_FALSE(IsRuleTicked(choices, "Quillmoor.rules", "Google Chrome: cache", true));
+    EXPECT_TRUE(IsRuleTicked(choices, "Quillmoor.rules", "Caf\xC3\xA9 & \"Co\" <x>", true));  // other file
+    EXPECT_EQ(ReadJunkPatterns(path_), patterns);
+    EXPECT_EQ(FactoryTexts(path_), factory);
+    // An older version saves its own settings around the element and keeps it.
+    ASSERT_TRUE(WriteJunkPatterns(path_, {{"*.old", "older", true}}));
+    EXPECT_EQ(ReadRuleChoices(path_), choices);
 }
 
 TEST_F(SettingsTest, ScanOptionsReadAndWriteCurrentValuesOnly) {
