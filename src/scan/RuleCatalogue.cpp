@@ -1,0 +1,210 @@
+#include "scan/RuleCatalogue.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "scan/RuleDetection.h"
+#include "scan/Wildcard.h"
+#include "win/FileSystem.h"
+#include "win/Fold.h"
+#include "win/PathParts.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+// The folded steps of a path, "." and ".." steps resolved: "C:\Users\X\..\Y" as "C:", "USERS", "Y"
+// (in the fold's case).
+std::vector<std::wstring> Steps(const std::string& path) {
+    std::vector<std::wstring> steps;
+    const std::wstring folded = win::FoldedText(path);
+    for (size_t start = 0; start < folded.size();) {
+        size_t end = folded.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = folded.size();
+        const std::wstring step = folded.substr(start, end - start);
+        // A ".." step names the folder above: "C:\Users\u\.." reaches every profile.
+        if (step == L".." && steps.size() > 1)
+            steps.pop_back();
+        else if (!step.empty() && step != L"." && step != L"..")
+            steps.push_back(step);
+        start = end + 1;
+    }
+    return steps;
+}
+
+// True when a folder the pattern can name is folder itself or lies above it.
+bool ReachesFolder(const std::vector<std::wstring>& pattern, const std::vector<std::wstring>& folder) {
+    if (pattern.size() > folder.size())
+        return false;
+    for (size_t i = 0; i < pattern.size(); ++i)
+        if (!MatchWildcard(pattern[i], folder[i]))
+            return false;
+    return true;
+}
+
+// True when a folder the pattern can name lies inside folder (or is it).
+bool InsideFolder(const std::vector<std::wstring>& pattern, const std::vector<std::wstring>& folder) {
+    if (pattern.size() < folder.size())
+        return false;
+    for (size_t i = 0; i < folder.size(); ++i)
+        if (!MatchWildcard(pattern[i], folder[i]))
+            return false;
+    return true;
+}
+
+bool TakesEveryFile(const RuleFileKey& key) {
+    return std::any_of(key.masks.begin(), key.masks.end(),
+                       [](const std::string& mask) { return mask == "*" || mask == "*.*"; });
+}
+
+std::string KnownFolder(const KNOWNFOLDERID& id) {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
+        folder = win::Narrow(path);
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+bool RunsElevated() {
+    win::UniqueHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+// Checks the entry's folders on the machine; the state and reason when it is not offered.
+class EntryCheck {
+  public:
+    EntryCheck(const RuleMachine& machine) : machine_(machine) {
+        for (const std::string& folder : machine.protectedFolders)
+            if (!folder.empty())
+                protected_.push_back(Steps(folder));
+        for (const std::string& folder : machine.administratorFolders)
+            if (!folder.empty())
+                administrator_.push_back(Steps(folder));
+    }
+
+    void Check(RuleItem& item) const {
+        const RuleEntry& entry = item.entry;
+        if (!entry.leftOut.empty())
+            return Set(item, RuleState::LeftOut, entry.leftOut);
+        for (size_t i = 0; i < entry.files.size(); ++i)
+            for (const std::string& folder : machine_.variables.Expand(entry.files[i].folder))
+                if (!win::IsFullPath(folder))
+                    return Set(item, RuleState::LeftOut,
+                               "FileKey" + std::to_string(i + 1) + " names no full path");
+        for (const RuleExclude& exclude : entry.excludes)
+            for (const std::string& folder : machine_.variables.Expand(exclude.folder))
+                if (!win::IsFullPath(folder))
+                    return Set(item, RuleState::LeftOut, "an ExcludeKey names no full path");
+        if (!IsDetected(entry, machine_.variables, machine_.windows))
+            return Set(item, RuleState::NotDetected, "");
+        bool administrator = false;
+        for (const RuleFileKey& key : entry.files) {
+            for (const std::string& folder : machine_.variables.Expand(key.folder)) {
+                const std::vector<std::wstring> steps = Steps(folder);
+                const bool unsafe = TakesEveryFile(key) &&
+                                    (steps.size() <= 1 ||
+                                     std::any_of(protected_.begin(), protected_.end(),
+                                                 [&](const auto& p) { return ReachesFolder(steps, p); }));
+                if (unsafe)
+                    return Set(item, RuleState::Unsafe, "every file of " + folder + " would be taken");
+                administrator =
+                    administrator || std::any_of(administrator_.begin(), administrator_.end(),
+                                                 [&](const auto& a) { return InsideFolder(steps, a); });
+            }
+        }
+        if (administrator && !machine_.elevated)
+            return Set(item, RuleState::NeedsAdministrator, "needs an administrator");
+    }
+
+  private:
+    static void Set(RuleItem& item, RuleState state, std::string reason) {
+        item.state = state;
+        item.reason = std::move(reason);
+    }
+
+    const RuleMachine& machine_;
+    std::vector<std::vector<std::wstring>> protected_;
+    std::vector<std::vector<std::wstring>> administrator_;
+};
+
+}  // namespace
+
+RuleMachine RuleMachine::Current() {
+    RuleMachine machine;
+    machine.variables = RuleVariables::Current();
+    const std::string windowsFolder =
+        win::FetchSystemText([](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); });
+    const std::vector<std::string> programFiles = machine.variables.Expand("%ProgramFiles%");
+    const std::string programData = KnownFolder(FOLDERID_ProgramData);
+    machine.protectedFolders = {windowsFolder, programData};
+    machine.protectedFolders.insert(machine.protectedFolders.end(), programFiles.begin(), programFiles.end());
+    for (const KNOWNFOLDERID* id :
+         {&FOLDERID_Profile, &FOLDERID_Documents, &FOLDERID_Desktop, &FOLDERID_Pictures, &FOLDERID_Music,
+          &FOLDERID_Videos, &FOLDERID_Downloads, &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData})
+        machine.protectedFolders.push_back(KnownFolder(*id));
+    machine.administratorFolders = {windowsFolder, programData};
+    machine.administratorFolders.insert(machine.administratorFolders.end(), programFiles.begin(),
+                                        programFiles.end());
+    machine.elevated = RunsElevated();
+    machine.windows = WindowsVersion();
+    return machine;
+}
+
+std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std::string& configFolder) {
+    std::vector<std::string> files;
+    auto addIfThere = [&files](const std::string& path) {
+        if (win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES &&
+            std::none_of(files.begin(), files.end(),
+                         [&](const std::string& known) { return win::SameFolded(known, path); }))
+            files.push_back(path);
+    };
+    addIfThere(programFolder + "\\Quillmoor.rules");
+    addIfThere(programFolder + "\\winapp2.ini");
+    addIfThere(configFolder + "\\winapp2.ini");
+    return files;
+}
+
+std::vector<RuleItem> LoadRuleCatalogue(const std::vector<std::string>& files,
+                                        const std::vector<RuleChoice>& choices, const RuleMachine& machine) {
+    std::vector<RuleItem> items;
+    const EntryCheck check(machine);
+    for (const std::string& path : files) {
+        std::string text;
+        if (!ReadRuleFileText(path, text))
+            continue;
+        const std::string file = win::NamePartOf(path);
+        for (RuleEntry& entry : ParseRules(text)) {
+            RuleItem& item = items.emplace_back();
+            item.file = file;
+            item.entry = std::move(entry);
+            check.Check(item);
+            item.ticked = IsRuleTicked(choices, file, item.entry.name, item.entry.ticked);
+        }
+    }
+    return items;
+}
+
+void WriteRulesLog(const std::string& path, const std::vector<RuleItem>& items) {
+    std::string text;
+    for (const RuleItem& item : items)
+        if (item.state == RuleState::LeftOut || item.state == RuleState::Unsafe)
+            text += item.file + '\t' + item.entry.name + '\t' + item.reason + "\r\n";
+    if (text.empty()) {
+        win::RemoveFile(path);
+        return;
+    }
+    win::UniqueFile file = win::OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    DWORD written = 0;
+    if (file)
+        ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
