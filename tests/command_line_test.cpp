@@ -9,6 +9,7 @@ using Mode = CommandLine::Mode;
 TEST(CommandLine, ReadsTheModesTheirFoldersAndRefusesEverythingElse) {
     EXPECT_EQ(ParseCommandLine({}).mode, Mode::Wizard);
     EXPECT_EQ(ParseCommandLine({"/?"}).mode, Mode::Usage);
+    EXPECT_EQ(ParseCommandLine({"/Rules"}).mode, Mode::Rules);
 
     CommandLine automatic = ParseCommandLine({"/AUTO", "C:\\Temp", "D:\\Junk files"});
     EXPECT_EQ(automatic.mode, Mode::Auto);
@@ -26,6 +27,7 @@ TEST(CommandLine, ReadsTheModesTheirFoldersAndRefusesEverythingElse) {
                                                     {"/clean"},
                                                     {"C:\\Temp"},
                                                     {"/?", "/auto"},
-                                                    {"/auto", ""}})
+                                                    {"/auto", ""},
+                                                    {"/rules", "C:\\Temp"}})
         EXPECT_EQ(ParseCommandLine(invalid).mode, Mode::Invalid) << invalid[0];
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scan/RuleCatalogue.h"
+#include "session/ProgramRules.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -79,4 +80,26 @@ TEST(RuleCatalogue, EachEntryIsOfferedOnlyWhereItIsSafeDetectedAndAllowed) {
     EXPECT_EQ(log.find("App cache"), std::string::npos) << log;
     WriteRulesLog(dir / "config\\rules.log", {});
     EXPECT_FALSE(test::Exists(dir / "config\\rules.log"));
+}
+
+// "/rules" prints what an administrator checks a deployed rule file with.
+TEST(RuleCatalogue, TheListingSaysOfEachEntryWhetherItIsDetectedTickedAndWhyNotOffered) {
+    RuleItem ready;
+    ready.file = "Quillmoor.rules";
+    ready.entry.group = "Browsers";
+    ready.entry.name = "Test Browser: cache";
+    ready.ticked = true;
+    RuleItem unsafe = ready;
+    unsafe.entry.name = "Everything";
+    unsafe.state = RuleState::Unsafe;
+    unsafe.reason = "every file of C:\\ would be taken";
+    RuleItem missing = ready;
+    missing.file = "winapp2.ini";
+    missing.entry.name = "Missing";
+    missing.state = RuleState::NotDetected;
+    EXPECT_EQ(
+        RulesListing({ready, unsafe, missing}),
+        "Quillmoor.rules\tBrowsers\tTest Browser: cache\tdetected\tticked\t\r\n"
+        "Quillmoor.rules\tBrowsers\tEverything\tdetected\tnot ticked\tevery file of C:\\ would be taken\r\n"
+        "winapp2.ini\tBrowsers\tMissing\tnot detected\tnot ticked\t\r\n");
 }

@@ -23,7 +23,7 @@ bool IsSwitch(const std::string& argument, std::string_view name) {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     for (const std::string& argument : arguments)
-        if (IsSwitch(argument, "auto") || IsSwitch(argument, "report"))
+        if (IsSwitch(argument, "auto") || IsSwitch(argument, "report") || IsSwitch(argument, "rules"))
             line.unattended = true;
     if (arguments.empty())
         return line;
@@ -31,6 +31,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     size_t next = 1;
     if (IsSwitch(first, "?")) {
         line.mode = arguments.size() == 1 ? CommandLine::Mode::Usage : CommandLine::Mode::Invalid;
+        return line;
+    }
+    if (IsSwitch(first, "rules")) {
+        line.mode = arguments.size() == 1 ? CommandLine::Mode::Rules : CommandLine::Mode::Invalid;
         return line;
     }
     if (IsSwitch(first, "auto")) {

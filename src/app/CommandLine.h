@@ -1,18 +1,19 @@
 #pragma once
 // What the program was asked to do by its command line: the wizard (no arguments), an unattended
 // cleaning ("/auto [folder ...]"), a report of what a cleaning would remove ("/report <file.csv>
-// [folder ...]"), or the usage ("/?"); anything else is an error shown with the same usage.
+// [folder ...]"), the list of cleaning rules ("/rules"), or the usage ("/?"); anything else is an
+// error shown with the same usage.
 
 #include <string>
 #include <vector>
 
 struct CommandLine {
-    enum class Mode { Wizard, Auto, Report, Usage, Invalid };
+    enum class Mode { Wizard, Auto, Report, Rules, Usage, Invalid };
     Mode mode = Mode::Wizard;
     std::string reportFile;            // for Report
     std::vector<std::string> folders;  // for Auto and Report; none: every fixed drive
-    // An "/auto" or "/report" switch stands anywhere on the line: nobody may be there to click,
-    // so even bad arguments must end without a window.
+    // An "/auto", "/report" or "/rules" switch stands anywhere on the line: nobody may be there to
+    // click, so even bad arguments must end without a window.
     bool unattended = false;
 };
 

@@ -12,6 +12,8 @@
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "app/UnattendedRun.h"
+#include "config/ConfigDocument.h"
+#include "session/ProgramRules.h"
 #include "win/ComPtr.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -47,6 +49,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
     const CommandLine command = ParseCommandLine(Arguments());
     const bool unattended =
         command.mode == CommandLine::Mode::Auto || command.mode == CommandLine::Mode::Report;
+    // The rules are only read (and their log written): a running wizard does not stand in the way.
+    if (command.mode == CommandLine::Mode::Rules) {
+        const win::ComApartment com;
+        std::string listing = RulesListing(ProgramRules(ProgramDirectory(), ConfigFilePath()));
+        if (listing.size() >= 2)
+            listing.resize(listing.size() - 2);  // the console line ends it
+        WriteToConsole(listing);
+        return kExitDone;
+    }
     const win::SingleInstance instance(L"{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
     if (instance.AnotherRuns())
         return unattended ? kExitAlreadyRunning : 0;
@@ -64,6 +75,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
     }
     if (unattended)
         return RunUnattended(command, ProgramDirectory());
+
     if (!XmlParserPresent()) {
         ::MessageBoxW(nullptr, win::Wide(Translate("_NotInstallXML2")).c_str(),
                       win::Wide(Translate("_Quillmoor")).c_str(), MB_OK | MB_ICONINFORMATION);

@@ -1,0 +1,17 @@
+#pragma once
+// The cleaning rules of this program on this machine: the rule files beside the program (and a
+// winapp2.ini beside config.xml), their entries checked here, ticked as config.xml says; what was
+// left out goes to "rules.log" beside config.xml.
+
+#include <string>
+#include <vector>
+
+#include "scan/RuleCatalogue.h"
+
+// Reads the rule files of the program in programFolder with the choices of configPath, and writes
+// the rules log beside configPath.
+std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath);
+
+// What "/rules" prints: one line an entry, tab-separated: the file, the group, the name, "detected"
+// or "not detected", "ticked" or "not ticked", and why it is not offered (empty when it is).
+std::string RulesListing(const std::vector<RuleItem>& items);
