@@ -243,8 +243,8 @@ class CleaningRun {
         // A deletion that waited for this handle (Wine does not report it as pending) takes the
         // file as the handle closes: the path the file was at while held then names nothing.
         if (place == ListedPlace::AtPath && win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
-            const DWORD error = ::GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            const DWORD missing = ::GetLastError();
+            if (missing == ERROR_FILE_NOT_FOUND || missing == ERROR_PATH_NOT_FOUND)
                 place = ListedPlace::Deleted;
         }
         folder.reset();
