@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "win/Result.h"
 #include "win/UniqueHandle.h"
 
 namespace win {
@@ -47,10 +48,10 @@ UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disp
 bool IsAtPath(HANDLE handle, std::string_view path);
 // Renames (moves) the open file to target on the same volume, never over another file
 // (SetFileInformationByHandle, FileRenameInfo). The handle needs DELETE access.
-bool RenameOpenFile(HANDLE file, std::string_view target);
+Result RenameOpenFile(HANDLE file, std::string_view target);
 // Marks the open file for deletion when its last handle closes (FileDispositionInfo). The handle
 // needs DELETE access.
-bool DeleteOpenFile(HANDLE file);
+Result DeleteOpenFile(HANDLE file);
 // What an open file is now. Asked by its basic, standard and internal information, not with
 // GetFileInformationByHandle, which also asks the volume for its serial number: under Wine that
 // alone takes about a millisecond, more than the rest of a cleaning's work on a small file.
@@ -59,14 +60,32 @@ struct OpenFileFacts {
     uint64_t size = 0;
     FILETIME creation{}, lastAccess{}, lastWrite{};
     uint64_t fileId = 0;  // the id a folder listing gives the file
+    DWORD links = 0;      // names the file has; 0 once its deletion has taken them all
+    bool deletePending = false;
 };
 bool QueryOpenFile(HANDLE file, OpenFileFacts& facts);
-// Copies the open file's data, times and attributes into target, a file created new (never over
-// another); a target left half written is removed again. The handle needs read access.
-bool CopyOpenFile(HANDLE file, std::string_view target);
+// Copies the open file's data, named data streams, times and attributes into target, a file
+// created new (never over another), and checks the copy before it counts: flushed to the disk, of
+// the file's size, and for files up to kComparedCopyBytes read back and compared byte for byte.
+// A copy that fails any step is removed again; the source is never changed. The handle needs read
+// access.
+Result CopyOpenFile(HANDLE file, std::string_view target);
+constexpr uint64_t kComparedCopyBytes = 4u << 20;
+// The call CopyOpenFile writes with (WriteFile); tests put a faulty one in its place. nullptr
+// restores WriteFile.
+using CopyWriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+void SetCopyWriteFunction(CopyWriteFunction write) noexcept;
+// Where the open file is now, as a full path in the program's form, after others may have renamed
+// or moved it through handles of their own. Windows answers by the handle itself; Wine keeps the
+// name the handle was opened with, so the answer is checked by opening it and comparing the file's
+// id, and a stale one is replaced by a look-up of the id on the volume of onVolumeOf
+// (OpenFileById). ERROR_FILE_NOT_FOUND when the file is nowhere on that volume.
+Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path);
 // The root of the volume path lies on ("C:\", "\\server\share\", a mounted folder), folded for
 // comparison; "" when unknown.
 std::wstring VolumeOf(std::string_view path);
+// The same root in the program's form, with its final backslash ("C:\\"); "" when unknown.
+std::string VolumeRootOf(std::string_view path);
 
 // The system's full form of a path a user typed (GetFullPathNameW): "/" as "\", "." and ".."
 // steps resolved against the current folder; the text as given when it cannot be made.
