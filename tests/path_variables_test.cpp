@@ -35,6 +35,41 @@ TEST(PathParts, FolderAndNameAreCutAtTheLastBackslashOrColon) {
     EXPECT_EQ(win::NamePartOf("C:\\folder\\"), "");
 }
 
+// A typed path is made full by the program's own rules: every step that is not "." or ".."
+// names a folder of its own, so a path never widens to its parent.
+TEST(PathParts, ATypedPathIsMadeFullKeepingEveryNameExactly) {
+    struct Case {
+        const char* typed;
+        const char* base;
+        const char* full;
+    };
+    const Case cases[] = {
+        {"C:/Temp/x", "", "C:\\Temp\\x"},
+        {"C:\\a\\\\b", "", "C:\\a\\b"},
+        {"C:\\bk\\\\", "", "C:\\bk"},
+        {"C:\\", "", "C:\\"},
+        {"C:\\x\\..\\bk", "", "C:\\bk"},
+        {"C:\\.\\x\\.\\", "", "C:\\x"},
+        {"C:\\..\\..\\x", "", "C:\\x"},  // never above the drive
+        {"C:\\x\\...", "", "C:\\x\\..."},
+        {"C:\\x\\..\\a. \\b.", "", "C:\\a. \\b."},
+        {"C:\\x\\ a \\..\\ .. ", "", "C:\\x\\ .. "},
+        {"\\\\nas\\share\\..\\..\\x", "", "\\\\nas\\share\\x"},  // never above the share
+        {"//nas//share/x/", "", "\\\\nas\\share\\x"},
+        {"\\\\?\\C:\\a\\..\\b", "", "\\\\?\\C:\\a\\..\\b"},  // a device path is the system's own
+        {"x", "", ""},                                       // relative, with nothing to join it to
+        {"sub\\..\\y", "D:\\cur\\dir", "D:\\cur\\dir\\y"},
+        {"..\\..\\..\\z", "D:\\cur", "D:\\z"},
+        {"...", "D:\\cur", "D:\\cur\\..."},
+        {"\\top", "D:\\cur\\dir", "D:\\top"},
+        {"\\top", "\\\\nas\\share\\dir", "\\\\nas\\share\\top"},
+        {"E:rel\\.", "E:\\folder of E", "E:\\folder of E\\rel"},
+        {"E:", "E:\\folder of E", "E:\\folder of E"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(win::NormalizedPath(c.typed, c.base), c.full) << c.typed << " in " << c.base;
+}
+
 TEST(ProgramPath, BaseNameOfAProgramFileAndTheRunningProgramsFolder) {
     EXPECT_EQ(ProgramBaseNameOf("C:\\Tools\\cleaner.exe"), "cleaner");
     EXPECT_EQ(ProgramBaseNameOf("C:\\x\\a.b.exe"), "a.b");
