@@ -3,12 +3,15 @@
 // The links are made on the host side (tests/link_fixture.sh), since Wine makes none itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "clean/RestoreFiles.h"
 #include "core/LanguageTable.h"
+#include "session/Session.h"
+#include "support/ConfigText.h"
 #include "support/LogEntries.h"
 #include "support/NoProgress.h"
 #include "support/LogwrightTest.h"
@@ -87,4 +90,25 @@ TEST_F(LinkSafetyTest, RemovingARestorePointLeavesWhatALinkInsideItLeadsTo) {
     RemoveRestorePoint(point);
     EXPECT_EQ(test::ReadFile(fixture_ + "\\victims\\precious.txt"), "precious");
     EXPECT_FALSE(test::Exists(point + "\\C\\x.txt"));
+}
+
+// The root is a link to another folder (as a redirected profile folder may be): the scan walks
+// where it leads, so the cleaning finds every listed file at its path.
+TEST_F(LinkSafetyTest, ARootThatIsALinkIsCleanedWhereItLeads) {
+    test::ConfigParts parts;
+    parts.patterns = {test::PatternRow("1", "Temporary file", "*.tmp")};
+    parts.backup = test::Backup("1", "1", dir_ / "Backup", dir_ / "Backup");
+    test::WriteFile(dir_ / "program\\config.xml", test::ConfigText(parts));
+    const std::string linked = fixture_ + "\\linked";
+    ASSERT_TRUE(::GetFileAttributesA((fixture_ + "\\rootlink").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+
+    EXPECT_EQ(Session(dir_ / "program").RunUnattended({{fixture_ + "\\rootlink"}, ""}), UnattendedEnd::Done);
+    EXPECT_FALSE(test::Exists(linked + "\\junk.tmp"));
+    EXPECT_FALSE(test::Exists(linked + "\\deeper\\more.tmp"));
+    const std::vector<RestorePoint> points = FindRestorePoints(dir_ / "Backup");
+    ASSERT_EQ(points.size(), 1u);
+    std::vector<std::string> backedUp = {MirrorPath(linked + "\\junk.tmp"),
+                                         MirrorPath(linked + "\\deeper\\more.tmp")};
+    std::sort(backedUp.begin(), backedUp.end());
+    EXPECT_EQ(test::FilesBelow(points[0].path), backedUp);
 }
