@@ -43,40 +43,22 @@ TEST(CompareFolded, OrdersByWholeFoldedCharactersWhereTheBytesFirstDiffer) {
     EXPECT_LT(win::CompareFolded("x\xC3\xA9", "x\xC3"), 0);
 }
 
-// The one true form of a folder: long names and the case on disk, every name the system could
-// misread kept (Wine's final path drops a name's final dots and gives none from 260 characters
-// on), and a folder not made yet named through its nearest existing folder.
-TEST(TruePath, NamesAFolderByItsLongNamesAndCaseKeepingEveryNameOfItsOwn) {
+// The true form of a folder where the system's final path falls short under Wine (it drops a
+// name's final dots, gives none from 260 characters on) or there is none yet: the names on the
+// way resolved (case on disk), every name of its own kept, the rest appended as given.
+TEST(TruePath, KeepsEveryNameOfItsOwnAndNamesAFolderNotMadeYetThroughItsParent) {
     test::TempFolder dir;
     const std::string base = win::TruePathOf(dir.Path()).path;
-    ASSERT_TRUE(test::Exists(base));
-    const std::string folder = base + "\\Long Folder Name";
-    test::MakeFolders(folder);
-    const std::string shortFolder = test::ShortPathOf(folder);
-    ASSERT_EQ(shortFolder.find("Long Folder Name"), std::string::npos) << shortFolder;
-
-    EXPECT_EQ(win::TruePathOf(shortFolder).path, folder);
-    EXPECT_EQ(win::TruePathOf(shortFolder + "\\").path, folder);
-    EXPECT_EQ(win::TruePathOf(base + "\\LONG FOLDER NAME").path, folder);
-    const win::TruePath notMade = win::TruePathOf(shortFolder + "\\not yet\\made");
-    EXPECT_EQ(notMade.path, folder + "\\not yet\\made");
-    EXPECT_TRUE(notMade.error == ERROR_FILE_NOT_FOUND || notMade.error == ERROR_PATH_NOT_FOUND)
-        << notMade.error;
-
-    // Beside "a" and "x": "a." and "..." are folders of their own.
-    for (const char* name : {"a", "a.", "x", "..."})
-        test::MakeFolders(folder + "\\x\\" + name);
-    EXPECT_EQ(win::TruePathOf(shortFolder + "\\x\\a.").path, folder + "\\x\\a.");
-    EXPECT_EQ(win::TruePathOf(shortFolder + "\\x\\...").path, folder + "\\x\\...");
-    std::string deep = folder + "\\x\\a.";
+    std::string deep = base + "\\Name\\a.";
     while (deep.size() < 300)
         deep += "\\a folder name of some length";
-    test::MakeFolders(deep);
-    const win::TruePath resolved = win::TruePathOf(shortFolder + deep.substr(folder.size()));
-    EXPECT_EQ(resolved.path, deep);
-    EXPECT_EQ(resolved.error, static_cast<DWORD>(ERROR_SUCCESS));
-
-    EXPECT_EQ(win::TruePathOf("relative\\x").error, static_cast<DWORD>(ERROR_INVALID_NAME));
-    EXPECT_EQ(win::TruePathOfText("Backup").path, "Backup");  // names no place of its own
-    EXPECT_EQ(win::TruePathOfText(shortFolder + "\\x\\..\\\\x\\a.\\").path, folder + "\\x\\a.");
+    for (const std::string& folder : {base + "\\Name\\a", base + "\\Name\\...", deep})
+        test::MakeFolders(folder);
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME\\...\\").path, base + "\\Name\\...");
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME" + deep.substr(base.size() + 5)).path, deep);
+    const win::TruePath notMade = win::TruePathOf(base + "\\NAME\\a.\\not yet\\made");
+    EXPECT_EQ(notMade.path, base + "\\Name\\a.\\not yet\\made");
+    EXPECT_TRUE(notMade.error == ERROR_FILE_NOT_FOUND || notMade.error == ERROR_PATH_NOT_FOUND)
+        << notMade.error;
+    EXPECT_EQ(win::TruePathOfText("Backup").error, static_cast<DWORD>(ERROR_INVALID_NAME));
 }

@@ -38,36 +38,20 @@ TEST(PathParts, FolderAndNameAreCutAtTheLastBackslashOrColon) {
 // A typed path is made full by the program's own rules: every step that is not "." or ".."
 // names a folder of its own, so a path never widens to its parent.
 TEST(PathParts, ATypedPathIsMadeFullKeepingEveryNameExactly) {
-    struct Case {
-        const char* typed;
-        const char* base;
-        const char* full;
-    };
-    const Case cases[] = {
-        {"C:/Temp/x", "", "C:\\Temp\\x"},
-        {"C:\\a\\\\b", "", "C:\\a\\b"},
-        {"C:\\bk\\\\", "", "C:\\bk"},
-        {"C:\\", "", "C:\\"},
-        {"C:\\x\\..\\bk", "", "C:\\bk"},
-        {"C:\\.\\x\\.\\", "", "C:\\x"},
-        {"C:\\..\\..\\x", "", "C:\\x"},  // never above the drive
-        {"C:\\x\\...", "", "C:\\x\\..."},
-        {"C:\\x\\..\\a. \\b.", "", "C:\\a. \\b."},
-        {"C:\\x\\ a \\..\\ .. ", "", "C:\\x\\ .. "},
-        {"\\\\nas\\share\\..\\..\\x", "", "\\\\nas\\share\\x"},  // never above the share
-        {"//nas//share/x/", "", "\\\\nas\\share\\x"},
-        {"\\\\?\\C:\\a\\..\\b", "", "\\\\?\\C:\\a\\..\\b"},  // a device path is the system's own
-        {"x", "", ""},                                       // relative, with nothing to join it to
-        {"sub\\..\\y", "D:\\cur\\dir", "D:\\cur\\dir\\y"},
-        {"..\\..\\..\\z", "D:\\cur", "D:\\z"},
-        {"...", "D:\\cur", "D:\\cur\\..."},
-        {"\\top", "D:\\cur\\dir", "D:\\top"},
+    const char* const cases[][3] = {
+        // typed, the folder it is relative to, its full form
+        {"C:/a\\\\b\\\\", "", "C:\\a\\b"},
+        {"C:\\.\\x\\..\\..\\bk\\.", "", "C:\\bk"},  // never above the drive
+        {"C:\\x\\...\\a. \\ .. ", "", "C:\\x\\...\\a. \\ .. "},
+        {"//nas/share\\\\..\\x", "", "\\\\nas\\share\\x"},   // never above the share
+        {"\\\\?\\C:\\a\\..\\b", "", "\\\\?\\C:\\a\\..\\b"},  // the system's own form
+        {"x", "", ""},
+        {"..\\y\\...", "D:\\cur\\dir", "D:\\cur\\y\\..."},
         {"\\top", "\\\\nas\\share\\dir", "\\\\nas\\share\\top"},
-        {"E:rel\\.", "E:\\folder of E", "E:\\folder of E\\rel"},
-        {"E:", "E:\\folder of E", "E:\\folder of E"},
+        {"E:rel", "E:\\folder of E", "E:\\folder of E\\rel"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(win::NormalizedPath(c.typed, c.base), c.full) << c.typed << " in " << c.base;
+    for (const auto& [typed, base, full] : cases)
+        EXPECT_EQ(win::NormalizedPath(typed, base), full) << typed << " in " << base;
 }
 
 TEST(ProgramPath, BaseNameOfAProgramFileAndTheRunningProgramsFolder) {

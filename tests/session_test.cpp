@@ -122,88 +122,51 @@ TEST(Session, EveryNameAtAnyLengthIsCleanedAndRestoredExactly) {
     }
 }
 
-// A root and a skip folder given in 8.3 short form (as %TEMP% often is) are scanned and compared
-// in their long form, so the cleaning finds every listed file at its path.
-TEST(Session, ARootAndASkipFolderInShortFormAreCleanedByTheirLongNames) {
-    test::TempFolder data;
-    test::ProgramFolder program;
-    const std::string config = program.Path() + "\\config.xml";
-    WriteCleaningSettings(config, data / "Backup");
-    const std::string folder = data / "Long Folder Name";
-    test::WriteFile(folder + "\\a.tmp");
-    test::WriteFile(folder + "\\Sub Folder\\b.tmp");
-    test::WriteFile(folder + "\\Kept Folder\\c.tmp", "kept");
-    ASSERT_TRUE(WriteSkipFolders(config, {{test::ShortPathOf(folder + "\\Kept Folder"), true}}));
-
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{test::ShortPathOf(folder)}, ""}), UnattendedEnd::Done);
-    const std::vector<RestorePoint> points = FindRestorePoints(data / "Backup");
-    ASSERT_EQ(points.size(), 1u);
-    std::vector<std::string> backedUp = {MirrorPath(folder + "\\a.tmp"),
-                                         MirrorPath(folder + "\\Sub Folder\\b.tmp")};
-    std::sort(backedUp.begin(), backedUp.end());
-    EXPECT_EQ(test::FilesBelow(points[0].path), backedUp);
-    EXPECT_FALSE(test::Exists(folder + "\\a.tmp"));
-    EXPECT_FALSE(test::Exists(folder + "\\Sub Folder\\b.tmp"));
-    EXPECT_EQ(test::ReadFile(folder + "\\Kept Folder\\c.tmp"), "kept");
-}
-
-// Typed roots name exactly their own folder: a doubled backslash is one, and "..." is a folder
-// name, never a step up that would widen the scan to its parent and the parent's other folders.
-// (Wine's final path drops a dot from every name on the way, so there the cleaning keeps a file
-// below "..." as reached elsewhere; on Windows it is removed like the other.)
-TEST(Session, TypedRootsReachExactlyTheFoldersTheyName) {
+// Roots name exactly the folders they are given as: by a short name (as %TEMP% often is), with
+// a doubled backslash, or named "..." (a folder, never a step up to its parent). Each is scanned
+// by its true form, which the skip folders (short too) and the cleaning's checks compare with.
+// (Wine's final path drops a dot from every name on the way, so there the cleaning keeps the file
+// below "..." as reached elsewhere; on Windows it goes like the others.)
+TEST(Session, RootsAreScannedAndCleanedByTheTrueFormOfExactlyTheFolderGiven) {
     test::TempFolder data;
     test::ProgramFolder program;
     WriteCleaningSettings(program.Path() + "\\config.xml", data / "Backup");
-    test::WriteFile(data / "p\\...\\a.tmp");
-    test::WriteFile(data / "x\\y\\b.tmp");
-    const std::vector<std::string> others = {data / "p\\beside.tmp", data / "p\\q\\c.tmp", data / "x\\d.tmp"};
-    for (const std::string& path : others)
+    const std::string folder = data / "Long Folder Name";
+    for (const std::string& path : {folder + "\\a.tmp", data / "x\\y\\b.tmp", data / "p\\...\\c.tmp"})
+        test::WriteFile(path, "junk");
+    for (const std::string& path : {folder + "\\Kept\\d.tmp", data / "x\\e.tmp", data / "p\\f.tmp"})
         test::WriteFile(path, "not asked for");
+    ASSERT_TRUE(
+        WriteSkipFolders(program.Path() + "\\config.xml", {{test::ShortPathOf(folder + "\\Kept"), true}}));
 
     Session session(program.Path());
-    session.RunUnattended({{data / "p\\...", data / "x\\\\y"}, ""});
-    EXPECT_EQ(session.Results().ToTextMap(), (TextMap{{data / "p\\...\\a.tmp", "Temporary file"},
-                                                      {data / "x\\y\\b.tmp", "Temporary file"}}));
-    EXPECT_FALSE(test::Exists(data / "x\\y\\b.tmp"));
-    for (const std::string& path : others)
+    session.RunUnattended({{test::ShortPathOf(folder), data / "x\\\\y", data / "p\\..."}, ""});
+    EXPECT_EQ(session.Results().ToTextMap(), (TextMap{{folder + "\\a.tmp", "Temporary file"},
+                                                      {data / "x\\y\\b.tmp", "Temporary file"},
+                                                      {data / "p\\...\\c.tmp", "Temporary file"}}));
+    EXPECT_FALSE(test::Exists(folder + "\\a.tmp") || test::Exists(data / "x\\y\\b.tmp"));
+    for (const std::string& path : {folder + "\\Kept\\d.tmp", data / "x\\e.tmp", data / "p\\f.tmp"})
         EXPECT_EQ(test::ReadFile(path), "not asked for") << path;
 }
 
-// A backup folder typed with ".." steps or a doubled final backslash is where the restore points
-// go: no file is kept for a name the checks could not match.
-TEST(Session, ABackupFolderTypedWithDotStepsOrADoubledBackslashTakesTheBackups) {
+// The backup folder as typed or stored: with ".." steps, a doubled final backslash, or the factory
+// "%ModulePath%\Backup" of a program started by its short name. The restore points are made and
+// checked where the folder truly is, so every file is backed up and cleaned.
+TEST(Session, ABackupFolderInAnyTypedFormTakesTheBackups) {
     test::TempFolder data;
     test::ProgramFolder program;
-    size_t cleanings = 0;
-    for (const std::string& typed : {data / "x\\..\\bk", data / "bk\\\\"}) {
-        WriteCleaningSettings(program.Path() + "\\config.xml", typed);
-        const std::string junk = data / "junk\\a.tmp";
-        test::WriteFile(junk, "junk");
-        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done) << typed;
-        EXPECT_FALSE(test::Exists(junk)) << typed;
-        const std::vector<RestorePoint> points = FindRestorePoints(data / "bk");
-        ASSERT_EQ(points.size(), ++cleanings) << typed;
-        EXPECT_EQ(test::ReadFile(points.back().path + "\\" + MirrorPath(junk)), "junk") << typed;
-    }
-    EXPECT_FALSE(test::Exists(data / "x"));
-}
-
-// Started as C:\PROGRA~1\Quillmoor.exe, the program's factory backup folder "%ModulePath%\Backup"
-// is in short form too: the restore point is still made and checked where it truly is.
-TEST(Session, AProgramStartedByItsShortNameBacksUpIntoItsFactoryBackupFolder) {
-    test::TempFolder data;
-    test::ProgramFolder program;
-    const std::string config = program.Path() + "\\config.xml";
-    WriteCleaningSettings(config, "%ModulePath%\\Backup");
     const std::string shortProgram = test::ShortPathOf(program.Path());
     ASSERT_NE(shortProgram, program.Path());
     OverrideProgramDirectory(shortProgram);
-    test::WriteFile(data / "a.tmp", "junk");
-
-    EXPECT_EQ(Session(shortProgram).RunUnattended({{data.Path()}, ""}), UnattendedEnd::Done);
-    EXPECT_FALSE(test::Exists(data / "a.tmp"));
-    const std::vector<RestorePoint> points = FindRestorePoints(program.Path() + "\\Backup");
-    ASSERT_EQ(points.size(), 1u);
-    EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(data / "a.tmp")), "junk");
+    const std::pair<std::string, std::string> cases[] = {{data / "x\\..\\bk", data / "bk"},
+                                                         {data / "bk2\\\\", data / "bk2"},
+                                                         {"%ModulePath%\\Backup", program / "Backup"}};
+    for (const auto& [typed, folder] : cases) {
+        WriteCleaningSettings(program.Path() + "\\config.xml", typed);
+        test::WriteFile(data / "junk\\a.tmp", "junk");
+        EXPECT_EQ(Session(shortProgram).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done) << typed;
+        const std::vector<RestorePoint> points = FindRestorePoints(folder);
+        ASSERT_EQ(points.size(), 1u) << typed;
+        EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(data / "junk\\a.tmp")), "junk") << typed;
+    }
 }
