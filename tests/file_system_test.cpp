@@ -1,6 +1,6 @@
 // The file calls' path forms: every full path in the "\\?\" form that the system reads exactly,
 // and a long path that cannot have it refused everywhere; names ordered as the file system
-// compares them.
+// compares them; the one true form of a folder.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -139,4 +139,24 @@ TEST(CopyOpenFile, NamedStreamsGoWithTheCopy) {
     win::UniqueFile file = win::OpenFile(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_TRUE(win::CopyOpenFile(file.get(), dir / "with-stream.bin"));
     EXPECT_EQ(test::ReadFile(dir / "with-stream.bin:note"), "beside the data");
+}
+
+// The true form of a folder where the system's final path falls short under Wine (it drops a
+// name's final dots, gives none from 260 characters on) or there is none yet: the names on the
+// way resolved (case on disk), every name of its own kept, the rest appended as given.
+TEST(TruePath, KeepsEveryNameOfItsOwnAndNamesAFolderNotMadeYetThroughItsParent) {
+    test::TempFolder dir;
+    const std::string base = win::TruePathOf(dir.Path()).path;
+    std::string deep = base + "\\Name\\a.";
+    while (deep.size() < 300)
+        deep += "\\a folder name of some length";
+    for (const std::string& folder : {base + "\\Name\\a", base + "\\Name\\...", deep})
+        test::MakeFolders(folder);
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME\\...\\").path, base + "\\Name\\...");
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME" + deep.substr(base.size() + 5)).path, deep);
+    const win::TruePath notMade = win::TruePathOf(base + "\\NAME\\a.\\not yet\\made");
+    EXPECT_EQ(notMade.path, base + "\\Name\\a.\\not yet\\made");
+    EXPECT_TRUE(notMade.error == ERROR_FILE_NOT_FOUND || notMade.error == ERROR_PATH_NOT_FOUND)
+        << notMade.error;
+    EXPECT_EQ(win::TruePathOfText("Backup").error, static_cast<DWORD>(ERROR_INVALID_NAME));
 }

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <utility>
 #include <vector>
 
+#include "win/CharStep.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
@@ -486,20 +488,21 @@ std::wstring VolumeOf(std::string_view path) {
     return FoldedText(VolumeRootOf(path));
 }
 
-std::string FullPathOf(std::string_view path) {
-    const std::wstring wide = Wide(path);
-    if (wide.empty())
-        return std::string(path);
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n =
-            ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (n == 0)
-            return std::string(path);
-        if (n < buffer.size())
-            return Narrow(std::wstring_view(buffer.data(), n));
-        buffer.resize(n);
+std::string TypedFullPath(std::string_view typed) {
+    const bool driveRelative = typed.size() >= 2 && typed[1] == ':' &&
+                               std::isalpha(static_cast<unsigned char>(typed[0])) &&
+                               (typed.size() == 2 || (typed[2] != '\\' && typed[2] != '/'));
+    std::string base;
+    if (driveRelative) {
+        // "X:" alone is the one form whose full path the system gives as that drive's current
+        // folder; it has no step to misread.
+        const std::wstring drive = Wide(typed.substr(0, 2));
+        base = FetchSystemText(
+            [&](wchar_t* b, UINT n) { return ::GetFullPathNameW(drive.c_str(), n, b, nullptr); });
+    } else {
+        base = FetchSystemText([](wchar_t* b, UINT n) { return ::GetCurrentDirectoryW(n, b); });
     }
+    return NormalizedPath(typed, base);
 }
 
 std::string LongPathOf(std::string_view path) {
@@ -531,10 +534,90 @@ bool IsRefusedRequest(DWORD error) {
            error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED;
 }
 
+// The path an open object has now, every link on the way resolved, in the program's form; ""
+// when the system gives none.
+std::string FinalPathOf(HANDLE handle) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD n = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0)
+            return {};
+        if (n < buffer.size())
+            return FromFileApiPath(std::wstring_view(buffer.data(), n));
+        buffer.resize(n + 1);
+    }
+    return {};
+}
+
+// Opened to be looked at only: no access to its data, shared with everyone, a folder too.
+UniqueFile OpenToLookAt(std::string_view path) {
+    return OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+// True when path opens as the object handle holds: same volume, same file id.
+bool OpensAs(HANDLE handle, std::string_view path) {
+    const UniqueFile other = OpenToLookAt(path);
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return other && ::GetFileInformationByHandle(handle, &a) &&
+           ::GetFileInformationByHandle(other.get(), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The name the folder's listing gives the entry at path: the long name of a short one.
+std::string ListedNameOf(std::string_view path, std::string given) {
+    const std::wstring api = Checked(path);
+    WIN32_FIND_DATAW found{};
+    UniqueFind find;
+    if (!api.empty())
+        find.reset(
+            ::FindFirstFileExW(api.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    return find ? Narrow(found.cFileName) : given;
+}
+
 }  // namespace
 
 void SetFolderReadFunction(FolderReadFunction read) {
     g_folderRead = read;
+}
+
+TruePath TruePathOf(std::string_view path) {
+    if (!IsFullPath(path) || path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0)
+        return {std::string(path), ERROR_INVALID_NAME};
+    std::string_view trimmed = path;
+    while (trimmed.size() > 3 && EndsWithBackslash(trimmed))
+        trimmed.remove_suffix(1);
+    DWORD error = ERROR_SUCCESS;
+    const UniqueFile object = OpenToLookAt(trimmed);
+    if (object) {
+        std::string final = FinalPathOf(object.get());
+        if (IsFullPath(final) && OpensAs(object.get(), final))
+            return {std::move(final), ERROR_SUCCESS};
+    } else {
+        error = ::GetLastError();
+    }
+    const std::string name = NamePartOf(trimmed);
+    if (IsRootPath(trimmed) || name.empty())
+        return {LongPathOf(path), error};
+    std::string folder = FolderPartOf(trimmed);
+    if (folder.size() == 2)
+        folder += '\\';  // "C:" -> "C:\"
+    TruePath parent = TruePathOf(folder);
+    if (!EndsWithBackslash(parent.path))
+        parent.path += '\\';
+    parent.path += object && name.find('~') != std::string::npos ? ListedNameOf(trimmed, name) : name;
+    if (parent.error == ERROR_SUCCESS)
+        parent.error = error;
+    return parent;
+}
+
+TruePath TruePathOfText(std::string_view text) {
+    const std::string full = NormalizedPath(text, {});
+    if (!IsFullPath(full) || full.compare(0, 4, "\\\\?\\") == 0 || full.compare(0, 4, "\\\\.\\") == 0)
+        return {std::string(text), ERROR_INVALID_NAME};
+    return TruePathOf(full);
 }
 
 FolderListing::FolderListing(const std::wstring& apiFolder) : apiFolder_(apiFolder) {
