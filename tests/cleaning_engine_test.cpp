@@ -16,7 +16,9 @@
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/FileSystem.h"
 #include "win/SystemError.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -72,7 +74,8 @@ class CleaningTest : public ::testing::Test {
             "_LogSaveFileFailed=NOT SAVED %s AS %s\n_LogKeepFile=KEPT %s\n_LogDeleteFile=REMOVED %s\n"
             "_LogDeleteFileFailed=FAILED %s\n_LogDeleteFileAtRestart=IN USE %s\n"
             "_LogKeepFileChanged=CHANGED %s\n_LogKeepFileLinked=LINKED %s\n"
-            "_LogRecycleFileKept=NOT RECYCLED %s\n");
+            "_LogRecycleFileKept=NOT RECYCLED %s\n_LogFileGone=GONE %s\n_LogRecycleTookOther=OTHER TAKEN %s\n"
+            "_LogShellCode=SHELL %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
         ASSERT_TRUE(SUCCEEDED(dll_.Register()));
         job_.completed = [this] {
@@ -198,16 +201,58 @@ TEST_F(CleaningTest, AWildcardPathNeverReachesTheShell) {
                                    dir_ / "junk\\a?.tmp" + "\r\n\r\n");
 }
 
-TEST_F(CleaningTest, AFileThatIsGoneIsLoggedAsNotRemoved) {
+// A file that could not be backed up is kept, and each entry says so in its own words; a file the
+// check refused (in use, gone since the scan) is named once, with its reason, in the backup's
+// entry, or in the removal's without a backup.
+TEST_F(CleaningTest, AFileNotBackedUpOrRefusedIsNamedOnceInTheRightEntry) {
     job_.cleaningSet.AddOrReplace(dir_ / "junk\\vanished.tmp", "Temporary file");
+    win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
+    test::WriteFile(dir_ / "not-a-folder", "a file where the backup folder should be");
+    job_.backupFolder = dir_ / "not-a-folder";
+    job_.backup = true;
     RunToEnd();
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\a.tmp"), "junk\\a.tmp");
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\sub\\c.tmp"), "junk\\sub\\c.tmp");
+    EXPECT_FALSE(job_.everyFileHandled);
     auto entries = test::ReadLogEntries(job_.logFolder);
-    ASSERT_EQ(entries.size(), 1u);
-    // With the system's reason.
-    const std::string line =
-        "FAILED " + dir_ / "junk\\vanished.tmp" + " (" + win::SystemErrorText(ERROR_FILE_NOT_FOUND) + ")\r\n";
-    EXPECT_NE(entries[0].text.find(line), std::string::npos) << entries[0].text;
-    EXPECT_NE(entries[0].text.find("REMOVED " + dir_ / "junk\\a.tmp"), std::string::npos);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].text, "Deleted:\r\n\r\nKEPT " + dir_ / "junk\\a.tmp" + "\r\n\r\nKEPT " +
+                                   dir_ / "junk\\sub\\c.tmp" + "\r\n\r\n");
+    const std::string& backup = entries[1].text;
+    EXPECT_NE(backup.find("\r\n\r\nIN USE " + dir_ / "junk\\B.tmp" + "\r\n\r\n"), std::string::npos)
+        << backup;
+    EXPECT_NE(backup.find("\r\n\r\nNOT SAVED " + dir_ / "junk\\a.tmp" + " AS "), std::string::npos) << backup;
+    EXPECT_NE(backup.find("\r\n\r\nGONE " + dir_ / "junk\\vanished.tmp" + "\r\n\r\n"), std::string::npos)
+        << backup;
+
+    inUse.reset();
+    job_.backup = false;
+    ::ResetEvent(completion_.event.get());
+    RunToEnd();
+    entries = test::ReadLogEntries(job_.logFolder);
+    EXPECT_EQ(entries[0].text, "Deleted:\r\n\r\nREMOVED " + dir_ / "junk\\B.tmp" + "\r\n\r\nREMOVED " +
+                                   dir_ / "junk\\a.tmp" + "\r\n\r\nREMOVED " + dir_ / "junk\\sub\\c.tmp" +
+                                   "\r\n\r\nGONE " + dir_ / "junk\\vanished.tmp" + "\r\n\r\n");
+}
+
+// A deletion that does not take is logged with the reason found where it failed: here another
+// program reads the file and lets it be deleted, so the path still names the file afterwards.
+TEST_F(CleaningTest, AFailedRemovalNamesItsOwnReason) {
+    win::UniqueHandle reader(::CreateFileA((dir_ / "junk\\a.tmp").c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
+    ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
+    RunToEnd();
+    const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    // Windows says the deletion waits for the reader (access denied); Wine keeps the file, named.
+    const std::string line = "FAILED " + dir_ / "junk\\a.tmp" + " (";
+    EXPECT_TRUE(text.find(line + win::SystemErrorText(ERROR_FILE_EXISTS) + ")") != std::string::npos ||
+                text.find(line + win::SystemErrorText(ERROR_ACCESS_DENIED) + ")") != std::string::npos)
+        << text;
+    EXPECT_FALSE(job_.everyFileHandled);
 }
 
 TEST_F(CleaningTest, WithoutTheLogComponentTheCleaningStillRuns) {
@@ -312,8 +357,10 @@ TEST_F(CleaningTest, ANameEndingInADotIsCleanedByItsOwnNameAndTheShellKeepsItsHa
               std::string::npos);
 }
 
-// A file another program holds is kept, backed up or not, and nothing is left for the system to
-// delete at the next restart (by then its path may lead elsewhere).
+// A file another program holds is kept, backed up or not, deleted or recycled, and nothing is left
+// for the system to delete at the next restart (by then its path may lead elsewhere). That holds
+// for a program that lets others delete the file too: it may be writing it, and deleting the file
+// under it would lose its work.
 TEST_F(CleaningTest, AFileInUseIsKeptAndNothingIsScheduledForTheRestart) {
     const char* kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
     win::UniqueRegKey key;
@@ -326,23 +373,69 @@ TEST_F(CleaningTest, AFileInUseIsKeptAndNothingIsScheduledForTheRestart) {
                    ? size
                    : 0ul;
     };
+    const std::string inUsePath = dir_ / "junk\\B.tmp";
+    auto inUseLines = [&] {
+        size_t count = 0;
+        for (const auto& entry : test::ReadLogEntries(job_.logFolder))
+            for (size_t at = entry.text.find("IN USE " + inUsePath); at != std::string::npos;
+                 at = entry.text.find("IN USE " + inUsePath, at + 1))
+                ++count;
+        return count;
+    };
     const DWORD pendingBefore = pending();
-    for (const bool backup : {true, false}) {
-        win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                              nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
-        job_.backup = backup;
-        ::ResetEvent(completion_.event.get());
-        RunToEnd();
-        inUse.reset();
-        EXPECT_EQ(test::ReadFile(dir_ / "junk\\B.tmp"), "junk\\B.tmp");
-        const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
-        EXPECT_NE(text.find("IN USE " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
-        EXPECT_EQ(text.find("REMOVED " + dir_ / "junk\\B.tmp"), std::string::npos) << text;
+    struct Holder {
+        DWORD access, share;
+    };
+    for (const Holder holder :
+         {Holder{GENERIC_READ, FILE_SHARE_READ},
+          Holder{GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+        for (const auto& [backup, removal] :
+             {std::pair{true, RemovalMode::Permanent}, std::pair{false, RemovalMode::Permanent},
+              std::pair{false, RemovalMode::RecycleBin}}) {
+            win::UniqueHandle inUse(::CreateFileA(inUsePath.c_str(), holder.access, holder.share, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr));
+            ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
+            job_.backup = backup;
+            job_.removal = removal;
+            const size_t linesBefore = inUseLines();
+            ::ResetEvent(completion_.event.get());
+            RunToEnd();
+            inUse.reset();
+            EXPECT_EQ(test::ReadFile(inUsePath), "junk\\B.tmp");
+            EXPECT_EQ(inUseLines(), linesBefore + 1) << "said once, backup " << backup;
+            EXPECT_FALSE(job_.everyFileHandled);
+            const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
+            EXPECT_EQ(text.find("REMOVED " + inUsePath), std::string::npos) << text;
+        }
     }
     EXPECT_EQ(pending(), pendingBefore);
     EXPECT_EQ(test::FilesBelow(job_.backupFolder).size(), 2u);  // a.tmp and c.tmp, not B.tmp
 }
+
+// The shell is handed a path. Another file that takes that name while the reviewed one is held
+// goes to the Recycle Bin instead: it is not counted as the one recycled, the row fails, the log
+// says so, and the reviewed file is untouched where it was moved.
+TEST_F(CleaningTest, AnotherFileTheRecycleBinTookIsNotCountedAsTheReviewedOne) {
+    job_.removal = RemovalMode::RecycleBin;
+    const std::string reviewed = dir_ / "junk\\a.tmp";
+    job_.shellOperation = [&](SHFILEOPSTRUCTW& operation) {
+        if (win::Narrow(operation.pFrom) == reviewed) {
+            EXPECT_TRUE(::MoveFileA(reviewed.c_str(), (dir_ / "junk\\a-moved.tmp").c_str()));
+            test::WriteFile(reviewed, "another file");
+        }
+        return ::SHFileOperationW(&operation);
+    };
+    RunToEnd();
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\a-moved.tmp"), "junk\\a.tmp");
+    EXPECT_FALSE(test::Exists(reviewed));
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
+    EXPECT_FALSE(job_.everyFileHandled);
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "Recycled:\r\n\r\nREMOVED " + dir_ / "junk\\B.tmp" + "\r\n\r\nOTHER TAKEN " +
+                                   reviewed + "\r\n\r\nREMOVED " + dir_ / "junk\\sub\\c.tmp" + "\r\n\r\n");
+}
+
 TEST_F(CleaningTest, AFaultInsideTheRunEndsItBeforeTheNextFile) {
     recorder_.throwOnStatus_ = "_CleaningPageStatePermanentlyDelete";
     RunToEnd();
@@ -414,11 +507,21 @@ TEST_F(CleaningTest, AFileWrittenToAfterTheScanIsKept) {
     EXPECT_EQ(test::ReadFile(dir_ / "junk\\a.tmp"), "junk\\a.tmp and what was added since the scan");
     EXPECT_FALSE(test::Exists(dir_ / "junk\\B.tmp"));
     EXPECT_EQ(test::FilesBelow(RestorePoint()).size(), 2u);
-    EXPECT_NE(test::ReadLogEntries(job_.logFolder)[0].text.find("CHANGED " + dir_ / "junk\\a.tmp"),
-              std::string::npos);
+    // Said once, in the backup's entry.
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[1].text.find("CHANGED " + dir_ / "junk\\a.tmp"), std::string::npos);
+    EXPECT_EQ(entries[0].text.find(dir_ / "junk\\a.tmp"), std::string::npos);
 }
 
 namespace {
+
+// A device that loses the last byte of each write but reports it written.
+BOOL WINAPI LossyWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    const BOOL ok = ::WriteFile(file, data, size - 1, written, nullptr);
+    *written = size;
+    return ok;
+}
 
 uint64_t FileIdOf(const std::string& path) {
     win::UniqueFile file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
@@ -459,5 +562,21 @@ TEST_F(CleaningTest, BackupMovesTheFileOnItsVolumeAndCopiesItToAnother) {
     EXPECT_EQ(test::ReadFile(copied), "again");
     EXPECT_NE(FileIdOf(copied), againId);
     EXPECT_FALSE(test::Exists(dir_ / "junk\\again.tmp"));
+
+    // A copy that does not come out as the file is (a write that loses a byte) keeps the file.
+    test::WriteFile(dir_ / "junk\\third.tmp", "third");
+    job_.cleaningSet.Clear();
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\third.tmp", "r", test::StampOf(dir_ / "junk\\third.tmp"));
+    win::SetCopyWriteFunction(LossyWrite);
+    ::ResetEvent(completion_.event.get());
+    RunToEnd();
+    win::SetCopyWriteFunction(nullptr);
+    EXPECT_EQ(test::ReadFile(dir_ / "junk\\third.tmp"), "third");
+    EXPECT_EQ(test::FilesBelow(otherVolume).size(), 1u);
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    EXPECT_EQ(entries[0].text, "Deleted:\r\n\r\nKEPT " + dir_ / "junk\\third.tmp" + "\r\n\r\n");
+    EXPECT_NE(entries[1].text.find("NOT SAVED " + dir_ / "junk\\third.tmp" + " AS "), std::string::npos);
+    EXPECT_NE(entries[1].text.find(" (" + win::SystemErrorText(ERROR_WRITE_FAULT) + ")"), std::string::npos)
+        << entries[1].text;
     test::RemoveTree(otherVolume);
 }

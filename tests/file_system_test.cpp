@@ -1,6 +1,6 @@
 // The file calls' path forms: every full path in the "\\?\" form that the system reads exactly,
 // and a long path that cannot have it refused everywhere; names ordered as the file system
-// compares them.
+// compares them; the one true form of a folder.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -52,6 +52,21 @@ BOOL WINAPI RefuseListingRequest(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWOR
     return FALSE;
 }
 
+// A device that loses the last byte of each write but reports it written.
+BOOL WINAPI ShortWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    DWORD done = 0;
+    const BOOL ok = ::WriteFile(file, data, size - 1, &done, nullptr);
+    *written = ok ? size : done;
+    return ok;
+}
+
+// One that writes every byte, the first one wrong.
+BOOL WINAPI GarbledWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    std::string bytes(static_cast<const char*>(data), size);
+    bytes[0] = static_cast<char>(bytes[0] ^ 0x5A);
+    return ::WriteFile(file, bytes.data(), size, written, nullptr);
+}
+
 }  // namespace
 
 // Some network servers refuse the by-handle listing request: the folder is then listed the
@@ -69,4 +84,79 @@ TEST(FolderListing, AVolumeThatRefusesTheByHandleRequestIsListedTheOrdinaryWay) 
     win::SetFolderReadFunction(nullptr);
     EXPECT_EQ(listing.Error(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(names, (std::set<std::wstring>{L".", L"..", L"a.tmp", L"sub"}));
+}
+
+// A copy counts only once it is on the disk as the file is: one that lost or changed bytes on
+// the way is removed again and says why, and the source stays as it was. A good copy has the
+// file's bytes, times, attributes and named data streams, and never replaces another file.
+TEST(CopyOpenFile, ACopyCountsOnlyWithTheFilesOwnSizeAndBytes) {
+    test::TempFolder dir;
+    const std::string source = dir / "source.bin";
+    std::string content(300'000, '\0');
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    test::WriteFile(source, content);
+    ASSERT_TRUE(win::SetFileAttributesOf(source, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    win::UniqueFile file = win::OpenFile(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_TRUE(file);
+
+    const std::string copy = dir / "copy.bin";
+    for (win::CopyWriteFunction fault : {ShortWrite, GarbledWrite}) {
+        win::SetCopyWriteFunction(fault);
+        const win::Result copied = win::CopyOpenFile(file.get(), copy);
+        win::SetCopyWriteFunction(nullptr);
+        EXPECT_FALSE(copied);
+        EXPECT_EQ(copied.Error(), static_cast<DWORD>(ERROR_WRITE_FAULT));
+        EXPECT_FALSE(test::Exists(copy));
+    }
+    EXPECT_EQ(test::ReadFile(source), content);
+
+    ASSERT_TRUE(win::CopyOpenFile(file.get(), copy));
+    EXPECT_EQ(test::ReadFile(copy), content);
+    EXPECT_EQ(win::FileAttributes(copy) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    const FileStamp original = test::StampOf(source), copied = test::StampOf(copy);
+    EXPECT_EQ(copied.lastWrite.dwLowDateTime, original.lastWrite.dwLowDateTime);
+    EXPECT_EQ(copied.lastWrite.dwHighDateTime, original.lastWrite.dwHighDateTime);
+
+    test::WriteFile(dir / "taken.bin", "someone else's");
+    const win::Result over = win::CopyOpenFile(file.get(), dir / "taken.bin");
+    EXPECT_EQ(over.Error(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(test::ReadFile(dir / "taken.bin"), "someone else's");
+}
+
+// Where the volume keeps named data streams (Wine keeps none), they go with the copy.
+TEST(CopyOpenFile, NamedStreamsGoWithTheCopy) {
+    test::TempFolder dir;
+    const std::string source = dir / "source.bin";
+    test::WriteFile(source, "the data");
+    WIN32_FIND_STREAM_DATA stream;
+    win::UniqueFind streams(
+        ::FindFirstStreamW(win::FileApiPath(source).c_str(), FindStreamInfoStandard, &stream, 0));
+    if (!streams)
+        GTEST_SKIP() << "this volume keeps no named streams";
+    test::WriteFile(source + ":note", "beside the data");
+    win::UniqueFile file = win::OpenFile(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_TRUE(win::CopyOpenFile(file.get(), dir / "with-stream.bin"));
+    EXPECT_EQ(test::ReadFile(dir / "with-stream.bin:note"), "beside the data");
+}
+
+// The true form of a folder where the system's final path falls short under Wine (it drops a
+// name's final dots, gives none from 260 characters on) or there is none yet: the names on the
+// way resolved (case on disk), every name of its own kept, the rest appended as given.
+TEST(TruePath, KeepsEveryNameOfItsOwnAndNamesAFolderNotMadeYetThroughItsParent) {
+    test::TempFolder dir;
+    const std::string base = win::TruePathOf(dir.Path()).path;
+    std::string deep = base + "\\Name\\a.";
+    while (deep.size() < 300)
+        deep += "\\a folder name of some length";
+    for (const std::string& folder : {base + "\\Name\\a", base + "\\Name\\...", deep})
+        test::MakeFolders(folder);
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME\\...\\").path, base + "\\Name\\...");
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME" + deep.substr(base.size() + 5)).path, deep);
+    const win::TruePath notMade = win::TruePathOf(base + "\\NAME\\a.\\not yet\\made");
+    EXPECT_EQ(notMade.path, base + "\\Name\\a.\\not yet\\made");
+    EXPECT_TRUE(notMade.error == ERROR_FILE_NOT_FOUND || notMade.error == ERROR_PATH_NOT_FOUND)
+        << notMade.error;
+    EXPECT_EQ(win::TruePathOfText("Backup").error, static_cast<DWORD>(ERROR_INVALID_NAME));
 }

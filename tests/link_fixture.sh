@@ -13,6 +13,12 @@ echo never > "$dir/outside/victim.tmp"
 ln -s ../root "$dir/root/loop"
 ln -s ../outside "$dir/root/out"
 ln -s .. "$dir/root/sub/up"
+# A root that is a link (as a redirected profile folder may be). Wine 8 shows a link to a file as
+# the plain file it leads to (no reparse point), so file links are no part of the fixture.
+mkdir -p "$dir/linked/deeper"
+echo junk > "$dir/linked/junk.tmp"
+echo more > "$dir/linked/deeper/more.tmp"
+ln -s linked "$dir/rootlink"
 # A folder swapped for a link after the scan: the listed sub/c.tmp now lies in sub-moved, and sub
 # leads to another folder whose c.tmp has the same size and time (only the link tells them apart).
 mkdir -p "$dir/swap/sub-moved" "$dir/swap/other"

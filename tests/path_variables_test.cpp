@@ -35,6 +35,25 @@ TEST(PathParts, FolderAndNameAreCutAtTheLastBackslashOrColon) {
     EXPECT_EQ(win::NamePartOf("C:\\folder\\"), "");
 }
 
+// A typed path is made full by the program's own rules: every step that is not "." or ".."
+// names a folder of its own, so a path never widens to its parent.
+TEST(PathParts, ATypedPathIsMadeFullKeepingEveryNameExactly) {
+    const char* const cases[][3] = {
+        // typed, the folder it is relative to, its full form
+        {"C:/a\\\\b\\\\", "", "C:\\a\\b"},
+        {"C:\\.\\x\\..\\..\\bk\\.", "", "C:\\bk"},  // never above the drive
+        {"C:\\x\\...\\a. \\ .. ", "", "C:\\x\\...\\a. \\ .. "},
+        {"//nas/share\\\\..\\x", "", "\\\\nas\\share\\x"},   // never above the share
+        {"\\\\?\\C:\\a\\..\\b", "", "\\\\?\\C:\\a\\..\\b"},  // the system's own form
+        {"x", "", ""},
+        {"..\\y\\...", "D:\\cur\\dir", "D:\\cur\\y\\..."},
+        {"\\top", "\\\\nas\\share\\dir", "\\\\nas\\share\\top"},
+        {"E:rel", "E:\\folder of E", "E:\\folder of E\\rel"},
+    };
+    for (const auto& [typed, base, full] : cases)
+        EXPECT_EQ(win::NormalizedPath(typed, base), full) << typed << " in " << base;
+}
+
 TEST(ProgramPath, BaseNameOfAProgramFileAndTheRunningProgramsFolder) {
     EXPECT_EQ(ProgramBaseNameOf("C:\\Tools\\cleaner.exe"), "cleaner");
     EXPECT_EQ(ProgramBaseNameOf("C:\\x\\a.b.exe"), "a.b");

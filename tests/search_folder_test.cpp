@@ -184,7 +184,8 @@ TEST_F(SearchFolderTest, ZeroLengthOnlyForEmptyFiles) {
     EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "empty.dat", "_ZeroLengthFile"}}));
 }
 
-// Only a shortcut whose target is reported missing is junk; it is reported by its own name.
+// Only a shortcut whose target is reported missing, or that names no target at all, is junk; it is
+// reported by its own name.
 TEST_F(SearchFolderTest, OnlyShortcutsToMissingTargetsAreReported) {
     const std::string polish = dir_ / "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87.docx";  // outside code page 1252
     test::WriteFile(polish);
@@ -196,10 +197,12 @@ TEST_F(SearchFolderTest, OnlyShortcutsToMissingTargetsAreReported) {
     ::DeleteFileA((dir_ / "Gone.txt").c_str());
     test::WriteFile(dir_ / "Links\\notalink.lnk", "garbage");     // cannot be read
     test::MakeShortcutWithoutPath(dir_ / "Links\\Computer.lnk");  // a virtual folder: nothing to check
+    test::MakeShortcut(dir_ / "Links\\Empty.lnk", "");
     SearchOptions options;
     options.findInvalidShortcuts = true;
     Collected c = Search(dir_.Path(), {}, options);
-    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "Links\\Old.LNK", "_InvalidShortcut"}}));
+    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "Links\\Empty.lnk", "_InvalidShortcut"},
+                                                           {dir_ / "Links\\Old.LNK", "_InvalidShortcut"}}));
 }
 
 TEST_F(SearchFolderTest, NotAccessedUsesWholeMonthsOfThirtyOneDays) {

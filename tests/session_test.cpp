@@ -9,12 +9,25 @@
 #include "config/CleanOptionSettings.h"
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
+#include "core/ProgramPath.h"
 #include "session/Session.h"
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "win/FileSystem.h"
 #include "win/PathParts.h"
+
+namespace {
+
+// Settings that clean "*.tmp" permanently after a backup into backupFolder, and search no system
+// location (the temporary folder holds other tests' files).
+void WriteCleaningSettings(const std::string& config, const std::string& backupFolder) {
+    ASSERT_TRUE(WriteJunkPatterns(config, {{"*.tmp", "Temporary file", true}}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, true, backupFolder}));
+}
+
+}  // namespace
 
 TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAlone) {
     test::TempFolder data;
@@ -142,5 +155,54 @@ TEST(Session, AnUnattendedCleaningWithADamagedCleanSettingDoesNothing) {
         EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, data / "report.csv"}),
                   UnattendedEnd::Done);
         EXPECT_NE(test::ReadFile(data / "report.csv").find("a.tmp"), std::string::npos);
+    }
+}
+
+// Roots name exactly the folders they are given as: by a short name (as %TEMP% often is), with
+// a doubled backslash, or named "..." (a folder, never a step up to its parent). Each is scanned
+// by its true form, which the skip folders (short too) and the cleaning's checks compare with.
+// (Wine's final path drops a dot from every name on the way, so there the cleaning keeps the file
+// below "..." as reached elsewhere; on Windows it goes like the others.)
+TEST(Session, RootsAreScannedAndCleanedByTheTrueFormOfExactlyTheFolderGiven) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    WriteCleaningSettings(program.Path() + "\\config.xml", data / "Backup");
+    const std::string folder = data / "Long Folder Name";
+    for (const std::string& path : {folder + "\\a.tmp", data / "x\\y\\b.tmp", data / "p\\...\\c.tmp"})
+        test::WriteFile(path, "junk");
+    for (const std::string& path : {folder + "\\Kept\\d.tmp", data / "x\\e.tmp", data / "p\\f.tmp"})
+        test::WriteFile(path, "not asked for");
+    ASSERT_TRUE(
+        WriteSkipFolders(program.Path() + "\\config.xml", {{test::ShortPathOf(folder + "\\Kept"), true}}));
+
+    Session session(program.Path());
+    session.RunUnattended({{test::ShortPathOf(folder), data / "x\\\\y", data / "p\\..."}, ""});
+    EXPECT_EQ(session.Results().ToTextMap(), (TextMap{{folder + "\\a.tmp", "Temporary file"},
+                                                      {data / "x\\y\\b.tmp", "Temporary file"},
+                                                      {data / "p\\...\\c.tmp", "Temporary file"}}));
+    EXPECT_FALSE(test::Exists(folder + "\\a.tmp") || test::Exists(data / "x\\y\\b.tmp"));
+    for (const std::string& path : {folder + "\\Kept\\d.tmp", data / "x\\e.tmp", data / "p\\f.tmp"})
+        EXPECT_EQ(test::ReadFile(path), "not asked for") << path;
+}
+
+// The backup folder as typed or stored: with ".." steps, a doubled final backslash, or the factory
+// "%ModulePath%\Backup" of a program started by its short name. The restore points are made and
+// checked where the folder truly is, so every file is backed up and cleaned.
+TEST(Session, ABackupFolderInAnyTypedFormTakesTheBackups) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string shortProgram = test::ShortPathOf(program.Path());
+    ASSERT_NE(shortProgram, program.Path());
+    OverrideProgramDirectory(shortProgram);
+    const std::pair<std::string, std::string> cases[] = {{data / "x\\..\\bk", data / "bk"},
+                                                         {data / "bk2\\\\", data / "bk2"},
+                                                         {"%ModulePath%\\Backup", program / "Backup"}};
+    for (const auto& [typed, folder] : cases) {
+        WriteCleaningSettings(program.Path() + "\\config.xml", typed);
+        test::WriteFile(data / "junk\\a.tmp", "junk");
+        EXPECT_EQ(Session(shortProgram).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done) << typed;
+        const std::vector<RestorePoint> points = FindRestorePoints(folder);
+        ASSERT_EQ(points.size(), 1u) << typed;
+        EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(data / "junk\\a.tmp")), "junk") << typed;
     }
 }

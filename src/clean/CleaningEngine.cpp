@@ -46,6 +46,7 @@ class CleaningRun {
         const bool permanent = job_.removal == RemovalMode::Permanent;
         std::string heldFolder;  // the restore point folder last checked, held while in use
         win::UniqueFile held;
+        DWORD heldError = ERROR_SUCCESS;  // why the folder last tried could not be held
         for (size_t i = 0; i < job_.cleaningSet.Count(); ++i) {
             const std::string path(job_.cleaningSet.Path(i));
             if (Stopped()) {
@@ -73,24 +74,25 @@ class CleaningRun {
                 if (folder != heldFolder) {
                     held.reset();
                     EnsureFolderPath(folder + "\\");
-                    DWORD error = ERROR_SUCCESS;
-                    held = OpenCheckedFolder(folder, error);
+                    held = OpenCheckedFolder(folder, heldError);
                     heldFolder = held ? folder : std::string();
-                    outcome.error = error;
                 }
+                win::Result saved = win::Result::Failed(heldError);
                 if (held && permanent && volumes_.Holds(path, restorePoint)) {
-                    outcome.saved = listed.MoveTo(backupPath) ? Saved::Moved : Saved::Kept;
+                    if ((saved = listed.MoveTo(backupPath)))
+                        outcome.saved = Saved::Moved;
                 } else if (held) {
-                    outcome.saved = listed.CopyTo(backupPath) ? Saved::Copied : Saved::Kept;
+                    if ((saved = listed.CopyTo(backupPath)))
+                        outcome.saved = Saved::Copied;
                 }
-                if (outcome.saved == Saved::Kept && held)
-                    outcome.error = ::GetLastError();
+                outcome.error = saved.Error();
             }
             listed.Close();
+            // A file the check refused is named once, here, with its reason; the removal's entry
+            // then says nothing more of it. One that could not be backed up is also named there.
             if (outcome.saved != Saved::Kept)
                 entry.Add("_LogSaveFile", {path, backupPath});
-            else if (outcome.state == ListedState::Same || outcome.state == ListedState::Gone ||
-                     outcome.state == ListedState::Unreadable)
+            else if (NotBackedUp(outcome))
                 Failure(entry, "_LogSaveFileFailed", {path, backupPath}, outcome.error);
             else
                 Kept(entry, path, outcome.state, outcome.error);
@@ -119,10 +121,8 @@ class CleaningRun {
                 entry.Write(log_, "_LogLogCategoryDelete");
                 return false;
             } else if (saved && saved->saved == Saved::Kept) {
-                if (saved->state == ListedState::Same)
+                if (NotBackedUp(*saved))
                     Failure(entry, "_LogKeepFile", {path});
-                else
-                    Kept(entry, path, saved->state, saved->error);
             } else if (!win::IsFullPath(path) ||
                        (recycle && (!IsExactFilePath(path) || !IsSafeToRemove(path)))) {
                 // The shell reads a final dot or blank, wildcards and long paths in its own ways.
@@ -152,6 +152,13 @@ class CleaningRun {
         DWORD error = ERROR_SUCCESS;
     };
 
+    // A file the check found as listed (or could not check) whose backup failed; the others were
+    // refused by the check for a reason of their own.
+    static bool NotBackedUp(const Outcome& outcome) {
+        return outcome.saved == Saved::Kept &&
+               (outcome.state == ListedState::Same || outcome.state == ListedState::Unreadable);
+    }
+
     // A file that keeps its place (or its backup failed) is written to the log, with the system's
     // reason where there is one, and remembered.
     void Failure(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args,
@@ -172,6 +179,9 @@ class CleaningRun {
             case ListedState::Changed:
                 Failure(entry, "_LogKeepFileChanged", {path});
                 break;
+            case ListedState::Gone:
+                Failure(entry, "_LogFileGone", {path});
+                break;
             default:
                 Failure(entry, "_LogDeleteFileFailed", {path}, error);
                 break;
@@ -186,17 +196,20 @@ class CleaningRun {
             Kept(entry, path, listed.State(), listed.Error());
             return;
         }
-        if (listed.Remove())
+        if (const win::Result removed = listed.Remove())
             entry.Add("_LogDeleteFile", {path});
         else
-            Failure(entry, "_LogDeleteFileFailed", {path}, ::GetLastError());
+            Failure(entry, "_LogDeleteFileFailed", {path}, removed.Error());
     }
 
-    // Moves the file to the Recycle Bin. The file is checked just before the shell gets its path,
-    // while its folder is held (so that, on Windows, no folder on the way can be swapped). Where
-    // the bin cannot take it, the shell asks the user whether to delete it permanently instead; a
-    // file the user keeps that way is logged as kept. Unwatched, the shell shows no error and its
-    // question is answered No at once.
+    // Moves the file to the Recycle Bin. The file is checked and held open across the shell's call,
+    // shared only so that the shell can move it, while its folder is held (so that, on Windows, no
+    // folder on the way can be swapped); afterwards the open file tells where it went, and only a
+    // file now in the bin counts as recycled. Another file that took its name meanwhile may have
+    // gone to the bin instead: the reviewed one is then kept and the row fails (the other can be
+    // restored from the bin). Where the bin cannot take a file, the shell asks the user whether to
+    // delete it permanently instead; a file the user keeps that way is logged as kept. Unwatched,
+    // the shell shows no error and its question is answered No at once.
     void MoveToRecycleBin(LogEntry& entry, const std::string& path, const FileStamp& stamp) {
         DWORD error = ERROR_SUCCESS;
         win::UniqueFile folder = OpenCheckedFolder(ParentFolderOf(path), error);
@@ -205,12 +218,10 @@ class CleaningRun {
                  error == ERROR_REPARSE_TAG_MISMATCH ? ListedState::Linked : ListedState::Unreadable, error);
             return;
         }
-        {
-            ListedFile listed(path, stamp);
-            if (listed.State() != ListedState::Same) {
-                Kept(entry, path, listed.State(), listed.Error());
-                return;
-            }
+        ListedFile listed(path, stamp, ListedFile::Sharing::ReadingAndMoving);
+        if (listed.State() != ListedState::Same) {
+            Kept(entry, path, listed.State(), listed.Error());
+            return;
         }
         std::wstring list = win::Wide(path) + L'\0';  // the string's own terminator makes the second NUL
         SHFILEOPSTRUCTW operation{};
@@ -223,16 +234,44 @@ class CleaningRun {
             operation.fFlags |= FOF_NOERRORUI;
             refuse.reset(::SetWindowsHookExW(WH_CBT, RefuseQuestion, nullptr, ::GetCurrentThreadId()));
         }
-        const int result = ::SHFileOperationW(&operation);
+        const int result =
+            job_.shellOperation ? job_.shellOperation(operation) : ::SHFileOperationW(&operation);
         refuse.reset();
+        const bool done = result == 0 && !operation.fAnyOperationsAborted;
+        ListedPlace place = listed.Place();
+        listed.Close();
+        // A deletion that waited for this handle (Wine does not report it as pending) takes the
+        // file as the handle closes: the path the file was at while held then names nothing.
+        if (place == ListedPlace::AtPath && win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD missing = ::GetLastError();
+            if (missing == ERROR_FILE_NOT_FOUND || missing == ERROR_PATH_NOT_FOUND)
+                place = ListedPlace::Deleted;
+        }
         folder.reset();
-        const bool stillThere = win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES;
-        if (result == 0 && !operation.fAnyOperationsAborted && !stillThere)
-            entry.Add("_LogDeleteFile", {path});
-        else if (stillThere)
-            Failure(entry, "_LogRecycleFileKept", {path}, static_cast<DWORD>(result));
-        else
-            Failure(entry, "_LogDeleteFileFailed", {path}, static_cast<DWORD>(result));
+        switch (place) {
+            case ListedPlace::RecycleBin:
+            case ListedPlace::Deleted:  // with the user's consent, where the bin could not take it
+                entry.Add("_LogDeleteFile", {path});
+                break;
+            case ListedPlace::Elsewhere:
+                if (done) {
+                    Failure(entry, "_LogRecycleTookOther", {path});
+                    break;
+                }
+                [[fallthrough]];
+            case ListedPlace::AtPath:
+                ShellFailure(entry, "_LogRecycleFileKept", {path}, result);
+                break;
+            case ListedPlace::Unknown:
+                ShellFailure(entry, "_LogDeleteFileFailed", {path}, result);
+                break;
+        }
+    }
+
+    // A file the shell's operation left, with the shell's own return code where it gave one.
+    void ShellFailure(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args, int code) {
+        entry.AddShellFailure(lineKey, args, code);
+        job_.everyFileHandled = false;
     }
 
     static LRESULT CALLBACK RefuseQuestion(int code, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 // one activity-log entry per phase.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -28,6 +29,9 @@ struct CleaningJob {
     // Set by the run: false when any file was kept, not backed up, not removed or left for the
     // next restart.
     bool everyFileHandled = true;
+    // Hands a Recycle Bin operation to the shell; empty for SHFileOperationW itself. Tests put
+    // their own in front of it.
+    std::function<int(SHFILEOPSTRUCTW&)> shellOperation;
     // Runs once per run, after the final texts: on the worker's thread, or in StopCleaning.
     std::function<void()> completed;
     // Last, so that it ends before anything the worker uses goes.

@@ -13,9 +13,9 @@ bool SameTime(const FILETIME& a, const FILETIME& b) {
 }  // namespace
 
 win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
-                                 win::OpenFileFacts& about) {
+                                 win::OpenFileFacts& about, DWORD share) {
     error = ERROR_SUCCESS;
-    win::UniqueFile file = win::OpenFile(path, access, FILE_SHARE_READ, OPEN_EXISTING,
+    win::UniqueFile file = win::OpenFile(path, access, share, OPEN_EXISTING,
                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
     if (!file) {
         error = ::GetLastError();
@@ -35,14 +35,17 @@ win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& e
     return file;
 }
 
-ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_(path) {
+ListedFile::ListedFile(const std::string& path, const FileStamp& listed, Sharing sharing) : path_(path) {
     // Only a full path names one file whatever the current folder.
     if (!win::IsFullPath(path)) {
         error_ = ERROR_INVALID_NAME;
         return;
     }
     win::OpenFileFacts about;
-    file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_, about);
+    // Never shared for writing: a file another program may be writing is kept, since deleting it
+    // under that program would lose its work.
+    const DWORD share = sharing == Sharing::Reading ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
+    file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_, about, share);
     if (!file_) {
         if (error_ == ERROR_FILE_NOT_FOUND || error_ == ERROR_PATH_NOT_FOUND)
             state_ = ListedState::Gone;
@@ -63,13 +66,18 @@ ListedFile::ListedFile(const std::string& path, const FileStamp& listed) : path_
     state_ = ListedState::Same;
 }
 
-bool RemoveFileExactly(const std::string& path) {
+win::Result RemoveFileExactly(const std::string& path) {
     DWORD error = ERROR_SUCCESS;
     win::OpenFileFacts about;
     win::UniqueFile file =
         OpenUnlinkedFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, error, about);
-    if (!file)
-        return error == ERROR_REPARSE_TAG_MISMATCH && win::RemoveFile(path);  // a link goes by its name
+    if (!file) {
+        if (error != ERROR_REPARSE_TAG_MISMATCH) {
+            ::SetLastError(error);
+            return win::Result::Failed(error);
+        }
+        return win::Result::From(win::RemoveFile(path));  // a link goes by its name
+    }
     if (about.attributes & FILE_ATTRIBUTE_READONLY) {
         // A backup keeps its file's attributes: a read-only one is made writable to be deleted.
         FILE_BASIC_INFO basic{};  // times of zero are left as they are
@@ -81,27 +89,52 @@ bool RemoveFileExactly(const std::string& path) {
     return win::DeleteOpenFile(file.get());
 }
 
-bool ListedFile::MoveTo(const std::string& backupPath) {
-    if (!file_ || !win::RenameOpenFile(file_.get(), backupPath))
-        return false;
-    file_.reset();
-    return true;
+win::Result ListedFile::MoveTo(const std::string& backupPath) {
+    if (!file_)
+        return win::Result::Failed(error_);
+    win::Result moved = win::RenameOpenFile(file_.get(), backupPath);
+    if (moved)
+        file_.reset();
+    return moved;
 }
 
-bool ListedFile::CopyTo(const std::string& backupPath) const {
-    return file_ && win::CopyOpenFile(file_.get(), backupPath);
+win::Result ListedFile::CopyTo(const std::string& backupPath) const {
+    return file_ ? win::CopyOpenFile(file_.get(), backupPath) : win::Result::Failed(error_);
 }
 
-bool ListedFile::Remove() {
-    if (!file_ || !win::DeleteOpenFile(file_.get()))
-        return false;
+win::Result ListedFile::Remove() {
+    if (!file_)
+        return win::Result::Failed(error_);
+    if (win::Result deleted = win::DeleteOpenFile(file_.get()); !deleted)
+        return deleted;
     file_.reset();
-    // The deletion happens as the file closes; if a folder on the way has become a link since,
-    // nothing may have been deleted: only a listed path that names nothing counts.
+    // The deletion happens as the file closes; if a folder on the way has become a link since, or
+    // another program still holds the file, nothing may have been deleted: only a listed path
+    // that names nothing counts.
     if (win::FileAttributes(path_) != INVALID_FILE_ATTRIBUTES)
-        return false;
+        return win::Result::Failed(ERROR_FILE_EXISTS);
     const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return {};
+    return win::Result::Failed(error);
+}
+
+ListedPlace ListedFile::Place() const {
+    win::OpenFileFacts facts;
+    if (!file_ || !win::QueryOpenFile(file_.get(), facts))
+        return ListedPlace::Unknown;
+    if (facts.deletePending || facts.links == 0)
+        return ListedPlace::Deleted;
+    std::string now;
+    const win::Result asked = win::CurrentPathOf(file_.get(), path_, now);
+    if (!asked)
+        return asked.Error() == ERROR_FILE_NOT_FOUND ? ListedPlace::RecycleBin : ListedPlace::Unknown;
+    if (win::SameFolded(now, path_))
+        return ListedPlace::AtPath;
+    const std::string bin = win::VolumeRootOf(path_) + "$Recycle.Bin\\";
+    const bool inBin =
+        bin.size() > 13 && now.size() > bin.size() && win::SameFolded(now.substr(0, bin.size()), bin);
+    return inBin ? ListedPlace::RecycleBin : ListedPlace::Elsewhere;
 }
 
 bool SameVolumeCache::Holds(const std::string& file, const std::string& other) {

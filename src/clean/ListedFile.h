@@ -22,24 +22,43 @@ enum class ListedState {
     Unreadable,  // could not be opened or checked for another reason (Error says why)
 };
 
+// Where a listed file is after another party (the shell) acted on its path, as its open file says.
+enum class ListedPlace {
+    AtPath,      // still at the listed path
+    RecycleBin,  // in the Recycle Bin
+    Deleted,     // deleted: its deletion has taken or will take its name
+    Elsewhere,   // somewhere else: something else was taken in its place
+    Unknown,     // its place could not be asked
+};
+
 class ListedFile {
   public:
+    // Who else may act on the file while it is open: nobody (the program acts through this open
+    // file), or also whoever moves it (the shell, moving it to the Recycle Bin). Writers never.
+    enum class Sharing { Reading, ReadingAndMoving };
+
     // Opens the listed path (a full one; anything else is Unreadable) for reading and deleting,
-    // sharing it only for reading, without following a final link, and compares the file with its
+    // sharing it as sharing says, without following a final link, and compares the file with its
     // stamp from the listing.
-    ListedFile(const std::string& path, const FileStamp& listed);
+    ListedFile(const std::string& path, const FileStamp& listed, Sharing sharing = Sharing::Reading);
 
     ListedState State() const noexcept { return state_; }
     DWORD Error() const noexcept { return error_; }
 
     // Moves the file into backupPath (on the same volume; its folder must exist, checked and held)
-    // through the open file: a rename, never over another file. True when it moved; the file is
-    // then closed.
-    bool MoveTo(const std::string& backupPath);
-    // Copies the open file into backupPath, a file created new. The file stays open.
-    bool CopyTo(const std::string& backupPath) const;
-    // Deletes the open file and closes it; true when the listed path names nothing afterwards.
-    bool Remove();
+    // through the open file: a rename, never over another file. The file is closed once it moved.
+    win::Result MoveTo(const std::string& backupPath);
+    // Copies the open file into backupPath, a file created new and checked. The file stays open.
+    win::Result CopyTo(const std::string& backupPath) const;
+    // Deletes the open file and closes it; it succeeds only when the listed path names nothing
+    // afterwards (ERROR_FILE_EXISTS when it still names a file, for example one another program
+    // holds open, whose deletion waits for it).
+    win::Result Remove();
+    // Where the open file is now (the file must be open sharing moves, so that others could act):
+    // at its path, in the Recycle Bin (its volume's "$Recycle.Bin" folder; under Wine, whose bin is
+    // the Unix user's trash outside every drive, no longer anywhere on its volume while it still has
+    // a name), deleted, or elsewhere on its volume.
+    ListedPlace Place() const;
     // Lets the file go untouched.
     void Close() { file_.reset(); }
 
@@ -50,16 +69,16 @@ class ListedFile {
     DWORD error_ = ERROR_SUCCESS;
 };
 
-// Opens the file at path for access, sharing it only for reading, without following a final
-// link, and only when the open file is the one the path names: not a link, and no link on the
-// way (ERROR_REPARSE_TAG_MISMATCH otherwise). Empty when it fails; error says why. about tells
-// what the open file is.
+// Opens the file at path for access, sharing it as share says (FILE_SHARE_READ unless others may
+// move it), without following a final link, and only when the open file is the one the path
+// names: not a link, and no link on the way (ERROR_REPARSE_TAG_MISMATCH otherwise). Empty when it
+// fails; error says why. about tells what the open file is.
 win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
-                                 win::OpenFileFacts& about);
+                                 win::OpenFileFacts& about, DWORD share = FILE_SHARE_READ);
 
 // Deletes the file at path, never what a link leads to: a file by the handle its check opened
-// (read-only or not), a link by its own name.
-bool RemoveFileExactly(const std::string& path);
+// (read-only or not), a link by its own name. A failure leaves its error as the last error too.
+win::Result RemoveFileExactly(const std::string& path);
 
 // Whether a file is on the volume of another path, so that it moves there without a copy. The
 // system's answer is kept per folder, since asking costs a look at every folder on the way.

@@ -18,6 +18,9 @@ class LogEntry {
     explicit LogEntry(const char* headerKey);
     // The line; for a failure with its error code, the system's reason follows in brackets.
     void Add(const char* lineKey, std::initializer_list<FormatArg> args, DWORD error = ERROR_SUCCESS);
+    // The line, for a failure of the shell's file operation with its return code: the shell's own
+    // code (not a system error code) follows in brackets.
+    void AddShellFailure(const char* lineKey, std::initializer_list<FormatArg> args, int shellCode);
     const std::string& Text() const { return text_; }
     // Adds the entry to log under the translated subcategory; false when the log did not take it.
     bool Write(ActivityLog& log, const char* subcategoryKey) const;

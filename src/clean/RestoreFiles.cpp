@@ -82,14 +82,12 @@ DWORD Restore(const std::string& file, const std::string& target, TargetFolders&
     if (!backup)
         return ::GetLastError();
     if (folders.volumes.Holds(file, folder)) {
-        if (!win::RenameOpenFile(backup.get(), target))
-            return ::GetLastError();
-        return ERROR_SUCCESS;
+        return win::RenameOpenFile(backup.get(), target).Error();
     }
-    if (!win::CopyOpenFile(backup.get(), target))
-        return ::GetLastError();
+    if (const win::Result copied = win::CopyOpenFile(backup.get(), target); !copied)
+        return copied.Error();
     // In place: the backup goes as its handle closes.
-    win::DeleteOpenFile(backup.get());
+    (void)win::DeleteOpenFile(backup.get());
     return ERROR_SUCCESS;
 }
 

@@ -22,7 +22,7 @@ std::wstring ComparableForm(std::string folder) {
 
 void AddIfKnown(std::vector<std::string>& folders, const std::string& folder) {
     if (!folder.empty())
-        folders.push_back(win::LongPathOf(folder));
+        folders.push_back(win::TruePathOfText(folder).path);
 }
 
 }  // namespace

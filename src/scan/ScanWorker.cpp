@@ -187,8 +187,10 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
         // An empty folder text would list the root of the current drive: pass the location over.
         if (folder.empty())
             continue;
-        // Skip folders are compared with the walked paths, which are built from the long form.
-        folder = win::LongPathOf(folder);
+        // Walked in its true form, as the roots are: the skip folders and the cleaning's checks
+        // compare with paths in that form. A value that is no full path stays as it is and is
+        // passed over below.
+        folder = win::TruePathOfText(folder).path;
         // A temporary folder that fell back to the profile or the Windows folder, or a root, holds
         // the user's and the system's own files, which must never be listed as junk.
         if (protectedFolders.empty())

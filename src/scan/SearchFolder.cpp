@@ -185,6 +185,10 @@ class Walker {
             }
             return;
         }
+        // A file link (any reparse point) may lead anywhere, and the cleaning keeps it as such:
+        // it is never listed.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return;
         for (const auto& [mask, description] : rules_.masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));

@@ -67,7 +67,9 @@ class SearchVisitor {
 // map's order, without regard to case) is reported with the mask's description; other files go
 // through the zero-length, invalid-shortcut and not-accessed tests, reported with
 // "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed". Folder links (reparse points) are
-// reported as folders but never descended into. A stop request ends the walk early; with listing
+// reported as folders but never descended into; file entries that are reparse points (file links)
+// are never reported. Paths are built from root as given: a caller that acts on them later passes
+// its root in true form (win::TruePathOf). A stop request ends the walk early; with listing
 // workers, each ends before its next entry and the walk returns once all have ended. An exception
 // from the visitor ends the walk the same way and is thrown again from here.
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor);

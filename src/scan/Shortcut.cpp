@@ -31,11 +31,16 @@ bool IsShortcutToMissingTarget(const std::string& shortcutPath) {
         if (!fromItems)
             return false;
     }
-    if (!fromItems && link->GetPath(target.data(), static_cast<int>(target.size()), nullptr, 0) != S_OK)
+    // A shortcut whose recorded target is empty leads nowhere, whatever id list it holds (Wine
+    // stores the desktop folder's with it).
+    std::wstring recorded(32768, L'\0');
+    if (FAILED(link->GetPath(recorded.data(), static_cast<int>(recorded.size()), nullptr, 0)))
         return false;
+    if (recorded[0] == L'\0')
+        return true;
+    if (!fromItems)
+        target = recorded;
     target.resize(std::wcslen(target.c_str()));
-    if (target.empty())
-        return false;
     if (win::FileAttributes(win::Narrow(target)) != INVALID_FILE_ATTRIBUTES)
         return false;
     const DWORD error = ::GetLastError();

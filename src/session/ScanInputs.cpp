@@ -4,9 +4,27 @@
 
 #include "clean/BackupStore.h"
 #include "config/ConfigDocument.h"
+#include "win/CharStep.h"
 #include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
+
+namespace {
+
+// A skip folder typed as a full path is matched in its true form, the form of the walked paths;
+// a final backslash, which keeps "C:\Temp\" from matching "C:\Temporary", stays. Any other text
+// (a name, a part of a path) is matched as it is.
+std::string SkipFolderForm(const std::string& text) {
+    win::TruePath folder = win::TruePathOfText(text);
+    if (folder.error == ERROR_INVALID_NAME)
+        return text;
+    const char last = text.back();
+    if ((last == '\\' || last == '/') && !win::EndsWithBackslash(folder.path))
+        folder.path += '\\';
+    return folder.path;
+}
+
+}  // namespace
 
 void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const ScanOptionValues& options,
                    const std::vector<SkipFolder>& skipFolders, const std::vector<std::string>& ownFolders) {
@@ -18,7 +36,7 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
     job.skipFolders.clear();
     for (const SkipFolder& skip : skipFolders)
         if (skip.checked)
-            job.skipFolders.push_back(skip.folder);
+            job.skipFolders.push_back(SkipFolderForm(skip.folder));
     job.ownFolders = ownFolders;
 
     const auto& on = options.checked;
@@ -46,17 +64,17 @@ std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
             folders.push_back(std::move(folder));
     };
     for (const std::string& backup : backupFolders) {
-        if (!win::IsFullPath(backup))
+        const win::TruePath folder = win::TruePathOfText(backup);
+        if (folder.error == ERROR_INVALID_NAME)
             continue;
-        const std::string folder = win::LongPathOf(backup);
-        if (!win::IsRootPath(folder)) {
-            add(folder);
+        if (!win::IsRootPath(folder.path)) {
+            add(folder.path);
             continue;
         }
         // Restore points made after this scan are of no concern to it: the scan lists what is there now.
-        for (const RestorePoint& point : FindRestorePoints(folder))
+        for (const RestorePoint& point : FindRestorePoints(folder.path))
             add(point.path);
     }
-    add(win::LongPathOf(programFolder));
+    add(win::TruePathOf(programFolder).path);
     return folders;
 }

@@ -10,13 +10,14 @@
 #include "config/ScanOptionSettings.h"
 #include "scan/ScanWorker.h"
 
-// Sets the job's masks, options, system locations, the user's ticked skip folders and the
-// program's own folders (ownFolders, see OwnSkipFolders). Roots, results and the worker are left
-// alone.
+// Sets the job's masks, options, system locations, the user's ticked skip folders (one typed as a
+// full path in its true form, any other text as it is) and the program's own folders (ownFolders,
+// see OwnSkipFolders). Roots, results and the worker are left alone.
 void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const ScanOptionValues& options,
                    const std::vector<SkipFolder>& skipFolders, const std::vector<std::string>& ownFolders);
 
-// The folders of the program's own that every scan leaves out, each in long form: every backup
+// The folders of the program's own that every scan leaves out, each in true form (a backup folder
+// text through win::TruePathOfText, the program folder through win::TruePathOf): every backup
 // folder that is a full path, then the program folder. A backup folder that is a drive or share
 // root stands for the restore points directly under it, never for the whole drive. An empty or
 // relative backup folder text is left out: it names no place of its own.

@@ -29,13 +29,12 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
                                                     ReadBackupDirectory(ConfigPath())};
     SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders,
                   OwnSkipFolders(programFolder_, backupFolders));
-    // A folder given on the command line may be relative, or written with "/" or ".." steps: the
-    // walk and every file call take the one full form it names now. A full path stays exactly as
-    // it is, a final dot or blank of a name included.
+    // Each root is walked in its true form, so that the cleaning finds every listed file again at
+    // its path through the open file: a root in short form, in another case or through a link
+    // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name
+    // from the folder tree is exact, a final dot or blank included.
     for (std::string& root : roots)
-        if (!win::IsFullPath(root) || root.find('/') != std::string::npos ||
-            ("\\" + root + "\\").find("\\.") != std::string::npos)
-            root = win::FullPathOf(root);
+        root = win::TruePathOf(root).path;
     scan_.roots = std::move(roots);
 }
 
@@ -51,7 +50,9 @@ bool Session::StartScan(ScanProgress* progress, std::function<void()> completed)
 void Session::PrepareCleaning(const CleanOptionValues& options) {
     cleaning_.removal = options.removal;
     cleaning_.backup = options.backup;
-    cleaning_.backupFolder = options.backupDirectory;
+    // The restore points are made where the backup folder truly is, so that the cleaning finds
+    // each one it made at its path; a text that names no full path stays as it is, and is refused.
+    cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).path;
     cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
     cleaning_.cleaningSet = scan_.results.TickedRows();
 }
@@ -85,7 +86,10 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
                 FormatText(Translate("_CommandLineSettingUnreadable"), {clean.unreadable, ConfigPath()}));
         settings.cleanOptions = std::move(clean.values);
     }
-    PrepareScan(settings, request.folders.empty() ? FixedDrives() : request.folders);
+    std::vector<std::string> roots;
+    for (const std::string& folder : request.folders)
+        roots.push_back(win::TypedFullPath(folder));
+    PrepareScan(settings, roots.empty() ? FixedDrives() : std::move(roots));
 
     std::atomic<bool> never{false};
     const win::StopToken noStop(&never);

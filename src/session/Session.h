@@ -16,7 +16,7 @@
 
 // What an unattended run is asked to do.
 struct UnattendedRequest {
-    std::vector<std::string> folders;  // the roots; none: every fixed drive
+    std::vector<std::string> folders;  // the roots as typed (win::TypedFullPath); none: every fixed drive
     std::string reportFile;            // not empty: write the report there instead of cleaning
 };
 
@@ -38,8 +38,9 @@ class Session {
     const std::string& ProgramFolder() const noexcept { return programFolder_; }
     std::string ConfigPath() const;
 
-    // Sets the scan's inputs from the settings and the roots, with the program's own folders (the
-    // settings' backup folder, config.xml's and the program folder) left out; unless a scan runs.
+    // Sets the scan's inputs from the settings and the roots (full paths, taken exactly), with the
+    // program's own folders (the settings' backup folder, config.xml's and the program folder)
+    // left out; unless a scan runs. Every folder is taken in its true form (win::TruePathOf).
     void PrepareScan(const WizardSettings& settings, std::vector<std::string> roots);
     // Empties the results and starts the prepared scan on its worker, reporting to progress;
     // completed runs once when it has ended. False when a scan runs already.

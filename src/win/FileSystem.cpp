@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstddef>
+#include <cstring>
 #include <cwchar>
 #include <utility>
 #include <vector>
 
+#include "win/CharStep.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
@@ -125,9 +129,6 @@ UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disp
     return UniqueFile(::CreateFileW(api.c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
-namespace {
-
-// The root of the volume path lies on, in the program's form with its final backslash ("C:\\").
 std::string VolumeRootOf(std::string_view path) {
     const std::wstring api = FileApiPath(path);
     if (api.empty())
@@ -138,8 +139,6 @@ std::string VolumeRootOf(std::string_view path) {
     root.resize(std::wcslen(root.c_str()));
     return FromFileApiPath(root);
 }
-
-}  // namespace
 
 bool IsAtPath(HANDLE handle, std::string_view path) {
     std::string expected(path);
@@ -183,10 +182,10 @@ bool IsAtPath(HANDLE handle, std::string_view path) {
                    root.size() - 1);
 }
 
-bool RenameOpenFile(HANDLE file, std::string_view target) {
+Result RenameOpenFile(HANDLE file, std::string_view target) {
     const std::wstring api = Checked(target);
     if (api.empty())
-        return false;
+        return Result::LastError();
     // The information block ends with the name; it is allocated with room for it.
     const size_t bytes = sizeof(FILE_RENAME_INFO) + api.size() * sizeof(wchar_t);
     std::vector<unsigned char> block(bytes, 0);
@@ -195,13 +194,13 @@ bool RenameOpenFile(HANDLE file, std::string_view target) {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(api.size() * sizeof(wchar_t));
     std::wmemcpy(info->FileName, api.data(), api.size());
-    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes)) != FALSE;
+    return Result::From(::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes)));
 }
 
-bool DeleteOpenFile(HANDLE file) {
+Result DeleteOpenFile(HANDLE file) {
     FILE_DISPOSITION_INFO info{};
     info.DeleteFile = TRUE;
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)) != FALSE;
+    return Result::From(::SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)));
 }
 
 bool QueryOpenFile(HANDLE file, OpenFileFacts& facts) {
@@ -227,61 +226,283 @@ bool QueryOpenFile(HANDLE file, OpenFileFacts& facts) {
     facts.lastAccess = time(basic.LastAccessTime);
     facts.lastWrite = time(basic.LastWriteTime);
     facts.fileId = static_cast<uint64_t>(internal.IndexNumber.QuadPart);
+    facts.links = standard.NumberOfLinks;
+    facts.deletePending = standard.DeletePending != FALSE;
     return true;
 }
 
-bool CopyOpenFile(HANDLE file, std::string_view target) {
+namespace {
+
+std::atomic<CopyWriteFunction> g_copyWrite{nullptr};
+
+// Reads exactly size bytes at the file's position, or fails (ERROR_HANDLE_EOF when it ends first).
+Result ReadExactly(HANDLE file, char* data, DWORD size) {
+    for (DWORD done = 0; done < size;) {
+        DWORD read = 0;
+        if (!::ReadFile(file, data + done, size - done, &read, nullptr))
+            return Result::LastError();
+        if (read == 0)
+            return Result::Failed(ERROR_HANDLE_EOF);
+        done += read;
+    }
+    return {};
+}
+
+Result Rewind(HANDLE file) {
+    return Result::From(::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN));
+}
+
+// Copies size bytes from the start of one open file (or stream) to another's position.
+Result CopyData(HANDLE from, HANDLE to, uint64_t size) {
+    const CopyWriteFunction write = g_copyWrite.load() ? g_copyWrite.load() : ::WriteFile;
+    // Room for the whole file, up to 1 MB at a time: a small file needs no large buffer.
+    std::vector<char> buffer(static_cast<size_t>(std::clamp<uint64_t>(size, 1, 1 << 20)));
+    for (uint64_t left = size; left > 0;) {
+        const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, buffer.size()));
+        if (Result read = ReadExactly(from, buffer.data(), part); !read)
+            return read;
+        DWORD written = 0;
+        if (!write(to, buffer.data(), part, &written, nullptr))
+            return Result::LastError();
+        if (written != part)
+            return Result::Failed(ERROR_WRITE_FAULT);
+        left -= part;
+    }
+    return {};
+}
+
+// Reads the copy back and compares it with the source, both from their start.
+Result CompareData(HANDLE source, HANDLE copy, uint64_t size) {
+    if (Result rewound = Rewind(source); !rewound)
+        return rewound;
+    if (Result rewound = Rewind(copy); !rewound)
+        return rewound;
+    std::vector<char> a(static_cast<size_t>(std::clamp<uint64_t>(size, 1, 1 << 20))), b(a.size());
+    for (uint64_t left = size; left > 0;) {
+        const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, a.size()));
+        if (Result read = ReadExactly(source, a.data(), part); !read)
+            return read;
+        if (Result read = ReadExactly(copy, b.data(), part); !read)
+            return read;
+        if (std::memcmp(a.data(), b.data(), part) != 0)
+            return Result::Failed(ERROR_WRITE_FAULT);
+        left -= part;
+    }
+    return {};
+}
+
+// Copies the named data streams of the open file into streams of target's name, read through the
+// file's own handle (BackupRead). A volume or system that keeps no streams (FAT, Wine) says the
+// call is not supported: there is nothing to carry.
+Result CopyStreams(HANDLE file, std::string_view target) {
+    void* context = nullptr;
+    auto read = [&](void* into, DWORD size) {
+        DWORD got = 0;
+        if (!::BackupRead(file, static_cast<BYTE*>(into), size, &got, FALSE, FALSE, &context))
+            return Result::LastError();
+        return got == size ? Result() : Result::Failed(ERROR_HANDLE_EOF);
+    };
+    Result outcome;
+    constexpr DWORD kHeader = offsetof(WIN32_STREAM_ID, cStreamName);
+    for (;;) {
+        WIN32_STREAM_ID header{};
+        DWORD got = 0;
+        if (!::BackupRead(file, reinterpret_cast<BYTE*>(&header), kHeader, &got, FALSE, FALSE, &context)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION &&
+                error != ERROR_CALL_NOT_IMPLEMENTED)
+                outcome = Result::Failed(error);
+            break;
+        }
+        if (got == 0)
+            break;  // every stream read
+        if (got != kHeader) {
+            outcome = Result::Failed(ERROR_HANDLE_EOF);
+            break;
+        }
+        std::wstring name(header.dwStreamNameSize / sizeof(wchar_t), L'\0');
+        if (!name.empty() && !(outcome = read(name.data(), header.dwStreamNameSize)))
+            break;
+        const uint64_t size = static_cast<uint64_t>(header.Size.QuadPart);
+        if (header.dwStreamId == BACKUP_ALTERNATE_DATA && !name.empty()) {
+            // ":name:$DATA" after the file's own name makes the stream.
+            UniqueFile stream = OpenFile(std::string(target) + Narrow(name), GENERIC_WRITE, 0, CREATE_NEW);
+            if (!stream) {
+                outcome = Result::LastError();
+                break;
+            }
+            std::vector<char> buffer(static_cast<size_t>(std::clamp<uint64_t>(size, 1, 1 << 20)));
+            for (uint64_t left = size; left > 0 && outcome;) {
+                const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, buffer.size()));
+                DWORD written = 0;
+                if ((outcome = read(buffer.data(), part)))
+                    outcome =
+                        ::WriteFile(stream.get(), buffer.data(), part, &written, nullptr) && written == part
+                            ? Result()
+                            : Result::Failed(ERROR_WRITE_FAULT);
+                left -= part;
+            }
+            if (outcome)
+                outcome = Result::From(::FlushFileBuffers(stream.get()));
+            if (!outcome)
+                break;
+        } else if (size > 0) {
+            DWORD low = 0, high = 0;
+            ::BackupSeek(file, static_cast<DWORD>(size), static_cast<DWORD>(size >> 32), &low, &high,
+                         &context);
+            if ((static_cast<uint64_t>(high) << 32 | low) != size) {
+                outcome = Result::Failed(ERROR_HANDLE_EOF);
+                break;
+            }
+        }
+    }
+    DWORD ignored = 0;
+    if (context)
+        ::BackupRead(file, nullptr, 0, &ignored, TRUE, FALSE, &context);  // frees the context
+    return outcome;
+}
+
+// Everything a copy needs before it counts, through the copy's open handle.
+Result FillCopy(HANDLE file, const OpenFileFacts& about, HANDLE copy, std::string_view target) {
+    if (Result rewound = Rewind(file); !rewound)
+        return rewound;
+    if (Result copied = CopyData(file, copy, about.size); !copied)
+        return copied;
+    if (Result rewound = Rewind(file); !rewound)
+        return rewound;
+    if (Result streams = CopyStreams(file, target); !streams)
+        return streams;
+    if (!::FlushFileBuffers(copy))
+        return Result::LastError();
+    FILE_STANDARD_INFO written{};
+    if (!::GetFileInformationByHandleEx(copy, FileStandardInfo, &written, sizeof(written)))
+        return Result::LastError();
+    if (static_cast<uint64_t>(written.EndOfFile.QuadPart) != about.size)
+        return Result::Failed(ERROR_WRITE_FAULT);
+    if (about.size <= kComparedCopyBytes)
+        if (Result same = CompareData(file, copy, about.size); !same)
+            return same;
+    // Times and attributes last: reading back sets the access time, and a read-only copy could not
+    // have been written.
+    FILE_BASIC_INFO basic{};  // a change time of zero is left to the system
+    auto value = [](const FILETIME& time) {
+        LARGE_INTEGER v;
+        v.LowPart = time.dwLowDateTime;
+        v.HighPart = static_cast<LONG>(time.dwHighDateTime);
+        return v;
+    };
+    basic.CreationTime = value(about.creation);
+    basic.LastAccessTime = value(about.lastAccess);
+    basic.LastWriteTime = value(about.lastWrite);
+    basic.FileAttributes = about.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return Result::From(::SetFileInformationByHandle(copy, FileBasicInfo, &basic, sizeof(basic)));
+}
+
+}  // namespace
+
+void SetCopyWriteFunction(CopyWriteFunction write) noexcept {
+    g_copyWrite = write;
+}
+
+Result CopyOpenFile(HANDLE file, std::string_view target) {
     OpenFileFacts about;
     if (!QueryOpenFile(file, about))
-        return false;
-    UniqueFile copy = OpenFile(target, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+        return Result::LastError();
+    UniqueFile copy = OpenFile(target, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     if (!copy)
-        return false;
-    LARGE_INTEGER start{};
-    bool ok = ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
-    // Room for the whole file, up to 1 MB at a time: a small file needs no large buffer.
-    std::vector<char> buffer(static_cast<size_t>(std::clamp<uint64_t>(about.size, 1, 1 << 20)));
-    for (DWORD read = 0; ok;) {
-        ok = ::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) != FALSE;
-        if (!ok || read == 0)
-            break;
-        DWORD written = 0;
-        ok = ::WriteFile(copy.get(), buffer.data(), read, &written, nullptr) && written == read;
+        return Result::LastError();
+    if (Result filled = FillCopy(file, about, copy.get(), target); !filled) {
+        // The copy goes as its handle closes: nothing half written stays behind.
+        (void)DeleteOpenFile(copy.get());
+        return filled;
     }
-    ok = ok && ::SetFileTime(copy.get(), &about.creation, &about.lastAccess, &about.lastWrite);
-    if (!ok) {
+    // A close that fails may have lost what the system still held for the disk.
+    if (!::CloseHandle(copy.release())) {
+        const Result closed = Result::LastError();
+        (void)RemoveFile(target);
+        return closed;
+    }
+    return {};
+}
+
+Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path) {
+    path.clear();
+    OpenFileFacts about;
+    if (!QueryOpenFile(file, about))
+        return Result::LastError();
+    auto idAt = [](HANDLE handle) {
+        OpenFileFacts facts;
+        return QueryOpenFile(handle, facts) ? facts.fileId : 0;
+    };
+    auto finalPath = [](HANDLE handle) {
+        std::wstring buffer(MAX_PATH + 1, L'\0');
+        for (;;) {
+            const DWORD n =
+                ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            if (n == 0)
+                return std::string();
+            if (n < buffer.size())
+                return FromFileApiPath(std::wstring_view(buffer.data(), n));
+            buffer.resize(n + 1);
+        }
+    };
+    // The handle's own answer counts when that path opens to this very file.
+    const std::string answer = finalPath(file);
+    if (!answer.empty()) {
+        UniqueFile there =
+            OpenFile(answer, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
+        if (there && idAt(there.get()) == about.fileId) {
+            path = answer;
+            return {};
+        }
+    }
+    // A stale answer: the file is looked up by its id on the volume.
+    UniqueFile root = OpenFile(VolumeRootOf(onVolumeOf), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS);
+    if (!root)
+        return Result::LastError();
+    FILE_ID_DESCRIPTOR id{};
+    id.dwSize = sizeof(id);
+    id.Type = FileIdType;
+    id.FileId.QuadPart = static_cast<LONGLONG>(about.fileId);
+    UniqueFile found(::OpenFileById(root.get(), &id, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
+    if (!found) {
         const DWORD error = ::GetLastError();
-        DeleteOpenFile(copy.get());
-        ::SetLastError(error);
-        return false;
+        return Result::Failed(
+            error == ERROR_INVALID_PARAMETER || error == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : error);
     }
-    copy.reset();
-    // The attributes last: a read-only copy could not have been written.
-    const DWORD attributes = about.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    SetFileAttributesOf(target, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
-    return true;
+    path = finalPath(found.get());
+    return path.empty() ? Result::LastError() : Result();
 }
 
 std::wstring VolumeOf(std::string_view path) {
     return FoldedText(VolumeRootOf(path));
 }
 
-std::string FullPathOf(std::string_view path) {
-    const std::wstring wide = Wide(path);
-    if (wide.empty())
-        return std::string(path);
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n =
-            ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (n == 0)
-            return std::string(path);
-        if (n < buffer.size())
-            return Narrow(std::wstring_view(buffer.data(), n));
-        buffer.resize(n);
+std::string TypedFullPath(std::string_view typed) {
+    const bool driveRelative = typed.size() >= 2 && typed[1] == ':' &&
+                               std::isalpha(static_cast<unsigned char>(typed[0])) &&
+                               (typed.size() == 2 || (typed[2] != '\\' && typed[2] != '/'));
+    std::string base;
+    if (driveRelative) {
+        // "X:" alone is the one form whose full path the system gives as that drive's current
+        // folder; it has no step to misread.
+        const std::wstring drive = Wide(typed.substr(0, 2));
+        base = FetchSystemText(
+            [&](wchar_t* b, UINT n) { return ::GetFullPathNameW(drive.c_str(), n, b, nullptr); });
+    } else {
+        base = FetchSystemText([](wchar_t* b, UINT n) { return ::GetCurrentDirectoryW(n, b); });
     }
+    return NormalizedPath(typed, base);
 }
 
 std::string LongPathOf(std::string_view path) {
@@ -313,10 +534,90 @@ bool IsRefusedRequest(DWORD error) {
            error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED;
 }
 
+// The path an open object has now, every link on the way resolved, in the program's form; ""
+// when the system gives none.
+std::string FinalPathOf(HANDLE handle) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD n = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0)
+            return {};
+        if (n < buffer.size())
+            return FromFileApiPath(std::wstring_view(buffer.data(), n));
+        buffer.resize(n + 1);
+    }
+    return {};
+}
+
+// Opened to be looked at only: no access to its data, shared with everyone, a folder too.
+UniqueFile OpenToLookAt(std::string_view path) {
+    return OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+// True when path opens as the object handle holds: same volume, same file id.
+bool OpensAs(HANDLE handle, std::string_view path) {
+    const UniqueFile other = OpenToLookAt(path);
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return other && ::GetFileInformationByHandle(handle, &a) &&
+           ::GetFileInformationByHandle(other.get(), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The name the folder's listing gives the entry at path: the long name of a short one.
+std::string ListedNameOf(std::string_view path, std::string given) {
+    const std::wstring api = Checked(path);
+    WIN32_FIND_DATAW found{};
+    UniqueFind find;
+    if (!api.empty())
+        find.reset(
+            ::FindFirstFileExW(api.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    return find ? Narrow(found.cFileName) : given;
+}
+
 }  // namespace
 
 void SetFolderReadFunction(FolderReadFunction read) {
     g_folderRead = read;
+}
+
+TruePath TruePathOf(std::string_view path) {
+    if (!IsFullPath(path) || path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0)
+        return {std::string(path), ERROR_INVALID_NAME};
+    std::string_view trimmed = path;
+    while (trimmed.size() > 3 && EndsWithBackslash(trimmed))
+        trimmed.remove_suffix(1);
+    DWORD error = ERROR_SUCCESS;
+    const UniqueFile object = OpenToLookAt(trimmed);
+    if (object) {
+        std::string final = FinalPathOf(object.get());
+        if (IsFullPath(final) && OpensAs(object.get(), final))
+            return {std::move(final), ERROR_SUCCESS};
+    } else {
+        error = ::GetLastError();
+    }
+    const std::string name = NamePartOf(trimmed);
+    if (IsRootPath(trimmed) || name.empty())
+        return {LongPathOf(path), error};
+    std::string folder = FolderPartOf(trimmed);
+    if (folder.size() == 2)
+        folder += '\\';  // "C:" -> "C:\"
+    TruePath parent = TruePathOf(folder);
+    if (!EndsWithBackslash(parent.path))
+        parent.path += '\\';
+    parent.path += object && name.find('~') != std::string::npos ? ListedNameOf(trimmed, name) : name;
+    if (parent.error == ERROR_SUCCESS)
+        parent.error = error;
+    return parent;
+}
+
+TruePath TruePathOfText(std::string_view text) {
+    const std::string full = NormalizedPath(text, {});
+    if (!IsFullPath(full) || full.compare(0, 4, "\\\\?\\") == 0 || full.compare(0, 4, "\\\\.\\") == 0)
+        return {std::string(text), ERROR_INVALID_NAME};
+    return TruePathOf(full);
 }
 
 FolderListing::FolderListing(const std::wstring& apiFolder) : apiFolder_(apiFolder) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "win/Result.h"
 #include "win/UniqueHandle.h"
 
 namespace win {
@@ -47,10 +48,10 @@ UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disp
 bool IsAtPath(HANDLE handle, std::string_view path);
 // Renames (moves) the open file to target on the same volume, never over another file
 // (SetFileInformationByHandle, FileRenameInfo). The handle needs DELETE access.
-bool RenameOpenFile(HANDLE file, std::string_view target);
+Result RenameOpenFile(HANDLE file, std::string_view target);
 // Marks the open file for deletion when its last handle closes (FileDispositionInfo). The handle
 // needs DELETE access.
-bool DeleteOpenFile(HANDLE file);
+Result DeleteOpenFile(HANDLE file);
 // What an open file is now. Asked by its basic, standard and internal information, not with
 // GetFileInformationByHandle, which also asks the volume for its serial number: under Wine that
 // alone takes about a millisecond, more than the rest of a cleaning's work on a small file.
@@ -59,20 +60,60 @@ struct OpenFileFacts {
     uint64_t size = 0;
     FILETIME creation{}, lastAccess{}, lastWrite{};
     uint64_t fileId = 0;  // the id a folder listing gives the file
+    DWORD links = 0;      // names the file has; 0 once its deletion has taken them all
+    bool deletePending = false;
 };
 bool QueryOpenFile(HANDLE file, OpenFileFacts& facts);
-// Copies the open file's data, times and attributes into target, a file created new (never over
-// another); a target left half written is removed again. The handle needs read access.
-bool CopyOpenFile(HANDLE file, std::string_view target);
+// Copies the open file's data, named data streams, times and attributes into target, a file
+// created new (never over another), and checks the copy before it counts: flushed to the disk, of
+// the file's size, and for files up to kComparedCopyBytes read back and compared byte for byte.
+// A copy that fails any step is removed again; the source is never changed. The handle needs read
+// access.
+Result CopyOpenFile(HANDLE file, std::string_view target);
+constexpr uint64_t kComparedCopyBytes = 4u << 20;
+// The call CopyOpenFile writes with (WriteFile); tests put a faulty one in its place. nullptr
+// restores WriteFile.
+using CopyWriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+void SetCopyWriteFunction(CopyWriteFunction write) noexcept;
+// Where the open file is now, as a full path in the program's form, after others may have renamed
+// or moved it through handles of their own. Windows answers by the handle itself; Wine keeps the
+// name the handle was opened with, so the answer is checked by opening it and comparing the file's
+// id, and a stale one is replaced by a look-up of the id on the volume of onVolumeOf
+// (OpenFileById). ERROR_FILE_NOT_FOUND when the file is nowhere on that volume.
+Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path);
 // The root of the volume path lies on ("C:\", "\\server\share\", a mounted folder), folded for
 // comparison; "" when unknown.
 std::wstring VolumeOf(std::string_view path);
+// The same root in the program's form, with its final backslash ("C:\\"); "" when unknown.
+std::string VolumeRootOf(std::string_view path);
 
-// The system's full form of a path a user typed (GetFullPathNameW): "/" as "\", "." and ".."
-// steps resolved against the current folder; the text as given when it cannot be made.
-std::string FullPathOf(std::string_view path);
+// The full form of a path typed on the command line: NormalizedPath against the current folder
+// (for "C:x", drive C's own current folder, which the system keeps per drive).
+std::string TypedFullPath(std::string_view typed);
 // The long form of a path given with 8.3 short names (GetLongPathNameW); as given when unknown.
 std::string LongPathOf(std::string_view path);
+
+// The one true form of a folder (or file) the program acts on: full, with long names, the case
+// the disk keeps and every link on the way resolved, as the open object's final path gives it.
+// A walk from that form lists paths that the final paths of their open files give back, so a
+// listed file is found at its path again. path must be a full path; it is taken exactly as
+// given, nothing in it is normalised (a typed one goes through NormalizedPath first).
+// The object is opened (a folder too) and its final path asked; the answer counts only when it
+// opens as the same object (Wine's final path drops a name's final dots, and it gives none from
+// 260 characters on). Otherwise, and where the path does not exist (yet), its parent is resolved
+// the same way and the name appended as given (a short name, one with "~", as the folder's
+// listing names it). A path on a drive that cannot be reached stays in its long form.
+struct TruePath {
+    std::string path;             // always set: the truest form known
+    DWORD error = ERROR_SUCCESS;  // why some step could not be resolved (ERROR_FILE_NOT_FOUND for
+                                  // a folder not made yet, ERROR_INVALID_NAME for no full path)
+};
+TruePath TruePathOf(std::string_view path);
+
+// The true form of a folder named by text from outside the program's own listings (a setting, a
+// registry value): NormalizedPath, then TruePathOf. Text that names no full path (empty,
+// relative, a device path) stays as it is, with ERROR_INVALID_NAME: it names no place of its own.
+TruePath TruePathOfText(std::string_view text);
 
 // One entry of a folder listing.
 struct ListedEntry {

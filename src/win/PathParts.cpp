@@ -1,5 +1,8 @@
 #include "win/PathParts.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "win/CharStep.h"
 
 namespace win {
@@ -49,6 +52,89 @@ bool IsRootPath(std::string_view path) noexcept {
         if (path[i] == '\\')
             ++separators;
     return separators < 2;
+}
+
+namespace {
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The steps of text between its backslashes; empty steps (doubled backslashes) are none.
+std::vector<std::string_view> StepsOf(std::string_view text) {
+    std::vector<std::string_view> steps;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find('\\', start), text.size());
+        if (end > start)
+            steps.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return steps;
+}
+
+// A full path ("X:..." or "\\..."), with "/" already read as "\", in its normal form.
+std::string NormalizedFullPath(std::string_view path) {
+    std::string root;
+    std::vector<std::string_view> steps;
+    if (path[0] == '\\') {
+        // "\\server\share" is the root: its two names are taken as they are.
+        steps = StepsOf(path.substr(2));
+        root = "\\\\";
+        for (size_t i = 0; i < 2 && !steps.empty(); ++i) {
+            root += i ? "\\" : "";
+            root += steps.front();
+            steps.erase(steps.begin());
+        }
+    } else {
+        root = std::string(path.substr(0, 2)) + "\\";
+        steps = StepsOf(path.substr(2));
+    }
+    std::vector<std::string_view> kept;
+    for (std::string_view step : steps) {
+        if (step == ".")
+            continue;
+        if (step == "..") {
+            if (!kept.empty())
+                kept.pop_back();
+            continue;
+        }
+        kept.push_back(step);
+    }
+    std::string full = root;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0 || full.back() != '\\')
+            full += '\\';
+        full += kept[i];
+    }
+    return full;
+}
+
+}  // namespace
+
+std::string NormalizedPath(std::string_view typed, std::string_view base) {
+    std::string text(typed);
+    std::replace(text.begin(), text.end(), '/', '\\');
+    if (text.compare(0, 4, "\\\\?\\") == 0 || text.compare(0, 4, "\\\\.\\") == 0)
+        return std::string(typed);
+    if (text.size() >= 2 && text[0] == '\\' && text[1] == '\\')
+        return NormalizedFullPath(text);
+    if (text.size() >= 3 && IsLetter(text[0]) && text[1] == ':' && text[2] == '\\')
+        return NormalizedFullPath(text);
+    // Relative to base: the whole of it, or its root for a path that starts with a backslash.
+    std::string full(base);
+    std::replace(full.begin(), full.end(), '/', '\\');
+    const bool fullBase = (full.size() >= 2 && full[0] == '\\' && full[1] == '\\') ||
+                          (full.size() >= 2 && IsLetter(full[0]) && full[1] == ':');
+    if (!fullBase || (full.size() == 2 && full[0] == '\\'))
+        return {};
+    full = NormalizedFullPath(full);
+    if (text.size() >= 2 && IsLetter(text[0]) && text[1] == ':')
+        text.erase(0, 2);
+    else if (!text.empty() && text[0] == '\\')
+        full =
+            NormalizedFullPath(full.substr(0, full[0] == '\\' ? full.find('\\', full.find('\\', 2) + 1) : 2));
+    return NormalizedFullPath(full + "\\" + text);
 }
 
 }  // namespace win

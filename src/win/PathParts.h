@@ -30,4 +30,13 @@ bool IsFullPath(std::string_view path) noexcept;
 // "\\server\share", "\\server\share\".
 bool IsRootPath(std::string_view path) noexcept;
 
+// The full form of a path a user typed, made by the program itself: "/" read as "\", doubled
+// backslashes as one (the leading pair of a network path kept), "." steps dropped and each ".."
+// step taking back one step, never above the drive or share. A relative path ("x", "\x", "C:x")
+// is joined to base, the folder it is relative to (for "C:x" the current folder of drive C). Every
+// other step is kept exactly: "...", "a." and "a " name folders of their own, which the system's
+// GetFullPathNameW would turn into their parent or into another name. A device path ("\\?\",
+// "\\.\") stays as given; a relative path without a full base gives "".
+std::string NormalizedPath(std::string_view typed, std::string_view base);
+
 }  // namespace win

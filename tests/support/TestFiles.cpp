@@ -177,6 +177,13 @@ void MakeSizedFile(const std::string& path, uint64_t bytes) {
           "size " + path);
 }
 
+std::string ShortPathOf(const std::string& path) {
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD n = ::GetShortPathNameW(win::Wide(path).c_str(), buffer, MAX_PATH);
+    Check(n > 0 && n < MAX_PATH, "GetShortPathName " + path);
+    return win::Narrow(std::wstring_view(buffer, n));
+}
+
 void MakeShortcut(const std::string& shortcut, const std::string& target) {
     MakeFolders(shortcut.substr(0, shortcut.rfind('\\')));
     win::ComPtr<IShellLinkW> link;

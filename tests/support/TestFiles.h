@@ -41,6 +41,9 @@ void MakeSizedFile(const std::string& path, uint64_t bytes);
 void MakeShortcut(const std::string& shortcut, const std::string& target);
 // Writes a shortcut to a virtual folder (My Computer), which has no file-system target path.
 void MakeShortcutWithoutPath(const std::string& shortcut);
+// The 8.3 short form of an existing path shorter than 260 characters, as the system gives it
+// (Wine makes one up for every long name); throws when there is none.
+std::string ShortPathOf(const std::string& path);
 // The names of a folder's own entries (files and folders) as they are on disk, sorted.
 std::vector<std::string> NamesIn(const std::string& folder);
 // Every file below folder, as paths relative to it, sorted.
