@@ -74,8 +74,10 @@ class CsvFile {
         Flush();
         ok_ = ok_ && ::FlushFileBuffers(file_.get());
         if (!ok_) {
-            win::DeleteOpenFile(file_.get());
+            const bool marked = static_cast<bool>(win::DeleteOpenFile(file_.get()));
             file_.reset();
+            if (!marked)
+                win::RemoveFile(temporary_);
             return false;
         }
         file_.reset();
