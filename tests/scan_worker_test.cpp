@@ -171,6 +171,28 @@ TEST_F(ScanWorkerTest, ASystemLocationListsEveryFileWhateverItsAttributes) {
     EXPECT_TRUE(completion_.handleWasEmpty.load());
 }
 
+// A rule's place takes its masks in every folder its wildcards match, below them only when it
+// recurses, and never what it excludes: a file by its mask in one folder, or a whole subtree.
+TEST_F(ScanWorkerTest, ARulePlaceTakesItsMasksWhereItsFoldersMatchExceptWhatItExcludes) {
+    for (const char* file : {"Profiles\\a.default\\cache2\\e1", "Profiles\\a.default\\cache2\\deep\\e2",
+                             "Profiles\\a.default\\cache2\\index", "Profiles\\a.default\\cache2\\keep\\k",
+                             "Profiles\\b.work\\cache2\\e3", "Profiles\\a.default\\places.sqlite",
+                             "Logs\\x.log", "Logs\\x.txt", "Logs\\old\\y.log"})
+        test::WriteFile(dir_ / file);
+    job_.rulePlaces = {
+        {"Browser: cache",
+         {{dir_ / "Profiles\\*\\cache2", {"*"}, true}, {dir_ / "Logs", {"*.log"}, false}},
+         {{dir_ / "Profiles\\*\\cache2", {"index"}, false}, {dir_ / "Profiles\\*\\cache2\\keep", {}, true}},
+         false}};
+    Recorder recorder(0);
+    RunToEnd(recorder);
+    EXPECT_EQ(job_.results.ToTextMap(),
+              (TextMap{{dir_ / "Logs\\x.log", "Browser: cache"},
+                       {dir_ / "Profiles\\a.default\\cache2\\deep\\e2", "Browser: cache"},
+                       {dir_ / "Profiles\\a.default\\cache2\\e1", "Browser: cache"},
+                       {dir_ / "Profiles\\b.work\\cache2\\e3", "Browser: cache"}}));
+}
+
 TEST_F(ScanWorkerTest, ALocationWithoutAFolderIsPassedOver) {
     ShellFolderOverride cookies("Cookies", "");
     job_.findIECookies = true;

@@ -8,6 +8,7 @@
 #include "clean/RestoreFiles.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ListSettings.h"
+#include "config/RuleSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "core/ProgramPath.h"
 #include "session/Session.h"
@@ -205,4 +206,55 @@ TEST(Session, ABackupFolderInAnyTypedFormTakesTheBackups) {
         ASSERT_EQ(points.size(), 1u) << typed;
         EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(data / "junk\\a.tmp")), "junk") << typed;
     }
+}
+
+// The rule files beside the program reach the scan: a ticked entry's files are listed with its
+// name as their reason, an unticked one's are not, and a cleaning takes them into a restore point.
+TEST(Session, TickedCleaningRulesAreListedWithTheirEntrysNameAndCleaned) {
+    test::TempFolder profile;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, true, profile / "Backup"}));
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", win::Wide(profile.Path()).c_str());
+    test::WriteFile(program / "Quillmoor.rules",
+                    "[Test Browser: cache *]\nDetectFile=%QM_TEST_PROFILE%\\Browser\nDefault=True\n"
+                    "FileKey1=%QM_TEST_PROFILE%\\Browser\\User Data\\*\\Cache|*|RECURSE\n"
+                    "ExcludeKey1=FILE|%QM_TEST_PROFILE%\\Browser\\User Data\\*\\Cache|index\n"
+                    "[Test Editor: logs]\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Editor|*.log\n"
+                    "[Not here]\nDetectFile=%QM_TEST_PROFILE%\\Nothing\nDefault=True\n"
+                    "FileKey1=%QM_TEST_PROFILE%|*|RECURSE\n");
+    const std::vector<std::string> junk = {profile / "Browser\\User Data\\Default\\Cache\\data_1",
+                                           profile / "Browser\\User Data\\Profile 2\\Cache\\f_000001",
+                                           profile / "Editor\\main.log"};
+    const std::vector<std::string> own = {profile / "Browser\\User Data\\Default\\Cache\\index",
+                                          profile / "Browser\\User Data\\Default\\Bookmarks",
+                                          profile / "Editor\\settings.json",
+                                          profile / "Documents\\notes.log"};
+    for (const std::string& file : junk)
+        test::WriteFile(file, "junk");
+    for (const std::string& file : own)
+        test::WriteFile(file, "own");
+
+    ASSERT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, profile / "report.csv"}),
+              UnattendedEnd::Done);
+    const std::string report = test::ReadFile(profile / "report.csv");
+    for (size_t i = 0; i < junk.size(); ++i)
+        EXPECT_NE(report.find(junk[i] + (i < 2 ? ",4,Test Browser: cache," : ",4,Test Editor: logs,")),
+                  std::string::npos)
+            << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 4) << report;  // the header and three
+
+    ASSERT_TRUE(WriteRuleChoices(config, {{"Quillmoor.rules", "Test Editor: logs", false}}));
+    EXPECT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, ""}), UnattendedEnd::Done);
+    EXPECT_FALSE(test::Exists(junk[0]));
+    EXPECT_FALSE(test::Exists(junk[1]));
+    EXPECT_TRUE(test::Exists(junk[2]));  // unticked
+    for (const std::string& file : own)
+        EXPECT_EQ(test::ReadFile(file), "own") << file;
+    const std::vector<RestorePoint> points = FindRestorePoints(profile / "Backup");
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(test::FilesBelow(points[0].path).size(), 2u);
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
 }

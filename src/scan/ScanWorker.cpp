@@ -6,6 +6,7 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
+#include "scan/RuleFolders.h"
 #include "scan/ScanLocations.h"
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
@@ -56,14 +57,16 @@ class ScanRun : public SearchVisitor {
 
     void Pulse() override { ShowIfDue(); }
 
-    void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
+    void Search(const std::string& root, const TextMap& masks, const SearchOptions& options,
+                bool recurse = true, const std::vector<SearchExclusion>& exclusions = {}) {
         SearchRequest request{masks,
                               job_.skipFolders,
-                              true,
+                              recurse,
                               options,
                               stop_.Flag(),
                               job_.ownFolders,
-                              job_.workers ? job_.workers : ListingWorkers()};
+                              job_.workers ? job_.workers : ListingWorkers(),
+                              exclusions};
         SearchFolder(root, request, *this);
         if (!Stopped())
             ShowPending();
@@ -152,6 +155,23 @@ std::string ReadShellFolder(const std::string& valueName) {
     return win::Narrow(std::wstring_view(buffer, static_cast<size_t>(end - buffer)));
 }
 
+std::vector<ScanPlace> ScanPlaces(const ScanJob& job) {
+    std::vector<ScanPlace> places;
+    for (const SystemLocation& location : kSystemLocations) {
+        if (!(job.*location.option))
+            continue;
+        // Walked in its true form, as the roots are. An empty folder text would list the root of
+        // the current drive: the location is passed over.
+        const std::string folder =
+            location.shellFolder ? ReadShellFolder(location.shellFolder) : SystemTempFolder();
+        if (folder.empty())
+            continue;
+        places.push_back({Translate(location.categoryKey), {{folder, {"*"}, true}}, {}, true});
+    }
+    places.insert(places.end(), job.rulePlaces.begin(), job.rulePlaces.end());
+    return places;
+}
+
 namespace {
 
 // The texts of a run that ended in the middle of a root: the exact found count (the search shows
@@ -170,37 +190,61 @@ void ShowInterruptedEnd(ScanJob& job) {
             FormatText(Translate("_StateFindItem"), {static_cast<long long>(job.results.Count())}));
 }
 
-// Searches the system locations, then the roots. Locations whose folder must not be searched go
-// to passedOver instead.
+// The folders a place's folder names now, in their true form: the steps before the first wildcard
+// resolved as one folder, the wildcards matched below it (never through a link).
+std::vector<std::string> FoldersNamed(const std::string& folder) {
+    const size_t wildcard = folder.find_first_of("*?");
+    if (wildcard == std::string::npos) {
+        const win::TruePath resolved = win::TruePathOfText(folder);
+        return {resolved.path};
+    }
+    const size_t cut = folder.rfind('\\', wildcard);
+    if (cut == std::string::npos)
+        return {};
+    return MatchingFolders(win::TruePathOfText(folder.substr(0, cut)).path + folder.substr(cut));
+}
+
+// The exclusions with their folders in true form, one for each folder a wildcard names.
+std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions) {
+    std::vector<SearchExclusion> resolved;
+    for (const SearchExclusion& exclusion : exclusions)
+        for (std::string& folder : FoldersNamed(exclusion.folder))
+            resolved.push_back({std::move(folder), exclusion.masks, exclusion.wholeTree});
+    return resolved;
+}
+
+// Searches every place, then the roots. System locations whose folder must not be searched go to
+// passedOver instead.
 void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string>& passedOver) {
     ScanRun run(job, stop);
     std::vector<std::string> protectedFolders;
 
-    // Every file of a system location is junk of its category, whatever its attributes.
-    for (const SystemLocation& location : kSystemLocations) {
-        if (run.Stopped())
-            return;
-        if (!(job.*location.option))
-            continue;
-        std::string folder =
-            location.shellFolder ? ReadShellFolder(location.shellFolder) : SystemTempFolder();
-        // An empty folder text would list the root of the current drive: pass the location over.
-        if (folder.empty())
-            continue;
-        // Walked in its true form, as the roots are: the skip folders and the cleaning's checks
-        // compare with paths in that form. A value that is no full path stays as it is and is
-        // passed over below.
-        folder = win::TruePathOfText(folder).path;
-        // A temporary folder that fell back to the profile or the Windows folder, or a root, holds
-        // the user's and the system's own files, which must never be listed as junk.
-        if (protectedFolders.empty())
-            protectedFolders = ProtectedFolders(ProgramDirectory());
-        if (IsUnsafeScanLocation(folder, protectedFolders)) {
-            if (std::find(passedOver.begin(), passedOver.end(), folder) == passedOver.end())
-                passedOver.push_back(folder);
-            continue;
+    for (const ScanPlace& place : ScanPlaces(job)) {
+        const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
+        for (const PlaceFolder& files : place.folders) {
+            TextMap masks;
+            for (const std::string& mask : files.masks)
+                masks.emplace(mask, place.reason);
+            const bool takesEveryFile =
+                place.systemLocation || masks.count("*") > 0 || masks.count("*.*") > 0;
+            for (const std::string& folder : FoldersNamed(files.folder)) {
+                if (run.Stopped())
+                    return;
+                // A temporary folder that fell back to the profile or the Windows folder, or a
+                // root, holds the user's and the system's own files, never junk; so may a rule's
+                // folder that a link leads elsewhere.
+                if (takesEveryFile) {
+                    if (protectedFolders.empty())
+                        protectedFolders = ProtectedFolders(ProgramDirectory());
+                    if (IsUnsafeScanLocation(folder, protectedFolders)) {
+                        if (std::find(passedOver.begin(), passedOver.end(), folder) == passedOver.end())
+                            passedOver.push_back(folder);
+                        continue;
+                    }
+                }
+                run.Search(folder, masks, SearchOptions{}, files.recurse, exclusions);
+            }
         }
-        run.Search(folder, TextMap{{"*", Translate(location.categoryKey)}}, SearchOptions{});
     }
 
     for (size_t i = 0; i < job.roots.size(); ++i) {

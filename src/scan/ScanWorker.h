@@ -26,6 +26,25 @@ class ScanProgress : public win::JobProgress {
     void SetProgressPosition(int) final {}
 };
 
+// The files a place takes in one folder: the folder (a full path; '*' and '?' may stand in any of
+// its steps), the masks, and whether below it too.
+struct PlaceFolder {
+    std::string folder;
+    std::vector<std::string> masks;
+    bool recurse = true;
+};
+
+// One place the scan searches besides the roots: one of the system locations or a ticked cleaning
+// rule. Every file it takes is reported with its reason, whatever its attributes; the exclusions'
+// folders may hold wildcards as the place's folders do. A system location is also checked against
+// the folders it must never be or hold (IsUnsafeScanLocation) and passed over when it fails.
+struct ScanPlace {
+    std::string reason;
+    std::vector<PlaceFolder> folders;
+    std::vector<SearchExclusion> exclusions;
+    bool systemLocation = false;
+};
+
 // The inputs, results and worker of one scan, as the wizard frame fills them before the start.
 struct ScanJob {
     SearchOptions options;  // applied to the roots only
@@ -35,6 +54,8 @@ struct ScanJob {
     bool findIEHistory = false;
     bool findIECookies = false;
     std::vector<std::string> roots;
+    // The ticked cleaning rules, searched after the system locations and before the roots.
+    std::vector<ScanPlace> rulePlaces;
     TextMap masks;                         // mask -> description
     std::vector<std::string> skipFolders;  // the user's: each leaves out every path it occurs in
     std::vector<std::string> ownFolders;   // the program's: each leaves out itself and all below it
@@ -55,7 +76,12 @@ struct ScanJob {
     bool Start();
 };
 
-// The worker's body: searches the system locations, then the roots, until stop is requested.
+// The places a scan searches besides the roots, in order: the ticked system locations (the
+// temporary folder, the browser's cache, recent documents, history, cookies), then the job's rule
+// places.
+std::vector<ScanPlace> ScanPlaces(const ScanJob& job);
+
+// The worker's body: searches the places, then the roots, until stop is requested.
 // System locations whose folder is a root or holds a system or profile folder are not searched
 // but listed in notSearched, which the final status names.
 void RunScan(ScanJob& job, win::StopToken stop);

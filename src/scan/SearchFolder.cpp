@@ -49,6 +49,15 @@ struct Rules {
         for (const std::string& own : request.ownFolders)
             if (!own.empty())
                 ownFolders.push_back(WithFinalBackslash(win::FoldedText(own), L'\\'));
+        for (const SearchExclusion& exclusion : request.exclusions) {
+            if (exclusion.folder.empty())
+                continue;
+            Exclusion& folded = exclusions.emplace_back();
+            folded.folder = WithFinalBackslash(win::FoldedText(exclusion.folder), L'\\');
+            for (const std::string& mask : exclusion.masks)
+                folded.masks.push_back(win::FoldedText(mask));
+            folded.wholeTree = exclusion.wholeTree;
+        }
     }
 
     bool Stopped() const noexcept {
@@ -58,6 +67,12 @@ struct Rules {
     std::vector<std::pair<std::wstring, const std::string*>> masks;
     std::vector<std::wstring> skipFolders;
     std::vector<std::wstring> ownFolders;  // folded, each with a final backslash
+    struct Exclusion {
+        std::wstring folder;  // folded, with a final backslash
+        std::vector<std::wstring> masks;
+        bool wholeTree = false;
+    };
+    std::vector<Exclusion> exclusions;
     bool skipEverything = false;
     bool recurse;
     SearchOptions options;
@@ -104,8 +119,9 @@ class Walker {
         const std::wstring& apiPrefix;     // the file calls' form
         const std::wstring& foldedPrefix;  // folded program form
         bool skipped = false;              // a skip folder occurs in the folder's own path
-        uint64_t nowLocal = 0;             // local time, whole milliseconds, in 100 ns ticks
-        int64_t localBias = 0;             // local minus UTC, in 100 ns ticks
+        std::vector<const std::vector<std::wstring>*> excludedMasks{};  // of the exclusions that reach it
+        uint64_t nowLocal = 0;  // local time, whole milliseconds, in 100 ns ticks
+        int64_t localBias = 0;  // local minus UTC, in 100 ns ticks
     };
 
     FolderContext EnterFolder(const FolderTask& task) const {
@@ -120,6 +136,17 @@ class Walker {
         for (const std::wstring& own : rules_.ownFolders)
             if (foldedPrefix.compare(0, own.size(), own) == 0)
                 context.skipped = true;
+        for (const Rules::Exclusion& exclusion : rules_.exclusions) {
+            const bool reaches = exclusion.wholeTree
+                                     ? foldedPrefix.compare(0, exclusion.folder.size(), exclusion.folder) == 0
+                                     : foldedPrefix == exclusion.folder;
+            if (!reaches)
+                continue;
+            if (exclusion.masks.empty())
+                context.skipped = true;
+            else
+                context.excludedMasks.push_back(&exclusion.masks);
+        }
         if (options_.findNotAccessed) {
             FILETIME utc, local;
             ::GetSystemTimeAsFileTime(&utc);
@@ -189,6 +216,10 @@ class Walker {
         // it is never listed.
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return;
+        for (const std::vector<std::wstring>* masks : context.excludedMasks)
+            for (const std::wstring& mask : *masks)
+                if (MatchWildcard(mask, foldedName_))
+                    return;
         for (const auto& [mask, description] : rules_.masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));

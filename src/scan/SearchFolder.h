@@ -22,6 +22,15 @@ struct SearchOptions {
     int32_t months = 0;  // month count of the not-accessed test
 };
 
+// Files a walk never reports: those in folder (and below it, with wholeTree) whose names match one
+// of masks (none: every file, and with wholeTree the folder itself is not entered). The folder is a
+// full path in the walked form; compared without regard to case.
+struct SearchExclusion {
+    std::string folder;
+    std::vector<std::string> masks;
+    bool wholeTree = false;
+};
+
 // What a walk looks for and what it leaves out.
 struct SearchRequest {
     TextMap masks;                         // mask -> description, tried in the map's order
@@ -35,6 +44,7 @@ struct SearchRequest {
     // Listing workers: 1 walks on the calling thread; more take folders from a shared queue, each
     // on a thread of its own, while the calling thread keeps the visitor's Pulse going.
     unsigned workers = 1;
+    std::vector<SearchExclusion> exclusions{};
 };
 
 // What the listing told of an entry: the walk takes no further look at a file it reports.

@@ -22,3 +22,22 @@ std::string RulesListing(const std::vector<RuleItem>& items) {
     }
     return text;
 }
+
+std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const RuleVariables& variables) {
+    std::vector<ScanPlace> places;
+    for (const RuleItem& item : items) {
+        if (item.state != RuleState::Ready || !item.ticked)
+            continue;
+        ScanPlace place;
+        place.reason = item.entry.name;
+        for (const RuleFileKey& key : item.entry.files)
+            for (std::string& folder : variables.Expand(key.folder))
+                place.folders.push_back({std::move(folder), key.masks, key.recurse});
+        for (const RuleExclude& exclude : item.entry.excludes)
+            for (std::string& folder : variables.Expand(exclude.folder))
+                place.exclusions.push_back({std::move(folder), exclude.masks, exclude.wholeFolders});
+        if (!place.folders.empty())
+            places.push_back(std::move(place));
+    }
+    return places;
+}

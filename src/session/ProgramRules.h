@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scan/RuleCatalogue.h"
+#include "scan/ScanWorker.h"
 
 // Reads the rule files of the program in programFolder with the choices of configPath, and writes
 // the rules log beside configPath.
@@ -15,3 +16,8 @@ std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::
 // What "/rules" prints: one line an entry, tab-separated: the file, the group, the name, "detected"
 // or "not detected", "ticked" or "not ticked", and why it is not offered (empty when it is).
 std::string RulesListing(const std::vector<RuleItem>& items);
+
+// The places the ticked entries that are offered here take their files from, with variables
+// expanded (a folder naming several, as %ProgramFiles% does, gives one place folder each); each
+// file is reported with its entry's name.
+std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const RuleVariables& variables);

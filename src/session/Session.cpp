@@ -9,6 +9,7 @@
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "scan/ResultsCsv.h"
+#include "session/ProgramRules.h"
 #include "session/ScanInputs.h"
 #include "win/FileSystem.h"
 #include "win/PathParts.h"
@@ -29,6 +30,8 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
                                                     ReadBackupDirectory(ConfigPath())};
     SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders,
                   OwnSkipFolders(programFolder_, backupFolders));
+    // The ticked cleaning rules, as config.xml keeps the ticks.
+    scan_.rulePlaces = RulePlaces(ProgramRules(programFolder_, ConfigPath()), RuleVariables::Current());
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name
