@@ -39,3 +39,6 @@ ln -s ../../victims "$dir/points/2025-01-01_00-00-00/inside"
 mkdir -p "$dir/report"
 printf "not a report" > "$dir/report/elsewhere.txt"
 ln -s elsewhere.txt "$dir/report/report.csv"
+# Folders a cleaning emptied, one of them a link to an empty folder outside.
+mkdir -p "$dir/emptied/real" "$dir/emptytarget"
+ln -s ../emptytarget "$dir/emptied/link"

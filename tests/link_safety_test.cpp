@@ -7,6 +7,7 @@
 
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
+#include "clean/EmptyFolders.h"
 #include "clean/RestoreFiles.h"
 #include "scan/ResultsCsv.h"
 #include "core/LanguageTable.h"
@@ -122,4 +123,15 @@ TEST_F(LinkSafetyTest, ARootThatIsALinkIsCleanedWhereItLeads) {
     const std::vector<RestorePoint> points = FindRestorePoints(dir_ / "Backup");
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(linked + "\\junk.tmp")), "junk\n");
+}
+
+// A cleaning removed a file from emptied\real and one reached through emptied\link (a link to an
+// empty folder outside): the real folder goes once empty, the link and what it leads to stay.
+TEST_F(LinkSafetyTest, FoldersACleaningEmptiedGoButNeverThroughALink) {
+    const std::string emptied = fixture_ + "\\emptied";
+    EXPECT_EQ(RemoveEmptiedFolders(emptied, {emptied + "\\real\\gone.tmp", emptied + "\\link\\gone.tmp"}), 1);
+    EXPECT_FALSE(test::Exists(emptied + "\\real"));
+    EXPECT_TRUE(test::Exists(emptied + "\\link"));
+    EXPECT_TRUE(test::Exists(fixture_ + "\\emptytarget"));
+    EXPECT_TRUE(test::Exists(emptied));  // the link is still in it
 }

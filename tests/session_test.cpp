@@ -218,43 +218,53 @@ TEST(Session, TickedCleaningRulesAreListedWithTheirEntrysNameAndCleaned) {
     ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
     ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, true, profile / "Backup"}));
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", win::Wide(profile.Path()).c_str());
-    test::WriteFile(program / "Quillmoor.rules",
-                    "[Test Browser: cache *]\nDetectFile=%QM_TEST_PROFILE%\\Browser\nDefault=True\n"
-                    "FileKey1=%QM_TEST_PROFILE%\\Browser\\User Data\\*\\Cache|*|RECURSE\n"
-                    "ExcludeKey1=FILE|%QM_TEST_PROFILE%\\Browser\\User Data\\*\\Cache|index\n"
-                    "[Test Editor: logs]\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Editor|*.log\n"
-                    "[Not here]\nDetectFile=%QM_TEST_PROFILE%\\Nothing\nDefault=True\n"
-                    "FileKey1=%QM_TEST_PROFILE%|*|RECURSE\n");
+    test::WriteFile(
+        program / "Quillmoor.rules",
+        "[Test Browser: cache *]\nDetectFile=%QM_TEST_PROFILE%\\Browser\nDefault=True\n"
+        "FileKey1=%QM_TEST_PROFILE%\\Browser\\User Data\\*\\Cache|*|RECURSE\n"
+        "ExcludeKey1=FILE|%QM_TEST_PROFILE%\\Browser\\User Data\\*\\Cache|index\n"
+        "[Test Editor: logs]\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Editor|*.log\n"
+        "[Test Updater: downloads]\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Updater|*.bin|REMOVESELF\n"
+        "ExcludeKey1=FILE|%QM_TEST_PROFILE%\\Updater\\keep|*.bin\n"
+        "[Not here]\nDetectFile=%QM_TEST_PROFILE%\\Nothing\nDefault=True\n"
+        "FileKey1=%QM_TEST_PROFILE%|*|RECURSE\n");
     const std::vector<std::string> junk = {profile / "Browser\\User Data\\Default\\Cache\\data_1",
                                            profile / "Browser\\User Data\\Profile 2\\Cache\\f_000001",
-                                           profile / "Editor\\main.log"};
+                                           profile / "Editor\\main.log",
+                                           profile / "Updater\\pkg\\deep\\a.bin"};
     const std::vector<std::string> own = {profile / "Browser\\User Data\\Default\\Cache\\index",
                                           profile / "Browser\\User Data\\Default\\Bookmarks",
-                                          profile / "Editor\\settings.json",
-                                          profile / "Documents\\notes.log"};
+                                          profile / "Editor\\settings.json", profile / "Documents\\notes.log",
+                                          profile / "Updater\\keep\\k.bin"};
     for (const std::string& file : junk)
         test::WriteFile(file, "junk");
     for (const std::string& file : own)
         test::WriteFile(file, "own");
+    test::MakeFolders(profile / "Updater\\was empty");
 
     ASSERT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, profile / "report.csv"}),
               UnattendedEnd::Done);
     const std::string report = test::ReadFile(profile / "report.csv");
+    const char* const reasons[] = {"Test Browser: cache", "Test Browser: cache", "Test Editor: logs",
+                                   "Test Updater: downloads"};
     for (size_t i = 0; i < junk.size(); ++i)
-        EXPECT_NE(report.find(junk[i] + (i < 2 ? ",4,Test Browser: cache," : ",4,Test Editor: logs,")),
-                  std::string::npos)
-            << report;
-    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 4) << report;  // the header and three
+        EXPECT_NE(report.find(junk[i] + ",4," + reasons[i] + ","), std::string::npos) << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 5) << report;  // the header and four
 
     ASSERT_TRUE(WriteRuleChoices(config, {{"Quillmoor.rules", "Test Editor: logs", false}}));
     EXPECT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, ""}), UnattendedEnd::Done);
     EXPECT_FALSE(test::Exists(junk[0]));
     EXPECT_FALSE(test::Exists(junk[1]));
     EXPECT_TRUE(test::Exists(junk[2]));  // unticked
+    // The updater's folders go once emptied; the one still holding a file stays, and so does one
+    // that held nothing the cleaning removed.
+    EXPECT_TRUE(test::Exists(profile / "Updater\\was empty"));
+    EXPECT_FALSE(test::Exists(profile / "Updater\\pkg"));
+    EXPECT_TRUE(test::Exists(profile / "Updater\\keep\\k.bin"));
     for (const std::string& file : own)
         EXPECT_EQ(test::ReadFile(file), "own") << file;
     const std::vector<RestorePoint> points = FindRestorePoints(profile / "Backup");
     ASSERT_EQ(points.size(), 1u);
-    EXPECT_EQ(test::FilesBelow(points[0].path).size(), 2u);
+    EXPECT_EQ(test::FilesBelow(points[0].path).size(), 3u);
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
 }

@@ -8,6 +8,7 @@
 #include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
+#include "clean/EmptyFolders.h"
 #include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
@@ -116,7 +117,7 @@ class CleaningRun {
             const std::string path(job_.cleaningSet.Path(i));
             const Outcome* saved = i < outcomes_.size() ? &outcomes_[i] : nullptr;
             if (saved && saved->saved == Saved::Moved) {
-                entry.Add("_LogDeleteFile", {path});
+                Removed(entry, path);
             } else if (Stopped()) {
                 entry.Write(log_, "_LogLogCategoryDelete");
                 return false;
@@ -138,6 +139,12 @@ class CleaningRun {
         return true;
     }
 
+    // Removes, deepest first, the folders the cleaning emptied below the folders that go once emptied.
+    void RemoveEmptiedFolders() {
+        for (const std::string& folder : job_.emptiedFoldersGo)
+            ::RemoveEmptiedFolders(folder, removed_);
+    }
+
     void SetPosition(int position) {
         if (job_.progress)
             job_.progress->SetProgressPosition(position);
@@ -157,6 +164,13 @@ class CleaningRun {
     static bool NotBackedUp(const Outcome& outcome) {
         return outcome.saved == Saved::Kept &&
                (outcome.state == ListedState::Same || outcome.state == ListedState::Unreadable);
+    }
+
+    // A file that left its place: logged, and remembered for the folders it may have emptied.
+    void Removed(LogEntry& entry, const std::string& path) {
+        entry.Add("_LogDeleteFile", {path});
+        if (!job_.emptiedFoldersGo.empty())
+            removed_.push_back(path);
     }
 
     // A file that keeps its place (or its backup failed) is written to the log, with the system's
@@ -197,7 +211,7 @@ class CleaningRun {
             return;
         }
         if (const win::Result removed = listed.Remove())
-            entry.Add("_LogDeleteFile", {path});
+            Removed(entry, path);
         else
             Failure(entry, "_LogDeleteFileFailed", {path}, removed.Error());
     }
@@ -251,7 +265,7 @@ class CleaningRun {
         switch (place) {
             case ListedPlace::RecycleBin:
             case ListedPlace::Deleted:  // with the user's consent, where the bin could not take it
-                entry.Add("_LogDeleteFile", {path});
+                Removed(entry, path);
                 break;
             case ListedPlace::Elsewhere:
                 if (done) {
@@ -302,7 +316,8 @@ class CleaningRun {
     CleaningJob& job_;
     const win::StopToken stop_;
     ActivityLog log_;
-    std::vector<Outcome> outcomes_;  // what the backup did, by row of the cleaning set
+    std::vector<Outcome> outcomes_;     // what the backup did, by row of the cleaning set
+    std::vector<std::string> removed_;  // the files removed, when emptied folders are to go
     SameVolumeCache volumes_;
 };
 
@@ -363,7 +378,8 @@ void RunCleaning(CleaningJob& job, win::StopToken stop) {
     if (job.backup && !run.Backup())
         return;
     run.SetPosition(0);
-    run.Remove();
+    if (run.Remove())
+        run.RemoveEmptiedFolders();
 }
 
 bool StopCleaning(CleaningJob& job) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "config/CleanOptionSettings.h"
 #include "scan/ScanResults.h"
@@ -18,8 +19,10 @@
 struct CleaningJob {
     RemovalMode removal = RemovalMode::Permanent;
     bool backup = false;
-    std::string backupFolder;              // as typed, path variables already expanded
-    ScanResults cleaningSet;               // the ticked files, in path order; only the paths are used
+    std::string backupFolder;  // as typed, path variables already expanded
+    ScanResults cleaningSet;   // the ticked files, in path order; only the paths are used
+    // Folders whose folders go once the cleaning has emptied them (RemoveEmptiedFolders).
+    std::vector<std::string> emptiedFoldersGo;
     win::JobProgress* progress = nullptr;  // the cleaning page
     std::string logFolder;                 // the activity log's data folder: the program folder + "\Log\Data"
     HWND promptOwner = nullptr;  // owns the shell's question when the Recycle Bin cannot take a file

@@ -243,6 +243,8 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
                     }
                 }
                 run.Search(folder, masks, SearchOptions{}, files.recurse, exclusions);
+                if (files.removeSelf)
+                    job.emptiedFoldersGo.push_back(folder);
             }
         }
     }
@@ -323,6 +325,7 @@ bool ScanJob::Start() {
 void RunScan(ScanJob& job, win::StopToken stop) {
     win::ComApartment com;  // shortcut resolution needs COM on this thread
     job.notSearched.clear();
+    job.emptiedFoldersGo.clear();
     job.unreadableFolders = 0;
     SearchEverything(job, stop, job.notSearched);
     job.results.ReleaseIndex();

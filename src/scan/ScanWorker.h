@@ -32,6 +32,7 @@ struct PlaceFolder {
     std::string folder;
     std::vector<std::string> masks;
     bool recurse = true;
+    bool removeSelf = false;  // the folders a cleaning empties here go too (ScanJob::emptiedFoldersGo)
 };
 
 // One place the scan searches besides the roots: one of the system locations or a ticked cleaning
@@ -63,7 +64,9 @@ struct ScanJob {
     unsigned workers = 0;
     ScanResults results;
     std::vector<std::string> notSearched;  // system locations the last run passed over
-    size_t unreadableFolders = 0;          // folders the last run could not list
+    // The folders (true form) of the last run's places whose folders go once a cleaning empties them.
+    std::vector<std::string> emptiedFoldersGo;
+    size_t unreadableFolders = 0;  // folders the last run could not list
     ScanProgress* progress = nullptr;
     // Runs once per run, after the final texts: on the worker's thread, or in StopScan.
     std::function<void()> completed;

@@ -32,7 +32,7 @@ std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const Rule
         place.reason = item.entry.name;
         for (const RuleFileKey& key : item.entry.files)
             for (std::string& folder : variables.Expand(key.folder))
-                place.folders.push_back({std::move(folder), key.masks, key.recurse});
+                place.folders.push_back({std::move(folder), key.masks, key.recurse, key.removeSelf});
         for (const RuleExclude& exclude : item.entry.excludes)
             for (std::string& folder : variables.Expand(exclude.folder))
                 place.exclusions.push_back({std::move(folder), exclude.masks, exclude.wholeFolders});

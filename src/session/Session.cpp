@@ -58,6 +58,7 @@ void Session::PrepareCleaning(const CleanOptionValues& options) {
     cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).path;
     cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
     cleaning_.cleaningSet = scan_.results.TickedRows();
+    cleaning_.emptiedFoldersGo = scan_.emptiedFoldersGo;
 }
 
 bool Session::StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
