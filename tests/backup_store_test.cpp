@@ -5,6 +5,7 @@
 
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
+#include "clean/RestorePointTree.h"
 #include "support/TestFiles.h"
 #include "win/CharStep.h"
 #include "win/FileSystem.h"

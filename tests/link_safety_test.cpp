@@ -8,6 +8,7 @@
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "clean/RestoreFiles.h"
+#include "clean/RestorePointTree.h"
 #include "core/LanguageTable.h"
 #include "support/LogEntries.h"
 #include "support/NoProgress.h"

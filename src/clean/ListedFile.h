@@ -77,3 +77,10 @@ class SameVolumeCache {
 // link on the way. Empty when it cannot be opened (error says why) or leads elsewhere
 // (ERROR_REPARSE_TAG_MISMATCH).
 win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error);
+
+// The folder opened, checked and held as OpenCheckedFolder does; missing levels are made one by
+// one, each inside the level above it while that one is held and checked, then opened and checked
+// itself before the next: nothing is ever made through a link. A folder "X:" is the drive's root.
+// Empty when a level cannot be made or opened (error says why) or leads elsewhere
+// (ERROR_REPARSE_TAG_MISMATCH).
+win::UniqueFile OpenOrMakeCheckedFolder(const std::string& folder, DWORD& error);

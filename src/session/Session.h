@@ -13,6 +13,7 @@
 #include "clean/CleaningEngine.h"
 #include "config/WizardSettings.h"
 #include "scan/ScanWorker.h"
+#include "session/RescueJobs.h"
 
 // What an unattended run is asked to do.
 struct UnattendedRequest {
@@ -63,8 +64,24 @@ class Session {
     // COM must be initialised on the calling thread.
     UnattendedEnd RunUnattended(const UnattendedRequest& request);
 
-    // Stops both jobs without their completions and waits for their threads.
+    // Stops every job without its completion and waits for its thread.
     void Shutdown() noexcept;
+
+    // The rescue manager's work: restoring or removing one restore point at a time, reporting to
+    // progress, with completed called once per run (see RestoreJob). Refused (false) while the
+    // cleaning runs, which writes a restore point and has not yet removed all its files, or while
+    // another restore or removal has not made its last call.
+    bool StartRestore(const std::string& restorePoint, win::JobProgress* progress,
+                      std::function<void(win::JobEnd)> completed);
+    bool StartRemoval(const std::string& restorePoint, win::JobProgress* progress,
+                      std::function<void(win::JobEnd)> completed);
+    // True until the restore or removal has made its last call.
+    bool RescueBusy() const noexcept { return restore_.worker.IsBusy() || removal_.worker.IsBusy(); }
+    // Stops a running restore or removal before its next file and waits for its thread; its
+    // completion runs here with JobEnd::Stopped.
+    void StopRescue() noexcept;
+    const RestoreJob& Restore() const noexcept { return restore_; }
+    const RemovalJob& Removal() const noexcept { return removal_; }
 
   private:
     void PrepareCleaning(const CleanOptionValues& options);
@@ -72,6 +89,8 @@ class Session {
     std::string programFolder_;
     ScanJob scan_;
     CleaningJob cleaning_;
+    RestoreJob restore_;
+    RemovalJob removal_;
 };
 
 // The fixed drives ("C:\"), in drive order: what the folder page shows ticked, and what an
