@@ -62,6 +62,17 @@ class LinkSafetyTest : public ::testing::Test {
     test::LogwrightDll dll_{dir_.Path()};
 };
 
+// A run's progress that has a folder swapped for a link once the run has listed its work.
+class SwapAfterListing : public test::NoProgress {
+  public:
+    explicit SwapAfterListing(std::function<bool()> swap) : swap_(std::move(swap)) {}
+    void SetProgressRange(int) override { swapped = swap_(); }
+    bool swapped = false;
+
+  private:
+    std::function<bool()> swap_;
+};
+
 }  // namespace
 
 // The scan listed swap\sub\c.tmp; then sub was moved away (to sub-moved) and a link to another
@@ -115,15 +126,6 @@ TEST_F(LinkSafetyTest, ARestoreNeverWritesNorMakesFoldersThroughALink) {
 // The restore has listed its point; then the folder that holds its 20 backups becomes a link to a
 // folder of 20 other files of the same names.
 TEST_F(LinkSafetyTest, ARestoreTakesNothingThroughAFolderOfThePointThatBecameALink) {
-    class SwapAfterListing : public test::NoProgress {
-      public:
-        explicit SwapAfterListing(std::function<bool()> swap) : swap_(std::move(swap)) {}
-        void SetProgressRange(int) override { swapped = swap_(); }
-        bool swapped = false;
-
-      private:
-        std::function<bool()> swap_;
-    };
     const std::string point = fixture_ + "\\rswap\\Backup\\2025-03-03_00-00-00";
     const std::string sub = "rswap/Backup/2025-03-03_00-00-00/C/qm-link-fixture/rswap/target/sub";
     const std::vector<std::string> others = Victims(fixture_ + "\\rswap\\others");
@@ -140,29 +142,17 @@ TEST_F(LinkSafetyTest, ARestoreTakesNothingThroughAFolderOfThePointThatBecameALi
 }
 
 // A link in the point from the start, and a folder of the point that becomes a link to a folder
-// of files of the same names once the removal has removed its first file.
+// of files of the same names once the removal has listed the point.
 TEST_F(LinkSafetyTest, RemovingARestorePointLeavesWhatALinkInsideItLeadsTo) {
     const std::string point = fixture_ + "\\points\\2025-01-01_00-00-00";
     RemoveRestorePoint(point);  // the link goes too where the system lets it go by itself
     EXPECT_EQ(test::ReadFile(fixture_ + "\\victims\\precious.txt"), "precious");
     EXPECT_FALSE(test::Exists(point + "\\C\\x.txt"));
 
-    class SwapAtFirstStep : public test::NoProgress {
-      public:
-        explicit SwapAtFirstStep(std::function<bool()> swap) : swap_(std::move(swap)) {}
-        void SetProgressPosition(int position) override {
-            if (position == 1)
-                swapped = swap_();
-        }
-        bool swapped = false;
-
-      private:
-        std::function<bool()> swap_;
-    };
     const std::string swapping = fixture_ + "\\unswap\\Backup\\2025-02-02_00-00-00";
     const std::vector<std::string> victims = Victims(fixture_ + "\\unswap\\victims");
     ASSERT_EQ(victims.size(), 20u);
-    SwapAtFirstStep progress(
+    SwapAfterListing progress(
         [&] { return SwapForLink("unswap/Backup/2025-02-02_00-00-00/C/b", "unswap/victims"); });
     EXPECT_NE(RemoveRestorePoint(swapping, &progress), static_cast<DWORD>(ERROR_SUCCESS));
     ASSERT_TRUE(progress.swapped);
