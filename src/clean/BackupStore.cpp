@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "clean/ListedFile.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "win/CharStep.h"
@@ -189,7 +188,9 @@ void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD 
     win::FolderListing listing(win::FileApiPath(prefix));
     win::ListedEntry entry;
     while (listing.Next(entry)) {
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || (entry.attributes & excludedAttributes))
+        // A link is never a restore point: removing it would reach what it leads to.
+        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (entry.attributes & (excludedAttributes | FILE_ATTRIBUTE_REPARSE_POINT)))
             continue;
         if (entry.name == L"." || entry.name == L"..")
             continue;
@@ -291,54 +292,4 @@ bool IsExactFilePath(const std::string& path) {
         if (step.empty() || step.back() == '.' || step.back() == ' ')
             return false;
     return win::Wide(path).size() < MAX_PATH;
-}
-
-namespace {
-
-// Removes what is in folder, file by file and folder by folder, never entering a link: a link is
-// removed as a link where the system lets it go, else left. The first failure's code, or
-// ERROR_SUCCESS.
-DWORD RemoveContents(const std::string& folder) {
-    DWORD firstError = ERROR_SUCCESS;
-    auto failed = [&firstError](DWORD error) {
-        if (firstError == ERROR_SUCCESS)
-            firstError = error == ERROR_SUCCESS ? ERROR_DIR_NOT_EMPTY : error;
-    };
-    win::FolderListing listing(win::FileApiPath(folder));
-    win::ListedEntry entry;
-    std::vector<std::pair<std::string, DWORD>> entries;
-    while (listing.Next(entry))
-        if (entry.name != L"." && entry.name != L"..")
-            entries.emplace_back(folder + "\\" + win::Narrow(entry.name), entry.attributes);
-    if (listing.Error() != ERROR_SUCCESS)
-        failed(listing.Error());
-    for (const auto& [path, attributes] : entries) {
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            if (!win::RemoveFolder(path) && !win::RemoveFile(path))
-                failed(::GetLastError());
-        } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            const DWORD error = RemoveContents(path);
-            if (error != ERROR_SUCCESS)
-                failed(error);
-            else if (!win::RemoveFolder(path))
-                failed(::GetLastError());
-        } else if (!RemoveFileExactly(path)) {
-            failed(::GetLastError());
-        }
-    }
-    return firstError;
-}
-
-}  // namespace
-
-DWORD RemoveRestorePoint(const std::string& path) {
-    if (!IsSafeToRemove(path))
-        return ERROR_INVALID_NAME;
-    std::string point = path;
-    while (win::EndsWithBackslash(point))
-        point.pop_back();
-    const DWORD error = RemoveContents(point);
-    if (!win::RemoveFolder(point))
-        return error != ERROR_SUCCESS ? error : ::GetLastError();
-    return ERROR_SUCCESS;
 }
