@@ -121,20 +121,13 @@ TEST(ParentFolders, CutAtTheLastSeparatorAndKeepDrives) {
     EXPECT_EQ(ParentFolderOf("\\2025-01-31_08-05-09\\C\\x.tmp"), "\\2025-01-31_08-05-09\\C");
 }
 
-TEST(EnsureFolderPath, CreatesEveryMissingLevelAndBackupsCopyIntoThem) {
+TEST(MirrorPath, ABackupAtItsMirroredPathLeadsBackToItsFile) {
     test::TempFolder dir;
-    EnsureFolderPath(dir / "a\\b\\c\\");
-    EXPECT_TRUE(test::Exists(dir / "a\\b\\c"));
-    EnsureFolderPath(dir / "a\\b\\c\\");  // all there already: nothing changes
-    EnsureFolderPath(dir / "a\\x\\");
-    EXPECT_TRUE(test::Exists(dir / "a\\x"));
-    EXPECT_TRUE(test::Exists(dir / "a\\b\\c"));
-
     // The cleaning engine's steps for one file, then the restore's steps back to another place.
     test::WriteFile(dir / "src\\Sub\\Data.TMP", "payload");
     const std::string point = RestorePointPath(dir / "Backup\\", "2025-01-31_08-05-09");
     const std::string backup = point + "\\" + MirrorPath(dir / "src\\Sub\\Data.TMP");
-    EnsureFolderPath(ParentFolderOf(backup) + "\\");
+    test::MakeFolders(ParentFolderOf(backup));
     ASSERT_TRUE(::CopyFileA((dir / "src\\Sub\\Data.TMP").c_str(), backup.c_str(), FALSE));
     EXPECT_EQ(test::ReadFile(backup), "payload");
 

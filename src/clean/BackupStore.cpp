@@ -1,5 +1,7 @@
 #include "clean/BackupStore.h"
 
+#include "clean/ListedFile.h"
+
 #include <cstdio>
 
 #include "core/FormatText.h"
@@ -89,31 +91,20 @@ std::string ParentFolderOf(const std::string& path) {
     return win::FolderPartOf(path);
 }
 
-void EnsureFolderPath(const std::string& folderPathEndingWithBackslash) {
-    const std::string& path = folderPathEndingWithBackslash;
-    // On a network path the server and the share are there or not: only the folders below them
-    // can be made.
-    size_t first = 1;
-    if (IsNetworkPath(path)) {
-        const size_t share = path.find('\\', 2);
-        first = share == std::string::npos ? path.size() : path.find('\\', share + 1);
-        if (first == std::string::npos)
-            return;
-        ++first;
-    }
-    for (size_t i = first; i < path.size(); ++i) {
-        if (path[i] != '\\')
-            continue;
-        const std::string prefix = path.substr(0, i);
-        if (win::FileAttributes(prefix) == INVALID_FILE_ATTRIBUTES)
-            win::MakeFolder(prefix);
-    }
-}
-
 std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start) {
     if (!IsUsableBackupFolder(backupFolder))
         return {};
-    EnsureFolderPath(RestorePointPath(backupFolder, ""));
+    // The backup folder is made where missing and held, checked at its path, while the point is
+    // made in it: no level is made through a link, and the point lands where its path says.
+    std::string folder = backupFolder;
+    while (folder.size() > 3 && win::EndsWithBackslash(folder))
+        folder.pop_back();
+    DWORD error = ERROR_SUCCESS;
+    const win::UniqueFile held = OpenOrMakeCheckedFolder(folder, error);
+    if (!held) {
+        ::SetLastError(error);
+        return {};
+    }
     FILETIME time;
     if (!::SystemTimeToFileTime(&start, &time))
         return {};

@@ -34,10 +34,6 @@ bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std:
 // or colon is taken for a bare drive letter and gets a ":" appended ("C" -> "C:", "" -> ":").
 std::string ParentFolderOf(const std::string& path);
 
-// Creates every missing folder along a path that ends with a backslash (below the share of a
-// network path); errors are ignored (the copy that follows simply fails).
-void EnsureFolderPath(const std::string& folderPathEndingWithBackslash);
-
 // Makes a new, empty restore point folder under backupFolder, named after start or, when a folder
 // of that name is already there (another cleaning in the same second), after the first later
 // second that is free, so no run ever writes into another run's restore point. Returns its path,
