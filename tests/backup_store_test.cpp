@@ -1,10 +1,14 @@
 // The backup store: restore point names and paths, mirrored paths, folder creation, listing and removal.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
+#include "clean/RestoreFiles.h"
+#include "clean/RestorePointTree.h"
+#include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "win/CharStep.h"
 #include "win/FileSystem.h"
@@ -17,6 +21,41 @@ std::vector<std::string> Names(const std::vector<RestorePoint>& points) {
     for (const RestorePoint& point : points)
         names.push_back(point.name);
     return names;
+}
+
+// Runs work on a thread of its own with only 32 KB of stack left below it (Wine does not make a
+// thread's stack as small as asked, so the rest is taken first); false when the thread failed. A
+// walk that took stack for every folder level (some 660 bytes) would overflow it within fifty
+// levels and end the test program.
+__attribute__((noinline)) void CallWork(void* work) {
+    (*static_cast<const std::function<void()>*>(work))();
+}
+
+DWORD WINAPI RunWithLittleStack(void* work) {
+    // The stack's whole reservation starts at the allocation base of the pages it is in.
+    volatile char here = 0;
+    MEMORY_BASIC_INFORMATION stack{};
+    if (!::VirtualQuery(const_cast<char*>(&here), &stack, sizeof(stack)))
+        return 1;
+    const size_t left =
+        static_cast<size_t>(const_cast<char*>(&here) - static_cast<char*>(stack.AllocationBase));
+    volatile char* taken = static_cast<volatile char*>(__builtin_alloca(left - 32 * 1024));
+    taken[0] = here;
+    CallWork(work);
+    taken[0] = 0;
+    return 0;
+}
+
+bool RanOnSmallStack(const std::function<void()>& work) {
+    HANDLE thread =
+        ::CreateThread(nullptr, 0, RunWithLittleStack, const_cast<std::function<void()>*>(&work), 0, nullptr);
+    if (!thread)
+        return false;
+    DWORD code = 1;
+    const bool ended =
+        ::WaitForSingleObject(thread, INFINITE) == WAIT_OBJECT_0 && ::GetExitCodeThread(thread, &code);
+    ::CloseHandle(thread);
+    return ended && code == 0;
 }
 
 }  // namespace
@@ -82,20 +121,13 @@ TEST(ParentFolders, CutAtTheLastSeparatorAndKeepDrives) {
     EXPECT_EQ(ParentFolderOf("\\2025-01-31_08-05-09\\C\\x.tmp"), "\\2025-01-31_08-05-09\\C");
 }
 
-TEST(EnsureFolderPath, CreatesEveryMissingLevelAndBackupsCopyIntoThem) {
+TEST(MirrorPath, ABackupAtItsMirroredPathLeadsBackToItsFile) {
     test::TempFolder dir;
-    EnsureFolderPath(dir / "a\\b\\c\\");
-    EXPECT_TRUE(test::Exists(dir / "a\\b\\c"));
-    EnsureFolderPath(dir / "a\\b\\c\\");  // all there already: nothing changes
-    EnsureFolderPath(dir / "a\\x\\");
-    EXPECT_TRUE(test::Exists(dir / "a\\x"));
-    EXPECT_TRUE(test::Exists(dir / "a\\b\\c"));
-
     // The cleaning engine's steps for one file, then the restore's steps back to another place.
     test::WriteFile(dir / "src\\Sub\\Data.TMP", "payload");
     const std::string point = RestorePointPath(dir / "Backup\\", "2025-01-31_08-05-09");
     const std::string backup = point + "\\" + MirrorPath(dir / "src\\Sub\\Data.TMP");
-    EnsureFolderPath(ParentFolderOf(backup) + "\\");
+    test::MakeFolders(ParentFolderOf(backup));
     ASSERT_TRUE(::CopyFileA((dir / "src\\Sub\\Data.TMP").c_str(), backup.c_str(), FALSE));
     EXPECT_EQ(test::ReadFile(backup), "payload");
 
@@ -248,4 +280,32 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
     EXPECT_FALSE(IsSafeToRemove(std::string("C:\\a\0b", 6)));
 
     EXPECT_NE(RemoveRestorePoint(dir / "never-there"), static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+// Wine makes no folder whose Unix path passes 4,096 bytes (about 2,000 levels of one letter), and a
+// deep path is slow there, so the trees are 120 levels deep, on a stack that would carry 50.
+TEST(RestorePointRemoval, TreesDeeperThanTheStackCarriesAreRestoredAndRemoved) {
+    test::TempFolder dir;
+    std::string levels;
+    for (int i = 0; i < 120; ++i)
+        levels += "\\d";
+    const std::string point = dir / "Backup\\2025-01-31_08-05-09";
+    const std::string source = dir / "data" + levels + "\\f.txt";
+    test::WriteFile(point + "\\" + MirrorPath(source), "deep");
+    const std::string other = dir / "Backup\\2025-02-01_00-00-00";
+    test::WriteFile(other + levels + "\\g.txt", "deep too");
+    test::NoProgress progress;
+    RestoreOutcome outcome;
+    DWORD removal = ERROR_GEN_FAILURE;
+    ASSERT_TRUE(RanOnSmallStack([&] {
+        outcome = RestoreFiles(point, dir / "Log", progress);
+        removal = RemoveRestorePoint(other);
+    }));
+    EXPECT_EQ(outcome.restored, 1);
+    EXPECT_EQ(test::ReadFile(source), "deep");
+    EXPECT_TRUE(outcome.removed);
+    EXPECT_FALSE(test::Exists(point));
+    EXPECT_EQ(removal, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_FALSE(test::Exists(other));
+    EXPECT_EQ(test::NamesIn(dir / "Backup"), std::vector<std::string>{});
 }

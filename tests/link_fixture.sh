@@ -42,3 +42,43 @@ ln -s elsewhere.txt "$dir/report/report.csv"
 # Folders a cleaning emptied, one of them a link to an empty folder outside.
 mkdir -p "$dir/emptied/real" "$dir/emptytarget"
 ln -s ../emptytarget "$dir/emptied/link"
+
+# Restore points and links: a point that is itself a link; points whose folders the tests swap for
+# links in the middle of a removal or a restore; a target folder reached through a link.
+mkdir -p "$dir/pointlink/Backup" "$dir/pointlink/victims/docs"
+printf notes > "$dir/pointlink/victims/notes.txt"
+printf important > "$dir/pointlink/victims/docs/important.txt"
+ln -s ../victims "$dir/pointlink/Backup/2025-01-01_00-00-00"
+removal="$dir/unswap/Backup/2025-02-02_00-00-00/C"
+mkdir -p "$removal/a" "$removal/b" "$dir/unswap/victims"
+restored="$dir/rswap/Backup/2025-03-03_00-00-00/C/qm-link-fixture/rswap/target/sub"
+mkdir -p "$restored" "$dir/rswap/others"
+for n in $(seq 1 20); do
+    printf "backup a$n" > "$removal/a/$n.txt"
+    printf "backup b$n" > "$removal/b/$n.txt"
+    printf "victim $n" > "$dir/unswap/victims/$n.txt"
+    printf "backup $n" > "$restored/f$n.txt"
+    printf "other $n" > "$dir/rswap/others/f$n.txt"
+done
+mkdir -p "$dir/mkthrough/T2" "$dir/mkthrough/victimdir"
+ln -s ../victimdir "$dir/mkthrough/T2/evil"
+# The swaps happen on the host while a test waits: the test writes requests/<n>.swap holding
+# "<folder> <target>" (paths below the fixture folder); this watcher moves the folder to
+# "<folder>-moved", puts a link to the target in its place and renames the request to <n>.done.
+# It ends when the fixture is removed or made again, and after an hour at the latest.
+mkdir -p "$dir/requests"
+owner="$(date +%s%N)"
+echo "$owner" > "$dir/requests/owner"
+(
+    rounds=0
+    while [ "$(cat "$dir/requests/owner" 2>/dev/null)" = "$owner" ] && [ $rounds -lt 72000 ]; do
+        for request in "$dir"/requests/*.swap; do
+            [ -f "$request" ] || continue
+            read -r folder target < "$request"
+            mv "$dir/$folder" "$dir/$folder-moved" && ln -s "$dir/$target" "$dir/$folder"
+            mv "$request" "${request%.swap}.done"
+        done
+        rounds=$((rounds + 1))
+        sleep 0.05
+    done
+) </dev/null >/dev/null 2>&1 &

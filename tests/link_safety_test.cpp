@@ -1,15 +1,19 @@
 // What the program does where a folder has become a link: the cleaning, the restore and the
 // removal of a restore point act only on what they checked, and never on what the link leads to.
-// The links are made on the host side (tests/link_fixture.sh), since Wine makes none itself.
+// The links are made on the host side (tests/link_fixture.sh), since Wine makes none itself; a
+// watcher there swaps a folder for a link while a restore or removal waits in its progress.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "clean/EmptyFolders.h"
 #include "clean/RestoreFiles.h"
 #include "scan/ResultsCsv.h"
+#include "clean/RestorePointTree.h"
 #include "core/LanguageTable.h"
 #include "session/Session.h"
 #include "support/ConfigText.h"
@@ -37,11 +41,41 @@ class LinkSafetyTest : public ::testing::Test {
     }
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
 
+    // Has the fixture's watcher on the host put a link to target in place of folder (both below
+    // the fixture folder, written with "/"), the folder itself moved beside it; true once done.
+    bool SwapForLink(const std::string& folder, const std::string& target) {
+        static int requests = 0;
+        const std::string request = fixture_ + "\\requests\\" + std::to_string(++requests);
+        test::WriteFile(request + ".part", folder + " " + target + "\n");
+        if (!::MoveFileA((request + ".part").c_str(), (request + ".swap").c_str()))
+            return false;
+        for (int i = 0; i < 1500 && !test::Exists(request + ".done"); ++i)
+            ::Sleep(20);
+        return test::Exists(request + ".done");
+    }
+    std::vector<std::string> Victims(const std::string& folder) {
+        std::vector<std::string> contents;
+        for (const std::string& file : test::FilesBelow(folder))
+            contents.push_back(file + "=" + test::ReadFile(folder + "\\" + file));
+        return contents;
+    }
+
     std::string fixture_;
     win::ComApartment com_;
     test::TempFolder dir_;
     test::RegistrationLock registrationLock_;
     test::LogwrightDll dll_{dir_.Path()};
+};
+
+// A run's progress that has a folder swapped for a link once the run has listed its work.
+class SwapAfterListing : public test::NoProgress {
+  public:
+    explicit SwapAfterListing(std::function<bool()> swap) : swap_(std::move(swap)) {}
+    void SetProgressRange(int) override { swapped = swap_(); }
+    bool swapped = false;
+
+  private:
+    std::function<bool()> swap_;
 };
 
 }  // namespace
@@ -73,27 +107,84 @@ TEST_F(LinkSafetyTest, ACleaningNeverReachesThroughAFolderThatBecameALink) {
 }
 
 // A restore point holds restore\sub\f.txt, and restore\sub has become a link to a folder that
-// holds another f.txt.
-TEST_F(LinkSafetyTest, ARestoreNeverWritesThroughAFolderThatBecameALink) {
+// holds another f.txt; it also holds a file for mkthrough\T2\evil\newdir\deeper, where evil is a
+// link and the two folders below it are missing.
+TEST_F(LinkSafetyTest, ARestoreNeverWritesNorMakesFoldersThroughALink) {
     const std::string point = dir_ / "Backup\\2025-01-31_08-05-09";
     const std::string backup = point + "\\" + MirrorPath(fixture_ + "\\restore\\sub\\f.txt");
     test::WriteFile(backup, "backed up");
+    const std::string deeper =
+        point + "\\" + MirrorPath(fixture_ + "\\mkthrough\\T2\\evil\\newdir\\deeper\\g.txt");
+    test::WriteFile(deeper, "deeper");
     test::NoProgress progress;
     const RestoreOutcome outcome = RestoreFiles(point, dir_ / "Log", progress);
     EXPECT_EQ(outcome.restored, 0);
-    EXPECT_EQ(outcome.left, 1);
+    EXPECT_EQ(outcome.left, 2);
     EXPECT_EQ(test::ReadFile(fixture_ + "\\restore\\elsewhere\\f.txt"), "the other file");
+    EXPECT_TRUE(test::NamesIn(fixture_ + "\\mkthrough\\victimdir").empty());
     EXPECT_EQ(test::ReadFile(backup), "backed up");
+    EXPECT_EQ(test::ReadFile(deeper), "deeper");
     const auto entries = test::ReadLogEntries(dir_ / "Log");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].text.find("LINKED " + backup), std::string::npos) << entries[0].text;
+    EXPECT_NE(entries[0].text.find("LINKED " + deeper), std::string::npos) << entries[0].text;
 }
 
+// The restore has listed its point; then the folder that holds its 20 backups becomes a link to a
+// folder of 20 other files of the same names.
+TEST_F(LinkSafetyTest, ARestoreTakesNothingThroughAFolderOfThePointThatBecameALink) {
+    const std::string point = fixture_ + "\\rswap\\Backup\\2025-03-03_00-00-00";
+    const std::string sub = "rswap/Backup/2025-03-03_00-00-00/C/qm-link-fixture/rswap/target/sub";
+    const std::vector<std::string> others = Victims(fixture_ + "\\rswap\\others");
+    ASSERT_EQ(others.size(), 20u);
+    SwapAfterListing progress([&] { return SwapForLink(sub, "rswap/others"); });
+    const RestoreOutcome outcome = RestoreFiles(point, dir_ / "Log", progress);
+    ASSERT_TRUE(progress.swapped);
+    EXPECT_EQ(outcome.restored, 0);
+    EXPECT_EQ(outcome.failed, 20);
+    EXPECT_FALSE(outcome.removed);
+    EXPECT_EQ(Victims(fixture_ + "\\rswap\\others"), others);
+    EXPECT_TRUE(test::FilesBelow(fixture_ + "\\rswap\\target").empty());
+    EXPECT_EQ(test::FilesBelow(point + "\\C\\qm-link-fixture\\rswap\\target\\sub-moved").size(), 20u);
+}
+
+// A link in the point from the start, and a folder of the point that becomes a link to a folder
+// of files of the same names once the removal has listed the point.
 TEST_F(LinkSafetyTest, RemovingARestorePointLeavesWhatALinkInsideItLeadsTo) {
     const std::string point = fixture_ + "\\points\\2025-01-01_00-00-00";
-    RemoveRestorePoint(point);
+    RemoveRestorePoint(point);  // the link goes too where the system lets it go by itself
     EXPECT_EQ(test::ReadFile(fixture_ + "\\victims\\precious.txt"), "precious");
     EXPECT_FALSE(test::Exists(point + "\\C\\x.txt"));
+
+    const std::string swapping = fixture_ + "\\unswap\\Backup\\2025-02-02_00-00-00";
+    const std::vector<std::string> victims = Victims(fixture_ + "\\unswap\\victims");
+    ASSERT_EQ(victims.size(), 20u);
+    SwapAfterListing progress(
+        [&] { return SwapForLink("unswap/Backup/2025-02-02_00-00-00/C/b", "unswap/victims"); });
+    EXPECT_NE(RemoveRestorePoint(swapping, &progress), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(progress.swapped);
+    EXPECT_EQ(Victims(fixture_ + "\\unswap\\victims"), victims);
+    EXPECT_FALSE(test::Exists(swapping + "\\C\\a"));
+    EXPECT_TRUE(test::Exists(swapping + "\\C\\b-moved"));
+}
+
+// The point itself is a link to a folder of someone else's files: it is no restore point.
+TEST_F(LinkSafetyTest, ARestorePointThatIsALinkIsNeitherListedNorRemovedNorRestored) {
+    const std::string backup = fixture_ + "\\pointlink\\Backup";
+    const std::string point = backup + "\\2025-01-01_00-00-00";
+    EXPECT_TRUE(FindRestorePoints(backup).empty());
+    TextMap folders;
+    ListRestorePoints(backup, folders, true, 0);
+    EXPECT_TRUE(folders.empty());
+    const std::vector<std::string> victims = {"docs\\important.txt=important", "notes.txt=notes"};
+    ASSERT_EQ(Victims(fixture_ + "\\pointlink\\victims"), victims);
+    EXPECT_EQ(RemoveRestorePoint(point), static_cast<DWORD>(ERROR_REPARSE_TAG_MISMATCH));
+    test::NoProgress progress;
+    const RestoreOutcome outcome = RestoreFiles(point, dir_ / "Log", progress);
+    EXPECT_EQ(outcome.restored + outcome.failed + outcome.skipped, 0);
+    EXPECT_FALSE(outcome.removed);
+    EXPECT_EQ(Victims(fixture_ + "\\pointlink\\victims"), victims);
+    EXPECT_TRUE(test::Exists(point));
 }
 
 // report\report.csv is a link to report\elsewhere.txt: the report takes the link's place.

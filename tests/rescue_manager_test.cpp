@@ -1,6 +1,6 @@
-// The rescue manager on the real resources: listing restore points, browsing, deleting, restoring
-// on its worker (lower-case targets, the restore point removed only when every file is back), the
-// refusal to close while a restore runs, and what closing mid-restore leaves behind.
+// The rescue manager on the real resources: listing restore points, browsing, deleting and
+// restoring as the session's jobs (names as kept, the restore point removed only when every file
+// is back), the refusal to close while a restore runs, and what closing mid-restore leaves behind.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,9 +14,9 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
-#include "clean/CleaningEngine.h"
 #include "pages/RescueManager.h"
 #include "resources/ResourceIds.h"
+#include "session/Session.h"
 #include "support/LogwrightDll.h"
 #include "support/LogEntries.h"
 #include "support/WindowTest.h"
@@ -30,24 +30,17 @@ std::string Line(const char* key, std::initializer_list<FormatArg> args) {
     return FormatText(Translate(key) + "\r\n\r\n", args);
 }
 
-// A cleaning of nothing that stays running until Finish lets it go on.
+// The session's cleaning of nothing, held running until Finish lets it go on.
 class HeldCleaning : private win::JobProgress {
   public:
-    explicit HeldCleaning(const std::string& logFolder) {
-        job_.progress = this;
-        job_.logFolder = logFolder;
-        EXPECT_TRUE(StartCleaning(job_));
+    explicit HeldCleaning(Session& session) : session_(session) {
+        EXPECT_TRUE(session_.StartCleaning(CleanOptionValues{}, this, nullptr, {}));
     }
-    ~HeldCleaning() override {
-        Finish();
-        job_.worker.Shutdown();  // its ending may still be calling this object
-    }
+    ~HeldCleaning() override { Finish(); }
     // True when the cleaning has ended.
     bool Finish() {
         ::SetEvent(release_.get());
-        for (int i = 0; i < 30'000 && AnyCleaningRunning(); ++i)
-            ::Sleep(1);
-        return !AnyCleaningRunning();
+        return test::PumpUntil([&] { return !session_.CleaningRunning(); });
     }
 
   private:
@@ -56,8 +49,8 @@ class HeldCleaning : private win::JobProgress {
     void SetStatusText(const std::string&) override {}
     void ShowRunning(bool) override {}
 
+    Session& session_;
     win::UniqueHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    CleaningJob job_;
 };
 
 class RescueManagerTest : public ::testing::Test {
@@ -94,7 +87,7 @@ class RescueManagerTest : public ::testing::Test {
         list_.Select(row);
         prompts_.answers = {IDYES};
         Press(IDC_RESCUE_RESTORE);
-        return test::PumpUntil([&] { return !dialog_.Restoring(); });
+        return test::PumpUntil([&] { return !dialog_.Working(); });
     }
     std::string LogFolder() const { return program_ / "Log\\Data"; }
 
@@ -103,7 +96,8 @@ class RescueManagerTest : public ::testing::Test {
     test::RegistrationLock registrationLock_;
     test::LogwrightDll dll_{program_.Path()};
     test::RecordingPrompts prompts_;
-    RescueManager dialog_;
+    Session session_{program_.Path()};
+    RescueManager dialog_{session_};
     HWND window_ = nullptr;
     win::ListView list_;
 };
@@ -160,9 +154,14 @@ TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
     EXPECT_TRUE(test::Exists(Point("2024-12-24_18-00-00\\C")));
     EXPECT_TRUE(test::ReadLogEntries(LogFolder()).empty());
 
-    // Answered Yes: the restore point goes, the list is refilled and the removal is logged.
+    // Answered Yes: the removal runs as the session's job, off the window's thread (it waits in its
+    // first update while the test dispatches nothing); then the restore point is gone, the list is
+    // refilled and the removal is logged.
     prompts_.answers = {IDYES};
     Press(IDC_RESCUE_DELETE);
+    EXPECT_TRUE(dialog_.Working());
+    EXPECT_FALSE(Enabled(IDC_RESCUE_DELETE) || Enabled(IDC_RESCUE_RESTORE));
+    ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Working(); }));
     EXPECT_FALSE(test::Exists(Point("2024-12-24_18-00-00")));
     ASSERT_EQ(list_.Count(), 2);
     EXPECT_EQ(dialog_.RowPath(0), Point("2025-01-31_08-05-09"));
@@ -288,7 +287,7 @@ TEST_F(RescueManagerTest, WhatIsNotPutBackStaysInThePoint) {
 TEST_F(RescueManagerTest, RestoreAndDeleteWaitWhileACleaningRuns) {
     const std::string point = Point("2025-01-31_08-05-09");
     BackUp(point, data_ / "a.txt", "a");
-    HeldCleaning cleaning(data_ / "Log");
+    HeldCleaning cleaning(session_);
     Open();
     list_.Select(0);
     Press(IDC_RESCUE_RESTORE);
@@ -296,7 +295,7 @@ TEST_F(RescueManagerTest, RestoreAndDeleteWaitWhileACleaningRuns) {
     EXPECT_EQ(prompts_.messages, (std::vector<std::string>{Translate("_RescueDialogCleaningRuns"),
                                                            Translate("_RescueDialogCleaningRuns")}));
     EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-    EXPECT_FALSE(dialog_.Restoring());
+    EXPECT_FALSE(dialog_.Working());
     EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "a.txt")));
     EXPECT_FALSE(test::Exists(data_ / "a.txt"));
 
@@ -315,7 +314,7 @@ TEST_F(RescueManagerTest, ClosingIsRefusedWhileARestoreRunsAndASecondPressStarts
     list_.Select(0);
     prompts_.answers = {IDYES};
     Press(IDC_RESCUE_RESTORE);
-    ASSERT_TRUE(dialog_.Restoring());
+    ASSERT_TRUE(dialog_.Working());
     EXPECT_FALSE(Enabled(IDC_RESCUE_RESTORE));
     EXPECT_FALSE(Enabled(IDC_RESCUE_BROWSE));
     EXPECT_FALSE(Enabled(IDC_RESCUE_DELETE));
@@ -331,7 +330,7 @@ TEST_F(RescueManagerTest, ClosingIsRefusedWhileARestoreRunsAndASecondPressStarts
     EXPECT_EQ(prompts_.styles[1], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_TRUE(::IsWindow(window_));
 
-    ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Restoring(); }));
+    ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Working(); }));
     EXPECT_EQ(test::ReadFile(data_ / "a.txt"), "a");
     EXPECT_FALSE(test::Exists(point));
     EXPECT_EQ(test::ReadLogEntries(LogFolder()).size(), 1u);
@@ -348,10 +347,10 @@ TEST_F(RescueManagerTest, ClosingTheDialogMidRestoreWaitsAndKeepsTheBackup) {
     list_.Select(0);
     prompts_.answers = {IDYES};
     Press(IDC_RESCUE_RESTORE);
-    ASSERT_TRUE(dialog_.Restoring());
+    ASSERT_TRUE(dialog_.Working());
     // The window goes while the worker waits for its first update: it is stopped before any copy.
     ::DestroyWindow(window_);
-    EXPECT_FALSE(dialog_.Restoring());
+    EXPECT_FALSE(dialog_.Working());
     EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "a.txt")));
     EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "b.txt")));
     EXPECT_FALSE(test::Exists(data_ / "a.txt"));

@@ -11,12 +11,14 @@
 #include "config/RuleSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "core/ProgramPath.h"
+#include "core/LanguageTable.h"
 #include "session/Session.h"
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "win/FileSystem.h"
 #include "win/PathParts.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -267,4 +269,61 @@ TEST(Session, TickedCleaningRulesAreListedWithTheirEntrysNameAndCleaned) {
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(test::FilesBelow(points[0].path).size(), 3u);
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
+}
+
+namespace {
+
+// What the rescue jobs show; their calls come from their workers, read once the jobs have ended.
+class RescueRecorder : public test::NoProgress {
+  public:
+    void SetStatusText(const std::string& text) override { status = text; }
+    void ShowRunning(bool running) override { shown.push_back(running); }
+    std::string status;
+    std::vector<bool> shown;
+};
+
+// A cleaning's progress that holds the cleaning in its first update until released.
+class HeldCleaning : public test::NoProgress {
+  public:
+    void SetProgressRange(int) override { ::WaitForSingleObject(release.get(), 30'000); }
+    win::UniqueHandle release{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+}  // namespace
+
+TEST(Session, RestoreAndRemovalRunOnTheSessionsWorkersButNeverBesideItsCleaning) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string point = data / "Backup\\2025-01-31_08-05-09";
+    test::WriteFile(point + "\\" + MirrorPath(data / "a.txt"), "a");
+    const std::string other = data / "Backup\\2025-02-01_00-00-00";
+    test::WriteFile(other + "\\C\\x.txt", "x");
+    Session session(program.Path());
+    RescueRecorder recorder;
+    std::vector<win::JobEnd> ends;
+    auto completed = [&ends](win::JobEnd end) { ends.push_back(end); };
+
+    HeldCleaning held;
+    ASSERT_TRUE(session.StartCleaning(CleanOptionValues{}, &held, nullptr, {}));
+    EXPECT_FALSE(session.StartRestore(point, &recorder, completed));
+    EXPECT_FALSE(session.StartRemoval(other, &recorder, completed));
+    ::SetEvent(held.release.get());
+    ASSERT_TRUE(test::PumpUntil([&] { return !session.CleaningRunning(); }));
+    EXPECT_TRUE(recorder.shown.empty());
+    EXPECT_FALSE(test::Exists(data / "a.txt"));
+    EXPECT_TRUE(test::Exists(other));
+
+    ASSERT_TRUE(session.StartRestore(point, &recorder, completed));
+    ASSERT_TRUE(test::PumpUntil([&] { return !session.RescueBusy(); }));
+    EXPECT_EQ(test::ReadFile(data / "a.txt"), "a");
+    EXPECT_FALSE(test::Exists(point));
+    EXPECT_EQ(recorder.status, Translate("_RescueDialogStateRestoreComplete"));
+    EXPECT_EQ(session.Restore().outcome.restored, 1);
+
+    ASSERT_TRUE(session.StartRemoval(other, &recorder, completed));
+    ASSERT_TRUE(test::PumpUntil([&] { return !session.RescueBusy(); }));
+    EXPECT_FALSE(test::Exists(other));
+    EXPECT_EQ(session.Removal().error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(ends, (std::vector<win::JobEnd>{win::JobEnd::Finished, win::JobEnd::Finished}));
+    EXPECT_EQ(recorder.shown, (std::vector<bool>{true, false, true, false}));
 }

@@ -1,8 +1,9 @@
 #include "clean/BackupStore.h"
 
+#include "clean/ListedFile.h"
+
 #include <cstdio>
 
-#include "clean/ListedFile.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "win/CharStep.h"
@@ -90,31 +91,20 @@ std::string ParentFolderOf(const std::string& path) {
     return win::FolderPartOf(path);
 }
 
-void EnsureFolderPath(const std::string& folderPathEndingWithBackslash) {
-    const std::string& path = folderPathEndingWithBackslash;
-    // On a network path the server and the share are there or not: only the folders below them
-    // can be made.
-    size_t first = 1;
-    if (IsNetworkPath(path)) {
-        const size_t share = path.find('\\', 2);
-        first = share == std::string::npos ? path.size() : path.find('\\', share + 1);
-        if (first == std::string::npos)
-            return;
-        ++first;
-    }
-    for (size_t i = first; i < path.size(); ++i) {
-        if (path[i] != '\\')
-            continue;
-        const std::string prefix = path.substr(0, i);
-        if (win::FileAttributes(prefix) == INVALID_FILE_ATTRIBUTES)
-            win::MakeFolder(prefix);
-    }
-}
-
 std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start) {
     if (!IsUsableBackupFolder(backupFolder))
         return {};
-    EnsureFolderPath(RestorePointPath(backupFolder, ""));
+    // The backup folder is made where missing and held, checked at its path, while the point is
+    // made in it: no level is made through a link, and the point lands where its path says.
+    std::string folder = backupFolder;
+    while (folder.size() > 3 && win::EndsWithBackslash(folder))
+        folder.pop_back();
+    DWORD error = ERROR_SUCCESS;
+    const win::UniqueFile held = OpenOrMakeCheckedFolder(folder, error);
+    if (!held) {
+        ::SetLastError(error);
+        return {};
+    }
     FILETIME time;
     if (!::SystemTimeToFileTime(&start, &time))
         return {};
@@ -189,7 +179,9 @@ void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD 
     win::FolderListing listing(win::FileApiPath(prefix));
     win::ListedEntry entry;
     while (listing.Next(entry)) {
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || (entry.attributes & excludedAttributes))
+        // A link is never a restore point: removing it would reach what it leads to.
+        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (entry.attributes & (excludedAttributes | FILE_ATTRIBUTE_REPARSE_POINT)))
             continue;
         if (entry.name == L"." || entry.name == L"..")
             continue;
@@ -291,54 +283,4 @@ bool IsExactFilePath(const std::string& path) {
         if (step.empty() || step.back() == '.' || step.back() == ' ')
             return false;
     return win::Wide(path).size() < MAX_PATH;
-}
-
-namespace {
-
-// Removes what is in folder, file by file and folder by folder, never entering a link: a link is
-// removed as a link where the system lets it go, else left. The first failure's code, or
-// ERROR_SUCCESS.
-DWORD RemoveContents(const std::string& folder) {
-    DWORD firstError = ERROR_SUCCESS;
-    auto failed = [&firstError](DWORD error) {
-        if (firstError == ERROR_SUCCESS)
-            firstError = error == ERROR_SUCCESS ? ERROR_DIR_NOT_EMPTY : error;
-    };
-    win::FolderListing listing(win::FileApiPath(folder));
-    win::ListedEntry entry;
-    std::vector<std::pair<std::string, DWORD>> entries;
-    while (listing.Next(entry))
-        if (entry.name != L"." && entry.name != L"..")
-            entries.emplace_back(folder + "\\" + win::Narrow(entry.name), entry.attributes);
-    if (listing.Error() != ERROR_SUCCESS)
-        failed(listing.Error());
-    for (const auto& [path, attributes] : entries) {
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            if (!win::RemoveFolder(path) && !win::RemoveFile(path))
-                failed(::GetLastError());
-        } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            const DWORD error = RemoveContents(path);
-            if (error != ERROR_SUCCESS)
-                failed(error);
-            else if (!win::RemoveFolder(path))
-                failed(::GetLastError());
-        } else if (!RemoveFileExactly(path)) {
-            failed(::GetLastError());
-        }
-    }
-    return firstError;
-}
-
-}  // namespace
-
-DWORD RemoveRestorePoint(const std::string& path) {
-    if (!IsSafeToRemove(path))
-        return ERROR_INVALID_NAME;
-    std::string point = path;
-    while (win::EndsWithBackslash(point))
-        point.pop_back();
-    const DWORD error = RemoveContents(point);
-    if (!win::RemoveFolder(point))
-        return error != ERROR_SUCCESS ? error : ::GetLastError();
-    return ERROR_SUCCESS;
 }

@@ -34,10 +34,6 @@ bool UnmirrorPath(const std::string& restorePoint, const std::string& file, std:
 // or colon is taken for a bare drive letter and gets a ":" appended ("C" -> "C:", "" -> ":").
 std::string ParentFolderOf(const std::string& path);
 
-// Creates every missing folder along a path that ends with a backslash (below the share of a
-// network path); errors are ignored (the copy that follows simply fails).
-void EnsureFolderPath(const std::string& folderPathEndingWithBackslash);
-
 // Makes a new, empty restore point folder under backupFolder, named after start or, when a folder
 // of that name is already there (another cleaning in the same second), after the first later
 // second that is free, so no run ever writes into another run's restore point. Returns its path,
@@ -68,7 +64,7 @@ struct RestorePoint {
 // Fills the name and the six numbers of out; the path is left alone.
 bool ParseRestorePointName(const std::string& name, RestorePoint& out);
 
-// Adds every sub-folder of root (except "." and "..", and those with any of excludedAttributes)
+// Adds every sub-folder of root (except "." and "..", links, and those with any of excludedAttributes)
 // to map as name -> root + "\" (unless root ends with one) + name. Clears map first when clear is
 // set; an empty root adds nothing.
 void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD excludedAttributes);
@@ -83,11 +79,6 @@ std::string RestorePointDisplayText(const RestorePoint& point);
 
 // True when path names a folder or file below a drive root or a network share, written out in
 // full, without wildcards and without "." or ".." steps: the only kind of path handed to the
-// shell's delete, which would otherwise take a drive, the current folder or many files at once.
+// shell's delete, which would otherwise take a drive, the current folder or many files at once,
+// and the only kind of restore point removed (RemoveRestorePoint).
 bool IsSafeToRemove(const std::string& path);
-
-// Deletes the restore point folder and everything in it permanently, file by file and folder by
-// folder: a link inside is removed as a link where the system lets it go (else left, and the
-// point with it), never followed. Refuses paths IsSafeToRemove rejects (ERROR_INVALID_NAME).
-// ERROR_SUCCESS when the folder is gone, else the first failure's code.
-DWORD RemoveRestorePoint(const std::string& path);

@@ -74,8 +74,9 @@ class CleaningRun {
                 const std::string folder = ParentFolderOf(backupPath);
                 if (folder != heldFolder) {
                     held.reset();
-                    EnsureFolderPath(folder + "\\");
-                    held = OpenCheckedFolder(folder, heldError);
+                    // Made level by level inside the restore point, each level checked and held
+                    // before the next is made in it: nothing is made through a link.
+                    held = OpenOrMakeCheckedFolder(folder, heldError);
                     heldFolder = held ? folder : std::string();
                 }
                 win::Result saved = win::Result::Failed(heldError);
@@ -321,9 +322,6 @@ class CleaningRun {
     SameVolumeCache volumes_;
 };
 
-// Cleanings whose body has not yet returned, in the whole process.
-std::atomic<int> g_cleaningsRunning{0};
-
 // The ending of a run, called exactly once by the job: the final texts, then the completion.
 void EndCleaning(CleaningJob& job, win::JobEnd end) {
     if (win::JobProgress* progress = job.progress) {
@@ -344,28 +342,15 @@ void EndCleaning(CleaningJob& job, win::JobEnd end) {
 
 }  // namespace
 
-bool AnyCleaningRunning() {
-    return g_cleaningsRunning.load() > 0;
-}
-
 bool StartCleaning(CleaningJob& job) {
     if (job.worker.IsRunning())
         return false;
     if (job.progress)
         job.progress->ShowRunning(true);
-    ++g_cleaningsRunning;
-    const bool started = job.worker.Start(
-        [&job](win::StopToken stop) {
-            // Counted down however the body ends, also when its owner goes away mid-run.
-            struct Done {
-                ~Done() { --g_cleaningsRunning; }
-            } done;
-            RunCleaning(job, stop);
-        },
-        [&job](win::JobEnd end) { EndCleaning(job, end); });
+    const bool started = job.worker.Start([&job](win::StopToken stop) { RunCleaning(job, stop); },
+                                          [&job](win::JobEnd end) { EndCleaning(job, end); });
     if (started)
         return true;
-    --g_cleaningsRunning;
     if (job.progress)
         job.progress->ShowRunning(false);
     return false;

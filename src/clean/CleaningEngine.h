@@ -47,10 +47,6 @@ struct CleaningJob {
 // status and the usual completion.
 bool StartCleaning(CleaningJob& job);
 
-// True while a cleaning started by StartCleaning has not ended, anywhere in the program: its
-// restore point is being written and its files are not yet all removed.
-bool AnyCleaningRunning();
-
 // The worker's body: backs up, then removes the cleaning set as the job says, until stop is
 // requested, writing one activity-log entry per finished phase.
 void RunCleaning(CleaningJob& job, win::StopToken stop);

@@ -1,5 +1,8 @@
 #include "clean/ListedFile.h"
 
+#include <vector>
+
+#include "win/CharStep.h"
 #include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
@@ -64,29 +67,6 @@ ListedFile::ListedFile(const std::string& path, const FileStamp& listed, Sharing
         return;
     }
     state_ = ListedState::Same;
-}
-
-win::Result RemoveFileExactly(const std::string& path) {
-    DWORD error = ERROR_SUCCESS;
-    win::OpenFileFacts about;
-    win::UniqueFile file =
-        OpenUnlinkedFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, error, about);
-    if (!file) {
-        if (error != ERROR_REPARSE_TAG_MISMATCH) {
-            ::SetLastError(error);
-            return win::Result::Failed(error);
-        }
-        return win::Result::From(win::RemoveFile(path));  // a link goes by its name
-    }
-    if (about.attributes & FILE_ATTRIBUTE_READONLY) {
-        // A backup keeps its file's attributes: a read-only one is made writable to be deleted.
-        FILE_BASIC_INFO basic{};  // times of zero are left as they are
-        basic.FileAttributes = about.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (basic.FileAttributes == 0)
-            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));
-    }
-    return win::DeleteOpenFile(file.get());
 }
 
 win::Result ListedFile::MoveTo(const std::string& backupPath) {
@@ -164,4 +144,57 @@ win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error) {
         handle.reset();
     }
     return handle;
+}
+
+namespace {
+
+// The folder that holds folder: "C:\a" -> "C:\", "\\s\h\a" -> "\\s\h"; "" above a drive's root or
+// a share, which cannot be made.
+std::string FolderAbove(const std::string& folder) {
+    if (folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':')
+        return {};
+    const size_t cut = win::FindLastCharOf(folder, "\\");
+    if (cut == std::string::npos || cut == 0)
+        return {};
+    std::string above = folder.substr(0, cut);
+    if (above.size() == 2 && above[1] == ':')
+        return above + "\\";
+    // "\\server" alone is no folder.
+    if (above.compare(0, 2, "\\\\") == 0 && above.find('\\', 2) == std::string::npos)
+        return {};
+    return above;
+}
+
+}  // namespace
+
+win::UniqueFile OpenOrMakeCheckedFolder(const std::string& folder, DWORD& error) {
+    std::string at = folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
+    // The levels that are not there, the deepest first.
+    std::vector<std::string> missing;
+    win::UniqueFile held;
+    for (;;) {
+        held = OpenCheckedFolder(at, error);
+        if (held)
+            break;
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            return held;
+        std::string above = FolderAbove(at);
+        if (above.empty())
+            return held;
+        missing.push_back(std::move(at));
+        at = std::move(above);
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+        // Made while the folder above is held at its checked place, so it goes there.
+        if (!win::MakeFolder(*level)) {
+            error = ::GetLastError();
+            if (error != ERROR_ALREADY_EXISTS)
+                return win::UniqueFile();
+        }
+        held = OpenCheckedFolder(*level, error);
+        if (!held)
+            return held;
+    }
+    error = ERROR_SUCCESS;
+    return held;
 }

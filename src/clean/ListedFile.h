@@ -76,10 +76,6 @@ class ListedFile {
 win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
                                  win::OpenFileFacts& about, DWORD share = FILE_SHARE_READ);
 
-// Deletes the file at path, never what a link leads to: a file by the handle its check opened
-// (read-only or not), a link by its own name. A failure leaves its error as the last error too.
-win::Result RemoveFileExactly(const std::string& path);
-
 // Whether a file is on the volume of another path, so that it moves there without a copy. The
 // system's answer is kept per folder, since asking costs a look at every folder on the way.
 class SameVolumeCache {
@@ -96,3 +92,10 @@ class SameVolumeCache {
 // link on the way. Empty when it cannot be opened (error says why) or leads elsewhere
 // (ERROR_REPARSE_TAG_MISMATCH).
 win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error);
+
+// The folder opened, checked and held as OpenCheckedFolder does; missing levels are made one by
+// one, each inside the level above it while that one is held and checked, then opened and checked
+// itself before the next: nothing is ever made through a link. A folder "X:" is the drive's root.
+// Empty when a level cannot be made or opened (error says why) or leads elsewhere
+// (ERROR_REPARSE_TAG_MISMATCH).
+win::UniqueFile OpenOrMakeCheckedFolder(const std::string& folder, DWORD& error);

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "core/LanguageTable.h"
@@ -10,46 +9,19 @@
 #include "clean/BackupStore.h"
 #include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
-#include "scan/SearchFolder.h"
+#include "clean/RestorePointTree.h"
 #include "win/FileSystem.h"
 #include "win/PathParts.h"
 
 namespace {
 
-// What the listing of a restore point found: its files, and its folders to prune afterwards.
-struct PointContents : SearchVisitor {
-    std::vector<std::string> files;
-    std::vector<std::string> folders;
-
-    void FileFound(const std::string& path, std::string_view, const FoundRecord&) override {
-        files.push_back(path);
-    }
-    void FolderEntered(const std::string& path, const FoundRecord& record) override {
-        const std::string name = win::NamePartOf(path);
-        // A folder link is not the restore point's own: it is never removed.
-        if (name != "." && name != ".." && !(record.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            folders.push_back(path);
-    }
-};
-
-PointContents ListRestorePoint(const std::string& restorePoint, const std::atomic<bool>* stop) {
-    PointContents contents;
-    SearchRequest everything;
-    everything.masks = {{"*", ""}};
-    everything.stop = stop;
-    SearchFolder(restorePoint, everything, contents);
-    return contents;
-}
-
 // Removes the folders that the restore emptied, deepest first, then the restore point itself. A
 // folder that still holds anything (a file not restored, one added meanwhile, one the listing
-// could not reach) stays, and so does every folder above it.
-bool PruneEmptyFolders(std::vector<std::string> folders, const std::string& restorePoint) {
-    std::sort(folders.begin(), folders.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& folder : folders)
-        win::RemoveFolder(folder);
-    return win::RemoveFolder(restorePoint);
+// could not reach) stays, and so does every folder above it; a link is never removed.
+bool PruneEmptyFolders(const std::vector<std::string>& folders, const std::string& restorePoint) {
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        RemovePointEntry(*folder, PointEntry::EmptyFolder);
+    return RemovePointEntry(restorePoint, PointEntry::EmptyFolder) == ERROR_SUCCESS;
 }
 
 // The folder a restore writes into, checked once and held while its files go back.
@@ -60,35 +32,44 @@ struct TargetFolders {
     SameVolumeCache volumes;
 };
 
-// Puts one backup back at target: into a folder that is the one its path names (no link on the
-// way, held meanwhile), as a file created new (an existing file, the user's newer one perhaps,
-// is never overwritten), moved when the restore point is on the same volume, else copied. The
-// backup leaves the restore point only once it is in place. ERROR_SUCCESS, or why it stays
-// (ERROR_REPARSE_TAG_MISMATCH for a link).
-DWORD Restore(const std::string& file, const std::string& target, TargetFolders& folders) {
+// Why a backup was not put back.
+struct Kept {
+    DWORD error = ERROR_SUCCESS;  // ERROR_SUCCESS: it was put back
+    bool targetLinked = false;    // its target folder is reached through a link
+};
+
+// Puts one backup back at target. The backup is the file the listing found, opened at its place
+// inside the point (no link on the way, not a link itself, the same file id). It goes into a
+// folder that is the one its path names (made level by level where missing, no link on the way,
+// held meanwhile), as a file created new (an existing file, the user's newer one perhaps, is never
+// overwritten), moved when the restore point is on the same volume, else copied. The backup
+// leaves the restore point only once it is in place.
+Kept Restore(const PointFile& file, const std::string& target, TargetFolders& folders) {
+    DWORD error = ERROR_SUCCESS;
+    win::OpenFileFacts about;
+    const win::UniqueFile backup = OpenUnlinkedFile(file.path, GENERIC_READ | DELETE, error, about);
+    if (!backup)
+        return {error};
+    if (file.stamp.fileId != 0 && about.fileId != file.stamp.fileId)
+        return {ERROR_REPARSE_TAG_MISMATCH};
     const std::string folder = ParentFolderOf(target);
     if (folder != folders.path) {
         folders.held.reset();
-        EnsureFolderPath(folder + "\\");
         folders.path = folder;
-        folders.held = OpenCheckedFolder(folder, folders.error);
+        folders.held = OpenOrMakeCheckedFolder(folder, folders.error);
     }
     if (!folders.held)
-        return folders.error;
-    // The backup itself is opened as it is, a link as a link: moving or copying it never touches
-    // what a link would lead to.
-    win::UniqueFile backup = win::OpenFile(file, GENERIC_READ | DELETE, FILE_SHARE_READ, OPEN_EXISTING,
-                                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
-    if (!backup)
-        return ::GetLastError();
-    if (folders.volumes.Holds(file, folder)) {
-        return win::RenameOpenFile(backup.get(), target).Error();
+        return {folders.error, folders.error == ERROR_REPARSE_TAG_MISMATCH};
+    if (folders.volumes.Holds(file.path, folder)) {
+        if (const win::Result moved = win::RenameOpenFile(backup.get(), target); !moved)
+            return {moved.Error()};
+        return {};
     }
     if (const win::Result copied = win::CopyOpenFile(backup.get(), target); !copied)
-        return copied.Error();
+        return {copied.Error()};
     // In place: the backup goes as its handle closes.
     (void)win::DeleteOpenFile(backup.get());
-    return ERROR_SUCCESS;
+    return {};
 }
 
 }  // namespace
@@ -101,27 +82,29 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
     LogEntry entry("_LogRestoreFilesHeader");
 
     progress.SetStatusText(Translate("_RescueDialogStateInitBackupFileList"));
-    const PointContents contents = ListRestorePoint(restorePoint, stop);
+    const PointTree contents = ListPointTree(restorePoint, stop);
 
     progress.SetStatusText(Translate("_RescueDialogStateCopyBackupFiles"));
     progress.SetProgressRange(static_cast<int>(contents.files.size()));
     TargetFolders folders;
     int k = 0;
-    for (const std::string& file : contents.files) {
+    for (const PointFile& file : contents.files) {
         if (stop && stop->load()) {
             outcome.stopped = true;
             break;
         }
         std::string target;
-        if (!UnmirrorPath(restorePoint, file, target)) {
+        if (!UnmirrorPath(restorePoint, file.path, target)) {
             ++outcome.skipped;
-        } else if (const DWORD error = Restore(file, target, folders); error == ERROR_SUCCESS) {
+        } else if (const Kept kept = Restore(file, target, folders); kept.error == ERROR_SUCCESS) {
             ++outcome.restored;
-            entry.Add("_LogRestoreFile", {file, target});
+            entry.Add("_LogRestoreFile", {file.path, target});
         } else {
             ++outcome.failed;
-            entry.Add(error == ERROR_REPARSE_TAG_MISMATCH ? "_LogRestoreFileLinked" : "_LogRestoreFileFailed",
-                      {file, target}, error == ERROR_REPARSE_TAG_MISMATCH ? ERROR_SUCCESS : error);
+            if (kept.targetLinked)
+                entry.Add("_LogRestoreFileLinked", {file.path, target});
+            else
+                entry.Add("_LogRestoreFileFailed", {file.path, target}, kept.error);
         }
         progress.SetProgressPosition(++k);
     }
@@ -135,6 +118,6 @@ RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& 
         progress.SetStatusText(Translate("_RescueDialogStateRemoveBackupFiles"));
     outcome.removed = PruneEmptyFolders(contents.folders, restorePoint);
     if (!outcome.removed)
-        outcome.left = static_cast<int>(ListRestorePoint(restorePoint, nullptr).files.size());
+        outcome.left = static_cast<int>(ListPointTree(restorePoint, nullptr).files.size());
     return outcome;
 }

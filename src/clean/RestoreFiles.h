@@ -19,14 +19,16 @@ struct RestoreOutcome {
     int left = 0;          // files still in the restore point when it was not removed
 };
 
-// Restores the restore point folder restorePoint: lists its files ("_RescueDialogStateInitBackupFileList"),
-// puts each back by its exact name ("_RescueDialogStateCopyBackupFiles", progress 0 .. file count):
-// moved when the point is on the target's volume, else copied, never over an existing file and
-// never into a folder reached through a link (such a backup stays, "_LogRestoreFileLinked"),
-// removing each restored file from the restore point; writes one
+// Restores the restore point folder restorePoint: lists its files through checked folders
+// (ListPointTree, "_RescueDialogStateInitBackupFileList"), puts each back by its exact name
+// ("_RescueDialogStateCopyBackupFiles", progress 0 .. file count): each backup only as the file
+// the listing found at its place inside the point, moved when the point is on the target's volume,
+// else copied, never over an existing file and never into or through a folder reached through a
+// link (missing folders are made level by level inside checked ones; such a backup stays,
+// "_LogRestoreFileLinked"), removing each restored file from the restore point; writes one
 // "_LogLogCategoryRestore" entry through the activity log at logFolder, then prunes the folders
 // it emptied and the restore point itself when it is empty ("_RescueDialogStateRemoveBackupFiles").
-// stop, when given, is tested before every copy. COM must be initialised on the calling thread for
-// the log.
+// A link inside the point is neither followed nor restored. stop, when given, is tested before
+// every copy. COM must be initialised on the calling thread for the log.
 RestoreOutcome RestoreFiles(const std::string& restorePoint, const std::string& logFolder,
                             win::JobProgress& progress, const std::atomic<bool>* stop = nullptr);

@@ -5,23 +5,16 @@
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
-#include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
-#include "clean/CleaningEngine.h"
-#include "clean/LogEntry.h"
 #include "config/CleanOptionSettings.h"
-#include "config/ConfigDocument.h"
-#include "pages/CleaningPages.h"
 #include "resources/ResourceIds.h"
-#include "win/ComPtr.h"
 #include "win/Dpi.h"
-#include "win/FileSystem.h"
 #include "win/Prompts.h"
 
-RescueManager::RescueManager() = default;
+RescueManager::RescueManager(Session& session) : session_(session) {}
 
 RescueManager::~RescueManager() {
-    WaitForRestore();
+    WaitForWork();
 }
 
 std::string RescueManager::RowPath(int row) const {
@@ -39,9 +32,8 @@ bool RescueManager::OnInit() {
     list_.AddColumn(0, Translate("_RescueDialogListColDate"), win::ScaleToDpi(450, dpi));
     list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     LanguageTable::Instance().TranslateWindow(Handle());
-    logFolder_ = ProgramLogFolder();
     // Setting the field refreshes the list through its change notification.
-    SetItemText(IDC_RESCUE_FOLDER, ReadBackupDirectory(ConfigFilePath()));
+    SetItemText(IDC_RESCUE_FOLDER, ReadBackupDirectory(session_.ConfigPath()));
     // The list, rather than the read-only field before it, takes the keyboard.
     ::SetFocus(list_.Handle());
     return false;
@@ -70,7 +62,7 @@ bool RescueManager::OnCommand(int id, int code, HWND) {
 }
 
 void RescueManager::OnDestroy() {
-    WaitForRestore();
+    WaitForWork();
 }
 
 void RescueManager::RefreshRestorePointList() {
@@ -106,99 +98,49 @@ void RescueManager::SetBusy(bool busy) const {
     Enable(IDC_RESCUE_RESTORE, !busy);
 }
 
-bool RescueManager::RefuseDuringCleaning() const {
-    if (!AnyCleaningRunning())
-        return false;
-    AskUser(Handle(), "_RescueDialogCleaningRuns", MB_OK | MB_ICONINFORMATION);
-    return true;
+std::string RescueManager::ConfirmedRow(const char* questionKey, bool namesRow) {
+    // A press that arrives after a job began (Enter on the default button) changes nothing.
+    if (Working() || !::IsWindowEnabled(Item(IDC_RESCUE_RESTORE)))
+        return {};
+    // The cleaning writes its restore point and has not yet removed all its files.
+    if (session_.CleaningRunning()) {
+        AskUser(Handle(), "_RescueDialogCleaningRuns", MB_OK | MB_ICONINFORMATION);
+        return {};
+    }
+    const int row = list_.Selected();
+    if (row < 0) {
+        AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
+        return {};
+    }
+    const std::string question =
+        namesRow ? FormatText(Translate(questionKey), {list_.Text(row, 0)}) : Translate(questionKey);
+    if (AskUserText(Handle(), question, MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        return {};
+    // The restore point the user agreed to, whatever the selection does while the job starts.
+    return RowPath(row);
 }
 
 void RescueManager::Restore() {
-    // A press that arrives after the restore began (Enter on the default button) changes nothing.
-    if (Restoring() || !::IsWindowEnabled(Item(IDC_RESCUE_RESTORE)))
-        return;
-    // A running cleaning writes its restore point and has not yet removed all its files.
-    if (RefuseDuringCleaning())
-        return;
-    const int row = list_.Selected();
-    if (row < 0) {
-        AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    const std::string question = FormatText(Translate("_RescueDialogResotoreConfirm"), {list_.Text(row, 0)});
-    if (AskUserText(Handle(), question, MB_YESNO | MB_ICONINFORMATION) != IDYES)
-        return;
-    // The restore point the user agreed to, whatever the selection does while the worker starts.
-    restorePoint_ = RowPath(row);
-    if (restorePoint_.empty())
-        return;
-    outcome_ = {};
-    // Busy before the worker exists, so a quick second press finds "_Restore" disabled.
-    ShowRunning(true);
-    if (!worker_.Start([this](win::StopToken stop) { RunRestore(stop); },
-                       [this](win::JobEnd end) { EndRestore(end); }))
-        ShowRunning(false);
-}
-
-void RescueManager::RunRestore(win::StopToken stop) {
-    win::ComApartment com;
-    SetProgressPosition(0);
-    outcome_ = RestoreFiles(restorePoint_, logFolder_, *this, stop.Flag());
-}
-
-void RescueManager::EndRestore(win::JobEnd end) {
-    // A stop means the dialog is closing: it is left alone then.
-    if (end == win::JobEnd::Stopped)
-        return;
-    // After a fault the outcome is empty: whatever was not copied back is still in the restore point.
-    try {
-        RefreshRestorePointList();
-        if (outcome_.removed)
-            SetStatusText(Translate("_RescueDialogStateRestoreComplete"));
-        else if (outcome_.left > 0)
-            SetStatusText(FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
-                                     {static_cast<long long>(outcome_.left)}));
-        else
-            SetStatusText(Translate("_RescueDialogStateRestorePointKept"));
-    } catch (...) {
-        // The dialog is released below all the same: with its commands off it could never close.
-    }
-    ShowRunning(false);
-}
-
-void RescueManager::WaitForRestore() {
-    // Waits for the worker's thread, so a restore making its final updates has made them too.
-    worker_.Stop();
+    const std::string point = ConfirmedRow("_RescueDialogResotoreConfirm", true);
+    if (!point.empty())
+        session_.StartRestore(point, this, [this](win::JobEnd end) { JobEnded(end); });
 }
 
 void RescueManager::Delete() {
-    if (RefuseDuringCleaning())
-        return;
-    const int row = list_.Selected();
-    if (row < 0) {
-        AskUser(Handle(), "_YouMustSelectAnItem", MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    if (AskUser(Handle(), "_AreYouSureDelteBackupFile", MB_YESNO | MB_ICONINFORMATION) != IDYES)
-        return;
-    SetBusy(true);
-    {
-        ActivityLog log;
-        log.SetDataPath(logFolder_);
-        const std::string path = RowPath(row);
-        if (!path.empty()) {
-            LogEntry entry("_LogRemoveRestorePointHeader");
-            const DWORD error = RemoveRestorePoint(path);
-            RefreshRestorePointList();
-            // The shell has shown its own errors; the log records what really happened.
-            if (win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES)
-                entry.Add("_LogRemoveRestorePoint", {path});
-            else
-                entry.Add("_LogRemoveRestorePointFailed", {path}, error);
-            entry.Write(log, "_LogLogCategoryRemoveRestorePoint");
-        }
-    }
-    SetBusy(false);
+    const std::string point = ConfirmedRow("_AreYouSureDelteBackupFile", false);
+    if (!point.empty())
+        session_.StartRemoval(point, this, [this](win::JobEnd end) { JobEnded(end); });
+}
+
+void RescueManager::JobEnded(win::JobEnd end) {
+    // A stop means the dialog is closing: it is left alone then.
+    if (end != win::JobEnd::Stopped)
+        RefreshRestorePointList();
+}
+
+void RescueManager::WaitForWork() {
+    // Waits for the worker's thread, so a job making its final updates has made them too.
+    session_.StopRescue();
 }
 
 void RescueManager::Cancel() {

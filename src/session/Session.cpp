@@ -63,7 +63,8 @@ void Session::PrepareCleaning(const CleanOptionValues& options) {
 
 bool Session::StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
                             std::function<void()> completed) {
-    if (CleaningRunning())
+    // A restore or a restore point's removal in progress works on the backup folder too.
+    if (CleaningRunning() || RescueBusy())
         return false;
     PrepareCleaning(options);
     cleaning_.progress = progress;
@@ -115,6 +116,35 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
 void Session::Shutdown() noexcept {
     scan_.worker.Shutdown();
     cleaning_.worker.Shutdown();
+    restore_.worker.Shutdown();
+    removal_.worker.Shutdown();
+}
+
+bool Session::StartRestore(const std::string& restorePoint, win::JobProgress* progress,
+                           std::function<void(win::JobEnd)> completed) {
+    if (CleaningRunning() || RescueBusy())
+        return false;
+    restore_.restorePoint = restorePoint;
+    restore_.logFolder = ActivityLogDataFolder(programFolder_);
+    restore_.progress = progress;
+    restore_.completed = std::move(completed);
+    return ::StartRestore(restore_);
+}
+
+bool Session::StartRemoval(const std::string& restorePoint, win::JobProgress* progress,
+                           std::function<void(win::JobEnd)> completed) {
+    if (CleaningRunning() || RescueBusy())
+        return false;
+    removal_.restorePoint = restorePoint;
+    removal_.logFolder = ActivityLogDataFolder(programFolder_);
+    removal_.progress = progress;
+    removal_.completed = std::move(completed);
+    return ::StartRemoval(removal_);
+}
+
+void Session::StopRescue() noexcept {
+    restore_.worker.Stop();
+    removal_.worker.Stop();
 }
 
 std::vector<std::string> FixedDrives() {

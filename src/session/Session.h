@@ -13,6 +13,7 @@
 #include "clean/CleaningEngine.h"
 #include "config/WizardSettings.h"
 #include "scan/ScanWorker.h"
+#include "session/RescueJobs.h"
 
 // What an unattended run is asked to do.
 struct UnattendedRequest {
@@ -52,7 +53,7 @@ class Session {
 
     // Starts the cleaning of the ticked results with the clean options, reporting to progress;
     // promptOwner owns the shell's question where the Recycle Bin cannot take a file. False when a
-    // cleaning runs already.
+    // cleaning, a restore or a restore point's removal runs already.
     bool StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
                        std::function<void()> completed);
     bool StopCleaning() { return cleaning_.worker.Stop(); }
@@ -66,8 +67,24 @@ class Session {
     // be initialised on the calling thread.
     UnattendedEnd RunUnattended(const UnattendedRequest& request, std::string* reason = nullptr);
 
-    // Stops both jobs without their completions and waits for their threads.
+    // Stops every job without its completion and waits for its thread.
     void Shutdown() noexcept;
+
+    // The rescue manager's work: restoring or removing one restore point at a time, reporting to
+    // progress, with completed called once per run (see RestoreJob). Refused (false) while the
+    // cleaning runs, which writes a restore point and has not yet removed all its files, or while
+    // another restore or removal has not made its last call.
+    bool StartRestore(const std::string& restorePoint, win::JobProgress* progress,
+                      std::function<void(win::JobEnd)> completed);
+    bool StartRemoval(const std::string& restorePoint, win::JobProgress* progress,
+                      std::function<void(win::JobEnd)> completed);
+    // True until the restore or removal has made its last call.
+    bool RescueBusy() const noexcept { return restore_.worker.IsBusy() || removal_.worker.IsBusy(); }
+    // Stops a running restore or removal before its next file and waits for its thread; its
+    // completion runs here with JobEnd::Stopped.
+    void StopRescue() noexcept;
+    const RestoreJob& Restore() const noexcept { return restore_; }
+    const RemovalJob& Removal() const noexcept { return removal_; }
 
   private:
     void PrepareCleaning(const CleanOptionValues& options);
@@ -75,6 +92,8 @@ class Session {
     std::string programFolder_;
     ScanJob scan_;
     CleaningJob cleaning_;
+    RestoreJob restore_;
+    RemovalJob removal_;
 };
 
 // The fixed drives ("C:\"), in drive order: what the folder page shows ticked, and what an

@@ -17,18 +17,18 @@ std::string HelpFilePath() {
 namespace {
 
 // Opens a dialog modally over whatever window is active now; its result is not needed.
-template <typename DialogType>
-void OpenModal(int templateId) {
-    DialogType dialog;
+template <typename DialogType, typename... Arguments>
+void OpenModal(int templateId, Arguments&... arguments) {
+    DialogType dialog(arguments...);
     win::CurrentPrompts().RunModal(dialog, templateId, ::GetActiveWindow());
 }
 
 }  // namespace
 
-void RunMenuCommand(HWND frame, int id) {
+void RunMenuCommand(HWND frame, Session& session, int id) {
     switch (id) {
         case ID_TOOLS_RESCUE:
-            OpenModal<RescueManager>(IDD_RESCUE);
+            OpenModal<RescueManager>(IDD_RESCUE, session);
             break;
         case ID_TOOLS_TYPEDURLS:
             OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);

@@ -6,8 +6,10 @@
 
 #include <string>
 
-// Runs the menu command id for the frame window.
-void RunMenuCommand(HWND frame, int id);
+class Session;
+
+// Runs the menu command id for the frame window, whose session the rescue manager works on.
+void RunMenuCommand(HWND frame, Session& session, int id);
 
 // The help file beside the program: ProgramDirectory + "\" + ProgramBaseName + ".chm".
 std::string HelpFilePath();

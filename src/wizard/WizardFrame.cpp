@@ -94,7 +94,7 @@ bool WizardFrame::OnCommand(int id, int, HWND) {
         case ID_HELP_WEBSITE:
         case ID_HELP_CONTACT:
         case ID_HELP_ABOUT:
-            RunMenuCommand(Handle(), id);
+            RunMenuCommand(Handle(), session_, id);
             return true;
     }
     return false;
