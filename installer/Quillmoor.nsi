@@ -130,6 +130,7 @@ Section "Quillmoor" SecProgram
     File "${QM_DIST}/Logwright.dll"
     !endif
     File "${QM_DIST}/Quillmoor.language"
+    File "${QM_DIST}/Quillmoor.rules"
     File "${QM_DIST}/Quillmoor.chm"
     ; The user's settings stay exactly as they are: the factory configuration goes in only where
     ; there is none yet. The restore points and the log are never touched by setup.
@@ -199,6 +200,8 @@ Section "Uninstall"
     Delete "$INSTDIR\Quillmoor.exe"
     Delete "$INSTDIR\Logwright.dll"
     Delete "$INSTDIR\Quillmoor.language"
+    Delete "$INSTDIR\Quillmoor.rules"
+    Delete "$INSTDIR\rules.log"
     Delete "$INSTDIR\Quillmoor.chm"
     Delete "$INSTDIR\config.xml"
     ; What a configuration save left behind when it could not finish (its temporary file).

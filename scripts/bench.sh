@@ -29,6 +29,8 @@ qm_bench_desktop() {
     echo
     wine "$QM_BUILD/bench/clean_bench.exe"
     echo
+    wine "$QM_BUILD/bench/rules_bench.exe"
+    echo
     wine "$QM_BUILD/bench/page_bench.exe" | grep -v '^Making'
     echo
     # The report page's status window comes and goes with every fill. With no window manager on

@@ -83,7 +83,8 @@ bool RunsElevated() {
 // Checks the entry's folders on the machine; the state and reason when it is not offered.
 class EntryCheck {
   public:
-    EntryCheck(const RuleMachine& machine) : machine_(machine) {
+    EntryCheck(const RuleMachine& machine)
+        : machine_(machine), detector_(machine.variables, machine.windows) {
         for (const std::string& folder : machine.protectedFolders)
             if (!folder.empty())
                 protected_.push_back(Steps(folder));
@@ -92,7 +93,7 @@ class EntryCheck {
                 administrator_.push_back(Steps(folder));
     }
 
-    void Check(RuleItem& item) const {
+    void Check(RuleItem& item) {
         const RuleEntry& entry = item.entry;
         if (!entry.leftOut.empty())
             return Set(item, RuleState::LeftOut, entry.leftOut);
@@ -105,7 +106,7 @@ class EntryCheck {
             for (const std::string& folder : machine_.variables.Expand(exclude.folder))
                 if (!win::IsFullPath(folder))
                     return Set(item, RuleState::LeftOut, "an ExcludeKey names no full path");
-        if (!IsDetected(entry, machine_.variables, machine_.windows))
+        if (!detector_.IsDetected(entry))
             return Set(item, RuleState::NotDetected, "");
         bool administrator = false;
         for (const RuleFileKey& key : entry.files) {
@@ -133,6 +134,7 @@ class EntryCheck {
     }
 
     const RuleMachine& machine_;
+    RuleDetector detector_;
     std::vector<std::vector<std::wstring>> protected_;
     std::vector<std::vector<std::wstring>> administrator_;
 };
@@ -177,7 +179,7 @@ std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std
 std::vector<RuleItem> LoadRuleCatalogue(const std::vector<std::string>& files,
                                         const std::vector<RuleChoice>& choices, const RuleMachine& machine) {
     std::vector<RuleItem> items;
-    const EntryCheck check(machine);
+    EntryCheck check(machine);
     for (const std::string& path : files) {
         std::string text;
         if (!ReadRuleFileText(path, text))

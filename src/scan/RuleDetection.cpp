@@ -74,16 +74,39 @@ RuleOsVersion WindowsVersion() {
 }
 
 bool IsDetected(const RuleEntry& entry, const RuleVariables& variables, RuleOsVersion windows) {
-    if (entry.hasOsRange && ((entry.osFrom.major != 0 && !NotAfter(entry.osFrom, windows)) ||
-                             (entry.osTo.major != 0 && !NotAfter(windows, entry.osTo))))
+    return RuleDetector(variables, windows).IsDetected(entry);
+}
+
+bool RuleDetector::KeyExists(const std::string& key) {
+    // "HKCU\Software\Vendor\App": the vendor's key is asked once for all its applications.
+    size_t cut = key.find('\\');
+    for (int steps = 0; cut != std::string::npos && steps < 2; ++steps)
+        cut = key.find('\\', cut + 1);
+    if (cut != std::string::npos) {
+        std::string vendor = key.substr(0, cut);
+        for (char& c : vendor)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        auto known = vendorKeys_.find(vendor);
+        if (known == vendorKeys_.end())
+            known = vendorKeys_.emplace(vendor, RegistryKeyExists(key.substr(0, cut))).first;
+        if (!known->second)
+            return false;
+    }
+    return RegistryKeyExists(key);
+}
+
+bool RuleDetector::IsDetected(const RuleEntry& entry) {
+    if (entry.hasOsRange && ((entry.osFrom.major != 0 && !NotAfter(entry.osFrom, windows_)) ||
+                             (entry.osTo.major != 0 && !NotAfter(windows_, entry.osTo))))
         return false;
     if (entry.detectKeys.empty() && entry.detectFiles.empty())
         return true;
     for (const std::string& key : entry.detectKeys)
-        if (RegistryKeyExists(key))
+        if (KeyExists(key))
             return true;
     for (const std::string& file : entry.detectFiles)
-        for (const std::string& path : variables.Expand(file))
+        for (const std::string& path : variables_.Expand(file))
             if (AnythingMatches(path))
                 return true;
     return false;

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -393,10 +394,14 @@ class ListingPool {
     }
 
   private:
-    // One worker: COM of its own for the shortcut test, a walker with its own buffers and batch,
-    // folders from the queue until none is left and no worker can add one, or the walk is stopped.
+    // One worker: COM of its own for the shortcut test (when it runs), a walker with its own buffers and
+    // batch, folders from the queue until none is left and no worker can add one, or the walk is stopped.
     void Work() {
-        win::ComApartment com;
+        // Only the shortcut test needs COM; starting an apartment costs more than a small folder's
+        // listing.
+        std::optional<win::ComApartment> com;
+        if (rules_.options.findInvalidShortcuts)
+            com.emplace();
         BatchedVisitor batch(visitor_, visitorLock_);
         Walker walker(rules_, batch, this);
         for (;;) {

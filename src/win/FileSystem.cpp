@@ -593,7 +593,9 @@ TruePath TruePathOf(std::string_view path) {
     const UniqueFile object = OpenToLookAt(trimmed);
     if (object) {
         std::string final = FinalPathOf(object.get());
-        if (IsFullPath(final) && OpensAs(object.get(), final))
+        // The same text in another case names what was opened; any other answer (Wine's drops a
+        // name's final dots) counts only when it opens as the same object.
+        if (IsFullPath(final) && (SameFolded(final, trimmed) || OpensAs(object.get(), final)))
             return {std::move(final), ERROR_SUCCESS};
     } else {
         error = ::GetLastError();

@@ -47,7 +47,7 @@ dir=$(win winepath -u "$install")
 startMenuLink="$appData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillmoor.lnk"
 desktopLink="$profile\\Desktop\\Quillmoor.lnk"
 [ -d "$dir" ] || fail "nothing installed in $install"
-for file in Quillmoor.exe Logwright.dll Quillmoor.language config.xml Quillmoor.chm; do
+for file in Quillmoor.exe Logwright.dll Quillmoor.language Quillmoor.rules config.xml Quillmoor.chm; do
     cmp -s "$build/dist/$file" "$dir/$file" || fail "$file is not the one of dist/"
 done
 [ -f "$dir/Uninstall.exe" ] || fail "no Uninstall.exe"
