@@ -41,7 +41,8 @@ TEST(RuleCatalogue, EachEntryIsOfferedOnlyWhereItIsSafeDetectedAndAllowed) {
         "[Any profile folder]\nFileKey1=%UserProfile%\\*|*|RECURSE\n"
         "[Drive root]\nFileKey1=C:\\|*\n"
         "[Only logs in documents]\nFileKey1=%Documents%|*.log\n"
-        "[Windows logs]\nDefault=True\nFileKey1=%WinDir%\\Logs|*.log\n");
+        "[Windows logs]\nDefault=True\nFileKey1=%WinDir%\\Logs|*.log\n"
+        "[Warned]\nDefault=True\nWarning=Signs you out.\nFileKey1=%LocalAppData%\\App\\Cache|*.tmp\n");
     test::WriteFile(dir / "config\\winapp2.ini",
                     "[Community entry *]\nFileKey1=%LocalAppData%\\App\\Cache|*.tmp\n");
 
@@ -50,7 +51,10 @@ TEST(RuleCatalogue, EachEntryIsOfferedOnlyWhereItIsSafeDetectedAndAllowed) {
               (std::vector<std::string>{dir / "program\\Quillmoor.rules", dir / "config\\winapp2.ini"}));
     const std::vector<RuleChoice> choices = {{"winapp2.ini", "Community entry", true}};
     std::vector<RuleItem> items = LoadRuleCatalogue(files, choices, machine);
-    ASSERT_EQ(items.size(), 12u);
+    ASSERT_EQ(items.size(), 13u);
+    EXPECT_FALSE(Item(items, "Warned").ticked);  // until the user answers its warning
+    EXPECT_TRUE(
+        Item(LoadRuleCatalogue(files, {{"Quillmoor.rules", "Warned", true}}, machine), "Warned").ticked);
     EXPECT_EQ(Item(items, "App cache").state, RuleState::Ready);
     EXPECT_TRUE(Item(items, "App cache").ticked);
     EXPECT_EQ(Item(items, "Missing app").state, RuleState::NotDetected);

@@ -22,16 +22,8 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 bool SameWord(std::string_view a, std::string_view b) {
-    return Lower(a) == Lower(b);
+    return LowerAscii(a) == LowerAscii(b);
 }
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
@@ -86,9 +78,9 @@ class EntryReader {
         size_t digits = key.size();
         while (digits > 0 && key[digits - 1] >= '0' && key[digits - 1] <= '9')
             --digits;
-        const std::string name = Lower(key.substr(0, digits));
+        const std::string name = LowerAscii(key.substr(0, digits));
         const bool numbered = digits < key.size();
-        if (!seen_.insert(Lower(key)).second)
+        if (!seen_.insert(LowerAscii(key)).second)
             return std::string(key) + " is given twice";
         if (numbered && (name == "langsecref" || name == "section" || name == "detectos" ||
                          name == "default" || name == "warning" || name == "specialdetect"))
@@ -175,6 +167,14 @@ class EntryReader {
 };
 
 }  // namespace
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
 
 std::vector<RuleEntry> ParseRules(std::string_view text) {
     std::vector<RuleEntry> entries;

@@ -6,32 +6,16 @@
 
 #include <algorithm>
 
+#include "config/RuleFile.h"
 #include "win/CharStep.h"
 #include "win/Text.h"
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 std::string WithoutFinalBackslash(std::string folder) {
     while (folder.size() > 3 && win::EndsWithBackslash(folder))
         folder.pop_back();
     return folder;
-}
-
-std::string KnownFolder(const KNOWNFOLDERID& id) {
-    PWSTR path = nullptr;
-    std::string folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
-        folder = win::Narrow(path);
-    ::CoTaskMemFree(path);
-    return WithoutFinalBackslash(folder);
 }
 
 std::string Environment(std::string_view name) {
@@ -43,24 +27,33 @@ std::string Environment(std::string_view name) {
 
 }  // namespace
 
+std::string KnownFolderPath(const KNOWNFOLDERID& id) {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
+        folder = win::Narrow(path);
+    ::CoTaskMemFree(path);
+    return WithoutFinalBackslash(folder);
+}
+
 RuleVariables RuleVariables::Current() {
     RuleVariables variables;
     variables.UseEnvironment(true);
-    variables.Set("AppData", {KnownFolder(FOLDERID_RoamingAppData)});
-    variables.Set("LocalAppData", {KnownFolder(FOLDERID_LocalAppData)});
-    variables.Set("LocalLowAppData", {KnownFolder(FOLDERID_LocalAppDataLow)});
-    variables.Set("CommonAppData", {KnownFolder(FOLDERID_ProgramData)});
-    variables.Set("ProgramData", {KnownFolder(FOLDERID_ProgramData)});
+    variables.Set("AppData", {KnownFolderPath(FOLDERID_RoamingAppData)});
+    variables.Set("LocalAppData", {KnownFolderPath(FOLDERID_LocalAppData)});
+    variables.Set("LocalLowAppData", {KnownFolderPath(FOLDERID_LocalAppDataLow)});
+    variables.Set("CommonAppData", {KnownFolderPath(FOLDERID_ProgramData)});
+    variables.Set("ProgramData", {KnownFolderPath(FOLDERID_ProgramData)});
     // A 32-bit program asks the environment for the 64-bit folders: the shell gives it none.
-    variables.Set("ProgramFiles", {Environment("ProgramW6432"), KnownFolder(FOLDERID_ProgramFilesX86)});
+    variables.Set("ProgramFiles", {Environment("ProgramW6432"), KnownFolderPath(FOLDERID_ProgramFilesX86)});
     variables.Set("CommonProgramFiles",
-                  {Environment("CommonProgramW6432"), KnownFolder(FOLDERID_ProgramFilesCommonX86)});
-    variables.Set("Documents", {KnownFolder(FOLDERID_Documents)});
-    variables.Set("Music", {KnownFolder(FOLDERID_Music)});
-    variables.Set("Pictures", {KnownFolder(FOLDERID_Pictures)});
-    variables.Set("Video", {KnownFolder(FOLDERID_Videos)});
-    variables.Set("Public", {KnownFolder(FOLDERID_Public)});
-    variables.Set("UserProfile", {KnownFolder(FOLDERID_Profile)});
+                  {Environment("CommonProgramW6432"), KnownFolderPath(FOLDERID_ProgramFilesCommonX86)});
+    variables.Set("Documents", {KnownFolderPath(FOLDERID_Documents)});
+    variables.Set("Music", {KnownFolderPath(FOLDERID_Music)});
+    variables.Set("Pictures", {KnownFolderPath(FOLDERID_Pictures)});
+    variables.Set("Video", {KnownFolderPath(FOLDERID_Videos)});
+    variables.Set("Public", {KnownFolderPath(FOLDERID_Public)});
+    variables.Set("UserProfile", {KnownFolderPath(FOLDERID_Profile)});
     variables.Set("WinDir", {WithoutFinalBackslash(win::FetchSystemText(
                                 [](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); }))});
     variables.Set("SystemDrive", {Environment("SystemDrive")});
@@ -72,11 +65,11 @@ void RuleVariables::Set(std::string_view name, std::vector<std::string> folders)
     for (std::string& folder : folders)
         if (!folder.empty() && std::find(known.begin(), known.end(), folder) == known.end())
             known.push_back(std::move(folder));
-    folders_[Lower(name)] = std::move(known);
+    folders_[LowerAscii(name)] = std::move(known);
 }
 
 std::vector<std::string> RuleVariables::FoldersOf(std::string_view name) const {
-    const auto found = folders_.find(Lower(name));
+    const auto found = folders_.find(LowerAscii(name));
     if (found != folders_.end())
         return found->second;
     if (useEnvironment_) {

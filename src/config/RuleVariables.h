@@ -5,10 +5,16 @@
 // %Pictures%, %Video%, %Public%, %SystemDrive%, %UserProfile%, %WinDir%, and any environment
 // variable. Names are read without regard to case.
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A folder of the shell (FOLDERID_...) without a final backslash; "" when the shell knows none.
+std::string KnownFolderPath(const KNOWNFOLDERID& id);
 
 class RuleVariables {
   public:

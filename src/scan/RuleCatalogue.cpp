@@ -61,15 +61,6 @@ bool TakesEveryFile(const RuleFileKey& key) {
                        [](const std::string& mask) { return mask == "*" || mask == "*.*"; });
 }
 
-std::string KnownFolder(const KNOWNFOLDERID& id) {
-    PWSTR path = nullptr;
-    std::string folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
-        folder = win::Narrow(path);
-    ::CoTaskMemFree(path);
-    return folder;
-}
-
 bool RunsElevated() {
     win::UniqueHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
@@ -147,13 +138,13 @@ RuleMachine RuleMachine::Current() {
     const std::string windowsFolder =
         win::FetchSystemText([](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); });
     const std::vector<std::string> programFiles = machine.variables.Expand("%ProgramFiles%");
-    const std::string programData = KnownFolder(FOLDERID_ProgramData);
+    const std::string programData = KnownFolderPath(FOLDERID_ProgramData);
     machine.protectedFolders = {windowsFolder, programData};
     machine.protectedFolders.insert(machine.protectedFolders.end(), programFiles.begin(), programFiles.end());
     for (const KNOWNFOLDERID* id :
          {&FOLDERID_Profile, &FOLDERID_Documents, &FOLDERID_Desktop, &FOLDERID_Pictures, &FOLDERID_Music,
           &FOLDERID_Videos, &FOLDERID_Downloads, &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData})
-        machine.protectedFolders.push_back(KnownFolder(*id));
+        machine.protectedFolders.push_back(KnownFolderPath(*id));
     machine.administratorFolders = {windowsFolder, programData};
     machine.administratorFolders.insert(machine.administratorFolders.end(), programFiles.begin(),
                                         programFiles.end());
@@ -190,7 +181,9 @@ std::vector<RuleItem> LoadRuleCatalogue(const std::vector<std::string>& files,
             item.file = file;
             item.entry = std::move(entry);
             check.Check(item);
-            item.ticked = IsRuleTicked(choices, file, item.entry.name, item.entry.ticked);
+            // An entry with a warning is ticked only by the user's own choice, once it was answered.
+            item.ticked =
+                IsRuleTicked(choices, file, item.entry.name, item.entry.ticked && item.entry.warning.empty());
         }
     }
     return items;

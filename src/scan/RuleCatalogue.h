@@ -23,7 +23,7 @@ struct RuleItem {
     RuleEntry entry;
     RuleState state = RuleState::Ready;
     std::string reason;   // why the entry is not offered
-    bool ticked = false;  // the stored choice, else the entry's Default
+    bool ticked = false;  // the stored choice, else the entry's Default (never for an entry with a Warning)
 };
 
 // What the checks of a catalogue go by on this machine.

@@ -25,14 +25,7 @@ const RegistryRoot kRoots[] = {
 };
 
 bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char x = (a[i] >= 'a' && a[i] <= 'z') ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-        if (x != b[i])
-            return false;
-    }
-    return true;
+    return LowerAscii(a) == LowerAscii(b);
 }
 
 // Less than or equal, major first; an open bound (0.0) allows everything.
@@ -83,10 +76,7 @@ bool RuleDetector::KeyExists(const std::string& key) {
     for (int steps = 0; cut != std::string::npos && steps < 2; ++steps)
         cut = key.find('\\', cut + 1);
     if (cut != std::string::npos) {
-        std::string vendor = key.substr(0, cut);
-        for (char& c : vendor)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
+        const std::string vendor = LowerAscii(key.substr(0, cut));
         auto known = vendorKeys_.find(vendor);
         if (known == vendorKeys_.end())
             known = vendorKeys_.emplace(vendor, RegistryKeyExists(key.substr(0, cut))).first;
