@@ -327,3 +327,24 @@ TEST(Session, RestoreAndRemovalRunOnTheSessionsWorkersButNeverBesideItsCleaning)
     EXPECT_EQ(ends, (std::vector<win::JobEnd>{win::JobEnd::Finished, win::JobEnd::Finished}));
     EXPECT_EQ(recorder.shown, (std::vector<bool>{true, false, true, false}));
 }
+
+// A folder given on the command line that is not there was not searched: the run says so with its
+// exit code, and the folders that are there are cleaned all the same.
+TEST(Session, AFolderGivenThatIsNotThereMakesTheRunEndWithSomethingLeft) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {{"*.tmp", "Temporary file", true}}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, false, ""}));
+    test::WriteFile(data / "junk\\a.tmp", "junk");
+    test::WriteFile(data / "a file.txt", "not a folder");
+    for (const std::string& missing : {data / "no such folder", data / "a file.txt"}) {
+        test::WriteFile(data / "junk\\a.tmp", "junk");
+        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk", missing}, ""}),
+                  UnattendedEnd::SomeKept)
+            << missing;
+        EXPECT_FALSE(test::Exists(data / "junk\\a.tmp")) << missing;
+    }
+    EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+}

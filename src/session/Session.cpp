@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 
@@ -95,22 +96,30 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     for (const std::string& folder : request.folders)
         roots.push_back(win::TypedFullPath(folder));
     PrepareScan(settings, roots.empty() ? FixedDrives() : std::move(roots));
+    // A folder given that is not there (or no folder) was not searched: the run did not go as asked.
+    const bool everyRootRead =
+        std::all_of(scan_.roots.begin(), scan_.roots.end(), [](const std::string& root) {
+            const DWORD attributes = win::FileAttributes(root);
+            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        });
 
     std::atomic<bool> never{false};
     const win::StopToken noStop(&never);
     scan_.results.Clear();
     RunScan(scan_, noStop);
+    bool asAsked = everyRootRead;
     if (!request.reportFile.empty()) {
         std::vector<size_t> rows(scan_.results.Count());
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = i;
-        return WriteResultsCsv(request.reportFile, scan_.results, rows) ? UnattendedEnd::Done
-                                                                        : UnattendedEnd::SomeKept;
+        asAsked = WriteResultsCsv(request.reportFile, scan_.results, rows) && asAsked;
+    } else {
+        PrepareCleaning(settings.cleanOptions);
+        cleaning_.canAsk = false;
+        RunCleaning(cleaning_, noStop);
+        asAsked = cleaning_.everyFileHandled && asAsked;
     }
-    PrepareCleaning(settings.cleanOptions);
-    cleaning_.canAsk = false;
-    RunCleaning(cleaning_, noStop);
-    return cleaning_.everyFileHandled ? UnattendedEnd::Done : UnattendedEnd::SomeKept;
+    return asAsked ? UnattendedEnd::Done : UnattendedEnd::SomeKept;
 }
 
 void Session::Shutdown() noexcept {

@@ -24,7 +24,8 @@ struct UnattendedRequest {
 // How an unattended run ended.
 enum class UnattendedEnd {
     Done,             // everything went as asked
-    SomeKept,         // done, but some file was kept or failed, or the report was not written
+    SomeKept,         // done, but some file was kept or failed, a folder given was not there, or the
+                      // report was not written
     NoConfiguration,  // config.xml missing or unreadable: nothing was done
 };
 
