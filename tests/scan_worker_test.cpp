@@ -193,6 +193,22 @@ TEST_F(ScanWorkerTest, ARulePlaceTakesItsMasksWhereItsFoldersMatchExceptWhatItEx
                        {dir_ / "Profiles\\b.work\\cache2\\e3", "Browser: cache"}}));
 }
 
+// The places are walked together, yet each keeps its own masks, and where two find the same file
+// the later place's reason stands, as if they had gone one after the other.
+TEST_F(ScanWorkerTest, PlacesWalkedTogetherKeepTheirOwnMasksAndTheLaterReasonWins) {
+    for (const char* file : {"a\\x.log", "a\\x.tmp", "b\\y.log", "b\\y.tmp", "b\\deep\\z.tmp"})
+        test::WriteFile(dir_ / file);
+    job_.workers = 2;
+    job_.rulePlaces = {{"First", {{dir_ / "a", {"*.log"}, true}, {dir_ / "b", {"*"}, true}}, {}, false},
+                       {"Second", {{dir_ / "b", {"*.tmp"}, false}}, {}, false}};
+    Recorder recorder(0);
+    RunToEnd(recorder);
+    EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "a\\x.log", "First"},
+                                                 {dir_ / "b\\deep\\z.tmp", "First"},
+                                                 {dir_ / "b\\y.log", "First"},
+                                                 {dir_ / "b\\y.tmp", "Second"}}));
+}
+
 TEST_F(ScanWorkerTest, ALocationWithoutAFolderIsPassedOver) {
     ShellFolderOverride cookies("Cookies", "");
     job_.findIECookies = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <unordered_map>
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
@@ -43,6 +44,16 @@ class ScanRun : public SearchVisitor {
     // The walk's calls, from its listing workers one at a time; only Pulse, on this thread,
     // talks to the page.
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
+        // The places are walked together: where two find a file, the later place's reason stands,
+        // as if they had gone one after the other.
+        if (placeWalks_) {
+            const auto [known, added] = placeWalks_->try_emplace(path, record.walk);
+            if (!added) {
+                if (known->second > record.walk)
+                    return;
+                known->second = record.walk;
+            }
+        }
         // The listing's record gives the size and access time, so the report asks nothing per file.
         job_.results.AddOrReplace(path, Translated(reason), record.stamp);
         foundChanged_ = true;
@@ -57,17 +68,31 @@ class ScanRun : public SearchVisitor {
 
     void Pulse() override { ShowIfDue(); }
 
-    void Search(const std::string& root, const TextMap& masks, const SearchOptions& options,
-                bool recurse = true, const std::vector<SearchExclusion>& exclusions = {}) {
-        SearchRequest request{masks,
-                              job_.skipFolders,
-                              recurse,
-                              options,
-                              stop_.Flag(),
-                              job_.ownFolders,
-                              job_.workers ? job_.workers : ListingWorkers(),
-                              exclusions};
-        SearchFolder(root, request, *this);
+    SearchRequest Request(const TextMap& masks, const SearchOptions& options, bool recurse = true,
+                          const std::vector<SearchExclusion>& exclusions = {}) const {
+        return {masks,
+                job_.skipFolders,
+                recurse,
+                options,
+                stop_.Flag(),
+                job_.ownFolders,
+                job_.workers ? job_.workers : ListingWorkers(),
+                exclusions};
+    }
+
+    void Search(const std::string& root, const TextMap& masks, const SearchOptions& options) {
+        SearchFolder(root, Request(masks, options), *this);
+        if (!Stopped())
+            ShowPending();
+    }
+
+    // The places' folders, walked together by one pool of listing workers: each is small, and a
+    // pool of its own would cost more than its listing.
+    void SearchPlaces(const std::vector<SearchWalk>& walks) {
+        std::unordered_map<std::string, unsigned> placeWalks;
+        placeWalks_ = &placeWalks;
+        SearchFolders(walks, *this);
+        placeWalks_ = nullptr;
         if (!Stopped())
             ShowPending();
     }
@@ -110,6 +135,7 @@ class ScanRun : public SearchVisitor {
     bool foundChanged_ = false;
     DWORD lastShown_ = 0;
     bool translated_ = false;
+    std::unordered_map<std::string, unsigned>* placeWalks_ = nullptr;  // while the places are walked
     std::string lastReason_;
     std::string lastTranslation_;
 };
@@ -219,6 +245,7 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
     ScanRun run(job, stop);
     std::vector<std::string> protectedFolders;
 
+    std::vector<SearchWalk> walks;
     for (const ScanPlace& place : ScanPlaces(job)) {
         const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
         for (const PlaceFolder& files : place.folders) {
@@ -242,12 +269,13 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
                         continue;
                     }
                 }
-                run.Search(folder, masks, SearchOptions{}, files.recurse, exclusions);
+                walks.push_back({folder, run.Request(masks, SearchOptions{}, files.recurse, exclusions)});
                 if (files.removeSelf)
                     job.emptiedFoldersGo.push_back(folder);
             }
         }
     }
+    run.SearchPlaces(walks);
 
     for (size_t i = 0; i < job.roots.size(); ++i) {
         if (run.Stopped())

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <algorithm>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -79,6 +81,7 @@ struct Rules {
     SearchOptions options;
     const std::atomic<bool>* stop;
     std::atomic<bool> abandoned{false};  // a failure ended the walk
+    unsigned walk = 0;                   // its place among the walks that share a pool
 };
 
 // A folder to be listed: its path in the program's form (for reports), in the file calls' form
@@ -87,10 +90,12 @@ struct FolderTask {
     std::string prefix;
     std::wstring apiPrefix;
     std::wstring foldedPrefix;
+    const Rules* rules = nullptr;  // the walk it belongs to
 };
 
-FolderTask RootTask(const std::string& root) {
+FolderTask RootTask(const std::string& root, const Rules& rules) {
     FolderTask task;
+    task.rules = &rules;
     task.prefix = WithFinalBackslash(root, '\\');
     task.apiPrefix = win::FileApiPath(task.prefix);
     task.foldedPrefix = win::FoldedText(task.prefix);
@@ -105,8 +110,7 @@ class ListingPool;
 // folder open at a time); with one, it hands subfolders to the pool's queue.
 class Walker {
   public:
-    Walker(const Rules& rules, SearchVisitor& visitor, ListingPool* pool)
-        : rules_(rules), visitor_(visitor), pool_(pool), options_(rules.options) {}
+    Walker(SearchVisitor& visitor, ListingPool* pool) : visitor_(visitor), pool_(pool) {}
 
     // Lists one folder; its subfolders go to the pool, or to the tree walk's stack.
     void WalkFolder(const FolderTask& task);
@@ -128,16 +132,16 @@ class Walker {
     FolderContext EnterFolder(const FolderTask& task) const {
         FolderContext context{task.prefix, task.apiPrefix, task.foldedPrefix};
         const std::wstring& foldedPrefix = task.foldedPrefix;
-        context.skipped = rules_.skipEverything;
-        for (const std::wstring& skip : rules_.skipFolders)
+        context.skipped = rules_->skipEverything;
+        for (const std::wstring& skip : rules_->skipFolders)
             if (foldedPrefix.find(skip) != std::wstring::npos)
                 context.skipped = true;
         // A walk that starts inside one of the program's own folders; below the start, the walk
         // never enters one (Skipped).
-        for (const std::wstring& own : rules_.ownFolders)
+        for (const std::wstring& own : rules_->ownFolders)
             if (foldedPrefix.compare(0, own.size(), own) == 0)
                 context.skipped = true;
-        for (const Rules::Exclusion& exclusion : rules_.exclusions) {
+        for (const Rules::Exclusion& exclusion : rules_->exclusions) {
             const bool reaches = exclusion.wholeTree
                                      ? foldedPrefix.compare(0, exclusion.folder.size(), exclusion.folder) == 0
                                      : foldedPrefix == exclusion.folder;
@@ -148,7 +152,7 @@ class Walker {
             else
                 context.excludedMasks.push_back(&exclusion.masks);
         }
-        if (options_.findNotAccessed) {
+        if (options_->findNotAccessed) {
             FILETIME utc, local;
             ::GetSystemTimeAsFileTime(&utc);
             ::FileTimeToLocalFileTime(&utc, &local);
@@ -160,9 +164,9 @@ class Walker {
     }
 
     bool Filtered(DWORD attributes) const {
-        return (options_.skipReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) ||
-               (options_.skipSystem && (attributes & FILE_ATTRIBUTE_SYSTEM)) ||
-               (options_.skipHidden && (attributes & FILE_ATTRIBUTE_HIDDEN));
+        return (options_->skipReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) ||
+               (options_->skipSystem && (attributes & FILE_ATTRIBUTE_SYSTEM)) ||
+               (options_->skipHidden && (attributes & FILE_ATTRIBUTE_HIDDEN));
     }
 
     // Whether a skip folder occurs in prefix + name, or prefix + name is one of the program's own
@@ -172,15 +176,15 @@ class Walker {
         if (context.skipped)
             return true;
         const std::wstring& prefix = context.foldedPrefix;
-        for (const std::wstring& own : rules_.ownFolders)
+        for (const std::wstring& own : rules_->ownFolders)
             if (own.size() == prefix.size() + foldedName.size() + 1 &&
                 own.compare(0, prefix.size(), prefix) == 0 &&
                 own.compare(prefix.size(), foldedName.size(), foldedName) == 0)
                 return true;
-        if (rules_.skipFolders.empty())
+        if (rules_->skipFolders.empty())
             return false;
         scratch_.assign(prefix).append(foldedName);
-        for (const std::wstring& skip : rules_.skipFolders) {
+        for (const std::wstring& skip : rules_->skipFolders) {
             size_t from = prefix.size() >= skip.size() ? prefix.size() - skip.size() + 1 : 0;
             if (scratch_.find(skip, from) != std::wstring::npos)
                 return true;
@@ -188,8 +192,9 @@ class Walker {
         return false;
     }
 
-    static FoundRecord RecordOf(const win::ListedEntry& entry) {
-        return {entry.attributes, {entry.size, entry.lastAccess, entry.lastWrite, entry.fileId}};
+    FoundRecord RecordOf(const win::ListedEntry& entry) const {
+        return {
+            entry.attributes, {entry.size, entry.lastAccess, entry.lastWrite, entry.fileId}, rules_->walk};
     }
 
     void VisitEntry(const win::ListedEntry& entry, const FolderContext& context) {
@@ -206,10 +211,10 @@ class Walker {
 
         if (isFolder) {
             // A folder link may lead out of the chosen tree or back into it: never follow one.
-            if (rules_.recurse && !IsDotEntry(entry.name) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            if (rules_->recurse && !IsDotEntry(entry.name) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 const std::wstring name(entry.name);
                 Subfolder({context.prefix + win::Narrow(name) + '\\', context.apiPrefix + name + L'\\',
-                           context.foldedPrefix + foldedName_ + L'\\'});
+                           context.foldedPrefix + foldedName_ + L'\\', rules_});
             }
             return;
         }
@@ -221,13 +226,13 @@ class Walker {
             for (const std::wstring& mask : *masks)
                 if (MatchWildcard(mask, foldedName_))
                     return;
-        for (const auto& [mask, description] : rules_.masks) {
+        for (const auto& [mask, description] : rules_->masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));
                 return;
             }
         }
-        if (options_.findZeroLength || options_.findInvalidShortcuts || options_.findNotAccessed) {
+        if (options_->findZeroLength || options_->findInvalidShortcuts || options_->findNotAccessed) {
             const std::string path = context.prefix + win::Narrow(entry.name);
             if (const char* reason = TestFile(path, entry, context))
                 visitor_.FileFound(path, reason, RecordOf(entry));
@@ -241,20 +246,20 @@ class Walker {
     // The three tests in order; the first that fires gives the reason.
     const char* TestFile(const std::string& path, const win::ListedEntry& entry,
                          const FolderContext& context) const {
-        if (options_.findZeroLength && entry.size == 0) {
+        if (options_->findZeroLength && entry.size == 0) {
             // The listing's size is only trusted for "not empty"; an empty one is confirmed by path.
             WIN32_FILE_ATTRIBUTE_DATA data;
             if (win::FileAttributeData(path, data) && data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)
                 return kZeroLength;
         }
-        if (options_.findInvalidShortcuts && IsShortcutName(foldedName_) && IsShortcutToMissingTarget(path))
+        if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) && IsShortcutToMissingTarget(path))
             return kInvalidShortcut;
-        if (options_.findNotAccessed) {
+        if (options_->findNotAccessed) {
             uint64_t accessed = FileTimeTicks(entry.lastAccess) + context.localBias;
             accessed -= accessed % kTicksPerMillisecond;
             uint64_t months = TimeSpanBetween(context.nowLocal, accessed).days / 31;
             // Compared as unsigned: a negative month count never reports.
-            if (months > static_cast<uint64_t>(static_cast<int64_t>(options_.months)))
+            if (months > static_cast<uint64_t>(static_cast<int64_t>(options_->months)))
                 return kNotAccessed;
         }
         return nullptr;
@@ -268,10 +273,10 @@ class Walker {
 
     void Subfolder(FolderTask task);
 
-    const Rules& rules_;
+    const Rules* rules_ = nullptr;  // of the folder being listed
     SearchVisitor& visitor_;
     ListingPool* pool_;
-    const SearchOptions& options_;
+    const SearchOptions* options_ = nullptr;
     // This worker's own buffers: the walk is the hot path of a scan.
     std::wstring foldedName_;
     std::wstring scratch_;
@@ -352,7 +357,8 @@ class BatchedVisitor : public SearchVisitor {
 // is the first taken, so the queue stays about as short as a depth-first walk's path.
 class ListingPool {
   public:
-    ListingPool(Rules& rules, SearchVisitor& visitor) : rules_(rules), visitor_(visitor) {}
+    ListingPool(std::vector<Rules*> rules, SearchVisitor& visitor)
+        : rules_(std::move(rules)), visitor_(visitor) {}
 
     void Push(FolderTask task) {
         bool wake;
@@ -365,10 +371,12 @@ class ListingPool {
             workWaiting_.notify_one();
     }
 
-    // Runs the walk from root with count workers; returns once every worker has ended.
-    void Run(FolderTask root, unsigned count) {
+    // Runs the walks from their roots with count workers; returns once every worker has ended.
+    void Run(std::vector<FolderTask> roots, unsigned count) {
         workers_ = count;
-        Push(std::move(root));
+        // The first root is taken first: the queue is last in, first out.
+        for (auto root = roots.rbegin(); root != roots.rend(); ++root)
+            Push(std::move(*root));
         std::vector<std::thread> workers;
         for (unsigned i = 0; i < count; ++i)
             workers.emplace_back([this] { Work(); });
@@ -400,10 +408,11 @@ class ListingPool {
         // Only the shortcut test needs COM; starting an apartment costs more than a small folder's
         // listing.
         std::optional<win::ComApartment> com;
-        if (rules_.options.findInvalidShortcuts)
+        if (std::any_of(rules_.begin(), rules_.end(),
+                        [](const Rules* rules) { return rules->options.findInvalidShortcuts; }))
             com.emplace();
         BatchedVisitor batch(visitor_, visitorLock_);
-        Walker walker(rules_, batch, this);
+        Walker walker(batch, this);
         for (;;) {
             FolderTask task;
             {
@@ -411,11 +420,11 @@ class ListingPool {
                 ++idle_;
                 // A stop comes as a flag, not as a notification: it is looked at every few milliseconds.
                 while (!workWaiting_.wait_for(guard, std::chrono::milliseconds(10), [this] {
-                    return !queue_.empty() || busy_ == 0 || rules_.Stopped();
+                    return !queue_.empty() || busy_ == 0 || Stopped();
                 })) {
                 }
                 --idle_;
-                if (queue_.empty() || rules_.Stopped()) {
+                if (queue_.empty() || Stopped()) {
                     if (++ended_ == workers_)
                         allEnded_.notify_all();
                     return;
@@ -446,12 +455,16 @@ class ListingPool {
             std::lock_guard guard(queueLock_);
             if (!failure_)
                 failure_ = failure;
-            rules_.abandoned = true;
+            for (Rules* rules : rules_)
+                rules->abandoned = true;
         }
         workWaiting_.notify_all();
     }
 
-    Rules& rules_;
+    // Every walk shares the stop flag, and a failure abandons them all.
+    bool Stopped() const { return rules_.front()->Stopped(); }
+
+    std::vector<Rules*> rules_;
     SearchVisitor& visitor_;
     std::mutex visitorLock_;  // one report or Pulse at a time
     std::mutex queueLock_;
@@ -466,17 +479,19 @@ class ListingPool {
 };
 
 void Walker::WalkFolder(const FolderTask& task) {
+    rules_ = task.rules;
+    options_ = &task.rules->options;
     win::FolderListing listing(task.apiPrefix);
     FolderContext context = EnterFolder(task);
     win::ListedEntry entry;
     while (listing.Next(entry)) {
-        if (rules_.Stopped())
+        if (rules_->Stopped())
             return;
         VisitEntry(entry, context);
         if (!pool_)
             visitor_.Pulse();
     }
-    if (listing.Error() != ERROR_SUCCESS && !rules_.Stopped())
+    if (listing.Error() != ERROR_SUCCESS && !rules_->Stopped())
         visitor_.FolderUnreadable(task.prefix.substr(0, task.prefix.size() - 1), listing.Error());
 }
 
@@ -488,9 +503,10 @@ void Walker::Subfolder(FolderTask task) {
 }
 
 void Walker::WalkTree(FolderTask root) {
+    const Rules& rules = *root.rules;
     std::vector<FolderTask> stack;
     stack.push_back(std::move(root));
-    while (!stack.empty() && !rules_.Stopped()) {
+    while (!stack.empty() && !rules.Stopped()) {
         const FolderTask task = std::move(stack.back());
         stack.pop_back();
         WalkFolder(task);
@@ -504,12 +520,34 @@ void Walker::WalkTree(FolderTask root) {
 }  // namespace
 
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor) {
-    Rules rules(request);
-    if (request.workers <= 1) {
-        Walker walker(rules, visitor, nullptr);
-        walker.WalkTree(RootTask(root));
+    SearchFolders({{root, request}}, visitor);
+}
+
+void SearchFolders(const std::vector<SearchWalk>& walks, SearchVisitor& visitor) {
+    if (walks.empty())
+        return;
+    std::vector<std::unique_ptr<Rules>> rules;
+    std::vector<FolderTask> roots;
+    for (const SearchWalk& walk : walks) {
+        rules.push_back(std::make_unique<Rules>(walk.request));
+        rules.back()->walk = static_cast<unsigned>(rules.size() - 1);
+        // Every walk goes by the first one's stop flag, as the pool's workers do.
+        rules.back()->stop = walks.front().request.stop;
+        roots.push_back(RootTask(walk.root, *rules.back()));
+    }
+    const unsigned workers = walks.front().request.workers;
+    if (workers <= 1) {
+        Walker walker(visitor, nullptr);
+        for (FolderTask& root : roots) {
+            if (rules.front()->Stopped())
+                return;
+            walker.WalkTree(std::move(root));
+        }
         return;
     }
-    ListingPool pool(rules, visitor);
-    pool.Run(RootTask(root), request.workers);
+    std::vector<Rules*> shared;
+    for (const auto& walk : rules)
+        shared.push_back(walk.get());
+    ListingPool pool(std::move(shared), visitor);
+    pool.Run(std::move(roots), workers);
 }

@@ -51,6 +51,7 @@ struct SearchRequest {
 struct FoundRecord {
     DWORD attributes = 0;
     FileStamp stamp;
+    unsigned walk = 0;  // which of SearchFolders' walks found it
 };
 
 // What a walk reports; a visitor overrides what it needs. Paths are program text (UTF-8) with the
@@ -83,3 +84,15 @@ class SearchVisitor {
 // workers, each ends before its next entry and the walk returns once all have ended. An exception
 // from the visitor ends the walk the same way and is thrown again from here.
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor);
+
+// One of several walks that share one pool of listing workers: a root and what it looks for.
+struct SearchWalk {
+    std::string root;
+    SearchRequest request;
+};
+
+// Walks every root as SearchFolder does, with the listing workers and stop flag of the first
+// request shared by all: many small trees (the folders of cleaning rules) keep the workers busy
+// together instead of each starting its own. Walks' reports come in no fixed order between walks;
+// each report's record names its walk (its index in walks).
+void SearchFolders(const std::vector<SearchWalk>& walks, SearchVisitor& visitor);
