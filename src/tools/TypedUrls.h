@@ -23,7 +23,7 @@ struct TypedUrl {
     std::string text;  // what the list shows of it (TypedUrlText)
     // The value as it was read, whole: it is deleted only while it still holds exactly this.
     DWORD type = REG_NONE;
-    std::vector<unsigned char> data;
+    std::vector<unsigned char> data{};
 };
 
 class TypedUrlHistory {
