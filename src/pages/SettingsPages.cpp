@@ -2,11 +2,13 @@
 
 #include "core/AskUser.h"
 #include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
 #include "clean/BackupStore.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
+#include "pages/ApplicationsDialog.h"
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
 
@@ -150,6 +152,7 @@ OptionsPage::OptionsPage(ScanOptionValues& options)
 
 void OptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_OPTIONS_APPLICATIONS, win::Anchor::MoveDown},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
 }
 
@@ -168,10 +171,18 @@ ScanOptionValues OptionsPage::Collect() const {
 }
 
 bool OptionsPage::OnCommand(int id, int, HWND) {
-    if (id != IDC_PAGE_DEFAULT)
-        return false;
-    ShowFactoryValues();
-    return true;
+    switch (id) {
+        case IDC_PAGE_DEFAULT:
+            ShowFactoryValues();
+            return true;
+        case IDC_OPTIONS_APPLICATIONS: {
+            // The dialog stores its own choices on OK; the page's values are not involved.
+            ApplicationsDialog dialog(ProgramDirectory(), ConfigFilePath());
+            win::CurrentPrompts().RunModal(dialog, IDD_APPLICATIONS, Handle());
+            return true;
+        }
+    }
+    return false;
 }
 
 // ---- Skip folders ----
@@ -229,6 +240,7 @@ CleanOptionsPage::CleanOptionsPage(CleanOptionValues& options)
 
 void CleanOptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_OPTIONS_APPLICATIONS, win::Anchor::MoveDown},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
 }
 

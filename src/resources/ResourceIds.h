@@ -63,6 +63,7 @@
 #define IDD_RESCUE 223
 #define IDD_TYPEDURLS 224
 #define IDD_REPORT_STATUS 225
+#define IDD_APPLICATIONS 226
 #define IDD_ABOUT 236
 
 // Menu commands (2 and 9 are shared with the frame's Cancel and Help buttons)
@@ -115,6 +116,7 @@
 #define IDC_OPTIONS_RECENT 1059
 #define IDC_OPTIONS_IEHISTORY 1060
 #define IDC_OPTIONS_IECOOKIES 1061
+#define IDC_OPTIONS_APPLICATIONS 1093
 
 // Skip-folders page (213)
 #define IDC_SKIP_LIST 1056
@@ -179,6 +181,11 @@
 #define IDC_TYPEDURLS_CLEAR 1076
 #define IDC_TYPEDURLS_CHECKALL 1069
 #define IDC_TYPEDURLS_UNCHECKALL 1019
+
+// Applications list (226)
+#define IDC_APPLICATIONS_TREE 1094
+#define IDC_APPLICATIONS_NOTE 1095
+#define IDC_APPLICATIONS_DEFAULT 1017
 
 // About dialog (236)
 #define IDC_ABOUT_THANKS 1084

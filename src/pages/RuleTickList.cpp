@@ -1,0 +1,64 @@
+#include "pages/RuleTickList.h"
+
+#include <algorithm>
+
+namespace {
+
+// The rule file that ships with the program; entries of any other file are grouped apart.
+constexpr char kOwnRuleFile[] = "Quillmoor.rules";
+
+bool DefaultTick(const RuleItem& item) {
+    return item.entry.ticked && item.entry.warning.empty();
+}
+
+}  // namespace
+
+RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items)) {
+    for (size_t index = 0; index < items_.size(); ++index) {
+        const RuleItem& item = items_[index];
+        if (item.state != RuleState::Ready) {
+            ++notOffered_;
+            continue;
+        }
+        std::string name = item.entry.group;
+        if (item.file != kOwnRuleFile)
+            name += (name.empty() ? "(" : " (") + item.file + ")";
+        auto group =
+            std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.name == name; });
+        if (group == groups_.end())
+            group = groups_.insert(groups_.end(), Group{std::move(name), {}});
+        group->entries.push_back(index);
+    }
+}
+
+RuleTickList::State RuleTickList::GroupState(size_t group) const {
+    const std::vector<size_t>& entries = groups_[group].entries;
+    const auto ticked =
+        std::count_if(entries.begin(), entries.end(), [&](size_t e) { return items_[e].ticked; });
+    if (ticked == 0)
+        return kUnticked;
+    return static_cast<size_t>(ticked) == entries.size() ? kTicked : kSome;
+}
+
+void RuleTickList::SetDefaults() {
+    for (const Group& group : groups_)
+        for (size_t entry : group.entries)
+            items_[entry].ticked = DefaultTick(items_[entry]);
+}
+
+std::vector<RuleChoice> RuleTickList::ChoicesToStore(const std::vector<RuleChoice>& stored) const {
+    auto offered = [&](const RuleChoice& choice) {
+        return std::any_of(items_.begin(), items_.end(), [&](const RuleItem& item) {
+            return item.state == RuleState::Ready && item.file == choice.file &&
+                   item.entry.name == choice.entry;
+        });
+    };
+    std::vector<RuleChoice> choices;
+    std::copy_if(stored.begin(), stored.end(), std::back_inserter(choices),
+                 [&](const RuleChoice& choice) { return !offered(choice); });
+    for (const Group& group : groups_)
+        for (size_t entry : group.entries)
+            if (items_[entry].ticked != DefaultTick(items_[entry]))
+                choices.push_back({items_[entry].file, items_[entry].entry.name, items_[entry].ticked});
+    return choices;
+}

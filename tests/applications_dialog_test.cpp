@@ -1,0 +1,152 @@
+// The Applications list, opened from the scan options page as a user would, on rule files the
+// test writes beside its own program folder: the offered entries in their groups, the warning
+// asked before a warned entry is ticked, Defaults, Cancel and OK, and the choices reaching a scan.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "config/ListSettings.h"
+#include "config/RuleSettings.h"
+#include "config/ScanOptionSettings.h"
+#include "pages/RuleTickList.h"
+#include "pages/SettingsPages.h"
+#include "resources/ResourceIds.h"
+#include "session/Session.h"
+#include "support/PageHost.h"
+#include "support/TestFiles.h"
+#include "support/WindowTest.h"
+#include "win/Text.h"
+#include "win/TreeView.h"
+
+namespace {
+
+// A tree item by its text among parent's children (the top level for null), or null.
+HTREEITEM Find(const win::TreeView& tree, HTREEITEM parent, const std::string& text) {
+    for (HTREEITEM item = parent ? tree.Child(parent) : tree.Root(); item; item = tree.Next(item))
+        if (tree.Text(item) == text)
+            return item;
+    return nullptr;
+}
+
+std::vector<std::string> Texts(const win::TreeView& tree, HTREEITEM parent) {
+    std::vector<std::string> texts;
+    for (HTREEITEM item = parent ? tree.Child(parent) : tree.Root(); item; item = tree.Next(item))
+        texts.push_back(tree.Text(item));
+    return texts;
+}
+
+void Space(const win::TreeView& tree, HTREEITEM item) {
+    TreeView_SelectItem(tree.Handle(), item);
+    ::SendMessageW(tree.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+}
+
+}  // namespace
+
+TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksThatReachTheScan) {
+    test::TempFolder profile;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    // A stored choice of an entry that is not offered here stays whatever the dialog does.
+    ASSERT_TRUE(WriteRuleChoices(config, {{"Quillmoor.rules", "Not here", false}}));
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", win::Wide(profile.Path()).c_str());
+    test::WriteFile(
+        program / "Quillmoor.rules",
+        "[Test Browser: cache *]\nSection=Browsers\nDefault=True\n"
+        "FileKey1=%QM_TEST_PROFILE%\\Browser|*.tmp\n"
+        "[Test Editor: logs]\nSection=Editors\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Editor|*.log\n"
+        "[Test Player: thumbnails]\nSection=Editors\nDefault=True\nWarning=Also removes playlists.\n"
+        "FileKey1=%QM_TEST_PROFILE%\\Player|*.db\n"
+        "[Not here]\nSection=Editors\nDetectFile=%QM_TEST_PROFILE%\\Nothing\nDefault=True\n"
+        "FileKey1=%QM_TEST_PROFILE%|*.txt\n");
+    test::WriteFile(program / "winapp2.ini",
+                    "[Test Viewer *]\nSection=Browsers\nDefault=True\n"
+                    "FileKey1=%QM_TEST_PROFILE%\\Viewer|*.tmp\n");
+    const std::string browser = profile / "Browser\\a.tmp", editor = profile / "Editor\\b.log",
+                      player = profile / "Player\\c.db", viewer = profile / "Viewer\\d.tmp";
+    for (const std::string& file : {browser, editor, player, viewer})
+        test::WriteFile(file, "junk");
+    test::MakeFolders(profile / "Documents");
+
+    test::PageHost host;
+    test::RecordingPrompts prompts;
+    ScanOptionValues options;
+    OptionsPage page(options);
+    ASSERT_TRUE(page.CreateIn(host.Handle()));
+
+    // Cancel stores nothing, whatever was changed.
+    std::vector<std::string> groups, editors, note;
+    std::vector<int> states;
+    prompts.onDialog = [&](HWND dialog, int) {
+        win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
+        groups = Texts(tree, nullptr);
+        editors = Texts(tree, Find(tree, nullptr, "Editors"));
+        note.push_back(test::WindowText(::GetDlgItem(dialog, IDC_APPLICATIONS_NOTE)));
+        Space(tree, Find(tree, nullptr, "Browsers"));
+        test::Click(dialog, IDCANCEL);
+    };
+    test::Click(page.Handle(), IDC_OPTIONS_APPLICATIONS);
+    ASSERT_EQ(prompts.dialogs, std::vector<int>{IDD_APPLICATIONS});
+    EXPECT_EQ(groups, (std::vector<std::string>{"Browsers", "Editors", "Browsers (winapp2.ini)"}));
+    EXPECT_EQ(editors, (std::vector<std::string>{"Test Editor: logs", "Test Player: thumbnails"}));
+    EXPECT_NE(note[0].find(": 1 "), std::string::npos) << note[0];
+    EXPECT_EQ(ReadRuleChoices(config), (std::vector<RuleChoice>{{"Quillmoor.rules", "Not here", false}}));
+
+    // Untick an entry and a whole group; a warned entry is ticked only on Yes, and Defaults puts
+    // back the first ticks before the choices are made again.
+    prompts.onDialog = [&](HWND dialog, int) {
+        win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
+        const HTREEITEM editorsGroup = Find(tree, nullptr, "Editors");
+        const HTREEITEM logs = Find(tree, editorsGroup, "Test Editor: logs");
+        const HTREEITEM thumbnails = Find(tree, editorsGroup, "Test Player: thumbnails");
+        const HTREEITEM viewers = Find(tree, nullptr, "Browsers (winapp2.ini)");
+        auto record = [&] {
+            for (HTREEITEM item : {editorsGroup, logs, thumbnails, viewers})
+                states.push_back(tree.StateImage(item));
+        };
+        record();  // as loaded: the warned entry unticked
+        Space(tree, logs);
+        Space(tree, viewers);
+        prompts.answers = {IDNO};
+        Space(tree, thumbnails);
+        record();
+        test::Click(dialog, IDC_APPLICATIONS_DEFAULT);
+        record();
+        Space(tree, logs);
+        Space(tree, viewers);
+        prompts.answers = {IDYES};
+        Space(tree, thumbnails);
+        record();
+        test::Click(dialog, IDOK);
+    };
+    test::Click(page.Handle(), IDC_OPTIONS_APPLICATIONS);
+    using T = RuleTickList;
+    EXPECT_EQ(states, (std::vector<int>{T::kSome, T::kTicked, T::kUnticked, T::kTicked,          // loaded
+                                        T::kUnticked, T::kUnticked, T::kUnticked, T::kUnticked,  // No
+                                        T::kSome, T::kTicked, T::kUnticked, T::kTicked,          // Defaults
+                                        T::kSome, T::kUnticked, T::kTicked, T::kUnticked}));     // Yes
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_NE(prompts.messages[0].find("Also removes playlists."), std::string::npos) << prompts.messages[0];
+    EXPECT_EQ(prompts.styles[0] & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(ReadRuleChoices(config),
+              (std::vector<RuleChoice>{{"Quillmoor.rules", "Not here", false},
+                                       {"Quillmoor.rules", "Test Editor: logs", false},
+                                       {"Quillmoor.rules", "Test Player: thumbnails", true},
+                                       {"winapp2.ini", "Test Viewer", false}}));
+    ::DestroyWindow(page.Handle());
+
+    // A scan lists the files of the ticked entries only.
+    ASSERT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, profile / "report.csv"}),
+              UnattendedEnd::Done);
+    const std::string report = test::ReadFile(profile / "report.csv");
+    EXPECT_NE(report.find(browser + ","), std::string::npos) << report;
+    EXPECT_NE(report.find(player + ","), std::string::npos) << report;
+    EXPECT_EQ(report.find(editor + ","), std::string::npos) << report;
+    EXPECT_EQ(report.find(viewer + ","), std::string::npos) << report;
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
+}
