@@ -360,7 +360,7 @@ TEST_F(CleaningTest, ANameEndingInADotIsCleanedByItsOwnNameAndTheShellKeepsItsHa
 // A file another program holds is kept, backed up or not, deleted or recycled, and nothing is left
 // for the system to delete at the next restart (by then its path may lead elsewhere). That holds
 // for a program that lets others delete the file too: it may be writing it, and deleting the file
-// under it would lose its work.
+// under it would lose its work. Each run counts the file once among those kept in use.
 TEST_F(CleaningTest, AFileInUseIsKeptAndNothingIsScheduledForTheRestart) {
     const char* kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
     win::UniqueRegKey key;
@@ -403,6 +403,7 @@ TEST_F(CleaningTest, AFileInUseIsKeptAndNothingIsScheduledForTheRestart) {
             inUse.reset();
             EXPECT_EQ(test::ReadFile(inUsePath), "junk\\B.tmp");
             EXPECT_EQ(inUseLines(), linesBefore + 1) << "said once, backup " << backup;
+            EXPECT_EQ(job_.keptInUse, 1u) << "counted once, backup " << backup;
             EXPECT_FALSE(job_.everyFileHandled);
             const std::string text = test::ReadLogEntries(job_.logFolder)[0].text;
             EXPECT_EQ(text.find("REMOVED " + inUsePath), std::string::npos) << text;

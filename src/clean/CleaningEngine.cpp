@@ -24,6 +24,7 @@ class CleaningRun {
     CleaningRun(CleaningJob& job, win::StopToken stop) : job_(job), stop_(stop) {
         log_.SetDataPath(job.logFolder);
         job.everyFileHandled = true;
+        job.keptInUse = 0;
         SetRange(static_cast<int>(job.cleaningSet.Count()));
     }
 
@@ -186,6 +187,7 @@ class CleaningRun {
     void Kept(LogEntry& entry, const std::string& path, ListedState state, DWORD error) {
         switch (state) {
             case ListedState::InUse:
+                ++job_.keptInUse;
                 Failure(entry, "_LogDeleteFileAtRestart", {path});
                 break;
             case ListedState::Linked:

@@ -32,6 +32,9 @@ struct CleaningJob {
     // Set by the run: false when any file was kept, not backed up, not removed or left for the
     // next restart.
     bool everyFileHandled = true;
+    // Set by the run: the files kept because another program held them open, each counted once,
+    // so the results can tell the user to close that program and scan again.
+    size_t keptInUse = 0;
     // Hands a Recycle Bin operation to the shell; empty for SHFileOperationW itself. Tests put
     // their own in front of it.
     std::function<int(SHFILEOPSTRUCTW&)> shellOperation;

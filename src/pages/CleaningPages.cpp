@@ -2,12 +2,16 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/AskUser.h"
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "clean/ActivityLog.h"
 #include "resources/ResourceIds.h"
 #include "win/Prompts.h"
+#include "win/Text.h"
 
 CleaningPage::CleaningPage(Session& session)
     : WizardPage(IDD_PAGE_CLEANING, IDB_SIDE_CLEANING), session_(session) {}
@@ -47,9 +51,62 @@ void CleaningPage::ShowRunning(bool running) {
     Enable(IDC_CLEANING_STOP, running);
 }
 
-ResultsPage::ResultsPage() : WizardPage(IDD_PAGE_RESULTS, IDB_SIDE_RESULTS) {}
+ResultsPage::ResultsPage(const Session& session)
+    : WizardPage(IDD_PAGE_RESULTS, IDB_SIDE_RESULTS), session_(session) {}
+
+namespace {
+
+// A control's place in its dialog's client area.
+RECT PlaceOf(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The height a static control needs to show its text whole, wrapped at its width.
+int TextHeight(HWND control, int width) {
+    const std::wstring text = win::Wide(win::WindowText(control));
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT rect{0, 0, width, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return rect.bottom;
+}
+
+}  // namespace
 
 void ResultsPage::InitPage() {
+    description_ = PlaceOf(Item(IDC_PAGE_DESCRIPTION));
+    logButton_ = PlaceOf(Item(IDC_RESULTS_LOGVIEWER));
+    layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth}});
+}
+
+bool ResultsPage::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
+    if (message == WM_SHOWWINDOW && wParam)
+        ShowKeptInUse(session_.Cleaning().keptInUse);
+    return false;
+}
+
+// The description grows downwards as far as its text needs, and the log button moves below it.
+void ResultsPage::ShowKeptInUse(size_t count) {
+    std::string text = Translate("_CleanerResultsDescription");
+    if (count > 0)
+        text += "\r\n\r\n" + FormatText(Translate("_ResultsKeptInUse"), {static_cast<long long>(count)});
+    SetItemText(IDC_PAGE_DESCRIPTION, text);
+    HWND description = Item(IDC_PAGE_DESCRIPTION);
+    const RECT now = PlaceOf(description);
+    const int width = now.right - now.left;
+    const int height =
+        std::max(static_cast<int>(description_.bottom - description_.top), TextHeight(description, width));
+    const int shift = description_.top + height - description_.bottom;
+    ::MoveWindow(description, now.left, now.top, width, height, TRUE);
+    ::MoveWindow(Item(IDC_RESULTS_LOGVIEWER), logButton_.left, logButton_.top + shift,
+                 logButton_.right - logButton_.left, logButton_.bottom - logButton_.top, TRUE);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth}});
 }
 

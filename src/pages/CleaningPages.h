@@ -27,11 +27,21 @@ class CleaningPage : public WizardPage, public win::JobProgress {
     Session& session_;
 };
 
+// The last page. Each time it is shown it says, below its description, how many files of the
+// cleaning another program held, when any did.
 class ResultsPage : public WizardPage {
   public:
-    ResultsPage();
+    explicit ResultsPage(const Session& session);
 
   protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+  private:
+    void ShowKeptInUse(size_t count);
+
+    const Session& session_;
+    RECT description_{};  // the description's and the log button's places in the template
+    RECT logButton_{};
 };

@@ -19,6 +19,7 @@ WizardFrame::WizardFrame()
       scanning_(session_),
       cleanOptions_(settings_.cleanOptions),
       cleaning_(session_),
+      results_(session_),
       pages_{&welcome_,  &folders_, &patterns_,     &options_,  &skip_,
              &scanning_, &report_,  &cleanOptions_, &cleaning_, &results_} {}
 
