@@ -106,10 +106,7 @@ qm_switch_to_wine64() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -p
     "$WINELOADER" wineboot >/dev/null 2>&1
-    # Its windows live in a Wine desktop window, as on Windows: a bare X server without a window
-    # manager makes every hidden window wait two seconds.
-    "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-    "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    qm_use_wine_desktop "$WINELOADER"
 }
 
 # Stops what qm_start_display and a persistent wineserver started.
@@ -129,4 +126,12 @@ qm_start_wine_session() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -p
     wineboot >/dev/null 2>&1
+    qm_use_wine_desktop wine
+}
+
+# Puts the prefix's windows in a Wine desktop window, as on Windows: on a bare X server without a
+# window manager, every hidden window waits two seconds. $1 is the Wine loader to use.
+qm_use_wine_desktop() {
+    "$1" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+    "$1" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 }
