@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <set>
 #include <vector>
 
 #include "core/LanguageTable.h"
@@ -132,7 +133,11 @@ TEST_F(AboutDialogTest, ShowsTheProductTheThanksListAndTwoLinks) {
     EXPECT_EQ(webSite.Target(), kWebSiteAddress);
     EXPECT_EQ(support.Target(), kSupportAddress);
     EXPECT_TRUE(::GetWindowLongA(webSite.Handle(), GWL_STYLE) & SS_NOTIFY);
-    EXPECT_FALSE(::GetWindowLongA(webSite.Handle(), GWL_STYLE) & WS_TABSTOP);
+    // Tab reaches both links on its round through the dialog.
+    std::set<HWND> tabStops;
+    for (HWND stop = ::GetNextDlgTabItem(window_, nullptr, FALSE); stop && tabStops.insert(stop).second;)
+        stop = ::GetNextDlgTabItem(window_, stop, FALSE);
+    EXPECT_TRUE(tabStops.count(webSite.Handle()) && tabStops.count(support.Handle()));
     for (const LinkControl* link : {&webSite, &support}) {
         char tip[256] = {};
         TOOLINFOA tool{};

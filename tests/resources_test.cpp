@@ -265,6 +265,49 @@ bool HasNoId(int id) {
     return id == -1 || id == 0xFFFF;
 }
 
+// The access key a text gives: the character after a single "&", lower-cased, or 0.
+char AccessKey(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[++i] != '&')
+            return static_cast<char>(::tolower(static_cast<unsigned char>(text[i])));
+    }
+    return 0;
+}
+
+bool IsClass(HWND control, const char* name) {
+    return lstrcmpiA(ClassOf(control).c_str(), name) == 0;
+}
+
+// Controls that take typed text or a choice of rows and show no text of their own to name them.
+bool IsInput(HWND control) {
+    for (const char* name : {"Edit", "SysListView32", "SysTreeView32", "msctls_progress32", "ComboBox"}) {
+        if (IsClass(control, name))
+            return true;
+    }
+    return false;
+}
+
+bool IsTextLabel(HWND control) {
+    LONG type = ::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+    return IsClass(control, "Static") && (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT ||
+                                          type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE);
+}
+
+bool IsRadio(HWND control) {
+    LONG type = ::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    return IsClass(control, "Button") && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
+}
+
+bool IsCheckBox(HWND control) {
+    LONG type = ::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    return IsClass(control, "Button") &&
+           (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTO3STATE || type == BS_3STATE);
+}
+
+bool HasStyle(HWND control, LONG style) {
+    return (::GetWindowLongA(control, GWL_STYLE) & style) == style;
+}
+
 // Creates every dialog template of the header as the program does, the pages inside the frame's
 // pane and the other dialogs owned by the frame, and hands each to check untranslated.
 void ForEveryTemplate(const std::function<void(HWND, int, const std::string&)>& check) {
@@ -368,6 +411,116 @@ TEST_F(ResourcesTest, EveryTemplateHoldsItsControlsAndFitsItsTexts) {
         }
         ExpectTidyLayout(dialog, name);
         ExpectTextsFit(dialog, name);
+    });
+}
+
+// Alt and one letter reach each button, and each input through the label before it; no letter
+// is given twice on a page or dialog, where a page shares the letters of the frame's buttons and
+// menu bar. Enter and Esc are the keys of OK and Cancel, which need none. Each menu gives every
+// item a letter of its own.
+TEST_F(ResourcesTest, AccessKeysAreGivenOnceOnEveryPageAndDialog) {
+    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
+    ASSERT_TRUE(frame);
+    english_.TranslateWindow(frame);
+    HMENU bar = ::GetMenu(frame);
+    ASSERT_TRUE(bar);
+    english_.TranslateMenu(bar);
+    auto menuText = [](HMENU menu, int i) {
+        char text[128] = {};
+        ::GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+        return std::string(text);
+    };
+    std::map<char, std::string> frameKeys;
+    for (int i = 0; i < ::GetMenuItemCount(bar); ++i) {
+        const std::string text = menuText(bar, i);
+        EXPECT_NE(AccessKey(text), 0) << "menu " << text;
+        EXPECT_TRUE(frameKeys.emplace(AccessKey(text), "menu " + text).second) << "menu " << text;
+        std::map<char, std::string> items;
+        HMENU popup = ::GetSubMenu(bar, i);
+        for (int j = 0; popup && j < ::GetMenuItemCount(popup); ++j) {
+            if (::GetMenuState(popup, j, MF_BYPOSITION) & MF_SEPARATOR)
+                continue;
+            const std::string item = menuText(popup, j);
+            EXPECT_NE(AccessKey(item), 0) << text << " > " << item;
+            auto [at, fresh] = items.emplace(AccessKey(item), item);
+            EXPECT_TRUE(fresh) << text << " > " << item << " and " << at->second << " share a key";
+        }
+    }
+
+    // The keys of a window's own controls, added to those it starts with.
+    auto collect = [](HWND dialog, const std::string& name, std::map<char, std::string> keys) {
+        for (const Control& control : ControlsOf(dialog)) {
+            const bool button =
+                IsRadio(control.window) || IsCheckBox(control.window) ||
+                (IsPushButton(control.window) && control.id != IDOK && control.id != IDCANCEL);
+            const bool input = IsInput(control.window) && HasStyle(control.window, WS_TABSTOP);
+            HWND label = button ? control.window : ::GetWindow(control.window, GW_HWNDPREV);
+            if ((!button && !input) || !label)
+                continue;  // an input with no label at all is the next test's finding
+            const char key = button || IsTextLabel(label) ? AccessKey(Text(label)) : 0;
+            EXPECT_NE(key, 0) << name << ": no access key for " << Describe(control);
+            if (!key)
+                continue;
+            auto [at, fresh] = keys.emplace(key, Describe(control));
+            EXPECT_TRUE(fresh) << name << ": " << Describe(control) << " and " << at->second << " share "
+                               << key;
+        }
+        return keys;
+    };
+    frameKeys = collect(frame, "the frame", frameKeys);
+    ForEveryTemplate([&](HWND dialog, int id, const std::string& name) {
+        if (id == IDD_WIZARD)
+            return;
+        english_.TranslateWindow(dialog);
+        const bool page = ::GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD;
+        collect(dialog, name, page ? frameKeys : std::map<char, std::string>());
+    });
+    ::DestroyWindow(frame);
+}
+
+// A screen reader names an input after the text label just before it in the template (tab order):
+// a visible label with text, short enough to hear, so never the page's whole description.
+TEST_F(ResourcesTest, EveryInputHasALabelBeforeIt) {
+    ForEveryTemplate([&](HWND dialog, int, const std::string& name) {
+        english_.TranslateWindow(dialog);
+        for (const Control& control : ControlsOf(dialog)) {
+            if (!IsInput(control.window))
+                continue;
+            HWND label = ::GetWindow(control.window, GW_HWNDPREV);
+            const bool named = label && IsTextLabel(label) && HasStyle(label, WS_VISIBLE) &&
+                               !Text(label).empty() && ::GetDlgCtrlID(label) != IDC_PAGE_DESCRIPTION;
+            EXPECT_TRUE(named) << name << ": " << Describe(control) << " follows "
+                               << (label ? Describe({label, ::GetDlgCtrlID(label), {}}) : "nothing");
+        }
+    });
+}
+
+// The arrow keys move within a group (from one WS_GROUP control to the next): a group of radio
+// buttons holds nothing else a user reaches, and is one tab stop; no box to type in or list shares
+// a group with check boxes, where the arrows would carry the focus into it.
+TEST_F(ResourcesTest, ArrowGroupsHoldOnlyTheirButtons) {
+    ForEveryTemplate([&](HWND dialog, int, const std::string& name) {
+        std::vector<std::vector<HWND>> groups;
+        for (const Control& control : ControlsOf(dialog)) {
+            if (groups.empty() || HasStyle(control.window, WS_GROUP))
+                groups.emplace_back();
+            if (!IsClass(control.window, "Static"))
+                groups.back().push_back(control.window);
+        }
+        for (const std::vector<HWND>& group : groups) {
+            size_t radios = 0, checks = 0, inputs = 0, radioStops = 0;
+            for (HWND control : group) {
+                radios += IsRadio(control);
+                radioStops += IsRadio(control) && HasStyle(control, WS_TABSTOP);
+                checks += IsCheckBox(control);
+                inputs += IsInput(control);
+            }
+            if (radios) {
+                EXPECT_EQ(radios, group.size()) << name << ": the group of " << Text(group.front());
+                EXPECT_EQ(radioStops, 1u) << name << ": the group of " << Text(group.front());
+            }
+            EXPECT_FALSE(checks && inputs) << name << ": the group of " << Text(group.front());
+        }
     });
 }
 
