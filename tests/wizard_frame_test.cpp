@@ -104,6 +104,61 @@ class WizardFrameTest : public ::testing::Test {
         return s;
     }
 
+    // The program's own message loop: the frame's dialog manager sees every message first.
+    void DialogPump() {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT ||
+                (::IsWindow(frameWindow_) && ::IsDialogMessageW(frameWindow_, &msg)))
+                continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    // A key pressed and released on the focused control, with Shift held when asked.
+    void Press(WPARAM key, bool shift = false) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        HWND focus = ::GetFocus();
+        ::PostMessageW(focus, WM_KEYDOWN, key, 1);
+        ::PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+        DialogPump();
+        keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+    }
+    // Alt and a letter.
+    void AccessKey(wchar_t letter) {
+        ::PostMessageW(::GetFocus(), WM_SYSCHAR, letter, 0x20000001);
+        DialogPump();
+    }
+    // Tabs (or Shift+Tabs) until the focus is on target, the focus usable after every step.
+    ::testing::AssertionResult TabTo(HWND target, bool back = false) {
+        for (int step = 0; step < 40 && ::GetFocus() != target; ++step) {
+            Press(VK_TAB, back);
+            if (auto usable = FocusUsable(); !usable)
+                return usable;
+        }
+        if (::GetFocus() != target)
+            return ::testing::AssertionFailure() << "Tab never reached control " << ::GetDlgCtrlID(target);
+        return ::testing::AssertionSuccess();
+    }
+    // Whether the focus is on a visible, enabled control of the current page or of the frame.
+    ::testing::AssertionResult FocusUsable() {
+        HWND focus = ::GetFocus();
+        HWND page = frame_.Page(frame_.CurrentPage()).Handle();
+        if (!focus)
+            return ::testing::AssertionFailure() << "no focus on page " << frame_.CurrentPage();
+        const int id = ::GetDlgCtrlID(focus);
+        if (::GetParent(focus) != frameWindow_ && !::IsChild(page, focus))
+            return ::testing::AssertionFailure()
+                   << "focus on control " << id << " outside page " << frame_.CurrentPage();
+        if (!::IsWindowVisible(focus) || !::IsWindowEnabled(focus))
+            return ::testing::AssertionFailure() << "focus on hidden or disabled control " << id;
+        return ::testing::AssertionSuccess();
+    }
+
     test::ProgramFolder program_{TestConfig()};
     // The files a scan looks at, outside the program's folder (which a scan always skips). A
     // folder "other" beside the ones a test ticks keeps their parent from being ticked whole.
@@ -340,4 +395,95 @@ TEST_F(WizardFrameTest, EndingSavesTheSettingsAndPostsExitCodeTwo) {
     EXPECT_EQ(msg.wParam, 2u);
     std::string config = test::ReadFile(program_ / "config.xml");
     EXPECT_NE(config.find("<FindRecent checked=\"1\""), std::string::npos) << config;
+}
+
+// Only the keyboard, as the program's message loop delivers it: every page's focus is usable, and a
+// key acts on the control it was pressed on, never on another page or the frame's button of the
+// same id.
+TEST_F(WizardFrameTest, EveryPageWorksFromTheKeyboard) {
+    test::WriteFile(data_ / "junk\\a.tmp", "a");
+    test::WriteFile(data_ / "junk\\keep.txt", "keep");
+    ASSERT_TRUE(FocusUsable());
+
+    // About opens with the focus on its close button, which Enter presses.
+    bool aboutFocused = false;
+    prompts_.onDialog = [&](HWND dialog, int) {
+        aboutFocused = ::GetFocus() == ::GetDlgItem(dialog, IDCANCEL) &&
+                       LOWORD(::SendMessageW(dialog, DM_GETDEFID, 0, 0)) == IDCANCEL;
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+    };
+    ::SendMessageW(frameWindow_, WM_COMMAND, ID_HELP_ABOUT, 0);
+    EXPECT_EQ(prompts_.dialogs, std::vector<int>{IDD_ABOUT});
+    EXPECT_TRUE(aboutFocused);
+    prompts_.onDialog = nullptr;
+    ASSERT_TRUE(FocusUsable());
+
+    Press(VK_RETURN);  // on Next
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kFolders);
+    EXPECT_TRUE(FocusUsable());
+    NoRoots();
+    ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "junk"));
+    AccessKey(L'n');
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kPatterns);
+    EXPECT_TRUE(FocusUsable());
+
+    // The list's last row selected; Enter in the list presses no button of the page or frame.
+    HWND list = PageItem(WizardFrame::kPatterns, IDC_PATTERNS_LIST);
+    win::ListView rows(list);
+    ASSERT_TRUE(TabTo(list));
+    Press(VK_END);
+    Press(VK_RETURN);
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kPatterns);
+    ASSERT_EQ(rows.Count(), 4);
+    // Enter and Space on Delete (the id of the frame's Next) each delete a row and stay.
+    ASSERT_TRUE(TabTo(PageItem(WizardFrame::kPatterns, IDC_PATTERNS_DELETE)));
+    Press(VK_RETURN);
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kPatterns);
+    EXPECT_EQ(rows.Count(), 3);
+    Press(VK_SPACE);
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kPatterns);
+    ASSERT_EQ(rows.Count(), 2);
+    EXPECT_EQ(rows.Text(0, 0), "*.tmp");
+    EXPECT_TRUE(FocusUsable());
+    // Enter on Add opens its dialog.
+    ASSERT_TRUE(TabTo(PageItem(WizardFrame::kPatterns, IDC_PATTERNS_ADD), true));
+    Press(VK_RETURN);
+    EXPECT_EQ(prompts_.dialogs, (std::vector<int>{IDD_ABOUT, IDD_PATTERN}));
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kPatterns);
+
+    // Leaving a page with the focus inside it puts the focus on the next page.
+    AccessKey(L'n');
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kOptions);
+    EXPECT_TRUE(FocusUsable());
+    AccessKey(L'n');
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kSkip);
+    ASSERT_TRUE(TabTo(::GetDlgItem(frameWindow_, IDC_FRAME_NEXT)));
+    Press(VK_SPACE);
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kScanning);
+    EXPECT_TRUE(FocusUsable());  // Next is disabled while the scan runs
+    ASSERT_TRUE(WaitForScanEnd());
+    DialogPump();
+    EXPECT_TRUE(FocusUsable());  // Stop is disabled when it ends
+    AccessKey(L'n');
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kReport);
+    EXPECT_TRUE(FocusUsable());
+    ASSERT_EQ(win::ListView(PageItem(WizardFrame::kReport, IDC_REPORT_LIST)).Count(), 1);
+    ASSERT_TRUE(TabTo(::GetDlgItem(frameWindow_, IDC_FRAME_NEXT)));
+    Press(VK_RETURN);
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kCleanOptions);
+    EXPECT_TRUE(FocusUsable());
+    Press(VK_RETURN);
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kCleaning);
+    EXPECT_TRUE(FocusUsable());
+    ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
+    DialogPump();
+    EXPECT_TRUE(FocusUsable());
+    EXPECT_FALSE(test::Exists(data_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(data_ / "junk\\keep.txt"));
+    AccessKey(L'n');
+    ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
+    EXPECT_TRUE(FocusUsable());  // Next is hidden here
+
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(frameWindow_));
 }

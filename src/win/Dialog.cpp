@@ -1,5 +1,6 @@
 #include "win/Dialog.h"
 
+#include <string_view>
 #include <vector>
 
 #include "win/Text.h"
@@ -80,8 +81,16 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             return OnInit() ? TRUE : FALSE;
-        case WM_COMMAND:
+        case WM_COMMAND: {
+            if (!lParam && LOWORD(wParam) == IDOK && PressFocusedButton())
+                return TRUE;
+            HWND owner = CommandOwner(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+            if (owner != hwnd_) {
+                ::SendMessageW(owner, WM_COMMAND, wParam, lParam);
+                return TRUE;
+            }
             return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        }
         case WM_NOTIFY: {
             LRESULT result = 0;
             if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), result))
@@ -100,6 +109,48 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnMessage(message, wParam, lParam, result) ? result : FALSE;
         }
     }
+}
+
+namespace {
+
+bool IsDialogWindow(HWND window) {
+    wchar_t name[16] = {};
+    return ::GetClassNameW(window, name, 16) > 0 && std::wstring_view(name) == L"#32770";
+}
+
+}  // namespace
+
+HWND Dialog::CommandOwner(int id, HWND control) const {
+    if (!control && id == IDOK)
+        control = ::GetFocus();
+    if (!control || !::IsChild(hwnd_, control))
+        return hwnd_;
+    for (HWND window = ::GetParent(control); window && window != hwnd_; window = ::GetParent(window))
+        if (IsDialogWindow(window))
+            return window;
+    return hwnd_;
+}
+
+bool Dialog::PressFocusedButton() const {
+    HWND focus = ::GetFocus();
+    wchar_t name[16] = {};
+    if (!focus || !::IsChild(hwnd_, focus) || ::GetClassNameW(focus, name, 16) == 0 ||
+        _wcsicmp(name, L"Button") != 0)
+        return false;
+    const LONG_PTR type = ::GetWindowLongPtrW(focus, GWL_STYLE) & BS_TYPEMASK;
+    if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)
+        return false;
+    ::SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+}
+
+HWND FirstTabStop(HWND dialog) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+        if ((style & WS_TABSTOP) && ::IsWindowVisible(child) && ::IsWindowEnabled(child))
+            return child;
+    }
+    return nullptr;
 }
 
 void CentreWindow(HWND window) {

@@ -47,6 +47,14 @@ class Dialog {
   private:
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog a command belongs to: the nearest dialog above the control that sent it, or above
+    // the focused control for the IDOK that Enter sends without one. The dialog manager sends a
+    // focused button's command and an access key's to the top dialog, where a page's button would
+    // act as the frame's button of the same id.
+    HWND CommandOwner(int id, HWND control) const;
+    // Enter on a focused push button that the dialog manager does not take for the default one
+    // (focus set by code, not by Tab) arrives as IDOK without a control: it clicks that button.
+    bool PressFocusedButton() const;
 
     HWND hwnd_ = nullptr;
     bool modal_ = false;
@@ -55,6 +63,10 @@ class Dialog {
 // A window's whole text, and a new one, in program text.
 std::string WindowText(HWND window);
 void SetWindowTextOf(HWND window, const std::string& text);
+
+// The first control Tab reaches among a dialog's own controls (visible, enabled, a tab stop); null
+// when it has none.
+HWND FirstTabStop(HWND dialog);
 
 // Centres a window over its owner when the owner is visible and not minimised, otherwise over the
 // desktop work area, and keeps it inside the work area.

@@ -75,6 +75,26 @@ void WizardFrame::WorkerDoneCallback(void* frame) {
     auto* self = static_cast<WizardFrame*>(frame);
     self->Enable(IDC_FRAME_NEXT, true);
     self->Enable(IDC_FRAME_PRE, true);
+    // The worker's page disabled its Stop button, which may have had the focus.
+    ::PostMessageW(self->Handle(), kWorkerEnded, 0, 0);
+}
+
+void WizardFrame::KeepFocusUsable() {
+    HWND focus = ::GetFocus();
+    const bool container =
+        focus == Handle() || focus == pane_.Handle() || ::GetParent(focus) == pane_.Handle();
+    if (focus && !container && ::IsChild(Handle(), focus) && ::IsWindowVisible(focus) &&
+        ::IsWindowEnabled(focus))
+        return;
+    HWND target = pane_.Current() >= 0 ? win::FirstTabStop(Page(pane_.Current()).Handle()) : nullptr;
+    for (int id : {IDC_FRAME_NEXT, IDC_FRAME_CANCEL}) {
+        HWND button = Item(id);
+        if (!target && ::IsWindowVisible(button) && ::IsWindowEnabled(button))
+            target = button;
+    }
+    // Through the dialog manager, which also marks a button that gets the focus as the one Enter presses.
+    if (target)
+        ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
 }
 
 bool WizardFrame::OnCommand(int id, int, HWND) {
@@ -102,6 +122,17 @@ bool WizardFrame::OnCommand(int id, int, HWND) {
 }
 
 bool WizardFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    // No default button: Enter presses the focused button only. The dialog manager would otherwise
+    // find a settings page's Defaults and let Enter in a list reset the page.
+    if (message == DM_GETDEFID) {
+        ::SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 0);
+        result = TRUE;
+        return true;
+    }
+    if (message == kWorkerEnded) {
+        KeepFocusUsable();
+        return true;
+    }
     if (message == WM_CLOSE) {
         EndProgram();
         result = TRUE;
@@ -151,6 +182,7 @@ void WizardFrame::NextStep() {
             break;
     }
     ApplyButtonStates();
+    KeepFocusUsable();
 }
 
 void WizardFrame::PreviousStep() {
@@ -171,6 +203,7 @@ void WizardFrame::PreviousStep() {
             break;
     }
     ApplyButtonStates();
+    KeepFocusUsable();
 }
 
 void WizardFrame::StartScan() {

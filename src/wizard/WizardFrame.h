@@ -58,6 +58,11 @@ class WizardFrame : public win::Dialog {
 
   private:
     void ApplyButtonStates();
+    // Leaves the keyboard focus where it is when that is a visible, enabled control, and otherwise
+    // puts it on the page's first control, on Next, or on Cancel.
+    void KeepFocusUsable();
+    // Posted when a worker has ended, so the focus moves on this window's own thread.
+    static constexpr UINT kWorkerEnded = WM_APP + 1;
     void NextStep();
     void PreviousStep();
     // Puts every settings page's controls into the settings, which scans and cleanings start from.
