@@ -135,7 +135,7 @@ TEST_F(CleaningTest, BackupThenPermanentDeletion) {
     EXPECT_EQ(recorder_.positions_, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3}));
     EXPECT_EQ(recorder_.statuses_,
               (std::vector<std::string>{"_CleaningPageStateBackup", "_CleaningPageStatePermanentlyDelete",
-                                        "_CleaningPageStateComplete"}));
+                                        "_CleaningPageStateCompleteCounts"}));
     EXPECT_FALSE(recorder_.stopEnabled_);
     EXPECT_EQ(completion_.calls.load(), 1);
     EXPECT_TRUE(completion_.handleWasEmpty.load());
@@ -160,8 +160,64 @@ TEST_F(CleaningTest, RecycleBinWithoutBackup) {
     EXPECT_FALSE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
     EXPECT_TRUE(test::Exists(dir_ / "keep\\doc.txt"));
     EXPECT_FALSE(test::Exists(job_.backupFolder));
-    EXPECT_EQ(recorder_.statuses_,
-              (std::vector<std::string>{"_CleaningPageStateMoveToRecycleBin", "_CleaningPageStateComplete"}));
+    EXPECT_EQ(recorder_.statuses_, (std::vector<std::string>{"_CleaningPageStateMoveToRecycleBin",
+                                                             "_CleaningPageStateCompleteCounts"}));
+}
+
+// Each file is counted once by what became of it: removed (deleted, or moved into the restore point,
+// which frees nothing), recycled, kept (in use, changed) or failed (gone); the final status says
+// "complete" only when every file was handled, and names the restore point only when it holds one.
+TEST_F(CleaningTest, EveryFileIsCountedOnceByWhatBecameOfIt) {
+    test::WriteFile(dir_ / "junk\\d.tmp", "d");
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\d.tmp", "Temporary file",
+                                  test::StampOf(dir_ / "junk\\d.tmp"));
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\vanished.tmp", "Temporary file");
+    win::UniqueHandle inUse(::CreateFileA((dir_ / "junk\\B.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(inUse.get(), INVALID_HANDLE_VALUE);
+    test::WriteFile(dir_ / "junk\\d.tmp", "changed since the scan");
+    RunToEnd();
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\d.tmp"));
+    EXPECT_EQ(job_.counts.removed, 2u);  // a.tmp, c.tmp
+    EXPECT_EQ(job_.counts.recycled, 0u);
+    EXPECT_EQ(job_.counts.kept, 2u);    // B.tmp in use, d.tmp changed
+    EXPECT_EQ(job_.counts.failed, 1u);  // vanished.tmp
+    EXPECT_EQ(job_.counts.bytesFreed,
+              std::string("junk\\a.tmp").size() + std::string("junk\\sub\\c.tmp").size());
+    EXPECT_TRUE(job_.counts.restorePoint.empty());
+    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateFinishedKept");
+
+    // Backed up into a point on the same volume: moved there, so removed but nothing freed.
+    inUse.reset();
+    test::WriteFile(dir_ / "junk\\a.tmp", "junk\\a.tmp");
+    job_.cleaningSet.Clear();
+    for (const char* name : {"junk\\a.tmp", "junk\\B.tmp"})
+        job_.cleaningSet.AddOrReplace(dir_ / name, "Temporary file", test::StampOf(dir_ / name));
+    job_.backup = true;
+    ::ResetEvent(completion_.event.get());
+    RunToEnd();
+    EXPECT_EQ(job_.counts.removed, 2u);
+    EXPECT_EQ(job_.counts.kept + job_.counts.failed, 0u);
+    EXPECT_EQ(job_.counts.bytesFreed, 0u);
+    EXPECT_EQ(job_.counts.restorePoint, RestorePoint());
+    EXPECT_FALSE(job_.counts.restorePoint.empty());
+    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateCompleteCounts");
+
+    // Into the Recycle Bin: recycled, and a point that ends empty is not named.
+    test::WriteFile(dir_ / "junk\\a.tmp", "a");
+    job_.cleaningSet.Clear();
+    job_.cleaningSet.AddOrReplace(dir_ / "junk\\a.tmp", "Temporary file",
+                                  test::StampOf(dir_ / "junk\\a.tmp"));
+    job_.backup = false;
+    job_.removal = RemovalMode::RecycleBin;
+    ::ResetEvent(completion_.event.get());
+    RunToEnd();
+    EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
+    EXPECT_EQ(job_.counts.recycled, 1u);
+    EXPECT_EQ(job_.counts.removed, 0u);
+    EXPECT_EQ(job_.counts.bytesFreed, 0u);
+    EXPECT_TRUE(job_.counts.restorePoint.empty());
 }
 
 TEST_F(CleaningTest, AnEmptySetMakesNoRestorePoint) {
@@ -260,7 +316,7 @@ TEST_F(CleaningTest, WithoutTheLogComponentTheCleaningStillRuns) {
     RunToEnd();
     EXPECT_FALSE(test::Exists(dir_ / "junk\\a.tmp"));
     EXPECT_FALSE(test::Exists(job_.logFolder));
-    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateComplete");
+    EXPECT_EQ(recorder_.statuses_.back(), "_CleaningPageStateCompleteCounts");
 }
 
 // Backed up by a move, a file is in its place or in the restore point at any moment.

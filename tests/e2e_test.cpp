@@ -491,7 +491,8 @@ TEST_F(EndToEndTest, ACleaningRunFromStartToFinish) {
     ASSERT_TRUE(driver.PageControl(IDC_CLEANING_PROGRESS, PROGRESS_CLASSA)) << "not on the cleaning page";
     ASSERT_TRUE(driver.WaitUntilEnabled(IDC_FRAME_NEXT)) << "the cleaning did not end";
     EXPECT_EQ(TextOf(driver.PageControl(IDC_CLEANING_STATUS, WC_STATICA)),
-              Translate("_CleaningPageStateComplete"));
+              FormatText(Translate("_CleaningPageStateCompleteCounts"),
+                         {static_cast<long long>(tree.junk.size()), 0LL}));
 
     // The junk is gone; everything else is as it was, byte for byte.
     for (const auto& [path, reason] : tree.junk)

@@ -88,6 +88,18 @@ class ReportPageTest : public ::testing::Test {
         ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
         ::SendMessageA(header, WM_LBUTTONUP, 0, point);
     }
+    // Each column header's sort arrow: 1 up, -1 down, 0 none.
+    std::vector<int> SortArrows() const {
+        HWND header = ListView_GetHeader(list_.Handle());
+        std::vector<int> arrows;
+        for (int column = 0; column < Header_GetItemCount(header); ++column) {
+            HDITEMA item{};
+            item.mask = HDI_FORMAT;
+            ::SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+            arrows.push_back((item.fmt & HDF_SORTUP) ? 1 : (item.fmt & HDF_SORTDOWN) ? -1 : 0);
+        }
+        return arrows;
+    }
     // Clicks a row's check box with the mouse.
     void ClickCheckBox(int row) {
         RECT bounds{};
@@ -201,6 +213,19 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     EXPECT_EQ(list_.Text(69'999, 0), dir_ / "missing\\169999");
     EXPECT_EQ(Summary(), "70000 files, 0.00 KB (0.00 MB) in total.");
 
+    // Sizes stand right-aligned, and the reason column is as wide as its longest reason needs.
+    LVCOLUMNA size{};
+    size.mask = LVCF_FMT;
+    ASSERT_TRUE(::SendMessageA(list_.Handle(), LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&size)));
+    EXPECT_EQ(size.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
+    const std::string longReason =
+        "Browser cache of every user profile, with its offline web pages and media";
+    many.AddOrReplace(dir_ / "missing\\long", longReason);
+    page_.Fill(&many);
+    EXPECT_GT(
+        ListView_GetColumnWidth(list_.Handle(), 2),
+        ::SendMessageA(list_.Handle(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(longReason.c_str())));
+
     // The empty set leaves an empty list and a count of 0.
     ScanResults none;
     page_.Fill(&none);
@@ -214,7 +239,9 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
     page_.Fill(&results_);
     list_.SetTicked(0, false);  // dir_\Z.dat: ticks travel with their rows
 
+    EXPECT_EQ(SortArrows(), (std::vector<int>{0, 0, 0}));
     ClickHeader(1);  // the first click of the run: descending, as numbers
+    EXPECT_EQ(SortArrows(), (std::vector<int>{0, -1, 0}));
     std::vector<std::string> sizes = Column(1);
     EXPECT_EQ(std::vector<std::string>(sizes.begin(), sizes.begin() + 3),
               (std::vector<std::string>{"5242880.00", "10.00", "9.50"}));
@@ -222,6 +249,7 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
               (std::vector<std::string>{"0.00", "0.00", "0.00"}));
 
     ClickHeader(0);  // the next click, on another column: ascending, without regard to case
+    EXPECT_EQ(SortArrows(), (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(Column(0),
               (std::vector<std::string>{dir_ / "a.dat", dir_ / "b.dat", dir_ / "big.dat", dir_ / "gone.dat",
                                         dir_ / "Z.dat", dir_ / "\xC3\xA9t\xC3\xA9.dat"}));
@@ -242,8 +270,9 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
         EXPECT_EQ(list_.Text(row, 2), results_.Reason(page_.ResultRow(row)));
     }
 
-    // A refill drops the sorting and the ticks; the flag stays where it was (descending next).
+    // A refill drops the sorting, its arrow and the ticks; the flag stays where it was (descending next).
     page_.Fill(&results_);
+    EXPECT_EQ(SortArrows(), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(list_.Text(0, 0), dir_ / "Z.dat");
     EXPECT_TRUE(list_.IsTicked(0));
     ClickHeader(0);

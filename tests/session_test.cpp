@@ -328,6 +328,20 @@ TEST(Session, RestoreAndRemovalRunOnTheSessionsWorkersButNeverBesideItsCleaning)
     EXPECT_EQ(recorder.shown, (std::vector<bool>{true, false, true, false}));
 }
 
+// The rescue manager opens on the backup folder the wizard uses now, else on the one saved.
+TEST(Session, TheRescueFolderIsTheWizardsBackupFolderElseTheSavedOne) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    Session session(program.Path());
+    ASSERT_TRUE(WriteCleanOptions(session.ConfigPath(), {RemovalMode::Permanent, true, data / "Saved"}));
+    EXPECT_EQ(session.RescueFolder(), data / "Saved");
+    session.SetWizardBackupFolder(data / "Typed now");
+    EXPECT_EQ(session.RescueFolder(), data / "Typed now");
+    EXPECT_EQ(ReadCleanOptions(session.ConfigPath()).backupDirectory, data / "Saved");
+    session.SetWizardBackupFolder("");
+    EXPECT_EQ(session.RescueFolder(), data / "Saved");
+}
+
 // A folder given on the command line that is not there was not searched: the run says so with its
 // exit code, and the folders that are there are cleaned all the same.
 TEST(Session, AFolderGivenThatIsNotThereMakesTheRunEndWithSomethingLeft) {

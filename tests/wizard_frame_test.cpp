@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "resources/ResourceIds.h"
@@ -319,6 +320,9 @@ TEST_F(WizardFrameTest, NothingTickedInTheReportSkipsTheCleaning) {
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
     EXPECT_TRUE(test::Exists(data_ / "junk\\a.tmp"));
+    // Nothing was cleaned, and the results do not offer to show what was done.
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kResults, IDC_PAGE_DESCRIPTION)),
+              Translate("_ResultsNothingFound"));
 }
 
 TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
@@ -352,13 +356,20 @@ TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleaning);
     ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
     EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kCleaning, IDC_CLEANING_STATUS)),
-              Translate("_CleaningPageStateComplete"));
+              FormatText(Translate("_CleaningPageStateCompleteCounts"), {1LL, 0LL}));
     EXPECT_FALSE(test::Exists(data_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(data_ / "junk\\b.bak"));
     EXPECT_TRUE(test::Exists(data_ / "junk\\keep.txt"));
-    EXPECT_EQ(FindRestorePoints(program_ / "Backup").size(), 1u);
+    const auto points = FindRestorePoints(program_ / "Backup");
+    ASSERT_EQ(points.size(), 1u);
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
+    // The results name what was done and the restore point that holds it.
+    const std::string results = test::WindowText(PageItem(WizardFrame::kResults, IDC_PAGE_DESCRIPTION));
+    EXPECT_NE(results.find(Translate("_CleanerResultsDescription")), std::string::npos) << results;
+    EXPECT_NE(results.find(FormatText(Translate("_ResultsRestorePoint"), {points[0].path})),
+              std::string::npos)
+        << results;
 }
 
 TEST_F(WizardFrameTest, EndingDuringACleaningAsksAndStopsIt) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <vector>
 
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
@@ -25,6 +26,7 @@ class CleaningRun {
         log_.SetDataPath(job.logFolder);
         job.everyFileHandled = true;
         job.keptInUse = 0;
+        job.counts = {};
         SetRange(static_cast<int>(job.cleaningSet.Count()));
     }
 
@@ -103,6 +105,8 @@ class CleaningRun {
         }
         held.reset();
         RemoveIfEmpty(restorePoint);
+        if (!restorePoint.empty() && win::FileAttributes(restorePoint) != INVALID_FILE_ATTRIBUTES)
+            job_.counts.restorePoint = restorePoint;
         entry.Write(log_, "_LogLogCategoryBackup");
         return true;
     }
@@ -119,21 +123,23 @@ class CleaningRun {
             const std::string path(job_.cleaningSet.Path(i));
             const Outcome* saved = i < outcomes_.size() ? &outcomes_[i] : nullptr;
             if (saved && saved->saved == Saved::Moved) {
-                Removed(entry, path);
+                Removed(entry, path, Gone::IntoRestorePoint);
             } else if (Stopped()) {
                 entry.Write(log_, "_LogLogCategoryDelete");
                 return false;
             } else if (saved && saved->saved == Saved::Kept) {
-                if (NotBackedUp(*saved))
+                if (NotBackedUp(*saved)) {
+                    ++job_.counts.kept;
                     Failure(entry, "_LogKeepFile", {path});
+                }
             } else if (!win::IsFullPath(path) ||
                        (recycle && (!IsExactFilePath(path) || !IsSafeToRemove(path)))) {
                 // The shell reads a final dot or blank, wildcards and long paths in its own ways.
-                Failure(entry, "_LogDeleteFileFailed", {path});
+                Failed(entry, "_LogDeleteFileFailed", {path});
             } else if (recycle) {
-                MoveToRecycleBin(entry, path, job_.cleaningSet.Stamp(i));
+                MoveToRecycleBin(entry, path, i);
             } else {
-                DeletePermanently(entry, path, job_.cleaningSet.Stamp(i));
+                DeletePermanently(entry, path, i);
             }
             SetPosition(static_cast<int>(i + 1));
         }
@@ -168,9 +174,19 @@ class CleaningRun {
                (outcome.state == ListedState::Same || outcome.state == ListedState::Unreadable);
     }
 
-    // A file that left its place: logged, and remembered for the folders it may have emptied.
-    void Removed(LogEntry& entry, const std::string& path) {
+    // Where a removed file went, for the counts: only a deletion frees its space.
+    enum class Gone { Deleted, IntoRestorePoint, IntoRecycleBin };
+
+    // A file that left its place: logged, counted, and remembered for the folders it may have emptied.
+    void Removed(LogEntry& entry, const std::string& path, Gone gone, uint64_t size = 0) {
         entry.Add("_LogDeleteFile", {path});
+        if (gone == Gone::IntoRecycleBin) {
+            ++job_.counts.recycled;
+        } else {
+            ++job_.counts.removed;
+            if (gone == Gone::Deleted)
+                job_.counts.bytesFreed += size;
+        }
         if (!job_.emptiedFoldersGo.empty())
             removed_.push_back(path);
     }
@@ -183,40 +199,51 @@ class CleaningRun {
         job_.everyFileHandled = false;
     }
 
-    // A file the check refused to touch, with the reason it gives.
+    // A file that could not be removed, counted as failed.
+    void Failed(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args,
+                DWORD error = ERROR_SUCCESS) {
+        ++job_.counts.failed;
+        Failure(entry, lineKey, args, error);
+    }
+
+    // A file the check refused to touch, with the reason it gives: kept when it is there but not
+    // as reviewed, failed when it is gone or could not be checked.
     void Kept(LogEntry& entry, const std::string& path, ListedState state, DWORD error) {
         switch (state) {
             case ListedState::InUse:
                 ++job_.keptInUse;
+                ++job_.counts.kept;
                 Failure(entry, "_LogDeleteFileAtRestart", {path});
                 break;
             case ListedState::Linked:
+                ++job_.counts.kept;
                 Failure(entry, "_LogKeepFileLinked", {path});
                 break;
             case ListedState::Changed:
+                ++job_.counts.kept;
                 Failure(entry, "_LogKeepFileChanged", {path});
                 break;
             case ListedState::Gone:
-                Failure(entry, "_LogFileGone", {path});
+                Failed(entry, "_LogFileGone", {path});
                 break;
             default:
-                Failure(entry, "_LogDeleteFileFailed", {path}, error);
+                Failed(entry, "_LogDeleteFileFailed", {path}, error);
                 break;
         }
     }
 
     // Deletes the file through the handle its check opened. A file in use is kept: nothing is
     // left for the system to delete at the next restart, when the path may lead elsewhere.
-    void DeletePermanently(LogEntry& entry, const std::string& path, const FileStamp& stamp) {
-        ListedFile listed(path, stamp);
+    void DeletePermanently(LogEntry& entry, const std::string& path, size_t row) {
+        ListedFile listed(path, job_.cleaningSet.Stamp(row));
         if (listed.State() != ListedState::Same) {
             Kept(entry, path, listed.State(), listed.Error());
             return;
         }
         if (const win::Result removed = listed.Remove())
-            Removed(entry, path);
+            Removed(entry, path, Gone::Deleted, job_.cleaningSet.Size(row));
         else
-            Failure(entry, "_LogDeleteFileFailed", {path}, removed.Error());
+            Failed(entry, "_LogDeleteFileFailed", {path}, removed.Error());
     }
 
     // Moves the file to the Recycle Bin. The file is checked and held open across the shell's call,
@@ -227,7 +254,8 @@ class CleaningRun {
     // restored from the bin). Where the bin cannot take a file, the shell asks the user whether to
     // delete it permanently instead; a file the user keeps that way is logged as kept. Unwatched,
     // the shell shows no error and its question is answered No at once.
-    void MoveToRecycleBin(LogEntry& entry, const std::string& path, const FileStamp& stamp) {
+    void MoveToRecycleBin(LogEntry& entry, const std::string& path, size_t row) {
+        const FileStamp& stamp = job_.cleaningSet.Stamp(row);
         DWORD error = ERROR_SUCCESS;
         win::UniqueFile folder = OpenCheckedFolder(ParentFolderOf(path), error);
         if (!folder) {
@@ -267,12 +295,14 @@ class CleaningRun {
         folder.reset();
         switch (place) {
             case ListedPlace::RecycleBin:
+                Removed(entry, path, Gone::IntoRecycleBin);
+                break;
             case ListedPlace::Deleted:  // with the user's consent, where the bin could not take it
-                Removed(entry, path);
+                Removed(entry, path, Gone::Deleted, job_.cleaningSet.Size(row));
                 break;
             case ListedPlace::Elsewhere:
                 if (done) {
-                    Failure(entry, "_LogRecycleTookOther", {path});
+                    Failed(entry, "_LogRecycleTookOther", {path});
                     break;
                 }
                 [[fallthrough]];
@@ -288,6 +318,7 @@ class CleaningRun {
     // A file the shell's operation left, with the shell's own return code where it gave one.
     void ShellFailure(LogEntry& entry, const char* lineKey, std::initializer_list<FormatArg> args, int code) {
         entry.AddShellFailure(lineKey, args, code);
+        ++job_.counts.failed;
         job_.everyFileHandled = false;
     }
 
@@ -324,6 +355,17 @@ class CleaningRun {
     SameVolumeCache volumes_;
 };
 
+// What a finished run did, in one line: "complete" only when every file was handled.
+std::string FinishedText(const CleaningJob& job) {
+    const CleaningJob::Counts& counts = job.counts;
+    if (job.everyFileHandled)
+        return FormatText(Translate("_CleaningPageStateCompleteCounts"),
+                          {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled)});
+    return FormatText(Translate("_CleaningPageStateFinishedKept"),
+                      {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled),
+                       static_cast<long long>(counts.kept), static_cast<long long>(counts.failed)});
+}
+
 // The ending of a run, called exactly once by the job: the final texts, then the completion.
 void EndCleaning(CleaningJob& job, win::JobEnd end) {
     if (win::JobProgress* progress = job.progress) {
@@ -333,8 +375,8 @@ void EndCleaning(CleaningJob& job, win::JobEnd end) {
             progress->SetStatusText(Translate("_CleaningPageStateStopped"));
         } else {
             // A fault ended the run before its next file operation: for the user it has stopped.
-            progress->SetStatusText(Translate(end == win::JobEnd::Finished ? "_CleaningPageStateComplete"
-                                                                           : "_CleaningPageStateStopped"));
+            progress->SetStatusText(end == win::JobEnd::Finished ? FinishedText(job)
+                                                                 : Translate("_CleaningPageStateStopped"));
             progress->ShowRunning(false);
         }
     }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,6 +36,17 @@ struct CleaningJob {
     // Set by the run: the files kept because another program held them open, each counted once,
     // so the results can tell the user to close that program and scan again.
     size_t keptInUse = 0;
+    // Set by the run: what became of the files, each file counted once. Removed files left their
+    // place for good (or for the restore point); kept ones were refused by the check or not backed
+    // up; failed ones the system would not remove or could not find.
+    struct Counts {
+        size_t removed = 0;
+        size_t recycled = 0;
+        size_t kept = 0;
+        size_t failed = 0;
+        uint64_t bytesFreed = 0;   // the listed sizes of the files deleted, not those moved or recycled
+        std::string restorePoint;  // the restore point made, when it holds a file
+    } counts;
     // Hands a Recycle Bin operation to the shell; empty for SHFileOperationW itself. Tests put
     // their own in front of it.
     std::function<int(SHFILEOPSTRUCTW&)> shellOperation;

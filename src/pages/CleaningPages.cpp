@@ -88,16 +88,36 @@ void ResultsPage::InitPage() {
 
 bool ResultsPage::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
     if (message == WM_SHOWWINDOW && wParam)
-        ShowKeptInUse(session_.Cleaning().keptInUse);
+        ShowOutcome();
     return false;
 }
 
+std::string ResultsText(const ScanResults& found, const CleaningJob& cleaning) {
+    if (found.Count() == 0 || cleaning.cleaningSet.Count() == 0)
+        return Translate("_ResultsNothingFound");
+    const CleaningJob::Counts& counts = cleaning.counts;
+    const char* opening = counts.removed + counts.recycled == 0 ? "_ResultsNothingDone"
+                          : cleaning.everyFileHandled           ? "_CleanerResultsDescription"
+                                                                : "_ResultsNotEveryFile";
+    std::string text =
+        Translate(opening) + "\r\n\r\n" +
+        FormatText(Translate("_ResultsCounts"),
+                   {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled),
+                    static_cast<long long>(counts.kept), static_cast<long long>(counts.failed),
+                    KilobytesToMegabytes(BytesToKilobytes(counts.bytesFreed))});
+    if (!counts.restorePoint.empty())
+        text += "\r\n" + FormatText(Translate("_ResultsRestorePoint"), {counts.restorePoint});
+    else if (cleaning.backup)
+        text += "\r\n" + Translate("_ResultsNoRestorePoint");
+    if (cleaning.keptInUse > 0)
+        text += "\r\n\r\n" +
+                FormatText(Translate("_ResultsKeptInUse"), {static_cast<long long>(cleaning.keptInUse)});
+    return text;
+}
+
 // The description grows downwards as far as its text needs, and the log button moves below it.
-void ResultsPage::ShowKeptInUse(size_t count) {
-    std::string text = Translate("_CleanerResultsDescription");
-    if (count > 0)
-        text += "\r\n\r\n" + FormatText(Translate("_ResultsKeptInUse"), {static_cast<long long>(count)});
-    SetItemText(IDC_PAGE_DESCRIPTION, text);
+void ResultsPage::ShowOutcome() {
+    SetItemText(IDC_PAGE_DESCRIPTION, ResultsText(session_.Results(), session_.Cleaning()));
     HWND description = Item(IDC_PAGE_DESCRIPTION);
     const RECT now = PlaceOf(description);
     const int width = now.right - now.left;

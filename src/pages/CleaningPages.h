@@ -27,8 +27,11 @@ class CleaningPage : public WizardPage, public win::JobProgress {
     Session& session_;
 };
 
-// The last page. Each time it is shown it says, below its description, how many files of the
-// cleaning another program held, when any did.
+// What the results page says of a run: whether anything was done, the files removed, recycled,
+// kept and failed, the space freed, the restore point, and the files another program held.
+std::string ResultsText(const ScanResults& found, const CleaningJob& cleaning);
+
+// The last page. Each time it is shown it says what the cleaning did (ResultsText).
 class ResultsPage : public WizardPage {
   public:
     explicit ResultsPage(const Session& session);
@@ -39,7 +42,7 @@ class ResultsPage : public WizardPage {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
   private:
-    void ShowKeptInUse(size_t count);
+    void ShowOutcome();
 
     const Session& session_;
     RECT description_{};  // the description's and the log button's places in the template

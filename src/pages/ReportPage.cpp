@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int kExportCommand = 1;
+constexpr int kReasonWidth = 200;  // the reason column's least width, at 96 dpi
 
 // The direction of the next header-click sort, shared by every column and every fill for the
 // whole run: the first click sorts descending, the next one ascending, and so on.
@@ -217,8 +218,10 @@ void ReportPage::InitPage() {
     list_ = win::ListView(Item(IDC_REPORT_LIST));
     const UINT dpi = win::WindowDpi(Handle());
     list_.AddColumn(0, Translate("_ReportPageListColumnFileName"), win::ScaleToDpi(350, dpi), kSortText);
-    list_.AddColumn(1, Translate("_ReportPageListColumnFileSize"), win::ScaleToDpi(100, dpi), kSortNumber);
-    list_.AddColumn(2, Translate("_ReportPageStateDescription"), win::ScaleToDpi(100, dpi), kSortText);
+    list_.AddColumn(1, Translate("_ReportPageListColumnFileSize"), win::ScaleToDpi(100, dpi), kSortNumber,
+                    LVCFMT_RIGHT);
+    list_.AddColumn(2, Translate("_ReportPageStateDescription"), win::ScaleToDpi(kReasonWidth, dpi),
+                    kSortText);
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The rows live in the results: the list asks for their check boxes as for their texts, and
     // every change of a check box, from the mouse, the keyboard or a state request, goes to them.
@@ -247,6 +250,8 @@ void ReportPage::Fill(ScanResults* results) {
         view_[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
     if (results)
         results->SetAllTicked(true);
+    FitReasonColumn();
+    list_.ShowSortArrow(-1, false);
     ListView_SetItemCountEx(list_.Handle(), count, 0);
     ListView_SetItemState(list_.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ::InvalidateRect(list_.Handle(), nullptr, TRUE);
@@ -257,6 +262,20 @@ void ReportPage::Fill(ScanResults* results) {
                                                {static_cast<long long>(count), totalKilobytes,
                                                 KilobytesToMegabytes(totalKilobytes)}));
     status.Close();
+}
+
+// The reason column widens to its longest reason, so that no reason is cut short.
+void ReportPage::FitReasonColumn() {
+    const UINT dpi = win::WindowDpi(Handle());
+    int width = win::ScaleToDpi(kReasonWidth, dpi);
+    if (results_) {
+        for (const std::string& reason : results_->Reasons()) {
+            const std::wstring text = win::Wide(reason);
+            width = std::max(
+                width, ListView_GetStringWidth(list_.Handle(), text.c_str()) + win::ScaleToDpi(16, dpi));
+        }
+    }
+    ListView_SetColumnWidth(list_.Handle(), 2, width);
 }
 
 bool ReportPage::HasRow(int row) const {
@@ -493,12 +512,11 @@ void ReportPage::ExportList() {
 }
 
 void ReportPage::SortByColumn(int column) {
-    if (!results_ || view_.empty()) {
-        g_sortDescending = !g_sortDescending;
-        return;
-    }
     const bool descending = g_sortDescending;
     g_sortDescending = !g_sortDescending;
+    if (!results_ || view_.empty())
+        return;
+    list_.ShowSortArrow(column, descending);
     // The selected row moves with its file.
     const int selected = list_.Selected();
     const uint32_t selectedRow = HasRow(selected) ? view_[static_cast<size_t>(selected)] : UINT32_MAX;

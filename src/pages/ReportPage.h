@@ -42,6 +42,7 @@ class ReportPage : public WizardPage {
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     void SortByColumn(int column);
+    void FitReasonColumn();
     // The first row from start on (then from the top, with wrap) whose path begins with prefix, in
     // any letter case (or is it, when partial is false), as typing in the list looks for it; -1
     // when there is none.

@@ -33,7 +33,7 @@ bool RescueManager::OnInit() {
     list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     LanguageTable::Instance().TranslateWindow(Handle());
     // Setting the field refreshes the list through its change notification.
-    SetItemText(IDC_RESCUE_FOLDER, ReadBackupDirectory(session_.ConfigPath()));
+    SetItemText(IDC_RESCUE_FOLDER, session_.RescueFolder());
     // The list, rather than the read-only field before it, takes the keyboard.
     ::SetFocus(list_.Handle());
     return false;

@@ -49,6 +49,8 @@ class ScanResults {
     // Row i in path order, 0 <= i < Count().
     std::string_view Path(size_t i) const;
     const std::string& Reason(size_t i) const;
+    // Every reason a row has been given, each once.
+    const std::vector<std::string>& Reasons() const noexcept { return reasons_; }
     uint64_t Size(size_t i) const;
     FILETIME LastAccess(size_t i) const;
     FileStamp Stamp(size_t i) const;

@@ -22,6 +22,10 @@ std::string Session::ConfigPath() const {
     return programFolder_ + "\\config.xml";
 }
 
+std::string Session::RescueFolder() const {
+    return wizardBackupFolder_.empty() ? ReadBackupDirectory(ConfigPath()) : wizardBackupFolder_;
+}
+
 void Session::PrepareScan(const WizardSettings& settings, std::vector<std::string> roots) {
     if (ScanRunning())
         return;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ class Session {
 
     const std::string& ProgramFolder() const noexcept { return programFolder_; }
     std::string ConfigPath() const;
+    // The backup folder the wizard uses now (the clean options' current value, expanded), which the
+    // rescue manager opens with; "" when the wizard has none.
+    void SetWizardBackupFolder(std::string folder) { wizardBackupFolder_ = std::move(folder); }
+    // The folder whose restore points the rescue manager lists first: the wizard's, else the one
+    // saved in config.xml.
+    std::string RescueFolder() const;
 
     // Sets the scan's inputs from the settings and the roots (full paths, taken exactly), with the
     // program's own folders (the settings' backup folder, config.xml's and the program folder)
@@ -51,6 +58,7 @@ class Session {
     bool ScanRunning() const noexcept { return scan_.worker.IsRunning(); }
     const ScanJob& Scan() const noexcept { return scan_; }
     ScanResults& Results() noexcept { return scan_.results; }
+    const ScanResults& Results() const noexcept { return scan_.results; }
 
     // Starts the cleaning of the ticked results with the clean options, reporting to progress;
     // promptOwner owns the shell's question where the Recycle Bin cannot take a file. False when a
@@ -91,6 +99,7 @@ class Session {
     void PrepareCleaning(const CleanOptionValues& options);
 
     std::string programFolder_;
+    std::string wizardBackupFolder_;
     ScanJob scan_;
     CleaningJob cleaning_;
     RestoreJob restore_;

@@ -6,11 +6,11 @@
 
 namespace win {
 
-void ListView::AddColumn(int index, const std::string& title, int width, LPARAM data) const {
+void ListView::AddColumn(int index, const std::string& title, int width, LPARAM data, int format) const {
     std::wstring text = Wide(title);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
+    column.fmt = format;
     column.cx = width;
     column.iSubItem = index;
     column.pszText = text.data();
@@ -22,6 +22,21 @@ void ListView::AddColumn(int index, const std::string& title, int width, LPARAM 
     header.mask = HDI_LPARAM;
     header.lParam = data;
     ::SendMessageW(ListView_GetHeader(hwnd_), HDM_SETITEMW, inserted, reinterpret_cast<LPARAM>(&header));
+}
+
+void ListView::ShowSortArrow(int column, bool descending) const {
+    HWND header = ListView_GetHeader(hwnd_);
+    const int count = Header_GetItemCount(header);
+    for (int i = 0; i < count; ++i) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!::SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item)))
+            continue;
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == column)
+            item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+        ::SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
 }
 
 LPARAM ListView::ColumnData(int column) const {

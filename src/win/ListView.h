@@ -14,8 +14,12 @@ class ListView {
     HWND Handle() const { return hwnd_; }
 
     void SetExtendedStyle(DWORD style) const { ListView_SetExtendedListViewStyle(hwnd_, style); }
-    // A left-aligned column; data goes into its header item (for example the column's sort kind).
-    void AddColumn(int index, const std::string& title, int width, LPARAM data = 0) const;
+    // A column, left-aligned unless format says otherwise (LVCFMT_RIGHT); data goes into its header
+    // item (for example the column's sort kind).
+    void AddColumn(int index, const std::string& title, int width, LPARAM data = 0,
+                   int format = LVCFMT_LEFT) const;
+    // Shows the sort arrow on one column's header (up for ascending), none on the others.
+    void ShowSortArrow(int column, bool descending) const;
     LPARAM ColumnData(int column) const;
     int Count() const { return ListView_GetItemCount(hwnd_); }
     // Appends a row with its first column; returns its index.

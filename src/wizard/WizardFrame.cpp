@@ -108,8 +108,13 @@ bool WizardFrame::OnCommand(int id, int, HWND) {
         case IDC_FRAME_PRE:
             PreviousStep();
             return true;
-        case IDC_FRAME_HELP:
         case ID_TOOLS_RESCUE:
+            // The rescue manager opens on the backup folder the clean options page holds now.
+            cleanOptions_.Store();
+            session_.SetWizardBackupFolder(settings_.cleanOptions.backupDirectory);
+            RunMenuCommand(Handle(), session_, id);
+            return true;
+        case IDC_FRAME_HELP:
         case ID_TOOLS_TYPEDURLS:
         case ID_TOOLS_LOGWRIGHT:
         case ID_HELP_WEBSITE:
