@@ -73,10 +73,11 @@ void WizardFrame::ApplyButtonStates() {
 
 void WizardFrame::WorkerDoneCallback(void* frame) {
     auto* self = static_cast<WizardFrame*>(frame);
+    // The worker's page disabled its Stop button, which may have had the focus: the focus moves on
+    // once the frame's thread gets to it, a message queued before Next comes back.
+    ::PostMessageW(self->Handle(), kWorkerEnded, 0, 0);
     self->Enable(IDC_FRAME_NEXT, true);
     self->Enable(IDC_FRAME_PRE, true);
-    // The worker's page disabled its Stop button, which may have had the focus.
-    ::PostMessageW(self->Handle(), kWorkerEnded, 0, 0);
 }
 
 void WizardFrame::KeepFocusUsable() {
