@@ -16,7 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "config/LanguageSetting.h"
 #include "core/FormatText.h"
+#include "core/LanguageChoice.h"
+#include "core/LanguageFile.h"
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "config/ListSettings.h"
@@ -698,4 +701,65 @@ TEST_F(EndToEndTest, AProgramOutsideTheCodePageFindsItsOwnFilesAndTheRightTempor
     const std::string csv = test::ReadFile(data_ / "report.csv");
     EXPECT_NE(csv.find(user + "\\Temp\\real.dat,"), std::string::npos) << csv;
     EXPECT_EQ(csv.find("twin.dat"), std::string::npos) << csv;
+}
+
+namespace {
+
+std::string WideTextOf(HWND window) {
+    wchar_t text[1024] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                          kSendTimeoutMs, nullptr);
+    return win::Narrow(text);
+}
+
+}  // namespace
+
+// On a Windows whose display language is German (the ctest entry e2e_in_german says so) the
+// program speaks German. A language chosen in the menu is stored at once and speaks from the next
+// start; a stored language that no longer ships gives way to the one of Windows.
+TEST_F(EndToEndTest, SpeaksTheLanguageOfWindowsOrTheOneChosen) {
+    if (DisplayLanguageTag().rfind("de", 0) != 0)
+        GTEST_SKIP() << "the display language is " << DisplayLanguageTag() << ", not German";
+    ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.language", install_.Path()));
+    test::MakeFolders(install_ / "Languages");
+    for (const char* file : {"de.language", "fr.language", "ja.language"})
+        ASSERT_NO_FATAL_FAILURE(CopyFromDist(std::string("Languages\\") + file, install_.Path()));
+    LanguageTexts german, french;
+    ASSERT_TRUE(ReadLanguageFile(install_ / "Languages\\de.language", german));
+    ASSERT_TRUE(ReadLanguageFile(install_ / "Languages\\fr.language", french));
+    ASSERT_NE(german["_next"], french["_next"]);
+
+    // The Next button's text at a start, after which the program is closed again.
+    auto nextAtStart = [&](const std::function<void(HWND, const Program&)>& alsoDo = nullptr) {
+        Program program(Exe(), data_.Path());
+        HWND frame = program.WaitForFrame();
+        if (!frame)
+            return std::string("no frame");
+        const std::string next = WideTextOf(::GetDlgItem(frame, IDC_FRAME_NEXT));
+        if (alsoDo)
+            alsoDo(frame, program);
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.ExitCode(), 2);
+        return next;
+    };
+    // The menu lists English first, then the translations by their tags: French is the third.
+    EXPECT_EQ(nextAtStart([&](HWND frame, const Program& program) {
+                  ::PostMessageW(frame, WM_COMMAND, IDM_LANGUAGE_FIRST + 2, 0);
+                  HWND told = WaitForDialogWith(program.Id(), IDOK, frame);
+                  ASSERT_TRUE(told) << "no word on when the language changes";
+                  EXPECT_NE(WideTextOf(::GetDlgItem(told, 0xFFFF)).find(french["_languagename"]),
+                            std::string::npos);
+                  ::PostMessageA(told, WM_COMMAND, IDOK, 0);
+                  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(told); }, kStartDeadline));
+                  // Until the next start the program keeps its language.
+                  EXPECT_EQ(WideTextOf(::GetDlgItem(frame, IDC_FRAME_NEXT)), german["_next"]);
+              }),
+              german["_next"]);
+    const win::ComApartment com;
+    EXPECT_EQ(ReadLanguageChoice(install_ / "config.xml"), "fr");
+    EXPECT_EQ(nextAtStart(), french["_next"]);
+    ASSERT_TRUE(WriteLanguageChoice(install_ / "config.xml", "xx"));
+    EXPECT_EQ(nextAtStart(), german["_next"]);
+    ASSERT_TRUE(WriteLanguageChoice(install_ / "config.xml", "en"));
+    EXPECT_EQ(nextAtStart(), "&Next >");
 }

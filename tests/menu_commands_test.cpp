@@ -9,14 +9,19 @@
 #include <set>
 #include <vector>
 
+#include "config/ConfigDocument.h"
+#include "config/LanguageSetting.h"
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "core/VersionInfo.h"
 #include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
 #include "support/RegistrySnapshot.h"
+#include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "tools/TypedUrlsDialog.h"
+#include "win/Text.h"
 #include "wizard/AboutDialog.h"
 #include "wizard/LinkControl.h"
 #include "wizard/MenuCommands.h"
@@ -269,6 +274,45 @@ TEST_F(MenuCommandsTest, EveryCommandReachesItsTargetAtAnyTime) {
     EXPECT_EQ(prompts_.dialogs.size(), 3u);
     EXPECT_EQ(prompts_.opened.size(), 4u);
     EXPECT_TRUE(::IsWindow(frame));
+    ::DestroyWindow(frame);
+    test::PumpPending();
+}
+
+// The Language submenu offers "As Windows", English and every translation beside the program by
+// its own name, ticks the stored choice, and stores a new one at once, saying when it takes effect.
+TEST_F(MenuCommandsTest, LanguageMenuOffersTheShippedLanguagesAndStoresTheChoice) {
+    test::WriteFile(program_ / "Languages\\pt-BR.language",
+                    "\xEF\xBB\xBF[String]\n_LanguageName=Portugu\xC3\xAAs\n");
+    test::WriteFile(program_ / "Languages\\de.language", "[String]\n_LanguageName=Deutsch\n");
+    ASSERT_TRUE(WriteLanguageChoice(ConfigFilePath(), "pt-BR"));
+    HWND frame = frame_.Open();
+    ASSERT_TRUE(frame);
+    HMENU file = ::GetSubMenu(::GetMenu(frame), 0);
+    HMENU languages = ::GetSubMenu(file, 0);
+    ASSERT_TRUE(languages);
+    auto items = [&] {
+        std::vector<std::string> shown;
+        for (int i = 0; i < ::GetMenuItemCount(languages); ++i) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(languages, i, text, 64, MF_BYPOSITION);
+            const bool ticked = ::GetMenuState(languages, i, MF_BYPOSITION) & MF_CHECKED;
+            shown.push_back((ticked ? "* " : "") + win::Narrow(text));
+        }
+        return shown;
+    };
+    const std::string asWindows = Translate("_LanguageAsWindows");
+    EXPECT_EQ(items(), (std::vector<std::string>{asWindows, "", "English", "Deutsch", "* Portugu\xC3\xAAs"}));
+
+    ::SendMessageA(frame, WM_COMMAND, IDM_LANGUAGE_FIRST + 1, 0);
+    EXPECT_EQ(ReadLanguageChoice(ConfigFilePath()), "de");
+    EXPECT_EQ(items(), (std::vector<std::string>{asWindows, "", "English", "* Deutsch", "Portugu\xC3\xAAs"}));
+    ::SendMessageA(frame, WM_COMMAND, ID_LANGUAGE_WINDOWS, 0);
+    EXPECT_EQ(ReadLanguageChoice(ConfigFilePath()), "");
+    EXPECT_EQ(items(),
+              (std::vector<std::string>{"* " + asWindows, "", "English", "Deutsch", "Portugu\xC3\xAAs"}));
+    EXPECT_EQ(prompts_.messages,
+              (std::vector<std::string>{FormatText(Translate("_LanguageFromNextStart"), {"Deutsch"}),
+                                        Translate("_LanguageAsWindowsFromNextStart")}));
     ::DestroyWindow(frame);
     test::PumpPending();
 }

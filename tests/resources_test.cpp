@@ -8,20 +8,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/LanguageChoice.h"
+#include "core/LanguageFile.h"
 #include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
 #include "win/Dpi.h"
 #include "win/Text.h"
 
@@ -44,14 +49,18 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 HWND CreateFromTemplate(int id, HWND parent) {
-    return ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(id), parent, PlainDialogProc, 0);
+    return ::CreateDialogParamW(Module(), MAKEINTRESOURCEW(id), parent, PlainDialogProc, 0);
+}
+
+std::wstring WideText(HWND window) {
+    int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+    return text;
 }
 
 std::string Text(HWND window) {
-    int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(window, text.data(), length + 1)));
-    return text;
+    return win::Narrow(WideText(window));
 }
 
 std::string ClassOf(HWND window) {
@@ -109,7 +118,8 @@ void ExpectTidyLayout(HWND dialog, const std::string& name) {
 // radio buttons and plain word-wrapping statics are measured in their own font; data controls
 // (edits, lists) and pictures are not.
 std::string TextProblem(HWND control) {
-    std::string text = Text(control);
+    const std::wstring wide = WideText(control);
+    const std::string text = win::Narrow(wide);
     std::string kind = ClassOf(control);
     LONG style = ::GetWindowLongA(control, GWL_STYLE);
     if (text.empty() || (lstrcmpiA(kind.c_str(), "Button") != 0 && lstrcmpiA(kind.c_str(), "Static") != 0)) {
@@ -127,7 +137,7 @@ std::string TextProblem(HWND control) {
                   std::to_string(client.bottom);
     };
     if (lstrcmpiA(kind.c_str(), "Button") == 0) {
-        ::DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        ::DrawTextW(dc, wide.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
         LONG type = style & BS_TYPEMASK;
         if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
             // The 3-D edge and the focus rectangle take a few pixels on every side.
@@ -146,7 +156,7 @@ std::string TextProblem(HWND control) {
             needed.right = client.right;
             UINT flags =
                 DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
-            ::DrawTextA(dc, text.c_str(), -1, &needed, flags);
+            ::DrawTextW(dc, wide.c_str(), -1, &needed, flags);
             if (needed.bottom > client.bottom || needed.right > client.right)
                 report("text");
         }
@@ -334,6 +344,62 @@ BOOL CALLBACK AddDialogId(HMODULE, LPCSTR, LPSTR name, LONG_PTR ids) {
     return TRUE;
 }
 
+// A pseudo-translation of an English text that catches layouts only English fits: every text some
+// 40% longer, its letters accented and a wide character among the padding, while conversions,
+// escapes and the access key's letter stay as they are. A text without letters stays as it is.
+std::string PseudoText(const std::string& english) {
+    static const std::wstring plain = L"aceinoruyAEIOUCN";
+    static const std::wstring accented =
+        L"\u00E0\u00E7\u00E9\u00EE\u00F1\u00F6\u0155\u00FC\u00FD\u00C5\u00C9\u00CE\u00D8\u00DC\u00C7\u00D1";
+    static const std::wstring padding = L"\u0174\u0126\u5B57\u0105\u0163 ";
+    const std::wstring in = win::Wide(english);
+    std::wstring out;
+    size_t letters = 0;
+    for (size_t i = 0; i < in.size(); ++i) {
+        const wchar_t c = in[i];
+        if (c == L'%') {
+            size_t j = i + 1;
+            while (j < in.size() &&
+                   std::wstring_view(L"-+ #0123456789.*lhLI").find(in[j]) != std::wstring_view::npos)
+                ++j;
+            out.append(in, i, std::min(j + 1, in.size()) - i);
+            i = j;
+        } else if ((c == L'\\' || c == L'&') && i + 1 < in.size()) {
+            out += c;
+            out += in[++i];
+            ++letters;
+        } else {
+            const size_t at = plain.find(c);
+            out += at == std::wstring::npos ? c : accented[at];
+            letters += ::IsCharAlphaNumericW(c) ? 1 : 0;
+        }
+    }
+    if (!letters)
+        return english;
+    out = L"[" + out + L" ";
+    for (size_t k = 0; k < (letters * 2 + 4) / 5; ++k)
+        out += padding[k % padding.size()];
+    return win::Narrow(out + L"]");
+}
+
+// One language the templates are checked in.
+struct CheckedLanguage {
+    std::string name;
+    std::unique_ptr<LanguageTable> table;
+};
+
+void ExpectEveryTemplateFits(const CheckedLanguage& language) {
+    ForEveryTemplate([&](HWND dialog, int, const std::string& template_) {
+        const std::string name = language.name + ", " + template_;
+        language.table->TranslateWindow(dialog);
+        for (const Control& control : ControlsOf(dialog))
+            EXPECT_NE(Text(control.window).rfind('_', 0), 0u)
+                << name << ": untranslated " << Describe(control);
+        ExpectTidyLayout(dialog, name);
+        ExpectTextsFit(dialog, name);
+    });
+}
+
 class ResourcesTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -344,6 +410,27 @@ class ResourcesTest : public ::testing::Test {
     void SetUp() override {
         test::WriteFile(languagePath_, kLanguageFile);
         english_.SetPath(languagePath_);
+    }
+
+    // English, every shipped translation and the pseudo-language, each filling in English.
+    std::vector<CheckedLanguage> Languages() {
+        std::vector<CheckedLanguage> languages;
+        auto add = [&](const std::string& name, const std::string& translation) {
+            auto table = std::make_unique<LanguageTable>();
+            table->SetPath(languagePath_);
+            EXPECT_TRUE(table->SetTranslation(translation)) << name;
+            languages.push_back({name, std::move(table)});
+        };
+        add("English", "");
+        const std::vector<ShippedLanguage> shipped = FindShippedLanguages(test::SourceFile("data/Languages"));
+        for (const ShippedLanguage& language : shipped)
+            add(language.tag, language.path);
+        std::string pseudo = "\xEF\xBB\xBF[String]\n";
+        for (const auto& [key, value] : ParseLanguageText(kLanguageFile))
+            pseudo += key + "=" + PseudoText(value) + "\n";
+        test::WriteFile(folder_ / "pseudo.language", pseudo);
+        add("pseudo-language", folder_ / "pseudo.language");
+        return languages;
     }
 
     test::TempFolder folder_;
@@ -414,68 +501,82 @@ TEST_F(ResourcesTest, EveryTemplateHoldsItsControlsAndFitsItsTexts) {
     });
 }
 
+// Each shipped translation, and a pseudo-language whose every text is some 40% longer with accented
+// and wide characters, fits every template as English does: the layout gives longer texts room.
+TEST_F(ResourcesTest, EveryLanguageFitsEveryTemplate) {
+    std::vector<CheckedLanguage> languages = Languages();
+    ASSERT_GT(languages.size(), 2u) << "English, the translations and the pseudo-language";
+    for (size_t i = 1; i < languages.size(); ++i)  // English has the test above
+        ExpectEveryTemplateFits(languages[i]);
+}
+
 // Alt and one letter reach each button, and each input through the label before it; no letter
 // is given twice on a page or dialog, where a page shares the letters of the frame's buttons and
 // menu bar. Enter and Esc are the keys of OK and Cancel, which need none. Each menu gives every
 // item a letter of its own.
 TEST_F(ResourcesTest, AccessKeysAreGivenOnceOnEveryPageAndDialog) {
-    HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
-    ASSERT_TRUE(frame);
-    english_.TranslateWindow(frame);
-    HMENU bar = ::GetMenu(frame);
-    ASSERT_TRUE(bar);
-    english_.TranslateMenu(bar);
-    auto menuText = [](HMENU menu, int i) {
-        char text[128] = {};
-        ::GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
-        return std::string(text);
-    };
-    std::map<char, std::string> frameKeys;
-    for (int i = 0; i < ::GetMenuItemCount(bar); ++i) {
-        const std::string text = menuText(bar, i);
-        EXPECT_NE(AccessKey(text), 0) << "menu " << text;
-        EXPECT_TRUE(frameKeys.emplace(AccessKey(text), "menu " + text).second) << "menu " << text;
-        std::map<char, std::string> items;
-        HMENU popup = ::GetSubMenu(bar, i);
-        for (int j = 0; popup && j < ::GetMenuItemCount(popup); ++j) {
-            if (::GetMenuState(popup, j, MF_BYPOSITION) & MF_SEPARATOR)
-                continue;
-            const std::string item = menuText(popup, j);
-            EXPECT_NE(AccessKey(item), 0) << text << " > " << item;
-            auto [at, fresh] = items.emplace(AccessKey(item), item);
-            EXPECT_TRUE(fresh) << text << " > " << item << " and " << at->second << " share a key";
+    for (const CheckedLanguage& language : Languages()) {
+        const LanguageTable& table = *language.table;
+        HWND frame = CreateFromTemplate(IDD_WIZARD, nullptr);
+        ASSERT_TRUE(frame);
+        table.TranslateWindow(frame);
+        HMENU bar = ::GetMenu(frame);
+        ASSERT_TRUE(bar);
+        table.TranslateMenu(bar);
+        auto menuText = [](HMENU menu, int i) {
+            wchar_t text[128] = {};
+            ::GetMenuStringW(menu, i, text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+            return win::Narrow(text);
+        };
+        std::map<char, std::string> frameKeys;
+        for (int i = 0; i < ::GetMenuItemCount(bar); ++i) {
+            const std::string text = menuText(bar, i);
+            EXPECT_NE(AccessKey(text), 0) << language.name << ", menu " << text;
+            EXPECT_TRUE(frameKeys.emplace(AccessKey(text), "menu " + text).second)
+                << language.name << ", menu " << text;
+            std::map<char, std::string> items;
+            HMENU popup = ::GetSubMenu(bar, i);
+            for (int j = 0; popup && j < ::GetMenuItemCount(popup); ++j) {
+                if (::GetMenuState(popup, j, MF_BYPOSITION) & MF_SEPARATOR)
+                    continue;
+                const std::string item = menuText(popup, j);
+                EXPECT_NE(AccessKey(item), 0) << language.name << ", " << text << " > " << item;
+                auto [at, fresh] = items.emplace(AccessKey(item), item);
+                EXPECT_TRUE(fresh) << language.name << ", " << text << " > " << item << " and " << at->second
+                                   << " share a key";
+            }
         }
-    }
 
-    // The keys of a window's own controls, added to those it starts with.
-    auto collect = [](HWND dialog, const std::string& name, std::map<char, std::string> keys) {
-        for (const Control& control : ControlsOf(dialog)) {
-            const bool button =
-                IsRadio(control.window) || IsCheckBox(control.window) ||
-                (IsPushButton(control.window) && control.id != IDOK && control.id != IDCANCEL);
-            const bool input = IsInput(control.window) && HasStyle(control.window, WS_TABSTOP);
-            HWND label = button ? control.window : ::GetWindow(control.window, GW_HWNDPREV);
-            if ((!button && !input) || !label)
-                continue;  // an input with no label at all is the next test's finding
-            const char key = button || IsTextLabel(label) ? AccessKey(Text(label)) : 0;
-            EXPECT_NE(key, 0) << name << ": no access key for " << Describe(control);
-            if (!key)
-                continue;
-            auto [at, fresh] = keys.emplace(key, Describe(control));
-            EXPECT_TRUE(fresh) << name << ": " << Describe(control) << " and " << at->second << " share "
-                               << key;
-        }
-        return keys;
-    };
-    frameKeys = collect(frame, "the frame", frameKeys);
-    ForEveryTemplate([&](HWND dialog, int id, const std::string& name) {
-        if (id == IDD_WIZARD)
-            return;
-        english_.TranslateWindow(dialog);
-        const bool page = ::GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD;
-        collect(dialog, name, page ? frameKeys : std::map<char, std::string>());
-    });
-    ::DestroyWindow(frame);
+        // The keys of a window's own controls, added to those it starts with.
+        auto collect = [](HWND dialog, const std::string& name, std::map<char, std::string> keys) {
+            for (const Control& control : ControlsOf(dialog)) {
+                const bool button =
+                    IsRadio(control.window) || IsCheckBox(control.window) ||
+                    (IsPushButton(control.window) && control.id != IDOK && control.id != IDCANCEL);
+                const bool input = IsInput(control.window) && HasStyle(control.window, WS_TABSTOP);
+                HWND label = button ? control.window : ::GetWindow(control.window, GW_HWNDPREV);
+                if ((!button && !input) || !label)
+                    continue;  // an input with no label at all is the next test's finding
+                const char key = button || IsTextLabel(label) ? AccessKey(Text(label)) : 0;
+                EXPECT_NE(key, 0) << name << ": no access key for " << Describe(control);
+                if (!key)
+                    continue;
+                auto [at, fresh] = keys.emplace(key, Describe(control));
+                EXPECT_TRUE(fresh) << name << ": " << Describe(control) << " and " << at->second << " share "
+                                   << key;
+            }
+            return keys;
+        };
+        frameKeys = collect(frame, language.name + ", the frame", frameKeys);
+        ForEveryTemplate([&](HWND dialog, int id, const std::string& name) {
+            if (id == IDD_WIZARD)
+                return;
+            table.TranslateWindow(dialog);
+            const bool page = ::GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD;
+            collect(dialog, language.name + ", " + name, page ? frameKeys : std::map<char, std::string>());
+        });
+        ::DestroyWindow(frame);
+    }
 }
 
 // A screen reader names an input after the text label just before it in the template (tab order):
@@ -524,9 +625,9 @@ TEST_F(ResourcesTest, ArrowGroupsHoldOnlyTheirButtons) {
     });
 }
 
-// The same layout checks on a screen at 144 DPI (150 %), where the program's windows grow with
-// their font and take the 150 % pictures. Runs only where the test run set the screen's DPI and
-// says so in QM_TEST_DPI (the ctest entry resources_at_144_dpi, in a prefix of its own).
+// The same layout checks, in every language, on a screen at 144 DPI (150 %), where the program's windows grow
+// with their font and take the 150 % pictures. Runs only where the test run set the screen's DPI and says so
+// in QM_TEST_DPI (the ctest entry resources_at_144_dpi, in a prefix of its own).
 TEST_F(ResourcesTest, LayoutHoldsAtTheScreensDpi) {
     const char* wanted = std::getenv("QM_TEST_DPI");
     if (!wanted)
@@ -566,10 +667,9 @@ TEST_F(ResourcesTest, LayoutHoldsAtTheScreensDpi) {
                       want)
                 << name << ", picture " << picture;
         }
-        english_.TranslateWindow(dialog);
-        ExpectTidyLayout(dialog, name);
-        ExpectTextsFit(dialog, name);
     });
+    for (const CheckedLanguage& language : Languages())
+        ExpectEveryTemplateFits(language);
 
     // The tree's images come whole from their 150 % strips.
     for (int strip : {IDB_TREE_IMAGES, IDB_TREE_STATES}) {

@@ -1,7 +1,7 @@
 // Takes pictures of the program's windows for a look at their layout: the wizard frame with each
-// of its pages in turn, and every dialog, all translated into English and holding a few sample
-// rows. Not a test; run it on a display and look at what it writes:
-//     screens.exe <language file> <output folder>
+// of its pages in turn, and every dialog, all translated into English (or a translation) and holding a few
+// sample rows. Not a test; run it on a display and look at what it writes:
+//     screens.exe <language file> <output folder> [<translation file>]
 // Each window is written as <output folder>\<name>.bmp.
 #include <windows.h>
 #include <commctrl.h>
@@ -14,6 +14,7 @@
 #include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "win/Dpi.h"
+#include "win/Text.h"
 
 namespace {
 
@@ -94,26 +95,29 @@ bool Capture(HWND window, const std::string& path) {
 void AddColumns(HWND list, const std::vector<std::pair<const char*, int>>& columns, bool scale = true) {
     const UINT dpi = scale ? win::WindowDpi(list) : 96;
     for (size_t i = 0; i < columns.size(); ++i) {
-        std::string title = Translate(columns[i].first);
-        LVCOLUMNA column{};
+        std::wstring title = win::Wide(Translate(columns[i].first));
+        LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = LVCFMT_LEFT;
         column.cx = win::ScaleToDpi(columns[i].second, dpi);
         column.pszText = title.data();
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
 }
 
 void AddRow(HWND list, const std::vector<std::string>& cells, bool ticked = true) {
-    LVITEMA item{};
+    std::vector<std::wstring> texts;
+    for (const std::string& cell : cells)
+        texts.push_back(win::Wide(cell));
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(cells[0].c_str());
-    int row = static_cast<int>(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.iItem = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = texts[0].data();
+    int row = static_cast<int>(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     for (size_t c = 1; c < cells.size(); ++c) {
         item.iSubItem = static_cast<int>(c);
-        item.pszText = const_cast<char*>(cells[c].c_str());
-        ::SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        item.pszText = texts[c].data();
+        ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     }
     if (::SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) {
         LVITEMA state{};
@@ -205,13 +209,14 @@ void FillSamples(const std::vector<HWND>& pages) {
 
     ::SendDlgItemMessageA(pages[8], IDC_CLEANING_PROGRESS, PBM_SETRANGE32, 0, 100);
     ::SendDlgItemMessageA(pages[8], IDC_CLEANING_PROGRESS, PBM_SETPOS, 60, 0);
-    ::SetDlgItemTextA(pages[8], IDC_CLEANING_STATUS, Translate("_CleaningPageStateBackup").c_str());
+    ::SetDlgItemTextW(pages[8], IDC_CLEANING_STATUS,
+                      win::Wide(Translate("_CleaningPageStateBackup")).c_str());
 }
 
 void FillDialog(int id, HWND dialog) {
     const DWORD checks = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     if (id == IDD_PATTERN) {
-        ::SetWindowTextA(dialog, Translate("_AddJunkFileDialogCaption").c_str());
+        ::SetWindowTextW(dialog, win::Wide(Translate("_AddJunkFileDialogCaption")).c_str());
         ::SetDlgItemTextA(dialog, IDC_PATTERN_MASK, "*.tmp");
         ::SetDlgItemTextA(dialog, IDC_PATTERN_DESCRIPTION, "Temporary files");
     } else if (id == IDD_FILEDETAILS) {
@@ -235,7 +240,8 @@ void FillDialog(int id, HWND dialog) {
         Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
         AddRow(list, {"12/24/2025 18:00:00"});
         AddRow(list, {"01/31/2026 08:05:09"});
-        ::SetDlgItemTextA(dialog, IDC_RESCUE_STATUS, Translate("_RescueDialogStateRestoreComplete").c_str());
+        ::SetDlgItemTextW(dialog, IDC_RESCUE_STATUS,
+                          win::Wide(Translate("_RescueDialogStateRestoreComplete")).c_str());
         ::SendDlgItemMessageA(dialog, IDC_RESCUE_PROGRESS, PBM_SETPOS, 100, 0);
     } else if (id == IDD_TYPEDURLS) {
         HWND list = ::GetDlgItem(dialog, IDC_TYPEDURLS_LIST);
@@ -246,7 +252,7 @@ void FillDialog(int id, HWND dialog) {
     } else if (id == IDD_REPORT_STATUS) {
         ::SendDlgItemMessageA(dialog, IDC_REPORT_STATUS_PROGRESS, PBM_SETPOS, 40, 0);
     } else if (id == IDD_ABOUT) {
-        ::SetDlgItemTextA(dialog, IDC_ABOUT_THANKS, Translate("_Thankyoulist", true).c_str());
+        ::SetDlgItemTextW(dialog, IDC_ABOUT_THANKS, win::Wide(Translate("_Thankyoulist", true)).c_str());
         ::SetDlgItemTextA(dialog, IDC_ABOUT_NAME, "Quillmoor");
         ::SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, "1.0");
     }
@@ -256,10 +262,12 @@ void FillDialog(int id, HWND dialog) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: screens <language file> <output folder>\n");
+        std::fprintf(stderr, "usage: screens <language file> <output folder> [<translation file>]\n");
         return 1;
     }
     LanguageTable::Instance().SetPath(argv[1]);
+    if (argc > 3)
+        LanguageTable::Instance().SetTranslation(argv[3]);
     std::string out = argv[2];
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
@@ -298,7 +306,8 @@ int main(int argc, char** argv) {
         bool last = i + 1 == pages.size();
         ::ShowWindow(::GetDlgItem(frame, IDC_FRAME_PRE), last ? SW_HIDE : SW_SHOW);
         ::ShowWindow(::GetDlgItem(frame, IDC_FRAME_NEXT), last ? SW_HIDE : SW_SHOW);
-        ::SetDlgItemTextA(frame, IDC_FRAME_CANCEL, Translate(last ? "_FinishButton" : "_Cancel").c_str());
+        ::SetDlgItemTextW(frame, IDC_FRAME_CANCEL,
+                          win::Wide(Translate(last ? "_FinishButton" : "_Cancel")).c_str());
         ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump(400);
         Capture(frame, out + "\\page" + std::to_string(i) + "_" + std::to_string(templates[i]) + ".bmp");

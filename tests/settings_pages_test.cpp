@@ -346,8 +346,9 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_FALSE(clean->IsChecked(IDC_CLEANOPTIONS_RECYCLE));
     EXPECT_FALSE(clean->IsChecked(IDC_CLEANOPTIONS_BACKUP));
     EXPECT_EQ(clean->ItemText(IDC_CLEANOPTIONS_FOLDER), program_ / "Backup");
-    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), IDC_CLEANOPTIONS_FOLDER)));
-    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), IDC_CLEANOPTIONS_BROWSE)));
+    // Without a backup the folder, its label and its browser are greyed.
+    for (int id : {IDC_CLEANOPTIONS_FOLDER_LABEL, IDC_CLEANOPTIONS_FOLDER, IDC_CLEANOPTIONS_BROWSE})
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), id))) << id;
     Close(clean);
     config = Config();
     EXPECT_NE(config.find(R"(BackupDirectory="%ModulePath%\Backup")"), std::string::npos) << config;
@@ -359,7 +360,8 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_TRUE(clean->IsChecked(IDC_CLEANOPTIONS_RECYCLE));
     EXPECT_TRUE(clean->IsChecked(IDC_CLEANOPTIONS_BACKUP));
     EXPECT_EQ(clean->ItemText(IDC_CLEANOPTIONS_FOLDER), program_ / "Factory");
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), IDC_CLEANOPTIONS_BROWSE)));
+    for (int id : {IDC_CLEANOPTIONS_FOLDER_LABEL, IDC_CLEANOPTIONS_FOLDER, IDC_CLEANOPTIONS_BROWSE})
+        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), id))) << id;
     prompts_.folders = {"C:\\elsewhere", ""};
     test::Click(clean->Handle(), IDC_CLEANOPTIONS_BROWSE);
     test::Click(clean->Handle(), IDC_CLEANOPTIONS_BROWSE);

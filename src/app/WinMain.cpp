@@ -13,6 +13,8 @@
 #include "core/ProgramPath.h"
 #include "app/UnattendedRun.h"
 #include "config/ConfigDocument.h"
+#include "config/LanguageSetting.h"
+#include "core/LanguageChoice.h"
 #include "session/ProgramRules.h"
 #include "win/ComPtr.h"
 #include "win/Text.h"
@@ -43,6 +45,19 @@ std::vector<std::string> Arguments() {
     return arguments;
 }
 
+// Speaks the language the user chose, else that of Windows, where a translation of it ships;
+// English, from the file beside the program, otherwise and for every text a translation lacks.
+void SpeakChosenLanguage() {
+    const std::vector<ShippedLanguage> shipped = FindShippedLanguages(ProgramDirectory() + "\\Languages");
+    std::vector<std::string> tags;
+    for (const ShippedLanguage& language : shipped)
+        tags.push_back(language.tag);
+    const std::string tag = PickLanguage(ReadLanguageChoice(ConfigFilePath()), DisplayLanguageTag(), tags);
+    for (const ShippedLanguage& language : shipped)
+        if (language.tag == tag)
+            LanguageTable::Instance().SetTranslation(language.path);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
@@ -63,6 +78,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
         return unattended ? kExitAlreadyRunning : 0;
     const win::ComApartment com;
     LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
+    SpeakChosenLanguage();
     if (command.mode == CommandLine::Mode::Usage || command.mode == CommandLine::Mode::Invalid) {
         const std::string usage = Translate("_CommandLineUsage", true);
         // A scheduled run with a mistyped argument must end, not wait unseen for a click.

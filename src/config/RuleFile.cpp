@@ -6,9 +6,7 @@
 #include <memory>
 #include <set>
 
-#include "win/FileSystem.h"
-#include "win/Text.h"
-#include "win/UniqueHandle.h"
+#include "core/TextFile.h"
 
 namespace {
 
@@ -224,26 +222,5 @@ std::vector<RuleEntry> ParseRules(std::string_view text) {
 }
 
 bool ReadRuleFileText(const std::string& path, std::string& text) {
-    win::UniqueFile file = win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) ||
-        static_cast<uint64_t>(size.QuadPart) > kLargestRuleFile)
-        return false;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
-        return false;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::wstring wide((bytes.size() - 2) / sizeof(wchar_t), L'\0');
-        std::copy(bytes.begin() + 2, bytes.begin() + 2 + wide.size() * sizeof(wchar_t),
-                  reinterpret_cast<char*>(wide.data()));
-        text = win::Narrow(wide);
-        return true;
-    }
-    const bool utf8Mark = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    text = utf8Mark ? bytes.substr(3) : std::move(bytes);
-    return true;
+    return ReadTextFile(path, kLargestRuleFile, UnmarkedText::Utf8, text);
 }

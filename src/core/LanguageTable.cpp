@@ -42,18 +42,30 @@ void LanguageTable::SetPath(const std::string& path) {
     cache_.clear();
 }
 
+bool LanguageTable::SetTranslation(const std::string& path) {
+    LanguageTexts texts;
+    const bool read = path.empty() || ReadLanguageFile(path, texts);
+    std::unique_lock lock(cacheMutex_);
+    translation_ = std::move(texts);
+    cache_.clear();
+    return read;
+}
+
 std::string LanguageTable::ReadValue(const std::string& key) const {
+    std::string value;
     {
         std::shared_lock lock(cacheMutex_);
         auto it = cache_.find(key);
         if (it != cache_.end())
             return it->second;
+        auto translated = translation_.find(LanguageKey(key));
+        if (translated != translation_.end())
+            value = translated->second;
     }
-    std::string value;
     // An empty path would make the API read win.ini instead of "no file".
     // The wide profile call reads an ANSI file in the system's code page, as before, and a UTF-16
     // file (with its byte-order mark) as it is.
-    if (!path_.empty()) {
+    if (value.empty() && !path_.empty()) {
         std::vector<wchar_t> buffer(kValueBufferSize);
         const std::wstring wideKey = win::Wide(key);
         DWORD n = ::GetPrivateProfileStringW(L"String", wideKey.c_str(), L"", buffer.data(), kValueBufferSize,

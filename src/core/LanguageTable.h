@@ -1,12 +1,15 @@
 #pragma once
 // Every visible text of the program is a key such as "_Next"; this table looks the words up in
-// the INI language file beside the program (section "String").
+// the chosen translation, then in the English INI language file beside the program (section
+// "String"), so a key a translation lacks still shows its English text.
 
 #include <windows.h>
 
 #include <shared_mutex>
 #include <string>
 #include <unordered_map>
+
+#include "core/LanguageFile.h"
 
 class LanguageTable {
   public:
@@ -16,6 +19,10 @@ class LanguageTable {
     // Stores the language file's path; called once at start-up.
     void SetPath(const std::string& path);
     const std::string& Path() const noexcept { return path_; }
+
+    // Reads the translation whose texts come first; an empty path means English alone. False when
+    // the file cannot be read: the table then shows English.
+    bool SetTranslation(const std::string& path);
 
     // The text for key, or the key itself when the file has no non-empty value for it.
     // Safe to call from several threads at once.
@@ -36,6 +43,7 @@ class LanguageTable {
     static BOOL CALLBACK TranslateChild(HWND child, LPARAM self);
 
     std::string path_;
+    LanguageTexts translation_;
     // Values read once per key: lookups are frequent (one per found file) and the file does not
     // change while the program runs.
     mutable std::shared_mutex cacheMutex_;

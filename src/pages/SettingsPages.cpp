@@ -273,6 +273,7 @@ bool CleanOptionsPage::ReadyToClean() {
 
 void CleanOptionsPage::UpdateBackupControls() {
     const bool backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    Enable(IDC_CLEANOPTIONS_FOLDER_LABEL, backup);
     Enable(IDC_CLEANOPTIONS_FOLDER, backup);
     Enable(IDC_CLEANOPTIONS_BROWSE, backup);
 }

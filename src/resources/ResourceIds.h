@@ -75,6 +75,11 @@
 #define ID_HELP_WEBSITE 32781
 #define ID_HELP_CONTACT 32782
 #define ID_HELP_ABOUT 32783
+// The Language submenu: "As Windows", then English and the shipped translations in the range the
+// menu fills at run time
+#define ID_LANGUAGE_WINDOWS 32790
+#define IDM_LANGUAGE_FIRST 32800
+#define IDM_LANGUAGE_LAST 32863
 
 // Wizard frame (129)
 #define IDC_FRAME_BANNER 1024
@@ -152,6 +157,7 @@
 #define IDC_CLEANOPTIONS_FOLDER 1065
 #define IDC_CLEANOPTIONS_BROWSE 1066
 #define IDC_CLEANOPTIONS_MODE_LABEL 1092
+#define IDC_CLEANOPTIONS_FOLDER_LABEL 1096
 
 // Results page (218)
 #define IDC_RESULTS_LOGVIEWER 1080

@@ -40,6 +40,7 @@ bool WizardFrame::OnInit() {
     for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         LanguageTable::Instance().TranslateWindowOnly(child);
     LanguageTable::Instance().TranslateMenu(::GetMenu(Handle()));
+    languageMenu_.Fill(::GetMenu(Handle()), ProgramDirectory());
     ::DrawMenuBar(Handle());
     banner_ = win::FitPicture(Item(IDC_FRAME_BANNER), IDB_BANNER);
     // Both icons at the sizes the system uses at its DPI, from the sizes the icon holds; shared
@@ -123,6 +124,10 @@ bool WizardFrame::OnCommand(int id, int, HWND) {
         case ID_HELP_ABOUT:
             RunMenuCommand(Handle(), session_, id);
             return true;
+    }
+    if (languageMenu_.Handles(id)) {
+        languageMenu_.Choose(Handle(), id);
+        return true;
     }
     return false;
 }

@@ -15,6 +15,7 @@
 #include "pages/SettingsPages.h"
 #include "pages/WizardPage.h"
 #include "session/Session.h"
+#include "wizard/LanguageMenu.h"
 #include "wizard/PagePane.h"
 
 class WizardFrame : public win::Dialog {
@@ -76,6 +77,7 @@ class WizardFrame : public win::Dialog {
     static constexpr COLORREF kBannerEdge = RGB(10, 38, 102);
     win::UniqueGdiObject<HBRUSH> bannerEdge_;  // the strips beside the banner picture
     win::UniqueGdiObject<HBITMAP> banner_;     // the banner at the frame's DPI, when not 96
+    LanguageMenu languageMenu_;
     WizardSettings settings_;                  // before the pages, which keep references to its parts
     Session session_;                          // before the pages, which are views of it
     PagePane pane_;

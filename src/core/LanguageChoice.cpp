@@ -1,0 +1,96 @@
+#include "core/LanguageChoice.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/LanguageFile.h"
+#include "win/FileSystem.h"
+#include "win/Text.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+constexpr char kExtension[] = ".language";
+
+bool SameTag(const std::string& a, const std::string& b) {
+    return LanguageKey(a) == LanguageKey(b);
+}
+
+std::string BaseOf(const std::string& tag) {
+    return LanguageKey(tag.substr(0, tag.find('-')));
+}
+
+// Chinese of Taiwan, Hong Kong and Macao, and any tag naming the traditional script.
+bool IsTraditionalChinese(const std::string& tag) {
+    const std::string lower = LanguageKey(tag);
+    return lower.rfind("zh-", 0) == 0 && (lower.find("hant") != std::string::npos || lower == "zh-tw" ||
+                                          lower == "zh-hk" || lower == "zh-mo");
+}
+
+}  // namespace
+
+std::vector<ShippedLanguage> FindShippedLanguages(const std::string& folder) {
+    std::vector<ShippedLanguage> found;
+    WIN32_FIND_DATAW data{};
+    const std::wstring pattern = win::FileApiPath(folder + "\\*" + kExtension);
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        const std::string file = win::Narrow(data.cFileName);
+        const size_t dot = file.size() - (sizeof(kExtension) - 1);
+        // The pattern also finds "x.languagefoo" through its short name.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || file.size() <= sizeof(kExtension) - 1 ||
+            LanguageKey(file.substr(dot)) != kExtension)
+            continue;
+        ShippedLanguage language{file.substr(0, dot), {}, folder + "\\" + file};
+        LanguageTexts texts;
+        ReadLanguageFile(language.path, texts);
+        const auto name = texts.find("_languagename");
+        language.name = name != texts.end() && !name->second.empty() ? name->second : language.tag;
+        found.push_back(std::move(language));
+    } while (::FindNextFileW(search, &data));
+    ::FindClose(search);
+    std::sort(found.begin(), found.end(), [](const ShippedLanguage& a, const ShippedLanguage& b) {
+        return LanguageKey(a.tag) < LanguageKey(b.tag);
+    });
+    return found;
+}
+
+std::string ClosestShippedTag(const std::string& displayTag, const std::vector<std::string>& shippedTags) {
+    if (displayTag.empty())
+        return {};
+    for (const std::string& tag : shippedTags)
+        if (SameTag(tag, displayTag))
+            return tag;
+    const std::string base = BaseOf(displayTag);
+    for (const std::string& tag : shippedTags)
+        if (SameTag(tag, base))
+            return tag;
+    if (IsTraditionalChinese(displayTag))
+        return {};
+    for (const std::string& tag : shippedTags)
+        if (BaseOf(tag) == base && !IsTraditionalChinese(tag))
+            return tag;
+    return {};
+}
+
+std::string PickLanguage(const std::string& chosen, const std::string& displayTag,
+                         const std::vector<std::string>& shippedTags) {
+    if (SameTag(chosen, kEnglishTag))
+        return kEnglishTag;
+    for (const std::string& tag : shippedTags)
+        if (!chosen.empty() && SameTag(tag, chosen))
+            return tag;
+    const std::string closest = ClosestShippedTag(displayTag, shippedTags);
+    return closest.empty() ? kEnglishTag : closest;
+}
+
+std::string DisplayLanguageTag() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (!::LCIDToLocaleName(MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT), name,
+                            LOCALE_NAME_MAX_LENGTH, 0))
+        return {};
+    return win::Narrow(name);
+}

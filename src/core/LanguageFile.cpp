@@ -1,0 +1,62 @@
+#include "core/LanguageFile.h"
+
+#include "core/TextFile.h"
+
+namespace {
+
+// Larger than any language file: the English one is some 30 KB.
+constexpr uint64_t kLargestLanguageFile = 4ull << 20;
+
+std::string_view Trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+std::string LanguageKey(std::string_view key) {
+    std::string lower(Trimmed(key));
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+LanguageTexts ParseLanguageText(std::string_view text) {
+    LanguageTexts texts;
+    bool inStrings = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = Trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            inStrings = close != std::string_view::npos && LanguageKey(line.substr(1, close - 1)) == "string";
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (!inStrings || equals == std::string_view::npos)
+            continue;
+        std::string_view value = Trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == value.back() &&
+            (value.front() == '"' || value.front() == '\''))
+            value = value.substr(1, value.size() - 2);
+        texts.emplace(LanguageKey(line.substr(0, equals)), std::string(value));
+    }
+    return texts;
+}
+
+bool ReadLanguageFile(const std::string& path, LanguageTexts& texts) {
+    std::string text;
+    texts.clear();
+    if (!ReadTextFile(path, kLargestLanguageFile, UnmarkedText::AnsiPage, text))
+        return false;
+    texts = ParseLanguageText(text);
+    return true;
+}
