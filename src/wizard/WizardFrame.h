@@ -78,8 +78,8 @@ class WizardFrame : public win::Dialog {
     win::UniqueGdiObject<HBRUSH> bannerEdge_;  // the strips beside the banner picture
     win::UniqueGdiObject<HBITMAP> banner_;     // the banner at the frame's DPI, when not 96
     LanguageMenu languageMenu_;
-    WizardSettings settings_;                  // before the pages, which keep references to its parts
-    Session session_;                          // before the pages, which are views of it
+    WizardSettings settings_;  // before the pages, which keep references to its parts
+    Session session_;          // before the pages, which are views of it
     PagePane pane_;
     WelcomePage welcome_;
     FolderPage folders_;
