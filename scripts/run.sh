@@ -19,7 +19,10 @@ export WINEPREFIX="$QM_BUILD/run-prefix"
 qm_prefix "$WINEPREFIX"
 install="$WINEPREFIX/drive_c/Quillmoor"
 mkdir -p "$install"
-cp "$QM_BUILD/dist/Quillmoor.exe" "$QM_BUILD/dist/Logwright.dll" "$QM_BUILD/dist/Quillmoor.language" "$install/"
+cp "$QM_BUILD/dist/Quillmoor.exe" "$QM_BUILD/dist/Logwright.dll" "$QM_BUILD/dist/Quillmoor.language" \
+    "$QM_BUILD/dist/Quillmoor.rules" "$install/"
+rm -rf "$install/Languages"
+cp -r "$QM_BUILD/dist/Languages" "$install/"
 if [ -f "$QM_BUILD/dist/Quillmoor.chm" ]; then cp "$QM_BUILD/dist/Quillmoor.chm" "$install/"; fi
 # The user's settings survive a rebuild: the factory configuration is copied only once.
 [ -f "$install/config.xml" ] || cp "$QM_BUILD/dist/config.xml" "$install/"

@@ -14,6 +14,8 @@
 #include "scan/ResultsCsv.h"
 #include "support/PageHost.h"
 #include "support/WindowTest.h"
+#include "win/ListView.h"
+#include "win/Text.h"
 
 namespace {
 
@@ -352,4 +354,24 @@ TEST_F(ReportPageTest, TheListsShortcutMenuExportsTheRowsInTheirShownOrderWithTh
                     CsvField(list_.Text(row, 2)) + ",," + (row == 2 ? "no" : "yes") + "\r\n";
     }
     EXPECT_EQ(test::ReadFile(dir_ / "export.csv"), expected);
+}
+
+// A column keeps the width it was given unless its title needs more: then it widens to the whole
+// title, its margins and the sort arrow's room, so no translated header is cut.
+TEST(ListViewColumns, WidenForTitlesLongerThanTheirWidth) {
+    HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 400, 200, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_TRUE(list);
+    const win::ListView view(list);
+    const std::string longTitle =
+        "Gr\xC3\xB6\xC3\x9F"
+        "e der Datei in Kilobyte (KB) \xE5\xA4\xA7\xE5\xB0\x8F";
+    view.AddColumn(0, "Size", 100);
+    view.AddColumn(1, longTitle, 40);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), 100);
+    const int titleWidth = static_cast<int>(
+        ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(win::Wide(longTitle).c_str())));
+    EXPECT_GT(titleWidth, 100);
+    EXPECT_GE(ListView_GetColumnWidth(list, 1), titleWidth + 28);
+    ::DestroyWindow(list);
 }

@@ -1,17 +1,30 @@
 #include "win/ListView.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "win/Dpi.h"
 #include "win/Text.h"
 
 namespace win {
+
+namespace {
+
+// A header item's text margins (three edges on each side) and its sort arrow, at 96 DPI.
+constexpr int kHeaderTextRoom = 12 + 16;
+
+}  // namespace
 
 void ListView::AddColumn(int index, const std::string& title, int width, LPARAM data, int format) const {
     std::wstring text = Wide(title);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = width;
+    // A title longer than the width asked for widens its column: a translated header is never cut.
+    // The header keeps a margin on each side of its text and room for the sort arrow.
+    const int titleWidth = static_cast<int>(
+        ::SendMessageW(hwnd_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    column.cx = std::max(width, titleWidth + ScaleToDpi(kHeaderTextRoom, WindowDpi(hwnd_)));
     column.iSubItem = index;
     column.pszText = text.data();
     const int inserted =

@@ -15,7 +15,8 @@ class ListView {
 
     void SetExtendedStyle(DWORD style) const { ListView_SetExtendedListViewStyle(hwnd_, style); }
     // A column, left-aligned unless format says otherwise (LVCFMT_RIGHT); data goes into its header
-    // item (for example the column's sort kind).
+    // item (for example the column's sort kind). The column is wider than width where its title
+    // needs more room.
     void AddColumn(int index, const std::string& title, int width, LPARAM data = 0,
                    int format = LVCFMT_LEFT) const;
     // Shows the sort arrow on one column's header (up for ascending), none on the others.
