@@ -11,10 +11,32 @@
 #include "resources/ResourceIds.h"
 #include "support/ConfigText.h"
 #include "support/WindowTest.h"
+#include "win/Text.h"
 #include "win/ListView.h"
 #include "wizard/WizardFrame.h"
 
 namespace {
+
+// The height a static control's text needs, wrapped at the control's width, in its own font.
+int WrappedTextHeight(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    const std::wstring text = win::Wide(test::WindowText(control));
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, client.right, 0};
+    ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return needed.bottom;
+}
+
+int ClientHeight(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    return client.bottom;
+}
 
 std::string TestConfig() {
     test::ConfigParts config;
@@ -357,6 +379,14 @@ TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
     ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
     EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kCleaning, IDC_CLEANING_STATUS)),
               FormatText(Translate("_CleaningPageStateCompleteCounts"), {1LL, 0LL}));
+    // Once the cleaning has ended, its status is a sentence that wraps rather than a path shortened
+    // in the middle: a longer one, as in another language, shows whole.
+    HWND status = PageItem(WizardFrame::kCleaning, IDC_CLEANING_STATUS);
+    EXPECT_EQ(::GetWindowLongW(status, GWL_STYLE) & SS_ELLIPSISMASK, 0);
+    const std::string finished =
+        FormatText(Translate("_CleaningPageStateFinishedKept"), {1234567LL, 1234567LL, 1234567LL, 1234567LL});
+    ::SetWindowTextW(status, win::Wide(finished + " " + finished.substr(0, finished.size() / 2)).c_str());
+    EXPECT_LE(WrappedTextHeight(status), ClientHeight(status));
     EXPECT_FALSE(test::Exists(data_ / "junk\\a.tmp"));
     EXPECT_TRUE(test::Exists(data_ / "junk\\b.bak"));
     EXPECT_TRUE(test::Exists(data_ / "junk\\keep.txt"));

@@ -49,6 +49,7 @@ void CleaningPage::SetStatusText(const std::string& text) {
 }
 void CleaningPage::ShowRunning(bool running) {
     Enable(IDC_CLEANING_STOP, running);
+    ShowStatusAsPaths(IDC_CLEANING_STATUS, running);
 }
 
 ResultsPage::ResultsPage(const Session& session)

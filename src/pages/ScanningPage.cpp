@@ -59,4 +59,5 @@ void ScanningPage::SetRootStateText(int row, const std::string& text) {
 }
 void ScanningPage::ShowRunning(bool running) {
     Enable(IDC_SCANNING_STOP, running);
+    ShowStatusAsPaths(IDC_SCANNING_STATUS, running);
 }

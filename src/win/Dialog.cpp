@@ -41,6 +41,13 @@ void Dialog::SetItemText(int id, const std::string& text) const {
     SetWindowTextOf(Item(id), text);
 }
 
+void Dialog::ShowStatusAsPaths(int id, bool paths) const {
+    HWND control = Item(id);
+    const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+    ::SetWindowLongW(control, GWL_STYLE, paths ? style | SS_PATHELLIPSIS : style & ~SS_ELLIPSISMASK);
+    ::InvalidateRect(control, nullptr, TRUE);
+}
+
 std::string WindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);

@@ -31,6 +31,9 @@ class Dialog {
         ::CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
     }
     void Enable(int id, bool enable) const { ::EnableWindow(Item(id), enable); }
+    // A worker's status line: while it runs, one line whose paths are shortened in their middle;
+    // afterwards its sentences wrap, so a long one (or a longer language) shows whole.
+    void ShowStatusAsPaths(int id, bool paths) const;
 
   protected:
     virtual bool OnInit() { return true; }  // true: let the system set the focus
