@@ -8,6 +8,7 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
+#include "pages/RescueManager.h"
 #include "resources/ResourceIds.h"
 #include "support/ConfigText.h"
 #include "support/WindowTest.h"
@@ -131,8 +132,9 @@ class WizardFrameTest : public ::testing::Test {
     void DialogPump() {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT ||
-                (::IsWindow(frameWindow_) && ::IsDialogMessageW(frameWindow_, &msg)))
+            // Each message goes to the dialog it belongs to: the frame, or a dialog opened over it.
+            HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+            if (msg.message == WM_QUIT || (root && ::IsDialogMessageW(root, &msg)))
                 continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
@@ -525,6 +527,38 @@ TEST_F(WizardFrameTest, EveryPageWorksFromTheKeyboard) {
     ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
     EXPECT_TRUE(FocusUsable());  // Next is hidden here
 
+    // The restore, by keyboard in the rescue manager: the arrows pick the restore point, Alt and
+    // the Restore button's letter restore it (Yes to the question), and the file is back.
+    RescueManager rescue(frame_.CurrentSession());
+    HWND window = rescue.Create(IDD_RESCUE, frameWindow_);
+    ASSERT_TRUE(window);
+    ::ShowWindow(window, SW_SHOW);
+    ::SetActiveWindow(window);
+    DialogPump();
+    auto focusInRescue = [&] {
+        HWND focus = ::GetFocus();
+        return ::IsChild(window, focus) && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
+    };
+    EXPECT_TRUE(focusInRescue());
+    HWND points = ::GetDlgItem(window, IDC_RESCUE_LIST);
+    for (int step = 0; step < 10 && ::GetFocus() != points; ++step) {
+        Press(VK_TAB);
+        EXPECT_TRUE(focusInRescue());
+    }
+    ASSERT_EQ(::GetFocus(), points);
+    Press(VK_HOME);
+    ASSERT_EQ(rescue.List().Selected(), 0);
+    prompts_.answers = {IDYES};
+    const std::string restoreText = Translate("_Restore");
+    AccessKey(static_cast<wchar_t>(restoreText[restoreText.find('&') + 1]));
+    ASSERT_TRUE(test::PumpUntil([&] { return !rescue.Working(); }));
+    DialogPump();
+    EXPECT_EQ(test::ReadFile(data_ / "junk\\a.tmp"), "a");
+    EXPECT_TRUE(focusInRescue());
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(window));
+
+    ::SetActiveWindow(frameWindow_);
     Press(VK_ESCAPE);
     EXPECT_FALSE(::IsWindow(frameWindow_));
 }

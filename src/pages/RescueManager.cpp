@@ -92,6 +92,11 @@ void RescueManager::Browse() {
 }
 
 void RescueManager::SetBusy(bool busy) const {
+    // A button about to be greyed hands the focus to the list, so the keyboard goes on working.
+    HWND focus = ::GetFocus();
+    if (busy && (focus == Item(IDC_RESCUE_BROWSE) || focus == Item(IDC_RESCUE_DELETE) ||
+                 focus == Item(IDC_RESCUE_RESTORE)))
+        ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list_.Handle()), TRUE);
     Enable(IDC_RESCUE_BROWSE, !busy);
     Enable(IDC_RESCUE_DELETE, !busy);
     // "_Restore" comes last: it enabled is the sign that the dialog may close.
