@@ -12,14 +12,6 @@ namespace {
 
 constexpr uint64_t kLargestRuleFile = 64ull << 20;
 
-std::string_view Trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
 bool SameWord(std::string_view a, std::string_view b) {
     return LowerAscii(a) == LowerAscii(b);
 }

@@ -7,13 +7,6 @@ namespace {
 // Larger than any language file: the English one is some 30 KB.
 constexpr uint64_t kLargestLanguageFile = 4ull << 20;
 
-std::string_view Trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 }  // namespace
 
 std::string LanguageKey(std::string_view key) {

@@ -19,6 +19,13 @@ std::string FromAnsiPage(const std::string& bytes) {
 
 }  // namespace
 
+std::string_view Trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 bool ReadTextFile(const std::string& path, uint64_t largestFile, UnmarkedText unmarked, std::string& text) {
     win::UniqueFile file = win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     LARGE_INTEGER size{};

@@ -4,11 +4,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum class UnmarkedText {
     Utf8,      // files that have always been UTF-8, such as the cleaning rules
     AnsiPage,  // files written by older Windows tools, in the system's ANSI code page
 };
+
+// The text without blanks, tabs and carriage returns at either end (a line of an INI file).
+std::string_view Trimmed(std::string_view text);
 
 // False when the file cannot be opened or read whole, or is larger than largestFile bytes.
 bool ReadTextFile(const std::string& path, uint64_t largestFile, UnmarkedText unmarked, std::string& text);
