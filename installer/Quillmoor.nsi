@@ -138,7 +138,8 @@ FunctionEnd
 
 ; Deletes the translations the list on the stack names ("de.language|fr.language") from the
 ; Languages folder, and the folder when that leaves it empty. A name that is not a plain file
-; name ending in .language is passed over, so no list reaches outside the folder.
+; name ending in .language is passed over, so no list reaches outside the folder or, through a
+; wildcard, a translation of the user's own.
 !macro DefineRemoveTranslations UN
 Function ${UN}RemoveTranslations
     Exch $R0
@@ -170,6 +171,8 @@ Function ${UN}RemoveTranslations
         ${ElseIf} $R3 == "\"
         ${OrIf} $R3 == "/"
         ${OrIf} $R3 == ":"
+        ${OrIf} $R3 == "*"
+        ${OrIf} $R3 == "?"
             StrCpy $R4 "no"
         ${Else}
             StrCpy $R1 "$R1$R3"

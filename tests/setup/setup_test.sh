@@ -118,14 +118,14 @@ echo "an entry" > "$dir/Log/Data/entries"
 cp -a "$dir/config.xml" "$dir/Backup" "$dir/Log" "$saved/"
 : > "$dir/Quillmoor.language"
 # A translation the earlier setup installed and this one does not ship, one of the user's own, and
-# a list that tries to name a file outside the Languages folder.
+# in the earlier setup's list also a file outside the Languages folder and a wildcard.
 mkdir -p "$dir/Languages"
 for file in $translations; do : > "$dir/Languages/$file"; done
 echo old > "$dir/Languages/old.language"
 echo mine > "$dir/Languages/mine.language"
 echo outside > "$dir/outside.language"
 win reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor' /v LanguageFiles \
-    /d "old.language|..\\outside.language|$(echo $translations | tr ' ' '|')" /f >/dev/null
+    /d "old.language|..\\outside.language|*.language|$(echo $translations | tr ' ' '|')" /f >/dev/null
 # Names, sizes, times and contents of what must stay.
 unchanged() {
     for item in "$@"; do
