@@ -1,6 +1,9 @@
 ; Quillmoor's setup: installs the program for the current user, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Quillmoor, registers the activity log component for that user, adds a
-; Start-menu shortcut and an entry in the list of installed programs, and writes Uninstall.exe.
+; Start-menu shortcut and an entry in the list of installed programs, and writes the uninstall:
+; Uninstall.exe (UninstallLauncher.cpp), which runs the uninstaller proper, Uninstall.dat, and
+; waits for it. It speaks eight languages, chosen from the user's Windows display language (the
+; interactive setup asks, offering that one); the uninstall speaks the one chosen at setup.
 ;
 ; The build (installer/CMakeLists.txt) passes:
 ;   QM_DIST       the 32-bit program folder (build/dist)
@@ -9,6 +12,9 @@
 ;   QM_VERSION    the product version ("1.0"), and QM_VERSION4 the same in four parts ("1.0.0.0")
 ;   QM_ICON       the program's icon
 ;   QM_OUTFILE    the setup program to write
+;   QM_UNINSTALL_LAUNCHER  the launcher installed as Uninstall.exe
+;   QM_LANGUAGE_FILES      the names of the translations in QM_DIST/Languages, "de.language|fr.language",
+;                 only when there are any
 ;
 ; Command line of QuillmoorSetup.exe:
 ;   /S           silent: installs the program and the Start-menu shortcut, asks nothing
@@ -16,6 +22,8 @@
 ;   /D=<folder>  installs elsewhere; must come last and stays unquoted, even with blanks
 ; Command line of Uninstall.exe:
 ;   /S           silent: removes the program, keeps the restore points (Backup) and the log (Log)
+; Uninstall.exe returns once the uninstall has ended: exit code 0 when the program is removed
+; (its folder too, unless the restore points or the log stay in it).
 ; While Quillmoor runs, both ask the user to close it first; silent, they end with exit code 2.
 
 Unicode true
@@ -38,6 +46,8 @@ SetCompressor /SOLID lzma
 ; What the program leaves in its folder besides its own files, and keeps across upgrades.
 !define RESTORE_POINTS "Backup"
 !define LOG_FOLDER "Log"
+; The program's translations, in a folder of its own.
+!define LANGUAGES_FOLDER "Languages"
 
 Name "${PRODUCT}"
 OutFile "${QM_OUTFILE}"
@@ -50,19 +60,33 @@ BrandingText "${PRODUCT} ${QM_VERSION}"
 !define MUI_UNICON "${QM_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
+; The language chosen at setup is the uninstall's, and an upgrade's without asking again.
+!define MUI_LANGDLL_REGISTRY_ROOT HKCU
+!define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
 
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipFolderPageOnUpgrade
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillmoor.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Start Quillmoor"
+!define MUI_FINISHPAGE_RUN_TEXT "$(QmStartQuillmoor)"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The first is the one for a display language none of them matches.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "Spanish"
+!insertmacro MUI_LANGUAGE "PortugueseBR"
+!insertmacro MUI_LANGUAGE "Polish"
+!insertmacro MUI_LANGUAGE "Japanese"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!insertmacro MUI_RESERVEFILE_LANGDLL
+!include /CHARSET=UTF8 "SetupTexts.nsh"
 
 VIProductVersion "${QM_VERSION4}"
 VIFileVersion "${QM_VERSION4}"
@@ -102,7 +126,7 @@ Function ${UN}EnsureQuillmoorClosed
     System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${INSTANCE_MUTEX}") p .r0'
     ${If} $0 <> 0
         System::Call 'kernel32::CloseHandle(p r0)'
-        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Quillmoor is running.$\n$\nClose Quillmoor, then choose Retry." /SD IDCANCEL IDRETRY check
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(QmQuillmoorRunning)" /SD IDCANCEL IDRETRY check
         SetErrorLevel 2
         Quit
     ${EndIf}
@@ -112,6 +136,64 @@ FunctionEnd
 !insertmacro DefineQuillmoorClosedCheck ""
 !insertmacro DefineQuillmoorClosedCheck "un."
 
+; Deletes the translations the list on the stack names ("de.language|fr.language") from the
+; Languages folder, and the folder when that leaves it empty. A name that is not a plain file
+; name ending in .language is passed over, so no list reaches outside the folder or, through a
+; wildcard, a translation of the user's own.
+!macro DefineRemoveTranslations UN
+Function ${UN}RemoveTranslations
+    Exch $R0
+    Push $R1
+    Push $R2
+    Push $R3
+    Push $R4
+    ; $R1 the name so far, $R2 the position in the list, $R3 its character there, $R4 "no" once
+    ; the name holds a character no file name in the folder has.
+    StrCpy $R1 ""
+    StrCpy $R2 0
+    StrCpy $R4 ""
+    ${Do}
+        StrCpy $R3 $R0 1 $R2
+        ${If} $R3 == "|"
+        ${OrIf} $R3 == ""
+            ${If} $R4 == ""
+            ${AndIf} $R1 != ""
+                StrCpy $R4 $R1 "" -9
+                ${If} $R4 == ".language"
+                    Delete "$INSTDIR\${LANGUAGES_FOLDER}\$R1"
+                ${EndIf}
+            ${EndIf}
+            ${If} $R3 == ""
+                ${ExitDo}
+            ${EndIf}
+            StrCpy $R1 ""
+            StrCpy $R4 ""
+        ${ElseIf} $R3 == "\"
+        ${OrIf} $R3 == "/"
+        ${OrIf} $R3 == ":"
+        ${OrIf} $R3 == "*"
+        ${OrIf} $R3 == "?"
+            StrCpy $R4 "no"
+        ${Else}
+            StrCpy $R1 "$R1$R3"
+        ${EndIf}
+        IntOp $R2 $R2 + 1
+    ${Loop}
+    RMDir "$INSTDIR\${LANGUAGES_FOLDER}"
+    Pop $R4
+    Pop $R3
+    Pop $R2
+    Pop $R1
+    Pop $R0
+FunctionEnd
+!macroend
+!insertmacro DefineRemoveTranslations ""
+!insertmacro DefineRemoveTranslations "un."
+!ifndef QM_LANGUAGE_FILES
+!define QM_LANGUAGE_FILES ""
+!endif
+
+; The component's name is the product's, the same in every language.
 Section "Quillmoor" SecProgram
     SectionIn RO
     ; It may have been started while the pages were shown.
@@ -138,16 +220,29 @@ Section "Quillmoor" SecProgram
     File "${QM_DIST}/config.xml"
     SetOverwrite on
 
+    ; The translations an earlier setup installed go first, so that one this version no longer
+    ; ships does not stay behind; a translation of the user's own stays.
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "LanguageFiles"
+    Push $0
+    Call RemoveTranslations
+    !if "${QM_LANGUAGE_FILES}" != ""
+    SetOutPath "$INSTDIR\${LANGUAGES_FOLDER}"
+    File "${QM_DIST}/${LANGUAGES_FOLDER}/*.language"
+    SetOutPath "$INSTDIR"
+    !endif
+
     ; The log component registers itself for this user only (HKCU\Software\Classes).
     !insertmacro Regsvr32 "/s"
     ${If} $0 != 0
-        DetailPrint "The activity log component could not be registered ($0)."
-        MessageBox MB_OK|MB_ICONEXCLAMATION "The activity log component (Logwright.dll) could not be registered.$\n$\nQuillmoor still cleans, but keeps no activity log." /SD IDOK
+        DetailPrint "$(QmLogNotRegisteredDetail)"
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(QmLogNotRegistered)" /SD IDOK
     ${EndIf}
 
-    CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Quillmoor.exe" "" "$INSTDIR\Quillmoor.exe" 0 SW_SHOWNORMAL "" "Find and remove junk files"
+    CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Quillmoor.exe" "" "$INSTDIR\Quillmoor.exe" 0 SW_SHOWNORMAL "" "$(QmShortcutComment)"
 
-    WriteUninstaller "$INSTDIR\Uninstall.exe"
+    ; The uninstaller proper, and Uninstall.exe, which runs a copy of it and waits for it.
+    WriteUninstaller "$INSTDIR\Uninstall.dat"
+    File "/oname=Uninstall.exe" "${QM_UNINSTALL_LAUNCHER}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${QM_VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -157,21 +252,31 @@ Section "Quillmoor" SecProgram
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-    ; The program's own size: the files in its folder, not the restore points and the log below it.
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "LanguageFiles" "${QM_LANGUAGE_FILES}"
+    ; A silent setup shows no language page, yet its uninstall speaks its language too.
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "${MUI_LANGDLL_REGISTRY_VALUENAME}" $LANGUAGE
+    ; The program's own size: the files in its folder and its translations, not the restore points
+    ; and the log below it.
     ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
+    !if "${QM_LANGUAGE_FILES}" != ""
+    ${GetSize} "$INSTDIR\${LANGUAGES_FOLDER}" "/M=*.language /S=0K /G=0" $3 $1 $2
+    IntOp $0 $0 + $3
+    !endif
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section /o "Desktop shortcut" SecDesktop
-    CreateShortcut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\Quillmoor.exe" "" "$INSTDIR\Quillmoor.exe" 0 SW_SHOWNORMAL "" "Find and remove junk files"
+Section /o "$(QmDesktopSection)" SecDesktop
+    CreateShortcut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\Quillmoor.exe" "" "$INSTDIR\Quillmoor.exe" 0 SW_SHOWNORMAL "" "$(QmShortcutComment)"
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-    !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Quillmoor, its help, its activity log and a Start-menu shortcut."
-    !insertmacro MUI_DESCRIPTION_TEXT ${SecDesktop} "A shortcut to Quillmoor on the desktop."
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "$(QmProgramDescription)"
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecDesktop} "$(QmDesktopDescription)"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
+    ; The language first (asked only when not silent), so that every question after it is in it.
+    !insertmacro MUI_LANGDLL_DISPLAY
     Call EnsureQuillmoorClosed
     ; /DESKTOP ticks the desktop shortcut, so silent installs can have one too.
     ${GetParameters} $R0
@@ -192,6 +297,7 @@ Function SkipFolderPageOnUpgrade
 FunctionEnd
 
 Function un.onInit
+    !insertmacro MUI_UNGETLANGUAGE
     Call un.EnsureQuillmoorClosed
 FunctionEnd
 
@@ -203,9 +309,14 @@ Section "Uninstall"
     Delete "$INSTDIR\Quillmoor.rules"
     Delete "$INSTDIR\rules.log"
     Delete "$INSTDIR\Quillmoor.chm"
+    Push "${QM_LANGUAGE_FILES}"
+    Call un.RemoveTranslations
     Delete "$INSTDIR\config.xml"
     ; What a configuration save left behind when it could not finish (its temporary file).
     Delete "$INSTDIR\qmc*.tmp"
+    Delete "$INSTDIR\Uninstall.dat"
+    ; Run by Uninstall.exe, the uninstaller cannot delete that file, which then leaves the folder
+    ; on its own.
     Delete "$INSTDIR\Uninstall.exe"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     Delete "$DESKTOP\${PRODUCT}.lnk"
@@ -215,11 +326,11 @@ Section "Uninstall"
     ; that tells what happened, go only when the user says so. A silent uninstall keeps them.
     ${If} ${FileExists} "$INSTDIR\${RESTORE_POINTS}\*.*"
     ${OrIf} ${FileExists} "$INSTDIR\${LOG_FOLDER}\*.*"
-        MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "Delete Quillmoor's restore points and activity log as well?$\n$\nThe restore points in $INSTDIR\${RESTORE_POINTS} may hold the only copies of files Quillmoor cleaned. Choose No to keep them." /SD IDNO IDNO keepUserData
+        MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "$(QmDeleteUserData)" /SD IDNO IDNO keepUserData
         RMDir /r "$INSTDIR\${RESTORE_POINTS}"
         RMDir /r "$INSTDIR\${LOG_FOLDER}"
     keepUserData:
     ${EndIf}
-    ; Only an empty folder goes.
+    ; Only an empty folder goes (run by Uninstall.exe, that one removes it once it has left).
     RMDir "$INSTDIR"
 SectionEnd

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # QuillmoorSetup.exe as an administrator deploys it, in a fresh Wine prefix of this test's own
 # (build/setup-prefix, no Z: drive, the user's folders real folders inside the prefix):
-#   1. a silent install: the files, the uninstall entry, the Start-menu shortcut, the log
-#      component created through its ProgID;
+#   1. a silent install: the files and translations, the uninstall entry, the Start-menu shortcut,
+#      the log component created through its ProgID;
 #   2. the installed program starts and shows its window; while it runs, a silent setup and a
-#      silent uninstall refuse with exit code 2; it ends when its window is closed;
+#      silent uninstall refuse with exit code 2 and change nothing; it ends when its window is closed;
 #   3. a silent upgrade with /DESKTOP over a changed config.xml, a restore point and a log: those
-#      stay exactly as they were, the program files are renewed, the desktop shortcut comes;
-#   4. the silent uninstall the uninstall entry names: only the restore points and the log stay.
+#      stay exactly as they were, the program files and translations are renewed, a translation the
+#      earlier setup installed goes, the desktop shortcut comes;
+#   4. the silent uninstall the uninstall entry names: once it returns, only the restore points,
+#      the log and a translation of the user's own stay;
+#   5. an install elsewhere without user data: an uninstall that cannot start says so and changes
+#      nothing; one that runs leaves no folder behind.
 # Usage (ctest): setup_test.sh <build folder> <setup_probe.exe>
 set -euo pipefail
 build=$1
@@ -47,10 +51,22 @@ dir=$(win winepath -u "$install")
 startMenuLink="$appData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillmoor.lnk"
 desktopLink="$profile\\Desktop\\Quillmoor.lnk"
 [ -d "$dir" ] || fail "nothing installed in $install"
-for file in Quillmoor.exe Logwright.dll Quillmoor.language Quillmoor.rules config.xml Quillmoor.chm; do
+programFiles="Quillmoor.exe Logwright.dll Quillmoor.language Quillmoor.rules config.xml Quillmoor.chm"
+for file in $programFiles; do
     cmp -s "$build/dist/$file" "$dir/$file" || fail "$file is not the one of dist/"
 done
-[ -f "$dir/Uninstall.exe" ] || fail "no Uninstall.exe"
+[ -f "$dir/Uninstall.exe" ] && [ -f "$dir/Uninstall.dat" ] || fail "no Uninstall.exe and Uninstall.dat"
+# The names in a folder, or nothing when there is no such folder.
+names() { if [ -d "$1" ]; then (cd "$1" && ls -A | paste -sd' '); fi; }
+translations=$(cd "$build/dist/Languages" && ls -A -- *.language 2>/dev/null | paste -sd' ' || true)
+# The installed Languages folder holds dist/Languages's translations, byte for byte, besides any given.
+installedTranslations() {
+    local expected
+    expected=$(printf '%s\n' $translations "$@" | sort | paste -sd' ')
+    [ "$(names "$dir/Languages" | tr ' ' '\n' | sort | paste -sd' ')" = "$expected" ] || return 1
+    for file in $translations; do cmp -s "$build/dist/Languages/$file" "$dir/Languages/$file" || return 1; done
+}
+installedTranslations || fail "the Languages folder holds '$(names "$dir/Languages")', not dist/'s '$translations'"
 
 declare -A entry
 while IFS='|' read -r name type data; do
@@ -58,7 +74,9 @@ while IFS='|' read -r name type data; do
 done < <(win reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor' |
     sed -n 's/^    \([A-Za-z]*\)    \(REG_[A-Z]*\)    \(.*\)$/\1|\2|\3/p')
 { read -r productVersion; read -r company; } < <(win 'C:\setup_probe.exe' version "$install\\Quillmoor.exe")
-kilobytes=$(( ($(stat -c %s "$dir"/* | paste -sd+)) / 1024 ))
+# The program's files and its translations, each sum in whole kilobytes.
+sizeOf() { if [ -d "$1" ]; then find "$1" -maxdepth 1 -type f -name "$2" -printf '%s+'; fi; echo 0; }
+kilobytes=$(( ($(sizeOf "$dir" '*')) / 1024 + ($(sizeOf "$dir/Languages" '*.language')) / 1024 ))
 expect() {
     same "${entry[$1]:-missing}" "$2" || fail "uninstall entry $1 is '${entry[$1]:-missing}', not '$2'"
 }
@@ -82,9 +100,15 @@ same "$loaded" "$install\\Logwright.dll" || fail "the ProgID leads to $loaded"
 
 # 2. The program runs; setup and uninstall leave it alone.
 codes=$(win 'C:\setup_probe.exe' run "$install\\Quillmoor.exe" 'C:\QuillmoorSetup.exe /S' \
-    "\"$install\\Uninstall.exe\" /S _?=$install" | paste -sd' ') || fail "the installed program did not run"
+    "\"$install\\Uninstall.exe\" /S" | paste -sd' ') || fail "the installed program did not run"
 [ "$codes" = "2 2 2" ] ||
     fail "setup, uninstall and the closed program ended with $codes, not 2 (refused), 2 (refused), 2 (closed)"
+for file in $programFiles Uninstall.exe Uninstall.dat; do
+    [ -f "$dir/$file" ] || fail "the refused uninstall removed $file"
+done
+installedTranslations || fail "the refused uninstall removed translations"
+win reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor' >/dev/null ||
+    fail "the refused uninstall removed the uninstall entry"
 
 # 3. Upgrade over the user's data.
 echo '<!-- the user was here -->' >> "$dir/config.xml"
@@ -93,6 +117,15 @@ echo "the only copy" > "$dir/Backup/2025-01-31_08-05-09/C/x.txt"
 echo "an entry" > "$dir/Log/Data/entries"
 cp -a "$dir/config.xml" "$dir/Backup" "$dir/Log" "$saved/"
 : > "$dir/Quillmoor.language"
+# A translation the earlier setup installed and this one does not ship, one of the user's own, and
+# in the earlier setup's list also a file outside the Languages folder and a wildcard.
+mkdir -p "$dir/Languages"
+for file in $translations; do : > "$dir/Languages/$file"; done
+echo old > "$dir/Languages/old.language"
+echo mine > "$dir/Languages/mine.language"
+echo outside > "$dir/outside.language"
+win reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor' /v LanguageFiles \
+    /d "old.language|..\\outside.language|*.language|$(echo $translations | tr ' ' '|')" /f >/dev/null
 # Names, sizes, times and contents of what must stay.
 unchanged() {
     for item in "$@"; do
@@ -104,16 +137,20 @@ unchanged() {
 win 'C:\QuillmoorSetup.exe' /S /DESKTOP || fail "silent upgrade ended with $?"
 unchanged config.xml Backup Log || fail "the upgrade changed config.xml, the restore points or the log"
 cmp -s "$build/dist/Quillmoor.language" "$dir/Quillmoor.language" || fail "the upgrade kept an old program file"
+installedTranslations mine.language ||
+    fail "after the upgrade the Languages folder holds '$(names "$dir/Languages")', not dist/'s '$translations' and mine.language"
+[ -f "$dir/outside.language" ] || fail "the upgrade deleted a file outside the Languages folder"
+rm "$dir/outside.language"
 target=$(win 'C:\setup_probe.exe' shortcut "$desktopLink") || fail "no desktop shortcut after /DESKTOP"
 same "$target" "$install\\Quillmoor.exe" || fail "the desktop shortcut leads to $target"
 
-# 4. Silent uninstall, as the uninstall entry says. The uninstaller goes on in a copy of itself
-# after Uninstall.exe returns; the prefix's wineserver ends once it is done.
+# 4. Silent uninstall, as the uninstall entry says: everything is done when it returns.
 win "$install\\Uninstall.exe" /S || fail "silent uninstall ended with $?"
-wineserver -w
 [ -d "$dir" ] || fail "the uninstall removed the restore points and the log"
-left=$(cd "$dir" && ls -A | paste -sd' ')
-[ "$left" = "Backup Log" ] || fail "the uninstall left '$left' in the program folder"
+left=$(names "$dir")
+[ "$left" = "Backup Languages Log" ] || fail "the uninstall left '$left' in the program folder"
+[ "$(names "$dir/Languages")" = mine.language ] ||
+    fail "the uninstall left '$(names "$dir/Languages")' of the translations, not the user's own"
 unchanged Backup Log || fail "the uninstall changed the restore points or the log"
 for link in "$startMenuLink" "$desktopLink"; do
     [ ! -e "$(win winepath -u "$link")" ] || fail "the uninstall left $link"
@@ -121,4 +158,26 @@ done
 ! win reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor' >/dev/null 2>&1 ||
     fail "the uninstall left its entry"
 ! win 'C:\setup_probe.exe' log >/dev/null 2>&1 || fail "the log component is still registered"
+
+# 5. Elsewhere, with a blank in the folder's name and no user data.
+# /D= must reach the setup unquoted, as cmd passes it on.
+win cmd /c 'C:\QuillmoorSetup.exe /S /D=C:\Quill moor' || fail "silent install elsewhere ended with $?"
+dir=$prefix/drive_c/Quill\ moor
+mv "$dir/Uninstall.dat" "$saved/"
+code=0
+win 'C:\Quill moor\Uninstall.exe' /S || code=$?
+[ $code = 3 ] || fail "an uninstall without its uninstaller ended with $code, not 3 (not started)"
+for file in $programFiles Uninstall.exe; do
+    [ -f "$dir/$file" ] || fail "the uninstall that could not start removed $file"
+done
+mv "$saved/Uninstall.dat" "$dir/"
+win 'C:\Quill moor\Uninstall.exe' /S || fail "silent uninstall of C:\\Quill moor ended with $?"
+[ ! -e "$dir" ] || fail "the uninstall left '$(names "$dir")' in C:\\Quill moor"
+# Of the four uninstall runs, only the two that removed the program leave something in the
+# temporary folder: their Uninstall.exe, moved there out of the program's folder.
+temp=$(win winepath -u "$(win cmd /c 'echo %TEMP%')")
+left=$(cd "$temp" && find . -path './Quillmoor-uninstall-*' | sed 's/-uninstall-[0-9-]*/-uninstall-N/' | sort | uniq -c |
+    sed 's/^ *//' | paste -sd' ')
+[ "$left" = "2 ./Quillmoor-uninstall-N 2 ./Quillmoor-uninstall-N/Uninstall.exe" ] ||
+    fail "the uninstall runs left '$left' in the temporary folder"
 echo "setup: install, upgrade and uninstall as expected"
