@@ -65,16 +65,21 @@ qm_prefix() {
 # Windows links its dialog and menu fonts to fonts with Chinese and Japanese characters (the
 # registry's FontLink\SystemLink), so a text in those scripts shows in any dialog font. Wine shows
 # the dialog faces (MS Sans Serif, MS Shell Dlg, Tahoma) in DejaVu Sans, which fontconfig always
-# brings; the prefix links that font to the WenQuanYi font the setup script installs, once. (A
-# link on a face Wine does not have would make the linked font that face's own, Latin included.)
+# brings, and bold captions in DejaVu Sans Bold; the prefix links both to the WenQuanYi font the
+# setup script installs, once. (A link on a face Wine does not have would make the linked font
+# that face's own, Latin included.)
 qm_link_cjk_fonts() {
-    local marker=$WINEPREFIX/.qm-cjk-font-link
+    local marker=$WINEPREFIX/.qm-cjk-font-links
     [ -f "$marker" ] && return 0
-    local reg=$WINEPREFIX/drive_c/qm-font-link.reg value
+    local reg=$WINEPREFIX/drive_c/qm-font-links.reg value face
     value=$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei' | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
-    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n"DejaVu Sans"=hex(7):%s,00,00\r\n' \
-        "$value" >"$reg"
-    wine regedit 'C:\qm-font-link.reg' >/dev/null 2>&1 && touch "$marker"
+    {
+        printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+        for face in "DejaVu Sans" "DejaVu Sans Bold"; do
+            printf '"%s"=hex(7):%s,00,00\r\n' "$face" "$value"
+        done
+    } >"$reg"
+    wine regedit 'C:\qm-font-links.reg' >/dev/null 2>&1 && touch "$marker"
     rm -f "$reg"
 }
 
