@@ -12,6 +12,9 @@
 #include "config/ListSettings.h"
 #include "config/RuleSettings.h"
 #include "config/ScanOptionSettings.h"
+#include "core/FormatText.h"
+#include "core/LanguageChoice.h"
+#include "core/LanguageFile.h"
 #include "pages/RuleTickList.h"
 #include "pages/SettingsPages.h"
 #include "resources/ResourceIds.h"
@@ -19,6 +22,7 @@
 #include "support/PageHost.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
+#include "win/Dialog.h"
 #include "win/Text.h"
 #include "win/TreeView.h"
 
@@ -86,7 +90,15 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
         win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
         groups = Texts(tree, nullptr);
         editors = Texts(tree, Find(tree, nullptr, "Editors"));
-        note.push_back(test::WindowText(::GetDlgItem(dialog, IDC_APPLICATIONS_NOTE)));
+        HWND noteControl = ::GetDlgItem(dialog, IDC_APPLICATIONS_NOTE);
+        note.push_back(test::WindowText(noteControl));
+        // The note shows whole in every shipped language, with a large count.
+        for (const ShippedLanguage& language : FindShippedLanguages(test::SourceFile("data/Languages"))) {
+            LanguageTexts texts;
+            ReadLanguageFile(language.path, texts);
+            win::SetWindowTextOf(noteControl, FormatText(texts["_applicationsnotoffered"], {123456LL}));
+            EXPECT_TRUE(test::ShowsItsTextWhole(noteControl)) << language.tag;
+        }
         Space(tree, Find(tree, nullptr, "Browsers"));
         test::Click(dialog, IDCANCEL);
     };

@@ -3,6 +3,7 @@
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "win/Dialog.h"
+#include "win/Text.h"
 
 namespace test {
 
@@ -12,6 +13,24 @@ std::string SourceFile(const std::string& relative) {
         if (c == '/')
             c = '\\';
     return path;
+}
+
+::testing::AssertionResult ShowsItsTextWhole(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    const std::wstring text = win::Wide(WindowText(control));
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, client.right, 0};
+    ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    if (needed.bottom <= client.bottom && needed.right <= client.right)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "\"" << WindowText(control) << "\" needs " << needed.right << " x " << needed.bottom << " in "
+           << client.right << " x " << client.bottom;
 }
 
 int RecordingPrompts::MessageBox(HWND, const std::string& text, const std::string&, UINT style) {

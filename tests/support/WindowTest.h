@@ -2,6 +2,7 @@
 // Shared by the window tests: prompts that answer from a script and record what they were asked,
 // a message pump with a deadline, and a program folder of the test's own.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <deque>
@@ -67,6 +68,9 @@ class ProgramFolder {
     win::ComApartment com_;
     TempFolder dir_;
 };
+
+// Whether a static control's text, wrapped at its width in its own font, fits its height.
+::testing::AssertionResult ShowsItsTextWhole(HWND control);
 
 // Clicks a button of a dialog as the user would.
 void Click(HWND dialog, int id);
