@@ -71,11 +71,11 @@ TEST(LanguageChoice, ShippedLanguagesAreTheFolderTranslations) {
     const std::vector<ShippedLanguage> found = FindShippedLanguages(folder / "Languages");
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].tag, "ja");
-    EXPECT_EQ(found[0].name, "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+    EXPECT_EQ(OwnNameOf(found[0]), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
     EXPECT_EQ(found[1].tag, "pl");
-    EXPECT_EQ(found[1].name, "Polski");
+    EXPECT_EQ(OwnNameOf(found[1]), "Polski");
     EXPECT_EQ(found[1].path, folder / "Languages\\pl.language");
-    EXPECT_EQ(found[2].name, "xx");  // no name of its own: its tag
+    EXPECT_EQ(OwnNameOf(found[2]), "xx");  // no name of its own: its tag
 }
 
 // A translation's texts come first; a key it lacks or leaves empty shows the English text, and a
@@ -166,7 +166,7 @@ TEST(ShippedTranslations, HaveEveryKeyWithItsConversions) {
     for (const ShippedLanguage& language : shipped) {
         LanguageTexts texts;
         ASSERT_TRUE(ReadLanguageFile(language.path, texts)) << language.tag;
-        EXPECT_NE(language.name, language.tag) << "the language's own name";
+        EXPECT_NE(OwnNameOf(language), language.tag) << "the language's own name";
         for (const auto& [key, text] : english) {
             auto translated = texts.find(key);
             if (translated == texts.end() || translated->second.empty()) {

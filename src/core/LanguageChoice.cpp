@@ -13,10 +13,6 @@ namespace {
 
 constexpr char kExtension[] = ".language";
 
-bool SameTag(const std::string& a, const std::string& b) {
-    return LanguageKey(a) == LanguageKey(b);
-}
-
 std::string BaseOf(const std::string& tag) {
     return LanguageKey(tag.substr(0, tag.find('-')));
 }
@@ -44,12 +40,7 @@ std::vector<ShippedLanguage> FindShippedLanguages(const std::string& folder) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || file.size() <= sizeof(kExtension) - 1 ||
             LanguageKey(file.substr(dot)) != kExtension)
             continue;
-        ShippedLanguage language{file.substr(0, dot), {}, folder + "\\" + file};
-        LanguageTexts texts;
-        ReadLanguageFile(language.path, texts);
-        const auto name = texts.find("_languagename");
-        language.name = name != texts.end() && !name->second.empty() ? name->second : language.tag;
-        found.push_back(std::move(language));
+        found.push_back({file.substr(0, dot), folder + "\\" + file});
     } while (::FindNextFileW(search, &data));
     ::FindClose(search);
     std::sort(found.begin(), found.end(), [](const ShippedLanguage& a, const ShippedLanguage& b) {
@@ -58,15 +49,26 @@ std::vector<ShippedLanguage> FindShippedLanguages(const std::string& folder) {
     return found;
 }
 
+std::string OwnNameOf(const ShippedLanguage& language) {
+    LanguageTexts texts;
+    ReadLanguageFile(language.path, texts);
+    const auto name = texts.find("_languagename");
+    return name != texts.end() && !name->second.empty() ? name->second : language.tag;
+}
+
+bool SameLanguageTag(const std::string& a, const std::string& b) {
+    return LanguageKey(a) == LanguageKey(b);
+}
+
 std::string ClosestShippedTag(const std::string& displayTag, const std::vector<std::string>& shippedTags) {
     if (displayTag.empty())
         return {};
     for (const std::string& tag : shippedTags)
-        if (SameTag(tag, displayTag))
+        if (SameLanguageTag(tag, displayTag))
             return tag;
     const std::string base = BaseOf(displayTag);
     for (const std::string& tag : shippedTags)
-        if (SameTag(tag, base))
+        if (SameLanguageTag(tag, base))
             return tag;
     if (IsTraditionalChinese(displayTag))
         return {};
@@ -78,10 +80,10 @@ std::string ClosestShippedTag(const std::string& displayTag, const std::vector<s
 
 std::string PickLanguage(const std::string& chosen, const std::string& displayTag,
                          const std::vector<std::string>& shippedTags) {
-    if (SameTag(chosen, kEnglishTag))
+    if (SameLanguageTag(chosen, kEnglishTag))
         return kEnglishTag;
     for (const std::string& tag : shippedTags)
-        if (!chosen.empty() && SameTag(tag, chosen))
+        if (!chosen.empty() && SameLanguageTag(tag, chosen))
             return tag;
     const std::string closest = ClosestShippedTag(displayTag, shippedTags);
     return closest.empty() ? kEnglishTag : closest;

@@ -10,13 +10,19 @@
 inline constexpr char kEnglishTag[] = "en";
 
 struct ShippedLanguage {
-    std::string tag;   // the file's name without ".language"
-    std::string name;  // the language's own name ("_LanguageName" in the file), else the tag
+    std::string tag;  // the file's name without ".language"
     std::string path;
 };
 
-// The translations in folder, ordered by tag; none when the folder is missing.
+// The translations in folder, ordered by tag, found by their names alone (none is read); none
+// when the folder is missing.
 std::vector<ShippedLanguage> FindShippedLanguages(const std::string& folder);
+
+// The language's own name ("_LanguageName" in its file), else its tag.
+std::string OwnNameOf(const ShippedLanguage& language);
+
+// Whether two tags name the same language tag, without regard to case.
+bool SameLanguageTag(const std::string& a, const std::string& b);
 
 // The shipped tag that speaks the language of a Windows display language tag: the same tag, else
 // the tag of its base language ("de" for "de-AT"), else a shipped variant of that base language

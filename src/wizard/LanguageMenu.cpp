@@ -28,10 +28,10 @@ void LanguageMenu::Fill(HMENU bar, const std::string& programFolder) {
     popup_ = PopupHolding(bar, ID_LANGUAGE_WINDOWS);
     if (!popup_)
         return;
-    // English speaks from the file beside the program; its own name is the English file's.
-    languages_ = {{kEnglishTag, "English", {}}};
-    for (ShippedLanguage& language : FindShippedLanguages(programFolder + "\\Languages"))
-        languages_.push_back(std::move(language));
+    // English speaks from the file beside the program, which every translation falls back on.
+    languages_ = {{kEnglishTag, "English"}};
+    for (const ShippedLanguage& language : FindShippedLanguages(programFolder + "\\Languages"))
+        languages_.push_back({language.tag, OwnNameOf(language)});
     if (languages_.size() > IDM_LANGUAGE_LAST - IDM_LANGUAGE_FIRST + 1)
         languages_.resize(IDM_LANGUAGE_LAST - IDM_LANGUAGE_FIRST + 1);
     ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -49,7 +49,7 @@ void LanguageMenu::TickChoice(const std::string& tag) {
     // A stored tag that no longer ships speaks as Windows does, so "As Windows" is ticked then.
     UINT ticked = ID_LANGUAGE_WINDOWS;
     for (size_t i = 0; i < languages_.size(); ++i)
-        if (LanguageKey(languages_[i].tag) == LanguageKey(tag))
+        if (SameLanguageTag(languages_[i].tag, tag))
             ticked = static_cast<UINT>(IDM_LANGUAGE_FIRST + i);
     auto tick = [&](UINT id) {
         MENUITEMINFOW item{};
@@ -66,8 +66,7 @@ void LanguageMenu::TickChoice(const std::string& tag) {
 
 void LanguageMenu::Choose(HWND owner, int id) {
     const bool asWindows = id == ID_LANGUAGE_WINDOWS;
-    const ShippedLanguage* language =
-        asWindows ? nullptr : &languages_[static_cast<size_t>(id - IDM_LANGUAGE_FIRST)];
+    const Offered* language = asWindows ? nullptr : &languages_[static_cast<size_t>(id - IDM_LANGUAGE_FIRST)];
     const std::string tag = asWindows ? std::string() : language->tag;
     if (!WriteLanguageChoice(ConfigFilePath(), tag)) {
         AskUserText(owner, FormatText(Translate("_LanguageNotSaved"), {ConfigFilePath()}),

@@ -24,6 +24,12 @@ class LanguageMenu {
   private:
     void TickChoice(const std::string& tag);
 
+    // A language the menu offers: its tag and its own name.
+    struct Offered {
+        std::string tag;
+        std::string name;
+    };
+
     HMENU popup_ = nullptr;
-    std::vector<ShippedLanguage> languages_;  // English first
+    std::vector<Offered> languages_;  // English first
 };
