@@ -153,12 +153,8 @@ std::string TextProblem(HWND control) {
         LONG type = style & SS_TYPEMASK;
         bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
         if (wraps && !(style & SS_ELLIPSISMASK)) {
-            needed.right = client.right;
-            UINT flags =
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
-            ::DrawTextW(dc, wide.c_str(), -1, &needed, flags);
-            if (needed.bottom > client.bottom || needed.right > client.right)
-                report("text");
+            if (const ::testing::AssertionResult whole = test::ShowsItsTextWhole(control); !whole)
+                problem = std::string("text: ") + whole.message();
         }
     }
     ::SelectObject(dc, old);

@@ -18,19 +18,21 @@ std::string SourceFile(const std::string& relative) {
 ::testing::AssertionResult ShowsItsTextWhole(HWND control) {
     RECT client{};
     ::GetClientRect(control, &client);
-    const std::wstring text = win::Wide(WindowText(control));
+    const std::wstring text = win::Wide(win::WindowText(control));
     HDC dc = ::GetDC(control);
     const HGDIOBJ old =
         ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT needed{0, 0, client.right, 0};
-    ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    const bool noPrefix = ::GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX;
+    ::DrawTextW(dc, text.c_str(), -1, &needed,
+                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
     ::SelectObject(dc, old);
     ::ReleaseDC(control, dc);
     if (needed.bottom <= client.bottom && needed.right <= client.right)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "\"" << WindowText(control) << "\" needs " << needed.right << " x " << needed.bottom << " in "
-           << client.right << " x " << client.bottom;
+           << "\"" << win::WindowText(control) << "\" needs " << needed.right << " x " << needed.bottom
+           << " in " << client.right << " x " << client.bottom;
 }
 
 int RecordingPrompts::MessageBox(HWND, const std::string& text, const std::string&, UINT style) {

@@ -69,7 +69,8 @@ class ProgramFolder {
     TempFolder dir_;
 };
 
-// Whether a static control's text, wrapped at its width in its own font, fits its height.
+// Whether a static control's text, wrapped at its width in its own font as the control draws it,
+// fits the control.
 ::testing::AssertionResult ShowsItsTextWhole(HWND control);
 
 // Clicks a button of a dialog as the user would.
