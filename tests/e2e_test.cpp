@@ -716,7 +716,7 @@ std::string WideTextOf(HWND window) {
 
 // On a Windows whose display language is German (the ctest entry e2e_in_german says so) the
 // program speaks German. A language chosen in the menu is stored at once and speaks from the next
-// start; a stored language that no longer ships gives way to the one of Windows.
+// start. (Which stored tags win over Windows's language is LanguageChoice's own test.)
 TEST_F(EndToEndTest, SpeaksTheLanguageOfWindowsOrTheOneChosen) {
     if (DisplayLanguageTag().rfind("de", 0) != 0)
         GTEST_SKIP() << "the display language is " << DisplayLanguageTag() << ", not German";
@@ -758,8 +758,4 @@ TEST_F(EndToEndTest, SpeaksTheLanguageOfWindowsOrTheOneChosen) {
     const win::ComApartment com;
     EXPECT_EQ(ReadLanguageChoice(install_ / "config.xml"), "fr");
     EXPECT_EQ(nextAtStart(), french["_next"]);
-    ASSERT_TRUE(WriteLanguageChoice(install_ / "config.xml", "xx"));
-    EXPECT_EQ(nextAtStart(), german["_next"]);
-    ASSERT_TRUE(WriteLanguageChoice(install_ / "config.xml", "en"));
-    EXPECT_EQ(nextAtStart(), "&Next >");
 }
