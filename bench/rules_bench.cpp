@@ -132,7 +132,7 @@ int main() {
         ++fileRules;
 
     std::printf("# Cleaning rules benchmark\n\n");
-    const RuleMachine machine = RuleMachine::Current();
+    const RuleMachine machine = RuleMachine::Current(ProtectedPlaces::Current({}));
     // The generated text goes before the memory is measured: only the reading counts.
     const size_t textBytes = rules.size();
     std::string().swap(rules);

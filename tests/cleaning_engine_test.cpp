@@ -637,3 +637,23 @@ TEST_F(CleaningTest, BackupMovesTheFileOnItsVolumeAndCopiesItToAnother) {
         << entries[1].text;
     test::RemoveTree(otherVolume);
 }
+// A rule's folders go once its own files emptied them (REMOVESELF): a folder that another place's
+// files emptied stays, and so do a chosen root and a protected place, even empty.
+TEST_F(CleaningTest, EmptiedFoldersGoOnlyForTheirOwnRulesFilesAndNeverAProtectedPlaceOrARoot) {
+    job_.cleaningSet.Clear();
+    const char* const files[][2] = {{"rule\\a\\own.tmp", "Rule"},
+                                    {"rule\\b\\other.tmp", "Other place"},
+                                    {"rule\\root\\c\\own.tmp", "Rule"},
+                                    {"videos\\clip\\own.tmp", "Rule"}};
+    for (const auto& [name, reason] : files) {
+        test::WriteFile(dir_ / name);
+        job_.cleaningSet.AddOrReplace(dir_ / name, reason, test::StampOf(dir_ / name));
+    }
+    job_.emptiedFoldersGo = {{dir_ / "rule", "Rule"}, {dir_ / "videos", "Rule"}};
+    job_.foldersThatStay = {dir_ / "rule\\root", dir_ / "videos\\"};
+    RunToEnd();
+    EXPECT_EQ(test::NamesIn(dir_ / "rule"), (std::vector<std::string>{"b", "root"}));
+    EXPECT_EQ(test::NamesIn(dir_ / "rule\\root"), std::vector<std::string>{});
+    EXPECT_TRUE(test::Exists(dir_ / "videos"));
+    EXPECT_FALSE(test::Exists(dir_ / "videos\\clip"));
+}

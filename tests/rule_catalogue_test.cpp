@@ -25,7 +25,8 @@ TEST(RuleCatalogue, EachEntryIsOfferedOnlyWhereItIsSafeDetectedAndAllowed) {
     machine.variables.Set("UserProfile", {dir / "profile"});
     machine.variables.Set("Documents", {dir / "profile\\Documents"});
     machine.variables.Set("WinDir", {dir / "Windows"});
-    machine.protectedFolders = {dir / "profile", dir / "profile\\Documents", dir / "Windows"};
+    machine.places.wholeTree = {dir / "profile\\Documents"};
+    machine.places.rootOnly = {dir.Path(), dir / "profile", dir / "Windows"};  // dir: the Users folder
     machine.administratorFolders = {dir / "Windows"};
     machine.windows = {10, 0};
     test::WriteFile(
@@ -80,7 +81,9 @@ TEST(RuleCatalogue, EachEntryIsOfferedOnlyWhereItIsSafeDetectedAndAllowed) {
     WriteRulesLog(dir / "config\\rules.log", items);
     const std::string log = test::ReadFile(dir / "config\\rules.log");
     EXPECT_NE(log.find("Quillmoor.rules\tBroken\tline "), std::string::npos) << log;
-    EXPECT_NE(log.find("Quillmoor.rules\tDrive root\tevery file of C:\\"), std::string::npos) << log;
+    EXPECT_NE(log.find("Quillmoor.rules\tDrive root\tFileKey1: it would take files a user keeps (such as "),
+              std::string::npos)
+        << log;
     EXPECT_EQ(log.find("App cache"), std::string::npos) << log;
     WriteRulesLog(dir / "config\\rules.log", {});
     EXPECT_FALSE(test::Exists(dir / "config\\rules.log"));

@@ -10,7 +10,7 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
-#include "scan/ScanLocations.h"
+#include "scan/ProtectedPlaces.h"
 #include "session/ScanInputs.h"
 #include "scan/ScanWorker.h"
 #include "support/TestFiles.h"
@@ -360,17 +360,6 @@ TEST_F(ScanWorkerTest, TheProgramsOwnFoldersAreWholeFoldersAndARootBackupFolderO
     EXPECT_EQ(job_.results.ToTextMap(), (TextMap{{dir_ / "DataFiles\\junk.tmp", "Temporary file"}}));
 }
 
-TEST(ScanLocationTest, ARootOrAFolderHoldingASystemOrProfileFolderIsUnsafe) {
-    const std::vector<std::string> kept = {"C:\\Windows", "C:\\Windows\\system32", "C:\\Users\\bob",
-                                           "D:\\Tools\\Quillmoor"};
-    for (const char* folder : {"C:\\", "c:", "\\\\nas\\share\\", "C:\\WINDOWS\\", "c:\\users",
-                               "C:\\Users\\Bob\\", "D:\\Tools", "Temp", ""})
-        EXPECT_TRUE(IsUnsafeScanLocation(folder, kept)) << folder;
-    for (const char* folder : {"C:\\Users\\bob\\AppData\\Local\\Temp\\", "C:\\Windows\\Temp",
-                               "C:\\Users\\bobby", "\\\\nas\\share\\temp"})
-        EXPECT_FALSE(IsUnsafeScanLocation(folder, kept)) << folder;
-}
-
 TEST_F(ScanWorkerTest, TheBackupFolderAndTheProgramFolderGivenInShortFormAreNeverListed) {
     test::WriteFile(dir_ / "data\\Backup\\2025-01-31_08-05-09\\C\\x.tmp");
     test::WriteFile(dir_ / "data\\Quillmoor Program Folder\\leftover.tmp");
@@ -406,6 +395,7 @@ TEST_F(ScanWorkerTest, ATemporaryFolderThatIsTheWindowsFolderIsNotSearchedAndThe
     ASSERT_GT(::GetWindowsDirectoryA(windows, MAX_PATH), 0u);
     EnvironmentOverride tmp("TMP", windows);
     EnvironmentOverride temp("TEMP", windows);
+    job_.protectedPlaces = ProtectedPlaces::Current({});
     job_.findTemp = true;
     Recorder recorder(0);
     RunToEnd(recorder);

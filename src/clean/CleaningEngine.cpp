@@ -123,7 +123,7 @@ class CleaningRun {
             const std::string path(job_.cleaningSet.Path(i));
             const Outcome* saved = i < outcomes_.size() ? &outcomes_[i] : nullptr;
             if (saved && saved->saved == Saved::Moved) {
-                Removed(entry, path, Gone::IntoRestorePoint);
+                Removed(entry, i, path, Gone::IntoRestorePoint);
             } else if (Stopped()) {
                 entry.Write(log_, "_LogLogCategoryDelete");
                 return false;
@@ -147,10 +147,17 @@ class CleaningRun {
         return true;
     }
 
-    // Removes, deepest first, the folders the cleaning emptied below the folders that go once emptied.
+    // Removes, deepest first, the folders the cleaning emptied below the folders that go once
+    // emptied: each counts only the files its own place listed, so another place's or a root's
+    // files never take a rule's folders with them.
     void RemoveEmptiedFolders() {
-        for (const std::string& folder : job_.emptiedFoldersGo)
-            ::RemoveEmptiedFolders(folder, removed_);
+        for (const EmptiedFolderRule& rule : job_.emptiedFoldersGo) {
+            std::vector<std::string> ownFiles;
+            for (size_t row : removed_)
+                if (job_.cleaningSet.Reason(row) == rule.reason)
+                    ownFiles.emplace_back(job_.cleaningSet.Path(row));
+            ::RemoveEmptiedFolders(rule.folder, ownFiles, job_.foldersThatStay);
+        }
     }
 
     void SetPosition(int position) {
@@ -178,7 +185,7 @@ class CleaningRun {
     enum class Gone { Deleted, IntoRestorePoint, IntoRecycleBin };
 
     // A file that left its place: logged, counted, and remembered for the folders it may have emptied.
-    void Removed(LogEntry& entry, const std::string& path, Gone gone, uint64_t size = 0) {
+    void Removed(LogEntry& entry, size_t row, const std::string& path, Gone gone, uint64_t size = 0) {
         entry.Add("_LogDeleteFile", {path});
         if (gone == Gone::IntoRecycleBin) {
             ++job_.counts.recycled;
@@ -188,7 +195,7 @@ class CleaningRun {
                 job_.counts.bytesFreed += size;
         }
         if (!job_.emptiedFoldersGo.empty())
-            removed_.push_back(path);
+            removed_.push_back(row);
     }
 
     // A file that keeps its place (or its backup failed) is written to the log, with the system's
@@ -241,7 +248,7 @@ class CleaningRun {
             return;
         }
         if (const win::Result removed = listed.Remove())
-            Removed(entry, path, Gone::Deleted, job_.cleaningSet.Size(row));
+            Removed(entry, row, path, Gone::Deleted, job_.cleaningSet.Size(row));
         else
             Failed(entry, "_LogDeleteFileFailed", {path}, removed.Error());
     }
@@ -295,10 +302,10 @@ class CleaningRun {
         folder.reset();
         switch (place) {
             case ListedPlace::RecycleBin:
-                Removed(entry, path, Gone::IntoRecycleBin);
+                Removed(entry, row, path, Gone::IntoRecycleBin);
                 break;
             case ListedPlace::Deleted:  // with the user's consent, where the bin could not take it
-                Removed(entry, path, Gone::Deleted, job_.cleaningSet.Size(row));
+                Removed(entry, row, path, Gone::Deleted, job_.cleaningSet.Size(row));
                 break;
             case ListedPlace::Elsewhere:
                 if (done) {
@@ -350,8 +357,8 @@ class CleaningRun {
     CleaningJob& job_;
     const win::StopToken stop_;
     ActivityLog log_;
-    std::vector<Outcome> outcomes_;     // what the backup did, by row of the cleaning set
-    std::vector<std::string> removed_;  // the files removed, when emptied folders are to go
+    std::vector<Outcome> outcomes_;  // what the backup did, by row of the cleaning set
+    std::vector<size_t> removed_;    // the rows removed, when emptied folders are to go
     SameVolumeCache volumes_;
 };
 

@@ -22,8 +22,11 @@ struct CleaningJob {
     bool backup = false;
     std::string backupFolder;  // as typed, path variables already expanded
     ScanResults cleaningSet;   // the ticked files, in path order; only the paths are used
-    // Folders whose folders go once the cleaning has emptied them (RemoveEmptiedFolders).
-    std::vector<std::string> emptiedFoldersGo;
+    // Folders whose folders go once the cleaning has emptied them of their own files
+    // (RemoveEmptiedFolders), and the folders that stay even then: the protected places and the
+    // chosen roots.
+    std::vector<EmptiedFolderRule> emptiedFoldersGo;
+    std::vector<std::string> foldersThatStay;
     win::JobProgress* progress = nullptr;  // the cleaning page
     std::string logFolder;                 // the activity log's data folder: the program folder + "\Log\Data"
     HWND promptOwner = nullptr;  // owns the shell's question when the Recycle Bin cannot take a file

@@ -28,9 +28,19 @@ size_t Depth(const std::string& path) {
     return static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
 }
 
+bool MustStay(const std::string& folder, const std::vector<std::string>& stay) {
+    return std::any_of(stay.begin(), stay.end(), [&](const std::string& kept) {
+        std::string_view form(kept);
+        while (form.size() > 3 && win::EndsWithBackslash(form))
+            form.remove_suffix(1);
+        return win::SameFolded(form, folder);
+    });
+}
+
 }  // namespace
 
-int RemoveEmptiedFolders(const std::string& root, const std::vector<std::string>& removedFiles) {
+int RemoveEmptiedFolders(const std::string& root, const std::vector<std::string>& removedFiles,
+                         const std::vector<std::string>& stay) {
     std::string base = root;
     while (base.size() > 3 && win::EndsWithBackslash(base))
         base.pop_back();
@@ -53,6 +63,6 @@ int RemoveEmptiedFolders(const std::string& root, const std::vector<std::string>
                      [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
     int removed = 0;
     for (const std::string& folder : folders)
-        removed += RemoveCheckedFolder(folder) ? 1 : 0;
+        removed += !MustStay(folder, stay) && RemoveCheckedFolder(folder) ? 1 : 0;
     return removed;
 }

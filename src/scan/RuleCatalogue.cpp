@@ -16,51 +16,6 @@
 
 namespace {
 
-// The folded steps of a path, "." and ".." steps resolved: "C:\Users\X\..\Y" as "C:", "USERS", "Y"
-// (in the fold's case).
-std::vector<std::wstring> Steps(const std::string& path) {
-    std::vector<std::wstring> steps;
-    const std::wstring folded = win::FoldedText(path);
-    for (size_t start = 0; start < folded.size();) {
-        size_t end = folded.find(L'\\', start);
-        if (end == std::wstring::npos)
-            end = folded.size();
-        const std::wstring step = folded.substr(start, end - start);
-        // A ".." step names the folder above: "C:\Users\u\.." reaches every profile.
-        if (step == L".." && steps.size() > 1)
-            steps.pop_back();
-        else if (!step.empty() && step != L"." && step != L"..")
-            steps.push_back(step);
-        start = end + 1;
-    }
-    return steps;
-}
-
-// True when a folder the pattern can name is folder itself or lies above it.
-bool ReachesFolder(const std::vector<std::wstring>& pattern, const std::vector<std::wstring>& folder) {
-    if (pattern.size() > folder.size())
-        return false;
-    for (size_t i = 0; i < pattern.size(); ++i)
-        if (!MatchWildcard(pattern[i], folder[i]))
-            return false;
-    return true;
-}
-
-// True when a folder the pattern can name lies inside folder (or is it).
-bool InsideFolder(const std::vector<std::wstring>& pattern, const std::vector<std::wstring>& folder) {
-    if (pattern.size() < folder.size())
-        return false;
-    for (size_t i = 0; i < folder.size(); ++i)
-        if (!MatchWildcard(pattern[i], folder[i]))
-            return false;
-    return true;
-}
-
-bool TakesEveryFile(const RuleFileKey& key) {
-    return std::any_of(key.masks.begin(), key.masks.end(),
-                       [](const std::string& mask) { return mask == "*" || mask == "*.*"; });
-}
-
 bool RunsElevated() {
     win::UniqueHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
@@ -75,14 +30,7 @@ bool RunsElevated() {
 class EntryCheck {
   public:
     EntryCheck(const RuleMachine& machine)
-        : machine_(machine), detector_(machine.variables, machine.windows) {
-        for (const std::string& folder : machine.protectedFolders)
-            if (!folder.empty())
-                protected_.push_back(Steps(folder));
-        for (const std::string& folder : machine.administratorFolders)
-            if (!folder.empty())
-                administrator_.push_back(Steps(folder));
-    }
+        : machine_(machine), detector_(machine.variables, machine.windows) {}
 
     void Check(RuleItem& item) {
         const RuleEntry& entry = item.entry;
@@ -99,19 +47,27 @@ class EntryCheck {
                     return Set(item, RuleState::LeftOut, "an ExcludeKey names no full path");
         if (!detector_.IsDetected(entry))
             return Set(item, RuleState::NotDetected, "");
+        // Judged where each folder resolves now, by the names its masks match; the scan judges
+        // each folder again where it leads then.
         bool administrator = false;
-        for (const RuleFileKey& key : entry.files) {
-            for (const std::string& folder : machine_.variables.Expand(key.folder)) {
-                const std::vector<std::wstring> steps = Steps(folder);
-                const bool unsafe = TakesEveryFile(key) &&
-                                    (steps.size() <= 1 ||
-                                     std::any_of(protected_.begin(), protected_.end(),
-                                                 [&](const auto& p) { return ReachesFolder(steps, p); }));
-                if (unsafe)
-                    return Set(item, RuleState::Unsafe, "every file of " + folder + " would be taken");
-                administrator =
-                    administrator || std::any_of(administrator_.begin(), administrator_.end(),
-                                                 [&](const auto& a) { return InsideFolder(steps, a); });
+        for (size_t i = 0; i < entry.files.size(); ++i) {
+            const RuleFileKey& key = entry.files[i];
+            for (const std::string& text : machine_.variables.Expand(key.folder)) {
+                const win::TruePath folder = PlaceFolderForm(text);
+                if (folder.error == ERROR_INVALID_NAME)
+                    return Set(
+                        item, RuleState::Unsafe,
+                        "FileKey" + std::to_string(i + 1) + " names " + text +
+                            ", which cannot be told apart from the user's or the system's own folders");
+                const std::string why =
+                    WhyProtected(machine_.places, folder.path, key.masks, key.recurse || key.removeSelf);
+                if (!why.empty())
+                    return Set(item, RuleState::Unsafe, "FileKey" + std::to_string(i + 1) + ": " + why);
+                administrator = administrator ||
+                                std::any_of(machine_.administratorFolders.begin(),
+                                            machine_.administratorFolders.end(), [&](const std::string& a) {
+                                                return !a.empty() && CanNameInside(folder.path, a);
+                                            });
             }
         }
         if (administrator && !machine_.elevated)
@@ -126,28 +82,25 @@ class EntryCheck {
 
     const RuleMachine& machine_;
     RuleDetector detector_;
-    std::vector<std::vector<std::wstring>> protected_;
-    std::vector<std::vector<std::wstring>> administrator_;
 };
 
 }  // namespace
 
-RuleMachine RuleMachine::Current() {
+RuleMachine RuleMachine::Current(ProtectedPlaces places) {
     RuleMachine machine;
+    machine.places = std::move(places);
     machine.variables = RuleVariables::Current();
     const std::string windowsFolder =
         win::FetchSystemText([](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); });
     const std::vector<std::string> programFiles = machine.variables.Expand("%ProgramFiles%");
     const std::string programData = KnownFolderPath(FOLDERID_ProgramData);
-    machine.protectedFolders = {windowsFolder, programData};
-    machine.protectedFolders.insert(machine.protectedFolders.end(), programFiles.begin(), programFiles.end());
-    for (const KNOWNFOLDERID* id :
-         {&FOLDERID_Profile, &FOLDERID_Documents, &FOLDERID_Desktop, &FOLDERID_Pictures, &FOLDERID_Music,
-          &FOLDERID_Videos, &FOLDERID_Downloads, &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData})
-        machine.protectedFolders.push_back(KnownFolderPath(*id));
     machine.administratorFolders = {windowsFolder, programData};
     machine.administratorFolders.insert(machine.administratorFolders.end(), programFiles.begin(),
                                         programFiles.end());
+    // In the form the rules' folders are compared in.
+    for (std::string& folder : machine.administratorFolders)
+        if (!folder.empty())
+            folder = win::TruePathOfText(folder).path;
     machine.elevated = RunsElevated();
     machine.windows = WindowsVersion();
     return machine;

@@ -9,12 +9,13 @@
 #include "config/RuleFile.h"
 #include "config/RuleSettings.h"
 #include "config/RuleVariables.h"
+#include "scan/ProtectedPlaces.h"
 
 enum class RuleState {
     Ready,               // detected and offered
     NotDetected,         // its application is not on this machine
     LeftOut,             // a line or key Quillmoor cannot read, or a folder that is no full path
-    Unsafe,              // a rule would take every file of a protected folder
+    Unsafe,              // a rule would take what is not junk, or names a folder that cannot be judged
     NeedsAdministrator,  // a rule lies under the Windows, ProgramData or Program Files folder
 };
 
@@ -29,16 +30,15 @@ struct RuleItem {
 // What the checks of a catalogue go by on this machine.
 struct RuleMachine {
     RuleVariables variables;
-    // No rule may take every file of one of these folders or of a folder above one: the drive
-    // roots go without saying.
-    std::vector<std::string> protectedFolders;
+    // What no rule may take (WhyProtected).
+    ProtectedPlaces places;
     // Folders whose files only an administrator may clean.
     std::vector<std::string> administratorFolders;
     bool elevated = false;
     RuleOsVersion windows;
 
-    // This machine, user and process, asked of the system.
-    static RuleMachine Current();
+    // This machine, user and process, asked of the system, with the places no rule may take from.
+    static RuleMachine Current(ProtectedPlaces places);
 };
 
 // The rule files of a program: "Quillmoor.rules" beside it, then a "winapp2.ini" beside it or

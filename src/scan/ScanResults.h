@@ -24,6 +24,13 @@ using TextMap = std::map<std::string, std::string>;
 
 // What the listing said of a found file: the report shows its size and access time, and the
 // cleaning checks that the file is still the one listed (size, last write, id) before it acts.
+// A folder that goes, with the folders below it, once a cleaning has emptied them of the listed
+// files of one reason (a rule's REMOVESELF): only that place's own files count.
+struct EmptiedFolderRule {
+    std::string folder;  // true form
+    std::string reason;  // as the results keep it
+};
+
 struct FileStamp {
     uint64_t size = 0;
     FILETIME lastAccess{};

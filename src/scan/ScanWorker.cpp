@@ -8,7 +8,6 @@
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "scan/RuleFolders.h"
-#include "scan/ScanLocations.h"
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
 #include "win/Text.h"
@@ -216,18 +215,15 @@ void ShowInterruptedEnd(ScanJob& job) {
             FormatText(Translate("_StateFindItem"), {static_cast<long long>(job.results.Count())}));
 }
 
-// The folders a place's folder names now, in their true form: the steps before the first wildcard
-// resolved as one folder, the wildcards matched below it (never through a link).
+// The folders a place's folder names now, in their true form (PlaceFolderForm), the wildcard steps
+// matched on the disk (never through a link). A text that names no place of its own names none.
 std::vector<std::string> FoldersNamed(const std::string& folder) {
-    const size_t wildcard = folder.find_first_of("*?");
-    if (wildcard == std::string::npos) {
-        const win::TruePath resolved = win::TruePathOfText(folder);
-        return {resolved.path};
-    }
-    const size_t cut = folder.rfind('\\', wildcard);
-    if (cut == std::string::npos)
+    const win::TruePath form = PlaceFolderForm(folder);
+    if (form.error == ERROR_INVALID_NAME)
         return {};
-    return MatchingFolders(win::TruePathOfText(folder.substr(0, cut)).path + folder.substr(cut));
+    if (form.path.find_first_of("*?") == std::string::npos)
+        return {form.path};
+    return MatchingFolders(form.path);
 }
 
 // The exclusions with their folders in true form, one for each folder a wildcard names.
@@ -243,8 +239,6 @@ std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusio
 // passedOver instead.
 void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string>& passedOver) {
     ScanRun run(job, stop);
-    std::vector<std::string> protectedFolders;
-
     std::vector<SearchWalk> walks;
     for (const ScanPlace& place : ScanPlaces(job)) {
         const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
@@ -252,26 +246,20 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
             TextMap masks;
             for (const std::string& mask : files.masks)
                 masks.emplace(mask, place.reason);
-            const bool takesEveryFile =
-                place.systemLocation || masks.count("*") > 0 || masks.count("*.*") > 0;
             for (const std::string& folder : FoldersNamed(files.folder)) {
                 if (run.Stopped())
                     return;
-                // A temporary folder that fell back to the profile or the Windows folder, or a
-                // root, holds the user's and the system's own files, never junk; so may a rule's
-                // folder that a link leads elsewhere.
-                if (takesEveryFile) {
-                    if (protectedFolders.empty())
-                        protectedFolders = ProtectedFolders(ProgramDirectory());
-                    if (IsUnsafeScanLocation(folder, protectedFolders)) {
-                        if (std::find(passedOver.begin(), passedOver.end(), folder) == passedOver.end())
-                            passedOver.push_back(folder);
-                        continue;
-                    }
+                // Judged again where it leads now: a temporary folder that fell back to the
+                // profile, a rule's cache folder that a link leads to the documents, a wildcard
+                // that matched another profile.
+                if (!WhyProtected(job.protectedPlaces, folder, files.masks, files.recurse).empty()) {
+                    if (std::find(passedOver.begin(), passedOver.end(), folder) == passedOver.end())
+                        passedOver.push_back(folder);
+                    continue;
                 }
                 walks.push_back({folder, run.Request(masks, SearchOptions{}, files.recurse, exclusions)});
                 if (files.removeSelf)
-                    job.emptiedFoldersGo.push_back(folder);
+                    job.emptiedFoldersGo.push_back({folder, Translate(place.reason)});
             }
         }
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/ProtectedPlaces.h"
 #include "scan/ScanResults.h"
 #include "scan/SearchFolder.h"
 #include "win/Job.h"
@@ -37,8 +38,8 @@ struct PlaceFolder {
 
 // One place the scan searches besides the roots: one of the system locations or a ticked cleaning
 // rule. Every file it takes is reported with its reason, whatever its attributes; the exclusions'
-// folders may hold wildcards as the place's folders do. A system location is also checked against
-// the folders it must never be or hold (IsUnsafeScanLocation) and passed over when it fails.
+// folders may hold wildcards as the place's folders do. Each folder it names is judged again where
+// it resolves to at the scan (WhyProtected) and passed over when it would take what is not junk.
 struct ScanPlace {
     std::string reason;
     std::vector<PlaceFolder> folders;
@@ -60,12 +61,15 @@ struct ScanJob {
     TextMap masks;                         // mask -> description
     std::vector<std::string> skipFolders;  // the user's: each leaves out every path it occurs in
     std::vector<std::string> ownFolders;   // the program's: each leaves out itself and all below it
+    // What the places may never take from; the roots are the user's own choice.
+    ProtectedPlaces protectedPlaces;
     // Listing workers per root and location; 0: as many as ListingWorkers gives.
     unsigned workers = 0;
     ScanResults results;
-    std::vector<std::string> notSearched;  // system locations the last run passed over
-    // The folders (true form) of the last run's places whose folders go once a cleaning empties them.
-    std::vector<std::string> emptiedFoldersGo;
+    std::vector<std::string> notSearched;  // place folders the last run passed over
+    // The folders (true form) of the last run's places whose folders go once a cleaning empties
+    // them, each with the reason its own files are listed with.
+    std::vector<EmptiedFolderRule> emptiedFoldersGo;
     size_t unreadableFolders = 0;  // folders the last run could not list
     ScanProgress* progress = nullptr;
     // Runs once per run, after the final texts: on the worker's thread, or in StopScan.
@@ -85,8 +89,8 @@ struct ScanJob {
 std::vector<ScanPlace> ScanPlaces(const ScanJob& job);
 
 // The worker's body: searches the places, then the roots, until stop is requested.
-// System locations whose folder is a root or holds a system or profile folder are not searched
-// but listed in notSearched, which the final status names.
+// A place's folder that would take what is not junk where it resolves now (WhyProtected) is not
+// searched but listed in notSearched, which the final status names.
 void RunScan(ScanJob& job, win::StopToken stop);
 
 // Ends a running scan between two directory entries and shows the stopped state: Stop disabled,

@@ -1,12 +1,22 @@
 #include "session/ProgramRules.h"
 
+#include "config/CleanOptionSettings.h"
 #include "config/RuleSettings.h"
+#include "session/ScanInputs.h"
 #include "win/PathParts.h"
 
-std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath) {
+ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
+                                       const std::string& backupFolder) {
+    // The configuration and the log live in the program folder.
+    return ProtectedPlaces::Current(
+        OwnSkipFolders(programFolder, {backupFolder, ReadBackupDirectory(configPath)}));
+}
+
+std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath,
+                                   const ProtectedPlaces& places) {
     const std::string configFolder = win::FolderPartOf(configPath);
-    std::vector<RuleItem> items = LoadRuleCatalogue(RuleFilesOf(programFolder, configFolder),
-                                                    ReadRuleChoices(configPath), RuleMachine::Current());
+    std::vector<RuleItem> items = LoadRuleCatalogue(
+        RuleFilesOf(programFolder, configFolder), ReadRuleChoices(configPath), RuleMachine::Current(places));
     WriteRulesLog(configFolder + "\\rules.log", items);
     return items;
 }

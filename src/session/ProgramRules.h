@@ -9,9 +9,15 @@
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 
-// Reads the rule files of the program in programFolder with the choices of configPath, and writes
-// the rules log beside configPath.
-std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath);
+// The places no rule and no system location may take from, with the program's own folders: the
+// program folder, and the backup folder of configPath and backupFolder (the wizard's, when given).
+ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
+                                       const std::string& backupFolder = {});
+
+// Reads the rule files of the program in programFolder with the choices of configPath, each entry
+// judged against places, and writes the rules log beside configPath.
+std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath,
+                                   const ProtectedPlaces& places);
 
 // What "/rules" prints: one line an entry, tab-separated: the file, the group, the name, "detected"
 // or "not detected", "ticked" or "not ticked", and why it is not offered (empty when it is).

@@ -33,10 +33,12 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
     // the program's own files are never junk.
     const std::vector<std::string> backupFolders = {settings.cleanOptions.backupDirectory,
                                                     ReadBackupDirectory(ConfigPath())};
-    SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders,
-                  OwnSkipFolders(programFolder_, backupFolders));
+    const std::vector<std::string> own = OwnSkipFolders(programFolder_, backupFolders);
+    SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders, own);
+    scan_.protectedPlaces = ProtectedPlaces::Current(own);
     // The ticked cleaning rules, as config.xml keeps the ticks.
-    scan_.rulePlaces = RulePlaces(ProgramRules(programFolder_, ConfigPath()), RuleVariables::Current());
+    scan_.rulePlaces = RulePlaces(ProgramRules(programFolder_, ConfigPath(), scan_.protectedPlaces),
+                                  RuleVariables::Current());
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name
@@ -64,6 +66,11 @@ void Session::PrepareCleaning(const CleanOptionValues& options) {
     cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
     cleaning_.cleaningSet = scan_.results.TickedRows();
     cleaning_.emptiedFoldersGo = scan_.emptiedFoldersGo;
+    // A rule's emptied folders never take a protected place or a chosen root with them.
+    const ProtectedPlaces& places = scan_.protectedPlaces;
+    cleaning_.foldersThatStay = scan_.roots;
+    for (const std::vector<std::string>* folders : {&places.wholeTree, &places.rootOnly, &places.never})
+        cleaning_.foldersThatStay.insert(cleaning_.foldersThatStay.end(), folders->begin(), folders->end());
 }
 
 bool Session::StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
