@@ -65,14 +65,14 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
         "FileKey1=%QM_TEST_PROFILE%\\Browser|*.tmp\n"
         "[Test Editor: logs]\nSection=Editors\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Editor|*.log\n"
         "[Test Player: thumbnails]\nSection=Editors\nDefault=True\nWarning=Also removes playlists.\n"
-        "FileKey1=%QM_TEST_PROFILE%\\Player|*.db\n"
+        "FileKey1=%QM_TEST_PROFILE%\\Player|*.thumb\n"
         "[Not here]\nSection=Editors\nDetectFile=%QM_TEST_PROFILE%\\Nothing\nDefault=True\n"
         "FileKey1=%QM_TEST_PROFILE%|*.txt\n");
     test::WriteFile(program / "winapp2.ini",
                     "[Test Viewer *]\nSection=Browsers\nDefault=True\n"
                     "FileKey1=%QM_TEST_PROFILE%\\Viewer|*.tmp\n");
     const std::string browser = profile / "Browser\\a.tmp", editor = profile / "Editor\\b.log",
-                      player = profile / "Player\\c.db", viewer = profile / "Viewer\\d.tmp";
+                      player = profile / "Player\\c.thumb", viewer = profile / "Viewer\\d.tmp";
     for (const std::string& file : {browser, editor, player, viewer})
         test::WriteFile(file, "junk");
     test::MakeFolders(profile / "Documents");
@@ -138,10 +138,11 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
     };
     test::Click(page.Handle(), IDC_OPTIONS_APPLICATIONS);
     using T = RuleTickList;
-    EXPECT_EQ(states, (std::vector<int>{T::kSome, T::kTicked, T::kUnticked, T::kTicked,          // loaded
-                                        T::kUnticked, T::kUnticked, T::kUnticked, T::kUnticked,  // No
-                                        T::kSome, T::kTicked, T::kUnticked, T::kTicked,          // Defaults
-                                        T::kSome, T::kUnticked, T::kTicked, T::kUnticked}));     // Yes
+    // The winapp2.ini entry's Default=True ticks nothing: only the user ticks it.
+    EXPECT_EQ(states, (std::vector<int>{T::kSome, T::kTicked, T::kUnticked, T::kUnticked,      // loaded
+                                        T::kUnticked, T::kUnticked, T::kUnticked, T::kTicked,   // No
+                                        T::kSome, T::kTicked, T::kUnticked, T::kUnticked,       // Defaults
+                                        T::kSome, T::kUnticked, T::kTicked, T::kTicked}));      // Yes
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_NE(prompts.messages[0].find("Also removes playlists."), std::string::npos) << prompts.messages[0];
     EXPECT_EQ(prompts.styles[0] & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
@@ -149,7 +150,7 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
               (std::vector<RuleChoice>{{"Quillmoor.rules", "Not here", false},
                                        {"Quillmoor.rules", "Test Editor: logs", false},
                                        {"Quillmoor.rules", "Test Player: thumbnails", true},
-                                       {"winapp2.ini", "Test Viewer", false}}));
+                                       {"winapp2.ini", "Test Viewer", true}}));
     ::DestroyWindow(page.Handle());
 
     // A scan lists the files of the ticked entries only.
@@ -159,6 +160,65 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
     EXPECT_NE(report.find(browser + ","), std::string::npos) << report;
     EXPECT_NE(report.find(player + ","), std::string::npos) << report;
     EXPECT_EQ(report.find(editor + ","), std::string::npos) << report;
-    EXPECT_EQ(report.find(viewer + ","), std::string::npos) << report;
+    EXPECT_NE(report.find(viewer + ","), std::string::npos) << report;
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
+}
+
+// A community group holding a browser's passwords, cookies and cache: its tick takes the cache
+// only; the other two stand in a group of their own at the end and are ticked one by one, after
+// a question that names what they reach.
+TEST(ApplicationsDialog, AGroupsTickNeverTicksWhatTheUserKeeps) {
+    test::TempFolder profile;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", win::Wide(profile.Path()).c_str());
+    test::WriteFile(program / "winapp2.ini",
+                    "[Browser Passwords *]\nLangSecRef=3021\nDefault=True\n"
+                    "FileKey1=%QM_TEST_PROFILE%\\Browser\\Default|Login Data*\n"
+                    "[Browser Cookies *]\nLangSecRef=3021\nDefault=True\n"
+                    "FileKey1=%QM_TEST_PROFILE%\\Browser\\Default\\Network|Cook*\n"
+                    "[Browser Cache *]\nLangSecRef=3021\nDefault=True\n"
+                    "FileKey1=%QM_TEST_PROFILE%\\Browser\\Default\\Cache|*|RECURSE\n");
+
+    test::PageHost host;
+    test::RecordingPrompts prompts;
+    ScanOptionValues options;
+    OptionsPage page(options);
+    ASSERT_TRUE(page.CreateIn(host.Handle()));
+    std::vector<std::string> groups, kept;
+    std::vector<int> states;
+    prompts.onDialog = [&](HWND dialog, int) {
+        win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
+        groups = Texts(tree, nullptr);
+        const HTREEITEM community = Find(tree, nullptr, "3021 (winapp2.ini)");
+        const HTREEITEM keptGroup = tree.Next(community);
+        kept = Texts(tree, keptGroup);
+        const HTREEITEM cookies = tree.Next(tree.Child(keptGroup));
+        Space(tree, community);
+        Space(tree, keptGroup);  // asks nothing and ticks nothing
+        states = {tree.StateImage(community), tree.StateImage(keptGroup)};
+        prompts.answers = {IDNO};
+        Space(tree, cookies);
+        states.push_back(tree.StateImage(cookies));
+        prompts.answers = {IDYES};
+        Space(tree, cookies);
+        states.push_back(tree.StateImage(cookies));
+        test::Click(dialog, IDOK);
+    };
+    test::Click(page.Handle(), IDC_OPTIONS_APPLICATIONS);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[1].rfind("Kept by default: passwords, cookies", 0), 0u) << groups[1];
+    EXPECT_EQ(kept, (std::vector<std::string>{"Browser Passwords (saved passwords and credentials)",
+                                              "Browser Cookies (cookies)"}));
+    using T = RuleTickList;
+    EXPECT_EQ(states, (std::vector<int>{T::kTicked, T::kUnticked, T::kUnticked, T::kTicked}));
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_NE(prompts.messages[0].find("Browser Cookies reaches your cookies"), std::string::npos)
+        << prompts.messages[0];
+    EXPECT_EQ(ReadRuleChoices(config), (std::vector<RuleChoice>{{"winapp2.ini", "Browser Cache", true},
+                                                                {"winapp2.ini", "Browser Cookies", true}}));
+    ::DestroyWindow(page.Handle());
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
 }

@@ -39,6 +39,10 @@ ln -s ../../victims "$dir/points/2025-01-01_00-00-00/inside"
 mkdir -p "$dir/report"
 printf "not a report" > "$dir/report/elsewhere.txt"
 ln -s elsewhere.txt "$dir/report/report.csv"
+# The rules log's name that is a link to the user's note.
+mkdir -p "$dir/ruleslog"
+printf "my note" > "$dir/ruleslog/notes.txt"
+ln -s notes.txt "$dir/ruleslog/rules.log"
 # Folders a cleaning emptied, one of them a link to an empty folder outside.
 mkdir -p "$dir/emptied/real" "$dir/emptytarget"
 ln -s ../emptytarget "$dir/emptied/link"

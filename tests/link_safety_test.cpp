@@ -13,6 +13,7 @@
 #include "clean/EmptyFolders.h"
 #include "clean/RestoreFiles.h"
 #include "scan/ResultsCsv.h"
+#include "scan/RuleCatalogue.h"
 #include "clean/RestorePointTree.h"
 #include "core/LanguageTable.h"
 #include "session/Session.h"
@@ -225,4 +226,18 @@ TEST_F(LinkSafetyTest, FoldersACleaningEmptiedGoButNeverThroughALink) {
     EXPECT_TRUE(test::Exists(emptied + "\\link"));
     EXPECT_TRUE(test::Exists(fixture_ + "\\emptytarget"));
     EXPECT_TRUE(test::Exists(emptied));  // the link is still in it
+}
+
+// ruleslog\rules.log is a link to ruleslog\notes.txt: the log takes the link's place.
+TEST_F(LinkSafetyTest, TheRulesLogWrittenOverALinkReplacesTheLinkNotWhatItLeadsTo) {
+    const std::string log = fixture_ + "\\ruleslog\\rules.log";
+    RuleItem item;
+    item.file = "winapp2.ini";
+    item.entry.name = "Broken";
+    item.state = RuleState::LeftOut;
+    item.reason = "line 3 does not parse";
+    WriteRulesLog(log, {item});
+    EXPECT_EQ(test::ReadFile(fixture_ + "\\ruleslog\\notes.txt"), "my note");
+    EXPECT_EQ(test::ReadFile(log), "winapp2.ini\tBroken\tline 3 does not parse\r\n");
+    EXPECT_FALSE(::GetFileAttributesW(win::FileApiPath(log).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
 }

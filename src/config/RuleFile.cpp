@@ -216,3 +216,7 @@ std::vector<RuleEntry> ParseRules(std::string_view text) {
 bool ReadRuleFileText(const std::string& path, std::string& text) {
     return ReadTextFile(path, kLargestRuleFile, UnmarkedText::Utf8, text);
 }
+
+bool ReadRuleFileText(HANDLE file, std::string& text) {
+    return ReadOpenTextFile(file, kLargestRuleFile, UnmarkedText::Utf8, text);
+}

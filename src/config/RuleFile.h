@@ -22,6 +22,8 @@
 // variables (%AppData%, any environment variable) and wildcards: they are resolved on the machine
 // where the rules are used.
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,3 +73,5 @@ std::vector<RuleEntry> ParseRules(std::string_view text);
 // The text of a rule file as UTF-8: UTF-16 LE with its byte-order mark, or UTF-8 with or without
 // one. False when the file cannot be read.
 bool ReadRuleFileText(const std::string& path, std::string& text);
+// The same, read through a rule file already open for reading.
+bool ReadRuleFileText(HANDLE file, std::string& text);

@@ -28,13 +28,17 @@ std::string_view Trimmed(std::string_view text) {
 
 bool ReadTextFile(const std::string& path, uint64_t largestFile, UnmarkedText unmarked, std::string& text) {
     win::UniqueFile file = win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    return file && ReadOpenTextFile(file.get(), largestFile, unmarked, text);
+}
+
+bool ReadOpenTextFile(HANDLE file, uint64_t largestFile, UnmarkedText unmarked, std::string& text) {
     LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) > largestFile)
+    if (!::GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > largestFile)
         return false;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!bytes.empty() &&
-        (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
          read != bytes.size()))
         return false;
     if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {

@@ -2,6 +2,8 @@
 // Reads a whole text file into UTF-8, whatever form it was saved in: UTF-16 LE or UTF-8 with a
 // byte-order mark, or, without a mark, the form the caller expects of its kind of file.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,3 +18,7 @@ std::string_view Trimmed(std::string_view text);
 
 // False when the file cannot be opened or read whole, or is larger than largestFile bytes.
 bool ReadTextFile(const std::string& path, uint64_t largestFile, UnmarkedText unmarked, std::string& text);
+
+// The same, read from a file already open for reading, from its current position (its start when
+// just opened): what was checked of the open file is what is read.
+bool ReadOpenTextFile(HANDLE file, uint64_t largestFile, UnmarkedText unmarked, std::string& text);

@@ -16,6 +16,29 @@ LPARAM GroupData(size_t group) {
     return -1 - static_cast<LPARAM>(group);
 }
 
+// The user's own words for what a kept entry reaches.
+const char* KeptKindKey(KeptKind kind) {
+    switch (kind) {
+        case KeptKind::Passwords:
+            return "_ApplicationsKeptPasswords";
+        case KeptKind::Cookies:
+            return "_ApplicationsKeptCookies";
+        case KeptKind::History:
+            return "_ApplicationsKeptHistory";
+        case KeptKind::Sessions:
+            return "_ApplicationsKeptSessions";
+        case KeptKind::Bookmarks:
+            return "_ApplicationsKeptBookmarks";
+        case KeptKind::UnsavedWork:
+            return "_ApplicationsKeptUnsaved";
+        case KeptKind::Downloads:
+            return "_ApplicationsKeptDownloads";
+        case KeptKind::None:
+            break;
+    }
+    return "";
+}
+
 }  // namespace
 
 bool ApplicationsDialog::OnInit() {
@@ -49,12 +72,18 @@ void ApplicationsDialog::Fill() {
     entryItems_.assign(list_->Items().size(), nullptr);
     for (size_t g = 0; g < list_->Groups().size(); ++g) {
         const RuleTickList::Group& group = list_->Groups()[g];
-        const std::string name = group.name.empty() ? Translate("_ApplicationsOtherGroup") : group.name;
+        const std::string name = group.kept           ? Translate("_ApplicationsKeptGroup")
+                                 : group.name.empty() ? Translate("_ApplicationsOtherGroup")
+                                                      : group.name;
         HTREEITEM groupItem = tree_.Append(TVI_ROOT, name, 0, 0, list_->GroupState(g), GroupData(g));
         groupItems_.push_back(groupItem);
-        for (size_t entry : group.entries)
-            entryItems_[entry] = tree_.Append(groupItem, list_->Items()[entry].entry.name, 0, 0,
-                                              RuleTickList::kUnticked, static_cast<LPARAM>(entry));
+        for (size_t entry : group.entries) {
+            const RuleItem& item = list_->Items()[entry];
+            const std::string text = group.kept ? item.entry.name + " (" + Translate(KeptKindKey(item.kept)) + ")"
+                                                : item.entry.name;
+            entryItems_[entry] =
+                tree_.Append(groupItem, text, 0, 0, RuleTickList::kUnticked, static_cast<LPARAM>(entry));
+        }
         TreeView_Expand(tree_.Handle(), groupItem, TVE_EXPAND);
     }
     ShowTicks();
@@ -73,7 +102,14 @@ void ApplicationsDialog::ShowTicks() {
 }
 
 bool ApplicationsDialog::MayTick(size_t entry) {
-    const RuleEntry& rule = list_->Items()[entry].entry;
+    const RuleItem& item = list_->Items()[entry];
+    const RuleEntry& rule = item.entry;
+    if (item.kept != KeptKind::None) {
+        const std::string question = FormatText(Translate("_ApplicationsKeptQuestion", true),
+                                                {rule.name, Translate(KeptKindKey(item.kept))});
+        if (AskUserText(Handle(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return false;
+    }
     if (rule.warning.empty())
         return true;
     const std::string question =
@@ -89,11 +125,13 @@ void ApplicationsDialog::Toggle(HTREEITEM item) {
         if (!tick || MayTick(entry))
             list_->SetTicked(entry, tick);
     } else {
-        // A group that is not wholly ticked becomes so; a wholly ticked one is emptied.
+        // A group that is not wholly ticked becomes so; a wholly ticked one is emptied. What the
+        // user keeps is never ticked by a group's tick, only one entry at a time.
         const auto group = static_cast<size_t>(-1 - data);
         const bool tick = list_->GroupState(group) != RuleTickList::kTicked;
         for (size_t entry : list_->Groups()[group].entries)
-            if (list_->IsTicked(entry) != tick && (!tick || MayTick(entry)))
+            if (list_->IsTicked(entry) != tick &&
+                (!tick || (list_->Items()[entry].kept == KeptKind::None && MayTick(entry))))
                 list_->SetTicked(entry, tick);
     }
     ShowTicks();

@@ -31,9 +31,10 @@ class ApplicationsDialog : public win::Dialog {
   private:
     void Fill();
     // Ticks or unticks the item's entry, or its whole group, asking first for each warned entry
-    // that would be ticked.
+    // that would be ticked; a group's tick leaves the entries reaching what the user keeps alone.
     void Toggle(HTREEITEM item);
-    // Whether the user agrees to tick the entry: true at once unless it carries a warning.
+    // Whether the user agrees to tick the entry: true at once unless it carries a warning or
+    // reaches what the user keeps.
     bool MayTick(size_t entry);
     void ShowTicks();
     void Save();

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 
-namespace {
-
-// The rule file that ships with the program; entries of any other file are grouped apart.
-constexpr char kOwnRuleFile[] = "Quillmoor.rules";
-
-bool DefaultTick(const RuleItem& item) {
-    return item.entry.ticked && item.entry.warning.empty();
-}
-
-}  // namespace
-
 RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items)) {
+    std::vector<size_t> kept;
     for (size_t index = 0; index < items_.size(); ++index) {
         const RuleItem& item = items_[index];
         if (item.state != RuleState::Ready) {
             ++notOffered_;
+            continue;
+        }
+        if (item.kept != KeptKind::None) {
+            kept.push_back(index);
             continue;
         }
         std::string name = item.entry.group;
@@ -29,6 +23,8 @@ RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items
             group = groups_.insert(groups_.end(), Group{std::move(name), {}});
         group->entries.push_back(index);
     }
+    if (!kept.empty())
+        groups_.push_back(Group{"", std::move(kept), true});
 }
 
 RuleTickList::State RuleTickList::GroupState(size_t group) const {
@@ -43,7 +39,7 @@ RuleTickList::State RuleTickList::GroupState(size_t group) const {
 void RuleTickList::SetDefaults() {
     for (const Group& group : groups_)
         for (size_t entry : group.entries)
-            items_[entry].ticked = DefaultTick(items_[entry]);
+            items_[entry].ticked = IsDefaultTicked(items_[entry]);
 }
 
 std::vector<RuleChoice> RuleTickList::ChoicesToStore(const std::vector<RuleChoice>& stored) const {
@@ -58,7 +54,7 @@ std::vector<RuleChoice> RuleTickList::ChoicesToStore(const std::vector<RuleChoic
                  [&](const RuleChoice& choice) { return !offered(choice); });
     for (const Group& group : groups_)
         for (size_t entry : group.entries)
-            if (items_[entry].ticked != DefaultTick(items_[entry]))
+            if (items_[entry].ticked != IsDefaultTicked(items_[entry]))
                 choices.push_back({items_[entry].file, items_[entry].entry.name, items_[entry].ticked});
     return choices;
 }

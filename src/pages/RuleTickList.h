@@ -18,12 +18,16 @@ class RuleTickList {
         std::string name;             // the entries' group text, with the rule file's name when it
                                       // is not the program's own file; "" for entries without one
         std::vector<size_t> entries;  // indexes into Items(), in file order
+        // The entries that reach what the user keeps, from every group, after all others: a
+        // group's tick never ticks them.
+        bool kept = false;
     };
 
     explicit RuleTickList(std::vector<RuleItem> items);
 
     const std::vector<RuleItem>& Items() const { return items_; }
-    // The groups of the offered entries, in the order their first entries come.
+    // The groups of the offered entries, in the order their first entries come, then the group of
+    // the kept entries when there are any.
     const std::vector<Group>& Groups() const { return groups_; }
     // How many entries are not offered here (not detected, unreadable, unsafe, for administrators).
     int NotOffered() const { return notOffered_; }
@@ -31,7 +35,7 @@ class RuleTickList {
     bool IsTicked(size_t entry) const { return items_[entry].ticked; }
     void SetTicked(size_t entry, bool ticked) { items_[entry].ticked = ticked; }
     State GroupState(size_t group) const;
-    // Every offered entry back to its default tick: Default=True and no warning.
+    // Every offered entry back to its default tick (IsDefaultTicked).
     void SetDefaults();
 
     // The choices to store, given those stored now: each offered entry's tick where it differs

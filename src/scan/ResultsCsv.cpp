@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "win/FileSystem.h"
+#include "win/ReplacingFile.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -48,66 +48,10 @@ std::string IsoTime(const FILETIME& utc) {
     return text;
 }
 
-// Collects the text and hands it to a new file beside the target a megabyte at a time; the
-// finished, flushed file then takes the target's name in one rename, which replaces a link of that
-// name itself, never what it leads to, and which leaves the old file as it was when anything fails.
-class CsvFile {
-  public:
-    explicit CsvFile(const std::string& target) : target_(target) {
-        for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-            temporary_ = target + ".~" + std::to_string(::GetCurrentProcessId()) + "-" +
-                         std::to_string(attempt) + ".tmp";
-            file_ = win::OpenFile(temporary_, GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-            if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS)
-                break;
-        }
-    }
-    bool Open() const { return static_cast<bool>(file_); }
-    void Add(const std::string& text) {
-        buffer_ += text;
-        if (buffer_.size() >= (1u << 20))
-            Flush();
-    }
-    // Writes what is left and puts the file in the target's place; a file that could not be
-    // written whole is removed and the target stays as it was.
-    bool Finish() {
-        Flush();
-        ok_ = ok_ && ::FlushFileBuffers(file_.get());
-        if (!ok_) {
-            const bool marked = static_cast<bool>(win::DeleteOpenFile(file_.get()));
-            file_.reset();
-            if (!marked)
-                win::RemoveFile(temporary_);
-            return false;
-        }
-        file_.reset();
-        if (win::MoveFileTo(temporary_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        win::RemoveFile(temporary_);
-        return false;
-    }
-
-  private:
-    void Flush() {
-        DWORD written = 0;
-        if (!buffer_.empty() && (!::WriteFile(file_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()),
-                                              &written, nullptr) ||
-                                 written != buffer_.size()))
-            ok_ = false;
-        buffer_.clear();
-    }
-
-    std::string target_;
-    std::string temporary_;
-    win::UniqueFile file_;
-    std::string buffer_;
-    bool ok_ = true;
-};
-
 }  // namespace
 
 bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows) {
-    CsvFile file(path);
+    win::ReplacingFile file(path);
     if (!file.Open())
         return false;
     file.Add("\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n");

@@ -7,10 +7,12 @@
 #include <algorithm>
 
 #include "scan/RuleDetection.h"
+#include "scan/RuleFileTrust.h"
 #include "scan/Wildcard.h"
 #include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
+#include "win/ReplacingFile.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -120,23 +122,68 @@ std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std
     return files;
 }
 
+bool IsDefaultTicked(const RuleItem& item) {
+    return item.file == kOwnRuleFile && item.entry.ticked && item.entry.warning.empty() &&
+           item.kept == KeptKind::None;
+}
+
+namespace {
+
+// Reads a rule file through one handle, so that the file checked is the file read.
+bool ReadRuleFile(const std::string& path, bool elevated, std::string& text, std::string& refused) {
+    win::UniqueFile file = win::OpenFile(path, GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, OPEN_EXISTING);
+    if (!file)
+        return false;
+    if (elevated) {
+        refused = CheckRuleFile(file.get());
+        if (!refused.empty())
+            return false;
+    }
+    return ReadRuleFileText(file.get(), text);
+}
+
+// Leaves out every entry whose name another entry of the same file has too: a choice is kept by
+// name, so it would tick both, and a harmless first entry would carry a greedy second one.
+void LeaveOutSharedNames(std::vector<RuleEntry>& entries) {
+    for (size_t i = 0; i < entries.size(); ++i)
+        for (size_t j = i + 1; j < entries.size(); ++j)
+            if (win::SameFolded(entries[i].name, entries[j].name)) {
+                const std::string reason = "another entry of this file has the same name, so neither is used";
+                entries[i].leftOut = reason;
+                entries[j].leftOut = reason;
+            }
+}
+
+}  // namespace
+
 std::vector<RuleItem> LoadRuleCatalogue(const std::vector<std::string>& files,
                                         const std::vector<RuleChoice>& choices, const RuleMachine& machine) {
     std::vector<RuleItem> items;
     EntryCheck check(machine);
     for (const std::string& path : files) {
-        std::string text;
-        if (!ReadRuleFileText(path, text))
-            continue;
         const std::string file = win::NamePartOf(path);
-        for (RuleEntry& entry : ParseRules(text)) {
+        std::string text, refused;
+        if (!ReadRuleFile(path, machine.elevated, text, refused)) {
+            if (!refused.empty()) {
+                RuleItem& item = items.emplace_back();
+                item.file = file;
+                item.wholeFile = true;
+                item.state = RuleState::LeftOut;
+                item.reason = "the whole file is skipped in a run as administrator: " + refused;
+            }
+            continue;
+        }
+        std::vector<RuleEntry> entries = ParseRules(text);
+        LeaveOutSharedNames(entries);
+        for (RuleEntry& entry : entries) {
             RuleItem& item = items.emplace_back();
             item.file = file;
             item.entry = std::move(entry);
             check.Check(item);
-            // An entry with a warning is ticked only by the user's own choice, once it was answered.
-            item.ticked =
-                IsRuleTicked(choices, file, item.entry.name, item.entry.ticked && item.entry.warning.empty());
+            item.kept = KeptKindOf(item.entry);
+            // A warned entry, and one reaching what the user keeps, is ticked only by the user's
+            // own choice, once asked.
+            item.ticked = IsRuleTicked(choices, file, item.entry.name, IsDefaultTicked(item));
         }
     }
     return items;
@@ -151,8 +198,7 @@ void WriteRulesLog(const std::string& path, const std::vector<RuleItem>& items) 
         win::RemoveFile(path);
         return;
     }
-    win::UniqueFile file = win::OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-    DWORD written = 0;
-    if (file)
-        ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    win::ReplacingFile log(path);
+    log.Add(text);
+    log.Finish();
 }

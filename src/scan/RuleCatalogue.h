@@ -9,6 +9,7 @@
 #include "config/RuleFile.h"
 #include "config/RuleSettings.h"
 #include "config/RuleVariables.h"
+#include "scan/KeptNames.h"
 #include "scan/ProtectedPlaces.h"
 
 enum class RuleState {
@@ -24,8 +25,20 @@ struct RuleItem {
     RuleEntry entry;
     RuleState state = RuleState::Ready;
     std::string reason;   // why the entry is not offered
-    bool ticked = false;  // the stored choice, else the entry's Default (never for an entry with a Warning)
+    bool ticked = false;  // the stored choice, else IsDefaultTicked
+    // What the user keeps that the entry reaches: such an entry is ticked only by the user's choice.
+    KeptKind kept = KeptKind::None;
+    // The item stands for a whole file that was not read (LeftOut, with the reason), not an entry.
+    bool wholeFile = false;
 };
+
+// The rule file that ships with the program, beside it: the only file whose Default=True ticks.
+inline constexpr char kOwnRuleFile[] = "Quillmoor.rules";
+
+// Whether an entry is ticked when the user has not chosen: only an entry of the program's own file
+// with Default=True, no warning, and that reaches nothing the user keeps. Any other file's default
+// is the work of whoever wrote it there, which the user did not see.
+bool IsDefaultTicked(const RuleItem& item);
 
 // What the checks of a catalogue go by on this machine.
 struct RuleMachine {
@@ -46,10 +59,13 @@ struct RuleMachine {
 std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std::string& configFolder);
 
 // Reads every file in order and checks each entry on the machine; the ticks come from choices, else
-// from each entry's Default.
+// from IsDefaultTicked. Two entries of one name in one file are both left out (a choice could not
+// tell them apart). An elevated run reads no file that others than administrators may change
+// (CheckRuleFile): such a file gives one item, wholeFile and LeftOut, with the reason.
 std::vector<RuleItem> LoadRuleCatalogue(const std::vector<std::string>& files,
                                         const std::vector<RuleChoice>& choices, const RuleMachine& machine);
 
 // The catalogue's entries that are left out, one line each with the file, the entry and the
-// reason, written to path (replacing it); no file when nothing is left out.
+// reason, written beside path and renamed over it (a link at path is replaced, never written
+// through); no file when nothing is left out.
 void WriteRulesLog(const std::string& path, const std::vector<RuleItem>& items);

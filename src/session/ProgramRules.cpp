@@ -28,7 +28,7 @@ std::string RulesListing(const std::vector<RuleItem>& items) {
         const bool ticked = item.state == RuleState::Ready && item.ticked;
         text += item.file + '\t' + item.entry.group + '\t' + item.entry.name + '\t' +
                 (detected ? "detected" : "not detected") + '\t' + (ticked ? "ticked" : "not ticked") + '\t' +
-                item.reason + "\r\n";
+                item.reason + '\t' + KeptKindName(item.kept) + "\r\n";
     }
     return text;
 }

@@ -20,7 +20,8 @@ std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::
                                    const ProtectedPlaces& places);
 
 // What "/rules" prints: one line an entry, tab-separated: the file, the group, the name, "detected"
-// or "not detected", "ticked" or "not ticked", and why it is not offered (empty when it is).
+// or "not detected", "ticked" or "not ticked", why it is not offered (empty when it is), and what
+// the user keeps that it reaches (empty when nothing: such an entry is ticked only by the user).
 std::string RulesListing(const std::vector<RuleItem>& items);
 
 // The places the ticked entries that are offered here take their files from, with variables
