@@ -137,4 +137,18 @@ std::string NormalizedPath(std::string_view typed, std::string_view base) {
     return NormalizedFullPath(full + "\\" + text);
 }
 
+std::string WithoutLongPathPrefix(std::string_view typed) {
+    std::string text(typed);
+    std::replace(text.begin(), text.end(), '/', '\\');
+    if (text.compare(0, 4, "\\\\?\\") != 0)
+        return std::string(typed);
+    const std::string rest = text.substr(4);
+    if (rest.size() >= 4 && (rest[0] == 'U' || rest[0] == 'u') && (rest[1] == 'N' || rest[1] == 'n') &&
+        (rest[2] == 'C' || rest[2] == 'c') && rest[3] == '\\')
+        return "\\" + rest.substr(3);
+    if (rest.size() >= 2 && IsLetter(rest[0]) && rest[1] == ':')
+        return rest;
+    return std::string(typed);
+}
+
 }  // namespace win
