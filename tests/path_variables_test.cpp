@@ -54,6 +54,22 @@ TEST(PathParts, ATypedPathIsMadeFullKeepingEveryNameExactly) {
         EXPECT_EQ(win::NormalizedPath(typed, base), full) << typed << " in " << base;
 }
 
+// The "\\?\" form of a drive or network path names the same file as the plain form; other
+// device paths and plain text stay as they are.
+TEST(PathParts, TheLongPathPrefixComesOffADriveOrNetworkPath) {
+    const char* const cases[][2] = {
+        {"\\\\?\\C:\\a\\b", "C:\\a\\b"},
+        {"//?/C:/a", "C:\\a"},
+        {"\\\\?\\unc\\nas\\share\\x", "\\\\nas\\share\\x"},
+        {"\\\\?\\Volume{1234}\\x", "\\\\?\\Volume{1234}\\x"},
+        {"\\\\.\\C:\\a", "\\\\.\\C:\\a"},
+        {"C:\\a", "C:\\a"},
+        {"node_modules", "node_modules"},
+    };
+    for (const auto& [typed, plain] : cases)
+        EXPECT_EQ(win::WithoutLongPathPrefix(typed), plain) << typed;
+}
+
 TEST(ProgramPath, BaseNameOfAProgramFileAndTheRunningProgramsFolder) {
     EXPECT_EQ(ProgramBaseNameOf("C:\\Tools\\cleaner.exe"), "cleaner");
     EXPECT_EQ(ProgramBaseNameOf("C:\\x\\a.b.exe"), "a.b");

@@ -472,3 +472,25 @@ TEST(Session, ARootThatIsTheBackupFolderIsReportedNotSkippedInSilence) {
         test::WriteFile(data / "junk\\b.tmp", "junk");
     }
 }
+
+// A skip folder typed as a full path, in any form that names it, leaves out that folder and what
+// lies below it, and never a sibling whose name begins the same.
+TEST(Session, ASkipFolderInAnyTypedFormLeavesOutThatFolderOnly) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    WriteCleaningSettings(config, data / "Backup");
+    const std::string skip = data / "s\\skipme";
+    test::MakeFolders(skip);
+    std::string slashes = skip;
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    for (const std::string& typed :
+         {skip, "\\\\?\\" + skip, data / "s\\x\\..\\skipme", slashes, test::ShortPathOf(skip) + "\\"}) {
+        test::WriteFile(skip + "\\deep\\a.tmp", "kept");
+        test::WriteFile(data / "s\\skipme2\\b.tmp", "junk");
+        ASSERT_TRUE(WriteSkipFolders(config, {{typed, true}}));
+        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "s"}, ""}), UnattendedEnd::Done) << typed;
+        EXPECT_EQ(test::ReadFile(skip + "\\deep\\a.tmp"), "kept") << typed;
+        EXPECT_FALSE(test::Exists(data / "s\\skipme2\\b.tmp")) << typed;
+    }
+}
