@@ -140,9 +140,9 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
     using T = RuleTickList;
     // The winapp2.ini entry's Default=True ticks nothing: only the user ticks it.
     EXPECT_EQ(states, (std::vector<int>{T::kSome, T::kTicked, T::kUnticked, T::kUnticked,      // loaded
-                                        T::kUnticked, T::kUnticked, T::kUnticked, T::kTicked,   // No
-                                        T::kSome, T::kTicked, T::kUnticked, T::kUnticked,       // Defaults
-                                        T::kSome, T::kUnticked, T::kTicked, T::kTicked}));      // Yes
+                                        T::kUnticked, T::kUnticked, T::kUnticked, T::kTicked,  // No
+                                        T::kSome, T::kTicked, T::kUnticked, T::kUnticked,      // Defaults
+                                        T::kSome, T::kUnticked, T::kTicked, T::kTicked}));     // Yes
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_NE(prompts.messages[0].find("Also removes playlists."), std::string::npos) << prompts.messages[0];
     EXPECT_EQ(prompts.styles[0] & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));

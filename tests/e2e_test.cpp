@@ -643,6 +643,27 @@ TEST_F(EndToEndTest, UnattendedReportAndCleaningFollowTheSavedSettings) {
     const auto entries = test::ReadLogEntries(install_ / "Log\\Data");
     ASSERT_EQ(entries.size(), 2u);  // the backup and the removal, as from the wizard
 
+    // The backup folder given as the folder to clean is not searched: the run says so on its
+    // output and in the activity log, and ends with 1, never as a clean run.
+    {
+        const std::string outputPath = data_ / "output.txt";
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        win::UniqueFile output(::CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                             CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(output);
+        const SecondStart run = StartAgain(Exe(), data_.Path(), "/auto \"" + install_ / "Backup" + "\"",
+                                           kWorkerDeadline.count() * 1000, output.get());
+        EXPECT_EQ(run.exitCode, 1);
+        output.reset();
+        EXPECT_NE(test::ReadFile(outputPath).find(install_ / "Backup"), std::string::npos)
+            << test::ReadFile(outputPath);
+        const auto logged = test::ReadLogEntries(install_ / "Log\\Data");
+        EXPECT_TRUE(std::any_of(logged.begin(), logged.end(), [&](const test::LogEntry& entry) {
+            return entry.text.find(install_ / "Backup") != std::string::npos;
+        }));
+        EXPECT_EQ(FindRestorePoints(install_ / "Backup").size(), 1u);
+    }
+
     // Without its config.xml an unattended run does nothing at all.
     test::WriteFile(data_ / "junk\\b.tmp", "junk");
     ASSERT_TRUE(::DeleteFileA((install_ / "config.xml").c_str()));

@@ -54,6 +54,24 @@ TEST(PathParts, ATypedPathIsMadeFullKeepingEveryNameExactly) {
         EXPECT_EQ(win::NormalizedPath(typed, base), full) << typed << " in " << base;
 }
 
+// The "\\?\", "\\.\" and "\??\" forms of a drive or network path name the same file as the
+// plain form; other device paths and plain text stay as they are.
+TEST(PathParts, TheDevicePrefixComesOffADriveOrNetworkPath) {
+    const char* const cases[][2] = {
+        {"\\\\?\\C:\\a\\b", "C:\\a\\b"},
+        {"//?/C:/a", "C:\\a"},
+        {"\\\\?\\unc\\nas\\share\\x", "\\\\nas\\share\\x"},
+        {"\\\\?\\Volume{1234}\\x", "\\\\?\\Volume{1234}\\x"},
+        {"\\\\.\\C:\\a", "C:\\a"},
+        {"\\??\\UNC\\nas\\s", "\\\\nas\\s"},
+        {"\\\\.\\PhysicalDrive0", "\\\\.\\PhysicalDrive0"},
+        {"C:\\a", "C:\\a"},
+        {"node_modules", "node_modules"},
+    };
+    for (const auto& [typed, plain] : cases)
+        EXPECT_EQ(win::WithoutDevicePrefix(typed), plain) << typed;
+}
+
 TEST(ProgramPath, BaseNameOfAProgramFileAndTheRunningProgramsFolder) {
     EXPECT_EQ(ProgramBaseNameOf("C:\\Tools\\cleaner.exe"), "cleaner");
     EXPECT_EQ(ProgramBaseNameOf("C:\\x\\a.b.exe"), "a.b");

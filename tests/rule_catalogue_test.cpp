@@ -125,10 +125,11 @@ TEST(RuleCatalogue, OnlyTheProgramsOwnFileTicksByDefaultAndSharedNamesAreLeftOut
     test::TempFolder dir;
     RuleMachine machine;
     machine.variables.Set("LocalAppData", {dir / "Local"});
-    const std::string entries = "[App cache *]\nDefault=True\nFileKey1=%LocalAppData%\\App\\Cache|*.tmp\n"
-                                "[Dup *]\nFileKey1=%LocalAppData%\\App\\Logs|*.log\n"
-                                "[App cookies]\nDefault=True\nFileKey1=%LocalAppData%\\App|Cookies\n"
-                                "[dup]\nDefault=True\nFileKey1=%LocalAppData%\\App|*.*|RECURSE\n";
+    const std::string entries =
+        "[App cache *]\nDefault=True\nFileKey1=%LocalAppData%\\App\\Cache|*.tmp\n"
+        "[Dup *]\nFileKey1=%LocalAppData%\\App\\Logs|*.log\n"
+        "[App cookies]\nDefault=True\nFileKey1=%LocalAppData%\\App|Cookies\n"
+        "[dup]\nDefault=True\nFileKey1=%LocalAppData%\\App|*.*|RECURSE\n";
     test::WriteFile(dir / "program\\Quillmoor.rules", entries);
     test::WriteFile(dir / "config\\winapp2.ini", entries);
     const std::vector<RuleItem> items =
@@ -145,7 +146,8 @@ TEST(RuleCatalogue, OnlyTheProgramsOwnFileTicksByDefaultAndSharedNamesAreLeftOut
         }
         // The cookies are kept even where the program's own file says Default=True.
         if (!shared) {
-            EXPECT_EQ(item.ticked, own && item.entry.name == "App cache") << item.file << " " << item.entry.name;
+            EXPECT_EQ(item.ticked, own && item.entry.name == "App cache")
+                << item.file << " " << item.entry.name;
         }
     }
     EXPECT_EQ(items[2].kept, KeptKind::Cookies);
@@ -236,7 +238,8 @@ TEST(RuleCatalogue, AnElevatedRunSkipsARuleFileOthersMayChange) {
     EXPECT_EQ(items[0].entry.name, "Own");
     EXPECT_TRUE(items[1].wholeFile);
     EXPECT_EQ(items[1].state, RuleState::LeftOut);
-    const std::string reason = "the whole file is skipped in a run as administrator: BUILTIN\\Users may change it";
+    const std::string reason =
+        "the whole file is skipped in a run as administrator: BUILTIN\\Users may change it";
     EXPECT_EQ(items[1].reason, reason);
     EXPECT_NE(RulesListing(items).find("winapp2.ini\t\t\tnot detected\tnot ticked\t" + reason),
               std::string::npos);
@@ -249,7 +252,8 @@ namespace {
 std::vector<BYTE> Sid(const wchar_t* text) {
     PSID sid = nullptr;
     EXPECT_TRUE(::ConvertStringSidToSidW(text, &sid)) << win::Narrow(text);
-    std::vector<BYTE> bytes(static_cast<const BYTE*>(sid), static_cast<const BYTE*>(sid) + ::GetLengthSid(sid));
+    std::vector<BYTE> bytes(static_cast<const BYTE*>(sid),
+                            static_cast<const BYTE*>(sid) + ::GetLengthSid(sid));
     ::LocalFree(sid);
     return bytes;
 }
@@ -267,7 +271,8 @@ std::vector<BYTE> Acl(const std::vector<Ace>& aces) {
     for (const Ace& ace : aces) {
         std::vector<BYTE> sid = Sid(ace.sid);
         if (ace.deny)
-            ::AddAccessDeniedAceEx(reinterpret_cast<PACL>(acl.data()), ACL_REVISION, ace.flags, ace.mask, sid.data());
+            ::AddAccessDeniedAceEx(reinterpret_cast<PACL>(acl.data()), ACL_REVISION, ace.flags, ace.mask,
+                                   sid.data());
         else
             ::AddAccessAllowedAceEx(reinterpret_cast<PACL>(acl.data()), ACL_REVISION, ace.flags, ace.mask,
                                     sid.data());
@@ -309,7 +314,8 @@ TEST(RuleCatalogue, OnlyAFileNoOneButAdministratorsMayChangeIsTrusted) {
         std::vector<BYTE> owner = Sid(row.owner);
         std::vector<BYTE> acl = Acl(row.aces);
         const std::string why = WhyOthersMayChange(owner.data(), reinterpret_cast<PACL>(acl.data()));
-        EXPECT_EQ(why.empty(), row.trusted) << win::Narrow(row.owner) << " " << row.aces.size() << ": " << why;
+        EXPECT_EQ(why.empty(), row.trusted)
+            << win::Narrow(row.owner) << " " << row.aces.size() << ": " << why;
     }
     std::vector<BYTE> owner = Sid(admins);
     EXPECT_FALSE(WhyOthersMayChange(owner.data(), nullptr).empty());  // no list: anyone may

@@ -153,23 +153,45 @@ TEST_F(SearchFolderTest, AttributeFiltersLeaveOutFilesAndFolders) {
     EXPECT_EQ(Search(dir_.Path(), {{"*.tmp", "t"}}).found.size(), 4u);
 }
 
-TEST_F(SearchFolderTest, SkipFoldersArePlainCaseInsensitiveSubstrings) {
-    test::WriteFile(dir_ / "Windows\\Temp\\x.tmp");
-    test::WriteFile(dir_ / "WindowsUpdate\\y.tmp");
-    test::WriteFile(dir_ / "Other\\z.tmp");
-    test::WriteFile(dir_ / "Other\\windowsfile.tmp");
-    std::string skip = dir_ / "windows";
-    for (char& ch : skip)
+// A skip folder leaves out the folder it names and what lies below it, in any case, matched by
+// whole steps: never a sibling whose name begins the same, nor a file that holds its text.
+TEST_F(SearchFolderTest, SkipFoldersMatchWholeStepsInAnyCase) {
+    for (const char* file : {"Windows\\Temp\\x.tmp", "WindowsUpdate\\y.tmp", "Other\\z.tmp",
+                             "Other\\windows.tmp", "a\\node_modules\\m.tmp", "a\\node_modules_old\\n.tmp",
+                             "b\\c\\node_modules\\d\\o.tmp", "skipme\\p.tmp", "skipme2\\q.tmp"})
+        test::WriteFile(dir_ / file);
+    std::string lower = dir_ / "windows";
+    for (char& ch : lower)
         ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
-    Collected c = Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {skip});
-    EXPECT_EQ(c.found, (std::map<std::string, std::string>{{dir_ / "Other\\windowsfile.tmp", "t"},
-                                                           {dir_ / "Other\\z.tmp", "t"}}));
-    // A skip text that straddles folder and file name still applies.
-    Collected straddling = Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {"other\\z"});
-    EXPECT_EQ(straddling.found.count(dir_ / "Other\\z.tmp"), 0u);
-    EXPECT_EQ(straddling.found.size(), 3u);
-    // An empty skip folder occurs in every path.
-    EXPECT_TRUE(Search(dir_.Path(), {{"*.tmp", "t"}}, {}, {""}).found.empty());
+    auto left = [&](const std::vector<std::string>& skip) {
+        std::set<std::string> found;
+        for (const auto& [path, reason] : Search(dir_.Path(), {{"*.tmp", "t"}}, {}, skip).found)
+            found.insert(path.substr(dir_.Path().size() + 1));
+        return found;
+    };
+    const std::set<std::string> all = left({});
+    ASSERT_EQ(all.size(), 9u);
+    auto without = [&](std::initializer_list<const char*> gone) {
+        std::set<std::string> rest = all;
+        for (const char* g : gone)
+            rest.erase(g);
+        return rest;
+    };
+    const std::pair<std::vector<std::string>, std::set<std::string>> cases[] = {
+        {{lower}, without({"Windows\\Temp\\x.tmp"})},
+        {{lower + "\\"}, without({"Windows\\Temp\\x.tmp"})},
+        {{"node_modules"}, without({"a\\node_modules\\m.tmp", "b\\c\\node_modules\\d\\o.tmp"})},
+        {{"NODE_MODULES\\"}, without({"a\\node_modules\\m.tmp", "b\\c\\node_modules\\d\\o.tmp"})},
+        {{"c\\node_modules"}, without({"b\\c\\node_modules\\d\\o.tmp"})},
+        {{dir_ / "skipme"}, without({"skipme\\p.tmp"})},
+        {{"other\\z"}, all},  // a file is no folder, and "z" is not "z.tmp"
+        {{"windows.tmp"}, all},
+        {{""}, all},  // an empty text names no folder: it leaves out nothing
+        {{"\\"}, all},
+        {{dir_.Path()}, {}},
+    };
+    for (const auto& [skip, expected] : cases)
+        EXPECT_EQ(left(skip), expected) << skip[0];
     // A skip folder above the root leaves out everything below it.
     EXPECT_TRUE(Search(dir_ / "Other", {{"*.tmp", "t"}}, {}, {dir_.Path()}).found.empty());
 }
@@ -223,6 +245,13 @@ TEST_F(SearchFolderTest, NotAccessedUsesWholeMonthsOfThirtyOneDays) {
     EXPECT_EQ(Search(dir_.Path(), {}, options).found.size(), 3u);  // 31 days and more
     options.months = -1;                                           // compared as unsigned: never reports
     EXPECT_TRUE(Search(dir_.Path(), {}, options).found.empty());
+    // A last access still to come says nothing of age, however far ahead it lies.
+    test::SetAccessedAgo(dir_ / "d30.txt", -40);
+    test::SetAccessedAgo(dir_ / "d31.txt", -400);
+    options.months = 0;
+    EXPECT_EQ(Search(dir_.Path(), {}, options).found,
+              (std::map<std::string, std::string>{{dir_ / "d123.txt", "_HaveNotAccessed"},
+                                                  {dir_ / "d124.txt", "_HaveNotAccessed"}}));
 }
 
 TEST_F(SearchFolderTest, TestsRunInOrderAndTheFirstThatFiresWins) {

@@ -48,8 +48,11 @@ TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAl
     test::WriteFile(data / "BackupCopies\\c.tmp", "junk beside the backup folder");
     test::WriteFile(programFolder + "\\leftover.tmp", "the program's own");
 
+    // The program folder given as a root is not searched, and the run says so.
     Session session(programFolder);
-    EXPECT_EQ(session.RunUnattended({{data.Path(), programFolder}, ""}), UnattendedEnd::Done);
+    std::string reason;
+    EXPECT_EQ(session.RunUnattended({{data.Path(), programFolder}, ""}, &reason), UnattendedEnd::SomeKept);
+    EXPECT_NE(reason.find(programFolder), std::string::npos) << reason;
 
     EXPECT_FALSE(test::Exists(data / "junk\\a.tmp"));
     EXPECT_FALSE(test::Exists(data / "BackupCopies\\c.tmp"));
@@ -361,4 +364,133 @@ TEST(Session, AFolderGivenThatIsNotThereMakesTheRunEndWithSomethingLeft) {
         EXPECT_FALSE(test::Exists(data / "junk\\a.tmp")) << missing;
     }
     EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+}
+
+// Every setting a scan reads is read strictly by an unattended run: a damaged tick, months, mask
+// or skip folder makes "/auto" and "/report" do nothing and name the setting, where a lenient
+// reading would have listed and cleaned more (or nothing) in silence.
+TEST(Session, AnUnattendedRunWithADamagedScanSettingDoesNothing) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {{"*.tmp", "Temporary file", true}}));
+    ScanOptionValues options;
+    options.checked[kFindFilesHaveNotAccessed] = true;
+    options.months = "12";
+    ASSERT_TRUE(WriteScanOptions(config, options));
+    ASSERT_TRUE(WriteSkipFolders(config, {{data / "junk\\skipme", true}}));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, false, ""}));
+    const std::string intact = test::ReadFile(config);
+
+    struct Damage {
+        std::string from, to, setting;
+    };
+    for (const Damage& damage : {
+             Damage{"month=\"12\"", "month=\"abc\"", "FindFilesHaveNotAccessed month"},
+             Damage{"<SkipHiddenFiles checked=\"0\"", "<SkipHiddenFiles checked=\"yes\"",
+                    "SkipHiddenFiles checked"},
+             Damage{"<item checked=\"1\" folder=", "<item checked=\"yes\" folder=",
+                    "SkipFolders item 1 checked"},
+             Damage{
+                 "<item checked=\"1\" folder=",
+                 "<item checked=\"1\" folder=\"\"/><item checked=\"1\" folder=", "SkipFolders item 1 folder"},
+             Damage{"<item checked=\"1\" description=", "<item checked=\"on\" description=",
+                    "junkfiles item 1 checked"},
+         }) {
+        std::string damaged = intact;
+        const size_t at = damaged.find(damage.from);
+        ASSERT_NE(at, std::string::npos) << damage.from;
+        damaged.replace(at, damage.from.size(), damage.to);
+        test::WriteFile(config, damaged);
+        // A file of 40 days, the months read as 0 would list; one below the skip folder.
+        test::WriteFile(data / "junk\\old.txt", "keep");
+        test::SetAccessedAgo(data / "junk\\old.txt", 40);
+        test::WriteFile(data / "junk\\skipme\\a.tmp", "keep");
+        for (const std::string& report : {std::string(), data / "report.csv"}) {
+            std::string reason;
+            EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, report}, &reason),
+                      UnattendedEnd::NoConfiguration)
+                << damage.setting;
+            EXPECT_NE(reason.find(damage.setting), std::string::npos) << reason;
+        }
+        EXPECT_EQ(test::ReadFile(data / "junk\\old.txt"), "keep") << damage.setting;
+        EXPECT_EQ(test::ReadFile(data / "junk\\skipme\\a.tmp"), "keep") << damage.setting;
+        EXPECT_FALSE(test::Exists(data / "report.csv")) << damage.setting;
+    }
+    // Intact, the same run lists neither (a skipped folder, a file of 40 days).
+    test::WriteFile(config, intact);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(test::ReadFile(data / "junk\\old.txt"), "keep");
+    EXPECT_EQ(test::ReadFile(data / "junk\\skipme\\a.tmp"), "keep");
+}
+
+// A root typed in the "\\?\" form, or with a final dot or blank, is the folder Windows reads it
+// as: the same rows as its plain form, which never carry the prefix, and every file cleaned.
+// A folder whose exact name ends in a dot is that folder, never its namesake without one.
+TEST(Session, ARootInAnyTypedFormListsTheRowsOfItsPlainForm) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    WriteCleaningSettings(program.Path() + "\\config.xml", data / "Backup");
+    const std::string root = data / "s";
+    const std::string forms[] = {"\\\\?\\" + root, root + ".", root + " ", root + ". .", "//?/" + root};
+    for (const std::string& typed : forms) {
+        test::WriteFile(root + "\\a.tmp", "junk");
+        Session session(program.Path());
+        EXPECT_EQ(session.RunUnattended({{typed}, ""}), UnattendedEnd::Done) << typed;
+        EXPECT_EQ(session.Results().ToTextMap(), (TextMap{{root + "\\a.tmp", "Temporary file"}})) << typed;
+        EXPECT_FALSE(test::Exists(root + "\\a.tmp")) << typed;
+    }
+    // "t." exists as a folder of its own beside "t": it is the one searched.
+    test::WriteFile(data / "t\\b.tmp", "not asked for");
+    test::WriteFile(data / "t.\\c.tmp", "junk");
+    Session exact(program.Path());
+    exact.RunUnattended({{data / "t."}, data / "report.csv"});
+    EXPECT_EQ(exact.Results().ToTextMap(), (TextMap{{data / "t.\\c.tmp", "Temporary file"}}));
+    // "..." that is not there stays "...": never read as its parent, which would widen the run.
+    test::WriteFile(data / "u\\d.tmp", "not asked for");
+    Session dots(program.Path());
+    EXPECT_EQ(dots.RunUnattended({{data / "u\\..."}, ""}), UnattendedEnd::SomeKept);
+    EXPECT_EQ(dots.Results().Count(), 0u);
+    EXPECT_EQ(test::ReadFile(data / "u\\d.tmp"), "not asked for");
+}
+
+// A root that is the backup folder (or lies inside it) is not searched, and the run says so
+// instead of passing for a clean run of that folder.
+TEST(Session, ARootThatIsTheBackupFolderIsReportedNotSkippedInSilence) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    WriteCleaningSettings(program.Path() + "\\config.xml", data / "Backup");
+    test::WriteFile(data / "Backup\\a.tmp", "in the backup folder");
+    test::WriteFile(data / "junk\\b.tmp", "junk");
+    for (const std::string& root : {data / "Backup", data / "Backup\\"}) {
+        std::string reason;
+        EXPECT_EQ(Session(program.Path()).RunUnattended({{root, data / "junk"}, ""}, &reason),
+                  UnattendedEnd::SomeKept);
+        EXPECT_NE(reason.find(data / "Backup"), std::string::npos) << reason;
+        EXPECT_EQ(test::ReadFile(data / "Backup\\a.tmp"), "in the backup folder");
+        EXPECT_FALSE(test::Exists(data / "junk\\b.tmp"));
+        test::WriteFile(data / "junk\\b.tmp", "junk");
+    }
+}
+
+// A skip folder typed as a full path, in any form that names it, leaves out that folder and what
+// lies below it, and never a sibling whose name begins the same.
+TEST(Session, ASkipFolderInAnyTypedFormLeavesOutThatFolderOnly) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    WriteCleaningSettings(config, data / "Backup");
+    const std::string skip = data / "s\\skipme";
+    test::MakeFolders(skip);
+    std::string slashes = skip;
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    for (const std::string& typed :
+         {skip, "\\\\?\\" + skip, data / "s\\x\\..\\skipme", slashes, test::ShortPathOf(skip) + "\\"}) {
+        test::WriteFile(skip + "\\deep\\a.tmp", "kept");
+        test::WriteFile(data / "s\\skipme2\\b.tmp", "junk");
+        ASSERT_TRUE(WriteSkipFolders(config, {{typed, true}}));
+        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "s"}, ""}), UnattendedEnd::Done) << typed;
+        EXPECT_EQ(test::ReadFile(skip + "\\deep\\a.tmp"), "kept") << typed;
+        EXPECT_FALSE(test::Exists(data / "s\\skipme2\\b.tmp")) << typed;
+    }
 }

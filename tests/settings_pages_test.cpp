@@ -296,14 +296,20 @@ TEST_F(SettingsPagesTest, PatternRowsAreAddedModifiedDeletedAndStored) {
 }
 
 TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFile) {
-    // Scan options: "5" loads ticked and is stored as "1"; an empty months box is stored empty.
+    // Scan options: "5" is no tick the program writes: the page shows the option's factory value
+    // (off) and says which setting it could not read; an empty months box is stored empty.
+    prompts_.messages.clear();
     auto options = Make<OptionsPage>(settings_.scanOptions);
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_NE(prompts_.messages[0].find("FindFilesHaveNotAccessed checked"), std::string::npos)
+        << prompts_.messages[0];
     std::vector<bool> boxes;
     for (int id : kOptionBoxes)
         boxes.push_back(options->IsChecked(id));
     EXPECT_EQ(boxes,
-              (std::vector<bool>{true, false, true, true, false, false, true, false, true, false, false}));
+              (std::vector<bool>{false, false, true, true, false, false, true, false, true, false, false}));
     EXPECT_EQ(options->ItemText(IDC_OPTIONS_MONTHS), "7");
+    test::Click(options->Handle(), IDC_OPTIONS_NOTACCESSED);
     test::Click(options->Handle(), IDC_OPTIONS_IECOOKIES);
     options->SetItemText(IDC_OPTIONS_MONTHS, "");
     // Stored on request, the settings follow the controls, which scans start from.
@@ -318,9 +324,13 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
         << config;
     EXPECT_NE(config.find(R"(<FindIECookies checked="1" default="1"/>)"), std::string::npos) << config;
 
+    // Empty months with the test ticked count no months: the next look shows the factory months.
+    prompts_.messages.clear();
     options = Make<OptionsPage>(settings_.scanOptions);
     EXPECT_TRUE(options->IsChecked(IDC_OPTIONS_NOTACCESSED));
-    EXPECT_EQ(options->ItemText(IDC_OPTIONS_MONTHS), "");
+    EXPECT_EQ(options->ItemText(IDC_OPTIONS_MONTHS), "12");
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_NE(prompts_.messages[0].find("FindFilesHaveNotAccessed month"), std::string::npos);
     test::Click(options->Handle(), IDC_PAGE_DEFAULT);
     boxes.clear();
     for (int id : kOptionBoxes)

@@ -308,3 +308,116 @@ TEST_F(SettingsTest, TheShippedConfigurationLoadsWithSafeFactoryMasks) {
     EXPECT_EQ(Attribute(path_, "/config/quillmoor/CleanOptions/Backup", "BackupDirectory"),
               "%ModulePath%\\Backup");
 }
+
+// Every setting a scan reads is read strictly: a value the program would never write names
+// itself, and what cannot be read comes back as its factory value (the whole list for a list),
+// never as a choice nobody made.
+TEST(StrictSettings, ADamagedSettingNamesItselfAndReadsAsItsFactoryValue) {
+    win::ComApartment com;
+    test::TempFolder dir;
+    const std::string path = dir / "config.xml";
+    auto base = [] {
+        test::ConfigParts parts;
+        parts.patterns = {test::PatternRow("1", "Temporary", "*.tmp"), test::PatternRow("0", "Old", "*.old")};
+        parts.factoryPatterns = {test::PatternRow("1", "Factory dump", "*.dmp")};
+        parts.options = test::ScanOptions(
+            {test::NotAccessedOption("1", "1", "6", "12"), test::Option("SkipHiddenFiles", "0", "1")});
+        parts.skipFolders = {test::FolderRow("1", "C:\\Skip"), test::FolderRow("0", "")};
+        parts.factorySkipFolders = {test::FolderRow("1", "C:\\FactorySkip")};
+        return parts;
+    };
+    const std::vector<JunkPattern> factoryPatterns = {{"*.dmp", "Factory dump", true}};
+    const std::vector<SkipFolder> factorySkips = {{"C:\\FactorySkip", true}};
+
+    // Intact, with an empty unticked skip row: everything reads as written.
+    test::WriteFile(path, test::ConfigText(base()));
+    EXPECT_EQ(ReadJunkPatternsStrictly(path).unreadable, "");
+    EXPECT_EQ(ReadJunkPatternsStrictly(path).values, ReadJunkPatterns(path));
+    EXPECT_EQ(ReadSkipFoldersStrictly(path).unreadable, "");
+    EXPECT_EQ(ReadSkipFoldersStrictly(path).values, ReadSkipFolders(path));
+    const StrictlyRead<ScanOptionValues> intact = ReadScanOptionsStrictly(path);
+    EXPECT_EQ(intact.unreadable, "");
+    EXPECT_EQ(intact.values, ReadScanOptions(path));
+
+    struct Case {
+        const char* what;
+        void (*damage)(test::ConfigParts&);
+        std::string unreadable;
+    };
+    const Case cases[] = {
+        {"months not a number",
+         [](test::ConfigParts& p) { p.options[0] = test::NotAccessedOption("1", "1", "abc", "12"); },
+         "FindFilesHaveNotAccessed month"},
+        {"months empty",
+         [](test::ConfigParts& p) { p.options[0] = test::NotAccessedOption("1", "1", "", "12"); },
+         "FindFilesHaveNotAccessed month"},
+        {"months beyond the int range",
+         [](test::ConfigParts& p) { p.options[0] = test::NotAccessedOption("1", "1", "99999999999", "12"); },
+         "FindFilesHaveNotAccessed month"},
+        {"a tick spelt out",
+         [](test::ConfigParts& p) { p.options[3] = test::Option("SkipHiddenFiles", "yes", "1"); },
+         "SkipHiddenFiles checked"},
+        {"an option missing", [](test::ConfigParts& p) { p.options.erase(p.options.begin() + 3); },
+         "SkipHiddenFiles checked"},
+        {"a pattern's tick spelt out",
+         [](test::ConfigParts& p) { p.patterns[1] = test::PatternRow("yes", "Old", "*.old"); },
+         "junkfiles item 2 checked"},
+        {"a ticked pattern without a mask",
+         [](test::ConfigParts& p) {
+             p.patterns[1] = {{"checked", "1"}, {"description", "Old"}};
+         },
+         "junkfiles item 2 file"},
+        {"a skip folder's tick spelt out",
+         [](test::ConfigParts& p) { p.skipFolders[0] = test::FolderRow("yes", "C:\\Skip"); },
+         "SkipFolders item 1 checked"},
+        {"a ticked skip folder that is empty",
+         [](test::ConfigParts& p) { p.skipFolders[1] = test::FolderRow("1", ""); },
+         "SkipFolders item 2 folder"},
+    };
+    for (const Case& c : cases) {
+        test::ConfigParts parts = base();
+        c.damage(parts);
+        test::WriteFile(path, test::ConfigText(parts));
+        const auto patterns = ReadJunkPatternsStrictly(path);
+        const auto options = ReadScanOptionsStrictly(path);
+        const auto skips = ReadSkipFoldersStrictly(path);
+        const std::string named = patterns.unreadable + options.unreadable + skips.unreadable;
+        EXPECT_EQ(named, c.unreadable) << c.what;
+        EXPECT_EQ(patterns.values, patterns.unreadable.empty() ? ReadJunkPatterns(path) : factoryPatterns)
+            << c.what;
+        EXPECT_EQ(skips.values, skips.unreadable.empty() ? ReadSkipFolders(path) : factorySkips) << c.what;
+        if (!options.unreadable.empty()) {
+            // Only the damaged value takes its factory value; the others stay as written.
+            ScanOptionValues expected = intact.values;
+            if (c.unreadable == "FindFilesHaveNotAccessed month")
+                expected.months = "12";
+            else  // its factory tick, which a missing element does not hold either
+                expected.checked[kSkipHiddenFiles] = std::string(c.what) != "an option missing";
+            EXPECT_EQ(options.values, expected) << c.what;
+        }
+    }
+
+    // With the not-accessed test off, its months are not read.
+    test::ConfigParts off = base();
+    off.options[0] = test::NotAccessedOption("0", "1", "", "12");
+    test::WriteFile(path, test::ConfigText(off));
+    EXPECT_EQ(ReadScanOptionsStrictly(path).unreadable, "");
+    // A list without its element could not be read at all.
+    test::WriteFile(path, "<config><quillmoor><options/></quillmoor></config>");
+    EXPECT_EQ(ReadJunkPatternsStrictly(path).unreadable, "junkfiles items");
+    EXPECT_EQ(ReadSkipFoldersStrictly(path).unreadable, "SkipFolders items");
+}
+
+// Only what the program writes reads strictly: "0" or "1" for a tick, decimal digits for a count.
+TEST(StrictSettings, StrictValuesAreThoseTheProgramWrites) {
+    EXPECT_EQ(StrictFlag("1"), std::optional<bool>(true));
+    EXPECT_EQ(StrictFlag("0"), std::optional<bool>(false));
+    for (const char* bad : {"", "yes", " 1", "5", "-1", "01"})
+        EXPECT_FALSE(StrictFlag(std::string(bad))) << bad;
+    EXPECT_FALSE(StrictFlag(std::nullopt));
+    EXPECT_EQ(StrictCount("0"), std::optional<int>(0));
+    EXPECT_EQ(StrictCount("0012"), std::optional<int>(12));
+    EXPECT_EQ(StrictCount("2147483647"), std::optional<int>(2147483647));
+    for (const char* bad : {"", "abc", "12 months", "-1", "+3", " 6", "2147483648", "99999999999"})
+        EXPECT_FALSE(StrictCount(std::string(bad))) << bad;
+}

@@ -17,6 +17,9 @@ int RunUnattended(const CommandLine& command, const std::string& programFolder) 
         case UnattendedEnd::Done:
             return kExitDone;
         case UnattendedEnd::SomeKept:
+            // A root left unsearched says why; kept files are in the activity log.
+            if (!reason.empty())
+                WriteToConsole(reason);
             return kExitSomeKept;
         case UnattendedEnd::NoConfiguration:
             break;

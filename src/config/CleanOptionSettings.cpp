@@ -30,7 +30,9 @@ CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet value
     return result;
 }
 
-StrictCleanOptions ReadCleanOptionsStrictly(const std::string& configPath) {
+namespace {
+
+StrictCleanOptions ReadCurrentCleanOptionsStrictly(const std::string& configPath) {
     StrictCleanOptions result;
     ConfigDocument document(configPath);
     XmlNode mode = document.SelectSingleNode(kCleanMode);
@@ -58,6 +60,15 @@ StrictCleanOptions ReadCleanOptionsStrictly(const std::string& configPath) {
         result.unreadable = "Backup BackupDirectory";
     else if (folder)
         result.values.backupDirectory = ExpandPathVariables(*folder);
+    return result;
+}
+
+}  // namespace
+
+StrictCleanOptions ReadCleanOptionsStrictly(const std::string& configPath) {
+    StrictCleanOptions result = ReadCurrentCleanOptionsStrictly(configPath);
+    if (!result.unreadable.empty())
+        result.values = ReadCleanOptions(configPath, ValueSet::Factory);
     return result;
 }
 

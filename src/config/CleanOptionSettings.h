@@ -25,10 +25,8 @@ CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet value
 // never pass for "no backup". unreadable names the first setting that is missing or holds
 // anything but 0 or 1 ("CleanMode index", "Backup checked", or "Backup BackupDirectory" when backup
 // is on), and is empty when every setting was read.
-struct StrictCleanOptions {
-    CleanOptionValues values;
-    std::string unreadable;
-};
+// When a setting cannot be read, values are the factory ones, which the wizard shows instead.
+using StrictCleanOptions = StrictlyRead<CleanOptionValues>;
 StrictCleanOptions ReadCleanOptionsStrictly(const std::string& configPath);
 
 // Writes `index` ("0" or "1"), `checked` ("1" or "0") and `BackupDirectory` (contracted) and

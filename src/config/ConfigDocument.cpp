@@ -389,3 +389,23 @@ int ParseConfigInteger(const std::string& text) {
         value = -value;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
+
+std::optional<bool> StrictFlag(const std::optional<std::string>& text) {
+    if (!text || (*text != "0" && *text != "1"))
+        return std::nullopt;
+    return *text == "1";
+}
+
+std::optional<int> StrictCount(const std::optional<std::string>& text) {
+    if (!text || text->empty() || text->size() > 10)
+        return std::nullopt;
+    long long value = 0;
+    for (const char c : *text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(value);
+}

@@ -84,3 +84,9 @@ std::string ConfigFilePath();
 // (as far as they go), like atoi but limited to the int range; no digits read as 0. So "5" is 5,
 // "12 months" is 12, "" and "yes" are 0.
 int ParseConfigInteger(const std::string& text);
+
+// How a setting read strictly reads: a tick as the program writes it ("0" or "1"), a count as
+// decimal digits alone within the int range. Anything else, and no text, is no value: a damaged
+// setting, never a choice.
+std::optional<bool> StrictFlag(const std::optional<std::string>& text);
+std::optional<int> StrictCount(const std::optional<std::string>& text);

@@ -57,6 +57,63 @@ std::vector<SkipFolder> ReadSkipFolders(const std::string& configPath, ValueSet 
     return rows;
 }
 
+namespace {
+
+// The rows below parentPath read strictly: each row's tick, and for a ticked row its text named
+// textName, must be readable; row makes a value of a row from its tick.
+template <typename Row, typename MakeRow>
+StrictlyRead<std::vector<Row>> ReadRowsStrictly(const std::string& configPath, const char* section,
+                                                const char* parentPath, const char* rowsPath,
+                                                const char* textName, MakeRow row) {
+    StrictlyRead<std::vector<Row>> result;
+    ConfigDocument document(configPath);
+    if (!document.SelectSingleNode(parentPath)) {
+        result.unreadable = std::string(section) + " items";
+        return result;
+    }
+    int number = 0;
+    for (const XmlNode& node : document.SelectNodes(rowsPath)) {
+        ++number;
+        const std::string item = std::string(section) + " item " + std::to_string(number) + " ";
+        const std::optional<bool> checked = StrictFlag(document.ReadAttribute(node.get(), "checked"));
+        if (!checked) {
+            result.unreadable = item + "checked";
+            return result;
+        }
+        const std::string text = document.ReadText(node.get(), textName);
+        if (*checked && text.empty()) {
+            result.unreadable = item + textName;
+            return result;
+        }
+        result.values.push_back(row(document, node.get(), text, *checked));
+    }
+    return result;
+}
+
+}  // namespace
+
+StrictlyRead<std::vector<JunkPattern>> ReadJunkPatternsStrictly(const std::string& configPath) {
+    auto result = ReadRowsStrictly<JunkPattern>(
+        configPath, "junkfiles", kPatternParent, kPatternRows, "file",
+        [](ConfigDocument& document, IXMLDOMNode* node, const std::string& file, bool checked) {
+            return JunkPattern{file, document.ReadText(node, "description"), checked};
+        });
+    if (!result.unreadable.empty())
+        result.values = ReadJunkPatterns(configPath, ValueSet::Factory);
+    return result;
+}
+
+StrictlyRead<std::vector<SkipFolder>> ReadSkipFoldersStrictly(const std::string& configPath) {
+    auto result = ReadRowsStrictly<SkipFolder>(
+        configPath, "SkipFolders", kSkipParent, kSkipRows, "folder",
+        [](ConfigDocument&, IXMLDOMNode*, const std::string& folder, bool checked) {
+            return SkipFolder{folder, checked};
+        });
+    if (!result.unreadable.empty())
+        result.values = ReadSkipFolders(configPath, ValueSet::Factory);
+    return result;
+}
+
 bool WriteJunkPatterns(const std::string& configPath, const std::vector<JunkPattern>& rows) {
     return RewriteList(configPath, kPatternParent, kPatternRows,
                        [&](ConfigDocument& document, IXMLDOMNode* parent) {

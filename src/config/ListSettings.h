@@ -23,10 +23,27 @@ struct SkipFolder {
 
 enum class ValueSet { Current, Factory };
 
+// A section's current values read strictly, for a run nobody watches and for the wizard's first
+// look: a damaged setting must never pass for a choice. unreadable names the first setting that is
+// missing or cannot be read (as "SkipFolders item 2 folder") and is empty when all were read; values
+// are then the factory ones where the setting could not be read (the whole list for a list), what
+// the wizard shows instead.
+template <typename Values>
+struct StrictlyRead {
+    Values values;
+    std::string unreadable;
+};
+
 // The rows in document order; empty when the file cannot be loaded. A row without `checked`
 // (or with 0) is unticked, any other integer ticks it; a missing text reads as empty.
 std::vector<JunkPattern> ReadJunkPatterns(const std::string& configPath, ValueSet values = ValueSet::Current);
 std::vector<SkipFolder> ReadSkipFolders(const std::string& configPath, ValueSet values = ValueSet::Current);
+
+// The user's rows read strictly: the list's element must be there, every row's `checked` "0" or
+// "1", and a ticked row's mask (`file`) or folder must not be empty: an empty skip folder names no
+// folder, and a scan without it would reach what the user meant to keep out.
+StrictlyRead<std::vector<JunkPattern>> ReadJunkPatternsStrictly(const std::string& configPath);
+StrictlyRead<std::vector<SkipFolder>> ReadSkipFoldersStrictly(const std::string& configPath);
 
 // Replaces the user's rows with these, top to bottom, each written with its attributes in the
 // order `checked` ("1" or "0"), `description`, `file` (or `checked`, `folder`), and saves. True

@@ -36,6 +36,13 @@ struct ScanOptionValues {
 // file or element reads unticked, the months as empty text.
 ScanOptionValues ReadScanOptions(const std::string& configPath, ValueSet values = ValueSet::Current);
 
+// The current scan options read strictly (see StrictlyRead): every option's `checked` "0" or
+// "1", and with the not-accessed test ticked its `month` a whole number (digits alone): read
+// leniently, "abc" was 0 months and listed every file a month old. Each value that cannot be read
+// takes its factory value; unreadable names the first, as "SkipHiddenFiles checked" or
+// "FindFilesHaveNotAccessed month".
+StrictlyRead<ScanOptionValues> ReadScanOptionsStrictly(const std::string& configPath);
+
 // Writes `checked` ("1" or "0") of every option and `month` of the not-accessed option, and saves;
 // options whose element is missing are left out. True when the file was saved.
 bool WriteScanOptions(const std::string& configPath, const ScanOptionValues& values);

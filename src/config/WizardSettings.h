@@ -21,3 +21,7 @@ struct WizardSettings {
 
 // The current values of every section of config.xml; what cannot be read reads as empty.
 WizardSettings ReadWizardSettings(const std::string& configPath);
+
+// What a scan reads (the patterns, the scan options and the skip folders) read strictly, the
+// clean options leniently; unreadable names the first damaged setting (see StrictlyRead).
+StrictlyRead<WizardSettings> ReadScanSettingsStrictly(const std::string& configPath);

@@ -79,8 +79,9 @@ void ApplicationsDialog::Fill() {
         groupItems_.push_back(groupItem);
         for (size_t entry : group.entries) {
             const RuleItem& item = list_->Items()[entry];
-            const std::string text = group.kept ? item.entry.name + " (" + Translate(KeptKindKey(item.kept)) + ")"
-                                                : item.entry.name;
+            const std::string text = group.kept
+                                         ? item.entry.name + " (" + Translate(KeptKindKey(item.kept)) + ")"
+                                         : item.entry.name;
             entryItems_[entry] =
                 tree_.Append(groupItem, text, 0, 0, RuleTickList::kUnticked, static_cast<LPARAM>(entry));
         }

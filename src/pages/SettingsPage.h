@@ -1,9 +1,14 @@
 #pragma once
 // The shape every settings page shares: it loads its part of the settings from config.xml while
-// it is created (current values; Default loads the factory ones into the controls), stores its
+// it is created (current values, read strictly; Default loads the factory ones into the controls), stores its
 // controls into that part when asked and when its window goes, and then writes it to config.xml.
 
+#include <utility>
+
 #include "config/ConfigDocument.h"
+#include "core/AskUser.h"
+#include "core/FormatText.h"
+#include "core/LanguageTable.h"
 #include "config/ListSettings.h"
 #include "pages/WizardPage.h"
 
@@ -13,9 +18,16 @@ class SettingsPage : public WizardPage {
     // How the page's section of config.xml is read (current or factory values) and written.
     using ReadSection = Values (*)(const std::string& configPath, ValueSet set);
     using WriteSection = bool (*)(const std::string& configPath, const Values& values);
+    // The current values read strictly: what cannot be read comes back as its factory value.
+    using ReadCurrent = StrictlyRead<Values> (*)(const std::string& configPath);
 
-    SettingsPage(int templateId, int picture, Values& values, ReadSection read, WriteSection write)
-        : WizardPage(templateId, picture), values_(values), read_(read), write_(write) {}
+    SettingsPage(int templateId, int picture, Values& values, ReadCurrent readCurrent, ReadSection read,
+                 WriteSection write)
+        : WizardPage(templateId, picture),
+          values_(values),
+          readCurrent_(readCurrent),
+          read_(read),
+          write_(write) {}
 
     // Puts what the controls show into the settings.
     void Store() {
@@ -29,10 +41,19 @@ class SettingsPage : public WizardPage {
     virtual void Show(const Values& values) = 0;
     virtual Values Collect() const = 0;
 
+    // A damaged setting is shown as its factory value, and the user is told which, before the page
+    // goes back into config.xml with what it shows: read leniently, it would show as a choice
+    // nobody made (a tick as off, the months as 0).
     void InitPage() final {
         SetUpControls();
-        values_ = read_(ConfigFilePath(), ValueSet::Current);
+        StrictlyRead<Values> current = readCurrent_(ConfigFilePath());
+        values_ = std::move(current.values);
         Show(values_);
+        if (!current.unreadable.empty() && ConfigDocument(ConfigFilePath()).IsLoaded())
+            AskUserText(Handle(),
+                        FormatText(Translate("_SettingUnreadableFactoryShown"),
+                                   {current.unreadable, ConfigFilePath()}),
+                        MB_OK | MB_ICONWARNING);
     }
     // "_Default": the factory values into the controls; nothing is written until the page goes.
     void ShowFactoryValues() { Show(read_(ConfigFilePath(), ValueSet::Factory)); }
@@ -43,6 +64,7 @@ class SettingsPage : public WizardPage {
 
   private:
     Values& values_;
+    ReadCurrent readCurrent_;
     ReadSection read_;
     WriteSection write_;
 };

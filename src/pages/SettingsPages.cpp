@@ -38,7 +38,8 @@ void RemoveSelectedRow(HWND page, const win::ListView& list) {
 // ---- Junk-file patterns ----
 
 PatternPage::PatternPage(std::vector<JunkPattern>& patterns)
-    : SettingsPage(IDD_PAGE_PATTERNS, IDB_SIDE_PATTERNS, patterns, ReadJunkPatterns, WriteJunkPatterns) {}
+    : SettingsPage(IDD_PAGE_PATTERNS, IDB_SIDE_PATTERNS, patterns, ReadJunkPatternsStrictly, ReadJunkPatterns,
+                   WriteJunkPatterns) {}
 
 void PatternPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_PATTERNS_LIST));
@@ -148,7 +149,8 @@ bool PatternDialog::OnCommand(int id, int, HWND) {
 // ---- Scan options ----
 
 OptionsPage::OptionsPage(ScanOptionValues& options)
-    : SettingsPage(IDD_PAGE_OPTIONS, IDB_SIDE_OPTIONS, options, ReadScanOptions, WriteScanOptions) {}
+    : SettingsPage(IDD_PAGE_OPTIONS, IDB_SIDE_OPTIONS, options, ReadScanOptionsStrictly, ReadScanOptions,
+                   WriteScanOptions) {}
 
 void OptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
@@ -188,7 +190,8 @@ bool OptionsPage::OnCommand(int id, int, HWND) {
 // ---- Skip folders ----
 
 SkipPage::SkipPage(std::vector<SkipFolder>& folders)
-    : SettingsPage(IDD_PAGE_SKIP, IDB_SIDE_OPTIONS, folders, ReadSkipFolders, WriteSkipFolders) {}
+    : SettingsPage(IDD_PAGE_SKIP, IDB_SIDE_OPTIONS, folders, ReadSkipFoldersStrictly, ReadSkipFolders,
+                   WriteSkipFolders) {}
 
 void SkipPage::SetUpControls() {
     list_ = win::ListView(Item(IDC_SKIP_LIST));
@@ -236,7 +239,8 @@ bool SkipPage::OnCommand(int id, int, HWND) {
 // ---- Clean options ----
 
 CleanOptionsPage::CleanOptionsPage(CleanOptionValues& options)
-    : SettingsPage(IDD_PAGE_CLEANOPTIONS, IDB_SIDE_CLEANING, options, ReadCleanOptions, WriteCleanOptions) {}
+    : SettingsPage(IDD_PAGE_CLEANOPTIONS, IDB_SIDE_CLEANING, options, ReadCleanOptionsStrictly,
+                   ReadCleanOptions, WriteCleanOptions) {}
 
 void CleanOptionsPage::SetUpControls() {
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},

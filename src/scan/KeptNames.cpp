@@ -92,7 +92,8 @@ KeptKind KeptKindOf(const RuleEntry& entry) {
             names.push_back(win::FoldedText(mask));
     }
     for (const FoldedRow& row : table)
-        if (std::any_of(names.begin(), names.end(), [&](const std::wstring& name) { return Reaches(row, name); }))
+        if (std::any_of(names.begin(), names.end(),
+                        [&](const std::wstring& name) { return Reaches(row, name); }))
             return row.kind;
     return KeptKind::None;
 }

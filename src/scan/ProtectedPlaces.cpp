@@ -115,14 +115,9 @@ bool IsThisComputer(const std::string& server) {
 // The text as a local path where it names one through another form: "\\?\C:\x", "\\.\C:\x",
 // "\??\C:\x", "\\?\UNC\localhost\C$\x" and "\\localhost\C$\x" as "C:\x". Any other share of this
 // computer gives "", which names no place that can be judged.
-std::string LocalForm(std::string text) {
+std::string LocalForm(const std::string& given) {
+    std::string text = win::WithoutDevicePrefix(given);
     std::replace(text.begin(), text.end(), '/', '\\');
-    for (const char* prefix : {"\\\\?\\UNC\\", "\\??\\UNC\\"})
-        if (text.compare(0, 8, prefix) == 0)
-            text = "\\\\" + text.substr(8);
-    for (const char* prefix : {"\\\\?\\", "\\\\.\\", "\\??\\"})
-        if (text.compare(0, 4, prefix) == 0)
-            text = text.substr(4);
     if (text.compare(0, 2, "\\\\") != 0)
         return text;
     const size_t serverEnd = text.find('\\', 2);

@@ -95,8 +95,8 @@ std::string WhyOthersMayChangeFile(HANDLE file) {
     PACL accessList = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     const DWORD error =
-        ::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                          nullptr, &accessList, nullptr, &descriptor);
+        ::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                          &owner, nullptr, &accessList, nullptr, &descriptor);
     if (error != ERROR_SUCCESS)
         return "its owner and access list cannot be read (error " + std::to_string(error) + ")";
     std::string why = WhyOthersMayChange(owner, accessList);

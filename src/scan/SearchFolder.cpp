@@ -44,10 +44,13 @@ struct Rules {
         for (const auto& [mask, description] : request.masks)
             masks.emplace_back(win::FoldedText(mask), &description);
         for (const std::string& skip : request.skipFolders) {
-            if (skip.empty())
-                skipEverything = true;  // an empty text occurs in every path
-            else
-                skipFolders.push_back(win::FoldedText(skip));
+            // Matched by whole steps, so a final backslash adds nothing; an empty text names no
+            // folder and is left out (its reason is the settings' to give), never "everything".
+            std::wstring folded = win::FoldedText(skip);
+            while (!folded.empty() && folded.back() == L'\\')
+                folded.pop_back();
+            if (!folded.empty())
+                skipFolders.push_back(std::move(folded));
         }
         for (const std::string& own : request.ownFolders)
             if (!own.empty())
@@ -76,13 +79,27 @@ struct Rules {
         bool wholeTree = false;
     };
     std::vector<Exclusion> exclusions;
-    bool skipEverything = false;
     bool recurse;
     SearchOptions options;
     const std::atomic<bool>* stop;
     std::atomic<bool> abandoned{false};  // a failure ended the walk
     unsigned walk = 0;                   // its place among the walks that share a pool
 };
+
+// Whether skip occurs in path at start as whole steps: it begins a step (or with a backslash of
+// its own) and ends one, so "node_modules" never leaves out "node_modules_old".
+bool IsStepMatchAt(const std::wstring& path, size_t start, const std::wstring& skip) {
+    const size_t end = start + skip.size();
+    return (start == 0 || path[start - 1] == L'\\' || skip.front() == L'\\') &&
+           (end == path.size() || path[end] == L'\\');
+}
+
+bool HoldsSkipFolder(const std::wstring& path, const std::wstring& skip) {
+    for (size_t at = path.find(skip); at != std::wstring::npos; at = path.find(skip, at + 1))
+        if (IsStepMatchAt(path, at, skip))
+            return true;
+    return false;
+}
 
 // A folder to be listed: its path in the program's form (for reports), in the file calls' form
 // (for listing) and folded (for comparisons), each with its final backslash.
@@ -132,9 +149,8 @@ class Walker {
     FolderContext EnterFolder(const FolderTask& task) const {
         FolderContext context{task.prefix, task.apiPrefix, task.foldedPrefix};
         const std::wstring& foldedPrefix = task.foldedPrefix;
-        context.skipped = rules_->skipEverything;
         for (const std::wstring& skip : rules_->skipFolders)
-            if (foldedPrefix.find(skip) != std::wstring::npos)
+            if (HoldsSkipFolder(foldedPrefix, skip))
                 context.skipped = true;
         // A walk that starts inside one of the program's own folders; below the start, the walk
         // never enters one (Skipped).
@@ -169,10 +185,11 @@ class Walker {
                (options_->skipHidden && (attributes & FILE_ATTRIBUTE_HIDDEN));
     }
 
-    // Whether a skip folder occurs in prefix + name, or prefix + name is one of the program's own
-    // folders. Occurrences inside the prefix alone were already found by EnterFolder, so only
-    // those reaching into the name are looked for here.
-    bool Skipped(const FolderContext& context, const std::wstring& foldedName) {
+    // Whether a skip folder occurs in prefix + name as whole steps (a folder's name only: a skip
+    // folder names no file), or prefix + name is one of the program's own folders. Occurrences
+    // inside the prefix alone were already found by EnterFolder, and a name holds no backslash,
+    // so only one that ends with the name is left.
+    bool Skipped(const FolderContext& context, const std::wstring& foldedName, bool isFolder) {
         if (context.skipped)
             return true;
         const std::wstring& prefix = context.foldedPrefix;
@@ -181,12 +198,14 @@ class Walker {
                 own.compare(0, prefix.size(), prefix) == 0 &&
                 own.compare(prefix.size(), foldedName.size(), foldedName) == 0)
                 return true;
-        if (rules_->skipFolders.empty())
+        if (!isFolder || rules_->skipFolders.empty())
             return false;
         scratch_.assign(prefix).append(foldedName);
         for (const std::wstring& skip : rules_->skipFolders) {
-            size_t from = prefix.size() >= skip.size() ? prefix.size() - skip.size() + 1 : 0;
-            if (scratch_.find(skip, from) != std::wstring::npos)
+            if (skip.size() > scratch_.size())
+                continue;
+            const size_t start = scratch_.size() - skip.size();
+            if (scratch_.compare(start, skip.size(), skip) == 0 && IsStepMatchAt(scratch_, start, skip))
                 return true;
         }
         return false;
@@ -206,7 +225,7 @@ class Walker {
             return;
         foldedName_.assign(entry.name);
         win::FoldInPlace(foldedName_);
-        if (Skipped(context, foldedName_))
+        if (Skipped(context, foldedName_, isFolder))
             return;
 
         if (isFolder) {
@@ -257,6 +276,10 @@ class Walker {
         if (options_->findNotAccessed) {
             uint64_t accessed = FileTimeTicks(entry.lastAccess) + context.localBias;
             accessed -= accessed % kTicksPerMillisecond;
+            // A last access still to come (a clock set wrong, a copied time stamp) says nothing of
+            // age: the distance is taken either way, so it would count as old.
+            if (accessed > context.nowLocal)
+                return nullptr;
             uint64_t months = TimeSpanBetween(context.nowLocal, accessed).days / 31;
             // Compared as unsigned: a negative month count never reports.
             if (months > static_cast<uint64_t>(static_cast<int64_t>(options_->months)))

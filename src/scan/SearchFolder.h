@@ -33,8 +33,11 @@ struct SearchExclusion {
 
 // What a walk looks for and what it leaves out.
 struct SearchRequest {
-    TextMap masks;                         // mask -> description, tried in the map's order
-    std::vector<std::string> skipFolders;  // each leaves out every path it occurs in, in any case
+    TextMap masks;  // mask -> description, tried in the map's order
+    // Each leaves out every folder it names and what lies below it, wherever it occurs in a path as
+    // whole steps, in any case: "node_modules" at any depth, never "node_modules_old"; a full path
+    // only itself. An empty one leaves out nothing.
+    std::vector<std::string> skipFolders;
     bool recurse = true;
     SearchOptions options;                    // filters and per-file tests
     const std::atomic<bool>* stop = nullptr;  // tested between directory entries
@@ -77,10 +80,10 @@ class SearchVisitor {
 // Walks root depth-first, at any depth and length of path. Every file matching a mask (tried in the
 // map's order, without regard to case) is reported with the mask's description; other files go
 // through the zero-length, invalid-shortcut and not-accessed tests, reported with
-// "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed". Folder links (reparse points) are
-// reported as folders but never descended into; file entries that are reparse points (file links)
-// are never reported. Paths are built from root as given: a caller that acts on them later passes
-// its root in true form (win::TruePathOf). A stop request ends the walk early; with listing
+// "_ZeroLengthFile", "_InvalidShortcut" or "_HaveNotAccessed" (never for a last access in the future). Folder
+// links (reparse points) are reported as folders but never descended into; file entries that are reparse
+// points (file links) are never reported. Paths are built from root as given: a caller that acts on them
+// later passes its root in true form (win::TruePathOf). A stop request ends the walk early; with listing
 // workers, each ends before its next entry and the walk returns once all have ended. An exception
 // from the visitor ends the walk the same way and is thrown again from here.
 void SearchFolder(const std::string& root, const SearchRequest& request, SearchVisitor& visitor);

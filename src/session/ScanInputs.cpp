@@ -11,10 +11,11 @@
 
 namespace {
 
-// A skip folder typed as a full path is matched in its true form, the form of the walked paths;
-// a final backslash, which keeps "C:\Temp\" from matching "C:\Temporary", stays. Any other text
+// A skip folder typed as a full path (in the "\\?\" form too) is matched in its true form, the form of the
+// walked paths; a final backslash, which keeps "C:\Temp\" from matching "C:\Temporary", stays. Any other text
 // (a name, a part of a path) is matched as it is.
-std::string SkipFolderForm(const std::string& text) {
+std::string SkipFolderForm(const std::string& typed) {
+    const std::string text = win::WithoutDevicePrefix(typed);
     win::TruePath folder = win::TruePathOfText(text);
     if (folder.error == ERROR_INVALID_NAME)
         return text;
@@ -34,8 +35,10 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
         if (pattern.checked)
             job.masks[pattern.file] = pattern.description;
     job.skipFolders.clear();
+    // An empty skip folder names no folder: it is left out (the strict reading of the settings
+    // says so), never taken to skip everything.
     for (const SkipFolder& skip : skipFolders)
-        if (skip.checked)
+        if (skip.checked && !skip.folder.empty())
             job.skipFolders.push_back(SkipFolderForm(skip.folder));
     job.ownFolders = ownFolders;
 
@@ -77,4 +80,17 @@ std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
     }
     add(win::TruePathOf(programFolder).path);
     return folders;
+}
+
+bool IsOwnFolderOrBelow(const std::string& path, const std::vector<std::string>& folders) {
+    auto withBackslash = [](std::wstring text) {
+        while (!text.empty() && text.back() == L'\\')
+            text.pop_back();
+        return text + L'\\';
+    };
+    const std::wstring folded = withBackslash(win::FoldedText(path));
+    return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+        const std::wstring own = withBackslash(win::FoldedText(folder));
+        return !folder.empty() && folded.compare(0, own.size(), own) == 0;
+    });
 }

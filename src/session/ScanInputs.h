@@ -23,3 +23,7 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
 // relative backup folder text is left out: it names no place of its own.
 std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
                                         const std::vector<std::string>& backupFolders);
+
+// Whether path is one of folders (the program's own, in true form) or lies below one, compared
+// as whole folders without regard to case: such a root is never searched.
+bool IsOwnFolderOrBelow(const std::string& path, const std::vector<std::string>& folders);

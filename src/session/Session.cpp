@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "clean/ActivityLog.h"
+#include "clean/LogEntry.h"
 #include "config/ConfigDocument.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
@@ -15,6 +16,32 @@
 #include "win/FileSystem.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = win::FileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A root typed on the command line, as Windows' own path rules read it: the "\\?\" form is the
+// same folder as the plain one, and a final step's trailing dots and blanks are dropped. The
+// exact name wins where it is a folder of its own ("a." beside "a"), and a step that would be left
+// with no name ("...") stays as typed: read as its parent it would widen the run.
+std::string TypedRoot(const std::string& typed) {
+    std::string root = win::TypedFullPath(win::WithoutDevicePrefix(typed));
+    if (IsFolder(root))
+        return root;
+    const size_t step = root.find_last_of('\\') + 1;
+    size_t end = root.size();
+    while (end > step && (root[end - 1] == '.' || root[end - 1] == ' '))
+        --end;
+    if (end > step && end < root.size())
+        root.resize(end);
+    return root;
+}
+
+}  // namespace
 
 Session::Session(std::string programFolder) : programFolder_(std::move(programFolder)) {}
 
@@ -94,8 +121,14 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     };
     if (!ConfigDocument(ConfigPath()).IsLoaded())
         return nothingDone(FormatText(Translate("_CommandLineNoConfiguration"), {ConfigPath()}));
-    WizardSettings settings = ReadWizardSettings(ConfigPath());
-    // A damaged setting read leniently would turn backup off, or choose a removal, in silence.
+    // A damaged setting read leniently would widen the run or empty it in silence: a tick read as
+    // off, months as 0, a skip folder as nothing. Nothing is done, and the reason says which.
+    StrictlyRead<WizardSettings> read = ReadScanSettingsStrictly(ConfigPath());
+    if (!read.unreadable.empty())
+        return nothingDone(
+            FormatText(Translate("_CommandLineSettingUnreadable"), {read.unreadable, ConfigPath()}));
+    WizardSettings settings = std::move(read.values);
+    // A damaged clean setting would turn backup off, or choose a removal, in silence.
     if (request.reportFile.empty()) {
         StrictCleanOptions clean = ReadCleanOptionsStrictly(ConfigPath());
         if (!clean.unreadable.empty())
@@ -105,14 +138,31 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     }
     std::vector<std::string> roots;
     for (const std::string& folder : request.folders)
-        roots.push_back(win::TypedFullPath(folder));
+        roots.push_back(TypedRoot(folder));
     PrepareScan(settings, roots.empty() ? FixedDrives() : std::move(roots));
     // A folder given that is not there (or no folder) was not searched: the run did not go as asked.
-    const bool everyRootRead =
-        std::all_of(scan_.roots.begin(), scan_.roots.end(), [](const std::string& root) {
-            const DWORD attributes = win::FileAttributes(root);
-            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        });
+    bool everyRootRead = std::all_of(scan_.roots.begin(), scan_.roots.end(), IsFolder);
+    // Nor was one that is the backup folder or the program's own, or lies inside one: the scan
+    // leaves those out, and a run that quietly searched nothing would pass for a clean one.
+    std::vector<std::string> notSearched;
+    for (const std::string& root : scan_.roots)
+        if (IsOwnFolderOrBelow(root, scan_.ownFolders))
+            notSearched.push_back(root);
+    if (!notSearched.empty()) {
+        everyRootRead = false;
+        std::string text;
+        for (const std::string& root : notSearched)
+            text +=
+                (text.empty() ? "" : "\r\n") + FormatText(Translate("_CommandLineRootNotSearched"), {root});
+        if (reason)
+            *reason = text;
+        LogEntry entry("_LogUnattendedHeader");
+        for (const std::string& root : notSearched)
+            entry.Add("_CommandLineRootNotSearched", {root});
+        ActivityLog log;
+        log.SetDataPath(ActivityLogDataFolder(programFolder_));
+        entry.Write(log, "_LogLogCategoryUnattended");
+    }
 
     std::atomic<bool> never{false};
     const win::StopToken noStop(&never);

@@ -25,8 +25,9 @@ struct UnattendedRequest {
 // How an unattended run ended.
 enum class UnattendedEnd {
     Done,             // everything went as asked
-    SomeKept,         // done, but some file was kept or failed, a folder given was not there, or the
-                      // report was not written
+    SomeKept,         // done, but some file was kept or failed, a folder given was not there (or
+                      // was the backup folder or the program's own: the reason says which), or
+                      // the report was not written
     NoConfiguration,  // config.xml missing or unreadable: nothing was done
 };
 
@@ -71,7 +72,11 @@ class Session {
 
     // The whole run of "/auto" or "/report" on this thread, with the settings saved in config.xml
     // (never the factory ones): the scan, then the report or the cleaning, never asking anything.
-    // A cleaning whose removal or backup setting cannot be read does nothing (NoConfiguration).
+    // A run whose patterns, scan options or skip folders, or a cleaning whose removal or backup
+    // setting, cannot be read strictly does nothing (NoConfiguration). Roots are read as Windows
+    // reads a typed path (the "\\?\" form, a final dot or blank dropped where the exact name is
+    // no folder); a root that is one of the program's own folders is not searched, and says so in
+    // reason and in the activity log (SomeKept).
     // When nothing was done, reason (if given) receives the translated text that says why. COM must
     // be initialised on the calling thread.
     UnattendedEnd RunUnattended(const UnattendedRequest& request, std::string* reason = nullptr);

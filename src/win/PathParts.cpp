@@ -137,4 +137,23 @@ std::string NormalizedPath(std::string_view typed, std::string_view base) {
     return NormalizedFullPath(full + "\\" + text);
 }
 
+std::string WithoutDevicePrefix(std::string_view typed) {
+    std::string text(typed);
+    std::replace(text.begin(), text.end(), '/', '\\');
+    for (const char* prefix : {"\\\\?\\", "\\\\.\\", "\\??\\"}) {
+        if (text.compare(0, 4, prefix) != 0)
+            continue;
+        std::string rest = text.substr(4);
+        if (rest.size() >= 4 && (rest[0] == 'U' || rest[0] == 'u') && (rest[1] == 'N' || rest[1] == 'n') &&
+            (rest[2] == 'C' || rest[2] == 'c') && rest[3] == '\\') {
+            rest[2] = '\\';  // "UNC\server" becomes "\\server"
+            return rest.substr(2);
+        }
+        if (rest.size() >= 2 && IsLetter(rest[0]) && rest[1] == ':')
+            return rest;
+        break;
+    }
+    return std::string(typed);
+}
+
 }  // namespace win

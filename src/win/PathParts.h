@@ -39,4 +39,9 @@ bool IsRootPath(std::string_view path) noexcept;
 // "\\.\") stays as given; a relative path without a full base gives "".
 std::string NormalizedPath(std::string_view typed, std::string_view base);
 
+// A path typed with a "\\?\", "\\.\" or "\??\" prefix in the form without it, which names the
+// same file: "\\?\C:\x" gives "C:\x", "\\?\UNC\server\share" gives "\\server\share" ("/" read
+// as "\"). Any other text, a volume or another device included, is given back as it is.
+std::string WithoutDevicePrefix(std::string_view typed);
+
 }  // namespace win

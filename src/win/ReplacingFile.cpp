@@ -8,8 +8,8 @@ namespace win {
 
 ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        temporary_ = target + ".~" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) +
-                     ".tmp";
+        temporary_ =
+            target + ".~" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
         file_ = OpenFile(temporary_, GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
         if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS)
             break;

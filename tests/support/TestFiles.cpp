@@ -158,7 +158,8 @@ void SetAccessedAgo(const std::string& path, double days) {
     ULARGE_INTEGER t;
     t.LowPart = now.dwLowDateTime;
     t.HighPart = now.dwHighDateTime;
-    t.QuadPart -= static_cast<uint64_t>(days * 864'000'000'000.0);
+    // Through a signed count, so that a negative age (a time still to come) works too.
+    t.QuadPart -= static_cast<uint64_t>(static_cast<int64_t>(days * 864'000'000'000.0));
     FILETIME accessed{t.LowPart, t.HighPart};
     win::UniqueFile file(::CreateFileW(Api(path).c_str(), FILE_WRITE_ATTRIBUTES,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
