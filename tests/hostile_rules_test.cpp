@@ -1,6 +1,7 @@
 // A rule file written to take what is not junk, every entry ticked: each mask spelling and each form
-// of a protected folder, beside one honest entry. Unattended runs report and clean only the honest
-// entry's junk; every file of the user's, the system's and the program's own places stays as it was.
+// of a protected folder, and a whole browser profile, beside one honest entry. Unattended runs
+// report and clean only junk; every file of the user's, the system's and the program's own places,
+// and what a browser keeps for its user, stays as it was.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -43,9 +44,14 @@ TEST(HostileRules, TakeNothingButTheHonestEntrysJunk) {
         "C:\\" + tag + ".docx",
         program / "Backup\\2020-01-01_00-00-00\\C\\old.tmp",
         program / "notes.txt",
+        local + "\\" + tag + "\\Browser\\Default\\Login Data",
+        local + "\\" + tag + "\\Browser\\Default\\Network\\Cookies",
+        local + "\\" + tag + "\\Browser\\Default\\History",
+        local + "\\" + tag + "\\Browser\\Default\\Sessions\\Session_13",
     };
     const std::vector<std::string> junk = {local + "\\" + tag + "\\Cache\\data_0",
-                                           local + "\\" + tag + "\\Cache\\js\\f_000001"};
+                                           local + "\\" + tag + "\\Cache\\js\\f_000001",
+                                           local + "\\" + tag + "\\Browser\\Default\\Cache\\data_1"};
     for (const std::string& file : kept)
         test::WriteFile(file, "kept");
     for (const std::string& file : junk)
@@ -73,6 +79,7 @@ TEST(HostileRules, TakeNothingButTheHonestEntrysJunk) {
         {"Public", "%Public%|*|RECURSE"},
         {"Own program", "%QM_HOSTILE_PROGRAM%|*|RECURSE"},
         {"Own program by device path", "\\\\?\\%QM_HOSTILE_PROGRAM%\\Backup|*.tmp|RECURSE"},
+        {"Every browser profile", "%LocalAppData%\\" + tag + "\\Browser\\*|*|RECURSE"},
         {"Honest cache", "%LocalAppData%\\" + tag + "\\Cache|*|RECURSE"},
     };
     std::string rules;
@@ -92,13 +99,14 @@ TEST(HostileRules, TakeNothingButTheHonestEntrysJunk) {
     // The report lists the honest entry's junk and nothing else.
     ASSERT_EQ(Session(program.Path()).RunUnattended({{root}, work / "report.csv"}), UnattendedEnd::Done);
     const std::string report = test::ReadFile(work / "report.csv");
-    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 3) << report;  // the header and two
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 4) << report;  // the header and three
     for (const std::string& file : junk)
-        EXPECT_NE(report.find(file + ",4,Honest cache,"), std::string::npos) << report;
+        EXPECT_NE(report.find(file + ",4,"), std::string::npos) << report;
     // rules.log says why each hostile entry was refused.
     const std::string log = test::ReadFile(program / "rules.log");
     for (const auto& [name, fileKey] : entries)
-        EXPECT_EQ(log.find("winapp2.ini\t" + name + "\t") == std::string::npos, name == "Honest cache")
+        EXPECT_EQ(log.find("winapp2.ini\t" + name + "\t") == std::string::npos,
+                  name == "Honest cache" || name == "Every browser profile")
             << name << "\n"
             << log;
 

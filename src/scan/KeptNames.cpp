@@ -74,10 +74,23 @@ bool Reaches(const FoldedRow& row, const std::wstring& folded) {
     return false;
 }
 
+const std::vector<FoldedRow>& FoldedTable() {
+    static const std::vector<FoldedRow> table = FoldTable();
+    return table;
+}
+
 }  // namespace
 
+KeptKind KeptKindOfName(std::wstring_view foldedName) {
+    for (const FoldedRow& row : FoldedTable())
+        for (const std::wstring& pattern : row.patterns)
+            if (MatchWildcard(pattern, foldedName))
+                return row.kind;
+    return KeptKind::None;
+}
+
 KeptKind KeptKindOf(const RuleEntry& entry) {
-    static const std::vector<FoldedRow> table = FoldTable();
+    const std::vector<FoldedRow>& table = FoldedTable();
     std::vector<std::wstring> names;
     for (const RuleFileKey& key : entry.files) {
         const std::wstring folder = win::FoldedText(key.folder);

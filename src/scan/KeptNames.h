@@ -5,6 +5,7 @@
 // alone, after a question saying what it reaches.
 
 #include <string>
+#include <string_view>
 
 #include "config/RuleFile.h"
 
@@ -24,6 +25,10 @@ enum class KeptKind {
 // patterns matches it ("Cookies-journal") or when it, as a mask, matches one of the kind's names
 // ("Cook*", "*ookies"). Steps and masks of wildcards only ("*", "*.*") name nothing by themselves.
 KeptKind KeptKindOf(const RuleEntry& entry);
+
+// The kind a file or folder name (folded, win::Folded) is a name of ("COOKIES", "LOGIN DATA",
+// "PLACES.SQLITE-WAL"); None for any other name.
+KeptKind KeptKindOfName(std::wstring_view foldedName);
 
 // The kind in a few English words, as "/rules" and the rules log say it ("saved passwords").
 const char* KeptKindName(KeptKind kind);

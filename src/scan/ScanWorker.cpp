@@ -7,9 +7,11 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
+#include "scan/KeptNames.h"
 #include "scan/RuleFolders.h"
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
+#include "win/Fold.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -34,6 +36,24 @@ constexpr SystemLocation kSystemLocations[] = {
     {&ScanJob::findIECookies, "Cookies", "_CookiesFile"},
 };
 
+// True when a step of path below root (the file's name or a folder's) is named as what a user
+// keeps; never for an empty root.
+bool NamesWhatUsersKeep(const std::string& path, const std::string& root) {
+    if (root.empty() || path.size() <= root.size())
+        return false;
+    const std::wstring below = win::FoldedText(std::string_view(path).substr(root.size()));
+    for (size_t start = 0; start < below.size();) {
+        size_t end = below.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = below.size();
+        if (end > start &&
+            KeptKindOfName(std::wstring_view(below).substr(start, end - start)) != KeptKind::None)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // The state of one run: what the walks find goes into the results and the page.
 class ScanRun : public SearchVisitor {
   public:
@@ -46,6 +66,8 @@ class ScanRun : public SearchVisitor {
         // The places are walked together: where two find a file, the later place's reason stands,
         // as if they had gone one after the other.
         if (placeWalks_) {
+            if (NamesWhatUsersKeep(path, (*guardedRoots_)[record.walk]))
+                return;
             const auto [known, added] = placeWalks_->try_emplace(path, record.walk);
             if (!added) {
                 if (known->second > record.walk)
@@ -87,11 +109,14 @@ class ScanRun : public SearchVisitor {
 
     // The places' folders, walked together by one pool of listing workers: each is small, and a
     // pool of its own would cost more than its listing.
-    void SearchPlaces(const std::vector<SearchWalk>& walks) {
+    // guardedRoots: for each walk, its root where it may not list what users keep, else "".
+    void SearchPlaces(const std::vector<SearchWalk>& walks, const std::vector<std::string>& guardedRoots) {
         std::unordered_map<std::string, unsigned> placeWalks;
         placeWalks_ = &placeWalks;
+        guardedRoots_ = &guardedRoots;
         SearchFolders(walks, *this);
         placeWalks_ = nullptr;
+        guardedRoots_ = nullptr;
         if (!Stopped())
             ShowPending();
     }
@@ -135,6 +160,7 @@ class ScanRun : public SearchVisitor {
     DWORD lastShown_ = 0;
     bool translated_ = false;
     std::unordered_map<std::string, unsigned>* placeWalks_ = nullptr;  // while the places are walked
+    const std::vector<std::string>* guardedRoots_ = nullptr;           // the same
     std::string lastReason_;
     std::string lastTranslation_;
 };
@@ -191,7 +217,7 @@ std::vector<ScanPlace> ScanPlaces(const ScanJob& job) {
             location.shellFolder ? ReadShellFolder(location.shellFolder) : SystemTempFolder();
         if (folder.empty())
             continue;
-        places.push_back({Translate(location.categoryKey), {{folder, {"*"}, true}}, {}, true});
+        places.push_back({Translate(location.categoryKey), {{folder, {"*"}, true}}, {}, true, true});
     }
     places.insert(places.end(), job.rulePlaces.begin(), job.rulePlaces.end());
     return places;
@@ -240,6 +266,7 @@ std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusio
 void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string>& passedOver) {
     ScanRun run(job, stop);
     std::vector<SearchWalk> walks;
+    std::vector<std::string> guardedRoots;
     for (const ScanPlace& place : ScanPlaces(job)) {
         const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
         for (const PlaceFolder& files : place.folders) {
@@ -258,12 +285,13 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
                     continue;
                 }
                 walks.push_back({folder, run.Request(masks, SearchOptions{}, files.recurse, exclusions)});
+                guardedRoots.push_back(place.mayTakeKept ? std::string() : folder);
                 if (files.removeSelf)
                     job.emptiedFoldersGo.push_back({folder, Translate(place.reason)});
             }
         }
     }
-    run.SearchPlaces(walks);
+    run.SearchPlaces(walks, guardedRoots);
 
     for (size_t i = 0; i < job.roots.size(); ++i) {
         if (run.Stopped())

@@ -45,6 +45,11 @@ struct ScanPlace {
     std::vector<PlaceFolder> folders;
     std::vector<SearchExclusion> exclusions;
     bool systemLocation = false;
+    // Whether it may list a file that is, or lies in a folder that is, named as what a user keeps
+    // (KeptKindOfName: cookies, saved passwords, history...): a system location the user ticked by
+    // its own name, or a rule entry the user ticked after being told what it reaches. Any other
+    // rule never lists such a file, however its folders and masks are written.
+    bool mayTakeKept = false;
 };
 
 // The inputs, results and worker of one scan, as the wizard frame fills them before the start.

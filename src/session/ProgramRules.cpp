@@ -40,6 +40,8 @@ std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const Rule
             continue;
         ScanPlace place;
         place.reason = item.entry.name;
+        // The user ticked it after being told what it reaches.
+        place.mayTakeKept = item.kept != KeptKind::None;
         for (const RuleFileKey& key : item.entry.files)
             for (std::string& folder : variables.Expand(key.folder))
                 place.folders.push_back({std::move(folder), key.masks, key.recurse, key.removeSelf});
