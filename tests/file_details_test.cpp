@@ -1,5 +1,6 @@
 // The file details dialog on the real resources: version rows per language block in the order of
-// their codes and labels, times and size, the file that is gone, and the two shell requests.
+// their codes and labels, times and size, the file that is gone, the two shell requests, and a
+// last-access time that looking at the file leaves as it was.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
 #include "support/WindowTest.h"
+#include "win/FileSystem.h"
 #include "win/ListView.h"
 
 namespace {
@@ -62,6 +64,16 @@ class FileDetailsTest : public ::testing::Test {
         return shown;
     }
 
+    // The library with an icon and two version blocks, copied from the build tree to path.
+    static void CopyVersionedFixture(const std::string& path) {
+        std::string fixture = test::SourceFile("");
+        fixture = fixture.substr(0, fixture.find("unix") + 4) + QM_VERSIONED_FIXTURE;
+        for (char& c : fixture)
+            if (c == '/')
+                c = '\\';
+        ASSERT_TRUE(::CopyFileA(fixture.c_str(), path.c_str(), FALSE)) << fixture;
+    }
+
     static std::string Search(const std::string& name) {
         return std::string(kSearchAddress) + "/search?q=" + name;
     }
@@ -75,13 +87,8 @@ class FileDetailsTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(FileDetailsTest, TwoLanguageBlocksShowInTheOrderOfTheirCodesWithEveryField) {
-    std::string fixture = test::SourceFile("");
-    fixture = fixture.substr(0, fixture.find("unix") + 4) + QM_VERSIONED_FIXTURE;
-    for (char& c : fixture)
-        if (c == '/')
-            c = '\\';
     const std::string path = dir_ / "versioned.dll";
-    ASSERT_TRUE(::CopyFileA(fixture.c_str(), path.c_str(), FALSE)) << fixture;
+    ASSERT_NO_FATAL_FAILURE(CopyVersionedFixture(path));
 
     const Shown shown = Open(path, {IDC_DETAILS_GOOGLE, IDC_DETAILS_BROWSE});
 
@@ -175,4 +182,35 @@ TEST_F(FileDetailsTest, ATextFileShowsTimesAndSizeAndAVanishedFileSaysSo) {
     EXPECT_TRUE(shown.googleEnabled);
     // The disabled button ignores a click that reaches it anyway.
     EXPECT_EQ(prompts_.opened, (std::vector<std::string>{Search("gone.log")}));
+}
+
+// Reading the icon and the version opens the file; the "not opened for N months" test of the next
+// scan must still see it as it was. The dialog shows that time too, not the moment of its own reads.
+TEST_F(FileDetailsTest, LookingAtAFileLeavesItsLastAccessTimeAsItWas) {
+    const std::string library = dir_ / "versioned.dll", text = dir_ / "old notes.txt";
+    ASSERT_NO_FATAL_FAILURE(CopyVersionedFixture(library));
+    test::WriteFile(text, "notes from long ago");
+    SYSTEMTIME accessed{2019, 6, 0, 7, 8, 9, 10, 0};  // 2019-06-07 08:09:10 UTC
+    FILETIME old{};
+    ASSERT_TRUE(::SystemTimeToFileTime(&accessed, &old));
+    SYSTEMTIME local{};
+    ASSERT_TRUE(::SystemTimeToTzSpecificLocalTime(nullptr, &accessed, &local));
+    char shownTime[32];
+    std::snprintf(shownTime, sizeof(shownTime), "%04d-%02d-%02d %02d:%02d:%02d", local.wYear, local.wMonth,
+                  local.wDay, local.wHour, local.wMinute, local.wSecond);
+    for (const std::string& path : {library, text}) {
+        SCOPED_TRACE(path);
+        {
+            win::UniqueFile file = win::OpenFile(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, OPEN_EXISTING);
+            ASSERT_TRUE(file);
+            ASSERT_TRUE(::SetFileTime(file.get(), nullptr, &old, nullptr));
+        }
+        const Shown shown = Open(path);
+        ASSERT_GE(shown.rows.size(), 4u);
+        EXPECT_EQ(shown.rows[shown.rows.size() - 2],
+                  (std::pair<std::string, std::string>{"Last opened", shownTime}));
+        const FILETIME after = test::StampOf(path).lastAccess;
+        EXPECT_EQ(after.dwLowDateTime, old.dwLowDateTime);
+        EXPECT_EQ(after.dwHighDateTime, old.dwHighDateTime);
+    }
 }

@@ -1,6 +1,6 @@
 // The file calls' path forms: every full path in the "\\?\" form that the system reads exactly,
 // and a long path that cannot have it refused everywhere; names ordered as the file system
-// compares them; the one true form of a folder.
+// compares them; the one true form of a folder; a last-access time kept across others' reads.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 #include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/LastAccessKept.h"
 
 TEST(FileApiPath, FullPathsTakeTheExactFormAndALongPathWithoutItIsRefused) {
     EXPECT_EQ(win::FileApiPath("C:\\a. \\b"), L"\\\\?\\C:\\a. \\b");  // final dots and blanks kept
@@ -159,4 +160,68 @@ TEST(TruePath, KeepsEveryNameOfItsOwnAndNamesAFolderNotMadeYetThroughItsParent) 
     EXPECT_TRUE(notMade.error == ERROR_FILE_NOT_FOUND || notMade.error == ERROR_PATH_NOT_FOUND)
         << notMade.error;
     EXPECT_EQ(win::TruePathOfText("Backup").error, static_cast<DWORD>(ERROR_INVALID_NAME));
+}
+
+namespace {
+
+uint64_t LastAccessOf(const std::string& path) {
+    const FILETIME time = test::StampOf(path).lastAccess;
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Reads the file through a handle of its own, as the shell's icon and version reads do.
+void ReadThrough(const std::string& path) {
+    win::UniqueFile file = win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_TRUE(file);
+    char data[16];
+    DWORD read = 0;
+    ASSERT_TRUE(::ReadFile(file.get(), data, sizeof(data), &read, nullptr));
+}
+
+}  // namespace
+
+// The time goes back only to the file that was held and is still at its path: a file that took
+// the name meanwhile keeps its own time, and a file removed meanwhile stays removed.
+TEST(LastAccessKept, PutsTheTimeBackOnlyWhileThePathStillNamesTheHeldFile) {
+    test::TempFolder dir;
+    const std::string path = dir / "looked-at.txt", other = dir / "other.txt";
+    test::WriteFile(path, "looked at");
+    test::SetAccessedAgo(path, 400);
+    const uint64_t before = LastAccessOf(path);
+    {
+        win::LastAccessKept kept(path);
+        ASSERT_TRUE(kept.Held());
+        ASSERT_NO_FATAL_FAILURE(ReadThrough(path));
+        EXPECT_TRUE(kept.Restore());
+        EXPECT_FALSE(kept.Restore());  // once
+    }
+    EXPECT_EQ(LastAccessOf(path), before);
+
+    test::WriteFile(other, "took its name");
+    test::SetAccessedAgo(other, 30);
+    const uint64_t othersTime = LastAccessOf(other);
+    {
+        win::LastAccessKept kept(path);
+        ASSERT_TRUE(kept.Held());
+        // Moved aside, and another file put in its place.
+        ASSERT_TRUE(::MoveFileA(path.c_str(), (dir / "moved aside.txt").c_str()));
+        ASSERT_TRUE(::MoveFileA(other.c_str(), path.c_str()));
+        EXPECT_FALSE(kept.Restore());
+    }
+    EXPECT_EQ(LastAccessOf(path), othersTime);
+    EXPECT_EQ(test::ReadFile(path), "took its name");
+
+    {
+        win::LastAccessKept kept(path);
+        ASSERT_TRUE(kept.Held());
+        ASSERT_TRUE(::DeleteFileA(path.c_str()));
+        // Windows opens nothing at a name whose deletion waits for our handle; Wine still opens
+        // the file, and the time it gets back goes with it.
+        kept.Restore();
+    }
+    EXPECT_FALSE(test::Exists(path));
+
+    // Nothing to hold: a path that names nothing, or a folder.
+    EXPECT_FALSE(win::LastAccessKept(path).Held());
+    EXPECT_FALSE(win::LastAccessKept(dir.Path()).Held());
 }

@@ -24,6 +24,7 @@
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
+#include "win/LastAccessKept.h"
 
 namespace {
 
@@ -197,6 +198,29 @@ TEST_F(LinkSafetyTest, AReportWrittenOverALinkReplacesTheLinkNotWhatItLeadsTo) {
     EXPECT_EQ(test::ReadFile(fixture_ + "\\report\\elsewhere.txt"), "not a report");
     EXPECT_EQ(test::ReadFile(report).substr(0, 7), "\xEF\xBB\xBFPath");
     EXPECT_FALSE(::GetFileAttributesW(win::FileApiPath(report).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// root\out is a link to the folder outside: looking at it holds nothing and writes nothing; a file
+// reached through it is the file it leads to, kept as any other.
+TEST_F(LinkSafetyTest, KeepingALastAccessTimeNeverWritesToALink) {
+    const std::string link = fixture_ + "\\root\\out", victim = fixture_ + "\\outside\\victim.tmp";
+    const FileStamp before = test::StampOf(victim);
+    {
+        win::LastAccessKept kept(link);
+        EXPECT_FALSE(kept.Held());
+        EXPECT_FALSE(kept.Restore());
+    }
+    {
+        win::LastAccessKept kept(link + "\\victim.tmp");
+        ASSERT_TRUE(kept.Held());
+        EXPECT_EQ(test::ReadFile(link + "\\victim.tmp"), "never\n");
+        EXPECT_TRUE(kept.Restore());
+    }
+    const FileStamp after = test::StampOf(victim);
+    EXPECT_EQ(after.size, before.size);
+    EXPECT_EQ(::CompareFileTime(&after.lastAccess, &before.lastAccess), 0);
+    EXPECT_EQ(::CompareFileTime(&after.lastWrite, &before.lastWrite), 0);
+    EXPECT_TRUE(::GetFileAttributesW(win::FileApiPath(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // The root is a link to another folder (as a redirected profile folder may be): the scan walks

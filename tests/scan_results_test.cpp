@@ -69,6 +69,7 @@ TEST(ScanResults, EachRowKeepsItsSizeTimeAndTickWhateverOrderItCameIn) {
     EXPECT_EQ(ticked.Path(0), results.Path(3));
     EXPECT_EQ(ticked.Size(1), results.Size(9));
     EXPECT_EQ(ticked.TotalSize(), results.Size(3) + results.Size(9));
+    EXPECT_EQ(results.TickedSize(), ticked.TotalSize());
 }
 
 TEST(ScanResults, SizesAboveFourGibibytesKeepEveryByte) {

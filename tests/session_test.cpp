@@ -71,6 +71,24 @@ TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAl
     EXPECT_TRUE(test::Exists(data / "junk\\later.tmp"));
 }
 
+// Nobody watches "/auto": a permanent deletion without a restore point, which the wizard asks
+// about, goes ahead without a question.
+TEST(Session, AnUnattendedPermanentDeletionWithoutARestorePointAsksNothing) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    test::RecordingPrompts prompts;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {{"*.tmp", "Temporary file", true}}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, false, data / "Backup"}));
+    test::WriteFile(data / "junk\\a.tmp", "junk");
+    EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+    EXPECT_FALSE(test::Exists(data / "junk\\a.tmp"));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(prompts.dialogs.empty());
+    EXPECT_FALSE(test::Exists(data / "Backup"));
+}
+
 // Names from every script, a fullwidth twin of a hidden file, and a path far beyond 260
 // characters: each is listed by its own name, cleaned into a restore point and restored exactly,
 // and the files the scan did not list are never reached.

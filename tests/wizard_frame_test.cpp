@@ -95,6 +95,17 @@ class WizardFrameTest : public ::testing::Test {
         TreeView_SelectItem(tree, item);
         ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
     }
+    // Scans the folder junk below the test's data folder and goes on to the clean options page.
+    void ScanJunkToCleanOptions() {
+        NoRoots();
+        ASSERT_NO_FATAL_FAILURE(TickFolder(data_ / "junk"));
+        GoTo(WizardFrame::kSkip);
+        Next();
+        ASSERT_TRUE(WaitForScanEnd());
+        Next();  // report
+        Next();  // clean options
+        ASSERT_EQ(frame_.CurrentPage(), WizardFrame::kCleanOptions);
+    }
     bool WaitForScanEnd() {
         return test::PumpUntil(
             [&] { return !frame_.CurrentSession().ScanRunning() && Enabled(frameWindow_, IDC_FRAME_NEXT); });
@@ -385,6 +396,8 @@ TEST_F(WizardFrameTest, CleaningThroughThePagesBacksUpAndDeletes) {
     EXPECT_TRUE(test::Exists(data_ / "junk\\keep.txt"));
     const auto points = FindRestorePoints(program_ / "Backup");
     ASSERT_EQ(points.size(), 1u);
+    // With a restore point, the cleaning asked nothing beyond the unusable folder.
+    EXPECT_EQ(prompts_.messages.size(), 1u);
     Next();
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kResults);
     // The results name what was done and the restore point that holds it.
@@ -552,4 +565,54 @@ TEST_F(WizardFrameTest, EveryPageWorksFromTheKeyboard) {
     ::SetActiveWindow(frameWindow_);
     Press(VK_ESCAPE);
     EXPECT_FALSE(::IsWindow(frameWindow_));
+}
+
+// A new user unticks the backup and keeps the permanent deletion: Next asks once, as Windows asks
+// before a permanent delete, with No as the default. No keeps every file and the page; Yes cleans.
+TEST_F(WizardFrameTest, APermanentDeletionWithoutARestorePointAsksFirst) {
+    test::WriteFile(data_ / "junk\\a.tmp", std::string(512 * 1024, 'a'));
+    test::WriteFile(data_ / "junk\\b.dmp", std::string(1024 * 1024, 'b'));
+    test::WriteFile(data_ / "junk\\keep.txt", "keep");
+    ASSERT_NO_FATAL_FAILURE(ScanJunkToCleanOptions());
+    HWND page = frame_.Page(WizardFrame::kCleanOptions).Handle();
+    ASSERT_EQ(::IsDlgButtonChecked(page, IDC_CLEANOPTIONS_PERMANENT), BST_CHECKED);
+    test::Click(page, IDC_CLEANOPTIONS_BACKUP);
+    ASSERT_EQ(::IsDlgButtonChecked(page, IDC_CLEANOPTIONS_BACKUP), BST_UNCHECKED);
+
+    prompts_.answers = {IDNO};
+    Next();
+    EXPECT_EQ(prompts_.messages,
+              std::vector<std::string>{"Delete 2 files (1.50 MB) permanently? They cannot be restored."});
+    EXPECT_EQ(prompts_.styles, std::vector<UINT>{MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2});
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleanOptions);
+    EXPECT_FALSE(frame_.CurrentSession().CleaningRunning());
+    test::PumpPending();
+    EXPECT_TRUE(test::Exists(data_ / "junk\\a.tmp"));
+    EXPECT_TRUE(test::Exists(data_ / "junk\\b.dmp"));
+
+    prompts_.answers = {IDYES};
+    Next();
+    EXPECT_EQ(prompts_.messages.size(), 2u);
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleaning);
+    ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
+    EXPECT_FALSE(test::Exists(data_ / "junk\\a.tmp"));
+    EXPECT_FALSE(test::Exists(data_ / "junk\\b.dmp"));
+    EXPECT_EQ(test::ReadFile(data_ / "junk\\keep.txt"), "keep");
+    EXPECT_TRUE(FindRestorePoints(program_ / "Backup").empty());
+}
+
+// The Recycle Bin can give the files back: nothing more is asked, without a restore point too.
+TEST_F(WizardFrameTest, TheRecycleBinWithoutARestorePointAsksNothing) {
+    test::WriteFile(data_ / "junk\\a.tmp", "a");
+    ASSERT_NO_FATAL_FAILURE(ScanJunkToCleanOptions());
+    HWND page = frame_.Page(WizardFrame::kCleanOptions).Handle();
+    test::Click(page, IDC_CLEANOPTIONS_BACKUP);
+    test::Click(page, IDC_CLEANOPTIONS_RECYCLE);
+    ASSERT_EQ(::IsDlgButtonChecked(page, IDC_CLEANOPTIONS_PERMANENT), BST_UNCHECKED);
+    Next();
+    EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleaning);
+    ASSERT_TRUE(test::PumpUntil([&] { return Enabled(frameWindow_, IDC_FRAME_NEXT); }));
+    EXPECT_TRUE(prompts_.messages.empty());
+    EXPECT_FALSE(test::Exists(data_ / "junk\\a.tmp"));
+    EXPECT_EQ(frame_.CurrentSession().Cleaning().counts.recycled, 1u);
 }

@@ -11,6 +11,7 @@
 #include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
 #include "win/FileSystem.h"
+#include "win/LastAccessKept.h"
 #include "win/ListView.h"
 #include "win/PathParts.h"
 #include "win/Prompts.h"
@@ -109,8 +110,9 @@ FileDetails ReadFileDetails(const std::string& path) {
         details.generalRows[""] = Translate("_FileIsNotExistInfo");
         return details;
     }
-    ReadVersionRows(path, details.versionRows);
+    // The times before the version read, which opens the file and would show it as opened now.
     ReadGeneralRows(path, details.generalRows);
+    ReadVersionRows(path, details.versionRows);
     return details;
 }
 
@@ -126,6 +128,10 @@ bool FileDetailsDialog::OnInit() {
     list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
     LanguageTable::Instance().TranslateWindow(Handle());
 
+    // Looking at a file is not opening it: its last-access time goes back to what it was once the
+    // icon and the version have been read, or the next scan would take it for recently used.
+    win::LastAccessKept accessTime(path_);
+    const FileDetails details = ReadFileDetails(path_);
     // ExtractIconW gives 1 for a file that is no executable, library or icon file, and nothing
     // for one without icons.
     HICON icon = ::ExtractIconW(::GetModuleHandleW(nullptr), win::FileApiPath(path_).c_str(), 0);
@@ -136,8 +142,8 @@ bool FileDetailsDialog::OnInit() {
     }
     ::SendMessageW(Item(IDC_DETAILS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     SetItemText(IDC_DETAILS_PATH, path_);
+    accessTime.Restore();
 
-    const FileDetails details = ReadFileDetails(path_);
     if (!details.exists) {
         Enable(IDC_DETAILS_LIST, false);
         Enable(IDC_DETAILS_BROWSE, false);

@@ -1,6 +1,7 @@
 #include "pages/SettingsPages.h"
 
 #include "core/AskUser.h"
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "clean/BackupStore.h"
@@ -10,6 +11,7 @@
 #include "config/ScanOptionSettings.h"
 #include "pages/ApplicationsDialog.h"
 #include "resources/ResourceIds.h"
+#include "scan/ScanResults.h"
 #include "win/Prompts.h"
 
 namespace {
@@ -267,12 +269,24 @@ CleanOptionValues CleanOptionsPage::Collect() const {
     return values;
 }
 
-bool CleanOptionsPage::ReadyToClean() {
-    if (!IsChecked(IDC_CLEANOPTIONS_BACKUP) || IsUsableBackupFolder(ItemText(IDC_CLEANOPTIONS_FOLDER)))
+bool CleanOptionsPage::ReadyToClean(size_t files, uint64_t bytes) {
+    const CleanOptionValues chosen = Collect();
+    if (chosen.backup) {
+        if (IsUsableBackupFolder(ItemText(IDC_CLEANOPTIONS_FOLDER)))
+            return true;
+        AskUser(Handle(), "_BackupDirectoryUnusable", MB_OK | MB_ICONINFORMATION);
+        ::SetFocus(Item(IDC_CLEANOPTIONS_FOLDER));
+        return false;
+    }
+    if (chosen.removal != RemovalMode::Permanent)
         return true;
-    AskUser(Handle(), "_BackupDirectoryUnusable", MB_OK | MB_ICONINFORMATION);
-    ::SetFocus(Item(IDC_CLEANOPTIONS_FOLDER));
-    return false;
+    // Nothing will bring these files back: ask as Windows asks before a permanent delete, with No
+    // as the answer Enter gives. The unattended run never comes here; its settings were chosen
+    // when nobody was asked.
+    const std::string question =
+        FormatText(Translate("_PermanentDeletionConfirm"),
+                   {static_cast<long long>(files), KilobytesToMegabytes(BytesToKilobytes(bytes))});
+    return AskUserText(Handle(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void CleanOptionsPage::UpdateBackupControls() {

@@ -63,9 +63,10 @@ class CleanOptionsPage : public SettingsPage<CleanOptionValues> {
     explicit CleanOptionsPage(CleanOptionValues& options);
     ~CleanOptionsPage() override { CloseOwnWindow(); }
 
-    // Whether the cleaning may start: with backup ticked, the folder must be a full path, where the
-    // rescue manager will find the restore point again. Tells the user otherwise.
-    bool ReadyToClean();
+    // Whether the cleaning of files (bytes in all) may start: with backup ticked, the folder must be
+    // a full path, where the rescue manager will find the restore point again (the user is told
+    // otherwise); a permanent deletion without a restore point asks once, No by default.
+    bool ReadyToClean(size_t files, uint64_t bytes);
 
   protected:
     void SetUpControls() override;

@@ -201,6 +201,14 @@ void ScanResults::SetAllTicked(bool ticked) {
     ticked_ = ticked ? ticks_.size() : 0;
 }
 
+uint64_t ScanResults::TickedSize() const {
+    uint64_t bytes = 0;
+    for (size_t row = 0; row < rows_.size(); ++row)
+        if (ticks_[row])
+            bytes += SizeOf(rows_[row].sizeLow, rows_[row].sizeHigh);
+    return bytes;
+}
+
 ScanResults ScanResults::TickedRows() const {
     ScanResults ticked;
     for (size_t i = 0; i < Count(); ++i) {

@@ -65,6 +65,8 @@ class ScanResults {
     void SetTicked(size_t i, bool ticked);
     void SetAllTicked(bool ticked);
     size_t TickedCount() const noexcept { return ticked_; }
+    // The bytes of the ticked rows, added up on each call.
+    uint64_t TickedSize() const;
     uint64_t TotalSize() const noexcept { return totalSize_; }
 
     // The ticked rows alone, in the same order, with their reasons and stamps.

@@ -184,7 +184,8 @@ void WizardFrame::NextStep() {
                 pane_.Next();
             break;
         case kCleanOptions:
-            if (!cleanOptions_.ReadyToClean())
+            if (!cleanOptions_.ReadyToClean(session_.Results().TickedCount(),
+                                            session_.Results().TickedSize()))
                 break;
             StartCleaningRun();
             pane_.Next();
