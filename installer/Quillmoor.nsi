@@ -20,10 +20,17 @@
 ;   /S           silent: installs the program and the Start-menu shortcut, asks nothing
 ;   /DESKTOP     adds the desktop shortcut too (ticks that component; also with /S)
 ;   /D=<folder>  installs elsewhere; must come last and stays unquoted, even with blanks
+; The setup installs only into a folder that is missing or empty, or is a Quillmoor installation by
+; what a setup wrote there (the marker Quillmoor.installation naming that folder, or, for an
+; installation older than the marker, the uninstall entry's folder with Quillmoor.exe in it).
+; Any other folder that holds something is refused: interactively the setup says so and asks for
+; another folder; silent, it ends with exit code 3 and writes nothing.
 ; Command line of Uninstall.exe:
 ;   /S           silent: removes the program, keeps the restore points (Backup) and the log (Log)
 ; Uninstall.exe returns once the uninstall has ended: exit code 0 when the program is removed
-; (its folder too, unless the restore points or the log stay in it).
+; (its folder too, unless the restore points or the log stay in it). The restore points and the
+; log, when the user asks for them to go, are removed by Uninstall.exe /REMOVEBACKUPANDLOG, the
+; program's own removal, which never enters a link or a junction.
 ; While Quillmoor runs, both ask the user to close it first; silent, they end with exit code 2.
 
 Unicode true
@@ -33,6 +40,7 @@ SetCompressor /SOLID lzma
 
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include TextFunc.nsh
 !include Sections.nsh
 !include x64.nsh
 !include MUI2.nsh
@@ -48,6 +56,11 @@ SetCompressor /SOLID lzma
 !define LOG_FOLDER "Log"
 ; The program's translations, in a folder of its own.
 !define LANGUAGES_FOLDER "Languages"
+; Written by the setup into the folder it installs into, naming that folder: the setup's own
+; sign that the folder is a Quillmoor installation, which it may upgrade and the uninstall clear.
+; It stays while the uninstall leaves the restore points, the log or translations behind, so that
+; a later setup may install there again.
+!define MARKER "Quillmoor.installation"
 
 Name "${PRODUCT}"
 OutFile "${QM_OUTFILE}"
@@ -67,6 +80,7 @@ BrandingText "${PRODUCT} ${QM_VERSION}"
 
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipFolderPageOnUpgrade
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE RefuseForeignFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillmoor.exe"
@@ -136,6 +150,62 @@ FunctionEnd
 !insertmacro DefineQuillmoorClosedCheck ""
 !insertmacro DefineQuillmoorClosedCheck "un."
 
+; Pushes 1 when $INSTDIR may take Quillmoor, else 0. A folder of the user's own (their documents,
+; say) may hold files by the names Quillmoor uses (config.xml, Backup, Log): an upgrade would keep
+; them as the program's, and the uninstall would delete them. So a folder that holds anything must
+; be one a setup installed into, known by what a setup wrote, never by a name anyone could drop.
+Function IsFolderForQuillmoor
+    Push $0
+    Push $1
+    Push $2
+    StrCpy $0 0
+    ${If} ${FileExists} "$INSTDIR\*.*"
+        ; The marker names the folder it was written into: copied elsewhere, it counts not.
+        ${If} ${FileExists} "$INSTDIR\${MARKER}"
+        ${AndIfNot} ${FileExists} "$INSTDIR\${MARKER}\*.*"
+            ClearErrors
+            FileOpen $1 "$INSTDIR\${MARKER}" r
+            ${IfNot} ${Errors}
+                FileReadUTF16LE $1 $2
+                FileClose $1
+                ${TrimNewLines} $2 $2
+                ${If} $2 == $INSTDIR
+                    StrCpy $0 1
+                ${EndIf}
+            ${EndIf}
+        ${EndIf}
+        ; An installation made before the marker: the folder the uninstall entry records.
+        ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $1 == $INSTDIR
+        ${AndIf} ${FileExists} "$INSTDIR\Quillmoor.exe"
+            StrCpy $0 1
+        ${EndIf}
+        ${If} $0 == 0
+            ; Empty: nothing but "." and "..". A folder that cannot be listed is no empty one.
+            ClearErrors
+            FindFirst $1 $2 "$INSTDIR\*.*"
+            ${IfNot} ${Errors}
+                StrCpy $0 1
+                ${DoWhile} $2 != ""
+                    ${If} $2 != "."
+                    ${AndIf} $2 != ".."
+                        StrCpy $0 0
+                        ${ExitDo}
+                    ${EndIf}
+                    FindNext $1 $2
+                ${Loop}
+                FindClose $1
+            ${EndIf}
+        ${EndIf}
+    ${ElseIfNot} ${FileExists} "$INSTDIR"
+        ; Missing: the setup makes it.
+        StrCpy $0 1
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Exch $0
+FunctionEnd
+
 ; Deletes the translations the list on the stack names ("de.language|fr.language") from the
 ; Languages folder, and the folder when that leaves it empty. A name that is not a plain file
 ; name ending in .language is passed over, so no list reaches outside the folder or, through a
@@ -199,6 +269,14 @@ Section "Quillmoor" SecProgram
     ; It may have been started while the pages were shown.
     Call EnsureQuillmoorClosed
     SetOutPath "$INSTDIR"
+    ; Written first, so that a setup that stops half-way may be run again over what it left.
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${MARKER}" w
+    ${IfNot} ${Errors}
+        FileWriteUTF16LE $0 "$INSTDIR$\r$\n"
+        FileWriteUTF16LE $0 "Quillmoor's setup installed Quillmoor into this folder.$\r$\n"
+        FileClose $0
+    ${EndIf}
     !ifdef QM_DIST64
     ${If} ${RunningX64}
         File "${QM_DIST64}/Quillmoor.exe"
@@ -278,6 +356,16 @@ Function .onInit
     ; The language first (asked only when not silent), so that every question after it is in it.
     !insertmacro MUI_LANGDLL_DISPLAY
     Call EnsureQuillmoorClosed
+    ; A silent setup has nobody to ask for another folder (the interactive one asks on leaving the
+    ; folder page): it refuses before it writes anything.
+    ${If} ${Silent}
+        Call IsFolderForQuillmoor
+        Pop $0
+        ${If} $0 == 0
+            SetErrorLevel 3
+            Quit
+        ${EndIf}
+    ${EndIf}
     ; /DESKTOP ticks the desktop shortcut, so silent installs can have one too.
     ${GetParameters} $R0
     ClearErrors
@@ -287,11 +375,22 @@ Function .onInit
     ${EndIf}
 FunctionEnd
 
-; An upgrade installs over the existing installation, wherever the user put it.
+; An upgrade installs over the existing installation, wherever the user put it; a folder given
+; with /D= is shown, and checked, like any other.
 Function SkipFolderPageOnUpgrade
     ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $R0 != ""
+    ${AndIf} $R0 == $INSTDIR
     ${AndIf} ${FileExists} "$R0\Quillmoor.exe"
+        Abort
+    ${EndIf}
+FunctionEnd
+
+Function RefuseForeignFolder
+    Call IsFolderForQuillmoor
+    Pop $R0
+    ${If} $R0 == 0
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(QmFolderNotQuillmoors)"
         Abort
     ${EndIf}
 FunctionEnd
@@ -314,10 +413,6 @@ Section "Uninstall"
     Delete "$INSTDIR\config.xml"
     ; What a configuration save left behind when it could not finish (its temporary file).
     Delete "$INSTDIR\qmc*.tmp"
-    Delete "$INSTDIR\Uninstall.dat"
-    ; Run by Uninstall.exe, the uninstaller cannot delete that file, which then leaves the folder
-    ; on its own.
-    Delete "$INSTDIR\Uninstall.exe"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     Delete "$DESKTOP\${PRODUCT}.lnk"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -327,10 +422,28 @@ Section "Uninstall"
     ${If} ${FileExists} "$INSTDIR\${RESTORE_POINTS}\*.*"
     ${OrIf} ${FileExists} "$INSTDIR\${LOG_FOLDER}\*.*"
         MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "$(QmDeleteUserData)" /SD IDNO IDNO keepUserData
-        RMDir /r "$INSTDIR\${RESTORE_POINTS}"
-        RMDir /r "$INSTDIR\${LOG_FOLDER}"
+        ; Never RMDir /r: it follows the links and junctions inside, into the user's documents or
+        ; anywhere else. Uninstall.exe removes both folders the way the program removes a restore
+        ; point, entry by entry, a link at most as itself.
+        ClearErrors
+        ExecWait '"$INSTDIR\Uninstall.exe" /REMOVEBACKUPANDLOG' $0
+        ${If} ${Errors}
+        ${OrIf} $0 != 0
+            DetailPrint "$(QmUserDataStayed)"
+            MessageBox MB_OK|MB_ICONEXCLAMATION "$(QmUserDataStayed)" /SD IDOK
+        ${EndIf}
     keepUserData:
     ${EndIf}
+    ; The marker goes with the last of what the program left in the folder.
+    ${IfNot} ${FileExists} "$INSTDIR\${RESTORE_POINTS}\*.*"
+    ${AndIfNot} ${FileExists} "$INSTDIR\${LOG_FOLDER}\*.*"
+    ${AndIfNot} ${FileExists} "$INSTDIR\${LANGUAGES_FOLDER}\*.*"
+        Delete "$INSTDIR\${MARKER}"
+    ${EndIf}
+    Delete "$INSTDIR\Uninstall.dat"
+    ; Run by Uninstall.exe, the uninstaller cannot delete that file, which then leaves the folder
+    ; on its own.
+    Delete "$INSTDIR\Uninstall.exe"
     ; Only an empty folder goes (run by Uninstall.exe, that one removes it once it has left).
     RMDir "$INSTDIR"
 SectionEnd

@@ -13,6 +13,8 @@ LangString QmQuillmoorRunning ${LANG_ENGLISH} "Quillmoor is running.$\n$\nClose 
 LangString QmLogNotRegistered ${LANG_ENGLISH} "The activity log component (Logwright.dll) could not be registered.$\n$\nQuillmoor still cleans, but keeps no activity log."
 LangString QmLogNotRegisteredDetail ${LANG_ENGLISH} "The activity log component could not be registered ($0)."
 LangString QmDeleteUserData ${LANG_ENGLISH} "Delete Quillmoor's restore points and activity log as well?$\n$\nThe restore points in $INSTDIR\${RESTORE_POINTS} may hold the only copies of files Quillmoor cleaned. Click No to keep them."
+LangString QmUserDataStayed ${LANG_ENGLISH} "Some of the restore points or of the activity log could not be deleted and stay in $INSTDIR. Links in those folders are left as they are, and what they lead to is never deleted."
+LangString QmFolderNotQuillmoors ${LANG_ENGLISH} "$INSTDIR already holds files, and no Quillmoor installation is there.$\n$\nQuillmoor installs only into an empty folder or over an earlier Quillmoor, so that uninstalling it never deletes files of yours. Choose another folder."
 
 ; German
 LangString QmDesktopSection ${LANG_GERMAN} "Desktopverknüpfung"
@@ -24,6 +26,8 @@ LangString QmQuillmoorRunning ${LANG_GERMAN} "Quillmoor wird ausgeführt.$\n$\nS
 LangString QmLogNotRegistered ${LANG_GERMAN} "Die Komponente für das Aktivitätsprotokoll (Logwright.dll) konnte nicht registriert werden.$\n$\nQuillmoor bereinigt weiterhin, führt aber kein Aktivitätsprotokoll."
 LangString QmLogNotRegisteredDetail ${LANG_GERMAN} "Die Komponente für das Aktivitätsprotokoll konnte nicht registriert werden ($0)."
 LangString QmDeleteUserData ${LANG_GERMAN} "Sollen auch die Wiederherstellungspunkte und das Aktivitätsprotokoll von Quillmoor gelöscht werden?$\n$\nDie Wiederherstellungspunkte in $INSTDIR\${RESTORE_POINTS} enthalten möglicherweise die einzigen Kopien von Dateien, die Quillmoor bereinigt hat. Klicken Sie auf „Nein“, um sie zu behalten."
+LangString QmUserDataStayed ${LANG_GERMAN} "Einige Wiederherstellungspunkte oder Teile des Aktivitätsprotokolls konnten nicht gelöscht werden und verbleiben in $INSTDIR. Links in diesen Ordnern bleiben unverändert, und ihre Ziele werden nie gelöscht."
+LangString QmFolderNotQuillmoors ${LANG_GERMAN} "$INSTDIR enthält bereits Dateien und ist keine Quillmoor-Installation.$\n$\nQuillmoor wird nur in einen leeren Ordner oder über eine frühere Quillmoor-Installation installiert, damit bei der Deinstallation nie Dateien von Ihnen gelöscht werden. Wählen Sie einen anderen Ordner."
 
 ; French
 LangString QmDesktopSection ${LANG_FRENCH} "Raccourci sur le Bureau"
@@ -35,6 +39,8 @@ LangString QmQuillmoorRunning ${LANG_FRENCH} "Quillmoor est en cours d'exécutio
 LangString QmLogNotRegistered ${LANG_FRENCH} "Le composant du journal d'activité (Logwright.dll) n'a pas pu être inscrit.$\n$\nQuillmoor continue de nettoyer, mais ne tient aucun journal d'activité."
 LangString QmLogNotRegisteredDetail ${LANG_FRENCH} "Le composant du journal d'activité n'a pas pu être inscrit ($0)."
 LangString QmDeleteUserData ${LANG_FRENCH} "Supprimer également les points de restauration et le journal d'activité de Quillmoor ?$\n$\nLes points de restauration situés dans $INSTDIR\${RESTORE_POINTS} contiennent peut-être les seules copies de fichiers nettoyés par Quillmoor. Cliquez sur Non pour les conserver."
+LangString QmUserDataStayed ${LANG_FRENCH} "Certains points de restauration ou une partie du journal d'activité n'ont pas pu être supprimés et restent dans $INSTDIR. Les liens présents dans ces dossiers sont laissés tels quels, et leur cible n'est jamais supprimée."
+LangString QmFolderNotQuillmoors ${LANG_FRENCH} "$INSTDIR contient déjà des fichiers et n'est pas une installation de Quillmoor.$\n$\nQuillmoor s'installe uniquement dans un dossier vide ou par-dessus une installation précédente de Quillmoor, afin que sa désinstallation ne supprime jamais vos fichiers. Choisissez un autre dossier."
 
 ; Spanish
 LangString QmDesktopSection ${LANG_SPANISH} "Acceso directo en el escritorio"
@@ -46,6 +52,8 @@ LangString QmQuillmoorRunning ${LANG_SPANISH} "Quillmoor se está ejecutando.$\n
 LangString QmLogNotRegistered ${LANG_SPANISH} "No se pudo registrar el componente del registro de actividad (Logwright.dll).$\n$\nQuillmoor sigue limpiando, pero no lleva ningún registro de actividad."
 LangString QmLogNotRegisteredDetail ${LANG_SPANISH} "No se pudo registrar el componente del registro de actividad ($0)."
 LangString QmDeleteUserData ${LANG_SPANISH} "¿Desea eliminar también los puntos de restauración y el registro de actividad de Quillmoor?$\n$\nEs posible que los puntos de restauración de $INSTDIR\${RESTORE_POINTS} contengan las únicas copias de archivos que Quillmoor limpió. Haga clic en No para conservarlos."
+LangString QmUserDataStayed ${LANG_SPANISH} "No se pudieron eliminar algunos puntos de restauración o parte del registro de actividad, que permanecen en $INSTDIR. Los vínculos de esas carpetas se dejan como están, y nunca se elimina aquello a lo que apuntan."
+LangString QmFolderNotQuillmoors ${LANG_SPANISH} "$INSTDIR ya contiene archivos y no es una instalación de Quillmoor.$\n$\nQuillmoor solo se instala en una carpeta vacía o sobre una instalación anterior de Quillmoor, para que al desinstalarlo nunca se eliminen archivos suyos. Elija otra carpeta."
 
 ; Brazilian Portuguese
 LangString QmDesktopSection ${LANG_PORTUGUESEBR} "Atalho na área de trabalho"
@@ -57,6 +65,8 @@ LangString QmQuillmoorRunning ${LANG_PORTUGUESEBR} "O Quillmoor está em execuç
 LangString QmLogNotRegistered ${LANG_PORTUGUESEBR} "Não foi possível registrar o componente do log de atividades (Logwright.dll).$\n$\nO Quillmoor continua limpando, mas não mantém um log de atividades."
 LangString QmLogNotRegisteredDetail ${LANG_PORTUGUESEBR} "Não foi possível registrar o componente do log de atividades ($0)."
 LangString QmDeleteUserData ${LANG_PORTUGUESEBR} "Excluir também os pontos de restauração e o log de atividades do Quillmoor?$\n$\nOs pontos de restauração em $INSTDIR\${RESTORE_POINTS} podem conter as únicas cópias de arquivos que o Quillmoor limpou. Clique em Não para mantê-los."
+LangString QmUserDataStayed ${LANG_PORTUGUESEBR} "Não foi possível excluir alguns pontos de restauração ou parte do log de atividades, que permanecem em $INSTDIR. Os links nessas pastas são mantidos como estão, e aquilo para onde apontam nunca é excluído."
+LangString QmFolderNotQuillmoors ${LANG_PORTUGUESEBR} "$INSTDIR já contém arquivos e não é uma instalação do Quillmoor.$\n$\nO Quillmoor só é instalado em uma pasta vazia ou sobre uma instalação anterior do Quillmoor, para que a desinstalação nunca exclua arquivos seus. Escolha outra pasta."
 
 ; Polish
 LangString QmDesktopSection ${LANG_POLISH} "Skrót na pulpicie"
@@ -68,6 +78,8 @@ LangString QmQuillmoorRunning ${LANG_POLISH} "Program Quillmoor jest uruchomiony
 LangString QmLogNotRegistered ${LANG_POLISH} "Nie można zarejestrować składnika dziennika aktywności (Logwright.dll).$\n$\nProgram Quillmoor nadal czyści pliki, ale nie prowadzi dziennika aktywności."
 LangString QmLogNotRegisteredDetail ${LANG_POLISH} "Nie można zarejestrować składnika dziennika aktywności ($0)."
 LangString QmDeleteUserData ${LANG_POLISH} "Czy usunąć również punkty przywracania i dziennik aktywności programu Quillmoor?$\n$\nPunkty przywracania w folderze $INSTDIR\${RESTORE_POINTS} mogą zawierać jedyne kopie plików wyczyszczonych przez program Quillmoor. Kliknij przycisk Nie, aby je zachować."
+LangString QmUserDataStayed ${LANG_POLISH} "Nie udało się usunąć niektórych punktów przywracania lub części dziennika aktywności; pozostają one w folderze $INSTDIR. Łącza w tych folderach pozostają nienaruszone, a to, do czego prowadzą, nigdy nie jest usuwane."
+LangString QmFolderNotQuillmoors ${LANG_POLISH} "Folder $INSTDIR zawiera już pliki i nie jest instalacją programu Quillmoor.$\n$\nProgram Quillmoor instaluje się tylko w pustym folderze lub w miejscu wcześniejszej instalacji programu Quillmoor, aby jego odinstalowanie nigdy nie usunęło Twoich plików. Wybierz inny folder."
 
 ; Japanese
 LangString QmDesktopSection ${LANG_JAPANESE} "デスクトップ ショートカット"
@@ -79,6 +91,8 @@ LangString QmQuillmoorRunning ${LANG_JAPANESE} "Quillmoor が実行中です。$
 LangString QmLogNotRegistered ${LANG_JAPANESE} "アクティビティ ログのコンポーネント (Logwright.dll) を登録できませんでした。$\n$\nQuillmoor でのクリーンアップは引き続き行えますが、アクティビティ ログは記録されません。"
 LangString QmLogNotRegisteredDetail ${LANG_JAPANESE} "アクティビティ ログのコンポーネントを登録できませんでした ($0)。"
 LangString QmDeleteUserData ${LANG_JAPANESE} "Quillmoor の復元ポイントとアクティビティ ログも削除しますか?$\n$\n$INSTDIR\${RESTORE_POINTS} にある復元ポイントには、Quillmoor がクリーンアップしたファイルの唯一のコピーが含まれている可能性があります。残す場合は [いいえ] をクリックしてください。"
+LangString QmUserDataStayed ${LANG_JAPANESE} "一部の復元ポイントまたはアクティビティ ログを削除できなかったため、$INSTDIR に残っています。これらのフォルダー内のリンクはそのまま残され、リンク先が削除されることはありません。"
+LangString QmFolderNotQuillmoors ${LANG_JAPANESE} "$INSTDIR には既にファイルがあり、Quillmoor のインストール先ではありません。$\n$\nアンインストール時にお使いのファイルが削除されることのないよう、Quillmoor は空のフォルダーか、以前の Quillmoor のインストール先にのみインストールされます。別のフォルダーを選択してください。"
 
 ; Simplified Chinese
 LangString QmDesktopSection ${LANG_SIMPCHINESE} "桌面快捷方式"
@@ -90,3 +104,5 @@ LangString QmQuillmoorRunning ${LANG_SIMPCHINESE} "Quillmoor 正在运行。$\n$
 LangString QmLogNotRegistered ${LANG_SIMPCHINESE} "无法注册活动日志组件 (Logwright.dll)。$\n$\nQuillmoor 仍可清理文件，但不会记录活动日志。"
 LangString QmLogNotRegisteredDetail ${LANG_SIMPCHINESE} "无法注册活动日志组件 ($0)。"
 LangString QmDeleteUserData ${LANG_SIMPCHINESE} "是否同时删除 Quillmoor 的还原点和活动日志？$\n$\n$INSTDIR\${RESTORE_POINTS} 中的还原点可能包含 Quillmoor 已清理文件的唯一副本。若要保留它们，请单击“否”。"
+LangString QmUserDataStayed ${LANG_SIMPCHINESE} "部分还原点或活动日志无法删除，仍保留在 $INSTDIR 中。这些文件夹中的链接保持原样，其指向的内容绝不会被删除。"
+LangString QmFolderNotQuillmoors ${LANG_SIMPCHINESE} "$INSTDIR 中已有文件，且不是 Quillmoor 的安装文件夹。$\n$\n为确保卸载时绝不删除您的文件，Quillmoor 只安装到空文件夹或以前的 Quillmoor 安装位置。请选择其他文件夹。"

@@ -16,10 +16,23 @@
 //   4  the program is removed, but this file could not leave its folder
 // Its arguments go to the uninstaller as they are (/S: silent); a "_?=" the caller put last is
 // replaced by this file's folder. Only its moved file and folder stay in the temporary folder.
+//
+// The uninstaller runs this file once more, as "Uninstall.exe /REMOVEBACKUPANDLOG", when the user
+// chose to delete the restore points and the activity log: NSIS removes a folder tree by name and
+// follows every link and junction inside it, into the user's documents or anywhere else. This
+// mode takes the Backup and Log folders beside this file apart with the program's own removal of
+// restore points, which removes each entry through a handle checked to be at its path and of the
+// kind listed, leaves a link as it is or removes it as a link, never enters one, and leaves a
+// folder swapped for a link meanwhile. It names no folder on its command line, so it can be
+// pointed nowhere else. Its exit code:
+//   0  both folders are gone (or were never there)
+//   1  something stayed (a link the system does not let go of by itself, a file in use)
 #include <windows.h>
 
 #include <string>
 
+#include "clean/RestorePointTree.h"
+#include "win/FileSystem.h"
 #include "win/Result.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
@@ -29,6 +42,11 @@ namespace {
 
 constexpr DWORD kNotStarted = 3;
 constexpr DWORD kLeftBehind = 4;
+
+constexpr wchar_t kRemoveBackupAndLog[] = L"/REMOVEBACKUPANDLOG";
+// The folders the program keeps beside itself that the setup never installed.
+constexpr const char* kUserDataFolders[] = {"Backup", "Log"};
+constexpr DWORD kUserDataStayed = 1;
 
 // The path of this program's file; "" when the system cannot give it.
 std::wstring OwnPath() {
@@ -188,8 +206,31 @@ DWORD Uninstall() {
     return left ? 0 : Fail(kLeftBehind, left, silent);
 }
 
+// Removes the Backup and Log folders beside this file, each as a restore point is removed.
+DWORD RemoveBackupAndLog() {
+    const std::wstring self = OwnPath();
+    if (self.empty())
+        return kUserDataStayed;
+    // The folder's true form: the removal checks every entry's final path against the path it
+    // lists, so a short name or another case on the way would keep everything.
+    const win::TruePath folder = win::TruePathOf(win::Narrow(ParentOf(self)));
+    if (folder.error != ERROR_SUCCESS)
+        return kUserDataStayed;
+    DWORD result = 0;
+    for (const char* name : kUserDataFolders) {
+        const std::string path = folder.path + "\\" + name;
+        if (win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND)
+            continue;
+        if (RemoveRestorePoint(path) != ERROR_SUCCESS)
+            result = kUserDataStayed;
+    }
+    return result;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    if (ArgumentsOf(::GetCommandLineW()) == kRemoveBackupAndLog)
+        return static_cast<int>(RemoveBackupAndLog());
     return static_cast<int>(Uninstall());
 }

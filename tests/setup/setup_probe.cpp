@@ -9,6 +9,14 @@
 //                                    starts <exe>, waits for its window, runs each command while it
 //                                    runs and prints their exit codes, then closes the window and
 //                                    prints the program's own exit code
+//   setup_probe yes <command>        runs the command and, until it ends, answers every dialog it
+//                                    shows as a user who agrees: Yes where offered, else OK or
+//                                    Next; prints the command's exit code
+//   setup_probe notice <command>     the same up to the first message box that offers only OK:
+//                                    prints "notice: <its text>", takes it, then cancels the
+//                                    dialog shown next, printing "cancelled the folder page" when
+//                                    that shows a folder field, agrees to leave and prints the
+//                                    command's exit code
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -26,6 +34,8 @@ namespace {
 // Deadlines for a program to show itself and to end; only reached when something is wrong.
 constexpr DWORD kWindowDeadlineMs = 60000;
 constexpr DWORD kExitDeadlineMs = 60000;
+// Time for a dialog to take a pressed button in before it is looked at again.
+constexpr DWORD kPressPauseMs = 400;
 
 int Fail(const char* what, DWORD error = ::GetLastError()) {
     std::fprintf(stderr, "setup_probe: %s (error %lu)\n", what, error);
@@ -168,6 +178,114 @@ int RunBeside(const char* exe, const std::vector<std::string>& commands) {
     return result;
 }
 
+// The visible button with the id in the dialog, when enabled.
+HWND EnabledButton(HWND dialog, int id) {
+    HWND button = ::GetDlgItem(dialog, id);
+    return button && ::IsWindowVisible(button) && ::IsWindowEnabled(button) ? button : nullptr;
+}
+
+// How the dialogs of a command are answered, pass after pass.
+struct Answering {
+    DWORD ownProcess;
+    bool cancelAfterNotice;  // after the first message box that offers only OK: Cancel, then Yes
+    bool noticed = false;    // that message box has been answered
+    bool cancelled = false;  // the dialog after it has been cancelled: only Yes is pressed now
+    bool pressed = false;    // a button was pressed in this pass
+};
+
+// A message box shows its text in a static control of this id.
+constexpr int kMessageBoxText = 0xFFFF;
+
+std::string TextOf(HWND control) {
+    std::wstring text(::GetWindowTextLengthW(control) + 1, L'\0');
+    text.resize(::GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
+    for (wchar_t& ch : text)
+        if (ch == L'\r' || ch == L'\n')
+            ch = L' ';
+    return win::Narrow(text);
+}
+
+BOOL CALLBACK FindFolderField(HWND child, LPARAM found) {
+    // NSIS's folder page names its folder field 1019.
+    if (::GetDlgCtrlID(child) == 1019 && ::IsWindowVisible(child)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool ShowsFolderField(HWND dialog) {
+    bool found = false;
+    ::EnumChildWindows(dialog, FindFolderField, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void Press(HWND dialog, int id, Answering& answering) {
+    // Posted, not sent: a button that opens a message box would hold a sent message until that
+    // box is answered, which is this program's part.
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    answering.pressed = true;
+}
+
+// Answers one visible dialog of another process: Yes where offered; the message box to be noticed
+// is printed and taken with OK, and the dialog after it is cancelled (saying whether it shows a
+// folder field); else OK (the id NSIS gives Next, Uninstall and Close too).
+BOOL CALLBACK AnswerDialog(HWND window, LPARAM context) {
+    auto& answering = *reinterpret_cast<Answering*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    char className[16] = "";
+    ::GetClassNameA(window, className, sizeof(className));
+    if (owner == answering.ownProcess || !::IsWindowVisible(window) || std::string(className) != "#32770")
+        return TRUE;
+    const bool messageBox = ::GetDlgItem(window, kMessageBoxText) != nullptr;
+    if (EnabledButton(window, IDYES)) {
+        Press(window, IDYES, answering);
+    } else if (messageBox && answering.cancelAfterNotice && !answering.noticed &&
+               EnabledButton(window, IDOK)) {
+        std::printf("notice: %s\n", TextOf(::GetDlgItem(window, kMessageBoxText)).c_str());
+        answering.noticed = true;
+        Press(window, IDOK, answering);
+    } else if (answering.cancelled) {
+        return TRUE;
+    } else if (!messageBox && answering.noticed && EnabledButton(window, IDCANCEL)) {
+        std::printf("cancelled %s\n", ShowsFolderField(window) ? "the folder page" : "a page");
+        answering.cancelled = true;
+        Press(window, IDCANCEL, answering);
+    } else if (EnabledButton(window, IDOK)) {
+        Press(window, IDOK, answering);
+    } else {
+        return TRUE;
+    }
+    return FALSE;
+}
+
+int RunAnswering(const char* commandLine, bool cancelAfterNotice) {
+    PROCESS_INFORMATION command = Start(commandLine);
+    if (!command.hProcess)
+        return Fail("the command does not start");
+    Answering answering{::GetCurrentProcessId(), cancelAfterNotice};
+    DWORD waited = 0;
+    while (::WaitForSingleObject(command.hProcess, 100) == WAIT_TIMEOUT) {
+        waited += 100;
+        if (waited >= kExitDeadlineMs * 2) {
+            ::TerminateProcess(command.hProcess, 99);
+            ::CloseHandle(command.hProcess);
+            return Fail("the command does not end", 0);
+        }
+        answering.pressed = false;
+        ::EnumWindows(AnswerDialog, reinterpret_cast<LPARAM>(&answering));
+        if (answering.pressed)
+            ::Sleep(kPressPauseMs);
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(command.hProcess, &code);
+    ::CloseHandle(command.hProcess);
+    std::printf("%lu\n", code);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,7 +299,12 @@ int main(int argc, char** argv) {
         return PrintShortcutTarget(argv[2]);
     if (command == "run" && argc >= 4)
         return RunBeside(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+    if (command == "yes" && argc == 3)
+        return RunAnswering(argv[2], false);
+    if (command == "notice" && argc == 3)
+        return RunAnswering(argv[2], true);
     std::fprintf(stderr,
-                 "usage: setup_probe log | version <file> | shortcut <file.lnk> | run <exe> <command>...\n");
+                 "usage: setup_probe log | version <file> | shortcut <file.lnk> | run <exe> <command>... | "
+                 "yes <command> | notice <command>\n");
     return 2;
 }

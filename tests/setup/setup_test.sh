@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # QuillmoorSetup.exe as an administrator deploys it, in a fresh Wine prefix of this test's own
 # (build/setup-prefix, no Z: drive, the user's folders real folders inside the prefix):
+#   0. an install into the user's documents, which hold files of the names Quillmoor keeps
+#      (config.xml, Backup, Log): interactive, the setup says why and shows the folder page again;
+#      silent, it ends with exit code 3; either way nothing is written anywhere;
 #   1. a silent install: the files and translations, the uninstall entry, the Start-menu shortcut,
 #      the log component created through its ProgID;
 #   2. the installed program starts and shows its window; while it runs, a silent setup and a
@@ -9,7 +12,10 @@
 #      stay exactly as they were, the program files and translations are renewed, a translation the
 #      earlier setup installed goes, the desktop shortcut comes;
 #   4. the silent uninstall the uninstall entry names: once it returns, only the restore points,
-#      the log and a translation of the user's own stay;
+#      the log, a translation of the user's own and the setup's marker stay;
+#   4b. a silent install over what that uninstall kept, then an uninstall that agrees to delete
+#      the restore points and the log, which hold links to the user's documents, desktop and a
+#      folder outside: none of those changes, no file is left in Backup and Log, at most the links;
 #   5. an install elsewhere without user data: an uninstall that cannot start says so and changes
 #      nothing; one that runs leaves no folder behind.
 # Usage (ctest): setup_test.sh <build folder> <setup_probe.exe>
@@ -37,19 +43,51 @@ rm -rf "$prefix"
 trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 # Sealed like every prefix: no Z:, and the user's shell folders are folders of the prefix.
 qm_prefix "$prefix"
+# Its windows in a Wine desktop window: without a window manager, every hidden window waits two
+# seconds (the setup's pages hide and show many).
+qm_use_wine_desktop wine
 cd "$prefix/drive_c"
 cp "$build/QuillmoorSetup.exe" "$probe" "$prefix/drive_c/"
 saved=$prefix/saved
 mkdir "$saved"
-
-# 1. Silent install.
-win 'C:\QuillmoorSetup.exe' /S || fail "silent install ended with $?"
 
 IFS=';' read -r localAppData appData profile < <(win cmd /c 'echo %LOCALAPPDATA%;%APPDATA%;%USERPROFILE%')
 install="$localAppData\\Programs\\Quillmoor"
 dir=$(win winepath -u "$install")
 startMenuLink="$appData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillmoor.lnk"
 desktopLink="$profile\\Desktop\\Quillmoor.lnk"
+uninstallKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor'
+# Two trees are the same in names, sizes, times and contents (the top folder's time included, so
+# an entry made and removed again shows).
+sameTree() {
+    diff -r "$1" "$2" >/dev/null || return 1
+    [ "$(cd "$1" && find . -printf '%p %s %T@\n' | sort)" = "$(cd "$2" && find . -printf '%p %s %T@\n' | sort)" ]
+}
+
+# 0. The user's documents, holding files by the names Quillmoor keeps, are no place for it.
+documents=$(win winepath -u "$profile\\Documents")
+mkdir -p "$documents/Backup/2024-12-24_18-00-00" "$documents/Log"
+echo '<mine/>' > "$documents/config.xml"
+echo letter > "$documents/letter.txt"
+echo photo > "$documents/Backup/2024-12-24_18-00-00/photo.jpg"
+echo diary > "$documents/Log/diary.txt"
+cp -a "$documents" "$saved/Documents"
+# Interactive, the setup says so on leaving the folder page and shows that page again.
+answers=$(win 'C:\setup_probe.exe' notice "C:\\QuillmoorSetup.exe /D=$profile\\Documents" | paste -sd'|') ||
+    fail "the interactive setup could not be answered"
+# (1: NSIS's code for a setup the user cancelled)
+[[ "$answers" == "notice: $profile\\Documents already holds files, and no Quillmoor installation is there. "*"|cancelled the folder page|1" ]] &&
+    [ "$(grep -o cancelled <<<"$answers" | wc -l)" = 1 ] || fail "the interactive setup into the user's documents went '$answers'"
+code=0
+win cmd /c "C:\\QuillmoorSetup.exe /S /D=$profile\\Documents" || code=$?
+[ $code = 3 ] || fail "a silent install into the user's documents ended with $code, not 3 (refused)"
+sameTree "$saved/Documents" "$documents" || fail "the refused install changed the user's documents"
+! win reg query "$uninstallKey" >/dev/null 2>&1 || fail "the refused install wrote an uninstall entry"
+[ ! -e "$(win winepath -u "$startMenuLink")" ] || fail "the refused install made a Start-menu shortcut"
+[ ! -e "$dir" ] || fail "the refused install made $install"
+
+# 1. Silent install.
+win 'C:\QuillmoorSetup.exe' /S || fail "silent install ended with $?"
 [ -d "$dir" ] || fail "nothing installed in $install"
 programFiles="Quillmoor.exe Logwright.dll Quillmoor.language Quillmoor.rules config.xml Quillmoor.chm"
 for file in $programFiles; do
@@ -148,7 +186,7 @@ same "$target" "$install\\Quillmoor.exe" || fail "the desktop shortcut leads to 
 win "$install\\Uninstall.exe" /S || fail "silent uninstall ended with $?"
 [ -d "$dir" ] || fail "the uninstall removed the restore points and the log"
 left=$(names "$dir")
-[ "$left" = "Backup Languages Log" ] || fail "the uninstall left '$left' in the program folder"
+[ "$left" = "Backup Languages Log Quillmoor.installation" ] || fail "the uninstall left '$left' in the program folder"
 [ "$(names "$dir/Languages")" = mine.language ] ||
     fail "the uninstall left '$(names "$dir/Languages")' of the translations, not the user's own"
 unchanged Backup Log || fail "the uninstall changed the restore points or the log"
@@ -158,6 +196,46 @@ done
 ! win reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor' >/dev/null 2>&1 ||
     fail "the uninstall left its entry"
 ! win 'C:\setup_probe.exe' log >/dev/null 2>&1 || fail "the log component is still registered"
+
+# 4b. The folder the uninstall kept is still Quillmoor's: the setup installs there again. Then the
+# restore points and the log hold links to the user's documents and desktop and to a folder
+# outside (made on the host: Wine 8 makes no links), and the uninstall is told Yes.
+rm -r "$dir/Languages"
+win 'C:\QuillmoorSetup.exe' /S || fail "a silent install over the kept restore points and log ended with $?"
+[ -f "$dir/Quillmoor.exe" ] || fail "nothing installed over the kept restore points and log"
+unchanged Backup Log || fail "the install over the kept restore points and log changed them"
+desktop=$(win winepath -u "$profile\\Desktop")
+outside=$prefix/drive_c/outside
+mkdir -p "$outside/deeper"
+echo kept > "$outside/kept.txt"
+echo deeper > "$outside/deeper/more.txt"
+echo note > "$desktop/note.txt"
+for folder in "$documents" "$desktop" "$outside"; do
+    rm -rf "$saved/linked-$(basename "$folder")"
+    cp -a "$folder" "$saved/linked-$(basename "$folder")"
+done
+ln -s "$documents" "$dir/Backup/2025-01-31_08-05-09/C/Documents"
+ln -s "$desktop" "$dir/Backup/Desktop"
+ln -s "$outside" "$dir/Log/Data/outside"
+ln -s "$outside" "$dir/Log/elsewhere"
+code=$(win 'C:\setup_probe.exe' yes "\"$install\\Uninstall.exe\"") || fail "the uninstall answered Yes did not run"
+[ "$code" = 0 ] || fail "the uninstall answered Yes ended with $code"
+for folder in "$documents" "$desktop" "$outside"; do
+    sameTree "$saved/linked-$(basename "$folder")" "$folder" || fail "the uninstall changed $folder, reached through a link"
+done
+# Gone, or nothing left but the links and the folders that hold them (Wine opens what a link leads
+# to, so there the links stay).
+for folder in Backup Log; do
+    [ -z "$(find "$dir/$folder" ! -type d ! -type l 2>/dev/null)" ] ||
+        fail "the uninstall left files in $folder: $(find "$dir/$folder" ! -type d ! -type l)"
+    [ -z "$(find "$dir/$folder" -type d -empty 2>/dev/null)" ] || fail "the uninstall left empty folders in $folder"
+done
+left=$(names "$dir")
+case "$left" in
+"" | "Backup Log Quillmoor.installation" | "Backup Quillmoor.installation" | "Log Quillmoor.installation") ;;
+*) fail "the uninstall answered Yes left '$left' in the program folder" ;;
+esac
+rm -rf "$dir"
 
 # 5. Elsewhere, with a blank in the folder's name and no user data.
 # /D= must reach the setup unquoted, as cmd passes it on.
@@ -173,11 +251,11 @@ done
 mv "$saved/Uninstall.dat" "$dir/"
 win 'C:\Quill moor\Uninstall.exe' /S || fail "silent uninstall of C:\\Quill moor ended with $?"
 [ ! -e "$dir" ] || fail "the uninstall left '$(names "$dir")' in C:\\Quill moor"
-# Of the four uninstall runs, only the two that removed the program leave something in the
+# Of the five uninstall runs, only the three that removed the program leave something in the
 # temporary folder: their Uninstall.exe, moved there out of the program's folder.
 temp=$(win winepath -u "$(win cmd /c 'echo %TEMP%')")
 left=$(cd "$temp" && find . -path './Quillmoor-uninstall-*' | sed 's/-uninstall-[0-9-]*/-uninstall-N/' | sort | uniq -c |
     sed 's/^ *//' | paste -sd' ')
-[ "$left" = "2 ./Quillmoor-uninstall-N 2 ./Quillmoor-uninstall-N/Uninstall.exe" ] ||
+[ "$left" = "3 ./Quillmoor-uninstall-N 3 ./Quillmoor-uninstall-N/Uninstall.exe" ] ||
     fail "the uninstall runs left '$left' in the temporary folder"
 echo "setup: install, upgrade and uninstall as expected"
