@@ -16,29 +16,6 @@ LPARAM GroupData(size_t group) {
     return -1 - static_cast<LPARAM>(group);
 }
 
-// The user's own words for what a kept entry reaches.
-const char* KeptKindKey(KeptKind kind) {
-    switch (kind) {
-        case KeptKind::Passwords:
-            return "_ApplicationsKeptPasswords";
-        case KeptKind::Cookies:
-            return "_ApplicationsKeptCookies";
-        case KeptKind::History:
-            return "_ApplicationsKeptHistory";
-        case KeptKind::Sessions:
-            return "_ApplicationsKeptSessions";
-        case KeptKind::Bookmarks:
-            return "_ApplicationsKeptBookmarks";
-        case KeptKind::UnsavedWork:
-            return "_ApplicationsKeptUnsaved";
-        case KeptKind::Downloads:
-            return "_ApplicationsKeptDownloads";
-        case KeptKind::None:
-            break;
-    }
-    return "";
-}
-
 }  // namespace
 
 bool ApplicationsDialog::OnInit() {

@@ -14,25 +14,43 @@ namespace {
 // Written small; folded like the steps before they are compared.
 struct KeptRow {
     KeptKind kind;
+    const char* name;         // a few English words, for "/rules" and the rules log
+    const char* languageKey;  // the user's own words, in the Applications list
     std::vector<const wchar_t*> patterns;
 };
 
 const std::vector<KeptRow>& KeptTable() {
     static const std::vector<KeptRow> table = {
         {KeptKind::Passwords,
+         "saved passwords and credentials",
+         "_ApplicationsKeptPasswords",
          {L"login data*", L"logins.json", L"logins*.json", L"key3.db", L"key4.db", L"signons*", L"*password*",
           L"*credential*", L"vault", L"web data*", L"wallet*"}},
-        {KeptKind::Cookies, {L"cookies*", L"*cookie*", L"inetcookies"}},
+        {KeptKind::Cookies,
+         "cookies",
+         "_ApplicationsKeptCookies",
+         {L"cookies*", L"*cookie*", L"inetcookies"}},
         {KeptKind::History,
+         "history",
+         "_ApplicationsKeptHistory",
          {L"history*", L"*history", L"places.sqlite*", L"visited links", L"top sites*", L"typedurls",
           L"formhistory*"}},
         {KeptKind::Sessions,
+         "sessions",
+         "_ApplicationsKeptSessions",
          {L"sessions*", L"*session*", L"current tabs", L"last tabs", L"sessionstore*", L"recovery.js*"}},
-        {KeptKind::Bookmarks, {L"bookmarks*", L"*bookmark*", L"favorites", L"favourites"}},
+        {KeptKind::Bookmarks,
+         "bookmarks and their backups",
+         "_ApplicationsKeptBookmarks",
+         {L"bookmarks*", L"*bookmark*", L"favorites", L"favourites"}},
         {KeptKind::UnsavedWork,
+         "unsaved or autosaved work",
+         "_ApplicationsKeptUnsaved",
          {L"*autosave*", L"*autorecover*", L"*unsaved*", L"backups", L"*backup*", L"*.asd", L"*draft*",
           L"*recovered*"}},
         {KeptKind::Downloads,
+         "downloaded media",
+         "_ApplicationsKeptDownloads",
          {L"downloads*", L"*downloaded*", L"offline*", L"*songs*", L"podcasts*", L"*episodes*"}},
     };
     return table;
@@ -112,23 +130,15 @@ KeptKind KeptKindOf(const RuleEntry& entry) {
 }
 
 const char* KeptKindName(KeptKind kind) {
-    switch (kind) {
-        case KeptKind::None:
-            return "";
-        case KeptKind::Passwords:
-            return "saved passwords and credentials";
-        case KeptKind::Cookies:
-            return "cookies";
-        case KeptKind::History:
-            return "history";
-        case KeptKind::Sessions:
-            return "sessions";
-        case KeptKind::Bookmarks:
-            return "bookmarks and their backups";
-        case KeptKind::UnsavedWork:
-            return "unsaved or autosaved work";
-        case KeptKind::Downloads:
-            return "downloaded media";
-    }
+    for (const KeptRow& row : KeptTable())
+        if (row.kind == kind)
+            return row.name;
+    return "";
+}
+
+const char* KeptKindKey(KeptKind kind) {
+    for (const KeptRow& row : KeptTable())
+        if (row.kind == kind)
+            return row.languageKey;
     return "";
 }

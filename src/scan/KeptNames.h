@@ -32,3 +32,6 @@ KeptKind KeptKindOfName(std::wstring_view foldedName);
 
 // The kind in a few English words, as "/rules" and the rules log say it ("saved passwords").
 const char* KeptKindName(KeptKind kind);
+// The language key of the kind's words in the user's language ("_ApplicationsKeptCookies"); ""
+// for None.
+const char* KeptKindKey(KeptKind kind);
