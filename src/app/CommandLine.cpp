@@ -2,20 +2,14 @@
 
 #include <string_view>
 
+#include "win/TextParts.h"
+
 namespace {
 
-// Switch names are ASCII: compared letter by letter without regard to case.
+// Switch names are ASCII: compared without regard to case.
 bool IsSwitch(const std::string& argument, std::string_view name) {
-    if (argument.size() != name.size() + 1 || (argument[0] != '/' && argument[0] != '-'))
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = argument[i + 1];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != name[i])
-            return false;
-    }
-    return true;
+    return !argument.empty() && (argument[0] == '/' || argument[0] == '-') &&
+           win::SameAscii(std::string_view(argument).substr(1), name);
 }
 
 }  // namespace

@@ -62,10 +62,6 @@ struct RuleEntry {
     std::string leftOut;
 };
 
-// The text with its ASCII capitals made small: keys, variable names and registry roots of rule files
-// are ASCII, read without regard to case.
-std::string LowerAscii(std::string_view text);
-
 // Every entry of a rule text (UTF-8), in file order, those left out included with their reason.
 // Lines before the first section are ignored.
 std::vector<RuleEntry> ParseRules(std::string_view text);
