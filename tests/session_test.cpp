@@ -12,6 +12,7 @@
 #include "config/ScanOptionSettings.h"
 #include "core/ProgramPath.h"
 #include "core/LanguageTable.h"
+#include "session/ProgramRules.h"
 #include "session/Session.h"
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
@@ -493,4 +494,24 @@ TEST(Session, ASkipFolderInAnyTypedFormLeavesOutThatFolderOnly) {
         EXPECT_EQ(test::ReadFile(skip + "\\deep\\a.tmp"), "kept") << typed;
         EXPECT_FALSE(test::Exists(data / "s\\skipme2\\b.tmp")) << typed;
     }
+}
+
+// Looking at the rules (the Applications list) leaves nothing behind; a scan's preparation says in
+// rules.log what it left out.
+TEST(Session, TheRulesLogIsWrittenWhenAScanIsPreparedNotWhenTheRulesAreLoaded) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    test::WriteFile(program / "Quillmoor.rules", "[Relative]\nFileKey1=cache|*.tmp\n");
+
+    const std::vector<RuleItem> rules =
+        ProgramRules(program.Path(), config, ProgramProtectedPlaces(program.Path(), config));
+    ASSERT_EQ(rules.size(), 1u);
+    EXPECT_EQ(rules[0].state, RuleState::LeftOut);
+    EXPECT_FALSE(test::Exists(program / "rules.log"));
+
+    Session session(program.Path());
+    session.PrepareScan(ReadWizardSettings(config), {data.Path()});
+    EXPECT_NE(test::ReadFile(program / "rules.log").find("Quillmoor.rules\tRelative\t"), std::string::npos);
 }

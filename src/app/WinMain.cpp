@@ -67,9 +67,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
     // The rules are only read (and their log written): a running wizard does not stand in the way.
     if (command.mode == CommandLine::Mode::Rules) {
         const win::ComApartment com;
-        std::string listing =
-            RulesListing(ProgramRules(ProgramDirectory(), ConfigFilePath(),
-                                      ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath())));
+        const std::vector<RuleItem> rules =
+            ProgramRules(ProgramDirectory(), ConfigFilePath(),
+                         ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()));
+        WriteRulesLog(RulesLogPath(ConfigFilePath()), rules);
+        std::string listing = RulesListing(rules);
         if (listing.size() >= 2)
             listing.resize(listing.size() - 2);  // the console line ends it
         WriteToConsole(listing);
