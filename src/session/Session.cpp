@@ -131,7 +131,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
             FormatText(Translate("_CommandLineSettingUnreadable"), {read.unreadable, ConfigPath()}));
     WizardSettings settings = std::move(read.values);
     // A damaged clean setting would turn backup off, or choose a removal, in silence.
-    if (request.reportFile.empty()) {
+    if (request.kind == UnattendedKind::Clean) {
         StrictCleanOptions clean = ReadCleanOptionsStrictly(ConfigPath());
         if (!clean.unreadable.empty())
             return nothingDone(
@@ -171,7 +171,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     scan_.results.Clear();
     RunScan(scan_, noStop);
     bool asAsked = everyRootRead;
-    if (!request.reportFile.empty()) {
+    if (request.kind == UnattendedKind::Report) {
         std::vector<size_t> rows(scan_.results.Count());
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = i;
