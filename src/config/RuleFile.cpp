@@ -88,7 +88,7 @@ class EntryReader {
             return "unknown detection (SpecialDetect)";
         } else if (name == "default") {
             if (win::SameAscii(value, "true"))
-                entry_.ticked = true;
+                entry_.byDefault = true;
             else if (!win::SameAscii(value, "false"))
                 return "Default is neither True nor False";
         } else if (name == "warning") {

@@ -53,7 +53,7 @@ struct RuleEntry {
     std::vector<std::string> detectFiles;
     bool hasOsRange = false;
     RuleOsVersion osFrom, osTo;  // osTo 0.0: no upper bound
-    bool ticked = false;         // Default=True
+    bool byDefault = false;      // Default=True: ticked until the user chooses (see IsDefaultTicked)
     std::string warning;
     std::vector<RuleFileKey> files;
     std::vector<RuleExclude> excludes;
