@@ -154,7 +154,8 @@ TEST(ApplicationsDialog, ShowsOfferedEntriesInGroupsAsksWarningsAndStoresTicksTh
     ::DestroyWindow(page.Handle());
 
     // A scan lists the files of the ticked entries only.
-    ASSERT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, profile / "report.csv"}),
+    ASSERT_EQ(Session(program.Path())
+                  .RunUnattended({UnattendedKind::Report, {profile / "Documents"}, profile / "report.csv"}),
               UnattendedEnd::Done);
     const std::string report = test::ReadFile(profile / "report.csv");
     EXPECT_NE(report.find(browser + ","), std::string::npos) << report;

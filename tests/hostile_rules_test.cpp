@@ -97,7 +97,8 @@ TEST(HostileRules, TakeNothingButTheHonestEntrysJunk) {
     test::MakeFolders(root);
 
     // The report lists the honest entry's junk and nothing else.
-    ASSERT_EQ(Session(program.Path()).RunUnattended({{root}, work / "report.csv"}), UnattendedEnd::Done);
+    ASSERT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Report, {root}, work / "report.csv"}),
+              UnattendedEnd::Done);
     const std::string report = test::ReadFile(work / "report.csv");
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 4) << report;  // the header and three
     for (const std::string& file : junk)
@@ -111,7 +112,8 @@ TEST(HostileRules, TakeNothingButTheHonestEntrysJunk) {
             << log;
 
     // The cleaning takes the junk into a restore point and loses nothing else.
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{root}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {root}, {}}),
+              UnattendedEnd::Done);
     for (const std::string& file : junk)
         EXPECT_FALSE(test::Exists(file)) << file;
     const std::vector<RestorePoint> points = FindRestorePoints(program / "Backup");

@@ -233,7 +233,8 @@ TEST_F(LinkSafetyTest, ARootThatIsALinkIsCleanedWhereItLeads) {
     const std::string linked = fixture_ + "\\linked";
     ASSERT_TRUE(::GetFileAttributesA((fixture_ + "\\rootlink").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
 
-    EXPECT_EQ(Session(dir_ / "program").RunUnattended({{fixture_ + "\\rootlink"}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(dir_ / "program").RunUnattended({UnattendedKind::Clean, {fixture_ + "\\rootlink"}, {}}),
+              UnattendedEnd::Done);
     EXPECT_FALSE(test::Exists(linked + "\\junk.tmp"));
     EXPECT_FALSE(test::Exists(linked + "\\deeper\\more.tmp"));
     const std::vector<RestorePoint> points = FindRestorePoints(dir_ / "Backup");

@@ -42,7 +42,7 @@ TEST(RuleFile, ReadsEveryKeyFormIntoItsEntry) {
     EXPECT_EQ(browser.osFrom.major, 6u);
     EXPECT_EQ(browser.osFrom.minor, 2u);
     EXPECT_EQ(browser.osTo.major, 0u);
-    EXPECT_TRUE(browser.ticked);
+    EXPECT_TRUE(browser.byDefault);
     EXPECT_EQ(browser.warning, "Closes every open tab.");
     ASSERT_EQ(browser.files.size(), 3u);
     EXPECT_EQ(browser.files[0].folder, "%LocalAppData%\\Test\\User Data\\*\\Cache");
@@ -63,7 +63,7 @@ TEST(RuleFile, ReadsEveryKeyFormIntoItsEntry) {
     const RuleEntry& plain = entries[1];
     EXPECT_EQ(plain.leftOut, "");
     EXPECT_EQ(plain.group, "Games");
-    EXPECT_FALSE(plain.ticked);
+    EXPECT_FALSE(plain.byDefault);
     EXPECT_EQ(plain.osFrom.major, 0u);
     EXPECT_EQ(plain.osTo.major, 6u);
     EXPECT_EQ(plain.osTo.minor, 1u);

@@ -12,6 +12,7 @@
 #include "config/ScanOptionSettings.h"
 #include "core/ProgramPath.h"
 #include "core/LanguageTable.h"
+#include "session/ProgramRules.h"
 #include "session/Session.h"
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
@@ -51,7 +52,8 @@ TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAl
     // The program folder given as a root is not searched, and the run says so.
     Session session(programFolder);
     std::string reason;
-    EXPECT_EQ(session.RunUnattended({{data.Path(), programFolder}, ""}, &reason), UnattendedEnd::SomeKept);
+    EXPECT_EQ(session.RunUnattended({UnattendedKind::Clean, {data.Path(), programFolder}, {}}, &reason),
+              UnattendedEnd::SomeKept);
     EXPECT_NE(reason.find(programFolder), std::string::npos) << reason;
 
     EXPECT_FALSE(test::Exists(data / "junk\\a.tmp"));
@@ -67,7 +69,8 @@ TEST(Session, AnUnattendedCleaningRemovesTheJunkAndLeavesTheProgramsOwnFoldersAl
     // Without its configuration an unattended run does nothing at all.
     test::WriteFile(data / "junk\\later.tmp", "junk");
     ASSERT_TRUE(::DeleteFileA((programFolder + "\\config.xml").c_str()));
-    EXPECT_EQ(Session(programFolder).RunUnattended({{data.Path()}, ""}), UnattendedEnd::NoConfiguration);
+    EXPECT_EQ(Session(programFolder).RunUnattended({UnattendedKind::Clean, {data.Path()}, {}}),
+              UnattendedEnd::NoConfiguration);
     EXPECT_TRUE(test::Exists(data / "junk\\later.tmp"));
 }
 
@@ -82,7 +85,8 @@ TEST(Session, AnUnattendedPermanentDeletionWithoutARestorePointAsksNothing) {
     ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
     ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, false, data / "Backup"}));
     test::WriteFile(data / "junk\\a.tmp", "junk");
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}),
+              UnattendedEnd::Done);
     EXPECT_FALSE(test::Exists(data / "junk\\a.tmp"));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(prompts.dialogs.empty());
@@ -126,7 +130,8 @@ TEST(Session, EveryNameAtAnyLengthIsCleanedAndRestoredExactly) {
         ASSERT_TRUE(::SetFileAttributesW(win::FileApiPath(twin).c_str(), FILE_ATTRIBUTE_HIDDEN));
     }
 
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{junk}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {junk}, {}}),
+              UnattendedEnd::Done);
     for (const std::string& path : listed)
         EXPECT_FALSE(test::Exists(path)) << path << " " << path.size();
     for (const std::string& twin : {junk + "\\f.tmp", junk + "\\sub\\x.tmp"})
@@ -171,12 +176,14 @@ TEST(Session, AnUnattendedCleaningWithADamagedCleanSettingDoesNothing) {
         damaged.replace(at, damage.from.size(), damage.to);
         test::WriteFile(config, damaged);
         std::string reason;
-        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}, &reason),
-                  UnattendedEnd::NoConfiguration);
+        EXPECT_EQ(
+            Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}, &reason),
+            UnattendedEnd::NoConfiguration);
         EXPECT_NE(reason.find(damage.setting), std::string::npos) << reason;
         EXPECT_EQ(test::ReadFile(data / "junk\\a.tmp"), "junk");
         EXPECT_FALSE(test::Exists(data / "Backup"));
-        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, data / "report.csv"}),
+        EXPECT_EQ(Session(program.Path())
+                      .RunUnattended({UnattendedKind::Report, {data / "junk"}, data / "report.csv"}),
                   UnattendedEnd::Done);
         EXPECT_NE(test::ReadFile(data / "report.csv").find("a.tmp"), std::string::npos);
     }
@@ -200,7 +207,8 @@ TEST(Session, RootsAreScannedAndCleanedByTheTrueFormOfExactlyTheFolderGiven) {
         WriteSkipFolders(program.Path() + "\\config.xml", {{test::ShortPathOf(folder + "\\Kept"), true}}));
 
     Session session(program.Path());
-    session.RunUnattended({{test::ShortPathOf(folder), data / "x\\\\y", data / "p\\..."}, ""});
+    session.RunUnattended(
+        {UnattendedKind::Clean, {test::ShortPathOf(folder), data / "x\\\\y", data / "p\\..."}, {}});
     EXPECT_EQ(session.Results().ToTextMap(), (TextMap{{folder + "\\a.tmp", "Temporary file"},
                                                       {data / "x\\y\\b.tmp", "Temporary file"},
                                                       {data / "p\\...\\c.tmp", "Temporary file"}}));
@@ -224,7 +232,9 @@ TEST(Session, ABackupFolderInAnyTypedFormTakesTheBackups) {
     for (const auto& [typed, folder] : cases) {
         WriteCleaningSettings(program.Path() + "\\config.xml", typed);
         test::WriteFile(data / "junk\\a.tmp", "junk");
-        EXPECT_EQ(Session(shortProgram).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done) << typed;
+        EXPECT_EQ(Session(shortProgram).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}),
+                  UnattendedEnd::Done)
+            << typed;
         const std::vector<RestorePoint> points = FindRestorePoints(folder);
         ASSERT_EQ(points.size(), 1u) << typed;
         EXPECT_EQ(test::ReadFile(points[0].path + "\\" + MirrorPath(data / "junk\\a.tmp")), "junk") << typed;
@@ -265,7 +275,8 @@ TEST(Session, TickedCleaningRulesAreListedWithTheirEntrysNameAndCleaned) {
         test::WriteFile(file, "own");
     test::MakeFolders(profile / "Updater\\was empty");
 
-    ASSERT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, profile / "report.csv"}),
+    ASSERT_EQ(Session(program.Path())
+                  .RunUnattended({UnattendedKind::Report, {profile / "Documents"}, profile / "report.csv"}),
               UnattendedEnd::Done);
     const std::string report = test::ReadFile(profile / "report.csv");
     const char* const reasons[] = {"Test Browser: cache", "Test Browser: cache", "Test Editor: logs",
@@ -275,7 +286,8 @@ TEST(Session, TickedCleaningRulesAreListedWithTheirEntrysNameAndCleaned) {
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 5) << report;  // the header and four
 
     ASSERT_TRUE(WriteRuleChoices(config, {{"Quillmoor.rules", "Test Editor: logs", false}}));
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{profile / "Documents"}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {profile / "Documents"}, {}}),
+              UnattendedEnd::Done);
     EXPECT_FALSE(test::Exists(junk[0]));
     EXPECT_FALSE(test::Exists(junk[1]));
     EXPECT_TRUE(test::Exists(junk[2]));  // unticked
@@ -376,12 +388,14 @@ TEST(Session, AFolderGivenThatIsNotThereMakesTheRunEndWithSomethingLeft) {
     test::WriteFile(data / "a file.txt", "not a folder");
     for (const std::string& missing : {data / "no such folder", data / "a file.txt"}) {
         test::WriteFile(data / "junk\\a.tmp", "junk");
-        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk", missing}, ""}),
-                  UnattendedEnd::SomeKept)
+        EXPECT_EQ(
+            Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk", missing}, {}}),
+            UnattendedEnd::SomeKept)
             << missing;
         EXPECT_FALSE(test::Exists(data / "junk\\a.tmp")) << missing;
     }
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}),
+              UnattendedEnd::Done);
 }
 
 // Every setting a scan reads is read strictly by an unattended run: a damaged tick, months, mask
@@ -426,7 +440,8 @@ TEST(Session, AnUnattendedRunWithADamagedScanSettingDoesNothing) {
         test::WriteFile(data / "junk\\skipme\\a.tmp", "keep");
         for (const std::string& report : {std::string(), data / "report.csv"}) {
             std::string reason;
-            EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, report}, &reason),
+            EXPECT_EQ(Session(program.Path())
+                          .RunUnattended({UnattendedKind::Report, {data / "junk"}, report}, &reason),
                       UnattendedEnd::NoConfiguration)
                 << damage.setting;
             EXPECT_NE(reason.find(damage.setting), std::string::npos) << reason;
@@ -437,7 +452,8 @@ TEST(Session, AnUnattendedRunWithADamagedScanSettingDoesNothing) {
     }
     // Intact, the same run lists neither (a skipped folder, a file of 40 days).
     test::WriteFile(config, intact);
-    EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "junk"}, ""}), UnattendedEnd::Done);
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}),
+              UnattendedEnd::Done);
     EXPECT_EQ(test::ReadFile(data / "junk\\old.txt"), "keep");
     EXPECT_EQ(test::ReadFile(data / "junk\\skipme\\a.tmp"), "keep");
 }
@@ -454,7 +470,7 @@ TEST(Session, ARootInAnyTypedFormListsTheRowsOfItsPlainForm) {
     for (const std::string& typed : forms) {
         test::WriteFile(root + "\\a.tmp", "junk");
         Session session(program.Path());
-        EXPECT_EQ(session.RunUnattended({{typed}, ""}), UnattendedEnd::Done) << typed;
+        EXPECT_EQ(session.RunUnattended({UnattendedKind::Clean, {typed}, {}}), UnattendedEnd::Done) << typed;
         EXPECT_EQ(session.Results().ToTextMap(), (TextMap{{root + "\\a.tmp", "Temporary file"}})) << typed;
         EXPECT_FALSE(test::Exists(root + "\\a.tmp")) << typed;
     }
@@ -462,12 +478,12 @@ TEST(Session, ARootInAnyTypedFormListsTheRowsOfItsPlainForm) {
     test::WriteFile(data / "t\\b.tmp", "not asked for");
     test::WriteFile(data / "t.\\c.tmp", "junk");
     Session exact(program.Path());
-    exact.RunUnattended({{data / "t."}, data / "report.csv"});
+    exact.RunUnattended({UnattendedKind::Report, {data / "t."}, data / "report.csv"});
     EXPECT_EQ(exact.Results().ToTextMap(), (TextMap{{data / "t.\\c.tmp", "Temporary file"}}));
     // "..." that is not there stays "...": never read as its parent, which would widen the run.
     test::WriteFile(data / "u\\d.tmp", "not asked for");
     Session dots(program.Path());
-    EXPECT_EQ(dots.RunUnattended({{data / "u\\..."}, ""}), UnattendedEnd::SomeKept);
+    EXPECT_EQ(dots.RunUnattended({UnattendedKind::Clean, {data / "u\\..."}, {}}), UnattendedEnd::SomeKept);
     EXPECT_EQ(dots.Results().Count(), 0u);
     EXPECT_EQ(test::ReadFile(data / "u\\d.tmp"), "not asked for");
 }
@@ -482,7 +498,8 @@ TEST(Session, ARootThatIsTheBackupFolderIsReportedNotSkippedInSilence) {
     test::WriteFile(data / "junk\\b.tmp", "junk");
     for (const std::string& root : {data / "Backup", data / "Backup\\"}) {
         std::string reason;
-        EXPECT_EQ(Session(program.Path()).RunUnattended({{root, data / "junk"}, ""}, &reason),
+        EXPECT_EQ(Session(program.Path())
+                      .RunUnattended({UnattendedKind::Clean, {root, data / "junk"}, {}}, &reason),
                   UnattendedEnd::SomeKept);
         EXPECT_NE(reason.find(data / "Backup"), std::string::npos) << reason;
         EXPECT_EQ(test::ReadFile(data / "Backup\\a.tmp"), "in the backup folder");
@@ -507,8 +524,30 @@ TEST(Session, ASkipFolderInAnyTypedFormLeavesOutThatFolderOnly) {
         test::WriteFile(skip + "\\deep\\a.tmp", "kept");
         test::WriteFile(data / "s\\skipme2\\b.tmp", "junk");
         ASSERT_TRUE(WriteSkipFolders(config, {{typed, true}}));
-        EXPECT_EQ(Session(program.Path()).RunUnattended({{data / "s"}, ""}), UnattendedEnd::Done) << typed;
+        EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "s"}, {}}),
+                  UnattendedEnd::Done)
+            << typed;
         EXPECT_EQ(test::ReadFile(skip + "\\deep\\a.tmp"), "kept") << typed;
         EXPECT_FALSE(test::Exists(data / "s\\skipme2\\b.tmp")) << typed;
     }
+}
+
+// Looking at the rules (the Applications list) leaves nothing behind; a scan's preparation says in
+// rules.log what it left out.
+TEST(Session, TheRulesLogIsWrittenWhenAScanIsPreparedNotWhenTheRulesAreLoaded) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    test::WriteFile(program / "Quillmoor.rules", "[Relative]\nFileKey1=cache|*.tmp\n");
+
+    const std::vector<RuleItem> rules =
+        ProgramRules(program.Path(), config, ProgramProtectedPlaces(program.Path(), config));
+    ASSERT_EQ(rules.size(), 1u);
+    EXPECT_EQ(rules[0].state, RuleState::LeftOut);
+    EXPECT_FALSE(test::Exists(program / "rules.log"));
+
+    Session session(program.Path());
+    session.PrepareScan(ReadWizardSettings(config), {data.Path()});
+    EXPECT_NE(test::ReadFile(program / "rules.log").find("Quillmoor.rules\tRelative\t"), std::string::npos);
 }

@@ -1,21 +1,24 @@
 #include "app/CommandLine.h"
 
-#include <string_view>
+#include "core/LanguageTable.h"
+#include "win/TextParts.h"
 
 namespace {
 
-// Switch names are ASCII: compared letter by letter without regard to case.
-bool IsSwitch(const std::string& argument, std::string_view name) {
-    if (argument.size() != name.size() + 1 || (argument[0] != '/' && argument[0] != '-'))
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = argument[i + 1];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != name[i])
-            return false;
-    }
-    return true;
+using Mode = CommandLine::Mode;
+
+const CommandSwitch* SwitchNamed(const std::string& argument) {
+    if (argument.empty() || (argument[0] != '/' && argument[0] != '-'))
+        return nullptr;
+    for (const CommandSwitch& candidate : CommandSwitches())
+        if (win::SameAscii(std::string_view(argument).substr(1), candidate.name))
+            return &candidate;
+    return nullptr;
+}
+
+// A folder or file name never starts with a switch character.
+bool IsName(const std::string& argument) {
+    return !argument.empty() && argument[0] != '/';
 }
 
 }  // namespace
@@ -23,42 +26,56 @@ bool IsSwitch(const std::string& argument, std::string_view name) {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     for (const std::string& argument : arguments)
-        if (IsSwitch(argument, "auto") || IsSwitch(argument, "report") || IsSwitch(argument, "rules"))
-            line.unattended = true;
+        if (const CommandSwitch* named = SwitchNamed(argument); named && !named->opensWindow)
+            line.noWindow = true;
     if (arguments.empty())
         return line;
-    const std::string& first = arguments[0];
+    const CommandSwitch* chosen = SwitchNamed(arguments[0]);
+    auto invalid = [&line] {
+        line.mode = Mode::Invalid;
+        line.file.clear();
+        line.folders.clear();
+        return line;
+    };
+    if (!chosen)
+        return invalid();
     size_t next = 1;
-    if (IsSwitch(first, "?")) {
-        line.mode = arguments.size() == 1 ? CommandLine::Mode::Usage : CommandLine::Mode::Invalid;
-        return line;
-    }
-    if (IsSwitch(first, "rules")) {
-        line.mode = arguments.size() == 1 ? CommandLine::Mode::Rules : CommandLine::Mode::Invalid;
-        return line;
-    }
-    if (IsSwitch(first, "auto")) {
-        line.mode = CommandLine::Mode::Auto;
-    } else if (IsSwitch(first, "report")) {
-        if (arguments.size() < 2 || arguments[1].empty() || arguments[1][0] == '/') {
-            line.mode = CommandLine::Mode::Invalid;
-            return line;
-        }
-        line.mode = CommandLine::Mode::Report;
-        line.reportFile = arguments[1];
+    if (chosen->arguments == SwitchArguments::FileThenFolders) {
+        if (arguments.size() < 2 || !IsName(arguments[1]))
+            return invalid();
+        line.file = arguments[1];
         next = 2;
-    } else {
-        line.mode = CommandLine::Mode::Invalid;
-        return line;
     }
+    if (chosen->arguments == SwitchArguments::None && arguments.size() > next)
+        return invalid();
     for (size_t i = next; i < arguments.size(); ++i) {
-        // A folder never starts with a switch character: a misplaced switch is an error, not a folder.
-        if (arguments[i].empty() || arguments[i][0] == '/') {
-            line.mode = CommandLine::Mode::Invalid;
-            line.folders.clear();
-            return line;
-        }
+        if (!IsName(arguments[i]))
+            return invalid();
         line.folders.push_back(arguments[i]);
     }
+    line.mode = chosen->mode;
+    line.chosen = chosen;
     return line;
+}
+
+std::string UsageText() {
+    // Built by appending: each text is the translator's, the layout is the table's.
+    std::string synopsis = "Quillmoor [";
+    std::string paragraphs;
+    for (const CommandSwitch& option : CommandSwitches()) {
+        if (&option != CommandSwitches().data())
+            synopsis += " | ";
+        synopsis.append("/").append(option.name);
+        if (option.arguments == SwitchArguments::FileThenFolders)
+            synopsis.append(" ").append(Translate("_CommandLineFileArgument"));
+        if (option.arguments != SwitchArguments::None)
+            synopsis.append(" [").append(Translate("_CommandLineFolderArgument")).append(" ...]");
+        if (option.usageKey)
+            paragraphs.append("\n\n/")
+                .append(option.name)
+                .append("  ")
+                .append(Translate(option.usageKey, true));
+    }
+    synopsis.append("]\n\n").append(Translate("_CommandLineWithoutArguments", true)).append(paragraphs);
+    return synopsis.append("\n\n").append(Translate("_CommandLineExitCodes", true));
 }

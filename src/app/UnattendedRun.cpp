@@ -2,16 +2,24 @@
 
 #include <windows.h>
 
+#include "config/ConfigDocument.h"
+#include "core/LanguageTable.h"
+#include "core/ProgramPath.h"
+#include "session/ProgramRules.h"
 #include "session/Session.h"
+#include "win/ComPtr.h"
 #include "win/FileSystem.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
-int RunUnattended(const CommandLine& command, const std::string& programFolder) {
-    Session session(programFolder);
-    UnattendedRequest request;
-    request.folders = command.folders;
-    if (command.mode == CommandLine::Mode::Report)
-        request.reportFile = command.reportFile;
+namespace {
+
+using Mode = CommandLine::Mode;
+
+// The whole unattended run for the program in its folder. COM and the language table are set up by
+// the caller.
+int RunUnattended(const UnattendedRequest& request) {
+    Session session(ProgramDirectory());
     std::string reason;
     switch (session.RunUnattended(request, &reason)) {
         case UnattendedEnd::Done:
@@ -26,6 +34,56 @@ int RunUnattended(const CommandLine& command, const std::string& programFolder) 
     }
     WriteToConsole(reason);
     return kExitNoConfiguration;
+}
+
+// "/auto": cleans the folders of the command line (none: every fixed drive).
+int CleanUnattended(const CommandLine& command) {
+    return RunUnattended({UnattendedKind::Clean, command.folders, {}});
+}
+
+// "/report": writes what that cleaning would remove to the command line's file, removing nothing.
+int ReportUnattended(const CommandLine& command) {
+    return RunUnattended({UnattendedKind::Report, command.folders, command.file});
+}
+
+// "/rules": lists every entry of the rule files on the console and writes rules.log. It runs
+// before the single-instance check, beside an open wizard, and sets up COM itself.
+int ListRules(const CommandLine&) {
+    const win::ComApartment com;
+    const std::vector<RuleItem> rules = ProgramRules(
+        ProgramDirectory(), ConfigFilePath(), ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()));
+    WriteRulesLog(RulesLogPath(ConfigFilePath()), rules);
+    std::string listing = RulesListing(rules);
+    if (listing.size() >= 2)
+        listing.resize(listing.size() - 2);  // the console line ends it
+    WriteToConsole(listing);
+    return kExitDone;
+}
+
+// Name, mode, arguments, opens a window, one instance only, usage paragraph, handler.
+constexpr CommandSwitch kSwitches[] = {
+    {"auto", Mode::Auto, SwitchArguments::Folders, false, true, "_CommandLineAutoUsage", CleanUnattended},
+    {"report", Mode::Report, SwitchArguments::FileThenFolders, false, true, "_CommandLineReportUsage",
+     ReportUnattended},
+    {"rules", Mode::Rules, SwitchArguments::None, false, false, "_CommandLineRulesUsage", ListRules},
+    {"?", Mode::Usage, SwitchArguments::None, true, true, nullptr, ShowUsage},
+};
+
+}  // namespace
+
+std::span<const CommandSwitch> CommandSwitches() {
+    return kSwitches;
+}
+
+int ShowUsage(const CommandLine& command) {
+    const std::string usage = UsageText();
+    // A scheduled run with a mistyped argument must end, not wait unseen for a click.
+    if (command.noWindow)
+        WriteToConsole(usage);
+    else
+        ::MessageBoxW(nullptr, win::Wide(usage).c_str(), win::Wide(Translate("_Quillmoor")).c_str(),
+                      MB_OK | MB_ICONINFORMATION);
+    return command.mode == CommandLine::Mode::Usage ? kExitDone : kExitBadArguments;
 }
 
 void WriteToConsole(const std::string& message) {

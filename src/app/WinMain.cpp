@@ -15,7 +15,6 @@
 #include "config/ConfigDocument.h"
 #include "config/LanguageSetting.h"
 #include "core/LanguageChoice.h"
-#include "session/ProgramRules.h"
 #include "win/ComPtr.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -62,37 +61,20 @@ void SpeakChosenLanguage() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
     const CommandLine command = ParseCommandLine(Arguments());
-    const bool unattended =
-        command.mode == CommandLine::Mode::Auto || command.mode == CommandLine::Mode::Report;
-    // The rules are only read (and their log written): a running wizard does not stand in the way.
-    if (command.mode == CommandLine::Mode::Rules) {
-        const win::ComApartment com;
-        std::string listing =
-            RulesListing(ProgramRules(ProgramDirectory(), ConfigFilePath(),
-                                      ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath())));
-        if (listing.size() >= 2)
-            listing.resize(listing.size() - 2);  // the console line ends it
-        WriteToConsole(listing);
-        return kExitDone;
-    }
+    const CommandSwitch* chosen = command.chosen;
+    // A switch that only reads runs beside an open wizard.
+    if (chosen && !chosen->oneInstance)
+        return chosen->run(command);
     const win::SingleInstance instance(L"{7ECC0C75-C524-46f0-BECC-05DB5D441FC8}");
     if (instance.AnotherRuns())
-        return unattended ? kExitAlreadyRunning : 0;
+        return chosen && !chosen->opensWindow ? kExitAlreadyRunning : 0;
     const win::ComApartment com;
     LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
     SpeakChosenLanguage();
-    if (command.mode == CommandLine::Mode::Usage || command.mode == CommandLine::Mode::Invalid) {
-        const std::string usage = Translate("_CommandLineUsage", true);
-        // A scheduled run with a mistyped argument must end, not wait unseen for a click.
-        if (command.unattended)
-            WriteToConsole(usage);
-        else
-            ::MessageBoxW(nullptr, win::Wide(usage).c_str(), win::Wide(Translate("_Quillmoor")).c_str(),
-                          MB_OK | MB_ICONINFORMATION);
-        return command.mode == CommandLine::Mode::Usage ? kExitDone : kExitBadArguments;
-    }
-    if (unattended)
-        return RunUnattended(command, ProgramDirectory());
+    if (command.mode == CommandLine::Mode::Invalid)
+        return ShowUsage(command);
+    if (chosen)
+        return chosen->run(command);
 
     if (!XmlParserPresent()) {
         ::MessageBoxW(nullptr, win::Wide(Translate("_NotInstallXML2")).c_str(),

@@ -7,6 +7,7 @@
 #include "core/ProgramPath.h"
 #include "win/FileSystem.h"
 #include "win/Text.h"
+#include "win/TextParts.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -80,10 +81,7 @@ bool DeclaresDocumentType(const std::string& bytes) {
         for (size_t i = 0; i + (length - 1) * stride < bytes.size(); ++i) {
             size_t k = 0;
             while (k < length) {
-                unsigned char c = static_cast<unsigned char>(bytes[i + k * stride]);
-                if (c >= 'A' && c <= 'Z')
-                    c = static_cast<unsigned char>(c - 'A' + 'a');
-                if (c != static_cast<unsigned char>(kMarker[k]))
+                if (win::LowerAscii(bytes[i + k * stride]) != kMarker[k])
                     break;
                 ++k;
             }

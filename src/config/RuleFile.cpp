@@ -7,26 +7,14 @@
 #include <set>
 
 #include "core/TextFile.h"
+#include "win/TextParts.h"
 
 namespace {
 
 constexpr uint64_t kLargestRuleFile = 64ull << 20;
 
-bool SameWord(std::string_view a, std::string_view b) {
-    return LowerAscii(a) == LowerAscii(b);
-}
-
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (size_t start = 0;;) {
-        const size_t end = text.find(separator, start);
-        parts.push_back(
-            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (end == std::string_view::npos)
-            return parts;
-        start = end + 1;
-    }
-}
+using win::LowerAscii;
+using win::Split;
 
 // The ';'-separated masks of a value; false when one of them is empty.
 bool ParseMasks(std::string_view text, std::vector<std::string>& masks) {
@@ -99,9 +87,9 @@ class EntryReader {
         } else if (name == "specialdetect") {
             return "unknown detection (SpecialDetect)";
         } else if (name == "default") {
-            if (SameWord(value, "true"))
-                entry_.ticked = true;
-            else if (!SameWord(value, "false"))
+            if (win::SameAscii(value, "true"))
+                entry_.byDefault = true;
+            else if (!win::SameAscii(value, "false"))
                 return "Default is neither True nor False";
         } else if (name == "warning") {
             entry_.warning.assign(value);
@@ -126,9 +114,9 @@ class EntryReader {
             !ParseMasks(fields[1], files.masks))
             return std::string(key) + " is not folder|masks[|RECURSE|REMOVESELF]";
         if (fields.size() == 3) {
-            if (SameWord(Trimmed(fields[2]), "RECURSE"))
+            if (win::SameAscii(Trimmed(fields[2]), "RECURSE"))
                 files.recurse = true;
-            else if (SameWord(Trimmed(fields[2]), "REMOVESELF"))
+            else if (win::SameAscii(Trimmed(fields[2]), "REMOVESELF"))
                 files.recurse = files.removeSelf = true;
             else
                 return std::string(key) + " ends in neither RECURSE nor REMOVESELF";
@@ -140,8 +128,9 @@ class EntryReader {
     std::string ReadExclude(std::string_view key, std::string_view value) {
         const std::vector<std::string_view> fields = Split(value, '|');
         RuleExclude exclude;
-        const bool known = fields.size() >= 2 && (SameWord(fields[0], "FILE") || SameWord(fields[0], "PATH"));
-        exclude.wholeFolders = known && SameWord(fields[0], "PATH");
+        const bool known =
+            fields.size() >= 2 && (win::SameAscii(fields[0], "FILE") || win::SameAscii(fields[0], "PATH"));
+        exclude.wholeFolders = known && win::SameAscii(fields[0], "PATH");
         if (known)
             exclude.folder.assign(Trimmed(fields[1]));
         const bool masksRead = fields.size() == 3 && ParseMasks(fields[2], exclude.masks);
@@ -158,24 +147,12 @@ class EntryReader {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 std::vector<RuleEntry> ParseRules(std::string_view text) {
     std::vector<RuleEntry> entries;
     std::unique_ptr<EntryReader> reader;
     size_t lineNumber = 0;
-    for (size_t start = 0; start <= text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view line = Trimmed(text.substr(start, end - start));
-        start = end + 1;
+    for (const std::string_view raw : win::Lines(text)) {
+        const std::string_view line = Trimmed(raw);
         ++lineNumber;
         if (line.empty() || line[0] == ';')
             continue;

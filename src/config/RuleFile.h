@@ -53,7 +53,7 @@ struct RuleEntry {
     std::vector<std::string> detectFiles;
     bool hasOsRange = false;
     RuleOsVersion osFrom, osTo;  // osTo 0.0: no upper bound
-    bool ticked = false;         // Default=True
+    bool byDefault = false;      // Default=True: ticked until the user chooses (see IsDefaultTicked)
     std::string warning;
     std::vector<RuleFileKey> files;
     std::vector<RuleExclude> excludes;
@@ -61,10 +61,6 @@ struct RuleEntry {
     // Why the entry is left out; empty when Quillmoor can use it.
     std::string leftOut;
 };
-
-// The text with its ASCII capitals made small: keys, variable names and registry roots of rule files
-// are ASCII, read without regard to case.
-std::string LowerAscii(std::string_view text);
 
 // Every entry of a rule text (UTF-8), in file order, those left out included with their reason.
 // Lines before the first section are ignored.

@@ -9,6 +9,7 @@
 #include "config/RuleFile.h"
 #include "win/CharStep.h"
 #include "win/Text.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -65,11 +66,11 @@ void RuleVariables::Set(std::string_view name, std::vector<std::string> folders)
     for (std::string& folder : folders)
         if (!folder.empty() && std::find(known.begin(), known.end(), folder) == known.end())
             known.push_back(std::move(folder));
-    folders_[LowerAscii(name)] = std::move(known);
+    folders_[win::LowerAscii(name)] = std::move(known);
 }
 
 std::vector<std::string> RuleVariables::FoldersOf(std::string_view name) const {
-    const auto found = folders_.find(LowerAscii(name));
+    const auto found = folders_.find(win::LowerAscii(name));
     if (found != folders_.end())
         return found->second;
     if (useEnvironment_) {

@@ -1,6 +1,7 @@
 #include "core/LanguageFile.h"
 
 #include "core/TextFile.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -10,22 +11,14 @@ constexpr uint64_t kLargestLanguageFile = 4ull << 20;
 }  // namespace
 
 std::string LanguageKey(std::string_view key) {
-    std::string lower(Trimmed(key));
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
+    return win::LowerAscii(Trimmed(key));
 }
 
 LanguageTexts ParseLanguageText(std::string_view text) {
     LanguageTexts texts;
     bool inStrings = false;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view line = Trimmed(text.substr(start, end - start));
-        start = end + 1;
+    for (const std::string_view raw : win::Lines(text)) {
+        const std::string_view line = Trimmed(raw);
         if (line.empty() || line.front() == ';')
             continue;
         if (line.front() == '[') {

@@ -5,6 +5,7 @@
 
 #include "scan/Wildcard.h"
 #include "win/Fold.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -112,13 +113,8 @@ KeptKind KeptKindOf(const RuleEntry& entry) {
     std::vector<std::wstring> names;
     for (const RuleFileKey& key : entry.files) {
         const std::wstring folder = win::FoldedText(key.folder);
-        for (size_t start = 0; start <= folder.size();) {
-            size_t end = folder.find(L'\\', start);
-            if (end == std::wstring::npos)
-                end = folder.size();
-            names.push_back(folder.substr(start, end - start));
-            start = end + 1;
-        }
+        for (const std::wstring_view step : win::Split(folder, L'\\'))
+            names.emplace_back(step);
         for (const std::string& mask : key.masks)
             names.push_back(win::FoldedText(mask));
     }

@@ -14,6 +14,7 @@
 #include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -55,14 +56,9 @@ std::vector<std::wstring> Steps(const std::string& path) {
         steps.push_back(folded.substr(0, share));
         start = share + 1;
     }
-    while (start < folded.size()) {
-        size_t end = folded.find(L'\\', start);
-        if (end == std::wstring::npos)
-            end = folded.size();
-        if (end > start)
-            steps.push_back(folded.substr(start, end - start));
-        start = end + 1;
-    }
+    if (start < folded.size())
+        for (const std::wstring_view step : win::PathSteps(std::wstring_view(folded).substr(start)))
+            steps.emplace_back(step);
     return steps;
 }
 

@@ -123,7 +123,7 @@ std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std
 }
 
 bool IsDefaultTicked(const RuleItem& item) {
-    return item.file == kOwnRuleFile && item.entry.ticked && item.entry.warning.empty() &&
+    return item.file == kOwnRuleFile && item.entry.byDefault && item.entry.warning.empty() &&
            item.kept == KeptKind::None;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Every entry of the rule files this program reads, with what it means on this machine: detected
-// or not, ticked or not, and why an entry is not offered (it does not parse, it would reach the
-// user's or the system's own files, or it needs an administrator).
+// or not, ticked or not, what the user keeps that it reaches, and why an entry is not offered (it
+// does not parse, its file may be changed by others than administrators, it would take what is not
+// junk, or it needs an administrator).
 
 #include <string>
 #include <vector>
@@ -15,7 +16,9 @@
 enum class RuleState {
     Ready,               // detected and offered
     NotDetected,         // its application is not on this machine
-    LeftOut,             // a line or key Quillmoor cannot read, or a folder that is no full path
+    LeftOut,             // a line or key Quillmoor cannot read, a key given twice, SpecialDetect, a
+                         // folder that is no full path, two entries of one name in one file, or
+                         // a whole file an elevated run may not trust
     Unsafe,              // a rule would take what is not junk, or names a folder that cannot be judged
     NeedsAdministrator,  // a rule lies under the Windows, ProgramData or Program Files folder
 };

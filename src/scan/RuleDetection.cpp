@@ -7,6 +7,7 @@
 
 #include "scan/RuleFolders.h"
 #include "win/Text.h"
+#include "win/TextParts.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -24,10 +25,6 @@ const RegistryRoot kRoots[] = {
     {"HKCR", "HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
 };
 
-bool SameAscii(std::string_view a, std::string_view b) {
-    return LowerAscii(a) == LowerAscii(b);
-}
-
 // Less than or equal, major first; an open bound (0.0) allows everything.
 bool NotAfter(RuleOsVersion a, RuleOsVersion b) {
     return std::pair(a.major, a.minor) <= std::pair(b.major, b.minor);
@@ -40,7 +37,7 @@ bool RegistryKeyExists(const std::string& key) {
     const std::string_view rootName = std::string_view(key).substr(0, slash);
     const std::string subKey = slash == std::string::npos ? std::string() : key.substr(slash + 1);
     for (const RegistryRoot& root : kRoots) {
-        if (!SameAscii(rootName, root.shortName) && !SameAscii(rootName, root.longName))
+        if (!win::SameAscii(rootName, root.shortName) && !win::SameAscii(rootName, root.longName))
             continue;
         for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
             win::UniqueRegKey opened;
@@ -76,7 +73,7 @@ bool RuleDetector::KeyExists(const std::string& key) {
     for (int steps = 0; cut != std::string::npos && steps < 2; ++steps)
         cut = key.find('\\', cut + 1);
     if (cut != std::string::npos) {
-        const std::string vendor = LowerAscii(key.substr(0, cut));
+        const std::string vendor = win::LowerAscii(key.substr(0, cut));
         auto known = vendorKeys_.find(vendor);
         if (known == vendorKeys_.end())
             known = vendorKeys_.emplace(vendor, RegistryKeyExists(key.substr(0, cut))).first;

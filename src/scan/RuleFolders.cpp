@@ -8,6 +8,7 @@
 #include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -55,14 +56,9 @@ std::vector<std::string> FoldersUpTo(const std::string& pattern, size_t& last,
     std::string root = pattern.substr(0, rootEnd);
     if (!win::EndsWithBackslash(root))
         root += '\\';
-    for (size_t start = rootEnd; start < pattern.size();) {
-        size_t end = pattern.find('\\', start);
-        if (end == std::string::npos)
-            end = pattern.size();
-        if (end > start)
-            steps.push_back(pattern.substr(start, end - start));
-        start = end + 1;
-    }
+    if (rootEnd < pattern.size())
+        for (const std::string_view step : win::PathSteps(std::string_view(pattern).substr(rootEnd)))
+            steps.emplace_back(step);
     last = steps.empty() ? 0 : steps.size() - 1;
     std::vector<std::string> folders{root};
     for (size_t i = 0; i < last && !folders.empty(); ++i) {

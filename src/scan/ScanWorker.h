@@ -1,6 +1,7 @@
 #pragma once
-// The scan worker: the system locations first, then every chosen root, filling the job's results
-// and reporting its progress to the scanning page.
+// The scan worker: the places first (the ticked system locations and cleaning rules, walked
+// together), then every chosen root, filling the job's results and reporting its progress through
+// ScanProgress.
 
 #include <windows.h>
 
@@ -52,7 +53,8 @@ struct ScanPlace {
     bool mayTakeKept = false;
 };
 
-// The inputs, results and worker of one scan, as the wizard frame fills them before the start.
+// The inputs, results and worker of one scan, as the session fills them before the start
+// (Session::PrepareScan).
 struct ScanJob {
     SearchOptions options;  // applied to the roots only
     bool findTemp = false;
@@ -61,11 +63,13 @@ struct ScanJob {
     bool findIEHistory = false;
     bool findIECookies = false;
     std::vector<std::string> roots;
-    // The ticked cleaning rules, searched after the system locations and before the roots.
+    // The ticked cleaning rules, walked together with the system locations, before the roots.
     std::vector<ScanPlace> rulePlaces;
-    TextMap masks;                         // mask -> description
-    std::vector<std::string> skipFolders;  // the user's: each leaves out every path it occurs in
-    std::vector<std::string> ownFolders;   // the program's: each leaves out itself and all below it
+    TextMap masks;  // mask -> description
+    // The user's: each leaves out every folder of its name (whole steps, any case) or at its full
+    // path, with all below it.
+    std::vector<std::string> skipFolders;
+    std::vector<std::string> ownFolders;  // the program's: each leaves out itself and all below it
     // What the places may never take from; the roots are the user's own choice.
     ProtectedPlaces protectedPlaces;
     // Listing workers per root and location; 0: as many as ListingWorkers gives.

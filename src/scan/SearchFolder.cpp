@@ -37,8 +37,8 @@ Text WithFinalBackslash(Text text, typename Text::value_type backslash) {
 
 // What every listing worker of one walk goes by: the request with its per-walk work (folded masks
 // and folders) done once. Read only while the walk runs.
-struct Rules {
-    explicit Rules(const SearchRequest& request)
+struct WalkSettings {
+    explicit WalkSettings(const SearchRequest& request)
         : recurse(request.recurse), options(request.options), stop(request.stop) {
         masks.reserve(request.masks.size());
         for (const auto& [mask, description] : request.masks)
@@ -107,12 +107,12 @@ struct FolderTask {
     std::string prefix;
     std::wstring apiPrefix;
     std::wstring foldedPrefix;
-    const Rules* rules = nullptr;  // the walk it belongs to
+    const WalkSettings* settings = nullptr;  // the walk it belongs to
 };
 
-FolderTask RootTask(const std::string& root, const Rules& rules) {
+FolderTask RootTask(const std::string& root, const WalkSettings& settings) {
     FolderTask task;
-    task.rules = &rules;
+    task.settings = &settings;
     task.prefix = WithFinalBackslash(root, '\\');
     task.apiPrefix = win::FileApiPath(task.prefix);
     task.foldedPrefix = win::FoldedText(task.prefix);
@@ -149,15 +149,15 @@ class Walker {
     FolderContext EnterFolder(const FolderTask& task) const {
         FolderContext context{task.prefix, task.apiPrefix, task.foldedPrefix};
         const std::wstring& foldedPrefix = task.foldedPrefix;
-        for (const std::wstring& skip : rules_->skipFolders)
+        for (const std::wstring& skip : settings_->skipFolders)
             if (HoldsSkipFolder(foldedPrefix, skip))
                 context.skipped = true;
         // A walk that starts inside one of the program's own folders; below the start, the walk
         // never enters one (Skipped).
-        for (const std::wstring& own : rules_->ownFolders)
+        for (const std::wstring& own : settings_->ownFolders)
             if (foldedPrefix.compare(0, own.size(), own) == 0)
                 context.skipped = true;
-        for (const Rules::Exclusion& exclusion : rules_->exclusions) {
+        for (const WalkSettings::Exclusion& exclusion : settings_->exclusions) {
             const bool reaches = exclusion.wholeTree
                                      ? foldedPrefix.compare(0, exclusion.folder.size(), exclusion.folder) == 0
                                      : foldedPrefix == exclusion.folder;
@@ -193,15 +193,15 @@ class Walker {
         if (context.skipped)
             return true;
         const std::wstring& prefix = context.foldedPrefix;
-        for (const std::wstring& own : rules_->ownFolders)
+        for (const std::wstring& own : settings_->ownFolders)
             if (own.size() == prefix.size() + foldedName.size() + 1 &&
                 own.compare(0, prefix.size(), prefix) == 0 &&
                 own.compare(prefix.size(), foldedName.size(), foldedName) == 0)
                 return true;
-        if (!isFolder || rules_->skipFolders.empty())
+        if (!isFolder || settings_->skipFolders.empty())
             return false;
         scratch_.assign(prefix).append(foldedName);
-        for (const std::wstring& skip : rules_->skipFolders) {
+        for (const std::wstring& skip : settings_->skipFolders) {
             if (skip.size() > scratch_.size())
                 continue;
             const size_t start = scratch_.size() - skip.size();
@@ -213,7 +213,7 @@ class Walker {
 
     FoundRecord RecordOf(const win::ListedEntry& entry) const {
         return {
-            entry.attributes, {entry.size, entry.lastAccess, entry.lastWrite, entry.fileId}, rules_->walk};
+            entry.attributes, {entry.size, entry.lastAccess, entry.lastWrite, entry.fileId}, settings_->walk};
     }
 
     void VisitEntry(const win::ListedEntry& entry, const FolderContext& context) {
@@ -230,10 +230,11 @@ class Walker {
 
         if (isFolder) {
             // A folder link may lead out of the chosen tree or back into it: never follow one.
-            if (rules_->recurse && !IsDotEntry(entry.name) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            if (settings_->recurse && !IsDotEntry(entry.name) &&
+                !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 const std::wstring name(entry.name);
                 Subfolder({context.prefix + win::Narrow(name) + '\\', context.apiPrefix + name + L'\\',
-                           context.foldedPrefix + foldedName_ + L'\\', rules_});
+                           context.foldedPrefix + foldedName_ + L'\\', settings_});
             }
             return;
         }
@@ -245,7 +246,7 @@ class Walker {
             for (const std::wstring& mask : *masks)
                 if (MatchWildcard(mask, foldedName_))
                     return;
-        for (const auto& [mask, description] : rules_->masks) {
+        for (const auto& [mask, description] : settings_->masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));
                 return;
@@ -296,7 +297,7 @@ class Walker {
 
     void Subfolder(FolderTask task);
 
-    const Rules* rules_ = nullptr;  // of the folder being listed
+    const WalkSettings* settings_ = nullptr;  // of the folder being listed
     SearchVisitor& visitor_;
     ListingPool* pool_;
     const SearchOptions* options_ = nullptr;
@@ -380,8 +381,8 @@ class BatchedVisitor : public SearchVisitor {
 // is the first taken, so the queue stays about as short as a depth-first walk's path.
 class ListingPool {
   public:
-    ListingPool(std::vector<Rules*> rules, SearchVisitor& visitor)
-        : rules_(std::move(rules)), visitor_(visitor) {}
+    ListingPool(std::vector<WalkSettings*> settings, SearchVisitor& visitor)
+        : settings_(std::move(settings)), visitor_(visitor) {}
 
     void Push(FolderTask task) {
         bool wake;
@@ -431,8 +432,8 @@ class ListingPool {
         // Only the shortcut test needs COM; starting an apartment costs more than a small folder's
         // listing.
         std::optional<win::ComApartment> com;
-        if (std::any_of(rules_.begin(), rules_.end(),
-                        [](const Rules* rules) { return rules->options.findInvalidShortcuts; }))
+        if (std::any_of(settings_.begin(), settings_.end(),
+                        [](const WalkSettings* settings) { return settings->options.findInvalidShortcuts; }))
             com.emplace();
         BatchedVisitor batch(visitor_, visitorLock_);
         Walker walker(batch, this);
@@ -478,16 +479,16 @@ class ListingPool {
             std::lock_guard guard(queueLock_);
             if (!failure_)
                 failure_ = failure;
-            for (Rules* rules : rules_)
-                rules->abandoned = true;
+            for (WalkSettings* settings : settings_)
+                settings->abandoned = true;
         }
         workWaiting_.notify_all();
     }
 
     // Every walk shares the stop flag, and a failure abandons them all.
-    bool Stopped() const { return rules_.front()->Stopped(); }
+    bool Stopped() const { return settings_.front()->Stopped(); }
 
-    std::vector<Rules*> rules_;
+    std::vector<WalkSettings*> settings_;
     SearchVisitor& visitor_;
     std::mutex visitorLock_;  // one report or Pulse at a time
     std::mutex queueLock_;
@@ -502,19 +503,19 @@ class ListingPool {
 };
 
 void Walker::WalkFolder(const FolderTask& task) {
-    rules_ = task.rules;
-    options_ = &task.rules->options;
+    settings_ = task.settings;
+    options_ = &task.settings->options;
     win::FolderListing listing(task.apiPrefix);
     FolderContext context = EnterFolder(task);
     win::ListedEntry entry;
     while (listing.Next(entry)) {
-        if (rules_->Stopped())
+        if (settings_->Stopped())
             return;
         VisitEntry(entry, context);
         if (!pool_)
             visitor_.Pulse();
     }
-    if (listing.Error() != ERROR_SUCCESS && !rules_->Stopped())
+    if (listing.Error() != ERROR_SUCCESS && !settings_->Stopped())
         visitor_.FolderUnreadable(task.prefix.substr(0, task.prefix.size() - 1), listing.Error());
 }
 
@@ -526,10 +527,10 @@ void Walker::Subfolder(FolderTask task) {
 }
 
 void Walker::WalkTree(FolderTask root) {
-    const Rules& rules = *root.rules;
+    const WalkSettings& settings = *root.settings;
     std::vector<FolderTask> stack;
     stack.push_back(std::move(root));
-    while (!stack.empty() && !rules.Stopped()) {
+    while (!stack.empty() && !settings.Stopped()) {
         const FolderTask task = std::move(stack.back());
         stack.pop_back();
         WalkFolder(task);
@@ -549,27 +550,27 @@ void SearchFolder(const std::string& root, const SearchRequest& request, SearchV
 void SearchFolders(const std::vector<SearchWalk>& walks, SearchVisitor& visitor) {
     if (walks.empty())
         return;
-    std::vector<std::unique_ptr<Rules>> rules;
+    std::vector<std::unique_ptr<WalkSettings>> settings;
     std::vector<FolderTask> roots;
     for (const SearchWalk& walk : walks) {
-        rules.push_back(std::make_unique<Rules>(walk.request));
-        rules.back()->walk = static_cast<unsigned>(rules.size() - 1);
+        settings.push_back(std::make_unique<WalkSettings>(walk.request));
+        settings.back()->walk = static_cast<unsigned>(settings.size() - 1);
         // Every walk goes by the first one's stop flag, as the pool's workers do.
-        rules.back()->stop = walks.front().request.stop;
-        roots.push_back(RootTask(walk.root, *rules.back()));
+        settings.back()->stop = walks.front().request.stop;
+        roots.push_back(RootTask(walk.root, *settings.back()));
     }
     const unsigned workers = walks.front().request.workers;
     if (workers <= 1) {
         Walker walker(visitor, nullptr);
         for (FolderTask& root : roots) {
-            if (rules.front()->Stopped())
+            if (settings.front()->Stopped())
                 return;
             walker.WalkTree(std::move(root));
         }
         return;
     }
-    std::vector<Rules*> shared;
-    for (const auto& walk : rules)
+    std::vector<WalkSettings*> shared;
+    for (const auto& walk : settings)
         shared.push_back(walk.get());
     ListingPool pool(std::move(shared), visitor);
     pool.Run(std::move(roots), workers);

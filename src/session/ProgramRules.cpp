@@ -14,11 +14,12 @@ ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const s
 
 std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath,
                                    const ProtectedPlaces& places) {
-    const std::string configFolder = win::FolderPartOf(configPath);
-    std::vector<RuleItem> items = LoadRuleCatalogue(
-        RuleFilesOf(programFolder, configFolder), ReadRuleChoices(configPath), RuleMachine::Current(places));
-    WriteRulesLog(configFolder + "\\rules.log", items);
-    return items;
+    return LoadRuleCatalogue(RuleFilesOf(programFolder, win::FolderPartOf(configPath)),
+                             ReadRuleChoices(configPath), RuleMachine::Current(places));
+}
+
+std::string RulesLogPath(const std::string& configPath) {
+    return win::FolderPartOf(configPath) + "\\rules.log";
 }
 
 std::string RulesListing(const std::vector<RuleItem>& items) {

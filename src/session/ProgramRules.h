@@ -1,7 +1,7 @@
 #pragma once
 // The cleaning rules of this program on this machine: the rule files beside the program (and a
 // winapp2.ini beside config.xml), their entries checked here, ticked as config.xml says; what was
-// left out goes to "rules.log" beside config.xml.
+// left out goes to "rules.log" beside config.xml when a scan is prepared and on "/rules".
 
 #include <string>
 #include <vector>
@@ -15,9 +15,13 @@ ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const s
                                        const std::string& backupFolder = {});
 
 // Reads the rule files of the program in programFolder with the choices of configPath, each entry
-// judged against places, and writes the rules log beside configPath.
+// judged against places; writes nothing, so that looking at the rules (the Applications list)
+// leaves no trace.
 std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath,
                                    const ProtectedPlaces& places);
+
+// Where the rules log of configPath goes: "rules.log" beside it.
+std::string RulesLogPath(const std::string& configPath);
 
 // What "/rules" prints: one line an entry, tab-separated: the file, the group, the name, "detected"
 // or "not detected", "ticked" or "not ticked", why it is not offered (empty when it is), and what

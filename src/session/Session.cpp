@@ -63,9 +63,11 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
     const std::vector<std::string> own = OwnSkipFolders(programFolder_, backupFolders);
     SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders, own);
     scan_.protectedPlaces = ProtectedPlaces::Current(own);
-    // The ticked cleaning rules, as config.xml keeps the ticks.
-    scan_.rulePlaces = RulePlaces(ProgramRules(programFolder_, ConfigPath(), scan_.protectedPlaces),
-                                  RuleVariables::Current());
+    // The ticked cleaning rules, as config.xml keeps the ticks. Their log says why an entry the
+    // user may miss in this scan was left out, as the scan saw it.
+    const std::vector<RuleItem> rules = ProgramRules(programFolder_, ConfigPath(), scan_.protectedPlaces);
+    WriteRulesLog(RulesLogPath(ConfigPath()), rules);
+    scan_.rulePlaces = RulePlaces(rules, RuleVariables::Current());
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name
@@ -129,7 +131,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
             FormatText(Translate("_CommandLineSettingUnreadable"), {read.unreadable, ConfigPath()}));
     WizardSettings settings = std::move(read.values);
     // A damaged clean setting would turn backup off, or choose a removal, in silence.
-    if (request.reportFile.empty()) {
+    if (request.kind == UnattendedKind::Clean) {
         StrictCleanOptions clean = ReadCleanOptionsStrictly(ConfigPath());
         if (!clean.unreadable.empty())
             return nothingDone(
@@ -169,7 +171,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     scan_.results.Clear();
     RunScan(scan_, noStop);
     bool asAsked = everyRootRead;
-    if (!request.reportFile.empty()) {
+    if (request.kind == UnattendedKind::Report) {
         std::vector<size_t> rows(scan_.results.Count());
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = i;

@@ -16,10 +16,17 @@
 #include "scan/ScanWorker.h"
 #include "session/RescueJobs.h"
 
+// What an unattended run does with what its scan finds.
+enum class UnattendedKind {
+    Clean,   // cleans it with the saved clean options
+    Report,  // writes it to reportFile, removing nothing
+};
+
 // What an unattended run is asked to do.
 struct UnattendedRequest {
+    UnattendedKind kind = UnattendedKind::Clean;
     std::vector<std::string> folders;  // the roots as typed (win::TypedFullPath); none: every fixed drive
-    std::string reportFile;            // not empty: write the report there instead of cleaning
+    std::string reportFile;            // for Report
 };
 
 // How an unattended run ended.

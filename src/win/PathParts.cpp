@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "win/CharStep.h"
+#include "win/TextParts.h"
 
 namespace win {
 
@@ -60,26 +61,13 @@ bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// The steps of text between its backslashes; empty steps (doubled backslashes) are none.
-std::vector<std::string_view> StepsOf(std::string_view text) {
-    std::vector<std::string_view> steps;
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t end = std::min(text.find('\\', start), text.size());
-        if (end > start)
-            steps.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return steps;
-}
-
 // A full path ("X:..." or "\\..."), with "/" already read as "\", in its normal form.
 std::string NormalizedFullPath(std::string_view path) {
     std::string root;
     std::vector<std::string_view> steps;
     if (path[0] == '\\') {
         // "\\server\share" is the root: its two names are taken as they are.
-        steps = StepsOf(path.substr(2));
+        steps = PathSteps(path.substr(2));
         root = "\\\\";
         for (size_t i = 0; i < 2 && !steps.empty(); ++i) {
             root += i ? "\\" : "";
@@ -88,7 +76,7 @@ std::string NormalizedFullPath(std::string_view path) {
         }
     } else {
         root = std::string(path.substr(0, 2)) + "\\";
-        steps = StepsOf(path.substr(2));
+        steps = PathSteps(path.substr(2));
     }
     std::vector<std::string_view> kept;
     for (std::string_view step : steps) {
