@@ -17,8 +17,9 @@
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "clean/RestoreFiles.h"
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/UniqueHandle.h"
 
 namespace {

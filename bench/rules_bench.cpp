@@ -20,8 +20,10 @@
 #include "scan/ScanWorker.h"
 #include "scan/SearchFolder.h"
 #include "session/ProgramRules.h"
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 

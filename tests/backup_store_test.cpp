@@ -11,7 +11,7 @@
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/Text.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/VerifiedCopy.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"

@@ -6,8 +6,12 @@
 #include <set>
 
 #include "support/TestFiles.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
+#include "win/TruePath.h"
+#include "win/VerifiedCopy.h"
 
 TEST(FileApiPath, FullPathsTakeTheExactFormAndALongPathWithoutItIsRefused) {
     EXPECT_EQ(win::FileApiPath("C:\\a. \\b"), L"\\\\?\\C:\\a. \\b");  // final dots and blanks kept

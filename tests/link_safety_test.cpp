@@ -23,7 +23,7 @@
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "scan/Wildcard.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 
 namespace {
 

@@ -6,9 +6,11 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"

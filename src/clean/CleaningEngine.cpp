@@ -13,7 +13,7 @@
 #include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"

@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 
 namespace {
 

@@ -3,9 +3,11 @@
 #include <vector>
 
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
+#include "win/VerifiedCopy.h"
 
 namespace {
 

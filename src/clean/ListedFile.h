@@ -9,7 +9,7 @@
 #include <string>
 
 #include "scan/ScanResults.h"
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
 #include "win/UniqueHandle.h"
 
 // What the check found at the listed path.

@@ -10,8 +10,9 @@
 #include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "clean/RestorePointTree.h"
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
 #include "win/PathParts.h"
+#include "win/VerifiedCopy.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "win/FileSystem.h"
+#include "win/TruePath.h"
 
 struct ProtectedPlaces {
     // Protected at every depth: the user's own files (documents, desktop, pictures, music, videos,

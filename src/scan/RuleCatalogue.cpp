@@ -9,11 +9,12 @@
 #include "scan/RuleDetection.h"
 #include "scan/RuleFileTrust.h"
 #include "scan/Wildcard.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/ReplacingFile.h"
 #include "win/Text.h"
+#include "win/TruePath.h"
 #include "win/UniqueHandle.h"
 
 namespace {

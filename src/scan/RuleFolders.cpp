@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include "scan/Wildcard.h"
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 

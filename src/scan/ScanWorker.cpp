@@ -9,8 +9,8 @@
 #include "core/ProgramPath.h"
 #include "scan/RuleFolders.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
 #include "win/Text.h"
+#include "win/TruePath.h"
 #include "win/UniqueHandle.h"
 
 namespace {

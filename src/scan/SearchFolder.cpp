@@ -13,9 +13,11 @@
 #include "scan/Shortcut.h"
 #include "scan/TimeSpan.h"
 #include "scan/Wildcard.h"
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 
 bool IsShortcutToMissingTarget(const std::string& shortcutPath) {

@@ -5,9 +5,9 @@
 #include "clean/BackupStore.h"
 #include "config/ConfigDocument.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
+#include "win/TruePath.h"
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include "scan/ResultsCsv.h"
 #include "session/ProgramRules.h"
 #include "session/ScanInputs.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
+#include "win/TruePath.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 
 namespace win {
 
