@@ -269,8 +269,8 @@ class Walker {
                          const FolderContext& context) const {
         if (options_->findZeroLength && entry.size == 0) {
             // The listing's size is only trusted for "not empty"; an empty one is confirmed by path.
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (win::FileAttributeData(path, data) && data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)
+            const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data = win::FileAttributeData(path);
+            if (data && data->nFileSizeHigh == 0 && data->nFileSizeLow == 0)
                 return kZeroLength;
         }
         if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) && IsShortcutToMissingTarget(path))

@@ -52,14 +52,12 @@ bool IsUsableApiPath(std::wstring_view apiPath) noexcept {
     return StartsWith(apiPath, kExtended) || apiPath.size() < MAX_PATH;
 }
 
-std::wstring CheckedApiPath(std::string_view path) {
+ResultOf<std::wstring> CheckedApiPath(std::string_view path) {
     std::wstring api = FileApiPath(path);
-    if (api.empty()) {
-        ::SetLastError(ERROR_INVALID_NAME);
-    } else if (!IsUsableApiPath(api)) {
-        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        api.clear();
-    }
+    if (api.empty())
+        return Result::Failed(ERROR_INVALID_NAME);
+    if (!IsUsableApiPath(api))
+        return Result::Failed(ERROR_FILENAME_EXCED_RANGE);
     return api;
 }
 

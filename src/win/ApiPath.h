@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "win/Result.h"
+
 namespace win {
 
 // The form of a path that the file calls read as written: "C:\x" as "\\?\C:\x", "\\server\share\x"
@@ -25,8 +27,8 @@ std::string FromFileApiPath(std::wstring_view apiPath);
 // its prefix fails everywhere, as it would on Windows, not only where Windows is strict.
 bool IsUsableApiPath(std::wstring_view apiPath) noexcept;
 
-// The API form of path for a file call, or "" after setting the last error when no call may take
-// it (ERROR_INVALID_NAME for text that is no path, ERROR_FILENAME_EXCED_RANGE as above).
-std::wstring CheckedApiPath(std::string_view path);
+// The API form of path for a file call, or why no call may take it (ERROR_INVALID_NAME for text
+// that is no path, ERROR_FILENAME_EXCED_RANGE as above).
+ResultOf<std::wstring> CheckedApiPath(std::string_view path);
 
 }  // namespace win

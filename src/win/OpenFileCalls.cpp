@@ -12,10 +12,13 @@
 
 namespace win {
 
-std::string FinalPathOf(HANDLE handle) {
-    return FromFileApiPath(FetchSystemWideText([handle](wchar_t* buffer, UINT size) {
+ResultOf<std::string> FinalPathOf(HANDLE handle) {
+    const std::wstring final = FetchSystemWideText([handle](wchar_t* buffer, UINT size) {
         return ::GetFinalPathNameByHandleW(handle, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }));
+    });
+    if (final.empty())
+        return Result::LastError();
+    return FromFileApiPath(final);
 }
 
 bool SameObject(HANDLE a, HANDLE b) {
@@ -40,8 +43,8 @@ bool IsAtPath(HANDLE handle, std::string_view path) {
                (canTrim && SameFolded(place, std::string_view(trimmed).substr(skip)));
     };
 
-    if (const std::string final = FinalPathOf(handle); !final.empty())
-        return matches(final, 0);
+    if (const ResultOf<std::string> final = FinalPathOf(handle))
+        return matches(final.Value(), 0);
     // Wine gives no final path from 260 characters on. The name on the volume (links resolved too)
     // is compared with the path below its volume's root, on the same volume.
     std::vector<unsigned char> block(sizeof(FILE_NAME_INFO) + 65536 * sizeof(wchar_t));
@@ -60,9 +63,10 @@ bool IsAtPath(HANDLE handle, std::string_view path) {
 }
 
 Result RenameOpenFile(HANDLE file, std::string_view target) {
-    const std::wstring api = CheckedApiPath(target);
-    if (api.empty())
-        return Result::LastError();
+    const ResultOf<std::wstring> checked = CheckedApiPath(target);
+    if (!checked)
+        return checked.Outcome();
+    const std::wstring& api = checked.Value();
     // The information block ends with the name; it is allocated with room for it.
     const size_t bytes = sizeof(FILE_RENAME_INFO) + api.size() * sizeof(wchar_t);
     std::vector<unsigned char> block(bytes, 0);
@@ -80,23 +84,22 @@ Result DeleteOpenFile(HANDLE file) {
     return Result::From(::SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)));
 }
 
-bool QueryOpenFile(HANDLE file, OpenFileFacts& facts) {
+ResultOf<OpenFileFacts> QueryOpenFile(HANDLE file) {
     FILE_BASIC_INFO basic{};
     FILE_STANDARD_INFO standard{};
     FILE_INTERNAL_INFORMATION internal{};
     IO_STATUS_BLOCK status{};
     if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)) ||
         !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)))
-        return false;
+        return Result::LastError();
     const NTSTATUS asked =
         ::NtQueryInformationFile(file, &status, &internal, sizeof(internal), FileInternalInformation);
-    if (!NT_SUCCESS(asked)) {
-        ::SetLastError(::RtlNtStatusToDosError(asked));
-        return false;
-    }
+    if (!NT_SUCCESS(asked))
+        return Result::Failed(::RtlNtStatusToDosError(asked));
     auto time = [](const LARGE_INTEGER& value) {
         return FILETIME{static_cast<DWORD>(value.QuadPart), static_cast<DWORD>(value.QuadPart >> 32)};
     };
+    OpenFileFacts facts;
     facts.attributes = basic.FileAttributes;
     facts.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
     facts.creation = time(basic.CreationTime);
@@ -105,24 +108,20 @@ bool QueryOpenFile(HANDLE file, OpenFileFacts& facts) {
     facts.fileId = static_cast<uint64_t>(internal.IndexNumber.QuadPart);
     facts.links = standard.NumberOfLinks;
     facts.deletePending = standard.DeletePending != FALSE;
-    return true;
+    return facts;
 }
 
-Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path) {
-    path.clear();
-    OpenFileFacts about;
-    if (!QueryOpenFile(file, about))
-        return Result::LastError();
+ResultOf<std::string> CurrentPathOf(HANDLE file, std::string_view onVolumeOf) {
+    const ResultOf<OpenFileFacts> about = QueryOpenFile(file);
+    if (!about)
+        return about.Outcome();
     // The handle's own answer counts when that path opens to this very object.
-    const std::string answer = FinalPathOf(file);
-    if (!answer.empty()) {
-        UniqueFile there =
-            OpenFile(answer, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
-        if (there && SameObject(file, there.get())) {
-            path = answer;
-            return {};
-        }
+    if (ResultOf<std::string> answer = FinalPathOf(file)) {
+        UniqueFile there = OpenFile(answer.Value(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
+        if (there && SameObject(file, there.get()))
+            return answer;
     }
     // A stale answer: the file is looked up by its id on the volume.
     UniqueFile root = OpenFile(VolumeRootOf(onVolumeOf), FILE_READ_ATTRIBUTES,
@@ -133,7 +132,7 @@ Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path
     FILE_ID_DESCRIPTOR id{};
     id.dwSize = sizeof(id);
     id.Type = FileIdType;
-    id.FileId.QuadPart = static_cast<LONGLONG>(about.fileId);
+    id.FileId.QuadPart = static_cast<LONGLONG>(about->fileId);
     UniqueFile found(::OpenFileById(root.get(), &id, FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
@@ -142,8 +141,7 @@ Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path
         return Result::Failed(
             error == ERROR_INVALID_PARAMETER || error == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : error);
     }
-    path = FinalPathOf(found.get());
-    return path.empty() ? Result::LastError() : Result();
+    return FinalPathOf(found.get());
 }
 
 }  // namespace win

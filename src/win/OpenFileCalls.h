@@ -13,9 +13,10 @@
 
 namespace win {
 
-// The path an open object has now, every link on the way resolved, in the program's form; "" when
-// the system gives none (Wine gives none from 260 characters on, and drops a name's final dots).
-std::string FinalPathOf(HANDLE handle);
+// The path an open object has now, every link on the way resolved, in the program's form; a
+// failure when the system gives none (Wine gives none from 260 characters on, and drops a name's
+// final dots).
+ResultOf<std::string> FinalPathOf(HANDLE handle);
 
 // True when both handles hold one object: the same volume (its serial number) and the same file
 // id. Whatever path reached either, a link or a short name included.
@@ -44,13 +45,13 @@ struct OpenFileFacts {
     DWORD links = 0;      // names the file has; 0 once its deletion has taken them all
     bool deletePending = false;
 };
-bool QueryOpenFile(HANDLE file, OpenFileFacts& facts);
+ResultOf<OpenFileFacts> QueryOpenFile(HANDLE file);
 
 // Where the open file is now, as a full path in the program's form, after others may have renamed
 // or moved it through handles of their own. Windows answers by the handle itself; Wine keeps the
 // name the handle was opened with, so the answer counts only where it opens as the same object,
 // and a stale one is replaced by a look-up of the file's id on the volume of onVolumeOf
 // (OpenFileById). ERROR_FILE_NOT_FOUND when the file is nowhere on that volume.
-Result CurrentPathOf(HANDLE file, std::string_view onVolumeOf, std::string& path);
+ResultOf<std::string> CurrentPathOf(HANDLE file, std::string_view onVolumeOf);
 
 }  // namespace win

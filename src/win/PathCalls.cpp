@@ -7,57 +7,68 @@
 
 namespace win {
 
-DWORD FileAttributes(std::string_view path) {
-    const std::wstring api = CheckedApiPath(path);
-    return api.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(api.c_str());
+ResultOf<DWORD> FileAttributes(std::string_view path) {
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    if (!api)
+        return api.Outcome();
+    const DWORD attributes = ::GetFileAttributesW(api->c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? ResultOf<DWORD>(Result::LastError()) : attributes;
 }
 
-bool FileAttributeData(std::string_view path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    const std::wstring api = CheckedApiPath(path);
-    return !api.empty() && ::GetFileAttributesExW(api.c_str(), GetFileExInfoStandard, &data);
+ResultOf<WIN32_FILE_ATTRIBUTE_DATA> FileAttributeData(std::string_view path) {
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    if (!api)
+        return api.Outcome();
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(api->c_str(), GetFileExInfoStandard, &data))
+        return Result::LastError();
+    return data;
 }
 
-bool SetFileAttributesOf(std::string_view path, DWORD attributes) {
-    const std::wstring api = CheckedApiPath(path);
-    return !api.empty() && ::SetFileAttributesW(api.c_str(), attributes);
+Result SetFileAttributesOf(std::string_view path, DWORD attributes) {
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    return api ? Result::From(::SetFileAttributesW(api->c_str(), attributes)) : api.Outcome();
 }
 
-bool RemoveFile(std::string_view path) {
-    const std::wstring api = CheckedApiPath(path);
-    return !api.empty() && ::DeleteFileW(api.c_str());
+Result RemoveFile(std::string_view path) {
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    return api ? Result::From(::DeleteFileW(api->c_str())) : api.Outcome();
 }
 
-bool MakeFolder(std::string_view path) {
-    const std::wstring api = CheckedApiPath(path);
-    return !api.empty() && ::CreateDirectoryW(api.c_str(), nullptr);
+Result MakeFolder(std::string_view path) {
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    return api ? Result::From(::CreateDirectoryW(api->c_str(), nullptr)) : api.Outcome();
 }
 
-bool RemoveFolder(std::string_view path) {
-    const std::wstring api = CheckedApiPath(path);
-    return !api.empty() && ::RemoveDirectoryW(api.c_str());
+Result RemoveFolder(std::string_view path) {
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    return api ? Result::From(::RemoveDirectoryW(api->c_str())) : api.Outcome();
 }
 
-bool CopyFileTo(std::string_view from, std::string_view to, bool failIfExists) {
-    const std::wstring source = CheckedApiPath(from);
-    if (source.empty())
-        return false;
-    const std::wstring target = CheckedApiPath(to);
-    return !target.empty() && ::CopyFileW(source.c_str(), target.c_str(), failIfExists);
+Result CopyFileTo(std::string_view from, std::string_view to, bool failIfExists) {
+    const ResultOf<std::wstring> source = CheckedApiPath(from);
+    if (!source)
+        return source.Outcome();
+    const ResultOf<std::wstring> target = CheckedApiPath(to);
+    return target ? Result::From(::CopyFileW(source->c_str(), target->c_str(), failIfExists))
+                  : target.Outcome();
 }
 
-bool MoveFileTo(std::string_view from, std::string_view to, DWORD flags) {
-    const std::wstring source = CheckedApiPath(from);
-    if (source.empty())
-        return false;
-    const std::wstring target = CheckedApiPath(to);
-    return !target.empty() && ::MoveFileExW(source.c_str(), target.c_str(), flags);
+Result MoveFileTo(std::string_view from, std::string_view to, DWORD flags) {
+    const ResultOf<std::wstring> source = CheckedApiPath(from);
+    if (!source)
+        return source.Outcome();
+    const ResultOf<std::wstring> target = CheckedApiPath(to);
+    return target ? Result::From(::MoveFileExW(source->c_str(), target->c_str(), flags)) : target.Outcome();
 }
 
 UniqueFile OpenFile(std::string_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
-    const std::wstring api = CheckedApiPath(path);
-    if (api.empty())
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
+    if (!api) {
+        ::SetLastError(api.Error());
         return UniqueFile();
-    return UniqueFile(::CreateFileW(api.c_str(), access, share, nullptr, disposition, flags, nullptr));
+    }
+    return UniqueFile(::CreateFileW(api->c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
 std::string VolumeRootOf(std::string_view path) {

@@ -46,54 +46,54 @@ namespace {
 
 // The name the folder's listing gives the entry at path: the long name of a short one.
 std::string ListedNameOf(std::string_view path, std::string given) {
-    const std::wstring api = CheckedApiPath(path);
+    const ResultOf<std::wstring> api = CheckedApiPath(path);
     WIN32_FIND_DATAW found{};
     UniqueFind find;
-    if (!api.empty())
+    if (api)
         find.reset(
-            ::FindFirstFileExW(api.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+            ::FindFirstFileExW(api->c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
     return find ? Narrow(found.cFileName) : given;
 }
 
 }  // namespace
 
-TruePath TruePathOf(std::string_view path) {
+ResultOf<std::string> TruePathOf(std::string_view path) {
     if (!IsFullPath(path) || path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0)
-        return {std::string(path), ERROR_INVALID_NAME};
+        return {std::string(path), Result::Failed(ERROR_INVALID_NAME)};
     std::string_view trimmed = path;
     while (trimmed.size() > 3 && EndsWithBackslash(trimmed))
         trimmed.remove_suffix(1);
-    DWORD error = ERROR_SUCCESS;
+    Result opened;
     const UniqueFile object = OpenToLookAt(trimmed);
     if (object) {
-        std::string final = FinalPathOf(object.get());
+        ResultOf<std::string> final = FinalPathOf(object.get());
         // The same text in another case names what was opened; any other answer (Wine's drops a
         // name's final dots) counts only when it opens as the same object.
-        if (IsFullPath(final) &&
-            (SameFolded(final, trimmed) || SameObject(object.get(), OpenToLookAt(final).get())))
-            return {std::move(final), ERROR_SUCCESS};
+        if (final && IsFullPath(final.Value()) &&
+            (SameFolded(final.Value(), trimmed) ||
+             SameObject(object.get(), OpenToLookAt(final.Value()).get())))
+            return final;
     } else {
-        error = ::GetLastError();
+        opened = Result::LastError();
     }
     const std::string name = NamePartOf(trimmed);
     if (IsRootPath(trimmed) || name.empty())
-        return {LongPathOf(path), error};
+        return {LongPathOf(path), opened};
     std::string folder = FolderPartOf(trimmed);
     if (folder.size() == 2)
         folder += '\\';  // "C:" -> "C:\"
-    TruePath parent = TruePathOf(folder);
-    if (!EndsWithBackslash(parent.path))
-        parent.path += '\\';
-    parent.path += object && name.find('~') != std::string::npos ? ListedNameOf(trimmed, name) : name;
-    if (parent.error == ERROR_SUCCESS)
-        parent.error = error;
-    return parent;
+    const ResultOf<std::string> parent = TruePathOf(folder);
+    std::string resolved = parent.Value();
+    if (!EndsWithBackslash(resolved))
+        resolved += '\\';
+    resolved += object && name.find('~') != std::string::npos ? ListedNameOf(trimmed, name) : name;
+    return {std::move(resolved), parent ? opened : parent.Outcome()};
 }
 
-TruePath TruePathOfText(std::string_view text) {
+ResultOf<std::string> TruePathOfText(std::string_view text) {
     const std::string full = NormalizedPath(text, {});
     if (!IsFullPath(full) || full.compare(0, 4, "\\\\?\\") == 0 || full.compare(0, 4, "\\\\.\\") == 0)
-        return {std::string(text), ERROR_INVALID_NAME};
+        return {std::string(text), Result::Failed(ERROR_INVALID_NAME)};
     return TruePathOf(full);
 }
 

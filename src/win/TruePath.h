@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "win/Result.h"
+
 namespace win {
 
 // The full form of a path typed on the command line: NormalizedPath against the current folder
@@ -25,16 +27,13 @@ std::string LongPathOf(std::string_view path);
 // 260 characters on). Otherwise, and where the path does not exist (yet), its parent is resolved
 // the same way and the name appended as given (a short name, one with "~", as the folder's
 // listing names it). A path on a drive that cannot be reached stays in its long form.
-struct TruePath {
-    std::string path;             // always set: the truest form known
-    DWORD error = ERROR_SUCCESS;  // why some step could not be resolved (ERROR_FILE_NOT_FOUND for
-                                  // a folder not made yet, ERROR_INVALID_NAME for no full path)
-};
-TruePath TruePathOf(std::string_view path);
+// Always gives the truest form known; its Result says why some step could not be resolved
+// (ERROR_FILE_NOT_FOUND for a folder not made yet, ERROR_INVALID_NAME for no full path).
+ResultOf<std::string> TruePathOf(std::string_view path);
 
 // The true form of a folder named by text from outside the program's own listings (a setting, a
 // registry value): NormalizedPath, then TruePathOf. Text that names no full path (empty,
 // relative, a device path) stays as it is, with ERROR_INVALID_NAME: it names no place of its own.
-TruePath TruePathOfText(std::string_view text);
+ResultOf<std::string> TruePathOfText(std::string_view text);
 
 }  // namespace win

@@ -73,17 +73,39 @@ Result CompareData(HANDLE source, HANDLE copy, uint64_t size) {
     return {};
 }
 
+// Reads exactly size bytes of the file's backup stream at BackupRead's position.
+Result ReadBackupExactly(HANDLE file, void* into, DWORD size, void*& context) {
+    DWORD got = 0;
+    if (!::BackupRead(file, static_cast<BYTE*>(into), size, &got, FALSE, FALSE, &context))
+        return Result::LastError();
+    return got == size ? Result() : Result::Failed(ERROR_HANDLE_EOF);
+}
+
+// Writes the named stream BackupRead has reached, size bytes, into the stream of that name of
+// target: ":name:$DATA" after the file's own name makes the stream.
+Result CopyNamedStream(HANDLE file, void*& context, std::string_view target, const std::wstring& name,
+                       uint64_t size) {
+    UniqueFile stream = OpenFile(std::string(target) + Narrow(name), GENERIC_WRITE, 0, CREATE_NEW);
+    if (!stream)
+        return Result::LastError();
+    std::vector<char> buffer(static_cast<size_t>(std::clamp<uint64_t>(size, 1, 1 << 20)));
+    for (uint64_t left = size; left > 0;) {
+        const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, buffer.size()));
+        if (Result read = ReadBackupExactly(file, buffer.data(), part, context); !read)
+            return read;
+        DWORD written = 0;
+        if (!::WriteFile(stream.get(), buffer.data(), part, &written, nullptr) || written != part)
+            return Result::Failed(ERROR_WRITE_FAULT);
+        left -= part;
+    }
+    return Result::From(::FlushFileBuffers(stream.get()));
+}
+
 // Copies the named data streams of the open file into streams of target's name, read through the
 // file's own handle (BackupRead). A volume or system that keeps no streams (FAT, Wine) says the
 // call is not supported: there is nothing to carry.
 Result CopyStreams(HANDLE file, std::string_view target) {
     void* context = nullptr;
-    auto read = [&](void* into, DWORD size) {
-        DWORD got = 0;
-        if (!::BackupRead(file, static_cast<BYTE*>(into), size, &got, FALSE, FALSE, &context))
-            return Result::LastError();
-        return got == size ? Result() : Result::Failed(ERROR_HANDLE_EOF);
-    };
     Result outcome;
     constexpr DWORD kHeader = offsetof(WIN32_STREAM_ID, cStreamName);
     for (;;) {
@@ -103,30 +125,12 @@ Result CopyStreams(HANDLE file, std::string_view target) {
             break;
         }
         std::wstring name(header.dwStreamNameSize / sizeof(wchar_t), L'\0');
-        if (!name.empty() && !(outcome = read(name.data(), header.dwStreamNameSize)))
+        if (!name.empty() &&
+            !(outcome = ReadBackupExactly(file, name.data(), header.dwStreamNameSize, context)))
             break;
         const uint64_t size = static_cast<uint64_t>(header.Size.QuadPart);
         if (header.dwStreamId == BACKUP_ALTERNATE_DATA && !name.empty()) {
-            // ":name:$DATA" after the file's own name makes the stream.
-            UniqueFile stream = OpenFile(std::string(target) + Narrow(name), GENERIC_WRITE, 0, CREATE_NEW);
-            if (!stream) {
-                outcome = Result::LastError();
-                break;
-            }
-            std::vector<char> buffer(static_cast<size_t>(std::clamp<uint64_t>(size, 1, 1 << 20)));
-            for (uint64_t left = size; left > 0 && outcome;) {
-                const DWORD part = static_cast<DWORD>(std::min<uint64_t>(left, buffer.size()));
-                DWORD written = 0;
-                if ((outcome = read(buffer.data(), part)))
-                    outcome =
-                        ::WriteFile(stream.get(), buffer.data(), part, &written, nullptr) && written == part
-                            ? Result()
-                            : Result::Failed(ERROR_WRITE_FAULT);
-                left -= part;
-            }
-            if (outcome)
-                outcome = Result::From(::FlushFileBuffers(stream.get()));
-            if (!outcome)
+            if (!(outcome = CopyNamedStream(file, context, target, name, size)))
                 break;
         } else if (size > 0) {
             DWORD low = 0, high = 0;
@@ -190,14 +194,14 @@ void SetCopyWriteFunction(CopyWriteFunction write) noexcept {
 }
 
 Result CopyOpenFile(HANDLE file, std::string_view target) {
-    OpenFileFacts about;
-    if (!QueryOpenFile(file, about))
-        return Result::LastError();
+    const ResultOf<OpenFileFacts> about = QueryOpenFile(file);
+    if (!about)
+        return about.Outcome();
     UniqueFile copy = OpenFile(target, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     if (!copy)
         return Result::LastError();
-    if (Result filled = FillCopy(file, about, copy.get(), target); !filled) {
+    if (Result filled = FillCopy(file, about.Value(), copy.get(), target); !filled) {
         // The copy goes as its handle closes: nothing half written stays behind.
         (void)DeleteOpenFile(copy.get());
         return filled;
