@@ -17,8 +17,9 @@
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
 #include "clean/RestoreFiles.h"
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -30,10 +31,10 @@ constexpr int kRecycleFiles = 2'000;
 std::vector<std::string> MakeFiles(const std::string& root, int count, size_t bytes) {
     std::vector<std::string> files;
     const std::string content(bytes, 'j');
-    win::MakeFolder(root);
+    (void)win::MakeFolder(root);
     for (int folder = 0; folder < (count + 99) / 100; ++folder) {
         const std::string dir = root + "\\folder" + std::to_string(folder);
-        win::MakeFolder(dir);
+        (void)win::MakeFolder(dir);
         for (int i = 0; i < 100 && folder * 100 + i < count; ++i) {
             const std::string path = dir + "\\junk" + std::to_string(i) + ".tmp";
             win::UniqueFile file = win::OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
@@ -47,8 +48,7 @@ std::vector<std::string> MakeFiles(const std::string& root, int count, size_t by
 
 // The file's stamp as the scan's listing would have given it.
 FileStamp Stamp(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    win::FileAttributeData(path, data);
+    const WIN32_FILE_ATTRIBUTE_DATA data = win::FileAttributeData(path).Value();
     return {(static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastAccessTime,
             data.ftLastWriteTime, 0};
 }
@@ -82,7 +82,7 @@ int main() {
     ::GetTempPathA(MAX_PATH, temp);
     const std::string root = std::string(temp) + "quillmoor-clean-bench";
     const std::string logFolder = root + "\\Log\\Data";
-    win::MakeFolder(root);
+    (void)win::MakeFolder(root);
 
     double bare = 1e300, checked = 1e300, withBackup = 1e300, withoutBackup = 1e300, restore = 1e300,
            removal = 1e300;
@@ -91,12 +91,12 @@ int main() {
         // Small files: the bare loop keeps the layout of a restore point, one folder per hundred.
         auto files = MakeFiles(root + "\\bare" + tag, kSmallFiles, 64);
         const std::string bareBackup = root + "\\bare-backup" + tag;
-        win::MakeFolder(bareBackup);
+        (void)win::MakeFolder(bareBackup);
         bare = std::min(bare, MedianMs(1, [&] {
                             for (size_t i = 0; i < files.size(); ++i) {
                                 const std::string folder = bareBackup + "\\folder" + std::to_string(i / 100);
                                 if (i % 100 == 0)
-                                    win::MakeFolder(folder);
+                                    (void)win::MakeFolder(folder);
                                 const std::string copy = folder + "\\junk" + std::to_string(i % 100) + ".tmp";
                                 ::CopyFileW(win::FileApiPath(files[i]).c_str(),
                                             win::FileApiPath(copy).c_str(), FALSE);

@@ -20,8 +20,10 @@
 #include "scan/ScanWorker.h"
 #include "scan/SearchFolder.h"
 #include "session/ProgramRules.h"
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
@@ -80,14 +82,14 @@ PROCESS_MEMORY_COUNTERS Memory() {
 }
 
 void MakeProfile(const std::string& profile) {
-    win::MakeFolder(profile);
+    (void)win::MakeFolder(profile);
     for (int app = 0; app < kDetected; ++app) {
         const std::string cache = profile + "\\App " + std::to_string(app);
-        win::MakeFolder(cache);
-        win::MakeFolder(cache + "\\Cache");
+        (void)win::MakeFolder(cache);
+        (void)win::MakeFolder(cache + "\\Cache");
         for (int folder = 0; folder < kFoldersPerCache; ++folder) {
             const std::string dir = cache + "\\Cache\\" + std::to_string(folder);
-            win::MakeFolder(dir);
+            (void)win::MakeFolder(dir);
             for (int file = 0; file < kFilesPerFolder; ++file)
                 WriteText(dir + "\\f_" + std::to_string(file), "cached");
         }
@@ -120,7 +122,7 @@ size_t BareListing(const std::string& root) {
 int main() {
     win::ComApartment com;
     const std::string base = TempFolder() + "qm-rules-bench";
-    win::MakeFolder(base);
+    (void)win::MakeFolder(base);
 
     std::string rules;
     for (int i = 0; i < kEntries; ++i)

@@ -32,7 +32,8 @@
 #include <string>
 
 #include "clean/RestorePointTree.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
+#include "win/TruePath.h"
 #include "win/Result.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
@@ -213,15 +214,15 @@ DWORD RemoveBackupAndLog() {
         return kUserDataStayed;
     // The folder's true form: the removal checks every entry's final path against the path it
     // lists, so a short name or another case on the way would keep everything.
-    const win::TruePath folder = win::TruePathOf(win::Narrow(ParentOf(self)));
-    if (folder.error != ERROR_SUCCESS)
+    const win::ResultOf<std::string> folder = win::TruePathOf(win::Narrow(ParentOf(self)));
+    if (!folder)
         return kUserDataStayed;
     DWORD result = 0;
     for (const char* name : kUserDataFolders) {
-        const std::string path = folder.path + "\\" + name;
-        if (win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND)
+        const std::string path = folder.Value() + "\\" + name;
+        if (win::FileAttributes(path).Error() == ERROR_FILE_NOT_FOUND)
             continue;
-        if (RemoveRestorePoint(path) != ERROR_SUCCESS)
+        if (!RemoveRestorePoint(path))
             result = kUserDataStayed;
     }
     return result;

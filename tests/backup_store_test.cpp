@@ -11,7 +11,7 @@
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/Text.h"
 
 namespace {
@@ -139,16 +139,20 @@ TEST(MirrorPath, ABackupAtItsMirroredPathLeadsBackToItsFile) {
 TEST(RestorePointCreation, TakesTheFirstFreeSecondAndOnlyUsableFolders) {
     test::TempFolder dir;
     const SYSTEMTIME start{2025, 12, 3, 31, 23, 59, 59, 500};
-    const std::string first = CreateRestorePoint(dir / "Backup", start);
+    const std::string first = CreateRestorePoint(dir / "Backup", start).Value();
     EXPECT_EQ(first, dir / "Backup\\2025-12-31_23-59-59");
     // A second cleaning in the same second, and a third, never share a folder with the first.
-    EXPECT_EQ(CreateRestorePoint(dir / "Backup\\", start), dir / "Backup\\2026-01-01_00-00-00");
+    EXPECT_EQ(CreateRestorePoint(dir / "Backup\\", start).Value(), dir / "Backup\\2026-01-01_00-00-00");
     test::WriteFile(dir / "Backup\\2026-01-01_00-00-01", "a file of that name");
-    EXPECT_EQ(CreateRestorePoint(dir / "Backup", start), dir / "Backup\\2026-01-01_00-00-02");
+    EXPECT_EQ(CreateRestorePoint(dir / "Backup", start).Value(), dir / "Backup\\2026-01-01_00-00-02");
     EXPECT_TRUE(test::NamesIn(first).empty());
 
-    EXPECT_EQ(CreateRestorePoint("", start), "");
-    EXPECT_EQ(CreateRestorePoint("Backup", start), "");
+    // A folder refused as a backup folder says so, rather than leaving the reason to chance.
+    for (const char* unusable : {"", "Backup"}) {
+        const win::ResultOf<std::string> refused = CreateRestorePoint(unusable, start);
+        EXPECT_EQ(refused.Value(), "");
+        EXPECT_EQ(refused.Error(), static_cast<DWORD>(ERROR_INVALID_NAME)) << unusable;
+    }
     for (const char* usable : {"C:\\", "d:\\Backup", "C:\\Backup\\", "\\\\nas\\share", "\\\\nas\\share\\b"})
         EXPECT_TRUE(IsUsableBackupFolder(usable)) << usable;
     for (const char* unusable : {"", "Backup", "C:", "C:Backup", "\\Backup", "\\\\nas", "\\\\nas\\",
@@ -247,15 +251,15 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
     ASSERT_TRUE(::SetFileAttributesW(win::FileApiPath(point + "\\readme.txt").c_str(),
                                      FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     test::WriteFile(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt");
-    EXPECT_EQ(RemoveRestorePoint(point), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(RemoveRestorePoint(point).Error(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(test::Exists(point));
     EXPECT_TRUE(test::Exists(dir / "Backup\\2025-02-01_00-00-00\\C\\keep.txt"));
 
     // A wildcard would take every matching folder: refused, both stay.
     test::MakeFolders(dir / "rp1");
     test::MakeFolders(dir / "rp2");
-    EXPECT_NE(RemoveRestorePoint(dir / "rp*"), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_NE(RemoveRestorePoint(dir / "rp?"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(dir / "rp*").Error(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(dir / "rp?").Error(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(test::Exists(dir / "rp1"));
     EXPECT_TRUE(test::Exists(dir / "rp2"));
 
@@ -263,9 +267,9 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
     char previous[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryA(dir.Path().c_str()));
-    EXPECT_NE(RemoveRestorePoint("rp1"), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_NE(RemoveRestorePoint(".\\rp1"), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_NE(RemoveRestorePoint(dir / "rp1\\.."), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint("rp1").Error(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(".\\rp1").Error(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(dir / "rp1\\..").Error(), static_cast<DWORD>(ERROR_SUCCESS));
     ::SetCurrentDirectoryA(previous);
     EXPECT_TRUE(test::Exists(dir / "rp1"));
     EXPECT_TRUE(test::Exists(dir.Path()));
@@ -279,7 +283,7 @@ TEST(RestorePointRemoval, DeletesTheWholeTreeAndRefusesUnsafePaths) {
         EXPECT_TRUE(IsSafeToRemove(safe)) << safe;
     EXPECT_FALSE(IsSafeToRemove(std::string("C:\\a\0b", 6)));
 
-    EXPECT_NE(RemoveRestorePoint(dir / "never-there"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(dir / "never-there").Error(), static_cast<DWORD>(ERROR_SUCCESS));
 }
 
 // Wine makes no folder whose Unix path passes 4,096 bytes (about 2,000 levels of one letter), and a
@@ -299,7 +303,7 @@ TEST(RestorePointRemoval, TreesDeeperThanTheStackCarriesAreRestoredAndRemoved) {
     DWORD removal = ERROR_GEN_FAILURE;
     ASSERT_TRUE(RanOnSmallStack([&] {
         outcome = RestoreFiles(point, dir / "Log", progress);
-        removal = RemoveRestorePoint(other);
+        removal = RemoveRestorePoint(other).Error();
     }));
     EXPECT_EQ(outcome.restored, 1);
     EXPECT_EQ(test::ReadFile(source), "deep");

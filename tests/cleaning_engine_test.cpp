@@ -2,6 +2,7 @@
 // Bin, progress and status, stop in each phase, and the cases where a file must be kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <functional>
@@ -16,7 +17,7 @@
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/VerifiedCopy.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -386,6 +387,24 @@ TEST_F(CleaningTest, BackupIntoAnEmptyOrRelativeFolderKeepsEveryFile) {
     EXPECT_TRUE(test::Exists(dir_ / "junk\\sub\\c.tmp"));
     EXPECT_EQ(FindRestorePoints("\\").size(), pointsAtTheDriveRoot);
     EXPECT_FALSE(test::Exists("Backup"));
+}
+
+// A backup folder refused before anything is made gives each file that was not saved the reason
+// found at the refusal, not whatever error the worker's thread happened to hold.
+TEST_F(CleaningTest, ARefusedBackupFolderNamesItsReasonForEveryFileNotSaved) {
+    job_.backupFolder = "Backup";
+    job_.backup = true;
+    RunToEnd();
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    ASSERT_EQ(entries.size(), 2u);
+    const std::string& backup = entries[1].text;
+    for (const char* name : {"junk\\a.tmp", "junk\\B.tmp", "junk\\sub\\c.tmp"}) {
+        const size_t line = backup.find("NOT SAVED " + dir_ / name + " AS ");
+        ASSERT_NE(line, std::string::npos) << backup;
+        const std::string text = backup.substr(line, backup.find("\r\n", line) - line);
+        const std::string reason = " (" + win::SystemErrorText(ERROR_INVALID_NAME) + ")";
+        EXPECT_EQ(text.substr(text.size() - std::min(text.size(), reason.size())), reason) << text;
+    }
 }
 
 // Another tool made "name." beside "name"; the file calls would read the first as the second.

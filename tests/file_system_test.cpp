@@ -6,9 +6,14 @@
 #include <set>
 
 #include "support/TestFiles.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/Fold.h"
 #include "win/LastAccessKept.h"
+#include "win/FolderListing.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
+#include "win/TruePath.h"
+#include "win/VerifiedCopy.h"
 
 TEST(FileApiPath, FullPathsTakeTheExactFormAndALongPathWithoutItIsRefused) {
     EXPECT_EQ(win::FileApiPath("C:\\a. \\b"), L"\\\\?\\C:\\a. \\b");  // final dots and blanks kept
@@ -23,10 +28,12 @@ TEST(FileApiPath, FullPathsTakeTheExactFormAndALongPathWithoutItIsRefused) {
     // Without the prefix, a path of 260 characters or more would work under Wine and fail on
     // Windows: here it fails everywhere.
     const std::string longRelative(300, 'a');
-    EXPECT_EQ(win::FileAttributes(longRelative), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_FALSE(win::RemoveFile(longRelative));
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    const win::ResultOf<DWORD> attributes = win::FileAttributes(longRelative);
+    EXPECT_FALSE(attributes);
+    EXPECT_EQ(attributes.Error(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    const win::Result removed = win::RemoveFile(longRelative);
+    EXPECT_FALSE(removed);
+    EXPECT_EQ(removed.Error(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
 }
 
 // Texts that share bytes are compared from the character that holds the first differing byte,
@@ -114,7 +121,7 @@ TEST(CopyOpenFile, ACopyCountsOnlyWithTheFilesOwnSizeAndBytes) {
 
     ASSERT_TRUE(win::CopyOpenFile(file.get(), copy));
     EXPECT_EQ(test::ReadFile(copy), content);
-    EXPECT_EQ(win::FileAttributes(copy) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+    EXPECT_EQ(win::FileAttributes(copy).Value() & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     const FileStamp original = test::StampOf(source), copied = test::StampOf(copy);
     EXPECT_EQ(copied.lastWrite.dwLowDateTime, original.lastWrite.dwLowDateTime);
@@ -147,19 +154,37 @@ TEST(CopyOpenFile, NamedStreamsGoWithTheCopy) {
 // way resolved (case on disk), every name of its own kept, the rest appended as given.
 TEST(TruePath, KeepsEveryNameOfItsOwnAndNamesAFolderNotMadeYetThroughItsParent) {
     test::TempFolder dir;
-    const std::string base = win::TruePathOf(dir.Path()).path;
+    const std::string base = win::TruePathOf(dir.Path()).Value();
     std::string deep = base + "\\Name\\a.";
     while (deep.size() < 300)
         deep += "\\a folder name of some length";
     for (const std::string& folder : {base + "\\Name\\a", base + "\\Name\\...", deep})
         test::MakeFolders(folder);
-    EXPECT_EQ(win::TruePathOf(base + "\\NAME\\...\\").path, base + "\\Name\\...");
-    EXPECT_EQ(win::TruePathOf(base + "\\NAME" + deep.substr(base.size() + 5)).path, deep);
-    const win::TruePath notMade = win::TruePathOf(base + "\\NAME\\a.\\not yet\\made");
-    EXPECT_EQ(notMade.path, base + "\\Name\\a.\\not yet\\made");
-    EXPECT_TRUE(notMade.error == ERROR_FILE_NOT_FOUND || notMade.error == ERROR_PATH_NOT_FOUND)
-        << notMade.error;
-    EXPECT_EQ(win::TruePathOfText("Backup").error, static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME\\...\\").Value(), base + "\\Name\\...");
+    EXPECT_EQ(win::TruePathOf(base + "\\NAME" + deep.substr(base.size() + 5)).Value(), deep);
+    const win::ResultOf<std::string> notMade = win::TruePathOf(base + "\\NAME\\a.\\not yet\\made");
+    EXPECT_EQ(notMade.Value(), base + "\\Name\\a.\\not yet\\made");
+    EXPECT_TRUE(notMade.Error() == ERROR_FILE_NOT_FOUND || notMade.Error() == ERROR_PATH_NOT_FOUND)
+        << notMade.Error();
+    EXPECT_EQ(win::TruePathOfText("Backup").Error(), static_cast<DWORD>(ERROR_INVALID_NAME));
+}
+
+// One object whatever path reached it (the same volume and file id), and its final path in the
+// case the disk keeps; another file of the same folder is another object.
+TEST(SameObject, HandlesOnOneFileThroughAnyCaseAreOneObject) {
+    test::TempFolder dir;
+    const std::string base = win::TruePathOf(dir.Path()).Value();
+    test::WriteFile(base + "\\Name.txt", "one");
+    test::WriteFile(base + "\\other.txt", "two");
+    const win::UniqueFile named = win::OpenToLookAt(base + "\\Name.txt");
+    const win::UniqueFile shouted = win::OpenToLookAt(base + "\\NAME.TXT");
+    const win::UniqueFile other = win::OpenToLookAt(base + "\\other.txt");
+    ASSERT_TRUE(named && shouted && other);
+    EXPECT_TRUE(win::SameObject(named.get(), shouted.get()));
+    EXPECT_FALSE(win::SameObject(named.get(), other.get()));
+    const win::ResultOf<std::string> final = win::FinalPathOf(shouted.get());
+    ASSERT_TRUE(final) << final.Error();
+    EXPECT_EQ(final.Value(), base + "\\Name.txt");
 }
 
 namespace {

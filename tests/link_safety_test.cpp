@@ -25,6 +25,7 @@
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
 #include "win/LastAccessKept.h"
+#include "win/ApiPath.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ TEST_F(LinkSafetyTest, ARestoreTakesNothingThroughAFolderOfThePointThatBecameALi
 // of files of the same names once the removal has listed the point.
 TEST_F(LinkSafetyTest, RemovingARestorePointLeavesWhatALinkInsideItLeadsTo) {
     const std::string point = fixture_ + "\\points\\2025-01-01_00-00-00";
-    RemoveRestorePoint(point);  // the link goes too where the system lets it go by itself
+    (void)RemoveRestorePoint(point);  // the link goes too where the system lets it go by itself
     EXPECT_EQ(test::ReadFile(fixture_ + "\\victims\\precious.txt"), "precious");
     EXPECT_FALSE(test::Exists(point + "\\C\\x.txt"));
 
@@ -163,7 +164,7 @@ TEST_F(LinkSafetyTest, RemovingARestorePointLeavesWhatALinkInsideItLeadsTo) {
     ASSERT_EQ(victims.size(), 20u);
     SwapAfterListing progress(
         [&] { return SwapForLink("unswap/Backup/2025-02-02_00-00-00/C/b", "unswap/victims"); });
-    EXPECT_NE(RemoveRestorePoint(swapping, &progress), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(RemoveRestorePoint(swapping, &progress).Error(), static_cast<DWORD>(ERROR_SUCCESS));
     ASSERT_TRUE(progress.swapped);
     EXPECT_EQ(Victims(fixture_ + "\\unswap\\victims"), victims);
     EXPECT_FALSE(test::Exists(swapping + "\\C\\a"));
@@ -180,7 +181,7 @@ TEST_F(LinkSafetyTest, ARestorePointThatIsALinkIsNeitherListedNorRemovedNorResto
     EXPECT_TRUE(folders.empty());
     const std::vector<std::string> victims = {"docs\\important.txt=important", "notes.txt=notes"};
     ASSERT_EQ(Victims(fixture_ + "\\pointlink\\victims"), victims);
-    EXPECT_EQ(RemoveRestorePoint(point), static_cast<DWORD>(ERROR_REPARSE_TAG_MISMATCH));
+    EXPECT_EQ(RemoveRestorePoint(point).Error(), static_cast<DWORD>(ERROR_REPARSE_TAG_MISMATCH));
     test::NoProgress progress;
     const RestoreOutcome outcome = RestoreFiles(point, dir_ / "Log", progress);
     EXPECT_EQ(outcome.restored + outcome.failed + outcome.skipped, 0);

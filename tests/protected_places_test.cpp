@@ -30,14 +30,14 @@ class ProtectedPlacesTest : public ::testing::Test {
         // In the form the folders are judged in, as ProtectedPlaces::Current gives them.
         for (std::vector<std::string>* folders : {&places_.wholeTree, &places_.rootOnly, &places_.never})
             for (std::string& folder : *folders)
-                folder = win::TruePathOf(folder).path;
+                folder = win::TruePathOf(folder).Value();
     }
 
     // Why a place of the text's folder and masks may not take its files; "" when it may.
     std::string Judge(const std::string& text, const std::vector<std::string>& masks, bool recurse) const {
-        const win::TruePath form = PlaceFolderForm(text);
-        return form.error == ERROR_INVALID_NAME ? "cannot be judged"
-                                                : WhyProtected(places_, form.path, masks, recurse);
+        const win::ResultOf<std::string> form = PlaceFolderForm(text);
+        return form.Error() == ERROR_INVALID_NAME ? "cannot be judged"
+                                                  : WhyProtected(places_, form.Value(), masks, recurse);
     }
 
     test::TempFolder dir_;

@@ -17,7 +17,7 @@
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/PathParts.h"
 #include "win/UniqueHandle.h"
 

@@ -6,9 +6,11 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -91,42 +93,40 @@ std::string ParentFolderOf(const std::string& path) {
     return win::FolderPartOf(path);
 }
 
-std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start) {
+win::ResultOf<std::string> CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start) {
     if (!IsUsableBackupFolder(backupFolder))
-        return {};
+        return win::Result::Failed(ERROR_INVALID_NAME);
     // The backup folder is made where missing and held, checked at its path, while the point is
     // made in it: no level is made through a link, and the point lands where its path says.
     std::string folder = backupFolder;
     while (folder.size() > 3 && win::EndsWithBackslash(folder))
         folder.pop_back();
-    DWORD error = ERROR_SUCCESS;
-    const win::UniqueFile held = OpenOrMakeCheckedFolder(folder, error);
-    if (!held) {
-        ::SetLastError(error);
-        return {};
-    }
+    const win::ResultOf<win::UniqueFile> held = OpenOrMakeCheckedFolder(folder);
+    if (!held)
+        return held.Outcome();
     FILETIME time;
     if (!::SystemTimeToFileTime(&start, &time))
-        return {};
+        return win::Result::LastError();
     // An hour of seconds is far more than any number of cleanings started at once.
     constexpr int kSecondsToTry = 3600;
     constexpr ULONGLONG kTicksPerSecond = 10'000'000;
     for (int i = 0; i < kSecondsToTry; ++i) {
         SYSTEMTIME now;
         if (!::FileTimeToSystemTime(&time, &now))
-            return {};
-        const std::string path = RestorePointPath(backupFolder, RestorePointName(now));
+            return win::Result::LastError();
+        std::string path = RestorePointPath(backupFolder, RestorePointName(now));
         // Creating the folder is the claim: it fails for a folder that is already there, whoever made it.
-        if (win::MakeFolder(path))
+        const win::Result made = win::MakeFolder(path);
+        if (made)
             return path;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS)
-            return {};
+        if (made.Error() != ERROR_ALREADY_EXISTS)
+            return made;
         ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
         ticks.QuadPart += kTicksPerSecond;
         time.dwLowDateTime = ticks.LowPart;
         time.dwHighDateTime = ticks.HighPart;
     }
-    return {};
+    return win::Result::Failed(ERROR_ALREADY_EXISTS);
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scan/ScanResults.h"
+#include "win/Result.h"
 
 // "%04d-%02d-%02d_%02d-%02d-%02d" of year, month, day, hour, minute and second.
 std::string RestorePointName(const SYSTEMTIME& localTime);
@@ -37,8 +38,8 @@ std::string ParentFolderOf(const std::string& path);
 // Makes a new, empty restore point folder under backupFolder, named after start or, when a folder
 // of that name is already there (another cleaning in the same second), after the first later
 // second that is free, so no run ever writes into another run's restore point. Returns its path,
-// or "" when the backup folder is unusable or no folder could be made.
-std::string CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start);
+// or why none was made (ERROR_INVALID_NAME for a backup folder IsUsableBackupFolder refuses).
+win::ResultOf<std::string> CreateRestorePoint(const std::string& backupFolder, const SYSTEMTIME& start);
 
 // True when folder is a full path where restore points can go and be found again: on a drive
 // ("X:\...", the drive root included) or on a network share ("\\server\share..."). An empty or

@@ -13,7 +13,7 @@
 #include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -61,9 +61,9 @@ class CleaningRun {
             }
             if (!pointTried && win::IsFullPath(path)) {
                 pointTried = true;
-                restorePoint = CreateRestorePoint(job_.backupFolder, now);
-                if (restorePoint.empty())
-                    pointError = ::GetLastError();
+                win::ResultOf<std::string> made = CreateRestorePoint(job_.backupFolder, now);
+                pointError = made.Error();
+                restorePoint = std::move(made).Value();
             }
             const std::string backupPath =
                 (restorePoint.empty() ? plannedPoint : restorePoint) + "\\" + MirrorPath(path);
@@ -79,7 +79,9 @@ class CleaningRun {
                     held.reset();
                     // Made level by level inside the restore point, each level checked and held
                     // before the next is made in it: nothing is made through a link.
-                    held = OpenOrMakeCheckedFolder(folder, heldError);
+                    win::ResultOf<win::UniqueFile> opened = OpenOrMakeCheckedFolder(folder);
+                    heldError = opened.Error();
+                    held = std::move(opened).Value();
                     heldFolder = held ? folder : std::string();
                 }
                 win::Result saved = win::Result::Failed(heldError);
@@ -105,7 +107,7 @@ class CleaningRun {
         }
         held.reset();
         RemoveIfEmpty(restorePoint);
-        if (!restorePoint.empty() && win::FileAttributes(restorePoint) != INVALID_FILE_ATTRIBUTES)
+        if (!restorePoint.empty() && win::FileAttributes(restorePoint))
             job_.counts.restorePoint = restorePoint;
         entry.Write(log_, "_LogLogCategoryBackup");
         return true;
@@ -263,9 +265,9 @@ class CleaningRun {
     // the shell shows no error and its question is answered No at once.
     void MoveToRecycleBin(LogEntry& entry, const std::string& path, size_t row) {
         const FileStamp& stamp = job_.cleaningSet.Stamp(row);
-        DWORD error = ERROR_SUCCESS;
-        win::UniqueFile folder = OpenCheckedFolder(ParentFolderOf(path), error);
+        win::ResultOf<win::UniqueFile> folder = OpenCheckedFolder(ParentFolderOf(path));
         if (!folder) {
+            const DWORD error = folder.Error();
             Kept(entry, path,
                  error == ERROR_REPARSE_TAG_MISMATCH ? ListedState::Linked : ListedState::Unreadable, error);
             return;
@@ -294,12 +296,12 @@ class CleaningRun {
         listed.Close();
         // A deletion that waited for this handle (Wine does not report it as pending) takes the
         // file as the handle closes: the path the file was at while held then names nothing.
-        if (place == ListedPlace::AtPath && win::FileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
-            const DWORD missing = ::GetLastError();
+        if (place == ListedPlace::AtPath) {
+            const DWORD missing = win::FileAttributes(path).Error();
             if (missing == ERROR_FILE_NOT_FOUND || missing == ERROR_PATH_NOT_FOUND)
                 place = ListedPlace::Deleted;
         }
-        folder.reset();
+        folder->reset();
         switch (place) {
             case ListedPlace::RecycleBin:
                 Removed(entry, row, path, Gone::IntoRecycleBin);
@@ -346,7 +348,7 @@ class CleaningRun {
     // A restore point whose copies all failed holds nothing to restore: it is not left behind.
     static void RemoveIfEmpty(const std::string& restorePoint) {
         if (!restorePoint.empty())
-            win::RemoveFolder(restorePoint);
+            (void)win::RemoveFolder(restorePoint);
     }
 
     void SetRange(int maximum) {

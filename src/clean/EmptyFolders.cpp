@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 
 namespace {
 
@@ -15,10 +16,11 @@ bool RemoveCheckedFolder(const std::string& path) {
     win::UniqueFile folder = win::OpenFile(
         path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
-    win::OpenFileFacts facts;
-    if (!folder || !win::QueryOpenFile(folder.get(), facts) ||
-        !(facts.attributes & FILE_ATTRIBUTE_DIRECTORY) || (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        !win::IsAtPath(folder.get(), path))
+    if (!folder)
+        return false;
+    const win::ResultOf<win::OpenFileFacts> facts = win::QueryOpenFile(folder.get());
+    if (!facts || !(facts->attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (facts->attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !win::IsAtPath(folder.get(), path))
         return false;
     // The system refuses to delete a folder that is not empty.
     return static_cast<bool>(win::DeleteOpenFile(folder.get()));

@@ -3,9 +3,11 @@
 #include <vector>
 
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
+#include "win/VerifiedCopy.h"
 
 namespace {
 
@@ -15,27 +17,21 @@ bool SameTime(const FILETIME& a, const FILETIME& b) {
 
 }  // namespace
 
-win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
-                                 win::OpenFileFacts& about, DWORD share) {
-    error = ERROR_SUCCESS;
-    win::UniqueFile file = win::OpenFile(path, access, share, OPEN_EXISTING,
-                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
-    if (!file) {
-        error = ::GetLastError();
-        return file;
-    }
+win::ResultOf<UnlinkedFile> OpenUnlinkedFile(const std::string& path, DWORD access, DWORD share) {
+    UnlinkedFile opened;
+    opened.file = win::OpenFile(path, access, share, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!opened.file)
+        return win::Result::LastError();
     // The place the open file has, every link on the way resolved: a folder of the path that
     // became a link leads elsewhere, and so does a file link where the system opened its target.
-    if (!win::QueryOpenFile(file.get(), about)) {
-        error = ::GetLastError();
-        file.reset();
-        return file;
-    }
-    if ((about.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !win::IsAtPath(file.get(), path)) {
-        error = ERROR_REPARSE_TAG_MISMATCH;
-        file.reset();
-    }
-    return file;
+    win::ResultOf<win::OpenFileFacts> about = win::QueryOpenFile(opened.file.get());
+    if (!about)
+        return about.Outcome();
+    opened.about = about.Value();
+    if ((opened.about.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !win::IsAtPath(opened.file.get(), path))
+        return win::Result::Failed(ERROR_REPARSE_TAG_MISMATCH);
+    return opened;
 }
 
 ListedFile::ListedFile(const std::string& path, const FileStamp& listed, Sharing sharing) : path_(path) {
@@ -44,12 +40,12 @@ ListedFile::ListedFile(const std::string& path, const FileStamp& listed, Sharing
         error_ = ERROR_INVALID_NAME;
         return;
     }
-    win::OpenFileFacts about;
     // Never shared for writing: a file another program may be writing is kept, since deleting it
     // under that program would lose its work.
     const DWORD share = sharing == Sharing::Reading ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
-    file_ = OpenUnlinkedFile(path, GENERIC_READ | DELETE, error_, about, share);
-    if (!file_) {
+    win::ResultOf<UnlinkedFile> opened = OpenUnlinkedFile(path, GENERIC_READ | DELETE, share);
+    error_ = opened.Error();
+    if (!opened) {
         if (error_ == ERROR_FILE_NOT_FOUND || error_ == ERROR_PATH_NOT_FOUND)
             state_ = ListedState::Gone;
         else if (error_ == ERROR_SHARING_VIOLATION || error_ == ERROR_LOCK_VIOLATION)
@@ -58,6 +54,8 @@ ListedFile::ListedFile(const std::string& path, const FileStamp& listed, Sharing
             state_ = ListedState::Linked;
         return;
     }
+    file_ = std::move(opened->file);
+    const win::OpenFileFacts& about = opened->about;
     const bool same = !(about.attributes & FILE_ATTRIBUTE_DIRECTORY) && about.size == listed.size &&
                       SameTime(about.lastWrite, listed.lastWrite) &&
                       (listed.fileId == 0 || about.fileId == listed.fileId);
@@ -91,24 +89,26 @@ win::Result ListedFile::Remove() {
     // The deletion happens as the file closes; if a folder on the way has become a link since, or
     // another program still holds the file, nothing may have been deleted: only a listed path
     // that names nothing counts.
-    if (win::FileAttributes(path_) != INVALID_FILE_ATTRIBUTES)
+    const win::ResultOf<DWORD> left = win::FileAttributes(path_);
+    if (left)
         return win::Result::Failed(ERROR_FILE_EXISTS);
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+    if (left.Error() == ERROR_FILE_NOT_FOUND || left.Error() == ERROR_PATH_NOT_FOUND)
         return {};
-    return win::Result::Failed(error);
+    return left.Outcome();
 }
 
 ListedPlace ListedFile::Place() const {
-    win::OpenFileFacts facts;
-    if (!file_ || !win::QueryOpenFile(file_.get(), facts))
+    if (!file_)
         return ListedPlace::Unknown;
-    if (facts.deletePending || facts.links == 0)
+    const win::ResultOf<win::OpenFileFacts> facts = win::QueryOpenFile(file_.get());
+    if (!facts)
+        return ListedPlace::Unknown;
+    if (facts->deletePending || facts->links == 0)
         return ListedPlace::Deleted;
-    std::string now;
-    const win::Result asked = win::CurrentPathOf(file_.get(), path_, now);
+    const win::ResultOf<std::string> asked = win::CurrentPathOf(file_.get(), path_);
     if (!asked)
         return asked.Error() == ERROR_FILE_NOT_FOUND ? ListedPlace::RecycleBin : ListedPlace::Unknown;
+    const std::string& now = asked.Value();
     if (win::SameFolded(now, path_))
         return ListedPlace::AtPath;
     const std::string bin = win::VolumeRootOf(path_) + "$Recycle.Bin\\";
@@ -131,18 +131,14 @@ bool SameVolumeCache::Holds(const std::string& file, const std::string& other) {
     return !fileVolume_.empty() && fileVolume_ == otherVolume_;
 }
 
-win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error) {
+win::ResultOf<win::UniqueFile> OpenCheckedFolder(const std::string& folder) {
     win::UniqueFile handle =
         win::OpenFile(folder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
                       FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    if (!handle) {
-        error = ::GetLastError();
-        return handle;
-    }
-    if (!win::IsAtPath(handle.get(), folder)) {
-        error = ERROR_REPARSE_TAG_MISMATCH;
-        handle.reset();
-    }
+    if (!handle)
+        return win::Result::LastError();
+    if (!win::IsAtPath(handle.get(), folder))
+        return win::Result::Failed(ERROR_REPARSE_TAG_MISMATCH);
     return handle;
 }
 
@@ -167,34 +163,28 @@ std::string FolderAbove(const std::string& folder) {
 
 }  // namespace
 
-win::UniqueFile OpenOrMakeCheckedFolder(const std::string& folder, DWORD& error) {
+win::ResultOf<win::UniqueFile> OpenOrMakeCheckedFolder(const std::string& folder) {
     std::string at = folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
     // The levels that are not there, the deepest first.
     std::vector<std::string> missing;
-    win::UniqueFile held;
-    for (;;) {
-        held = OpenCheckedFolder(at, error);
-        if (held)
-            break;
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+    win::ResultOf<win::UniqueFile> held = OpenCheckedFolder(at);
+    while (!held) {
+        if (held.Error() != ERROR_FILE_NOT_FOUND && held.Error() != ERROR_PATH_NOT_FOUND)
             return held;
         std::string above = FolderAbove(at);
         if (above.empty())
             return held;
         missing.push_back(std::move(at));
         at = std::move(above);
+        held = OpenCheckedFolder(at);
     }
     for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
         // Made while the folder above is held at its checked place, so it goes there.
-        if (!win::MakeFolder(*level)) {
-            error = ::GetLastError();
-            if (error != ERROR_ALREADY_EXISTS)
-                return win::UniqueFile();
-        }
-        held = OpenCheckedFolder(*level, error);
+        if (const win::Result made = win::MakeFolder(*level); !made && made.Error() != ERROR_ALREADY_EXISTS)
+            return made;
+        held = OpenCheckedFolder(*level);
         if (!held)
             return held;
     }
-    error = ERROR_SUCCESS;
     return held;
 }

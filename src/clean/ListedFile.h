@@ -9,7 +9,8 @@
 #include <string>
 
 #include "scan/ScanResults.h"
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
+#include "win/Result.h"
 #include "win/UniqueHandle.h"
 
 // What the check found at the listed path.
@@ -71,10 +72,14 @@ class ListedFile {
 
 // Opens the file at path for access, sharing it as share says (FILE_SHARE_READ unless others may
 // move it), without following a final link, and only when the open file is the one the path
-// names: not a link, and no link on the way (ERROR_REPARSE_TAG_MISMATCH otherwise). Empty when it
-// fails; error says why. about tells what the open file is.
-win::UniqueFile OpenUnlinkedFile(const std::string& path, DWORD access, DWORD& error,
-                                 win::OpenFileFacts& about, DWORD share = FILE_SHARE_READ);
+// names: not a link, and no link on the way (ERROR_REPARSE_TAG_MISMATCH otherwise), with what the
+// open file is.
+struct UnlinkedFile {
+    win::UniqueFile file;
+    win::OpenFileFacts about;
+};
+win::ResultOf<UnlinkedFile> OpenUnlinkedFile(const std::string& path, DWORD access,
+                                             DWORD share = FILE_SHARE_READ);
 
 // Whether a file is on the volume of another path, so that it moves there without a copy. The
 // system's answer is kept per folder, since asking costs a look at every folder on the way.
@@ -89,13 +94,12 @@ class SameVolumeCache {
 
 // The folder opened and held so that it cannot be renamed or removed meanwhile (Windows keeps a
 // folder with an open file in it in its place), and checked to be the folder its path names, no
-// link on the way. Empty when it cannot be opened (error says why) or leads elsewhere
+// link on the way. A failure when it cannot be opened or leads elsewhere
 // (ERROR_REPARSE_TAG_MISMATCH).
-win::UniqueFile OpenCheckedFolder(const std::string& folder, DWORD& error);
+win::ResultOf<win::UniqueFile> OpenCheckedFolder(const std::string& folder);
 
 // The folder opened, checked and held as OpenCheckedFolder does; missing levels are made one by
 // one, each inside the level above it while that one is held and checked, then opened and checked
 // itself before the next: nothing is ever made through a link. A folder "X:" is the drive's root.
-// Empty when a level cannot be made or opened (error says why) or leads elsewhere
-// (ERROR_REPARSE_TAG_MISMATCH).
-win::UniqueFile OpenOrMakeCheckedFolder(const std::string& folder, DWORD& error);
+// A failure when a level cannot be made or opened, or leads elsewhere (ERROR_REPARSE_TAG_MISMATCH).
+win::ResultOf<win::UniqueFile> OpenOrMakeCheckedFolder(const std::string& folder);

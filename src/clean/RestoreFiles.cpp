@@ -10,8 +10,9 @@
 #include "clean/ListedFile.h"
 #include "clean/LogEntry.h"
 #include "clean/RestorePointTree.h"
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
 #include "win/PathParts.h"
+#include "win/VerifiedCopy.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ namespace {
 // could not reach) stays, and so does every folder above it; a link is never removed.
 bool PruneEmptyFolders(const std::vector<std::string>& folders, const std::string& restorePoint) {
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-        RemovePointEntry(*folder, PointEntry::EmptyFolder);
-    return RemovePointEntry(restorePoint, PointEntry::EmptyFolder) == ERROR_SUCCESS;
+        (void)RemovePointEntry(*folder, PointEntry::EmptyFolder);
+    return static_cast<bool>(RemovePointEntry(restorePoint, PointEntry::EmptyFolder));
 }
 
 // The folder a restore writes into, checked once and held while its files go back.
@@ -45,18 +46,19 @@ struct Kept {
 // overwritten), moved when the restore point is on the same volume, else copied. The backup
 // leaves the restore point only once it is in place.
 Kept Restore(const PointFile& file, const std::string& target, TargetFolders& folders) {
-    DWORD error = ERROR_SUCCESS;
-    win::OpenFileFacts about;
-    const win::UniqueFile backup = OpenUnlinkedFile(file.path, GENERIC_READ | DELETE, error, about);
-    if (!backup)
-        return {error};
-    if (file.stamp.fileId != 0 && about.fileId != file.stamp.fileId)
+    const win::ResultOf<UnlinkedFile> opened = OpenUnlinkedFile(file.path, GENERIC_READ | DELETE);
+    if (!opened)
+        return {opened.Error()};
+    const win::UniqueFile& backup = opened->file;
+    if (file.stamp.fileId != 0 && opened->about.fileId != file.stamp.fileId)
         return {ERROR_REPARSE_TAG_MISMATCH};
     const std::string folder = ParentFolderOf(target);
     if (folder != folders.path) {
         folders.held.reset();
         folders.path = folder;
-        folders.held = OpenOrMakeCheckedFolder(folder, folders.error);
+        win::ResultOf<win::UniqueFile> held = OpenOrMakeCheckedFolder(folder);
+        folders.error = held.Error();
+        folders.held = std::move(held).Value();
     }
     if (!folders.held)
         return {folders.error, folders.error == ERROR_REPARSE_TAG_MISMATCH};

@@ -3,8 +3,11 @@
 #include "clean/BackupStore.h"
 #include "clean/ListedFile.h"
 #include "core/LanguageTable.h"
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
+#include "win/FolderListing.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -34,10 +37,9 @@ PointTree ListPointTree(const std::string& point, const std::atomic<bool>* stop)
         const std::string folder = std::move(pending.back());
         pending.pop_back();
         // Held while it is listed: Windows then keeps it, and every folder above it, in its place.
-        DWORD error = ERROR_SUCCESS;
-        const win::UniqueFile held = OpenCheckedFolder(folder, error);
+        const win::ResultOf<win::UniqueFile> held = OpenCheckedFolder(folder);
         if (!held) {
-            failed(error);
+            failed(held.Error());
             continue;
         }
         win::FolderListing listing(win::FileApiPath(folder));
@@ -62,23 +64,24 @@ PointTree ListPointTree(const std::string& point, const std::atomic<bool>* stop)
     return tree;
 }
 
-DWORD RemovePointEntry(const std::string& path, PointEntry kind) {
+win::Result RemovePointEntry(const std::string& path, PointEntry kind) {
     // The entry itself, a link as a link where the system opens it so (Wine opens what it leads
     // to, whose place then differs from path).
     win::UniqueFile entry =
         win::OpenFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
     if (!entry)
-        return ::GetLastError();
-    win::OpenFileFacts about;
-    if (!win::QueryOpenFile(entry.get(), about))
-        return ::GetLastError();
+        return win::Result::LastError();
+    const win::ResultOf<win::OpenFileFacts> facts = win::QueryOpenFile(entry.get());
+    if (!facts)
+        return facts.Outcome();
+    const win::OpenFileFacts& about = facts.Value();
     const bool link = (about.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     const bool folder = (about.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool wanted =
         kind == PointEntry::Anything || (!link && folder == (kind == PointEntry::EmptyFolder));
     if (!wanted || !win::IsAtPath(entry.get(), path))
-        return ERROR_REPARSE_TAG_MISMATCH;
+        return win::Result::Failed(ERROR_REPARSE_TAG_MISMATCH);
     if (!link && (about.attributes & FILE_ATTRIBUTE_READONLY)) {
         // A backup keeps its file's attributes: a read-only one is made writable to be deleted.
         FILE_BASIC_INFO basic{};  // times of zero are left as they are
@@ -86,20 +89,21 @@ DWORD RemovePointEntry(const std::string& path, PointEntry kind) {
         if (basic.FileAttributes == 0)
             basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
         if (!::SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof(basic)))
-            return ::GetLastError();
+            return win::Result::LastError();
     }
     if (const win::Result deleted = win::DeleteOpenFile(entry.get()); !deleted)
-        return deleted.Error();
+        return deleted;
     entry.reset();
     // The entry goes as its last handle closes: while another program holds it, it stays.
-    if (win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES)
-        return ERROR_DELETE_PENDING;
-    return ERROR_SUCCESS;
+    if (win::FileAttributes(path))
+        return win::Result::Failed(ERROR_DELETE_PENDING);
+    return {};
 }
 
-DWORD RemoveRestorePoint(const std::string& path, win::JobProgress* progress, const std::atomic<bool>* stop) {
+win::Result RemoveRestorePoint(const std::string& path, win::JobProgress* progress,
+                               const std::atomic<bool>* stop) {
     if (!IsSafeToRemove(path))
-        return ERROR_INVALID_NAME;
+        return win::Result::Failed(ERROR_INVALID_NAME);
     const std::string point = WithoutFinalBackslashes(path);
     if (progress)
         progress->SetStatusText(Translate("_RescueDialogStateInitBackupFileList"));
@@ -117,7 +121,7 @@ DWORD RemoveRestorePoint(const std::string& path, win::JobProgress* progress, co
             firstError = ERROR_CANCELLED;
             return false;
         }
-        const DWORD error = RemovePointEntry(entry, kind);
+        const DWORD error = RemovePointEntry(entry, kind).Error();
         if (firstError == ERROR_SUCCESS)
             firstError = error;
         if (progress)
@@ -133,14 +137,14 @@ DWORD RemoveRestorePoint(const std::string& path, win::JobProgress* progress, co
     for (size_t i = tree.folders.size(); going && i > 0; --i)
         going = remove(tree.folders[i - 1], PointEntry::Anything);
     if (going) {
-        const DWORD error = RemovePointEntry(point, PointEntry::EmptyFolder);
+        const DWORD error = RemovePointEntry(point, PointEntry::EmptyFolder).Error();
         if (progress)
             progress->SetProgressPosition(++done);
         // The point itself gone counts, whatever went wrong on the way.
         if (error == ERROR_SUCCESS)
-            return ERROR_SUCCESS;
+            return {};
         if (firstError == ERROR_SUCCESS)
             firstError = error;
     }
-    return firstError;
+    return firstError == ERROR_SUCCESS ? win::Result() : win::Result::Failed(firstError);
 }

@@ -13,6 +13,7 @@
 
 #include "scan/ScanResults.h"
 #include "win/JobProgress.h"
+#include "win/Result.h"
 
 // A file of a restore point as the listing of its checked folder gave it.
 struct PointFile {
@@ -44,10 +45,10 @@ enum class PointEntry {
 
 // Removes the entry at path through a handle opened on the entry, not following a final link, and
 // checked to be at path and of the kind asked; a read-only file is made writable first.
-// ERROR_SUCCESS when path names nothing afterwards; ERROR_REPARSE_TAG_MISMATCH when the entry
+// Success when path names nothing afterwards; ERROR_REPARSE_TAG_MISMATCH when the entry
 // opened is elsewhere (a folder on the way is a link, or the system opened what a link leads to)
 // or of another kind; else the system's reason. Nothing is ever removed by name.
-DWORD RemovePointEntry(const std::string& path, PointEntry kind);
+win::Result RemovePointEntry(const std::string& path, PointEntry kind);
 
 // Deletes the restore point folder and everything in it permanently, file by file and folder by
 // folder, reporting to progress when given ("_RescueDialogStateInitBackupFileList", then
@@ -55,6 +56,6 @@ DWORD RemovePointEntry(const std::string& path, PointEntry kind);
 // its path, is left whole; whatever is not where the listing found it, or is a link the system
 // does not let go of by itself, is left, and the point with it. Refuses paths IsSafeToRemove
 // rejects (ERROR_INVALID_NAME); stop is tested before every entry (ERROR_CANCELLED).
-// ERROR_SUCCESS when the folder is gone, else the first failure's code.
-DWORD RemoveRestorePoint(const std::string& path, win::JobProgress* progress = nullptr,
-                         const std::atomic<bool>* stop = nullptr);
+// Success when the folder is gone, else the first failure.
+win::Result RemoveRestorePoint(const std::string& path, win::JobProgress* progress = nullptr,
+                               const std::atomic<bool>* stop = nullptr);

@@ -5,7 +5,8 @@
 #include <cwchar>
 
 #include "core/ProgramPath.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 #include "win/TextParts.h"
 #include "win/UniqueHandle.h"

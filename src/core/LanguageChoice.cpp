@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "core/LanguageFile.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
+#include "win/FolderListing.h"
 #include "win/Text.h"
-#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -28,21 +28,16 @@ bool IsTraditionalChinese(const std::string& tag) {
 
 std::vector<ShippedLanguage> FindShippedLanguages(const std::string& folder) {
     std::vector<ShippedLanguage> found;
-    WIN32_FIND_DATAW data{};
-    const std::wstring pattern = win::FileApiPath(folder + "\\*" + kExtension);
-    HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return found;
-    do {
-        const std::string file = win::Narrow(data.cFileName);
-        const size_t dot = file.size() - (sizeof(kExtension) - 1);
-        // The pattern also finds "x.languagefoo" through its short name.
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || file.size() <= sizeof(kExtension) - 1 ||
-            LanguageKey(file.substr(dot)) != kExtension)
+    win::FolderListing listing(win::FileApiPath(folder));
+    win::ListedEntry entry;
+    while (listing.Next(entry)) {
+        const std::string file = win::Narrow(entry.name);
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || file.size() <= sizeof(kExtension) - 1)
             continue;
-        found.push_back({file.substr(0, dot), folder + "\\" + file});
-    } while (::FindNextFileW(search, &data));
-    ::FindClose(search);
+        const size_t dot = file.size() - (sizeof(kExtension) - 1);
+        if (LanguageKey(file.substr(dot)) == kExtension)
+            found.push_back({file.substr(0, dot), folder + "\\" + file});
+    }
     std::sort(found.begin(), found.end(), [](const ShippedLanguage& a, const ShippedLanguage& b) {
         return LanguageKey(a.tag) < LanguageKey(b.tag);
     });

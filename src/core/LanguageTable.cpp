@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/Text.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/PathParts.h"
 
 std::string ProgramFilePath() {

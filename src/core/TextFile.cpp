@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 
 namespace {

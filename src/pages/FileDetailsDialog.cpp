@@ -10,9 +10,10 @@
 #include "core/LanguageTable.h"
 #include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
-#include "win/FileSystem.h"
+#include "win/ApiPath.h"
 #include "win/LastAccessKept.h"
 #include "win/ListView.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Prompts.h"
 #include "win/Text.h"
@@ -36,8 +37,8 @@ constexpr const char* kVersionFields[][2] = {
 };
 
 bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = win::FileAttributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const win::ResultOf<DWORD> attributes = win::FileAttributes(path);
+    return attributes && !(attributes.Value() & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void ReadVersionRows(const std::string& path, std::map<std::string, TextMap>& rows) {
@@ -88,9 +89,10 @@ std::string LocalTimeText(const FILETIME& utc) {
 }
 
 void ReadGeneralRows(const std::string& path, TextMap& rows) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!win::FileAttributeData(path, data))
+    const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> found = win::FileAttributeData(path);
+    if (!found)
         return;
+    const WIN32_FILE_ATTRIBUTE_DATA& data = found.Value();
     rows[Translate("_CreationTime")] = LocalTimeText(data.ftCreationTime);
     rows[Translate("_LastAccessTime")] = LocalTimeText(data.ftLastAccessTime);
     rows[Translate("_LastWriteTime")] = LocalTimeText(data.ftLastWriteTime);

@@ -10,7 +10,9 @@
 #include "config/RuleVariables.h"
 #include "scan/ScanWorker.h"
 #include "scan/Wildcard.h"
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
+#include "win/FolderListing.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
@@ -160,7 +162,7 @@ bool DropFinalDotsAndBlanks(std::string& path) {
 void AddFolder(std::vector<std::string>& folders, const std::string& folder) {
     if (folder.empty())
         return;
-    std::string form = win::TruePathOfText(folder).path;
+    std::string form = win::TruePathOfText(folder).Value();
     while (form.size() > 3 && win::EndsWithBackslash(form))
         form.pop_back();
     if (std::none_of(folders.begin(), folders.end(),
@@ -188,7 +190,7 @@ std::vector<std::string> OtherProfiles(const std::string& users, const std::stri
         if (entry.name == L"." || entry.name == L".." || !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
         const std::string folder = users + "\\" + win::Narrow(entry.name);
-        if (!win::SameFolded(win::TruePathOf(folder).path, profile))
+        if (!win::SameFolded(win::TruePathOf(folder).Value(), profile))
             found.push_back(folder);
     }
     return found;
@@ -201,7 +203,7 @@ ProtectedPlaces ProtectedPlaces::Current(const std::vector<std::string>& own) {
     std::string profile = KnownFolderPath(FOLDERID_Profile);
     if (profile.empty())
         profile = Environment(L"USERPROFILE");
-    profile = win::TruePathOfText(profile).path;
+    profile = win::TruePathOfText(profile).Value();
 
     for (const KNOWNFOLDERID* id :
          {&FOLDERID_Documents, &FOLDERID_Desktop, &FOLDERID_Pictures, &FOLDERID_Music, &FOLDERID_Videos,
@@ -217,7 +219,7 @@ ProtectedPlaces ProtectedPlaces::Current(const std::vector<std::string>& own) {
     std::string users = KnownFolderPath(FOLDERID_UserProfiles);
     if (users.empty())
         users = win::FolderPartOf(profile);
-    users = win::TruePathOfText(users).path;
+    users = win::TruePathOfText(users).Value();
     for (const std::string& other : OtherProfiles(users, profile))
         AddFolder(places.wholeTree, other);
 
@@ -239,19 +241,19 @@ ProtectedPlaces ProtectedPlaces::Current(const std::vector<std::string>& own) {
     return places;
 }
 
-win::TruePath PlaceFolderForm(const std::string& text) {
+win::ResultOf<std::string> PlaceFolderForm(const std::string& text) {
     std::string local = LocalForm(text);
     std::string full = local.empty() ? std::string() : win::NormalizedPath(local, {});
     if (!win::IsFullPath(full) || !DropFinalDotsAndBlanks(full))
-        return {text, ERROR_INVALID_NAME};
+        return {text, win::Result::Failed(ERROR_INVALID_NAME)};
     const size_t wildcard = full.find_first_of("*?");
     if (wildcard == std::string::npos)
         return win::TruePathOf(full);
     const size_t cut = full.rfind('\\', wildcard);
-    win::TruePath resolved = win::TruePathOf(full.substr(0, cut == 2 ? 3 : cut));
-    if (!win::EndsWithBackslash(resolved.path))
-        resolved.path += '\\';
-    resolved.path += full.substr(cut + 1);
+    win::ResultOf<std::string> resolved = win::TruePathOf(full.substr(0, cut == 2 ? 3 : cut));
+    if (!win::EndsWithBackslash(resolved.Value()))
+        resolved.Value() += '\\';
+    resolved.Value() += full.substr(cut + 1);
     return resolved;
 }
 

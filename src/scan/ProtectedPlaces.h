@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "win/FileSystem.h"
+#include "win/TruePath.h"
 
 struct ProtectedPlaces {
     // Protected at every depth: the user's own files (documents, desktop, pictures, music, videos,
@@ -37,7 +37,7 @@ struct ProtectedPlaces {
 // to their true form (win::TruePathOf: long names, the disk's case, links followed); wildcard
 // steps stay. error is ERROR_INVALID_NAME, with path the text as given, for a text that names no
 // place that can be judged (relative, a device, a share of this computer other than a drive's).
-win::TruePath PlaceFolderForm(const std::string& text);
+win::ResultOf<std::string> PlaceFolderForm(const std::string& text);
 
 // Why a place the program searches by itself may not take the files that masks match in folder
 // (a PlaceFolderForm path, wildcard steps allowed), and below it with recurse; empty when it may.

@@ -9,11 +9,12 @@
 #include "scan/RuleDetection.h"
 #include "scan/RuleFileTrust.h"
 #include "scan/Wildcard.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/ReplacingFile.h"
 #include "win/Text.h"
+#include "win/TruePath.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -55,20 +56,20 @@ class EntryCheck {
         for (size_t i = 0; i < entry.files.size(); ++i) {
             const RuleFileKey& key = entry.files[i];
             for (const std::string& text : machine_.variables.Expand(key.folder)) {
-                const win::TruePath folder = PlaceFolderForm(text);
-                if (folder.error == ERROR_INVALID_NAME)
+                const win::ResultOf<std::string> folder = PlaceFolderForm(text);
+                if (folder.Error() == ERROR_INVALID_NAME)
                     return Set(
                         item, RuleState::Unsafe,
                         "FileKey" + std::to_string(i + 1) + " names " + text +
                             ", which cannot be told apart from the user's or the system's own folders");
                 const std::string why =
-                    WhyProtected(machine_.places, folder.path, key.masks, key.recurse || key.removeSelf);
+                    WhyProtected(machine_.places, folder.Value(), key.masks, key.recurse || key.removeSelf);
                 if (!why.empty())
                     return Set(item, RuleState::Unsafe, "FileKey" + std::to_string(i + 1) + ": " + why);
                 administrator = administrator ||
                                 std::any_of(machine_.administratorFolders.begin(),
                                             machine_.administratorFolders.end(), [&](const std::string& a) {
-                                                return !a.empty() && CanNameInside(folder.path, a);
+                                                return !a.empty() && CanNameInside(folder.Value(), a);
                                             });
             }
         }
@@ -102,7 +103,7 @@ RuleMachine RuleMachine::Current(ProtectedPlaces places) {
     // In the form the rules' folders are compared in.
     for (std::string& folder : machine.administratorFolders)
         if (!folder.empty())
-            folder = win::TruePathOfText(folder).path;
+            folder = win::TruePathOfText(folder).Value();
     machine.elevated = RunsElevated();
     machine.windows = WindowsVersion();
     return machine;
@@ -111,7 +112,7 @@ RuleMachine RuleMachine::Current(ProtectedPlaces places) {
 std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std::string& configFolder) {
     std::vector<std::string> files;
     auto addIfThere = [&files](const std::string& path) {
-        if (win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES &&
+        if (win::FileAttributes(path) &&
             std::none_of(files.begin(), files.end(),
                          [&](const std::string& known) { return win::SameFolded(known, path); }))
             files.push_back(path);
@@ -195,7 +196,7 @@ void WriteRulesLog(const std::string& path, const std::vector<RuleItem>& items) 
         if (item.state == RuleState::LeftOut || item.state == RuleState::Unsafe)
             text += item.file + '\t' + item.entry.name + '\t' + item.reason + "\r\n";
     if (text.empty()) {
-        win::RemoveFile(path);
+        (void)win::RemoveFile(path);  // an old log that stays names what an earlier run left out
         return;
     }
     win::ReplacingFile log(path);

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include "scan/Wildcard.h"
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
 #include "win/TextParts.h"
@@ -21,8 +23,8 @@ bool HasWildcard(const std::string& text) {
 }
 
 bool IsFolder(const std::string& path) {
-    const DWORD attributes = win::FileAttributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const win::ResultOf<DWORD> attributes = win::FileAttributes(path);
+    return attributes && (attributes.Value() & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The entries of folder whose names match mask (folded), "." and ".." never; folders only when
@@ -109,7 +111,7 @@ bool AnythingMatches(const std::string& pattern) {
     for (const std::string& parent : FoldersUpTo(pattern, last, steps)) {
         if (steps.empty() || !HasWildcard(steps[last])) {
             const std::string path = steps.empty() ? parent : Join(parent, steps[last]);
-            if (win::FileAttributes(path) != INVALID_FILE_ATTRIBUTES)
+            if (win::FileAttributes(path))
                 return true;
         } else if (!Matches(parent, win::FoldedText(steps[last]), false).empty()) {
             return true;

@@ -10,9 +10,9 @@
 #include "scan/KeptNames.h"
 #include "scan/RuleFolders.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/Text.h"
+#include "win/TruePath.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -244,12 +244,12 @@ void ShowInterruptedEnd(ScanJob& job) {
 // The folders a place's folder names now, in their true form (PlaceFolderForm), the wildcard steps
 // matched on the disk (never through a link). A text that names no place of its own names none.
 std::vector<std::string> FoldersNamed(const std::string& folder) {
-    const win::TruePath form = PlaceFolderForm(folder);
-    if (form.error == ERROR_INVALID_NAME)
+    const win::ResultOf<std::string> form = PlaceFolderForm(folder);
+    if (form.Error() == ERROR_INVALID_NAME)
         return {};
-    if (form.path.find_first_of("*?") == std::string::npos)
-        return {form.path};
-    return MatchingFolders(form.path);
+    if (form.Value().find_first_of("*?") == std::string::npos)
+        return {form.Value()};
+    return MatchingFolders(form.Value());
 }
 
 // The exclusions with their folders in true form, one for each folder a wildcard names.

@@ -13,9 +13,11 @@
 #include "scan/Shortcut.h"
 #include "scan/TimeSpan.h"
 #include "scan/Wildcard.h"
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
+#include "win/FolderListing.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 
 namespace {
@@ -268,8 +270,8 @@ class Walker {
                          const FolderContext& context) const {
         if (options_->findZeroLength && entry.size == 0) {
             // The listing's size is only trusted for "not empty"; an empty one is confirmed by path.
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (win::FileAttributeData(path, data) && data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)
+            const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data = win::FileAttributeData(path);
+            if (data && data->nFileSizeHigh == 0 && data->nFileSizeLow == 0)
                 return kZeroLength;
         }
         if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) && IsShortcutToMissingTarget(path))

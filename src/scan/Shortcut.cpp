@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/Text.h"
 
 bool IsShortcutToMissingTarget(const std::string& shortcutPath) {
@@ -41,8 +41,6 @@ bool IsShortcutToMissingTarget(const std::string& shortcutPath) {
     if (!fromItems)
         target = recorded;
     target.resize(std::wcslen(target.c_str()));
-    if (win::FileAttributes(win::Narrow(target)) != INVALID_FILE_ATTRIBUTES)
-        return false;
-    const DWORD error = ::GetLastError();
+    const DWORD error = win::FileAttributes(win::Narrow(target)).Error();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
+#include "win/ApiPath.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
+#include "win/FolderListing.h"
 #include "win/Text.h"
 
 namespace {

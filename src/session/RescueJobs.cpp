@@ -90,7 +90,7 @@ void RunRemoval(RemovalJob& job, win::StopToken stop) {
     LogEntry entry("_LogRemoveRestorePointHeader");
     if (job.progress)
         job.progress->SetProgressPosition(0);
-    job.error = RemoveRestorePoint(job.restorePoint, job.progress, stop.Flag());
+    job.error = RemoveRestorePoint(job.restorePoint, job.progress, stop.Flag()).Error();
     if (job.error == ERROR_SUCCESS)
         entry.Add("_LogRemoveRestorePoint", {job.restorePoint});
     else

@@ -5,9 +5,9 @@
 #include "clean/BackupStore.h"
 #include "config/ConfigDocument.h"
 #include "win/CharStep.h"
-#include "win/FileSystem.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
+#include "win/TruePath.h"
 
 namespace {
 
@@ -16,13 +16,13 @@ namespace {
 // (a name, a part of a path) is matched as it is.
 std::string SkipFolderForm(const std::string& typed) {
     const std::string text = win::WithoutDevicePrefix(typed);
-    win::TruePath folder = win::TruePathOfText(text);
-    if (folder.error == ERROR_INVALID_NAME)
+    win::ResultOf<std::string> folder = win::TruePathOfText(text);
+    if (folder.Error() == ERROR_INVALID_NAME)
         return text;
     const char last = text.back();
-    if ((last == '\\' || last == '/') && !win::EndsWithBackslash(folder.path))
-        folder.path += '\\';
-    return folder.path;
+    if ((last == '\\' || last == '/') && !win::EndsWithBackslash(folder.Value()))
+        folder.Value() += '\\';
+    return folder.Value();
 }
 
 }  // namespace
@@ -67,18 +67,18 @@ std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
             folders.push_back(std::move(folder));
     };
     for (const std::string& backup : backupFolders) {
-        const win::TruePath folder = win::TruePathOfText(backup);
-        if (folder.error == ERROR_INVALID_NAME)
+        const win::ResultOf<std::string> folder = win::TruePathOfText(backup);
+        if (folder.Error() == ERROR_INVALID_NAME)
             continue;
-        if (!win::IsRootPath(folder.path)) {
-            add(folder.path);
+        if (!win::IsRootPath(folder.Value())) {
+            add(folder.Value());
             continue;
         }
         // Restore points made after this scan are of no concern to it: the scan lists what is there now.
-        for (const RestorePoint& point : FindRestorePoints(folder.path))
+        for (const RestorePoint& point : FindRestorePoints(folder.Value()))
             add(point.path);
     }
-    add(win::TruePathOf(programFolder).path);
+    add(win::TruePathOf(programFolder).Value());
     return folders;
 }
 

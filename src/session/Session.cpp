@@ -13,15 +13,16 @@
 #include "scan/ResultsCsv.h"
 #include "session/ProgramRules.h"
 #include "session/ScanInputs.h"
-#include "win/FileSystem.h"
+#include "win/PathCalls.h"
 #include "win/PathParts.h"
 #include "win/Text.h"
+#include "win/TruePath.h"
 
 namespace {
 
 bool IsFolder(const std::string& path) {
-    const DWORD attributes = win::FileAttributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const win::ResultOf<DWORD> attributes = win::FileAttributes(path);
+    return attributes && (attributes.Value() & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A root typed on the command line, as Windows' own path rules read it: the "\\?\" form is the
@@ -73,7 +74,7 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name
     // from the folder tree is exact, a final dot or blank included.
     for (std::string& root : roots)
-        root = win::TruePathOf(root).path;
+        root = win::TruePathOf(root).Value();
     scan_.roots = std::move(roots);
 }
 
@@ -91,7 +92,7 @@ void Session::PrepareCleaning(const CleanOptionValues& options) {
     cleaning_.backup = options.backup;
     // The restore points are made where the backup folder truly is, so that the cleaning finds
     // each one it made at its path; a text that names no full path stays as it is, and is refused.
-    cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).path;
+    cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).Value();
     cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
     cleaning_.cleaningSet = scan_.results.TickedRows();
     cleaning_.emptiedFoldersGo = scan_.emptiedFoldersGo;

@@ -15,8 +15,12 @@ LastAccessKept::LastAccessKept(std::string_view path) : path_(path) {
     // another program, which may read, write, rename or delete the file meanwhile.
     UniqueFile file = OpenFile(path_, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING,
                                FILE_FLAG_OPEN_REPARSE_POINT);
-    if (!file || !QueryOpenFile(file.get(), before_))
+    if (!file)
         return;
+    const ResultOf<OpenFileFacts> facts = QueryOpenFile(file.get());
+    if (!facts)
+        return;
+    before_ = facts.Value();
     // A link's own time is not what the reads touch (they follow it), and what it leads to is not
     // ours to change; a folder has no icon or version of its own to read.
     if (before_.attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
@@ -32,9 +36,10 @@ bool LastAccessKept::Restore() noexcept {
     // the name meanwhile has a time of its own, which ours must not overwrite.
     UniqueFile atPath =
         OpenFile(path_, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-    OpenFileFacts now{}, held{};
-    if (!atPath || !QueryOpenFile(atPath.get(), now) || !QueryOpenFile(file.get(), held) ||
-        now.fileId != before_.fileId || held.fileId != before_.fileId || held.deletePending)
+    if (!atPath || !SameObject(atPath.get(), file.get()))
+        return false;
+    const ResultOf<OpenFileFacts> held = QueryOpenFile(file.get());
+    if (!held || held.Value().deletePending)
         return false;
     return ::SetFileTime(file.get(), nullptr, &before_.lastAccess, nullptr) != FALSE;
 }

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 #include "win/UniqueHandle.h"
 
 namespace win {

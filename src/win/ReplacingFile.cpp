@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "win/FileSystem.h"
+#include "win/OpenFileCalls.h"
+#include "win/PathCalls.h"
 
 namespace win {
 
@@ -31,13 +32,13 @@ bool ReplacingFile::Finish() {
         const bool marked = static_cast<bool>(DeleteOpenFile(file_.get()));
         file_.reset();
         if (!marked)
-            RemoveFile(temporary_);
+            (void)RemoveFile(temporary_);
         return false;
     }
     file_.reset();
     if (MoveFileTo(temporary_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    RemoveFile(temporary_);
+    (void)RemoveFile(temporary_);
     return false;
 }
 

@@ -33,14 +33,21 @@ inline std::string Narrow(const wchar_t* text) {
 // GetEnvironmentVariableW: fetch(buffer, size) fills the buffer and returns the length written, or
 // the size it needs when the buffer is too small, or 0 when it fails. "" when it fails.
 template <typename Fetch>
-std::string FetchSystemText(Fetch fetch) {
+std::wstring FetchSystemWideText(Fetch fetch) {
     std::wstring buffer(MAX_PATH + 1, L'\0');
     size_t n = fetch(buffer.data(), static_cast<UINT>(buffer.size()));
     if (n >= buffer.size()) {
         buffer.resize(n + 1);
         n = fetch(buffer.data(), static_cast<UINT>(buffer.size()));
     }
-    return n > 0 && n < buffer.size() ? Narrow(std::wstring_view(buffer.data(), n)) : std::string();
+    buffer.resize(n > 0 && n < buffer.size() ? n : 0);
+    return buffer;
+}
+
+// The same text as program text.
+template <typename Fetch>
+std::string FetchSystemText(Fetch fetch) {
+    return Narrow(FetchSystemWideText(fetch));
 }
 
 }  // namespace win

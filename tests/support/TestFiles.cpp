@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "win/ApiPath.h"
 #include "win/ComPtr.h"
-#include "win/FileSystem.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
