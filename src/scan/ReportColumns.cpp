@@ -35,11 +35,10 @@ uint64_t ShownHundredthsOfKilobytes(uint64_t bytes) {
     return whole + (rest > 128 || (rest == 128 && (whole & 1)));
 }
 
-// Each row's place when the paths are sorted by folder, then by file name, both compared without
-// regard to case (win::CompareFolded); rows of equal paths share a place. The files of a folder
-// stay together, before those of its subfolders. Folders are ranked once each, so a sort of a
-// million rows compares short names and numbers, not whole paths.
-std::vector<uint32_t> PathRanks(const ScanResults& results) {
+// Each row's folder, by the folder's rank among the folders compared by their folded characters
+// (win::CompareFolded); folderCount is set to how many there are. Folders are ranked once each,
+// so a sort of a million rows compares short names and numbers, not whole paths.
+std::vector<uint32_t> FolderRanks(const ScanResults& results, size_t& folderCount) {
     const size_t count = results.Count();
     // Each row's folder, by an id in the order the folders first come.
     std::vector<uint32_t> folderOf(count);
@@ -60,34 +59,40 @@ std::vector<uint32_t> PathRanks(const ScanResults& results) {
             folderOf[row] = at->second;
         }
     }
-    // Each folder's rank among the folders, then the rows counted out by it (a counting sort),
-    // in path order within a folder.
-    std::vector<uint32_t> start(folders.size() + 1, 0);
-    {
-        // The folders side by side, in the order of their ids (nearly their sorted order), so the
-        // sort reads them from one place rather than from all over the paths.
-        size_t length = 0;
-        for (std::string_view folder : folders)
-            length += folder.size();
-        std::string together;
-        together.reserve(length);
-        for (std::string_view folder : folders)
-            together += folder;
-        for (size_t id = 0, at = 0; id < folders.size(); at += folders[id++].size())
-            folders[id] = std::string_view(together).substr(at, folders[id].size());
-        std::vector<uint32_t> byRank(folders.size());
-        for (uint32_t id = 0; id < byRank.size(); ++id)
-            byRank[id] = id;
-        std::stable_sort(byRank.begin(), byRank.end(), [&](uint32_t a, uint32_t b) {
-            return win::CompareFolded(folders[a], folders[b]) < 0;
-        });
-        std::vector<uint32_t> rankOf(folders.size());
-        for (uint32_t rank = 0; rank < byRank.size(); ++rank)
-            rankOf[byRank[rank]] = rank;
-        for (uint32_t& folder : folderOf)
-            folder = rankOf[folder];
-        folders.clear();  // their texts go with this block
-    }
+    // The folders side by side, in the order of their ids (nearly their sorted order), so the
+    // sort reads them from one place rather than from all over the paths.
+    size_t length = 0;
+    for (std::string_view folder : folders)
+        length += folder.size();
+    std::string together;
+    together.reserve(length);
+    for (std::string_view folder : folders)
+        together += folder;
+    for (size_t id = 0, at = 0; id < folders.size(); at += folders[id++].size())
+        folders[id] = std::string_view(together).substr(at, folders[id].size());
+    std::vector<uint32_t> byRank(folders.size());
+    for (uint32_t id = 0; id < byRank.size(); ++id)
+        byRank[id] = id;
+    std::stable_sort(byRank.begin(), byRank.end(),
+                     [&](uint32_t a, uint32_t b) { return win::CompareFolded(folders[a], folders[b]) < 0; });
+    std::vector<uint32_t> rankOf(folders.size());
+    for (uint32_t rank = 0; rank < byRank.size(); ++rank)
+        rankOf[byRank[rank]] = rank;
+    for (uint32_t& folder : folderOf)
+        folder = rankOf[folder];
+    folderCount = folders.size();
+    return folderOf;
+}
+
+// Each row's place when the paths are sorted by folder, then by file name, both compared by their
+// folded characters; rows of equal paths share a place. The files of a folder stay together,
+// before those of its subfolders.
+std::vector<uint32_t> PathRanks(const ScanResults& results) {
+    const size_t count = results.Count();
+    size_t folderCount = 0;
+    std::vector<uint32_t> folderOf = FolderRanks(results, folderCount);
+    // The rows counted out by folder (a counting sort), in path order within a folder.
+    std::vector<uint32_t> start(folderCount + 1, 0);
     for (uint32_t rank : folderOf)
         ++start[rank + 1];
     for (size_t rank = 1; rank < start.size(); ++rank)
