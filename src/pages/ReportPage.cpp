@@ -1,7 +1,6 @@
 #include "pages/ReportPage.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <vector>

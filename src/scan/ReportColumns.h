@@ -24,6 +24,7 @@ struct ReportColumn {
     ColumnAlignment alignment = ColumnAlignment::kLeft;
     // A row's text as the list shows it (UTF-8).
     std::string (*text)(const ScanResults& results, size_t row) = nullptr;
+    // What a click on the column's header orders the rows by.
     ReportSortKeys (*sortKeys)(const ScanResults& results) = nullptr;
     // Texts the list column widens to fit on each fill (a few distinct ones: measuring every row
     // would cost more than the fill); nullptr keeps the column's width.
