@@ -1,10 +1,14 @@
-// The results map: byte order, letter case, last reason wins; and the report's size arithmetic.
+// The results map: byte order, letter case, last reason wins; the report's size arithmetic, its
+// columns' sort and the CSV.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/FormatText.h"
+#include "scan/ReportColumns.h"
 #include "scan/ResultsCsv.h"
 #include "scan/ScanResults.h"
 #include "support/TestFiles.h"
@@ -105,4 +109,83 @@ TEST(ResultsCsv, WritesUtf8WithQuotedAwkwardPathsSizesAboveFourGibibytesAndTicks
     EXPECT_EQ(test::ReadFile(dir / "taken.csv\\keep.txt"), "kept");
     ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {0}));  // over the older report
     EXPECT_EQ(test::FilesBelow(dir.Path()), (std::vector<std::string>{"report.csv", "taken.csv\\keep.txt"}));
+}
+
+namespace {
+
+const ReportColumn* ListedColumn(const std::string& titleKey) {
+    for (const ReportColumn* column : ListedReportColumns()) {
+        if (column->titleKey == titleKey)
+            return column;
+    }
+    return nullptr;
+}
+
+struct SortCase {
+    const char* titleKey;
+    std::vector<std::tuple<std::string, std::string, uint64_t>> rows;  // path, reason, size
+    std::vector<std::string> ascending, descending;                    // paths, from path order
+};
+
+}  // namespace
+
+// A header click's order, without the list: names by folder then name in folded characters, the
+// files of a folder before its subfolders; sizes as shown, numerically; reasons in folded
+// characters; rows that compare equal keep their order in either direction.
+TEST(ReportColumns, SortRowsByEachListedColumnStablyInBothDirections) {
+    const std::string e = "\xC3\xA9";  // a letter beyond ASCII, after Z when folded
+    const std::vector<SortCase> cases = {
+        {"_ReportPageListColumnFileName",
+         {{"C:\\a\\z.tmp", "r", 0},
+          {"C:\\a\\B.tmp", "r", 0},
+          {"C:\\a\\" + e + ".tmp", "r", 0},
+          {"C:\\a\\a.tmp", "r", 0},
+          {"C:\\a\\A.TMP", "r", 0},
+          {"C:\\a\\b\\x.tmp", "r", 0},
+          {"C:\\a b\\y.tmp", "r", 0}},
+         {"C:\\a b\\y.tmp", "C:\\a\\A.TMP", "C:\\a\\a.tmp", "C:\\a\\B.tmp", "C:\\a\\z.tmp",
+          "C:\\a\\" + e + ".tmp", "C:\\a\\b\\x.tmp"},
+         {"C:\\a\\b\\x.tmp", "C:\\a\\" + e + ".tmp", "C:\\a\\z.tmp", "C:\\a\\B.tmp", "C:\\a\\A.TMP",
+          "C:\\a\\a.tmp", "C:\\a b\\y.tmp"}},
+        // 1023 and 1024 bytes both read 1.00 KB, 0 and 1 byte 0.00 KB: equal as shown.
+        {"_ReportPageListColumnFileSize",
+         {{"C:\\s\\1", "r", 10240},
+          {"C:\\s\\2", "r", 9728},
+          {"C:\\s\\3", "r", 0},
+          {"C:\\s\\4", "r", 5ULL << 30},
+          {"C:\\s\\5", "r", 1},
+          {"C:\\s\\6", "r", 1024},
+          {"C:\\s\\7", "r", 1023}},
+         {"C:\\s\\3", "C:\\s\\5", "C:\\s\\6", "C:\\s\\7", "C:\\s\\2", "C:\\s\\1", "C:\\s\\4"},
+         {"C:\\s\\4", "C:\\s\\1", "C:\\s\\2", "C:\\s\\6", "C:\\s\\7", "C:\\s\\3", "C:\\s\\5"}},
+        {"_ReportPageStateDescription",
+         {{"C:\\r\\1", "beta", 0},
+          {"C:\\r\\2", "Alpha", 0},
+          {"C:\\r\\3", "gamma", 0},
+          {"C:\\r\\4", "alpha", 0},
+          {"C:\\r\\5",
+           "\xC3\x89"
+           "clair",
+           0}},
+         {"C:\\r\\2", "C:\\r\\4", "C:\\r\\1", "C:\\r\\3", "C:\\r\\5"},
+         {"C:\\r\\5", "C:\\r\\3", "C:\\r\\1", "C:\\r\\2", "C:\\r\\4"}},
+    };
+    for (const SortCase& sortCase : cases) {
+        SCOPED_TRACE(sortCase.titleKey);
+        const ReportColumn* column = ListedColumn(sortCase.titleKey);
+        ASSERT_NE(column, nullptr);
+        ScanResults results;
+        for (const auto& [path, reason, size] : sortCase.rows)
+            results.AddOrReplace(path, reason, size);
+        for (const bool descending : {false, true}) {
+            std::vector<uint32_t> rows(results.Count());
+            for (uint32_t row = 0; row < rows.size(); ++row)
+                rows[row] = row;
+            SortReportRows(results, *column, descending, rows);
+            std::vector<std::string> paths;
+            for (uint32_t row : rows)
+                paths.emplace_back(results.Path(row));
+            EXPECT_EQ(paths, descending ? sortCase.descending : sortCase.ascending);
+        }
+    }
 }

@@ -1,10 +1,8 @@
 #include "pages/ReportPage.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
-#include <unordered_map>
 #include <vector>
 
 #include <windowsx.h>
@@ -14,6 +12,7 @@
 #include "core/LanguageTable.h"
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
+#include "scan/ReportColumns.h"
 #include "scan/ResultsCsv.h"
 #include "win/CharStep.h"
 #include "win/Fold.h"
@@ -24,141 +23,10 @@
 namespace {
 
 constexpr int kExportCommand = 1;
-constexpr int kReasonWidth = 200;  // the reason column's least width, at 96 dpi
 
 // The direction of the next header-click sort, shared by every column and every fill for the
 // whole run: the first click sorts descending, the next one ascending, and so on.
 bool g_sortDescending = true;
-
-std::string Kilobytes(double kilobytes) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.2lf", kilobytes);
-    return text;
-}
-
-// The size as the list shows it, in hundredths of a kilobyte rounded as "%.2lf" rounds (to the
-// nearest, a tie to even), so sizes that read the same sort as equals.
-uint64_t ShownHundredthsOfKilobytes(uint64_t bytes) {
-    const uint64_t scaled = bytes * 25;  // bytes * 100 / 1024 == bytes * 25 / 256
-    const uint64_t whole = scaled >> 8, rest = scaled & 255;
-    return whole + (rest > 128 || (rest == 128 && (whole & 1)));
-}
-
-// Each row's place when the paths are sorted by folder, then by file name, both compared without
-// regard to case (win::CompareFolded); rows of equal paths share a place. The files of a folder
-// stay together, before those of its subfolders. Folders are ranked once each, so a sort of a
-// million rows compares short names and numbers, not whole paths.
-std::vector<uint32_t> PathRanks(const ScanResults& results) {
-    const size_t count = results.Count();
-    // Each row's folder, by an id in the order the folders first come.
-    std::vector<uint32_t> folderOf(count);
-    std::vector<std::string_view> folders;
-    {
-        std::unordered_map<std::string_view, uint32_t> folderIds;
-        for (size_t row = 0; row < count; ++row) {
-            const std::string_view path = results.Path(row);
-            const std::string_view folder = path.substr(0, path.find_last_of('\\') + 1);
-            // Rows in path order keep a folder's files together: the last folder is tried first.
-            if (row > 0 && folders[folderOf[row - 1]] == folder) {
-                folderOf[row] = folderOf[row - 1];
-                continue;
-            }
-            const auto [at, added] = folderIds.try_emplace(folder, static_cast<uint32_t>(folders.size()));
-            if (added)
-                folders.push_back(folder);
-            folderOf[row] = at->second;
-        }
-    }
-    // Each folder's rank among the folders, then the rows counted out by it (a counting sort),
-    // in path order within a folder.
-    std::vector<uint32_t> start(folders.size() + 1, 0);
-    {
-        // The folders side by side, in the order of their ids (nearly their sorted order), so the
-        // sort reads them from one place rather than from all over the paths.
-        size_t length = 0;
-        for (std::string_view folder : folders)
-            length += folder.size();
-        std::string together;
-        together.reserve(length);
-        for (std::string_view folder : folders)
-            together += folder;
-        for (size_t id = 0, at = 0; id < folders.size(); at += folders[id++].size())
-            folders[id] = std::string_view(together).substr(at, folders[id].size());
-        std::vector<uint32_t> byRank(folders.size());
-        for (uint32_t id = 0; id < byRank.size(); ++id)
-            byRank[id] = id;
-        std::stable_sort(byRank.begin(), byRank.end(), [&](uint32_t a, uint32_t b) {
-            return win::CompareFolded(folders[a], folders[b]) < 0;
-        });
-        std::vector<uint32_t> rankOf(folders.size());
-        for (uint32_t rank = 0; rank < byRank.size(); ++rank)
-            rankOf[byRank[rank]] = rank;
-        for (uint32_t& folder : folderOf)
-            folder = rankOf[folder];
-        folders.clear();  // their texts go with this block
-    }
-    for (uint32_t rank : folderOf)
-        ++start[rank + 1];
-    for (size_t rank = 1; rank < start.size(); ++rank)
-        start[rank] += start[rank - 1];
-    std::vector<uint32_t> order(count);
-    {
-        std::vector<uint32_t> next(start.begin(), start.end() - 1);
-        for (uint32_t row = 0; row < count; ++row)
-            order[next[folderOf[row]]++] = row;
-    }
-    folderOf = std::vector<uint32_t>();  // freed before the ranks take as much again
-    // Within a folder, by file name; rows in path order are nearly so already.
-    std::vector<uint32_t> ranks(count);
-    std::vector<std::pair<std::string_view, uint32_t>> names;
-    size_t rank = 0;
-    for (size_t folder = 0; folder + 1 < start.size(); ++folder) {
-        names.clear();
-        for (uint32_t i = start[folder]; i < start[folder + 1]; ++i) {
-            const std::string_view path = results.Path(order[i]);
-            names.emplace_back(path.substr(path.find_last_of('\\') + 1), order[i]);
-        }
-        std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
-            return win::CompareFolded(a.first, b.first) < 0;
-        });
-        for (size_t i = 0; i < names.size(); ++i) {
-            if (i > 0 && win::CompareFolded(names[i - 1].first, names[i].first) != 0)
-                ++rank;
-            ranks[names[i].second] = static_cast<uint32_t>(rank);
-        }
-        ++rank;
-    }
-    return ranks;
-}
-
-// Each row's place when the reasons are sorted without regard to case; a scan has few distinct
-// reasons, so each is ranked once.
-std::vector<uint32_t> ReasonRanks(const ScanResults& results) {
-    std::vector<const std::string*> distinct;
-    std::unordered_map<const std::string*, uint32_t> index;
-    std::vector<uint32_t> reasonOf(results.Count());
-    for (size_t row = 0; row < reasonOf.size(); ++row) {
-        const std::string* reason = &results.Reason(row);
-        const auto [at, added] = index.try_emplace(reason, static_cast<uint32_t>(distinct.size()));
-        if (added)
-            distinct.push_back(reason);
-        reasonOf[row] = at->second;
-    }
-    std::vector<uint32_t> order(distinct.size());
-    for (uint32_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [&](uint32_t a, uint32_t b) { return win::CompareFolded(*distinct[a], *distinct[b]) < 0; });
-    std::vector<uint32_t> rank(distinct.size());
-    for (size_t i = 0, r = 0; i < order.size(); ++i) {
-        if (i > 0 && win::CompareFolded(*distinct[order[i - 1]], *distinct[order[i]]) != 0)
-            ++r;
-        rank[order[i]] = static_cast<uint32_t>(r);
-    }
-    for (uint32_t& key : reasonOf)
-        key = rank[key];
-    return reasonOf;
-}
 
 // The small window that shows how far the fill has come (dialog 225): owned by the page, always
 // on top, centred over the page's top-level window or the work area.
@@ -217,11 +85,11 @@ ReportPage::ReportPage() : WizardPage(IDD_PAGE_REPORT, IDB_SIDE_REPORT) {}
 void ReportPage::InitPage() {
     list_ = win::ListView(Item(IDC_REPORT_LIST));
     const UINT dpi = win::WindowDpi(Handle());
-    list_.AddColumn(0, Translate("_ReportPageListColumnFileName"), win::ScaleToDpi(350, dpi), kSortText);
-    list_.AddColumn(1, Translate("_ReportPageListColumnFileSize"), win::ScaleToDpi(100, dpi), kSortNumber,
-                    LVCFMT_RIGHT);
-    list_.AddColumn(2, Translate("_ReportPageStateDescription"), win::ScaleToDpi(kReasonWidth, dpi),
-                    kSortText);
+    int index = 0;
+    for (const ReportColumn* column : ListedReportColumns()) {
+        list_.AddColumn(index++, Translate(column->titleKey), win::ScaleToDpi(column->width, dpi), 0,
+                        column->alignment == ColumnAlignment::kRight ? LVCFMT_RIGHT : LVCFMT_LEFT);
+    }
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The rows live in the results: the list asks for their check boxes as for their texts, and
     // every change of a check box, from the mouse, the keyboard or a state request, goes to them.
@@ -250,7 +118,7 @@ void ReportPage::Fill(ScanResults* results) {
         view_[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
     if (results)
         results->SetAllTicked(true);
-    FitReasonColumn();
+    FitColumnsToTexts();
     list_.ShowSortArrow(-1, false);
     ListView_SetItemCountEx(list_.Handle(), count, 0);
     ListView_SetItemState(list_.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -264,18 +132,22 @@ void ReportPage::Fill(ScanResults* results) {
     status.Close();
 }
 
-// The reason column widens to its longest reason, so that no reason is cut short.
-void ReportPage::FitReasonColumn() {
+// A column with few distinct texts (the reasons) widens to its longest one, so that none is cut short.
+void ReportPage::FitColumnsToTexts() {
     const UINT dpi = win::WindowDpi(Handle());
-    int width = win::ScaleToDpi(kReasonWidth, dpi);
-    if (results_) {
-        for (const std::string& reason : results_->Reasons()) {
-            const std::wstring text = win::Wide(reason);
-            width = std::max(
-                width, ListView_GetStringWidth(list_.Handle(), text.c_str()) + win::ScaleToDpi(16, dpi));
+    const std::vector<const ReportColumn*>& columns = ListedReportColumns();
+    for (size_t index = 0; index < columns.size(); ++index) {
+        if (!columns[index]->widestTexts)
+            continue;
+        int width = win::ScaleToDpi(columns[index]->width, dpi);
+        if (results_) {
+            for (const std::string& text : columns[index]->widestTexts(*results_)) {
+                width = std::max(width, ListView_GetStringWidth(list_.Handle(), win::Wide(text).c_str()) +
+                                            win::ScaleToDpi(16, dpi));
+            }
         }
+        ListView_SetColumnWidth(list_.Handle(), static_cast<int>(index), width);
     }
-    ListView_SetColumnWidth(list_.Handle(), 2, width);
 }
 
 bool ReportPage::HasRow(int row) const {
@@ -378,18 +250,10 @@ void ReportPage::GiveRow(LVITEMW& item) {
     }
     const size_t row = ModelRow(item.iItem);
     if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
+        const std::vector<const ReportColumn*>& columns = ListedReportColumns();
         std::wstring text;
-        switch (item.iSubItem) {
-            case 0:
-                text = win::Wide(results_->Path(row));
-                break;
-            case 1:
-                text = win::Wide(Kilobytes(BytesToKilobytes(results_->Size(row))));
-                break;
-            case 2:
-                text = win::Wide(results_->Reason(row));
-                break;
-        }
+        if (item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < columns.size())
+            text = win::Wide(columns[static_cast<size_t>(item.iSubItem)]->text(*results_, row));
         const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         std::wmemcpy(item.pszText, text.data(), n);
         item.pszText[n] = L'\0';
@@ -442,15 +306,17 @@ int ReportPage::FindRow(const std::string& prefix, int start, bool partial, bool
     if (!results_ || count == 0)
         return -1;
     const std::wstring wanted = win::FoldedText(prefix);
+    // The list looks for typed text in its first column, as a list of Windows does.
+    const ReportColumn& firstColumn = *ListedReportColumns().front();
     if (start < 0 || start >= count)
         start = 0;
     for (int n = 0; n < (wrap ? count : count - start); ++n) {
         const int row = (start + n) % count;
         // For a prefix, only as much of the path as it could reach is folded: a UTF-16 unit is at
         // most three bytes.
-        const std::string_view path = results_->Path(ModelRow(row));
+        const std::string shown = firstColumn.text(*results_, ModelRow(row));
         const std::wstring text =
-            win::FoldedText(partial ? win::CutAtCharBoundary(path, 3 * wanted.size() + 4) : path);
+            win::FoldedText(partial ? win::CutAtCharBoundary(shown, 3 * wanted.size() + 4) : shown);
         if (partial ? text.compare(0, wanted.size(), wanted) == 0 && text.size() >= wanted.size()
                     : text == wanted)
             return row;
@@ -521,23 +387,8 @@ void ReportPage::SortByColumn(int column) {
     const int selected = list_.Selected();
     const uint32_t selectedRow = HasRow(selected) ? view_[static_cast<size_t>(selected)] : UINT32_MAX;
 
-    // A stable sort: rows whose keys are equal keep their order, whichever the direction.
-    const ScanResults& results = *results_;
-    auto sortBy = [&](auto less) {
-        if (descending)
-            std::stable_sort(view_.begin(), view_.end(), [&](uint32_t a, uint32_t b) { return less(b, a); });
-        else
-            std::stable_sort(view_.begin(), view_.end(), less);
-    };
-    if (list_.ColumnData(column) == kSortNumber) {
-        std::vector<uint64_t> keys(results.Count());
-        for (size_t row = 0; row < keys.size(); ++row)
-            keys[row] = ShownHundredthsOfKilobytes(results.Size(row));
-        sortBy([&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
-    } else {
-        const std::vector<uint32_t> keys = column == 0 ? PathRanks(results) : ReasonRanks(results);
-        sortBy([&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
-    }
+    if (column >= 0 && static_cast<size_t>(column) < ListedReportColumns().size())
+        SortReportRows(*results_, *ListedReportColumns()[static_cast<size_t>(column)], descending, view_);
     if (selectedRow != UINT32_MAX) {
         const auto at = std::find(view_.begin(), view_.end(), selectedRow);
         ListView_SetItemState(list_.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);

@@ -22,9 +22,6 @@ class ReportPage : public WizardPage {
     // The results' row (in path order) that a list row shows.
     size_t ResultRow(int row) const { return ModelRow(row); }
 
-    // Sort kinds, kept as the data of each column's header item.
-    enum SortKind { kSortText = 0, kSortNumber = 1 };
-
   protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -42,7 +39,7 @@ class ReportPage : public WizardPage {
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     void SortByColumn(int column);
-    void FitReasonColumn();
+    void FitColumnsToTexts();
     // The first row from start on (then from the top, with wrap) whose path begins with prefix, in
     // any letter case (or is it, when partial is false), as typing in the list looks for it; -1
     // when there is none.

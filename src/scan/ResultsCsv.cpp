@@ -1,9 +1,6 @@
 #include "scan/ResultsCsv.h"
 
-#include <windows.h>
-
-#include <cstdio>
-
+#include "scan/ReportColumns.h"
 #include "win/ReplacingFile.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -38,14 +35,20 @@ std::string StrictUtf8(std::string_view text) {
 
 namespace {
 
-std::string IsoTime(const FILETIME& utc) {
-    SYSTEMTIME time;
-    if ((utc.dwLowDateTime == 0 && utc.dwHighDateTime == 0) || !::FileTimeToSystemTime(&utc, &time))
-        return {};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", time.wYear, time.wMonth, time.wDay,
-                  time.wHour, time.wMinute, time.wSecond);
-    return text;
+// One line of the CSV: each column the CSV has, its field quoted where it must be.
+template <typename Field>
+std::string CsvLine(Field field) {
+    std::string line;
+    bool first = true;
+    for (const ReportColumn& column : ReportColumns()) {
+        if (!column.csvTitle)
+            continue;
+        if (!first)
+            line += ',';
+        first = false;
+        line += CsvField(StrictUtf8(field(column)));
+    }
+    return line + "\r\n";
 }
 
 }  // namespace
@@ -54,13 +57,11 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
     win::ReplacingFile file(path);
     if (!file.Open())
         return false;
-    file.Add("\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n");
+    file.Add("\xEF\xBB\xBF" +
+             CsvLine([](const ReportColumn& column) { return std::string(column.csvTitle); }));
     for (size_t row : rows) {
-        if (row >= results.Count())
-            continue;
-        file.Add(CsvField(StrictUtf8(results.Path(row))) + ',' + std::to_string(results.Size(row)) + ',' +
-                 CsvField(StrictUtf8(results.Reason(row))) + ',' + IsoTime(results.LastAccess(row)) + ',' +
-                 (results.IsTicked(row) ? "yes" : "no") + "\r\n");
+        if (row < results.Count())
+            file.Add(CsvLine([&](const ReportColumn& column) { return column.csvText(results, row); }));
     }
     return file.Finish();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The found files as a CSV file that spreadsheet programs read: UTF-8 with a byte-order mark, a
-// header line, then one line per file with its path, size in bytes, reason, last-access time
-// (ISO 8601, UTC) and whether it is ticked; fields quoted as RFC 4180 says.
+// header line, then one line per file with the CSV's columns of the report table (ReportColumns:
+// path, size in bytes, reason, last-access time in ISO 8601 UTC, whether it is ticked); fields
+// quoted as RFC 4180 says.
 
 #include <string>
 #include <string_view>
