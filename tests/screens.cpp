@@ -227,6 +227,18 @@ void FillSamples(const std::vector<HWND>& pages) {
                                 "\r\n" +
                                 FormatText(Translate("_ResultsHeldUntil"), {2.7, win::Narrow(date), 0.0});
     ::SetDlgItemTextW(pages[9], IDC_PAGE_DESCRIPTION, win::Wide(results).c_str());
+    // The page grows its description to fit its text and moves the log button below it; so here.
+    HWND description = ::GetDlgItem(pages[9], IDC_PAGE_DESCRIPTION);
+    HWND logButton = ::GetDlgItem(pages[9], IDC_RESULTS_LOGVIEWER);
+    RECT text{}, button{};
+    ::GetWindowRect(description, &text);
+    ::GetWindowRect(logButton, &button);
+    ::MapWindowPoints(nullptr, pages[9], reinterpret_cast<POINT*>(&text), 2);
+    ::MapWindowPoints(nullptr, pages[9], reinterpret_cast<POINT*>(&button), 2);
+    const int grown = win::ScaleToDpi(110, win::WindowDpi(description));
+    ::MoveWindow(description, text.left, text.top, text.right - text.left, grown, TRUE);
+    ::MoveWindow(logButton, button.left, text.top + grown + 6, button.right - button.left,
+                 button.bottom - button.top, TRUE);
 }
 
 void FillDialog(int id, HWND dialog) {
