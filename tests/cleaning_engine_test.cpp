@@ -13,6 +13,7 @@
 #include "core/LanguageTable.h"
 #include "clean/BackupStore.h"
 #include "clean/CleaningEngine.h"
+#include "clean/PointExpiry.h"
 #include "support/LogEntries.h"
 #include "support/LogwrightTest.h"
 #include "support/TestFiles.h"
@@ -76,7 +77,7 @@ class CleaningTest : public ::testing::Test {
             "_LogDeleteFileFailed=FAILED %s\n_LogDeleteFileAtRestart=IN USE %s\n"
             "_LogKeepFileChanged=CHANGED %s\n_LogKeepFileLinked=LINKED %s\n"
             "_LogRecycleFileKept=NOT RECYCLED %s\n_LogFileGone=GONE %s\n_LogRecycleTookOther=OTHER TAKEN %s\n"
-            "_LogShellCode=SHELL %s\n");
+            "_LogShellCode=SHELL %s\n_LogRemoveRestorePoint=EXPIRED %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
         ASSERT_TRUE(SUCCEEDED(dll_.Register()));
         job_.completed = [this] {
@@ -103,6 +104,23 @@ class CleaningTest : public ::testing::Test {
     std::string RestorePoint() {
         auto points = FindRestorePoints(job_.backupFolder);
         return points.size() == 1 ? points[0].path : std::string();
+    }
+
+    // A restore point's folder under the backup folder, named as a cleaning daysAgo days ago would
+    // have named it, holding one file.
+    std::string DatedPoint(int daysAgo) {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        FILETIME time;
+        ::SystemTimeToFileTime(&now, &time);
+        ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+        ticks.QuadPart -= daysAgo * 864'000'000'000ULL;
+        time = {ticks.LowPart, ticks.HighPart};
+        SYSTEMTIME then;
+        ::FileTimeToSystemTime(&time, &then);
+        const std::string point = RestorePointPath(job_.backupFolder, RestorePointName(then));
+        test::WriteFile(point + "\\C\\old\\f.tmp", "saved before");
+        return point;
     }
 
     // The mirrored form of a test path inside a restore point.
@@ -675,4 +693,73 @@ TEST_F(CleaningTest, EmptiedFoldersGoOnlyForTheirOwnRulesFilesAndNeverAProtected
     EXPECT_EQ(test::NamesIn(dir_ / "rule\\root"), std::vector<std::string>{});
     EXPECT_TRUE(test::Exists(dir_ / "videos"));
     EXPECT_FALSE(test::Exists(dir_ / "videos\\clip"));
+}
+
+// Each cleaning first gives back the space of the points older than the days kept, by the date in
+// their names, before it makes its own.
+TEST_F(CleaningTest, TheCleaningFirstRemovesThePointsThatHaveExpired) {
+    job_.backup = true;
+    job_.pointExpiryDays = 14;
+    const std::string expired = DatedPoint(15);
+    const std::string kept = DatedPoint(13);
+    RunToEnd();
+    EXPECT_FALSE(test::Exists(expired));
+    EXPECT_EQ(test::ReadFile(kept + "\\C\\old\\f.tmp"), "saved before");
+    const std::vector<::RestorePoint> points = FindRestorePoints(job_.backupFolder);
+    ASSERT_EQ(points.size(), 2u);  // the one kept and the one this cleaning made
+    EXPECT_EQ(test::FilesBelow(points[1].path).size(), 3u);
+    ASSERT_FALSE(recorder_.statuses_.empty());
+    EXPECT_EQ(recorder_.statuses_[0], "_CleaningPageStateExpiredPoints");
+    const auto entries = test::ReadLogEntries(job_.logFolder);
+    // Newest first: the deletion, the backup, then the expired points.
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_NE(entries[2].text.find("EXPIRED " + expired), std::string::npos) << entries[2].text;
+    EXPECT_EQ(entries[2].text.find(kept), std::string::npos) << entries[2].text;
+}
+
+// 0 days, as a config.xml written before points expired reads, keeps every point, however old.
+TEST_F(CleaningTest, WithoutAnExpiryEveryPointIsKept) {
+    job_.backup = true;
+    const std::string old = DatedPoint(400);
+    RunToEnd();
+    EXPECT_EQ(test::ReadFile(old + "\\C\\old\\f.tmp"), "saved before");
+    EXPECT_EQ(FindRestorePoints(job_.backupFolder).size(), 2u);
+}
+
+// A stop asked before the run takes no point and no file.
+TEST_F(CleaningTest, AStoppedCleaningRemovesNoExpiredPoint) {
+    job_.backup = true;
+    job_.pointExpiryDays = 14;
+    const std::string expired = DatedPoint(15);
+    std::atomic<bool> stop{true};
+    RunCleaning(job_, win::StopToken(&stop));
+    EXPECT_TRUE(test::Exists(expired + "\\C\\old\\f.tmp"));
+    EXPECT_TRUE(test::Exists(dir_ / "junk\\a.tmp"));
+}
+
+// A point's age is whole days from the time in its name; an expiry date is that time plus the days.
+TEST(PointExpiry, AgeAndExpiryComeFromThePointsName) {
+    ::RestorePoint point;
+    ASSERT_TRUE(ParseRestorePointName("2026-12-08_10-30-00", point));
+    struct Case {
+        SYSTEMTIME now;
+        int days;
+    };
+    const Case cases[] = {
+        {{2026, 12, 2, 8, 10, 30, 0, 0}, 0}, {{2026, 12, 2, 9, 10, 29, 59, 0}, 0},
+        {{2026, 12, 2, 9, 10, 30, 0, 0}, 1}, {{2026, 12, 2, 22, 10, 30, 0, 0}, 14},
+        {{2027, 1, 5, 1, 0, 0, 0, 0}, 23},   {{2026, 12, 2, 8, 9, 30, 0, 0}, -1},
+    };
+    for (const Case& c : cases) {
+        int days = 99;
+        ASSERT_TRUE(RestorePointAgeInDays(point, c.now, days));
+        EXPECT_EQ(days, c.days) << c.now.wMonth << "/" << c.now.wDay << " " << c.now.wHour;
+    }
+    SYSTEMTIME expiry{};
+    ASSERT_TRUE(RestorePointExpiry(point, 14, expiry));
+    EXPECT_EQ(expiry.wYear * 10000 + expiry.wMonth * 100 + expiry.wDay, 20261222);
+    ::RestorePoint impossible;
+    ASSERT_TRUE(ParseRestorePointName("2026-02-30_00-00-00", impossible));
+    int days = 0;
+    EXPECT_FALSE(RestorePointAgeInDays(impossible, expiry, days));
 }

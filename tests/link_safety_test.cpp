@@ -190,6 +190,24 @@ TEST_F(LinkSafetyTest, ARestorePointThatIsALinkIsNeitherListedNorRemovedNorResto
     EXPECT_TRUE(test::Exists(point));
 }
 
+// The same point, long expired, at the start of a cleaning that keeps points for a day: the
+// expiry lists no link as a point, so nothing it leads to is touched, nor the link itself.
+TEST_F(LinkSafetyTest, AnExpiredPointThatIsALinkIsNeverFollowed) {
+    const std::string backup = fixture_ + "\\pointlink\\Backup";
+    const std::vector<std::string> victims = {"docs\\important.txt=important", "notes.txt=notes"};
+    ASSERT_EQ(Victims(fixture_ + "\\pointlink\\victims"), victims);
+    CleaningJob job;
+    job.backupFolder = backup;
+    job.pointExpiryDays = 1;
+    job.logFolder = dir_ / "Log";
+    std::atomic<bool> never{false};
+    RunCleaning(job, win::StopToken(&never));
+    EXPECT_EQ(Victims(fixture_ + "\\pointlink\\victims"), victims);
+    EXPECT_TRUE(test::Exists(backup + "\\2025-01-01_00-00-00\\notes.txt"));
+    for (const auto& entry : test::ReadLogEntries(job.logFolder))
+        EXPECT_EQ(entry.text.find("2025-01-01_00-00-00"), std::string::npos) << entry.text;
+}
+
 // report\report.csv is a link to report\elsewhere.txt: the report takes the link's place.
 TEST_F(LinkSafetyTest, AReportWrittenOverALinkReplacesTheLinkNotWhatItLeadsTo) {
     const std::string report = fixture_ + "\\report\\report.csv";

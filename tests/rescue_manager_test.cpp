@@ -123,7 +123,7 @@ TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
     column.cchTextMax = sizeof(header);
     ASSERT_TRUE(::SendMessageA(list_.Handle(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
     EXPECT_EQ(std::string(header), Translate("_RescueDialogListColDate"));
-    EXPECT_EQ(column.cx, 450);
+    EXPECT_EQ(column.cx, 250);
     const DWORD styles = ListView_GetExtendedListViewStyle(list_.Handle());
     EXPECT_EQ(styles & (LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES),
               DWORD(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES));
@@ -354,4 +354,41 @@ TEST_F(RescueManagerTest, ClosingTheDialogMidRestoreWaitsAndKeepsTheBackup) {
     EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "a.txt")));
     EXPECT_TRUE(test::Exists(point + "\\" + MirrorPath(data_ / "b.txt")));
     EXPECT_FALSE(test::Exists(data_ / "a.txt"));
+}
+
+// Each row shows how much its point holds and how many days old it is by its name; below the list,
+// what all of them hold.
+TEST_F(RescueManagerTest, ShowsEachPointsSizeAndAgeAndTheTotalHeld) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME time;
+    ::SystemTimeToFileTime(&now, &time);
+    ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart -= 3 * 864'000'000'000ULL;
+    time = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME then;
+    ::FileTimeToSystemTime(&time, &then);
+    const std::string recent = Point(RestorePointName(then));
+    BackUp(recent, data_ / "a.tmp", std::string(1024 * 1024, 'a'));
+    BackUp(recent, data_ / "sub\\b.tmp", std::string(512 * 1024, 'b'));
+    const std::string old = Point("2020-01-01_00-00-00");
+    BackUp(old, data_ / "c.tmp", std::string(256 * 1024, 'c'));
+    Open();
+
+    ASSERT_EQ(list_.Count(), 2);
+    EXPECT_EQ(dialog_.RowPath(1), recent);
+    EXPECT_EQ(list_.Text(1, 1), "1.50");
+    EXPECT_EQ(list_.Text(1, 2), "3");
+    EXPECT_EQ(list_.Text(0, 1), "0.25");
+    EXPECT_GE(std::stoi(list_.Text(0, 2)), 6 * 365);  // made in 2020
+    const HWND total = ::GetDlgItem(window_, IDC_RESCUE_TOTAL);
+    EXPECT_EQ(test::WindowText(total), FormatText(Translate("_RescueTotalHeld"), {1.75}));
+    EXPECT_TRUE(test::ShowsItsTextWhole(total));
+
+    // After a point's removal the total is what is left.
+    list_.Select(0);
+    prompts_.answers = {IDYES};
+    Press(IDC_RESCUE_DELETE);
+    ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Working() && list_.Count() == 1; }));
+    EXPECT_EQ(test::WindowText(total), FormatText(Translate("_RescueTotalHeld"), {1.50}));
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
 #include "win/Dpi.h"
@@ -206,11 +207,38 @@ void FillSamples(const std::vector<HWND>& pages) {
     ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_RECYCLE, BM_SETCHECK, BST_CHECKED, 0);
     ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_BACKUP, BM_SETCHECK, BST_CHECKED, 0);
     ::SetDlgItemTextA(pages[7], IDC_CLEANOPTIONS_FOLDER, "C:\\Program Files\\Quillmoor\\Backup");
+    ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_EXPIRE, BM_SETCHECK, BST_CHECKED, 0);
+    ::SetDlgItemTextA(pages[7], IDC_CLEANOPTIONS_DAYS, "14");
 
     ::SendDlgItemMessageA(pages[8], IDC_CLEANING_PROGRESS, PBM_SETRANGE32, 0, 100);
     ::SendDlgItemMessageA(pages[8], IDC_CLEANING_PROGRESS, PBM_SETPOS, 60, 0);
     ::SetDlgItemTextW(pages[8], IDC_CLEANING_STATUS,
                       win::Wide(Translate("_CleaningPageStateBackup")).c_str());
+
+    // The results of a cleaning into a restore point, its date in the display locale's words.
+    const SYSTEMTIME until{2026, 12, 2, 22, 10, 30, 0, 0};
+    wchar_t date[128] = {};
+    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0x80 /* DATE_MONTHDAY */, &until, nullptr, date, 128,
+                      nullptr);
+    const std::string results = Translate("_CleanerResultsDescription") + "\r\n\r\n" +
+                                FormatText(Translate("_ResultsCounts"), {12LL, 0LL, 0LL, 0LL, 0.0}) + "\r\n" +
+                                FormatText(Translate("_ResultsRestorePoint"),
+                                           {"C:\\Program Files\\Quillmoor\\Backup\\2026-12-08_10-30-00"}) +
+                                "\r\n" +
+                                FormatText(Translate("_ResultsHeldUntil"), {2.7, win::Narrow(date), 0.0});
+    ::SetDlgItemTextW(pages[9], IDC_PAGE_DESCRIPTION, win::Wide(results).c_str());
+    // The page grows its description to fit its text and moves the log button below it; so here.
+    HWND description = ::GetDlgItem(pages[9], IDC_PAGE_DESCRIPTION);
+    HWND logButton = ::GetDlgItem(pages[9], IDC_RESULTS_LOGVIEWER);
+    RECT text{}, button{};
+    ::GetWindowRect(description, &text);
+    ::GetWindowRect(logButton, &button);
+    ::MapWindowPoints(nullptr, pages[9], reinterpret_cast<POINT*>(&text), 2);
+    ::MapWindowPoints(nullptr, pages[9], reinterpret_cast<POINT*>(&button), 2);
+    const int grown = win::ScaleToDpi(110, win::WindowDpi(description));
+    ::MoveWindow(description, text.left, text.top, text.right - text.left, grown, TRUE);
+    ::MoveWindow(logButton, button.left, text.top + grown + 6, button.right - button.left,
+                 button.bottom - button.top, TRUE);
 }
 
 void FillDialog(int id, HWND dialog) {
@@ -236,10 +264,14 @@ void FillDialog(int id, HWND dialog) {
     } else if (id == IDD_RESCUE) {
         ::SetDlgItemTextA(dialog, IDC_RESCUE_FOLDER, "C:\\Program Files\\Quillmoor\\Backup");
         HWND list = ::GetDlgItem(dialog, IDC_RESCUE_LIST);
-        AddColumns(list, {{"_RescueDialogListColDate", 450}});
+        AddColumns(list, {{"_RescueDialogListColDate", 250},
+                          {"_RescueDialogListColSize", 100},
+                          {"_RescueDialogListColAge", 90}});
         Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-        AddRow(list, {"12/24/2025 18:00:00"});
-        AddRow(list, {"01/31/2026 08:05:09"});
+        AddRow(list, {"12/24/2025 18:00:00", "0.25", "349"});
+        AddRow(list, {"01/31/2026 08:05:09", "2.70", "311"});
+        ::SetDlgItemTextW(dialog, IDC_RESCUE_TOTAL,
+                          win::Wide(FormatText(Translate("_RescueTotalHeld"), {2.95})).c_str());
         ::SetDlgItemTextW(dialog, IDC_RESCUE_STATUS,
                           win::Wide(Translate("_RescueDialogStateRestoreComplete")).c_str());
         ::SendDlgItemMessageA(dialog, IDC_RESCUE_PROGRESS, PBM_SETPOS, 100, 0);

@@ -7,6 +7,7 @@
 #include "clean/BackupStore.h"
 #include "clean/RestoreFiles.h"
 #include "config/CleanOptionSettings.h"
+#include "config/ConfigDocument.h"
 #include "config/ListSettings.h"
 #include "config/RuleSettings.h"
 #include "config/ScanOptionSettings.h"
@@ -14,6 +15,8 @@
 #include "core/LanguageTable.h"
 #include "session/ProgramRules.h"
 #include "session/Session.h"
+#include "support/LogEntries.h"
+#include "support/LogwrightDll.h"
 #include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
@@ -550,4 +553,43 @@ TEST(Session, TheRulesLogIsWrittenWhenAScanIsPreparedNotWhenTheRulesAreLoaded) {
     Session session(program.Path());
     session.PrepareScan(ReadWizardSettings(config), {data.Path()});
     EXPECT_NE(test::ReadFile(program / "rules.log").find("Quillmoor.rules\tRelative\t"), std::string::npos);
+}
+
+// "/auto" gives back the space of the restore points that have expired, and says so in the
+// activity log; a config.xml written before points expired keeps every point, as it always did.
+TEST(Session, AnUnattendedCleaningRemovesExpiredPointsOnlyWhereConfigXmlAsksForIt) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    test::RegistrationLock registrationLock;
+    test::LogwrightDll dll{data.Path()};
+    ASSERT_TRUE(SUCCEEDED(dll.Register()));
+    const std::string config = program / "config.xml";
+    WriteCleaningSettings(config, data / "Backup");
+    {
+        ConfigDocument document(config);
+        document.RemoveChild(
+            document.SelectSingleNode("/config/quillmoor/CleanOptions").get(),
+            document.SelectSingleNode("/config/quillmoor/CleanOptions/RemoveRestorePoints").get());
+        ASSERT_TRUE(document.Save());
+    }
+    const std::string old = data / "Backup\\2020-01-01_00-00-00";
+    test::WriteFile(old + "\\C\\old\\b.tmp", "an earlier backup");
+    test::WriteFile(data / "junk\\a.tmp", "junk");
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}),
+              UnattendedEnd::Done);
+    EXPECT_EQ(test::ReadFile(old + "\\C\\old\\b.tmp"), "an earlier backup");
+    EXPECT_EQ(FindRestorePoints(data / "Backup").size(), 2u);
+
+    // The user chooses 14 days: the next run takes the old point, and only it.
+    ASSERT_TRUE(WriteCleanOptions(config, {RemovalMode::Permanent, true, data / "Backup", true, 14}));
+    test::WriteFile(data / "junk\\b.tmp", "junk");
+    EXPECT_EQ(Session(program.Path()).RunUnattended({UnattendedKind::Clean, {data / "junk"}, {}}),
+              UnattendedEnd::Done);
+    EXPECT_FALSE(test::Exists(old));
+    EXPECT_EQ(FindRestorePoints(data / "Backup").size(), 2u);
+    bool logged = false;
+    for (const test::LogEntry& entry : test::ReadLogEntries(program / "Log\\Data"))
+        logged = logged || (entry.subcategory == Translate("_LogLogCategoryExpiredPoints") &&
+                            entry.text.find(old) != std::string::npos);
+    EXPECT_TRUE(logged);
 }

@@ -415,3 +415,19 @@ TEST_F(SettingsPagesTest, OptionsCleanOptionsAndSkipFoldersRoundTripThroughTheFi
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.Selected(), -1);
 }
+
+// A config.xml without the expiry (TestConfig, as written before it existed) shows it off, its
+// days greyed; ticked with a count typed, the page stores both.
+TEST_F(SettingsPagesTest, TheRestorePointsExpiryIsOffForAnOlderFileAndStoredWhenChosen) {
+    auto clean = Make<CleanOptionsPage>(settings_.cleanOptions);
+    EXPECT_FALSE(clean->IsChecked(IDC_CLEANOPTIONS_EXPIRE));
+    EXPECT_EQ(clean->ItemText(IDC_CLEANOPTIONS_DAYS), "14");
+    for (int id : {IDC_CLEANOPTIONS_DAYS_LABEL, IDC_CLEANOPTIONS_DAYS})
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), id))) << id;
+    test::Click(clean->Handle(), IDC_CLEANOPTIONS_EXPIRE);
+    for (int id : {IDC_CLEANOPTIONS_DAYS_LABEL, IDC_CLEANOPTIONS_DAYS})
+        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(clean->Handle(), id))) << id;
+    ::SetDlgItemTextA(clean->Handle(), IDC_CLEANOPTIONS_DAYS, "30");
+    Close(clean);
+    EXPECT_EQ(ReadCleanOptionsStrictly(ConfigFilePath()).values.ExpiryDays(), 30);
+}

@@ -250,8 +250,9 @@ TEST_F(SettingsTest, TheShippedConfigurationLoadsWithSafeFactoryMasks) {
     EXPECT_EQ(ReadScanOptions(path_), ReadScanOptions(path_, ValueSet::Factory));
     EXPECT_EQ(ReadSkipFolders(path_), ReadSkipFolders(path_, ValueSet::Factory));
     EXPECT_EQ(ReadCleanOptions(path_), ReadCleanOptions(path_, ValueSet::Factory));
+    // A new installation gives restore points back after 14 days.
     EXPECT_EQ(ReadCleanOptions(path_),
-              (CleanOptionValues{RemovalMode::Permanent, true, ProgramDirectory() + "\\Backup"}));
+              (CleanOptionValues{RemovalMode::Permanent, true, ProgramDirectory() + "\\Backup", true, 14}));
     const ScanOptionValues options = ReadScanOptions(path_);
     EXPECT_TRUE(options.checked[kSkipSystemFiles]);
     // Office owner files ("~$report.docx") match the factory "~*.*" and are hidden: skip hidden files.
@@ -420,4 +421,60 @@ TEST(StrictSettings, StrictValuesAreThoseTheProgramWrites) {
     EXPECT_EQ(StrictCount("2147483647"), std::optional<int>(2147483647));
     for (const char* bad : {"", "abc", "12 months", "-1", "+3", " 6", "2147483648", "99999999999"})
         EXPECT_FALSE(StrictCount(std::string(bad))) << bad;
+}
+
+// Restore points expire only where config.xml says so: a file written before the setting existed
+// keeps every point, and a damaged setting never passes for a number of days.
+TEST(StrictSettings, TheRestorePointsExpiryIsReadStrictlyAndIsOffWithoutItsElement) {
+    win::ComApartment com;
+    test::TempFolder dir;
+    const std::string path = dir / "config.xml";
+    struct Case {
+        const char* what;
+        std::optional<test::Attributes> element;
+        int expiryDays;  // -1: unreadable
+        std::string unreadable;
+    };
+    const Case cases[] = {
+        {"no element, as written before", std::nullopt, 0, ""},
+        {"ticked", test::Attributes{{"checked", "1"}, {"days", "14"}}, 14, ""},
+        {"unticked", test::Attributes{{"checked", "0"}, {"days", "30"}}, 0, ""},
+        {"unticked, days damaged", test::Attributes{{"checked", "0"}, {"days", "x"}}, 0, ""},
+        {"tick spelt out", test::Attributes{{"checked", "yes"}, {"days", "14"}}, -1,
+         "RemoveRestorePoints checked"},
+        {"tick missing", test::Attributes{{"days", "14"}}, -1, "RemoveRestorePoints checked"},
+        {"days not a number", test::Attributes{{"checked", "1"}, {"days", "two"}}, -1,
+         "RemoveRestorePoints days"},
+        {"no days", test::Attributes{{"checked", "1"}}, -1, "RemoveRestorePoints days"},
+        {"zero days", test::Attributes{{"checked", "1"}, {"days", "0"}}, -1, "RemoveRestorePoints days"},
+    };
+    for (const Case& c : cases) {
+        test::ConfigParts parts;
+        parts.removeRestorePoints = c.element;
+        test::WriteFile(path, test::ConfigText(parts));
+        const StrictCleanOptions read = ReadCleanOptionsStrictly(path);
+        EXPECT_EQ(read.unreadable, c.unreadable) << c.what;
+        if (c.expiryDays >= 0)
+            EXPECT_EQ(read.values.ExpiryDays(), c.expiryDays) << c.what;
+        else  // the factory values, which this file does not hold either: every point kept
+            EXPECT_EQ(read.values.ExpiryDays(), 0) << c.what;
+    }
+}
+
+// Saving the clean options into a file written before the setting existed adds the element with
+// the user's choice only: that file's factory values still keep every point.
+TEST(StrictSettings, SavingTheExpiryIntoAnOlderFileAddsItWithoutFactoryValues) {
+    win::ComApartment com;
+    test::TempFolder dir;
+    const std::string path = dir / "config.xml";
+    test::WriteFile(path, test::ConfigText(test::ConfigParts{}));
+    CleanOptionValues values = ReadCleanOptions(path);
+    EXPECT_EQ(values.ExpiryDays(), 0);
+    values.removeOldPoints = true;
+    values.pointDays = 30;
+    ASSERT_TRUE(WriteCleanOptions(path, values));
+    EXPECT_EQ(ReadCleanOptionsStrictly(path).values.ExpiryDays(), 30);
+    EXPECT_EQ(ReadCleanOptions(path, ValueSet::Factory).ExpiryDays(), 0);
+    EXPECT_EQ(ReadCleanOptions(path, ValueSet::Factory).pointDays, 14);  // the box's count, unticked
+    EXPECT_EQ(ReadCleanOptions(path).backupDirectory, values.backupDirectory);
 }

@@ -11,6 +11,7 @@
 #include "clean/BackupStore.h"
 #include "clean/EmptyFolders.h"
 #include "clean/ListedFile.h"
+#include "clean/PointExpiry.h"
 #include "clean/LogEntry.h"
 #include "win/ComPtr.h"
 #include "win/PathCalls.h"
@@ -31,6 +32,19 @@ class CleaningRun {
     }
 
     bool Stopped() const { return stop_.StopRequested(); }
+
+    // Gives back the space of the restore points the user keeps for a limited time, before this
+    // run adds its own; false when stopped meanwhile.
+    bool RemoveExpiredPoints() {
+        if (job_.pointExpiryDays <= 0)
+            return true;
+        SetStatus("_CleaningPageStateExpiredPoints");
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        const ExpiryOutcome outcome =
+            RemoveExpiredRestorePoints(job_.backupFolder, job_.pointExpiryDays, now, log_, stop_.Flag());
+        return !outcome.stopped && !Stopped();
+    }
 
     // Saves every file into a new restore point: moved there when it is to be deleted anyway and
     // the point is on its volume (a rename: nothing copied, and never half done), else copied.
@@ -97,9 +111,10 @@ class CleaningRun {
             listed.Close();
             // A file the check refused is named once, here, with its reason; the removal's entry
             // then says nothing more of it. One that could not be backed up is also named there.
-            if (outcome.saved != Saved::Kept)
+            if (outcome.saved != Saved::Kept) {
+                job_.counts.bytesHeld += job_.cleaningSet.Size(i);
                 entry.Add("_LogSaveFile", {path, backupPath});
-            else if (NotBackedUp(outcome))
+            } else if (NotBackedUp(outcome))
                 Failure(entry, "_LogSaveFileFailed", {path, backupPath}, outcome.error);
             else
                 Kept(entry, path, outcome.state, outcome.error);
@@ -413,6 +428,8 @@ void RunCleaning(CleaningJob& job, win::StopToken stop) {
     win::ComApartment com;
     // The log component goes with the run, before the page hears of the end.
     CleaningRun run(job, stop);
+    if (!run.RemoveExpiredPoints())
+        return;
     if (job.backup && !run.Backup())
         return;
     run.SetPosition(0);

@@ -21,7 +21,10 @@ struct CleaningJob {
     RemovalMode removal = RemovalMode::Permanent;
     bool backup = false;
     std::string backupFolder;  // as typed, path variables already expanded
-    ScanResults cleaningSet;   // the ticked files, in path order; only the paths are used
+    // Restore points under the backup folder this many days old or older are removed before the
+    // backup (RemoveExpiredRestorePoints); 0 keeps every point.
+    int pointExpiryDays = 0;
+    ScanResults cleaningSet;  // the ticked files, in path order; only the paths are used
     // Folders whose folders go once the cleaning has emptied them of their own files
     // (RemoveEmptiedFolders), and the folders that stay even then: the protected places and the
     // chosen roots.
@@ -48,6 +51,7 @@ struct CleaningJob {
         size_t kept = 0;
         size_t failed = 0;
         uint64_t bytesFreed = 0;   // the listed sizes of the files deleted, not those moved or recycled
+        uint64_t bytesHeld = 0;    // the listed sizes of the files saved into the restore point
         std::string restorePoint;  // the restore point made, when it holds a file
     } counts;
     // Hands a Recycle Bin operation to the shell; empty for SHFileOperationW itself. Tests put
@@ -65,8 +69,8 @@ struct CleaningJob {
 // status and the usual completion.
 bool StartCleaning(CleaningJob& job);
 
-// The worker's body: backs up, then removes the cleaning set as the job says, until stop is
-// requested, writing one activity-log entry per finished phase.
+// The worker's body: removes the expired restore points, backs up, then removes the cleaning set as the job
+// says, until stop is requested, writing one activity-log entry per finished phase.
 void RunCleaning(CleaningJob& job, win::StopToken stop);
 
 // Stops a running cleaning before its next file operation and shows the stopped state: Stop

@@ -1,6 +1,8 @@
 #include "config/CleanOptionSettings.h"
 
+#include <algorithm>
 #include <optional>
+#include <string>
 
 #include "config/ConfigDocument.h"
 #include "config/PathVariables.h"
@@ -9,6 +11,9 @@ namespace {
 
 constexpr char kCleanMode[] = "/config/quillmoor/CleanOptions/CleanMode";
 constexpr char kBackup[] = "/config/quillmoor/CleanOptions/Backup";
+constexpr char kCleanOptions[] = "/config/quillmoor/CleanOptions";
+constexpr char kPointsElement[] = "RemoveRestorePoints";
+constexpr char kPoints[] = "/config/quillmoor/CleanOptions/RemoveRestorePoints";
 
 }  // namespace
 
@@ -27,6 +32,14 @@ CleanOptionValues ReadCleanOptions(const std::string& configPath, ValueSet value
     result.backup = document.ReadInteger(backup.get(), current ? "checked" : "default") != 0;
     result.backupDirectory = ExpandPathVariables(
         document.ReadText(backup.get(), current ? "BackupDirectory" : "DefaultBackupDirectory"));
+    XmlNode points = document.SelectSingleNode(kPoints);
+    if (points) {
+        result.removeOldPoints = document.ReadInteger(points.get(), current ? "checked" : "default") != 0;
+        // An element this version appended to an older file holds no factory count.
+        if (const std::optional<std::string> days =
+                document.ReadAttribute(points.get(), current ? "days" : "defaultdays"))
+            result.pointDays = std::max(1, ParseConfigInteger(*days));
+    }
     return result;
 }
 
@@ -60,6 +73,22 @@ StrictCleanOptions ReadCurrentCleanOptionsStrictly(const std::string& configPath
         result.unreadable = "Backup BackupDirectory";
     else if (folder)
         result.values.backupDirectory = ExpandPathVariables(*folder);
+    if (!result.unreadable.empty())
+        return result;
+    // Written before restore points expired: kept for ever, as they were then.
+    XmlNode points = document.SelectSingleNode(kPoints);
+    if (!points)
+        return result;
+    if (!flag(points.get(), "checked", result.values.removeOldPoints)) {
+        result.unreadable = "RemoveRestorePoints checked";
+        return result;
+    }
+    // A damaged count must not pass for "0 days", which would take every point at once.
+    const std::optional<int> days = StrictCount(document.ReadAttribute(points.get(), "days"));
+    if (days && *days >= 1)
+        result.values.pointDays = *days;
+    else if (result.values.removeOldPoints)
+        result.unreadable = "RemoveRestorePoints days";
     return result;
 }
 
@@ -81,6 +110,16 @@ bool WriteCleanOptions(const std::string& configPath, const CleanOptionValues& v
     XmlNode backup = document.SelectSingleNode(kBackup);
     document.WriteAttribute(backup.get(), "checked", values.backup ? 1 : 0);
     document.WriteAttribute(backup.get(), "BackupDirectory", ContractPathVariables(values.backupDirectory));
+    const std::string ticked = values.removeOldPoints ? "1" : "0";
+    const std::string days = std::to_string(std::max(1, values.pointDays));
+    if (XmlNode points = document.SelectSingleNode(kPoints)) {
+        document.WriteAttribute(points.get(), "checked", ticked);
+        document.WriteAttribute(points.get(), "days", days);
+    } else {
+        // No factory values: this file's factory stays what it was when it was written.
+        document.AppendElement(document.SelectSingleNode(kCleanOptions).get(), kPointsElement, "",
+                               {{"checked", ticked}, {"days", days}});
+    }
     return document.Save();
 }
 

@@ -9,7 +9,10 @@
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "clean/ActivityLog.h"
+#include "clean/BackupStore.h"
+#include "clean/PointExpiry.h"
 #include "resources/ResourceIds.h"
+#include "win/PathParts.h"
 #include "win/Prompts.h"
 #include "win/Text.h"
 
@@ -93,6 +96,41 @@ bool ResultsPage::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
     return false;
 }
 
+std::string KeptUntilDate(const SYSTEMTIME& date, const SYSTEMTIME& now) {
+    // DATE_MONTHDAY (Windows 7), which the headers declare only for a newer target than ours; a
+    // system without it refuses the flag and the long date follows.
+    constexpr DWORD kMonthDay = 0x00000080;
+    // The day and month read naturally within the year; a date in another year names its year.
+    const DWORD flags[] = {date.wYear == now.wYear ? kMonthDay : DWORD{DATE_LONGDATE}, DATE_LONGDATE,
+                           DATE_SHORTDATE};
+    for (DWORD flag : flags) {
+        wchar_t text[128] = {};
+        if (::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, flag, &date, nullptr, text, 128, nullptr) > 0)
+            return win::Narrow(text);
+    }
+    return {};
+}
+
+namespace {
+
+// How much the run put into its restore point, until when the point is kept, and what it freed.
+std::string HeldText(const CleaningJob& cleaning) {
+    const CleaningJob::Counts& counts = cleaning.counts;
+    const double held = KilobytesToMegabytes(BytesToKilobytes(counts.bytesHeld));
+    const double freed = KilobytesToMegabytes(BytesToKilobytes(counts.bytesFreed));
+    RestorePoint point;
+    SYSTEMTIME expiry{};
+    if (cleaning.pointExpiryDays > 0 && ParseRestorePointName(win::NamePartOf(counts.restorePoint), point) &&
+        RestorePointExpiry(point, cleaning.pointExpiryDays, expiry)) {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        return FormatText(Translate("_ResultsHeldUntil"), {held, KeptUntilDate(expiry, now), freed});
+    }
+    return FormatText(Translate("_ResultsHeldForEver"), {held, freed});
+}
+
+}  // namespace
+
 std::string ResultsText(const ScanResults& found, const CleaningJob& cleaning) {
     if (found.Count() == 0 || cleaning.cleaningSet.Count() == 0)
         return Translate("_ResultsNothingFound");
@@ -107,7 +145,8 @@ std::string ResultsText(const ScanResults& found, const CleaningJob& cleaning) {
                     static_cast<long long>(counts.kept), static_cast<long long>(counts.failed),
                     KilobytesToMegabytes(BytesToKilobytes(counts.bytesFreed))});
     if (!counts.restorePoint.empty())
-        text += "\r\n" + FormatText(Translate("_ResultsRestorePoint"), {counts.restorePoint});
+        text += "\r\n" + FormatText(Translate("_ResultsRestorePoint"), {counts.restorePoint}) + "\r\n" +
+                HeldText(cleaning);
     else if (cleaning.backup)
         text += "\r\n" + Translate("_ResultsNoRestorePoint");
     if (cleaning.keptInUse > 0)

@@ -27,8 +27,13 @@ class CleaningPage : public WizardPage, public win::JobProgress {
     Session& session_;
 };
 
+// A day in the user's locale's own words: its month and day when in now's year ("December 22",
+// "22. Dezember"), else the long date.
+std::string KeptUntilDate(const SYSTEMTIME& date, const SYSTEMTIME& now);
+
 // What the results page says of a run: whether anything was done, the files removed, recycled,
-// kept and failed, the space freed, the restore point, and the files another program held.
+// kept and failed, the space freed, the restore point with what it holds and until when it is
+// kept, and the files another program held.
 std::string ResultsText(const ScanResults& found, const CleaningJob& cleaning);
 
 // The last page. Each time it is shown it says what the cleaning did (ResultsText).

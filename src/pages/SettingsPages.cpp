@@ -1,5 +1,8 @@
 #include "pages/SettingsPages.h"
 
+#include <algorithm>
+#include <string>
+
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
@@ -245,6 +248,7 @@ CleanOptionsPage::CleanOptionsPage(CleanOptionValues& options)
                    ReadCleanOptions, WriteCleanOptions) {}
 
 void CleanOptionsPage::SetUpControls() {
+    ::SendMessageW(Item(IDC_CLEANOPTIONS_DAYS), EM_LIMITTEXT, 4, 0);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
                               {IDC_OPTIONS_APPLICATIONS, win::Anchor::MoveDown},
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
@@ -256,6 +260,8 @@ void CleanOptionsPage::Show(const CleanOptionValues& values) {
     SetChecked(IDC_CLEANOPTIONS_RECYCLE, recycle);
     SetChecked(IDC_CLEANOPTIONS_BACKUP, values.backup);
     SetItemText(IDC_CLEANOPTIONS_FOLDER, values.backupDirectory);
+    SetChecked(IDC_CLEANOPTIONS_EXPIRE, values.removeOldPoints);
+    SetItemText(IDC_CLEANOPTIONS_DAYS, std::to_string(values.pointDays));
     UpdateBackupControls();
 }
 
@@ -266,6 +272,9 @@ CleanOptionValues CleanOptionsPage::Collect() const {
                          : RemovalMode::Permanent;
     values.backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
     values.backupDirectory = ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
+    values.removeOldPoints = IsChecked(IDC_CLEANOPTIONS_EXPIRE);
+    // An empty box or 0 would take every point at once: a day is the least kept.
+    values.pointDays = std::max(1, ParseConfigInteger(ItemText(IDC_CLEANOPTIONS_DAYS).substr(0, 9)));
     return values;
 }
 
@@ -294,11 +303,15 @@ void CleanOptionsPage::UpdateBackupControls() {
     Enable(IDC_CLEANOPTIONS_FOLDER_LABEL, backup);
     Enable(IDC_CLEANOPTIONS_FOLDER, backup);
     Enable(IDC_CLEANOPTIONS_BROWSE, backup);
+    const bool expire = IsChecked(IDC_CLEANOPTIONS_EXPIRE);
+    Enable(IDC_CLEANOPTIONS_DAYS, expire);
+    Enable(IDC_CLEANOPTIONS_DAYS_LABEL, expire);
 }
 
 bool CleanOptionsPage::OnCommand(int id, int, HWND) {
     switch (id) {
         case IDC_CLEANOPTIONS_BACKUP:
+        case IDC_CLEANOPTIONS_EXPIRE:
             UpdateBackupControls();
             return true;
         case IDC_CLEANOPTIONS_BROWSE: {

@@ -57,7 +57,8 @@ class SkipPage : public SettingsPage<std::vector<SkipFolder>> {
     win::ListView list_;
 };
 
-// Permanent deletion or the Recycle Bin, and the backup folder.
+// Permanent deletion or the Recycle Bin, the backup folder, and after how many days the restore
+// points go (unticked: never).
 class CleanOptionsPage : public SettingsPage<CleanOptionValues> {
   public:
     explicit CleanOptionsPage(CleanOptionValues& options);

@@ -93,6 +93,7 @@ void Session::PrepareCleaning(const CleanOptionValues& options) {
     // The restore points are made where the backup folder truly is, so that the cleaning finds
     // each one it made at its path; a text that names no full path stays as it is, and is refused.
     cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).Value();
+    cleaning_.pointExpiryDays = options.ExpiryDays();
     cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
     cleaning_.cleaningSet = scan_.results.TickedRows();
     cleaning_.emptiedFoldersGo = scan_.emptiedFoldersGo;

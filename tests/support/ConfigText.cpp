@@ -107,7 +107,10 @@ std::string ConfigText(const ConfigParts& parts) {
     text += "  <SkipFolders>\n" + List("items", parts.skipFolders) +
             List("default", parts.factorySkipFolders) + "  </SkipFolders>\n";
     text += "  <CleanOptions>\n" + Element("    ", "CleanMode", parts.cleanMode) +
-            Element("    ", "Backup", parts.backup) + "  </CleanOptions>\n";
+            Element("    ", "Backup", parts.backup);
+    if (parts.removeRestorePoints)
+        text += Element("    ", "RemoveRestorePoints", *parts.removeRestorePoints);
+    text += "  </CleanOptions>\n";
     return text + "</quillmoor></config>\n";
 }
 

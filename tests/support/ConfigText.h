@@ -3,6 +3,7 @@
 // test gives. Attributes are written as given, in the given order, so a test can also hold values
 // the program would never write (checked="yes", a missing attribute or option element).
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,8 @@ struct ConfigParts {
     std::vector<Attributes> factorySkipFolders;  // SkipFolders/default
     Attributes cleanMode = CleanMode("0", "0");
     Attributes backup = Backup("1", "1", "%ModulePath%\\Backup", "%ModulePath%\\Backup");
+    // CleanOptions/RemoveRestorePoints, which files written before the restore points expired lack.
+    std::optional<Attributes> removeRestorePoints;
 };
 
 std::string ConfigText(const ConfigParts& parts);
