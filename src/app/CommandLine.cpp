@@ -52,6 +52,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return line;
     }
     for (size_t i = next; i < arguments.size(); ++i) {
+        if (line.mode == CommandLine::Mode::Auto && IsSwitch(arguments[i], "scheduled")) {
+            line.scheduled = true;
+            continue;
+        }
         // A folder never starts with a switch character: a misplaced switch is an error, not a folder.
         if (arguments[i].empty() || arguments[i][0] == '/') {
             line.mode = CommandLine::Mode::Invalid;

@@ -15,6 +15,8 @@ struct CommandLine {
     // An "/auto", "/report" or "/rules" switch stands anywhere on the line: nobody may be there to
     // click, so even bad arguments must end without a window.
     bool unattended = false;
+    // "/scheduled" after "/auto": the automatic cleaning's task started the run (RunScheduled).
+    bool scheduled = false;
 };
 
 // The exit codes of an unattended run, as the help file documents them.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "session/ScheduledRun.h"
 #include "session/Session.h"
 #include "win/FileSystem.h"
 #include "win/UniqueHandle.h"
@@ -13,7 +14,9 @@ int RunUnattended(const CommandLine& command, const std::string& programFolder) 
     if (command.mode == CommandLine::Mode::Report)
         request.reportFile = command.reportFile;
     std::string reason;
-    switch (session.RunUnattended(request, &reason)) {
+    const UnattendedEnd end =
+        command.scheduled ? RunScheduled(session, request, &reason) : session.RunUnattended(request, &reason);
+    switch (end) {
         case UnattendedEnd::Done:
             return kExitDone;
         case UnattendedEnd::SomeKept:

@@ -20,6 +20,8 @@
 struct UnattendedRequest {
     std::vector<std::string> folders;  // the roots as typed (win::TypedFullPath); none: every fixed drive
     std::string reportFile;            // not empty: write the report there instead of cleaning
+    // No folders means no root at all, only the ticked places and rules (the automatic cleaning).
+    bool placesOnly = false;
 };
 
 // How an unattended run ended.
