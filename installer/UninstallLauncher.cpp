@@ -14,6 +14,9 @@
 //   2  refused because Quillmoor runs (nothing is removed)
 //   3  the uninstaller could not be started (nothing is removed)
 //   4  the program is removed, but this file could not leave its folder
+// Once the program is removed, the user's automatic cleaning goes too: its task in the Task
+// Scheduler would start a program that is no longer there (a task that runs a copy of Quillmoor in
+// another folder stays). A task that cannot be removed is told, in the system's words, unless silent.
 // Its arguments go to the uninstaller as they are (/S: silent); a "_?=" the caller put last is
 // replaced by this file's folder. Only its moved file and folder stay in the temporary folder.
 //
@@ -32,6 +35,8 @@
 #include <string>
 
 #include "clean/RestorePointTree.h"
+#include "session/ScheduledTask.h"
+#include "win/ComPtr.h"
 #include "win/PathCalls.h"
 #include "win/TruePath.h"
 #include "win/Result.h"
@@ -185,6 +190,22 @@ win::Result RunUninstallerCopy(const std::wstring& programFolder, const std::wst
     return result;
 }
 
+// Removes this user's automatic cleaning when it runs the program of programFolder, or when the
+// Task Scheduler does not tell what it runs.
+void RemoveAutomaticCleaning(const std::wstring& programFolder, bool silent) {
+    const win::ComApartment com;
+    const TaskState task = ReadScheduledTask();
+    if (!task.exists)
+        return;
+    if (!task.action.command.empty() &&
+        ::CompareStringOrdinal(ParentOf(win::Wide(task.action.command)).c_str(), -1, programFolder.c_str(),
+                               -1, TRUE) != CSTR_EQUAL)
+        return;
+    const TaskChange removed = RemoveScheduledTask();
+    if (!removed.ok && !silent)
+        ::MessageBoxW(nullptr, win::Wide(removed.error).c_str(), L"Quillmoor", MB_OK | MB_ICONWARNING);
+}
+
 DWORD Uninstall() {
     const std::wstring arguments = WithoutFolderArgument(ArgumentsOf(::GetCommandLineW()));
     const bool silent = IsSilent(arguments);
@@ -201,6 +222,7 @@ DWORD Uninstall() {
         ::RemoveDirectoryW(workFolder.c_str());
         return ran ? exitCode : Fail(kNotStarted, ran, silent);
     }
+    RemoveAutomaticCleaning(programFolder, silent);
     const win::Result left = LeaveFolder(self, workFolder);
     // Only an empty folder goes: the restore points and the log may have been kept.
     ::RemoveDirectoryW(programFolder.c_str());

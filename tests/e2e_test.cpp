@@ -24,6 +24,8 @@
 #include "clean/BackupStore.h"
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
+#include "config/ScheduleSettings.h"
+#include "session/ScheduledTask.h"
 #include "resources/ResourceIds.h"
 #include "support/ConfigText.h"
 #include "support/LogwrightTest.h"
@@ -669,6 +671,55 @@ TEST_F(EndToEndTest, UnattendedReportAndCleaningFollowTheSavedSettings) {
     ASSERT_TRUE(::DeleteFileA((install_ / "config.xml").c_str()));
     EXPECT_EQ(StartAgain(Exe(), data_.Path(), "/auto " + folder).exitCode, 4);
     EXPECT_TRUE(test::Exists(data_ / "junk\\b.tmp"));
+}
+
+// The automatic cleaning's task, registered in the test prefix's Task Scheduler, and its action
+// line run exactly as stored: it cleans as "/auto" does in the folder chosen (a name with blanks,
+// "&" and characters outside the code page) and marks the run as automatic in the activity log.
+// Wine's Task Scheduler never runs a task, and the task file it writes keeps no action: there
+// the line is parsed back from the XML as registered.
+TEST_F(EndToEndTest, TheAutomaticCleaningsStoredActionCleansAsAutoDoes) {
+    win::ComApartment com;
+    test::RegistrationLock registrationLock;
+    ASSERT_NO_FATAL_FAILURE(CopyFromDist("Quillmoor.language", install_.Path()));
+    test::LogwrightDll logwright(install_.Path(), DistFile("Logwright.dll"));
+    ASSERT_TRUE(SUCCEEDED(logwright.Register()));
+    ASSERT_TRUE(RemoveScheduledTask().ok);
+    const std::string chosen = data_ / "Junk & \xC3\x9C \xE6\x97\xA5\xE6\x9C\xAC";
+    test::WriteFile(chosen + "\\a.tmp", "junk");
+    test::WriteFile(chosen + "\\keep.bak", "an unticked pattern");
+    test::WriteFile(data_ / "other\\outside.tmp", "not a folder chosen");
+    ScheduleValues schedule;
+    schedule.enabled = true;
+    schedule.kind = ScheduleKind::Weekly;
+    schedule.dayOfWeek = 2;
+    schedule.hour = 10;
+    schedule.folders = {chosen};
+    ASSERT_TRUE(WriteScheduleSettings(install_ / "config.xml", schedule));
+
+    const std::string xml = ScheduledTaskXml({schedule, Exe(), ThisUserId(), "2026-12-08", "test"});
+    const TaskChange change = RegisterScheduledTask(xml);
+    ASSERT_TRUE(change.ok) << change.error;
+    const TaskState task = ReadScheduledTask();
+    ASSERT_TRUE(task.exists);
+    const std::optional<TaskAction> action = ActionOfTaskXml(task.action.command.empty() ? xml : task.xml);
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->command, Exe());
+
+    const SecondStart run =
+        StartAgain(action->command, data_.Path(), action->arguments, kWorkerDeadline.count() * 1000);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.madeWindow);
+    EXPECT_FALSE(test::Exists(chosen + "\\a.tmp"));
+    EXPECT_TRUE(test::Exists(chosen + "\\keep.bak"));
+    EXPECT_TRUE(test::Exists(data_ / "other\\outside.tmp"));
+    const auto entries = test::ReadLogEntries(install_ / "Log\\Data");
+    ASSERT_FALSE(entries.empty());
+    LanguageTable::Instance().SetPath(install_ / "Quillmoor.language");
+    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryAutomatic"));
+
+    ASSERT_TRUE(RemoveScheduledTask().ok);
+    EXPECT_FALSE(ReadScheduledTask().exists);
 }
 
 // A scheduled task with a mistyped argument must end on its own: the usage goes to the output it

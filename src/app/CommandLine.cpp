@@ -49,6 +49,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (chosen->arguments == SwitchArguments::None && arguments.size() > next)
         return invalid();
     for (size_t i = next; i < arguments.size(); ++i) {
+        // "/scheduled" marks an "/auto" run as the automatic cleaning's.
+        if (chosen->mode == Mode::Auto && arguments[i].size() > 1 && arguments[i][0] == '/' &&
+            win::SameAscii(std::string_view(arguments[i]).substr(1), "scheduled")) {
+            line.scheduled = true;
+            continue;
+        }
         if (!IsName(arguments[i]))
             return invalid();
         line.folders.push_back(arguments[i]);

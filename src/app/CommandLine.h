@@ -20,6 +20,8 @@ struct CommandLine {
     // A switch that opens no window stands anywhere on the line: nobody may be there to click, so
     // even bad arguments must end without a window.
     bool noWindow = false;
+    // "/scheduled" after "/auto": the automatic cleaning's task started the run (RunScheduled).
+    bool scheduled = false;
 };
 
 // What a switch takes after its name. Folders never start with "/": a misplaced switch is an error.

@@ -6,6 +6,7 @@
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "session/ProgramRules.h"
+#include "session/ScheduledRun.h"
 #include "session/Session.h"
 #include "win/ComPtr.h"
 #include "win/FileSystem.h"
@@ -16,12 +17,14 @@ namespace {
 
 using Mode = CommandLine::Mode;
 
-// The whole unattended run for the program in its folder. COM and the language table are set up by
-// the caller.
-int RunUnattended(const UnattendedRequest& request) {
+// The whole unattended run for the program in its folder, or the automatic cleaning's (scheduled).
+// COM and the language table are set up by the caller.
+int RunUnattended(const UnattendedRequest& request, bool scheduled = false) {
     Session session(ProgramDirectory());
     std::string reason;
-    switch (session.RunUnattended(request, &reason)) {
+    const UnattendedEnd end =
+        scheduled ? RunScheduled(session, request, &reason) : session.RunUnattended(request, &reason);
+    switch (end) {
         case UnattendedEnd::Done:
             return kExitDone;
         case UnattendedEnd::SomeKept:
@@ -36,9 +39,10 @@ int RunUnattended(const UnattendedRequest& request) {
     return kExitNoConfiguration;
 }
 
-// "/auto": cleans the folders of the command line (none: every fixed drive).
+// "/auto": cleans the folders of the command line (none: every fixed drive); with "/scheduled",
+// as the automatic cleaning's task (RunScheduled).
 int CleanUnattended(const CommandLine& command) {
-    return RunUnattended({UnattendedKind::Clean, command.folders, {}});
+    return RunUnattended({UnattendedKind::Clean, command.folders, {}}, command.scheduled);
 }
 
 // "/report": writes what that cleaning would remove to the command line's file, removing nothing.

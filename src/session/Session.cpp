@@ -143,7 +143,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     std::vector<std::string> roots;
     for (const std::string& folder : request.folders)
         roots.push_back(TypedRoot(folder));
-    PrepareScan(settings, roots.empty() ? FixedDrives() : std::move(roots));
+    PrepareScan(settings, roots.empty() && !request.placesOnly ? FixedDrives() : std::move(roots));
     // A folder given that is not there (or no folder) was not searched: the run did not go as asked.
     bool everyRootRead = std::all_of(scan_.roots.begin(), scan_.roots.end(), IsFolder);
     // Nor was one that is the backup folder or the program's own, or lies inside one: the scan

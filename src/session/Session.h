@@ -27,6 +27,8 @@ struct UnattendedRequest {
     UnattendedKind kind = UnattendedKind::Clean;
     std::vector<std::string> folders;  // the roots as typed (win::TypedFullPath); none: every fixed drive
     std::string reportFile;            // for Report
+    // No folders means no root at all, only the ticked places and rules (the automatic cleaning).
+    bool placesOnly = false;
 };
 
 // How an unattended run ended.

@@ -6,6 +6,7 @@
 #include "pages/CleaningPages.h"
 #include "pages/RescueManager.h"
 #include "resources/ResourceIds.h"
+#include "tools/AutomaticCleaningDialog.h"
 #include "tools/TypedUrlsDialog.h"
 #include "win/Prompts.h"
 #include "wizard/AboutDialog.h"
@@ -33,6 +34,11 @@ void RunMenuCommand(HWND frame, Session& session, int id) {
         case ID_TOOLS_TYPEDURLS:
             OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);
             break;
+        case ID_TOOLS_AUTOCLEAN: {
+            std::string folder = session.ProgramFolder(), program = ProgramFilePath();
+            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, folder, program);
+            break;
+        }
         case ID_HELP_ABOUT:
             OpenModal<AboutDialog>(IDD_ABOUT);
             break;

@@ -17,6 +17,9 @@
 //                                    dialog shown next, printing "cancelled the folder page" when
 //                                    that shows a folder field, agrees to leave and prints the
 //                                    command's exit code
+//   setup_probe task-make <exe>      registers this user's automatic cleaning for <exe> in the Task
+//                                    Scheduler, as the program's dialog does
+//   setup_probe task                 prints "present" or "absent": this user's automatic cleaning
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -26,6 +29,7 @@
 #include <vector>
 
 #include "Logwright.h"
+#include "session/ScheduledTask.h"
 #include "win/ComPtr.h"
 #include "win/Text.h"
 
@@ -286,6 +290,16 @@ int RunAnswering(const char* commandLine, bool cancelAfterNotice) {
     return 0;
 }
 
+int MakeTask(const std::string& program) {
+    ScheduleValues weekly;
+    weekly.enabled = true;
+    const TaskChange made =
+        RegisterScheduledTask(ScheduledTaskXml({weekly, program, ThisUserId(), "2026-12-08", "setup test"}));
+    if (!made.ok)
+        std::fprintf(stderr, "%s\n", made.error.c_str());
+    return made.ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -303,8 +317,14 @@ int main(int argc, char** argv) {
         return RunAnswering(argv[2], false);
     if (command == "notice" && argc == 3)
         return RunAnswering(argv[2], true);
+    if (command == "task-make" && argc == 3)
+        return MakeTask(argv[2]);
+    if (command == "task" && argc == 2) {
+        std::printf("%s\n", ReadScheduledTask().exists ? "present" : "absent");
+        return 0;
+    }
     std::fprintf(stderr,
                  "usage: setup_probe log | version <file> | shortcut <file.lnk> | run <exe> <command>... | "
-                 "yes <command> | notice <command>\n");
+                 "yes <command> | notice <command> | task-make <exe> | task\n");
     return 2;
 }

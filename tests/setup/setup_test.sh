@@ -12,7 +12,8 @@
 #      stay exactly as they were, the program files and translations are renewed, a translation the
 #      earlier setup installed goes, the desktop shortcut comes;
 #   4. the silent uninstall the uninstall entry names: once it returns, only the restore points,
-#      the log, a translation of the user's own and the setup's marker stay;
+#      the log, a translation of the user's own and the setup's marker stay, and the user's
+#      automatic cleaning is gone from the Task Scheduler;
 #   4b. a silent install over what that uninstall kept, then an uninstall that agrees to delete
 #      the restore points and the log, which hold links to the user's documents, desktop and a
 #      folder outside: none of those changes, no file is left in Backup and Log, at most the links;
@@ -182,8 +183,11 @@ rm "$dir/outside.language"
 target=$(win 'C:\setup_probe.exe' shortcut "$desktopLink") || fail "no desktop shortcut after /DESKTOP"
 same "$target" "$install\\Quillmoor.exe" || fail "the desktop shortcut leads to $target"
 
-# 4. Silent uninstall, as the uninstall entry says: everything is done when it returns.
+# 4. Silent uninstall, as the uninstall entry says: everything is done when it returns, the user's
+#    automatic cleaning included.
+win 'C:\setup_probe.exe' task-make "$install\\Quillmoor.exe" || fail "the automatic cleaning could not be registered"
 win "$install\\Uninstall.exe" /S || fail "silent uninstall ended with $?"
+[ "$(win 'C:\setup_probe.exe' task)" = absent ] || fail "the uninstall left the automatic cleaning's task"
 [ -d "$dir" ] || fail "the uninstall removed the restore points and the log"
 left=$(names "$dir")
 [ "$left" = "Backup Languages Log Quillmoor.installation" ] || fail "the uninstall left '$left' in the program folder"

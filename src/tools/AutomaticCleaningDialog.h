@@ -1,0 +1,36 @@
+#pragma once
+// "Automatic Cleaning...": the schedule of the automatic cleaning, its free-space condition and
+// folders, what it will do and when it runs next and ran last. OK stores the choice in config.xml
+// and creates, changes or removes this user's task in the Task Scheduler; Cancel changes nothing.
+// The dialog shows what the Task Scheduler holds: a task removed or disabled there shows as off.
+
+#include <string>
+
+#include "config/ScheduleSettings.h"
+#include "win/Dialog.h"
+
+class AutomaticCleaningDialog : public win::Dialog {
+  public:
+    // programFolder holds config.xml and the log; programPath is the program the task runs.
+    AutomaticCleaningDialog(std::string programFolder, std::string programPath);
+
+    // The choice the controls show now.
+    ScheduleValues Shown() const;
+
+  protected:
+    bool OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+
+  private:
+    void Show(const ScheduleValues& values);
+    void FillDays(ScheduleKind kind, int selected);
+    void UpdateStates();
+    void ShowTexts();
+    // Applies the choice to the Task Scheduler, then config.xml; false (with the reason shown)
+    // when the task could not be changed: then nothing was.
+    bool Apply();
+
+    std::string programFolder_;
+    std::string programPath_;
+    ScheduleValues stored_;
+};
