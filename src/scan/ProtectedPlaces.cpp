@@ -282,23 +282,22 @@ std::string WhyProtected(const ProtectedPlaces& places, const std::string& folde
         if (CanBeAtOrInside(pattern, Steps(own)))
             return folder + " is Quillmoor's own folder " + own + " or lies inside it";
     // The protected place the folder can reach, where only names no user's file has may be taken.
-    std::string reached;
-    if (pattern.size() <= 1 || (pattern.size() == 2 && HasWildcard(pattern.back())))
-        reached = "the drive's root";
-    for (const std::string& place : places.wholeTree) {
-        if (!reached.empty())
-            break;
-        const std::vector<std::wstring> steps = Steps(place);
-        if (CanBeAtOrInside(pattern, steps) || (recurse && CanBeAbove(pattern, steps)))
-            reached = place;
-    }
-    for (const std::string& place : places.rootOnly) {
-        if (!reached.empty())
-            break;
-        const std::vector<std::wstring> steps = Steps(place);
-        if (CanBeOrStandForChildren(pattern, steps) || (recurse && CanBeAbove(pattern, steps)))
-            reached = place;
-    }
+    auto firstReached = [](const std::vector<std::string>& folders, auto reaches) {
+        for (const std::string& place : folders)
+            if (reaches(Steps(place)))
+                return place;
+        return std::string();
+    };
+    std::string reached =
+        pattern.size() <= 1 || (pattern.size() == 2 && HasWildcard(pattern.back()))
+            ? "the drive's root"
+            : firstReached(places.wholeTree, [&](const std::vector<std::wstring>& place) {
+                  return CanBeAtOrInside(pattern, place) || (recurse && CanBeAbove(pattern, place));
+              });
+    if (reached.empty())
+        reached = firstReached(places.rootOnly, [&](const std::vector<std::wstring>& place) {
+            return CanBeOrStandForChildren(pattern, place) || (recurse && CanBeAbove(pattern, place));
+        });
     if (reached.empty())
         return {};
     const std::vector<std::string> names = UserFileNamesMatched(masks);
