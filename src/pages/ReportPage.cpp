@@ -205,6 +205,8 @@ void ReportPage::FillKinds() {
         kinds_.SetText(row, kKindColumnFiles, std::to_string(kind.count));
         kinds_.SetText(row, kKindColumnSize, SizeText(kind.bytes));
     }
+    // The bars take whatever width the other columns leave.
+    ListView_SetColumnWidth(kinds_.Handle(), kKindColumnShare, LVSCW_AUTOSIZE_USEHEADER);
     ShowKindTicks();
 }
 
