@@ -375,3 +375,70 @@ TEST(ListViewColumns, WidenForTitlesLongerThanTheirWidth) {
     EXPECT_GE(ListView_GetColumnWidth(list, 1), titleWidth + 28);
     ::DestroyWindow(list);
 }
+
+// The kinds above the list by keyboard alone: Tab reaches them, the arrows choose a kind and list
+// only its files, Space ticks or unticks all of them (a grey box when only some are), the ticked
+// total follows, a sort keeps to the kind's files, and "Show all" lists every file again.
+TEST_F(ReportPageTest, TheKindsAreReachedChosenAndTickedByKeyboard) {
+    results_.AddOrReplace(dir_ / "c.dat", "Reason A", 4096);
+    page_.Fill(&results_);
+    const win::ListView kinds = page_.Kinds();
+    auto press = [](HWND window, WPARAM key) {
+        ::SendMessageA(window, WM_KEYDOWN, key, 0);
+        ::SendMessageA(window, WM_KEYUP, key, 0);
+    };
+    auto tickImage = [&](int row) {
+        return ListView_GetItemState(kinds.Handle(), row, LVIS_STATEIMAGEMASK) >> 12;
+    };
+    auto ticked = [&] { return test::WindowText(::GetDlgItem(page_.Handle(), IDC_REPORT_TICKED)); };
+    HWND showAll = ::GetDlgItem(page_.Handle(), IDC_REPORT_SHOWALL);
+
+    // Largest first, each row its kind, count and size, all ticked.
+    ASSERT_EQ(kinds.Count(), 6);
+    EXPECT_EQ(kinds.Text(0, 0), "Big");
+    EXPECT_EQ(kinds.Text(0, 2), "5.00 GB");
+    EXPECT_EQ(kinds.Text(1, 0), "Reason A");
+    EXPECT_EQ(kinds.Text(1, 1), "2");
+    EXPECT_EQ(kinds.Text(1, 2), "13.5 KB");
+    EXPECT_EQ(tickImage(1), 2u);
+    EXPECT_EQ(ticked(), "Ticked: 7 files, 5.00 GB of 5.00 GB");
+    EXPECT_FALSE(::IsWindowEnabled(showAll));
+
+    // Tab from the page's last control comes round to the kinds.
+    ::SetFocus(::GetDlgItem(page_.Handle(), IDC_REPORT_MOREINFO));
+    MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    ::IsDialogMessageW(page_.Handle(), &tab);
+    ASSERT_EQ(::GetFocus(), kinds.Handle());
+
+    press(kinds.Handle(), VK_HOME);
+    ASSERT_EQ(Column(0), std::vector<std::string>{dir_ / "big.dat"});
+    EXPECT_TRUE(::IsWindowEnabled(showAll));
+    press(kinds.Handle(), VK_SPACE);
+    EXPECT_FALSE(results_.IsTicked(page_.ResultRow(0)));
+    EXPECT_EQ(tickImage(0), 1u);
+    EXPECT_EQ(ticked(), "Ticked: 6 files, 23.5 KB of 5.00 GB");
+
+    press(kinds.Handle(), VK_DOWN);
+    ASSERT_EQ(Column(0), (std::vector<std::string>{dir_ / "b.dat", dir_ / "c.dat"}));
+    list_.SetTicked(1, false);  // one file of the kind: its box turns grey
+    EXPECT_EQ(tickImage(1), 3u);
+    EXPECT_EQ(ticked(), "Ticked: 5 files, 19.5 KB of 5.00 GB");
+    press(kinds.Handle(), VK_SPACE);  // a grey box ticks them all
+    EXPECT_EQ(tickImage(1), 2u);
+    EXPECT_TRUE(list_.IsTicked(0));
+    EXPECT_TRUE(list_.IsTicked(1));
+    press(kinds.Handle(), VK_SPACE);
+    EXPECT_FALSE(list_.IsTicked(0));
+    EXPECT_FALSE(list_.IsTicked(1));
+    EXPECT_EQ(ticked(), "Ticked: 4 files, 10.0 KB of 5.00 GB");
+
+    // A sort orders the kind's files only.
+    ClickHeader(1);
+    EXPECT_EQ(list_.Count(), 2);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"Reason A", "Reason A"}));
+
+    test::Click(page_.Handle(), IDC_REPORT_SHOWALL);
+    EXPECT_EQ(list_.Count(), 7);
+    EXPECT_EQ(kinds.Selected(), -1);
+    EXPECT_FALSE(::IsWindowEnabled(showAll));
+}

@@ -13,6 +13,7 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "pages/ReportPage.h"
 #include "resources/ResourceIds.h"
 #include "win/Dpi.h"
 #include "win/Text.h"
@@ -194,16 +195,6 @@ void FillSamples(const std::vector<HWND>& pages) {
     ::SetDlgItemTextA(pages[5], IDC_SCANNING_FOUND, "Junk files found: 128");
     ::EnableWindow(::GetDlgItem(pages[5], IDC_SCANNING_STOP), TRUE);
 
-    HWND report = ::GetDlgItem(pages[6], IDC_REPORT_LIST);
-    AddColumns(report, {{"_ReportPageListColumnFileName", 350},
-                        {"_ReportPageListColumnFileSize", 100},
-                        {"_ReportPageStateDescription", 100}});
-    Styles(report, checks);
-    AddRow(report, {"C:\\Temp\\setup.log.tmp", "12.50", "Temporary files"});
-    AddRow(report, {"C:\\users\\me\\Documents\\~report.doc", "40.00", "Leftovers"});
-    AddRow(report, {"C:\\windows\\Temp\\install.dmp", "1024.00", "Crash dumps"}, false);
-    ::SetDlgItemTextA(pages[6], IDC_REPORT_SUMMARY, "3 files, 1076.50 KB (1.05 MB) in total.");
-
     ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_RECYCLE, BM_SETCHECK, BST_CHECKED, 0);
     ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_BACKUP, BM_SETCHECK, BST_CHECKED, 0);
     ::SetDlgItemTextA(pages[7], IDC_CLEANOPTIONS_FOLDER, "C:\\Program Files\\Quillmoor\\Backup");
@@ -316,14 +307,41 @@ int main(int argc, char** argv) {
     const int sides[] = {IDB_SIDE_WELCOME,  IDB_SIDE_FOLDERS,  IDB_SIDE_PATTERNS, IDB_SIDE_OPTIONS,
                          IDB_SIDE_OPTIONS,  IDB_SIDE_SCANNING, IDB_SIDE_REPORT,   IDB_SIDE_CLEANING,
                          IDB_SIDE_CLEANING, IDB_SIDE_RESULTS};
+    // The report page is the program's own, filled with sample results: its kinds' bars and ticks
+    // are drawn by the page.
+    ReportPage report;
+    ScanResults samples;
+    const std::string emptyKind = Translate("_ZeroLengthFile");
+    const struct {
+        const char* path;
+        const char* reason;
+        uint64_t size;
+    } found[] = {{"C:\\Temp\\setup.log.tmp", "Temporary files", 12800},
+                 {"C:\\Temp\\a\\cache.bin", "Temporary files", 730'000'000},
+                 {"C:\\users\\me\\AppData\\Local\\Browser\\User Data\\Default\\Cache\\f_0001",
+                  "Browser cache", 1'150'000'000},
+                 {"C:\\users\\me\\AppData\\Local\\Browser\\User Data\\Default\\Cache\\f_0002",
+                  "Browser cache", 96'000'000},
+                 {"C:\\users\\me\\Documents\\~report.doc", "Leftovers", 40960},
+                 {"C:\\windows\\Temp\\install.dmp", "Crash dumps", 180'000'000},
+                 {"C:\\users\\me\\empty.txt", emptyKind.c_str(), 0}};
+    for (const auto& file : found)
+        samples.AddOrReplace(file.path, file.reason, file.size);
     std::vector<HWND> pages;
     for (size_t i = 0; i < std::size(templates); ++i) {
-        HWND page = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(templates[i]), pane, PlainProc, 0);
+        HWND page = templates[i] == IDD_PAGE_REPORT
+                        ? report.CreateIn(pane)
+                        : ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(templates[i]), pane, PlainProc, 0);
         LanguageTable::Instance().TranslateWindow(page);
         pictures.push_back(win::FitPicture(::GetDlgItem(page, IDC_PAGE_PICTURE), sides[i]));
         pages.push_back(page);
     }
     FillSamples(pages);
+    report.Fill(&samples);
+    // The largest kind chosen, and one of its files unticked, so that its box shows grey.
+    ListView_SetItemState(report.Kinds().Handle(), 0, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    report.List().SetTicked(1, false);
     LanguageTable::Instance().TranslateWindow(frame);
     LanguageTable::Instance().TranslateMenu(::GetMenu(frame));
     ::DrawMenuBar(frame);

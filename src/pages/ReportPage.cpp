@@ -13,6 +13,7 @@
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
 #include "scan/ReportColumns.h"
+#include "scan/ReportSummary.h"
 #include "scan/ResultsCsv.h"
 #include "win/CharStep.h"
 #include "win/Fold.h"
@@ -23,6 +24,11 @@
 namespace {
 
 constexpr int kExportCommand = 1;
+
+// The kinds' list's columns: kind, files, size, and the share drawn as a bar.
+constexpr int kKindColumnFiles = 1;
+constexpr int kKindColumnSize = 2;
+constexpr int kKindColumnShare = 3;
 
 // The direction of the next header-click sort, shared by every column and every fill for the
 // whole run: the first click sorts descending, the next one ascending, and so on.
@@ -95,8 +101,25 @@ void ReportPage::InitPage() {
     // every change of a check box, from the mouse, the keyboard or a state request, goes to them.
     ListView_SetCallbackMask(list_.Handle(), LVIS_STATEIMAGEMASK);
     ::SetWindowSubclass(list_.Handle(), ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+
+    kinds_ = win::ListView(Item(IDC_REPORT_KINDS));
+    kinds_.AddColumn(0, Translate("_ReportSummaryColumnKind"), win::ScaleToDpi(190, dpi));
+    kinds_.AddColumn(kKindColumnFiles, Translate("_ReportSummaryColumnFiles"), win::ScaleToDpi(70, dpi), 0,
+                     LVCFMT_RIGHT);
+    kinds_.AddColumn(kKindColumnSize, Translate("_ReportSummaryColumnSize"), win::ScaleToDpi(80, dpi), 0,
+                     LVCFMT_RIGHT);
+    kinds_.AddColumn(kKindColumnShare, Translate("_ReportSummaryColumnShare"), win::ScaleToDpi(150, dpi));
+    // Check boxes make the rows announce a tick; the images are the page's own, for the grey one.
+    kinds_.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    checkImages_ = win::MakeCheckStateImages(kinds_.Handle());
+    ListView_SetImageList(kinds_.Handle(), checkImages_.get(), LVSIL_STATE);
+    ::SetWindowSubclass(kinds_.Handle(), KindsProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    ::EnableWindow(Item(IDC_REPORT_SHOWALL), FALSE);
     layout_.Attach(Handle(), {{IDC_PAGE_DESCRIPTION, win::Anchor::GrowWidth},
+                              {IDC_REPORT_KINDS, win::Anchor::GrowWidth},
                               {IDC_REPORT_LIST, win::Anchor::GrowBoth},
+                              {IDC_REPORT_TICKED, win::Anchor::MoveDownGrowWidth},
+                              {IDC_REPORT_SHOWALL, win::Anchor::MoveDown},
                               {IDC_REPORT_SELECTALL, win::Anchor::MoveDown},
                               {IDC_REPORT_REMOVEALL, win::Anchor::MoveDown},
                               {IDC_REPORT_MOREINFO, win::Anchor::MoveBottomRight},
@@ -118,6 +141,9 @@ void ReportPage::Fill(ScanResults* results) {
         view_[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
     if (results)
         results->SetAllTicked(true);
+    shownReason_ = SIZE_MAX;
+    ::EnableWindow(Item(IDC_REPORT_SHOWALL), FALSE);
+    FillKinds();
     FitColumnsToTexts();
     list_.ShowSortArrow(-1, false);
     ListView_SetItemCountEx(list_.Handle(), count, 0);
@@ -168,10 +194,140 @@ void ReportPage::SetTicked(int row, bool ticked) {
         results_->SetTicked(ModelRow(row), ticked);
         ListView_RedrawItems(list_.Handle(), row, row);
     }
+    ShowKindTicks();
+}
+
+void ReportPage::FillKinds() {
+    kindRows_ = results_ ? SummarizeReport(*results_) : std::vector<ReportKind>();
+    kinds_.DeleteAll();
+    for (const ReportKind& kind : kindRows_) {
+        const int row = kinds_.Append(results_->Reasons()[kind.reason], static_cast<LPARAM>(kind.reason));
+        kinds_.SetText(row, kKindColumnFiles, std::to_string(kind.count));
+        kinds_.SetText(row, kKindColumnSize, SizeText(kind.bytes));
+    }
+    // The bars take whatever width the other columns leave.
+    ListView_SetColumnWidth(kinds_.Handle(), kKindColumnShare, LVSCW_AUTOSIZE_USEHEADER);
+    ShowKindTicks();
+}
+
+void ReportPage::ShowKindTicks() {
+    if (results_) {
+        // The sizes do not change once the list is filled, so the rows keep their order.
+        const std::vector<ReportKind> now = SummarizeReport(*results_);
+        for (size_t row = 0; row < kindRows_.size(); ++row) {
+            for (const ReportKind& kind : now)
+                if (kind.reason == kindRows_[row].reason)
+                    kindRows_[row] = kind;
+            const int image = kindRows_[row].tick == KindTick::kAll    ? 2
+                              : kindRows_[row].tick == KindTick::kSome ? 3
+                                                                       : 1;
+            ListView_SetItemState(kinds_.Handle(), static_cast<int>(row), INDEXTOSTATEIMAGEMASK(image),
+                                  LVIS_STATEIMAGEMASK);
+        }
+    }
+    SetItemText(IDC_REPORT_TICKED, results_ ? TickedTotalText(*results_) : std::string());
+}
+
+// A kind's tick ticks all its files, or unticks them when all were ticked.
+void ReportPage::ToggleKind(int kindRow) {
+    if (!results_ || kindRow < 0 || static_cast<size_t>(kindRow) >= kindRows_.size())
+        return;
+    const ReportKind& kind = kindRows_[static_cast<size_t>(kindRow)];
+    results_->SetReasonTicked(kind.reason, kind.tick != KindTick::kAll);
+    ::InvalidateRect(list_.Handle(), nullptr, FALSE);
+    ShowKindTicks();
+}
+
+void ReportPage::ShowReason(size_t reason) {
+    if (!results_)
+        return;
+    shownReason_ = reason;
+    if (reason == SIZE_MAX) {
+        view_.resize(results_->Count());
+        for (size_t i = 0; i < view_.size(); ++i)
+            view_[i] = static_cast<uint32_t>(i);
+        ListView_SetItemState(kinds_.Handle(), -1, 0, LVIS_SELECTED);
+    } else {
+        view_ = RowsOfReason(*results_, reason);
+    }
+    ::EnableWindow(Item(IDC_REPORT_SHOWALL), reason != SIZE_MAX);
+    list_.ShowSortArrow(-1, false);
+    ListView_SetItemState(list_.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(list_.Handle(), static_cast<int>(view_.size()), 0);
+    ::InvalidateRect(list_.Handle(), nullptr, TRUE);
+}
+
+// The share column is a bar as long as the kind's part of the largest kind, drawn in the system's
+// highlight colour on the window's, so that it follows high contrast, framed in the text colour.
+bool ReportPage::DrawKindBar(NMLVCUSTOMDRAW& draw, LRESULT& result) {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        case CDDS_ITEMPREPAINT:
+            result = CDRF_NOTIFYSUBITEMDRAW;
+            return true;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            const size_t row = draw.nmcd.dwItemSpec;
+            if (draw.iSubItem != kKindColumnShare || row >= kindRows_.size() || kindRows_.empty()) {
+                result = CDRF_DODEFAULT;
+                return true;
+            }
+            RECT cell{};
+            ListView_GetSubItemRect(kinds_.Handle(), static_cast<int>(row), kKindColumnShare, LVIR_BOUNDS,
+                                    &cell);
+            ::FillRect(draw.nmcd.hdc, &cell, ::GetSysColorBrush(COLOR_WINDOW));
+            const int inset = win::ScaleToDpi(3, win::WindowDpi(kinds_.Handle()));
+            RECT bar{cell.left + inset, cell.top + inset, cell.right - inset, cell.bottom - inset};
+            const uint64_t largest = std::max<uint64_t>(kindRows_.front().bytes, 1);
+            const int room = std::max(0, static_cast<int>(bar.right - bar.left));
+            bar.right = bar.left + std::max(1, static_cast<int>(static_cast<double>(room) *
+                                                                static_cast<double>(kindRows_[row].bytes) /
+                                                                static_cast<double>(largest)));
+            ::FillRect(draw.nmcd.hdc, &bar, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+            ::FrameRect(draw.nmcd.hdc, &bar, ::GetSysColorBrush(COLOR_WINDOWTEXT));
+            result = CDRF_SKIPDEFAULT;
+            return true;
+        }
+    }
+    result = CDRF_DODEFAULT;
+    return true;
+}
+
+// The kinds' list ticks through the page: a click on a check box or Space ticks or unticks all of
+// that kind's files, and a grey box ticks them all. The list's own toggling knows only two images.
+LRESULT CALLBACK ReportPage::KindsProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+    auto* page = reinterpret_cast<ReportPage*>(self);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            LVHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (ListView_HitTest(list, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+                ::SetFocus(list);
+                page->ToggleKind(hit.iItem);
+                return 0;
+            }
+            break;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_SPACE) {
+                page->ToggleKind(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == ' ')
+                return 0;
+            break;
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
 void ReportPage::OnDestroy() {
     ::RemoveWindowSubclass(list_.Handle(), ListProc, 0);
+    ::RemoveWindowSubclass(kinds_.Handle(), KindsProc, 0);
 }
 
 // An owner-data list keeps no check boxes: neither the list of Windows nor Wine's changes a tick
@@ -238,6 +394,9 @@ bool ReportPage::OnCommand(int id, int, HWND) {
         case IDC_REPORT_MOREINFO:
             ShowDetails(true);
             return true;
+        case IDC_REPORT_SHOWALL:
+            ShowReason(SIZE_MAX);
+            return true;
     }
     return false;
 }
@@ -268,6 +427,19 @@ void ReportPage::GiveRow(LVITEMW& item) {
 }
 
 bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
+    if (header->idFrom == IDC_REPORT_KINDS) {
+        if (header->code == NM_CUSTOMDRAW)
+            return DrawKindBar(*reinterpret_cast<NMLVCUSTOMDRAW*>(header), result);
+        if (header->code == LVN_ITEMCHANGED) {
+            // Choosing a kind, by the mouse or the arrows, lists its files.
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+            if (change->iItem >= 0 && (change->uChanged & LVIF_STATE) &&
+                (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED) &&
+                static_cast<size_t>(change->iItem) < kindRows_.size())
+                ShowReason(kindRows_[static_cast<size_t>(change->iItem)].reason);
+        }
+        return false;
+    }
     if (header->idFrom != IDC_REPORT_LIST)
         return false;
     switch (header->code) {

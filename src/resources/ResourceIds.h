@@ -142,6 +142,10 @@
 #define IDC_REPORT_REMOVEALL 1029
 #define IDC_REPORT_MOREINFO 1061
 #define IDC_REPORT_SUMMARY 1058
+// The report at a glance: the kinds of junk found, the ticked total and the way back to every file.
+#define IDC_REPORT_KINDS 1080
+#define IDC_REPORT_SHOWALL 1081
+#define IDC_REPORT_TICKED 1082
 
 // The report page's status window (225)
 #define IDC_REPORT_STATUS_TEXT 1058

@@ -62,6 +62,7 @@ uint16_t ScanResults::ReasonIndex(std::string_view reason) {
     if (reasons_.size() > UINT16_MAX)
         return UINT16_MAX;
     reasons_.emplace_back(reason);
+    totals_.emplace_back();
     return static_cast<uint16_t>(reasons_.size() - 1);
 }
 
@@ -117,7 +118,21 @@ void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, c
     const uint32_t found = FindRow(path, hash);
     if (found != UINT32_MAX) {
         Row& row = rows_[found];
-        totalSize_ += stamp.size - SizeOf(row.sizeLow, row.sizeHigh);
+        const uint64_t oldSize = SizeOf(row.sizeLow, row.sizeHigh);
+        totalSize_ += stamp.size - oldSize;
+        ReasonTotals& before = totals_[row.reason];
+        --before.count;
+        before.bytes -= oldSize;
+        ReasonTotals& after = totals_[reasonIndex];
+        ++after.count;
+        after.bytes += stamp.size;
+        if (ticks_[found]) {
+            --before.tickedCount;
+            before.tickedBytes -= oldSize;
+            ++after.tickedCount;
+            after.tickedBytes += stamp.size;
+            tickedSize_ += stamp.size - oldSize;
+        }
         const uint32_t position = row.path, length = row.length;
         row = MakeRow(position, length, reasonIndex, stamp);
         return;
@@ -129,6 +144,12 @@ void ScanResults::AddOrReplace(std::string_view path, std::string_view reason, c
     ticks_.push_back(true);
     ++ticked_;
     totalSize_ += stamp.size;
+    tickedSize_ += stamp.size;
+    ReasonTotals& totals = totals_[reasonIndex];
+    ++totals.count;
+    ++totals.tickedCount;
+    totals.bytes += stamp.size;
+    totals.tickedBytes += stamp.size;
     const size_t mask = slots_.size() - 1;
     size_t slot = hash & mask;
     while (slots_[slot] != 0)
@@ -188,25 +209,51 @@ bool ScanResults::IsTicked(size_t i) const {
     return ticks_[OrderedRow(i)];
 }
 
-void ScanResults::SetTicked(size_t i, bool ticked) {
-    const uint32_t row = OrderedRow(i);
+size_t ScanResults::ReasonIndexOf(size_t i) const {
+    return RowAt(i).reason;
+}
+
+void ScanResults::SetRowTicked(uint32_t row, bool ticked) {
     if (ticks_[row] == ticked)
         return;
     ticks_[row] = ticked;
-    ticked ? ++ticked_ : --ticked_;
+    const uint64_t size = SizeOf(rows_[row].sizeLow, rows_[row].sizeHigh);
+    ReasonTotals& totals = totals_[rows_[row].reason];
+    if (ticked) {
+        ++ticked_;
+        ++totals.tickedCount;
+        totals.tickedBytes += size;
+        tickedSize_ += size;
+    } else {
+        --ticked_;
+        --totals.tickedCount;
+        totals.tickedBytes -= size;
+        tickedSize_ -= size;
+    }
+}
+
+void ScanResults::SetTicked(size_t i, bool ticked) {
+    SetRowTicked(OrderedRow(i), ticked);
 }
 
 void ScanResults::SetAllTicked(bool ticked) {
     ticks_.assign(ticks_.size(), ticked);
     ticked_ = ticked ? ticks_.size() : 0;
+    tickedSize_ = ticked ? totalSize_ : 0;
+    for (ReasonTotals& totals : totals_) {
+        totals.tickedCount = ticked ? totals.count : 0;
+        totals.tickedBytes = ticked ? totals.bytes : 0;
+    }
 }
 
-uint64_t ScanResults::TickedSize() const {
-    uint64_t bytes = 0;
-    for (size_t row = 0; row < rows_.size(); ++row)
-        if (ticks_[row])
-            bytes += SizeOf(rows_[row].sizeLow, rows_[row].sizeHigh);
-    return bytes;
+void ScanResults::SetReasonTicked(size_t reason, bool ticked) {
+    if (reason >= totals_.size())
+        return;
+    // The rows in found order: a straight walk over the packed rows, no path order needed.
+    const uint16_t wanted = static_cast<uint16_t>(reason);
+    for (uint32_t row = 0; row < rows_.size(); ++row)
+        if (rows_[row].reason == wanted)
+            SetRowTicked(row, ticked);
 }
 
 ScanResults ScanResults::TickedRows() const {

@@ -58,6 +58,19 @@ class ScanResults {
     const std::string& Reason(size_t i) const;
     // Every reason a row has been given, each once.
     const std::vector<std::string>& Reasons() const noexcept { return reasons_; }
+    // Row i's reason as an index into Reasons().
+    size_t ReasonIndexOf(size_t i) const;
+    // What the rows of one reason add up to, kept as rows come, change reason or are ticked, so
+    // that the report's summary costs nothing per row when it is shown.
+    struct ReasonTotals {
+        size_t count = 0;
+        uint64_t bytes = 0;
+        size_t tickedCount = 0;
+        uint64_t tickedBytes = 0;
+    };
+    const ReasonTotals& TotalsOf(size_t reason) const { return totals_[reason]; }
+    // Ticks or unticks every row of one reason (an index into Reasons()).
+    void SetReasonTicked(size_t reason, bool ticked);
     uint64_t Size(size_t i) const;
     FILETIME LastAccess(size_t i) const;
     FileStamp Stamp(size_t i) const;
@@ -65,8 +78,7 @@ class ScanResults {
     void SetTicked(size_t i, bool ticked);
     void SetAllTicked(bool ticked);
     size_t TickedCount() const noexcept { return ticked_; }
-    // The bytes of the ticked rows, added up on each call.
-    uint64_t TickedSize() const;
+    uint64_t TickedSize() const noexcept { return tickedSize_; }
     uint64_t TotalSize() const noexcept { return totalSize_; }
 
     // The ticked rows alone, in the same order, with their reasons and stamps.
@@ -133,6 +145,7 @@ class ScanResults {
     uint32_t OrderedRow(size_t i) const;
 
     uint32_t FindRow(std::string_view path, uint32_t hash) const;
+    void SetRowTicked(uint32_t row, bool ticked);  // by found order
     void GrowIndex();
 
     PathStore paths_;
@@ -142,10 +155,12 @@ class ScanResults {
     std::vector<Row> rows_;         // in the order they were found
     std::vector<bool> ticks_;       // by found order
     std::vector<std::string> reasons_;
+    std::vector<ReasonTotals> totals_;     // by reason
     mutable std::vector<uint32_t> order_;  // path order -> found order; empty until needed
     mutable bool ordered_ = true;
     size_t ticked_ = 0;
     uint64_t totalSize_ = 0;
+    uint64_t tickedSize_ = 0;
 };
 
 // Sizes as the report shows them: kilobytes and megabytes as doubles.

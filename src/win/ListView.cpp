@@ -116,4 +116,32 @@ void ListView::Select(int row) const {
     ListView_EnsureVisible(hwnd_, row, FALSE);
 }
 
+UniqueImageList MakeCheckStateImages(HWND list) {
+    const int side = ScaleToDpi(16, WindowDpi(list));
+    UniqueImageList images(::ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, 3, 0));
+    HDC screen = ::GetDC(list);
+    HDC dc = ::CreateCompatibleDC(screen);
+    const UINT states[] = {DFCS_BUTTONCHECK | DFCS_FLAT, DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_CHECKED,
+                           DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_CHECKED | DFCS_INACTIVE};
+    // The box is drawn a little smaller than the image, centred, on a colour that the mask makes
+    // transparent, so the row's own background (selected or not) shows around it.
+    constexpr COLORREF kTransparent = RGB(255, 0, 255);
+    const int margin = ScaleToDpi(2, WindowDpi(list));
+    for (UINT state : states) {
+        UniqueGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen, side, side));
+        HGDIOBJ old = ::SelectObject(dc, bitmap.get());
+        RECT all{0, 0, side, side};
+        HBRUSH back = ::CreateSolidBrush(kTransparent);
+        ::FillRect(dc, &all, back);
+        ::DeleteObject(back);
+        RECT box{margin, margin, side - margin, side - margin};
+        ::DrawFrameControl(dc, &box, DFC_BUTTON, state);
+        ::SelectObject(dc, old);
+        ::ImageList_AddMasked(images.get(), bitmap.get(), kTransparent);
+    }
+    ::DeleteDC(dc);
+    ::ReleaseDC(list, screen);
+    return images;
+}
+
 }  // namespace win

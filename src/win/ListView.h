@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "win/UniqueHandle.h"
+
 namespace win {
 
 class ListView {
@@ -43,5 +45,10 @@ class ListView {
   private:
     HWND hwnd_;
 };
+
+// Check box state images for a list whose rows may be partly ticked, drawn by the system at the
+// list's DPI in its current colours: 1 unticked, 2 ticked, 3 greyed (some ticked). Given to a list
+// with ListView_SetImageList(..., LVSIL_STATE); the caller keeps it while the list lives.
+UniqueImageList MakeCheckStateImages(HWND list);
 
 }  // namespace win
