@@ -87,6 +87,9 @@ struct WalkSettings {
     const std::atomic<bool>* stop;
     std::atomic<bool> abandoned{false};  // a failure ended the walk
     unsigned walk = 0;                   // its place among the walks that share a pool
+    // Whether a short block ends a folder's listing, judged once by the walk's root: the walk
+    // follows no folder link, so it never leaves the root's volume.
+    win::ListingEnd listingEnd = win::ListingEnd::AskAgain;
 };
 
 // Whether skip occurs in path at start as whole steps: it begins a step (or with a backslash of
@@ -611,7 +614,7 @@ class ListingPool {
 void Walker::WalkFolder(const FolderTask& task) {
     settings_ = task.settings;
     options_ = &task.settings->options;
-    win::FolderListing listing(task.apiPrefix);
+    win::FolderListing listing(task.apiPrefix, settings_->listingEnd);
     FolderContext context = EnterFolder(task);
     win::ListedEntry entry;
     while (listing.Next(entry)) {
@@ -664,6 +667,7 @@ void SearchFolders(const std::vector<SearchWalk>& walks, SearchVisitor& visitor)
         // Every walk goes by the first one's stop flag, as the pool's workers do.
         settings.back()->stop = walks.front().request.stop;
         roots.push_back(RootTask(walk.root, *settings.back()));
+        settings.back()->listingEnd = win::ListingEndFor(roots.back().apiPrefix);
     }
     const unsigned workers = walks.front().request.workers;
     if (workers <= 1) {
