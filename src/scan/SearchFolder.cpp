@@ -254,15 +254,23 @@ class Walker {
                     return;
         for (const auto& [mask, description] : settings_->masks) {
             if (MatchWildcard(mask, foldedName_)) {
-                visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));
+                visitor_.FileFound(PathOf(entry, context), *description, RecordOf(entry));
                 return;
             }
         }
+        // Most files pass the tests without their path: it is made only for one that is reported,
+        // or that the zero-length or shortcut test must open.
         if (options_->findZeroLength || options_->findInvalidShortcuts || options_->findNotAccessed) {
-            const std::string path = context.prefix + win::Narrow(entry.name);
-            if (const char* reason = TestFile(path, entry, context))
-                visitor_.FileFound(path, reason, RecordOf(entry));
+            if (const char* reason = TestFile(entry, context))
+                visitor_.FileFound(PathOf(entry, context), reason, RecordOf(entry));
         }
+    }
+
+    // The entry's full path in program text, in this worker's buffer: valid until the next call.
+    const std::string& PathOf(const win::ListedEntry& entry, const FolderContext& context) {
+        path_.assign(context.prefix);
+        path_ += win::Narrow(entry.name);
+        return path_;
     }
 
     static constexpr const char* kZeroLength = "_ZeroLengthFile";
@@ -270,15 +278,16 @@ class Walker {
     static constexpr const char* kNotAccessed = "_HaveNotAccessed";
 
     // The three tests in order; the first that fires gives the reason.
-    const char* TestFile(const std::string& path, const win::ListedEntry& entry,
-                         const FolderContext& context) const {
+    const char* TestFile(const win::ListedEntry& entry, const FolderContext& context) {
         if (options_->findZeroLength && entry.size == 0) {
             // The listing's size is only trusted for "not empty"; an empty one is confirmed by path.
-            const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data = win::FileAttributeData(path);
+            const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data =
+                win::FileAttributeData(PathOf(entry, context));
             if (data && data->nFileSizeHigh == 0 && data->nFileSizeLow == 0)
                 return kZeroLength;
         }
-        if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) && IsShortcutToMissingTarget(path))
+        if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) &&
+            IsShortcutToMissingTarget(PathOf(entry, context)))
             return kInvalidShortcut;
         if (options_->findNotAccessed) {
             uint64_t accessed = FileTimeTicks(entry.lastAccess) + context.localBias;
@@ -310,6 +319,7 @@ class Walker {
     // This worker's own buffers: the walk is the hot path of a scan.
     std::wstring foldedName_;
     std::wstring scratch_;
+    std::string path_;                    // PathOf's
     std::vector<FolderTask> subfolders_;  // of the folder being listed, without a pool
 };
 
