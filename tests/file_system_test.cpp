@@ -3,7 +3,11 @@
 // compares them; the one true form of a folder; a last-access time kept across others' reads.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <set>
+#include <tuple>
+#include <vector>
 
 #include "support/TestFiles.h"
 #include "win/ApiPath.h"
@@ -76,6 +80,74 @@ BOOL WINAPI GarbledWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
 }
 
 }  // namespace
+
+namespace {
+
+std::atomic<int> g_folderReads{0};
+
+BOOL WINAPI CountedFolderRead(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD bytes) {
+    ++g_folderReads;
+    return ::GetFileInformationByHandleEx(file, kind, buffer, bytes);
+}
+
+struct Listed {
+    std::vector<std::tuple<std::wstring, DWORD, uint64_t, uint64_t>> entries;  // name, attributes, size, id
+    int reads = 0;
+    DWORD error = ERROR_SUCCESS;
+};
+
+Listed ListFolder(const std::string& folder, win::ListingEnd end) {
+    Listed listed;
+    g_folderReads = 0;
+    win::SetFolderReadFunction(CountedFolderRead);
+    win::FolderListing listing(win::FileApiPath(folder), end);
+    win::ListedEntry entry;
+    while (listing.Next(entry))
+        listed.entries.emplace_back(std::wstring(entry.name), entry.attributes, entry.size, entry.fileId);
+    win::SetFolderReadFunction(nullptr);
+    listed.reads = g_folderReads;
+    listed.error = listing.Error();
+    return listed;
+}
+
+}  // namespace
+
+// A block that ends with room for another record ends the listing: the same entries in the same
+// order as reading on until the file system says there are no more, one read fewer where the last
+// block had room, and every entry of a folder whose records fill a block to its end (510 names of
+// 9 characters beside "." and "..", in 64 KB).
+TEST(FolderListing, AShortBlockEndsTheListingWithEveryEntryListed) {
+    test::TempFolder dir;
+    const struct {
+        const char* folder;
+        int files;
+        bool fillsItsLastBlock;
+    } cases[] = {{"none", 0, false}, {"one", 1, false}, {"block", 510, true}, {"many", 1500, false}};
+    for (const auto& c : cases) {
+        test::MakeFolders(dir / c.folder);
+        for (int i = 0; i < c.files; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof(name), "f%04d.tmp", i);
+            test::WriteFile(dir / (std::string(c.folder) + "\\" + name), i % 3 ? "x" : "");
+        }
+        const Listed askAgain = ListFolder(dir / c.folder, win::ListingEnd::AskAgain);
+        const Listed shortBlockEnds = ListFolder(dir / c.folder, win::ListingEnd::ShortBlockEnds);
+        EXPECT_EQ(askAgain.entries.size(), static_cast<size_t>(c.files) + 2) << c.folder;
+        EXPECT_EQ(shortBlockEnds.entries, askAgain.entries) << c.folder;
+        EXPECT_EQ(shortBlockEnds.error, static_cast<DWORD>(ERROR_SUCCESS)) << c.folder;
+        EXPECT_EQ(shortBlockEnds.reads, askAgain.reads - (c.fillsItsLastBlock ? 0 : 1)) << c.folder;
+    }
+}
+
+// Only a drive letter of a fixed disk trusts a short block; a share is always asked again.
+TEST(FolderListing, OnlyAFixedDriveEndsAListingAtAShortBlock) {
+    test::TempFolder dir;
+    EXPECT_EQ(win::ListingEndFor(win::FileApiPath(dir.Path())), win::ListingEnd::ShortBlockEnds);
+    EXPECT_EQ(win::ListingEndFor(L"\\\\?\\UNC\\server\\share\\folder\\"), win::ListingEnd::AskAgain);
+    EXPECT_EQ(win::ListingEndFor(L"\\\\server\\share\\"), win::ListingEnd::AskAgain);
+    EXPECT_EQ(win::ListingEndFor(L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\"),
+              win::ListingEnd::AskAgain);
+}
 
 // Some network servers refuse the by-handle listing request: the folder is then listed the
 // ordinary way, every entry there, instead of passing for unreadable.

@@ -111,6 +111,31 @@ TEST(ResultsCsv, WritesUtf8WithQuotedAwkwardPathsSizesAboveFourGibibytesAndTicks
     EXPECT_EQ(test::FilesBelow(dir.Path()), (std::vector<std::string>{"report.csv", "taken.csv\\keep.txt"}));
 }
 
+// A report of megabytes is written block by block: every row is there, in the order given, each
+// as its fields read one by one (StrictUtf8, then CsvField), across every block boundary.
+TEST(ResultsCsv, AReportOfManyBlocksHoldsEveryRowAsItsFieldsRead) {
+    test::TempFolder dir;
+    ScanResults results;
+    const char* awkward[] = {"plain", "a,b", "say \"hi\"", "x\xED\xA0\x80y", "line\r\nbreak"};
+    for (int i = 0; i < 30000; ++i) {
+        char path[96];
+        std::snprintf(path, sizeof(path), "C:\\Users\\someone\\AppData\\Local\\cache\\%05d %s.tmp", i,
+                      awkward[i % 5]);
+        results.AddOrReplace(path, i % 3 ? "Temporary, file" : "Cache", static_cast<uint64_t>(i) * 977);
+    }
+    std::vector<size_t> rows;
+    for (size_t i = results.Count(); i-- > 0;)
+        rows.push_back(i);
+    ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, rows));
+    std::string expected = "\xEF\xBB\xBFPath,Size (bytes),Reason,Last access (UTC),Ticked\r\n";
+    for (size_t row : rows)
+        expected += CsvField(StrictUtf8(results.Path(row))) + ',' + std::to_string(results.Size(row)) + ',' +
+                    CsvField(results.Reason(row)) + ",,yes\r\n";
+    const std::string written = test::ReadFile(dir / "report.csv");
+    EXPECT_GT(written.size(), 2u << 20);
+    EXPECT_TRUE(written == expected) << "the written report differs from its rows' fields";
+}
+
 namespace {
 
 const ReportColumn* ListedColumn(const std::string& titleKey) {

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <tuple>
 #include <map>
 #include <set>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "scan/Wildcard.h"
 #include "support/TestFiles.h"
 #include "win/ComPtr.h"
+#include "win/FolderListing.h"
 #include "win/PathCalls.h"
 
 namespace {
@@ -383,4 +387,108 @@ TEST_F(SearchFolderTest, TheWalkUsesNoStackPerFolderLevel) {
     // Taken down level by level: the fixture's own removal goes one call per level.
     for (int level = 0; level <= kLevels; ++level, deepest.resize(deepest.size() - 2))
         (void)win::RemoveFolder(deepest);
+}
+
+namespace {
+
+// Stores what a walk finds as the scan does.
+struct Stored : SearchVisitor {
+    ScanResults results;
+    void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
+        results.AddOrReplace(path, reason, record.stamp);
+    }
+};
+
+std::vector<std::tuple<std::string, std::string, uint64_t, uint64_t, uint64_t>> RowsOf(
+    const ScanResults& results) {
+    std::vector<std::tuple<std::string, std::string, uint64_t, uint64_t, uint64_t>> rows;
+    for (size_t i = 0; i < results.Count(); ++i) {
+        const FileStamp stamp = results.Stamp(i);
+        rows.emplace_back(std::string(results.Path(i)), results.Reason(i), stamp.size, stamp.fileId,
+                          (uint64_t{stamp.lastWrite.dwHighDateTime} << 32) | stamp.lastWrite.dwLowDateTime);
+    }
+    return rows;
+}
+
+void MakeNumberedFiles(const std::string& folder, int count) {
+    test::MakeFolders(folder);
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "f%04d.%s", i, i % 4 ? "tmp" : "txt");
+        test::WriteFile(folder + "\\" + name, i % 5 ? "x" : "");
+    }
+}
+
+}  // namespace
+
+// The listing workers hand their reports over in batches, which the calling thread stores: the
+// rows, in their order, with their reasons and stamps, are what a walk on one thread stores, for
+// folders of no file, one, a batch's and a listing block's worth, and many.
+TEST_F(SearchFolderTest, ReportsHandedOverStoreTheRowsOneThreadStores) {
+    const int counts[] = {0, 1, 510, 512, 1500};
+    for (int a = 0; a < 3; ++a)
+        for (int count : counts) {
+            char folder[32];
+            std::snprintf(folder, sizeof(folder), "a%d\\n%d", a, count);
+            MakeNumberedFiles(dir_ / folder, count);
+        }
+    SearchRequest request;
+    request.masks = {{"*.tmp", "temporary"}};
+    request.options.findZeroLength = true;
+    Stored serial, handedOver;
+    request.workers = 1;
+    SearchFolder(dir_.Path(), request, serial);
+    request.workers = 2;
+    SearchFolder(dir_.Path(), request, handedOver);
+    // Per tree: the ".tmp" files (three in four) and the empty ".txt" files (one in twenty).
+    EXPECT_EQ(serial.results.Count(), 3u * ((0 + 382 + 384 + 1125) + (1 + 26 + 26 + 75)));
+    EXPECT_EQ(RowsOf(handedOver.results), RowsOf(serial.results));
+}
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+std::atomic<int> g_reads{0};
+std::atomic<size_t> g_filesBeforeStop{0};
+
+// Sets the stop flag on the third block read and counts the records of the blocks before it: the
+// worker never lists an entry of that block, so the files of those before are exactly what it saw.
+BOOL WINAPI StopOnThirdRead(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD bytes) {
+    if (++g_reads == 3)
+        g_stop = true;
+    const BOOL done = ::GetFileInformationByHandleEx(file, kind, buffer, bytes);
+    if (done && !g_stop) {
+        const auto* at = static_cast<const unsigned char*>(buffer);
+        for (;;) {
+            const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            if (!(record->FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                ++g_filesBeforeStop;
+            if (record->NextEntryOffset == 0)
+                break;
+            at += record->NextEntryOffset;
+        }
+    }
+    return done;
+}
+
+}  // namespace
+
+// A stop in the middle of a folder ends the workers, and every file they listed before it is
+// stored: the batches handed over and the last, partly filled one alike.
+TEST_F(SearchFolderTest, AStopDuringTheHandOverLosesNoStoredRow) {
+    MakeNumberedFiles(dir_ / "many", 1500);
+    SearchRequest request;
+    request.masks = {{"*", "any"}};
+    request.stop = &g_stop;
+    request.workers = 2;
+    g_stop = false;
+    g_reads = 0;
+    g_filesBeforeStop = 0;
+    Stored stored;
+    win::SetFolderReadFunction(StopOnThirdRead);
+    SearchFolder(dir_ / "many", request, stored);
+    win::SetFolderReadFunction(nullptr);
+    ASSERT_TRUE(g_stop);
+    EXPECT_GT(g_filesBeforeStop.load(), 512u);
+    EXPECT_EQ(stored.results.Count(), g_filesBeforeStop.load());
 }

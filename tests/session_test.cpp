@@ -555,6 +555,41 @@ TEST(Session, TheRulesLogIsWrittenWhenAScanIsPreparedNotWhenTheRulesAreLoaded) {
     EXPECT_NE(test::ReadFile(program / "rules.log").find("Quillmoor.rules\tRelative\t"), std::string::npos);
 }
 
+// The rules prepared ahead are the scan's while config.xml and the rule files are as they were;
+// a tick changed, or a rule file rewritten, after the preparation counts as if none had run.
+TEST(Session, RulesPreparedAheadCountOnlyWhileTheirFilesAreUnchanged) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    test::WriteFile(program / "Quillmoor.rules",
+                    "[Test Editor: logs]\nDefault=True\nFileKey1=" + data.Path() +
+                        "|*.log\n[Test Viewer: logs]\nDefault=True\nFileKey1=" + data.Path() + "|*.txt\n");
+    auto reasons = [](const Session& session) {
+        std::vector<std::string> names;
+        for (const ScanPlace& place : session.Scan().rulePlaces)
+            names.push_back(place.reason);
+        return names;
+    };
+    Session fresh(program.Path()), ahead(program.Path());
+    fresh.PrepareScan(ReadWizardSettings(config), {data.Path()});
+    ahead.PrepareRulesAhead(ReadWizardSettings(config));
+    ahead.PrepareScan(ReadWizardSettings(config), {data.Path()});
+    EXPECT_EQ(reasons(ahead), (std::vector<std::string>{"Test Editor: logs", "Test Viewer: logs"}));
+    EXPECT_EQ(reasons(ahead), reasons(fresh));
+
+    ahead.PrepareRulesAhead(ReadWizardSettings(config));
+    ASSERT_TRUE(WriteRuleChoices(config, {{"Quillmoor.rules", "Test Editor: logs", false}}));
+    ahead.PrepareScan(ReadWizardSettings(config), {data.Path()});
+    EXPECT_EQ(reasons(ahead), std::vector<std::string>{"Test Viewer: logs"});
+
+    ahead.PrepareRulesAhead(ReadWizardSettings(config));
+    test::WriteFile(program / "Quillmoor.rules",
+                    "[Test Other: logs]\nDefault=True\nFileKey1=" + data.Path() + "|*.old\n");
+    ahead.PrepareScan(ReadWizardSettings(config), {data.Path()});
+    EXPECT_EQ(reasons(ahead), std::vector<std::string>{"Test Other: logs"});
+}
+
 // "/auto" gives back the space of the restore points that have expired, and says so in the
 // activity log; a config.xml written before points expired keeps every point, as it always did.
 TEST(Session, AnUnattendedCleaningRemovesExpiredPointsOnlyWhereConfigXmlAsksForIt) {

@@ -5,6 +5,9 @@
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
+#include <string_view>
+#include <vector>
+
 std::string CsvField(const std::string& utf8) {
     if (utf8.find_first_of(",\"\r\n") == std::string::npos)
         return utf8;
@@ -35,21 +38,45 @@ std::string StrictUtf8(std::string_view text) {
 
 namespace {
 
-// One line of the CSV: each column the CSV has, its field quoted where it must be.
-template <typename Field>
-std::string CsvLine(Field field) {
-    std::string line;
-    bool first = true;
-    for (const ReportColumn& column : ReportColumns()) {
-        if (!column.csvTitle)
-            continue;
-        if (!first)
-            line += ',';
-        first = false;
-        line += CsvField(StrictUtf8(field(column)));
+// Appends text to out as one field: strictly valid UTF-8 (StrictUtf8), then quoted where it must
+// be (CsvField), in one pass and without a string of its own. A surrogate's replacement holds no
+// character that asks for quotes, so the raw text decides.
+void AppendCsvField(std::string& out, std::string_view text) {
+    const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quoted)
+        out += '"';
+    size_t plain = 0;  // start of the run of bytes copied as they are
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' && quoted) {
+            out.append(text, plain, i + 1 - plain);
+            out += '"';
+            plain = i + 1;
+        } else if (static_cast<unsigned char>(c) == 0xED && i + 2 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0xA0) {
+            out.append(text, plain, i - plain);
+            out += "\xEF\xBF\xBD";
+            i += 2;
+            plain = i + 1;
+        }
     }
-    return line + "\r\n";
+    out.append(text, plain, text.size() - plain);
+    if (quoted)
+        out += '"';
 }
+
+// The CSV's columns, in order.
+std::vector<const ReportColumn*> CsvColumns() {
+    std::vector<const ReportColumn*> columns;
+    for (const ReportColumn& column : ReportColumns()) {
+        if (column.csvTitle)
+            columns.push_back(&column);
+    }
+    return columns;
+}
+
+// The file is written in blocks of this size: a report of a million rows is a few hundred writes.
+constexpr size_t kBlockBytes = 1u << 20;
 
 }  // namespace
 
@@ -57,11 +84,29 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
     win::ReplacingFile file(path);
     if (!file.Open())
         return false;
-    file.Add("\xEF\xBB\xBF" +
-             CsvLine([](const ReportColumn& column) { return std::string(column.csvTitle); }));
-    for (size_t row : rows) {
-        if (row < results.Count())
-            file.Add(CsvLine([&](const ReportColumn& column) { return column.csvText(results, row); }));
+    const std::vector<const ReportColumn*> columns = CsvColumns();
+    std::string block = "\xEF\xBB\xBF";
+    block.reserve(kBlockBytes + 4096);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0)
+            block += ',';
+        AppendCsvField(block, columns[i]->csvTitle);
     }
+    block += "\r\n";
+    for (size_t row : rows) {
+        if (row >= results.Count())
+            continue;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                block += ',';
+            AppendCsvField(block, columns[i]->csvText(results, row));
+        }
+        block += "\r\n";
+        if (block.size() >= kBlockBytes) {
+            file.Add(block);
+            block.clear();
+        }
+    }
+    file.Add(block);
     return file.Finish();
 }

@@ -60,8 +60,8 @@ class ScanRun : public SearchVisitor {
     ScanRun(ScanJob& job, win::StopToken stop)
         : job_(job), stop_(stop), foundFormat_(Translate("_StateFindItem")) {}
 
-    // The walk's calls, from its listing workers one at a time; only Pulse, on this thread,
-    // talks to the page.
+    // The walk's calls, all on this thread (the listing workers hand their reports over); only
+    // Pulse talks to the page.
     void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
         // The places are walked together: where two find a file, the later place's reason stands,
         // as if they had gone one after the other.

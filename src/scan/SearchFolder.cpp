@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -86,6 +87,9 @@ struct WalkSettings {
     const std::atomic<bool>* stop;
     std::atomic<bool> abandoned{false};  // a failure ended the walk
     unsigned walk = 0;                   // its place among the walks that share a pool
+    // Whether a short block ends a folder's listing, judged once by the walk's root: the walk
+    // follows no folder link, so it never leaves the root's volume.
+    win::ListingEnd listingEnd = win::ListingEnd::AskAgain;
 };
 
 // Whether skip occurs in path at start as whole steps: it begins a step (or with a backslash of
@@ -250,15 +254,23 @@ class Walker {
                     return;
         for (const auto& [mask, description] : settings_->masks) {
             if (MatchWildcard(mask, foldedName_)) {
-                visitor_.FileFound(context.prefix + win::Narrow(entry.name), *description, RecordOf(entry));
+                visitor_.FileFound(PathOf(entry, context), *description, RecordOf(entry));
                 return;
             }
         }
+        // Most files pass the tests without their path: it is made only for one that is reported,
+        // or that the zero-length or shortcut test must open.
         if (options_->findZeroLength || options_->findInvalidShortcuts || options_->findNotAccessed) {
-            const std::string path = context.prefix + win::Narrow(entry.name);
-            if (const char* reason = TestFile(path, entry, context))
-                visitor_.FileFound(path, reason, RecordOf(entry));
+            if (const char* reason = TestFile(entry, context))
+                visitor_.FileFound(PathOf(entry, context), reason, RecordOf(entry));
         }
+    }
+
+    // The entry's full path in program text, in this worker's buffer: valid until the next call.
+    const std::string& PathOf(const win::ListedEntry& entry, const FolderContext& context) {
+        path_.assign(context.prefix);
+        path_ += win::Narrow(entry.name);
+        return path_;
     }
 
     static constexpr const char* kZeroLength = "_ZeroLengthFile";
@@ -266,15 +278,16 @@ class Walker {
     static constexpr const char* kNotAccessed = "_HaveNotAccessed";
 
     // The three tests in order; the first that fires gives the reason.
-    const char* TestFile(const std::string& path, const win::ListedEntry& entry,
-                         const FolderContext& context) const {
+    const char* TestFile(const win::ListedEntry& entry, const FolderContext& context) {
         if (options_->findZeroLength && entry.size == 0) {
             // The listing's size is only trusted for "not empty"; an empty one is confirmed by path.
-            const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data = win::FileAttributeData(path);
+            const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data =
+                win::FileAttributeData(PathOf(entry, context));
             if (data && data->nFileSizeHigh == 0 && data->nFileSizeLow == 0)
                 return kZeroLength;
         }
-        if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) && IsShortcutToMissingTarget(path))
+        if (options_->findInvalidShortcuts && IsShortcutName(foldedName_) &&
+            IsShortcutToMissingTarget(PathOf(entry, context)))
             return kInvalidShortcut;
         if (options_->findNotAccessed) {
             uint64_t accessed = FileTimeTicks(entry.lastAccess) + context.localBias;
@@ -306,52 +319,13 @@ class Walker {
     // This worker's own buffers: the walk is the hot path of a scan.
     std::wstring foldedName_;
     std::wstring scratch_;
+    std::string path_;                    // PathOf's
     std::vector<FolderTask> subfolders_;  // of the folder being listed, without a pool
 };
 
-// One listing worker's reports, handed to the visitor a folder's worth at a time (or kBatch
-// entries, whichever comes first) under the lock the workers share: one lock per folder, not per
-// entry, so the workers rarely wait for each other. The entries' strings keep their buffers from
-// one batch to the next.
-class BatchedVisitor : public SearchVisitor {
-  public:
-    BatchedVisitor(SearchVisitor& visitor, std::mutex& lock) : visitor_(visitor), lock_(lock) {}
-
-    void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
-        Call& call = Add(Kind::Found, path);
-        call.reason = reason;
-        call.record = record;
-    }
-    void FolderEntered(const std::string& path, const FoundRecord& record) override {
-        Add(Kind::Entered, path).record = record;
-    }
-    void FolderUnreadable(const std::string& path, DWORD error) override {
-        Add(Kind::Unreadable, path).error = error;
-    }
-
-    // Hands every held report to the visitor, in the order they came.
-    void Flush() {
-        const size_t count = std::exchange(used_, 0);
-        if (count == 0)
-            return;
-        std::lock_guard guard(lock_);
-        for (size_t i = 0; i < count; ++i) {
-            const Call& call = calls_[i];
-            switch (call.kind) {
-                case Kind::Found:
-                    visitor_.FileFound(call.path, call.reason, call.record);
-                    break;
-                case Kind::Entered:
-                    visitor_.FolderEntered(call.path, call.record);
-                    break;
-                case Kind::Unreadable:
-                    visitor_.FolderUnreadable(call.path, call.error);
-                    break;
-            }
-        }
-    }
-
-  private:
+// A listing worker's reports, kept in the order they came until the calling thread hands them to
+// the visitor. The entries' strings keep their buffers from one batch to the next.
+struct ReportBatch {
     enum class Kind { Found, Entered, Unreadable };
     struct Call {
         Kind kind = Kind::Found;
@@ -360,23 +334,137 @@ class BatchedVisitor : public SearchVisitor {
         FoundRecord record;
         DWORD error = 0;
     };
+    std::vector<Call> calls;
+    size_t used = 0;
+
+    // Hands every report to visitor, in the order they came, and empties the batch.
+    void DeliverTo(SearchVisitor& visitor) {
+        for (size_t i = 0; i < used; ++i) {
+            const Call& call = calls[i];
+            switch (call.kind) {
+                case Kind::Found:
+                    visitor.FileFound(call.path, call.reason, call.record);
+                    break;
+                case Kind::Entered:
+                    visitor.FolderEntered(call.path, call.record);
+                    break;
+                case Kind::Unreadable:
+                    visitor.FolderUnreadable(call.path, call.error);
+                    break;
+            }
+        }
+        used = 0;
+    }
+};
+
+// Full batches on their way from the listing workers to the calling thread, and the emptied ones
+// on their way back. A worker holds the lock only to put a batch in and take an empty one out: it
+// never waits for the visitor, so a slow window or a large results model stalls no listing.
+class HandOver {
+  public:
+    // A worker's: puts a full batch in and returns an empty one. Waits while kMaxWaiting batches
+    // are not yet taken, so a visitor that cannot keep up does not make memory grow without end;
+    // a stopped walk waits for nothing.
+    std::unique_ptr<ReportBatch> Give(std::unique_ptr<ReportBatch> full,
+                                      const std::function<bool()>& stopped) {
+        std::unique_lock guard(lock_);
+        while (ready_.size() >= kMaxWaiting && !stopped())
+            taken_.wait_for(guard, std::chrono::milliseconds(10));
+        ready_.push_back(std::move(full));
+        std::unique_ptr<ReportBatch> empty;
+        if (!spare_.empty()) {
+            empty = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        guard.unlock();
+        given_.notify_one();
+        return empty ? std::move(empty) : std::make_unique<ReportBatch>();
+    }
+
+    // A worker's last word: it gives nothing more.
+    void WorkerEnded() {
+        {
+            std::lock_guard guard(lock_);
+            ++ended_;
+        }
+        given_.notify_one();
+    }
+
+    // The calling thread's: the batches given so far (waiting up to 10 ms for one while nothing is
+    // there), and whether every one of workers had ended before they were taken, so that nothing
+    // more will come.
+    bool Take(std::vector<std::unique_ptr<ReportBatch>>& batches, unsigned workers) {
+        std::unique_lock guard(lock_);
+        given_.wait_for(guard, std::chrono::milliseconds(10),
+                        [&] { return !ready_.empty() || ended_ == workers; });
+        const bool allEnded = ended_ == workers;
+        batches.swap(ready_);
+        guard.unlock();
+        taken_.notify_all();
+        return allEnded;
+    }
+
+    // The calling thread's: delivered batches go back for the workers to fill again.
+    void Return(std::vector<std::unique_ptr<ReportBatch>>& batches) {
+        std::lock_guard guard(lock_);
+        for (std::unique_ptr<ReportBatch>& batch : batches)
+            spare_.push_back(std::move(batch));
+        batches.clear();
+    }
+
+  private:
+    static constexpr size_t kMaxWaiting = 32;
+    std::mutex lock_;
+    std::condition_variable given_;  // a batch was given, or a worker ended
+    std::condition_variable taken_;  // the waiting batches were taken
+    std::vector<std::unique_ptr<ReportBatch>> ready_;
+    std::vector<std::unique_ptr<ReportBatch>> spare_;
+    unsigned ended_ = 0;
+};
+
+// One listing worker's reports, gathered into a batch that goes to the calling thread when it is
+// full, when the worker runs out of folders and when it ends.
+class BatchedVisitor : public SearchVisitor {
+  public:
+    BatchedVisitor(HandOver& handOver, std::function<bool()> stopped)
+        : handOver_(handOver), stopped_(std::move(stopped)), batch_(std::make_unique<ReportBatch>()) {}
+
+    void FileFound(const std::string& path, std::string_view reason, const FoundRecord& record) override {
+        ReportBatch::Call& call = Add(ReportBatch::Kind::Found, path);
+        call.reason = reason;
+        call.record = record;
+    }
+    void FolderEntered(const std::string& path, const FoundRecord& record) override {
+        Add(ReportBatch::Kind::Entered, path).record = record;
+    }
+    void FolderUnreadable(const std::string& path, DWORD error) override {
+        Add(ReportBatch::Kind::Unreadable, path).error = error;
+    }
+
+    // Hands the reports held so far over.
+    void Flush() {
+        if (batch_->used > 0)
+            batch_ = handOver_.Give(std::move(batch_), stopped_);
+    }
+
+  private:
     static constexpr size_t kBatch = 512;
 
-    Call& Add(Kind kind, const std::string& path) {
-        if (used_ == kBatch)
+    ReportBatch::Call& Add(ReportBatch::Kind kind, const std::string& path) {
+        if (batch_->used == kBatch)
             Flush();
-        if (used_ == calls_.size())
-            calls_.emplace_back();
-        Call& call = calls_[used_++];
+        ReportBatch& batch = *batch_;
+        if (batch.used == batch.calls.size())
+            batch.calls.emplace_back();
+        ReportBatch::Call& call = batch.calls[batch.used++];
         call.kind = kind;
         call.path.assign(path);
         return call;
     }
 
-    SearchVisitor& visitor_;
-    std::mutex& lock_;
-    std::vector<Call> calls_;
-    size_t used_ = 0;
+    HandOver& handOver_;
+    const std::function<bool()> stopped_;
+    std::unique_ptr<ReportBatch> batch_;
 };
 
 // The listing workers of one walk and the queue of folders they take from: the last folder put in
@@ -398,6 +486,8 @@ class ListingPool {
     }
 
     // Runs the walks from their roots with count workers; returns once every worker has ended.
+    // Every visitor call is made here, on the calling thread: the workers' reports as they are
+    // handed over, in the order each worker made them, and Pulse between them.
     void Run(std::vector<FolderTask> roots, unsigned count) {
         workers_ = count;
         // The first root is taken first: the queue is last in, first out.
@@ -406,20 +496,30 @@ class ListingPool {
         std::vector<std::thread> workers;
         for (unsigned i = 0; i < count; ++i)
             workers.emplace_back([this] { Work(); });
-        // The calling thread shows the progress, at the pace the visitor chooses.
+        bool visitorFailed = false;
+        std::vector<std::unique_ptr<ReportBatch>> batches;
         for (;;) {
-            {
-                std::unique_lock guard(queueLock_);
-                if (allEnded_.wait_for(guard, std::chrono::milliseconds(10),
-                                       [this] { return ended_ == workers_; }))
-                    break;
-            }
+            // Whatever was handed over before the last worker ended is delivered, a stopped walk's
+            // too: every report a worker made is stored.
+            const bool allEnded = handOver_.Take(batches, workers_);
             try {
-                std::lock_guard guard(visitorLock_);
-                visitor_.Pulse();
+                for (std::unique_ptr<ReportBatch>& batch : batches) {
+                    if (visitorFailed)
+                        batch->used = 0;
+                    else
+                        batch->DeliverTo(visitor_);
+                }
+                if (!visitorFailed)
+                    visitor_.Pulse();
             } catch (...) {
+                visitorFailed = true;
+                for (std::unique_ptr<ReportBatch>& batch : batches)
+                    batch->used = 0;
                 Fail(std::current_exception());
             }
+            handOver_.Return(batches);
+            if (allEnded)
+                break;
         }
         for (std::thread& worker : workers)
             worker.join();
@@ -437,12 +537,20 @@ class ListingPool {
         if (std::any_of(settings_.begin(), settings_.end(),
                         [](const WalkSettings* settings) { return settings->options.findInvalidShortcuts; }))
             com.emplace();
-        BatchedVisitor batch(visitor_, visitorLock_);
+        BatchedVisitor batch(handOver_, [this] { return Stopped(); });
         Walker walker(batch, this);
         for (;;) {
             FolderTask task;
+            bool ending = false;
             {
                 std::unique_lock guard(queueLock_);
+                // Nothing to list right now: what this worker holds goes over before it waits, so
+                // the progress never lags behind an idle worker.
+                if (queue_.empty() && busy_ > 0 && !Stopped()) {
+                    guard.unlock();
+                    Flush(batch);
+                    guard.lock();
+                }
                 ++idle_;
                 // A stop comes as a flag, not as a notification: it is looked at every few milliseconds.
                 while (!workWaiting_.wait_for(guard, std::chrono::milliseconds(10), [this] {
@@ -451,17 +559,20 @@ class ListingPool {
                 }
                 --idle_;
                 if (queue_.empty() || Stopped()) {
-                    if (++ended_ == workers_)
-                        allEnded_.notify_all();
-                    return;
+                    ending = true;
+                } else {
+                    task = std::move(queue_.back());
+                    queue_.pop_back();
+                    ++busy_;
                 }
-                task = std::move(queue_.back());
-                queue_.pop_back();
-                ++busy_;
+            }
+            if (ending) {
+                Flush(batch);
+                handOver_.WorkerEnded();
+                return;
             }
             try {
                 walker.WalkFolder(task);
-                batch.Flush();
             } catch (...) {
                 Fail(std::current_exception());
             }
@@ -473,6 +584,14 @@ class ListingPool {
             // The last folder listed with nothing left: the idle workers can end.
             if (done)
                 workWaiting_.notify_all();
+        }
+    }
+
+    void Flush(BatchedVisitor& batch) {
+        try {
+            batch.Flush();
+        } catch (...) {
+            Fail(std::current_exception());
         }
     }
 
@@ -492,14 +611,12 @@ class ListingPool {
 
     std::vector<WalkSettings*> settings_;
     SearchVisitor& visitor_;
-    std::mutex visitorLock_;  // one report or Pulse at a time
+    HandOver handOver_;
     std::mutex queueLock_;
     std::condition_variable workWaiting_;  // a folder was queued, or there will be none
-    std::condition_variable allEnded_;     // the last worker ended
     std::vector<FolderTask> queue_;
-    unsigned busy_ = 0;   // workers listing a folder, which may add more
-    unsigned idle_ = 0;   // workers waiting for a folder
-    unsigned ended_ = 0;  // workers that have ended
+    unsigned busy_ = 0;  // workers listing a folder, which may add more
+    unsigned idle_ = 0;  // workers waiting for a folder
     unsigned workers_ = 0;
     std::exception_ptr failure_;
 };
@@ -507,7 +624,7 @@ class ListingPool {
 void Walker::WalkFolder(const FolderTask& task) {
     settings_ = task.settings;
     options_ = &task.settings->options;
-    win::FolderListing listing(task.apiPrefix);
+    win::FolderListing listing(task.apiPrefix, settings_->listingEnd);
     FolderContext context = EnterFolder(task);
     win::ListedEntry entry;
     while (listing.Next(entry)) {
@@ -560,6 +677,7 @@ void SearchFolders(const std::vector<SearchWalk>& walks, SearchVisitor& visitor)
         // Every walk goes by the first one's stop flag, as the pool's workers do.
         settings.back()->stop = walks.front().request.stop;
         roots.push_back(RootTask(walk.root, *settings.back()));
+        settings.back()->listingEnd = win::ListingEndFor(roots.back().apiPrefix);
     }
     const unsigned workers = walks.front().request.workers;
     if (workers <= 1) {

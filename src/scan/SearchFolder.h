@@ -45,7 +45,8 @@ struct SearchRequest {
     // folders in any case ("C:\Data" leaves out "C:\Data\x", never "C:\DataFiles").
     std::vector<std::string> ownFolders;
     // Listing workers: 1 walks on the calling thread; more take folders from a shared queue, each
-    // on a thread of its own, while the calling thread keeps the visitor's Pulse going.
+    // on a thread of its own, while the calling thread delivers their reports and keeps the
+    // visitor's Pulse going.
     unsigned workers = 1;
     std::vector<SearchExclusion> exclusions{};
 };
@@ -74,8 +75,9 @@ class SearchVisitor {
     // every few milliseconds while listing workers run): the place to show progress.
     virtual void Pulse() {}
 };
-// With several listing workers, the visitor's calls come from their threads, but never two at a
-// time, and never at the same time as Pulse.
+// Every call comes on the thread that called the walk: with several listing workers, their reports
+// are handed over in batches and delivered there, each worker's in the order it made them, between
+// Pulses.
 
 // Walks root depth-first, at any depth and length of path. Every file matching a mask (tried in the
 // map's order, without regard to case) is reported with the mask's description; other files go

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
+#include <optional>
 
 #include "clean/ActivityLog.h"
 #include "clean/LogEntry.h"
@@ -15,6 +16,7 @@
 #include "session/ScanInputs.h"
 #include "win/PathCalls.h"
 #include "win/PathParts.h"
+#include "win/ComPtr.h"
 #include "win/Text.h"
 #include "win/TruePath.h"
 
@@ -54,21 +56,82 @@ std::string Session::RescueFolder() const {
     return wizardBackupFolder_.empty() ? ReadBackupDirectory(ConfigPath()) : wizardBackupFolder_;
 }
 
-void Session::PrepareScan(const WizardSettings& settings, std::vector<std::string> roots) {
-    if (ScanRunning())
-        return;
+std::vector<std::string> Session::OwnFolders(const WizardSettings& settings) const {
     // The restore points, those the cleaning will write and those the rescue manager lists, and
     // the program's own files are never junk.
     const std::vector<std::string> backupFolders = {settings.cleanOptions.backupDirectory,
                                                     ReadBackupDirectory(ConfigPath())};
-    const std::vector<std::string> own = OwnSkipFolders(programFolder_, backupFolders);
+    return OwnSkipFolders(programFolder_, backupFolders);
+}
+
+std::string Session::RulesInputs(const std::vector<std::string>& own) const {
+    std::string inputs;
+    for (const std::string& folder : own)
+        inputs += folder + '\n';
+    std::vector<std::string> files = RuleFilesOf(programFolder_, win::FolderPartOf(ConfigPath()));
+    files.push_back(ConfigPath());
+    for (const std::string& file : files) {
+        inputs += file;
+        if (const win::ResultOf<WIN32_FILE_ATTRIBUTE_DATA> data = win::FileAttributeData(file)) {
+            const WIN32_FILE_ATTRIBUTE_DATA& facts = data.Value();
+            for (DWORD part : {facts.nFileSizeHigh, facts.nFileSizeLow, facts.ftLastWriteTime.dwHighDateTime,
+                               facts.ftLastWriteTime.dwLowDateTime})
+                inputs += ' ' + std::to_string(part);
+        }
+        inputs += '\n';
+    }
+    return inputs;
+}
+
+Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own, std::string inputs) const {
+    PreparedRules prepared;
+    prepared.inputs = std::move(inputs);
+    prepared.places = ProtectedPlaces::Current(own);
+    // The ticked cleaning rules, as config.xml keeps the ticks.
+    prepared.items = ProgramRules(programFolder_, ConfigPath(), prepared.places);
+    prepared.rulePlaces = RulePlaces(prepared.items, RuleVariables::Current());
+    return prepared;
+}
+
+void Session::PrepareRulesAhead(const WizardSettings& settings) {
+    if (ScanRunning())
+        return;
+    const std::vector<std::string> own = OwnFolders(settings);
+    std::string inputs = RulesInputs(own);
+    if (rulesAhead_.valid() && inputs == rulesAheadInputs_)
+        return;
+    rulesAheadInputs_ = inputs;
+    // A preparation for other inputs is waited for here (by the future's end) before the next starts.
+    rulesAhead_ = std::async(std::launch::async, [this, own, inputs = std::move(inputs)]() mutable {
+        win::ComApartment com;  // config.xml is read through MSXML
+        return PrepareRules(own, std::move(inputs));
+    });
+}
+
+void Session::PrepareScan(const WizardSettings& settings, std::vector<std::string> roots) {
+    if (ScanRunning())
+        return;
+    const std::vector<std::string> own = OwnFolders(settings);
     SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders, own);
-    scan_.protectedPlaces = ProtectedPlaces::Current(own);
-    // The ticked cleaning rules, as config.xml keeps the ticks. Their log says why an entry the
-    // user may miss in this scan was left out, as the scan saw it.
-    const std::vector<RuleItem> rules = ProgramRules(programFolder_, ConfigPath(), scan_.protectedPlaces);
-    WriteRulesLog(RulesLogPath(ConfigPath()), rules);
-    scan_.rulePlaces = RulePlaces(rules, RuleVariables::Current());
+    // The rules prepared ahead count only where nothing they were made from has changed since.
+    std::string inputs = RulesInputs(own);
+    std::optional<PreparedRules> prepared;
+    if (rulesAhead_.valid()) {
+        try {
+            PreparedRules ahead = rulesAhead_.get();
+            if (ahead.inputs == inputs)
+                prepared = std::move(ahead);
+        } catch (...) {
+            // A preparation that failed is made again here, where its failure reaches the caller.
+        }
+        rulesAheadInputs_.clear();
+    }
+    if (!prepared)
+        prepared = PrepareRules(own, std::move(inputs));
+    scan_.protectedPlaces = std::move(prepared->places);
+    // Their log says why an entry the user may miss in this scan was left out, as the scan saw it.
+    WriteRulesLog(RulesLogPath(ConfigPath()), prepared->items);
+    scan_.rulePlaces = std::move(prepared->rulePlaces);
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name

@@ -7,12 +7,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <future>
 #include <utility>
 #include <string>
 #include <vector>
 
 #include "clean/CleaningEngine.h"
 #include "config/WizardSettings.h"
+#include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 #include "session/RescueJobs.h"
 
@@ -60,7 +62,15 @@ class Session {
     // Sets the scan's inputs from the settings and the roots (full paths, taken exactly), with the
     // program's own folders (the settings' backup folder, config.xml's and the program folder)
     // left out; unless a scan runs. Every folder is taken in its true form (win::TruePathOf).
+    // The cleaning rules it takes are prepared ahead where PrepareRulesAhead ran for the same
+    // inputs (the backup folders, config.xml and the rule files, each unchanged on disk since);
+    // otherwise here.
     void PrepareScan(const WizardSettings& settings, std::vector<std::string> roots);
+    // Starts preparing the cleaning rules a scan with settings would take (the machine's facts and
+    // variables, the catalogue, its places) on a thread of its own, so that the scan starts at once
+    // when it is asked for: the wizard calls it while the pages before the scan show. Does nothing
+    // while a preparation for the same inputs is under way or done.
+    void PrepareRulesAhead(const WizardSettings& settings);
     // Empties the results and starts the prepared scan on its worker, reporting to progress;
     // completed runs once when it has ended. False when a scan runs already.
     bool StartScan(ScanProgress* progress, std::function<void()> completed);
@@ -109,8 +119,21 @@ class Session {
     const RestoreJob& Restore() const noexcept { return restore_; }
     const RemovalJob& Removal() const noexcept { return removal_; }
 
+    // The rules a scan takes, with what they were prepared from.
+    struct PreparedRules {
+        std::string inputs;  // RulesInputs
+        ProtectedPlaces places;
+        std::vector<RuleItem> items;
+        std::vector<ScanPlace> rulePlaces;
+    };
+
   private:
     void PrepareCleaning(const CleanOptionValues& options);
+    // What the rules depend on besides the machine: the own folders, and config.xml's and each
+    // rule file's path, size and last write.
+    std::string RulesInputs(const std::vector<std::string>& own) const;
+    PreparedRules PrepareRules(const std::vector<std::string>& own, std::string inputs) const;
+    std::vector<std::string> OwnFolders(const WizardSettings& settings) const;
 
     std::string programFolder_;
     std::string wizardBackupFolder_;
@@ -118,6 +141,9 @@ class Session {
     CleaningJob cleaning_;
     RestoreJob restore_;
     RemovalJob removal_;
+    // PrepareRulesAhead's work and its inputs; PrepareScan takes it (waiting for it to end).
+    std::future<PreparedRules> rulesAhead_;
+    std::string rulesAheadInputs_;
 };
 
 // The fixed drives ("C:\"), in drive order: what the folder page shows ticked, and what an

@@ -1,6 +1,8 @@
 #include "win/FolderListing.h"
 
 #include <atomic>
+#include <cstddef>
+#include <string_view>
 #include <utility>
 
 #include "win/ApiPath.h"
@@ -24,7 +26,23 @@ void SetFolderReadFunction(FolderReadFunction read) {
     g_folderRead = read;
 }
 
-FolderListing::FolderListing(const std::wstring& apiFolder) : apiFolder_(apiFolder) {
+ListingEnd ListingEndFor(const std::wstring& apiPath) {
+    // Only the `\\?\X:\` form names a drive letter; a share's `\\?\UNC\` form and a volume's
+    // GUID form are asked again.
+    static constexpr std::wstring_view kDevicePrefix = L"\\\\?\\";
+    if (apiPath.size() < kDevicePrefix.size() + 3 ||
+        apiPath.compare(0, kDevicePrefix.size(), kDevicePrefix) != 0)
+        return ListingEnd::AskAgain;
+    const wchar_t letter = apiPath[kDevicePrefix.size()];
+    if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z')) ||
+        apiPath[kDevicePrefix.size() + 1] != L':' || apiPath[kDevicePrefix.size() + 2] != L'\\')
+        return ListingEnd::AskAgain;
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    return ::GetDriveTypeW(root) == DRIVE_FIXED ? ListingEnd::ShortBlockEnds : ListingEnd::AskAgain;
+}
+
+FolderListing::FolderListing(const std::wstring& apiFolder, ListingEnd end)
+    : apiFolder_(apiFolder), end_(end) {
     if (!IsUsableApiPath(apiFolder)) {
         error_ = ERROR_FILENAME_EXCED_RANGE;
         return;
@@ -113,10 +131,15 @@ bool FolderListing::Next(ListedEntry& entry) {
     entry.lastWrite = {static_cast<DWORD>(record->LastWriteTime.LowPart),
                        static_cast<DWORD>(record->LastWriteTime.HighPart)};
     entry.fileId = static_cast<uint64_t>(record->FileId.QuadPart);
-    if (record->NextEntryOffset == 0)
+    if (record->NextEntryOffset == 0) {
         pending_ = false;
-    else
+        // The last record of a block that had room for one more of any name: nothing is left.
+        const size_t used = offset_ + offsetof(FILE_ID_BOTH_DIR_INFO, FileName) + record->FileNameLength;
+        if (end_ == ListingEnd::ShortBlockEnds && kBlockBytes - used >= kLongestRecordBytes)
+            folder_.reset();
+    } else {
         offset_ += record->NextEntryOffset;
+    }
     return true;
 }
 

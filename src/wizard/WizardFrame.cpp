@@ -167,6 +167,11 @@ void WizardFrame::NextStep() {
         case kFolders:
         case kPatterns:
         case kOptions:
+            // The rules are prepared while the pages before the scan show, so Next on the skip
+            // page starts the walk at once.
+            session_.PrepareRulesAhead(settings_);
+            pane_.Next();
+            break;
         case kCleaning:
             pane_.Next();
             break;
