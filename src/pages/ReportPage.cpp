@@ -84,6 +84,34 @@ class FillStatusWindow : public win::Dialog {
     DWORD lastStep_ = 0;
 };
 
+// Ticks by mouse and keyboard, as a list with check boxes takes them, for a list whose ticks the
+// page keeps: a click on a row's tick or Space on the focused row calls toggle with the row, and
+// Space's character is no search text. True when the message was taken.
+template <typename Toggle>
+bool HandleTickInput(HWND list, UINT message, WPARAM wParam, LPARAM lParam, Toggle toggle) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            LVHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (ListView_SubItemHitTest(list, &hit) < 0 || !(hit.flags & LVHT_ONITEMSTATEICON) ||
+                hit.iSubItem != 0)
+                return false;
+            ::SetFocus(list);
+            toggle(hit.iItem);
+            return true;
+        }
+        case WM_KEYDOWN:
+            if (wParam != VK_SPACE)
+                return false;
+            toggle(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
+            return true;
+        case WM_CHAR:
+            return wParam == ' ';
+    }
+    return false;
+}
+
 }  // namespace
 
 ReportPage::ReportPage() : WizardPage(IDD_PAGE_REPORT, IDB_SIDE_REPORT) {}
@@ -299,29 +327,8 @@ bool ReportPage::DrawKindBar(NMLVCUSTOMDRAW& draw, LRESULT& result) {
 LRESULT CALLBACK ReportPage::KindsProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR self) {
     auto* page = reinterpret_cast<ReportPage*>(self);
-    switch (message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            LVHITTESTINFO hit{};
-            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (ListView_HitTest(list, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
-                ::SetFocus(list);
-                page->ToggleKind(hit.iItem);
-                return 0;
-            }
-            break;
-        }
-        case WM_KEYDOWN:
-            if (wParam == VK_SPACE) {
-                page->ToggleKind(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
-                return 0;
-            }
-            break;
-        case WM_CHAR:
-            if (wParam == ' ')
-                return 0;
-            break;
-    }
+    if (HandleTickInput(list, message, wParam, lParam, [page](int row) { page->ToggleKind(row); }))
+        return 0;
     return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
@@ -336,14 +343,10 @@ void ReportPage::OnDestroy() {
 LRESULT CALLBACK ReportPage::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR self) {
     auto* page = reinterpret_cast<ReportPage*>(self);
-    switch (message) {
-        case LVM_SETITEMSTATE:
-        case LVM_SETITEMA:
-        case LVM_SETITEMW: {
-            auto* item = reinterpret_cast<LVITEMW*>(lParam);  // the state fields lie alike in both forms
-            const bool stateRequest = message == LVM_SETITEMSTATE || (item && (item->mask & LVIF_STATE));
-            if (!item || !stateRequest || !(item->stateMask & LVIS_STATEIMAGEMASK))
-                break;
+    if (message == LVM_SETITEMSTATE || message == LVM_SETITEMA || message == LVM_SETITEMW) {
+        auto* item = reinterpret_cast<LVITEMW*>(lParam);  // the state fields lie alike in both forms
+        const bool stateRequest = message == LVM_SETITEMSTATE || (item && (item->mask & LVIF_STATE));
+        if (item && stateRequest && (item->stateMask & LVIS_STATEIMAGEMASK)) {
             const int row = message == LVM_SETITEMSTATE ? static_cast<int>(wParam) : item->iItem;
             if ((item->state & LVIS_STATEIMAGEMASK) != 0)
                 page->SetTicked(row, (item->state & LVIS_STATEIMAGEMASK) != INDEXTOSTATEIMAGEMASK(1));
@@ -354,29 +357,9 @@ LRESULT CALLBACK ReportPage::ListProc(HWND list, UINT message, WPARAM wParam, LP
                 return TRUE;
             return ::DefSubclassProc(list, message, wParam, reinterpret_cast<LPARAM>(&rest));
         }
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            LVHITTESTINFO hit{};
-            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (ListView_SubItemHitTest(list, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) &&
-                hit.iSubItem == 0) {
-                ::SetFocus(list);
-                page->ToggleTick(hit.iItem);
-                return 0;
-            }
-            break;
-        }
-        case WM_KEYDOWN:
-            if (wParam == VK_SPACE) {
-                page->ToggleTick(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
-                return 0;
-            }
-            break;
-        case WM_CHAR:
-            if (wParam == ' ')
-                return 0;  // Space ticks; it is no search text
-            break;
     }
+    if (HandleTickInput(list, message, wParam, lParam, [page](int row) { page->ToggleTick(row); }))
+        return 0;
     return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
