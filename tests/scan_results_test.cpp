@@ -136,6 +136,44 @@ TEST(ResultsCsv, AReportOfManyBlocksHoldsEveryRowAsItsFieldsRead) {
     EXPECT_TRUE(written == expected) << "the written report differs from its rows' fields";
 }
 
+// The CSV's time is made without a system call: it must read as FileTimeToSystemTime reads the
+// same file time, on every day of the calendar's awkward places (leap days, century years, the
+// first and last days file times have) and on a spread of times between them.
+TEST(ResultsCsv, TimesReadAsTheSystemReadsThem) {
+    std::vector<uint64_t> ticks;
+    const uint64_t day = 864'000'000'000ULL;
+    for (WORD year : {1601, 1700, 1899, 1900, 1970, 1999, 2000, 2024, 2100, 2400, 9999, 10000, 30827}) {
+        for (WORD month : {1, 2, 3, 12}) {
+            SYSTEMTIME time{year, month, 0, 1, 0, 0, 0, 0};
+            FILETIME file{};
+            ASSERT_TRUE(::SystemTimeToFileTime(&time, &file));
+            const uint64_t start = (static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+            for (uint64_t offset : {0ULL, 1ULL, day - 1, day, 27 * day + day / 2, 28 * day, 29 * day})
+                ticks.push_back(start + offset);
+            if (start > day)
+                ticks.push_back(start - 1);
+        }
+    }
+    for (uint64_t t = 1; t < (1ULL << 63) / 1000; t = t * 3 + 12'345'678'901ULL)
+        ticks.push_back(t);
+    ticks.push_back((1ULL << 63) - 1);  // the last time a SYSTEMTIME holds
+
+    std::string scratch;
+    for (uint64_t t : ticks) {
+        if (t == 0)  // the file time of no access, below
+            continue;
+        const FILETIME file{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+        SYSTEMTIME time;
+        ASSERT_TRUE(::FileTimeToSystemTime(&file, &time)) << t;
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%04u-%02u-%02uT%02u:%02u:%02uZ", time.wYear, time.wMonth,
+                      time.wDay, time.wHour, time.wMinute, time.wSecond);
+        EXPECT_EQ(IsoUtcTime(file, scratch), std::string_view(expected)) << t;
+    }
+    EXPECT_EQ(IsoUtcTime(FILETIME{0, 0}, scratch), "");            // never
+    EXPECT_EQ(IsoUtcTime(FILETIME{0, 0x80000000u}, scratch), "");  // beyond any SYSTEMTIME
+}
+
 namespace {
 
 const ReportColumn* ListedColumn(const std::string& titleKey) {

@@ -61,14 +61,11 @@ class CleaningRun {
         bool pointTried = false;
         DWORD pointError = ERROR_SUCCESS;
         const std::string plannedPoint = RestorePointPath(job_.backupFolder, RestorePointName(now));
-        const bool permanent = job_.removal == RemovalMode::Permanent;
-        std::string heldFolder;  // the restore point folder last checked, held while in use
-        win::UniqueFile held;
-        DWORD heldError = ERROR_SUCCESS;  // why the folder last tried could not be held
+        HeldFolder held;
         for (size_t i = 0; i < job_.cleaningSet.Count(); ++i) {
             const std::string path(job_.cleaningSet.Path(i));
             if (Stopped()) {
-                held.reset();
+                held = {};
                 RemoveIfEmpty(restorePoint);
                 entry.Write(log_, "_LogLogCategoryBackup");
                 return false;
@@ -87,27 +84,8 @@ class CleaningRun {
             outcome.error = listed.Error();
             if (outcome.state == ListedState::Same && restorePoint.empty())
                 outcome.error = pointError;
-            if (outcome.state == ListedState::Same && !restorePoint.empty()) {
-                const std::string folder = ParentFolderOf(backupPath);
-                if (folder != heldFolder) {
-                    held.reset();
-                    // Made level by level inside the restore point, each level checked and held
-                    // before the next is made in it: nothing is made through a link.
-                    win::ResultOf<win::UniqueFile> opened = OpenOrMakeCheckedFolder(folder);
-                    heldError = opened.Error();
-                    held = std::move(opened).Value();
-                    heldFolder = held ? folder : std::string();
-                }
-                win::Result saved = win::Result::Failed(heldError);
-                if (held && permanent && volumes_.Holds(path, restorePoint)) {
-                    if ((saved = listed.MoveTo(backupPath)))
-                        outcome.saved = Saved::Moved;
-                } else if (held) {
-                    if ((saved = listed.CopyTo(backupPath)))
-                        outcome.saved = Saved::Copied;
-                }
-                outcome.error = saved.Error();
-            }
+            if (outcome.state == ListedState::Same && !restorePoint.empty())
+                Save(listed, path, backupPath, restorePoint, held, outcome);
             listed.Close();
             // A file the check refused is named once, here, with its reason; the removal's entry
             // then says nothing more of it. One that could not be backed up is also named there.
@@ -120,7 +98,7 @@ class CleaningRun {
                 Kept(entry, path, outcome.state, outcome.error);
             SetPosition(static_cast<int>(i + 1));
         }
-        held.reset();
+        held = {};
         RemoveIfEmpty(restorePoint);
         if (!restorePoint.empty() && win::FileAttributes(restorePoint))
             job_.counts.restorePoint = restorePoint;
@@ -190,6 +168,41 @@ class CleaningRun {
         ListedState state = ListedState::Unreadable;
         DWORD error = ERROR_SUCCESS;
     };
+
+    // The restore point's folder the last backup went into, held while files go in.
+    struct HeldFolder {
+        std::string path;
+        win::UniqueFile handle;
+        DWORD error = ERROR_SUCCESS;  // why the folder last tried could not be held
+
+        // Holds folder, made level by level inside the restore point, each level checked and
+        // held before the next is made in it: nothing is made through a link.
+        void Hold(const std::string& folder) {
+            if (folder == path)
+                return;
+            handle.reset();
+            win::ResultOf<win::UniqueFile> opened = OpenOrMakeCheckedFolder(folder);
+            error = opened.Error();
+            handle = std::move(opened).Value();
+            path = handle ? folder : std::string();
+        }
+    };
+
+    // Saves one checked file at backupPath in the restore point: moved there when it is to be
+    // deleted anyway and the point is on its volume, else copied; outcome says which, or why not.
+    void Save(ListedFile& listed, const std::string& path, const std::string& backupPath,
+              const std::string& restorePoint, HeldFolder& held, Outcome& outcome) {
+        held.Hold(ParentFolderOf(backupPath));
+        win::Result saved = win::Result::Failed(held.error);
+        if (held.handle && job_.removal == RemovalMode::Permanent && volumes_.Holds(path, restorePoint)) {
+            if ((saved = listed.MoveTo(backupPath)))
+                outcome.saved = Saved::Moved;
+        } else if (held.handle) {
+            if ((saved = listed.CopyTo(backupPath)))
+                outcome.saved = Saved::Copied;
+        }
+        outcome.error = saved.Error();
+    }
 
     // A file the check found as listed (or could not check) whose backup failed; the others were
     // refused by the check for a reason of their own.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 #include <unordered_map>
@@ -11,19 +12,15 @@
 
 namespace {
 
+std::string_view Decimal(uint64_t value, std::string& scratch) {
+    scratch.resize(20);
+    const auto end = std::to_chars(scratch.data(), scratch.data() + scratch.size(), value).ptr;
+    return {scratch.data(), static_cast<size_t>(end - scratch.data())};
+}
+
 std::string Kilobytes(double kilobytes) {
     char text[64];
     std::snprintf(text, sizeof(text), "%.2lf", kilobytes);
-    return text;
-}
-
-std::string IsoTime(const FILETIME& utc) {
-    SYSTEMTIME time;
-    if ((utc.dwLowDateTime == 0 && utc.dwHighDateTime == 0) || !::FileTimeToSystemTime(&utc, &time))
-        return {};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", time.wYear, time.wMonth, time.wDay,
-                  time.wHour, time.wMinute, time.wSecond);
     return text;
 }
 
@@ -169,6 +166,43 @@ const std::vector<std::string>& DistinctReasons(const ScanResults& results) {
 
 }  // namespace
 
+std::string_view IsoUtcTime(const FILETIME& utc, std::string& scratch) {
+    const uint64_t ticks = (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+    // FileTimeToSystemTime takes no time from 2^63 on; a zero time is "never".
+    if (ticks == 0 || ticks >> 63)
+        return {};
+    const uint64_t seconds = ticks / 10'000'000;
+    const int64_t days = static_cast<int64_t>(seconds / 86'400);
+    const unsigned secondOfDay = static_cast<unsigned>(seconds % 86'400);
+    // The civil date of a day count, by the proleptic Gregorian calendar Windows uses, counted in
+    // 400-year eras from 1 March 0000 so that a leap day ends its year (the file time counts from
+    // 1 January 1601, 584,694 days after that day).
+    const int64_t z = days + 584'694;
+    const int64_t era = z / 146'097;
+    const int64_t dayOfEra = z - era * 146'097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1'460 + dayOfEra / 36'524 - dayOfEra / 146'096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    const unsigned day = static_cast<unsigned>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    const unsigned month = static_cast<unsigned>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    const unsigned year = static_cast<unsigned>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    // Years past 9999 (up to 30828, where file times end) take a fifth digit, as "%04u" gives them.
+    const size_t yearDigits = year > 9999 ? 5 : 4;
+    scratch.assign(yearDigits, '0');
+    scratch += "-00-00T00:00:00Z";
+    const auto put = [&scratch](size_t end, unsigned value) {
+        for (size_t at = end; at-- > 0 && scratch[at] == '0'; value /= 10)
+            scratch[at] = static_cast<char>('0' + value % 10);
+    };
+    put(yearDigits, year);
+    put(yearDigits + 3, month);
+    put(yearDigits + 6, day);
+    put(yearDigits + 9, secondOfDay / 3600);
+    put(yearDigits + 12, secondOfDay / 60 % 60);
+    put(yearDigits + 15, secondOfDay % 60);
+    return scratch;
+}
+
 const std::vector<ReportColumn>& ReportColumns() {
     static const std::vector<ReportColumn> columns = {
         {.titleKey = "_ReportPageListColumnFileName",
@@ -177,14 +211,15 @@ const std::vector<ReportColumn>& ReportColumns() {
          .text = [](const ScanResults& r, size_t row) { return std::string(r.Path(row)); },
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(PathRanks(r)); },
          .csvTitle = "Path",
-         .csvText = [](const ScanResults& r, size_t row) { return std::string(r.Path(row)); }},
+         .csvText = [](const ScanResults& r, size_t row, std::string&) { return r.Path(row); }},
         {.titleKey = "_ReportPageListColumnFileSize",
          .width = 100,
          .alignment = ColumnAlignment::kRight,
          .text = [](const ScanResults& r, size_t row) { return Kilobytes(BytesToKilobytes(r.Size(row))); },
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(SizeKeys(r)); },
          .csvTitle = "Size (bytes)",
-         .csvText = [](const ScanResults& r, size_t row) { return std::to_string(r.Size(row)); }},
+         .csvText = [](const ScanResults& r, size_t row,
+                       std::string& scratch) { return Decimal(r.Size(row), scratch); }},
         // At least 200 pixels, and as wide as the longest reason of each fill: no reason is cut.
         {.titleKey = "_ReportPageStateDescription",
          .width = 200,
@@ -193,13 +228,15 @@ const std::vector<ReportColumn>& ReportColumns() {
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(ReasonRanks(r)); },
          .widestTexts = DistinctReasons,
          .csvTitle = "Reason",
-         .csvText = [](const ScanResults& r, size_t row) { return r.Reason(row); }},
+         .csvText = [](const ScanResults& r, size_t row,
+                       std::string&) { return std::string_view(r.Reason(row)); }},
         // The CSV's alone: the list has no access time, and shows the tick as a check box.
         {.csvTitle = "Last access (UTC)",
-         .csvText = [](const ScanResults& r, size_t row) { return IsoTime(r.LastAccess(row)); }},
+         .csvText = [](const ScanResults& r, size_t row,
+                       std::string& scratch) { return IsoUtcTime(r.LastAccess(row), scratch); }},
         {.csvTitle = "Ticked",
-         .csvText = [](const ScanResults& r,
-                       size_t row) { return std::string(r.IsTicked(row) ? "yes" : "no"); }},
+         .csvText = [](const ScanResults& r, size_t row,
+                       std::string&) { return std::string_view(r.IsTicked(row) ? "yes" : "no"); }},
     };
     return columns;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -30,10 +31,16 @@ struct ReportColumn {
     // would cost more than the fill); nullptr keeps the column's width.
     const std::vector<std::string>& (*widestTexts)(const ScanResults& results) = nullptr;
     // The CSV's header for the column (the file is read by programs, so it is not translated) and a
-    // row's field before quoting; nullptr for a column the CSV leaves out.
+    // row's field before quoting: a view of the results' own text, or of scratch, where a field that
+    // must be made is written (the view lasts until scratch is used again); nullptr for a column the
+    // CSV leaves out. No field allocates: a million rows are a million calls.
     const char* csvTitle = nullptr;
-    std::string (*csvText)(const ScanResults& results, size_t row) = nullptr;
+    std::string_view (*csvText)(const ScanResults& results, size_t row, std::string& scratch) = nullptr;
 };
+
+// A time in ISO 8601 UTC to the second ("2026-12-08T09:15:00Z"), as FileTimeToSystemTime reads it,
+// written into scratch; empty for the zero time and for one that no SYSTEMTIME can hold.
+std::string_view IsoUtcTime(const FILETIME& utc, std::string& scratch);
 
 // Every column, in the order of the list and of the CSV.
 const std::vector<ReportColumn>& ReportColumns();

@@ -5,6 +5,7 @@
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 
+#include <array>
 #include <string_view>
 #include <vector>
 
@@ -38,15 +39,31 @@ std::string StrictUtf8(std::string_view text) {
 
 namespace {
 
+// The bytes that make a field quoted (',', '"', CR, LF) or start a surrogate's three bytes (0xED).
+constexpr std::array<bool, 256> kNotPlain = [] {
+    std::array<bool, 256> notPlain{};
+    for (unsigned char c : {',', '"', '\r', '\n', '\xED'})
+        notPlain[c] = true;
+    return notPlain;
+}();
+
 // Appends text to out as one field: strictly valid UTF-8 (StrictUtf8), then quoted where it must
-// be (CsvField), in one pass and without a string of its own. A surrogate's replacement holds no
-// character that asks for quotes, so the raw text decides.
+// be (CsvField), in one pass and without a string of its own. Nearly every field holds none of the
+// bytes that matter and is copied whole. A surrogate's replacement holds no character that asks
+// for quotes, so the raw text decides.
 void AppendCsvField(std::string& out, std::string_view text) {
-    const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+    size_t first = 0;
+    while (first < text.size() && !kNotPlain[static_cast<unsigned char>(text[first])])
+        ++first;
+    if (first == text.size()) {
+        out += text;
+        return;
+    }
+    const bool quoted = text.find_first_of(",\"\r\n", first) != std::string_view::npos;
     if (quoted)
         out += '"';
     size_t plain = 0;  // start of the run of bytes copied as they are
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = first; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"' && quoted) {
             out.append(text, plain, i + 1 - plain);
@@ -66,12 +83,15 @@ void AppendCsvField(std::string& out, std::string_view text) {
 }
 
 // The CSV's columns, in order.
-std::vector<const ReportColumn*> CsvColumns() {
-    std::vector<const ReportColumn*> columns;
-    for (const ReportColumn& column : ReportColumns()) {
-        if (column.csvTitle)
-            columns.push_back(&column);
-    }
+const std::vector<const ReportColumn*>& CsvColumns() {
+    static const std::vector<const ReportColumn*> columns = [] {
+        std::vector<const ReportColumn*> csv;
+        for (const ReportColumn& column : ReportColumns()) {
+            if (column.csvTitle)
+                csv.push_back(&column);
+        }
+        return csv;
+    }();
     return columns;
 }
 
@@ -80,11 +100,21 @@ constexpr size_t kBlockBytes = 1u << 20;
 
 }  // namespace
 
+void AppendCsvLine(std::string& out, const ScanResults& results, size_t row, std::string& scratch) {
+    const std::vector<const ReportColumn*>& columns = CsvColumns();
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        AppendCsvField(out, columns[i]->csvText(results, row, scratch));
+    }
+    out += "\r\n";
+}
+
 bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows) {
     win::ReplacingFile file(path);
     if (!file.Open())
         return false;
-    const std::vector<const ReportColumn*> columns = CsvColumns();
+    const std::vector<const ReportColumn*>& columns = CsvColumns();
     std::string block = "\xEF\xBB\xBF";
     block.reserve(kBlockBytes + 4096);
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -93,15 +123,11 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
         AppendCsvField(block, columns[i]->csvTitle);
     }
     block += "\r\n";
+    std::string scratch;
     for (size_t row : rows) {
         if (row >= results.Count())
             continue;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            if (i > 0)
-                block += ',';
-            AppendCsvField(block, columns[i]->csvText(results, row));
-        }
-        block += "\r\n";
+        AppendCsvLine(block, results, row, scratch);
         if (block.size() >= kBlockBytes) {
             file.Add(block);
             block.clear();

@@ -17,6 +17,10 @@ std::string CsvField(const std::string& utf8);
 // U+FFFD, the one change a spreadsheet program's reader would otherwise make or refuse.
 std::string StrictUtf8(std::string_view text);
 
+// One row's line of the CSV (its fields, then CR LF), appended to out; scratch is the fields' room
+// to be made in, kept from row to row so that no field allocates.
+void AppendCsvLine(std::string& out, const ScanResults& results, size_t row, std::string& scratch);
+
 // Writes the rows of results (indexes in path order, in the order given) to path: into a new file
 // beside it, flushed, that then replaces path by a rename (a link at path is replaced itself; what
 // it leads to is never written). False when the file cannot be written completely or put in place;

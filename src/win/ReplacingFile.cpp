@@ -18,8 +18,13 @@ ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
 }
 
 void ReplacingFile::Add(const std::string& text) {
+    // A caller that gathers its own megabyte hands it over whole: written as it is, not copied.
+    if (buffer_.empty() && text.size() >= kWriteBytes) {
+        Write(text);
+        return;
+    }
     buffer_ += text;
-    if (buffer_.size() >= (1u << 20))
+    if (buffer_.size() >= kWriteBytes)
         Flush();
 }
 
@@ -43,12 +48,16 @@ bool ReplacingFile::Finish() {
 }
 
 void ReplacingFile::Flush() {
-    DWORD written = 0;
-    if (!buffer_.empty() &&
-        (!::WriteFile(file_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), &written, nullptr) ||
-         written != buffer_.size()))
-        ok_ = false;
+    if (!buffer_.empty())
+        Write(buffer_);
     buffer_.clear();
+}
+
+void ReplacingFile::Write(const std::string& text) {
+    DWORD written = 0;
+    if (!::WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size())
+        ok_ = false;
 }
 
 }  // namespace win

@@ -23,7 +23,10 @@ class ReplacingFile {
     bool Finish();
 
   private:
+    static constexpr size_t kWriteBytes = 1u << 20;
+
     void Flush();
+    void Write(const std::string& text);
 
     std::string target_;
     std::string temporary_;
