@@ -17,6 +17,7 @@
 #include "config/Policy.h"
 #include "core/LanguageTable.h"
 #include "pages/RescueManager.h"
+#include "pages/RuleTickList.h"
 #include "pages/SettingsPages.h"
 #include "resources/ResourceIds.h"
 #include "support/ConfigText.h"
@@ -233,4 +234,25 @@ TEST(PolicyPages, TheRescueManagersRemoveIsDisabledWhereNotAllowed) {
     EXPECT_TRUE(NoteShown(rescue.Handle()));
     EXPECT_TRUE(test::ShowsItsTextWhole(::GetDlgItem(rescue.Handle(), IDC_POLICY_NOTE)));
     ::DestroyWindow(rescue.Handle());
+}
+
+// The Applications list keeps a forced entry's tick, and stores nothing of it as the user's choice:
+// the user's own choice stays for when the policy goes.
+TEST(PolicyPages, TheApplicationsListKeepsForcedTicksOutOfTheUsersChoices) {
+    RuleItem forced, chosen;
+    forced.file = chosen.file = kOwnRuleFile;
+    forced.entry.name = "Forced";
+    forced.ticked = forced.forced = true;
+    chosen.entry.name = "Free";
+    RuleTickList list({forced, chosen});
+    list.SetTicked(0, false);
+    list.SetTicked(1, true);
+    EXPECT_TRUE(list.IsTicked(0));
+    list.SetDefaults();
+    EXPECT_TRUE(list.IsTicked(0));
+    EXPECT_FALSE(list.IsTicked(1));
+    list.SetTicked(1, true);
+    const std::vector<RuleChoice> stored{{kOwnRuleFile, "Forced", false}};
+    EXPECT_EQ(list.ChoicesToStore(stored),
+              (std::vector<RuleChoice>{{kOwnRuleFile, "Forced", false}, {kOwnRuleFile, "Free", true}}));
 }

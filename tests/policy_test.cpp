@@ -23,6 +23,7 @@
 #include "session/ProgramPolicy.h"
 #include "session/ProgramRules.h"
 #include "session/ScheduledRun.h"
+#include "session/ScheduledTask.h"
 #include "session/Session.h"
 #include "support/LogEntries.h"
 #include "support/LogwrightDll.h"
@@ -465,6 +466,30 @@ TEST(PolicySession, TheAutomaticCleaningObeysThePolicy) {
     EXPECT_EQ(written[1].id, kEventCleaned);
     EXPECT_EQ(written[1].strings[0], "automatic");
     EXPECT_EQ(written[1].strings[1], "1");
+}
+
+// At the start of the wizard the user's task is put in line with the policy: registered where the
+// organisation forces the automatic cleaning on, removed where it does not allow it, left alone
+// where the policy says nothing.
+TEST(PolicySession, TheUsersTaskFollowsThePolicy) {
+    test::ProgramFolder program;
+    struct Removed {
+        ~Removed() { (void)RemoveScheduledTask(); }
+    } removed;
+    Policy forced;
+    forced.automatic = true;
+    forced.schedule.enabled = true;
+    forced.schedule.kind = ScheduleKind::Daily;
+    ASSERT_TRUE(EnforceAutomaticPolicy(forced, program / "Quillmoor.exe"));
+    TaskState task = ReadScheduledTask();
+    EXPECT_TRUE(task.exists);
+    EXPECT_TRUE(task.enabled);
+    ASSERT_TRUE(EnforceAutomaticPolicy(Policy{}, program / "Quillmoor.exe"));
+    EXPECT_TRUE(ReadScheduledTask().exists);
+    Policy notAllowed;
+    notAllowed.automatic = false;
+    ASSERT_TRUE(EnforceAutomaticPolicy(notAllowed, program / "Quillmoor.exe"));
+    EXPECT_FALSE(ReadScheduledTask().exists);
 }
 
 // One event id per outcome, with its type.
