@@ -20,6 +20,8 @@
 #include "pages/RuleTickList.h"
 #include "pages/SettingsPages.h"
 #include "resources/ResourceIds.h"
+#include "session/ScheduledTask.h"
+#include "tools/AutomaticCleaningDialog.h"
 #include "support/ConfigText.h"
 #include "support/PageHost.h"
 #include "support/WindowTest.h"
@@ -255,4 +257,37 @@ TEST(PolicyPages, TheApplicationsListKeepsForcedTicksOutOfTheUsersChoices) {
     const std::vector<RuleChoice> stored{{kOwnRuleFile, "Forced", false}};
     EXPECT_EQ(list.ChoicesToStore(stored),
               (std::vector<RuleChoice>{{kOwnRuleFile, "Forced", false}, {kOwnRuleFile, "Free", true}}));
+}
+
+// The organisation's automatic cleaning, as the dialog shows it: its schedule, every control
+// disabled with the note, and OK changes nothing in the Task Scheduler.
+TEST(PolicyPages, TheAutomaticCleaningDialogShowsTheOrganisationsSchedule) {
+    test::ProgramFolder program{TestConfig()};
+    test::RecordingPrompts prompts;
+    ASSERT_TRUE(RemoveScheduledTask().ok);
+    Policy policy;
+    policy.automatic = true;
+    policy.schedule.enabled = true;
+    policy.schedule.kind = ScheduleKind::Daily;
+    policy.schedule.hour = 12;
+    policy.schedule.freeSpaceBelowGb = 20;
+    policy.schedule.folders = {"D:\\Scratch"};
+    AutomaticCleaningDialog dialog(program.Path(), program / "Quillmoor.exe", policy);
+    HWND window = dialog.Create(IDD_AUTOCLEAN, nullptr);
+    ASSERT_TRUE(window);
+    const ScheduleValues shown = dialog.Shown();
+    EXPECT_TRUE(shown.enabled);
+    EXPECT_EQ(shown.kind, ScheduleKind::Daily);
+    EXPECT_EQ(shown.hour, 12);
+    EXPECT_EQ(shown.freeSpaceBelowGb, 20);
+    EXPECT_EQ(shown.folders, policy.schedule.folders);
+    for (int id : {IDC_AUTOCLEAN_ENABLE, IDC_AUTOCLEAN_KIND, IDC_AUTOCLEAN_TIME, IDC_AUTOCLEAN_LOWSPACE,
+                   IDC_AUTOCLEAN_GB, IDC_AUTOCLEAN_ADD, IDC_AUTOCLEAN_FOLDERS})
+        EXPECT_FALSE(Enabled(window, id)) << id;
+    EXPECT_TRUE(NoteShown(window));
+    EXPECT_TRUE(test::ShowsItsTextWhole(::GetDlgItem(window, IDC_POLICY_NOTE)));
+    test::Click(window, IDOK);
+    EXPECT_FALSE(ReadScheduledTask().exists);
+    if (::IsWindow(window))
+        ::DestroyWindow(window);
 }
