@@ -27,6 +27,7 @@
 #include "session/Session.h"
 #include "support/LogEntries.h"
 #include "support/LogwrightDll.h"
+#include "support/NoProgress.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "win/SystemError.h"
@@ -561,4 +562,33 @@ TEST(EventLog, TheMessageTableHoldsEveryEventsText) {
         EXPECT_NE(text.find(texts[count - 1]), std::wstring::npos) << id << ": " << win::Narrow(text);
         EXPECT_EQ(text.find(texts[count]), std::wstring::npos) << id << ": " << win::Narrow(text);
     }
+}
+
+// The rescue manager's restore and removal each write their event when their worker ends.
+TEST(EventLog, TheRestoreAndTheRemovalEachWriteTheirEvent) {
+    test::TempFolder data;
+    test::ProgramFolder program;
+    const std::string restored = data / "Backup\\2020-01-01_00-00-00";
+    const std::string removed = data / "Backup\\2020-01-02_00-00-00";
+    test::WriteFile(restored + "\\" + MirrorPath(data / "junk\\a.tmp"), "saved");
+    test::WriteFile(removed + "\\" + MirrorPath(data / "junk\\b.tmp"), "saved");
+    EventRecorder events;
+    Session session(program.Path());
+    test::NoProgress progress;
+    auto waitForRescue = [&session] {
+        for (int i = 0; i < 3000 && session.RescueBusy(); ++i)
+            ::Sleep(10);
+        return !session.RescueBusy();
+    };
+    ASSERT_TRUE(session.StartRestore(restored, &progress, nullptr));
+    ASSERT_TRUE(waitForRescue());
+    ASSERT_TRUE(session.StartRemoval(removed, &progress, nullptr));
+    ASSERT_TRUE(waitForRescue());
+    EXPECT_EQ(test::ReadFile(data / "junk\\a.tmp"), "saved");
+    EXPECT_FALSE(test::Exists(removed));
+    const std::vector<EventRecord> written = events.Events();
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0],
+              (EventRecord{EVENTLOG_INFORMATION_TYPE, kEventRestored, {restored, "1", "0", "0", "removed"}}));
+    EXPECT_EQ(written[1], (EventRecord{EVENTLOG_INFORMATION_TYPE, kEventPointRemoved, {removed, "removed"}}));
 }
