@@ -55,6 +55,8 @@ int ReportUnattended(const CommandLine& command) {
 // before the single-instance check, beside an open wizard, and sets up COM itself.
 int ListRules(const CommandLine&) {
     const win::ComApartment com;
+    // The listing is English; the English texts also name any policy value ignored in the log.
+    LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
     const std::vector<RuleItem> rules = ProgramRules(
         ProgramDirectory(), ConfigFilePath(), ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()),
         ReadProgramPolicy(ProgramDirectory()));
