@@ -56,6 +56,27 @@ SetCompressor /SOLID lzma
 !define LOG_FOLDER "Log"
 ; The program's translations, in a folder of its own.
 !define LANGUAGES_FOLDER "Languages"
+; The administrative templates, installed for an administrator to copy into a central store.
+!define POLICIES_FOLDER "Policies"
+!macro InstallPolicyLanguage TAG
+    SetOutPath "$INSTDIR\${POLICIES_FOLDER}\${TAG}"
+    File "${QM_DIST}/policies/${TAG}/Quillmoor.adml"
+!macroend
+!macro RemovePolicyLanguage TAG
+    Delete "$INSTDIR\${POLICIES_FOLDER}\${TAG}\Quillmoor.adml"
+    RMDir "$INSTDIR\${POLICIES_FOLDER}\${TAG}"
+!macroend
+; Runs the macro ACTION for every language of the templates.
+!macro PolicyLanguages ACTION
+    !insertmacro ${ACTION} de-DE
+    !insertmacro ${ACTION} en-US
+    !insertmacro ${ACTION} es-ES
+    !insertmacro ${ACTION} fr-FR
+    !insertmacro ${ACTION} ja-JP
+    !insertmacro ${ACTION} pl-PL
+    !insertmacro ${ACTION} pt-BR
+    !insertmacro ${ACTION} zh-CN
+!macroend
 ; Written by the setup into the folder it installs into, naming that folder: the setup's own
 ; sign that the folder is a Quillmoor installation, which it may upgrade and the uninstall clear.
 ; It stays while the uninstall leaves the restore points, the log or translations behind, so that
@@ -309,6 +330,12 @@ Section "Quillmoor" SecProgram
     SetOutPath "$INSTDIR"
     !endif
 
+    ; The administrative templates are documentation: nothing reads them here.
+    SetOutPath "$INSTDIR\${POLICIES_FOLDER}"
+    File "${QM_DIST}/policies/Quillmoor.admx"
+    !insertmacro PolicyLanguages InstallPolicyLanguage
+    SetOutPath "$INSTDIR"
+
     ; The log component registers itself for this user only (HKCU\Software\Classes).
     !insertmacro Regsvr32 "/s"
     ${If} $0 != 0
@@ -410,6 +437,10 @@ Section "Uninstall"
     Delete "$INSTDIR\Quillmoor.chm"
     Push "${QM_LANGUAGE_FILES}"
     Call un.RemoveTranslations
+    ; Each template by its name, each folder only when empty, never RMDir /r.
+    !insertmacro PolicyLanguages RemovePolicyLanguage
+    Delete "$INSTDIR\${POLICIES_FOLDER}\Quillmoor.admx"
+    RMDir "$INSTDIR\${POLICIES_FOLDER}"
     Delete "$INSTDIR\config.xml"
     ; What a configuration save left behind when it could not finish (its temporary file).
     Delete "$INSTDIR\qmc*.tmp"

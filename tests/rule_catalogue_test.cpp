@@ -112,11 +112,11 @@ TEST(RuleCatalogue, TheListingSaysOfEachEntryWhetherItIsDetectedTickedAndWhyNotO
     missing.entry.name = "Missing";
     missing.state = RuleState::NotDetected;
     missing.kept = KeptKind::Cookies;
-    EXPECT_EQ(
-        RulesListing({ready, unsafe, missing}),
-        "Quillmoor.rules\tBrowsers\tTest Browser: cache\tdetected\tticked\t\t\r\n"
-        "Quillmoor.rules\tBrowsers\tEverything\tdetected\tnot ticked\tevery file of C:\\ would be taken\t\r\n"
-        "winapp2.ini\tBrowsers\tMissing\tnot detected\tnot ticked\t\tcookies\r\n");
+    EXPECT_EQ(RulesListing({ready, unsafe, missing}),
+              "Quillmoor.rules\tBrowsers\tTest Browser: cache\tdetected\tticked\t\t\t\r\n"
+              "Quillmoor.rules\tBrowsers\tEverything\tdetected\tnot ticked\tevery file of C:\\ would be "
+              "taken\t\t\r\n"
+              "winapp2.ini\tBrowsers\tMissing\tnot detected\tnot ticked\t\tcookies\t\r\n");
 }
 
 // Only the user ticks an entry of a winapp2.ini, whatever its Default; only the program's own file

@@ -5,6 +5,7 @@
 #include "config/ConfigDocument.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
+#include "session/ProgramPolicy.h"
 #include "session/ProgramRules.h"
 #include "session/ScheduledRun.h"
 #include "session/Session.h"
@@ -20,7 +21,7 @@ using Mode = CommandLine::Mode;
 // The whole unattended run for the program in its folder, or the automatic cleaning's (scheduled).
 // COM and the language table are set up by the caller.
 int RunUnattended(const UnattendedRequest& request, bool scheduled = false) {
-    Session session(ProgramDirectory());
+    Session session(ProgramDirectory(), ReadProgramPolicy(ProgramDirectory()));
     std::string reason;
     const UnattendedEnd end =
         scheduled ? RunScheduled(session, request, &reason) : session.RunUnattended(request, &reason);
@@ -54,8 +55,11 @@ int ReportUnattended(const CommandLine& command) {
 // before the single-instance check, beside an open wizard, and sets up COM itself.
 int ListRules(const CommandLine&) {
     const win::ComApartment com;
+    // The listing is English; the English texts also name any policy value ignored in the log.
+    LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
     const std::vector<RuleItem> rules = ProgramRules(
-        ProgramDirectory(), ConfigFilePath(), ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()));
+        ProgramDirectory(), ConfigFilePath(), ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()),
+        ReadProgramPolicy(ProgramDirectory()));
     WriteRulesLog(RulesLogPath(ConfigFilePath()), rules);
     std::string listing = RulesListing(rules);
     if (listing.size() >= 2)

@@ -18,6 +18,7 @@
 #include "win/ComPtr.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
+#include "session/ProgramPolicy.h"
 #include "wizard/WizardFrame.h"
 
 namespace {
@@ -87,6 +88,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
     int exitCode = 0;
     {
         auto frame = std::make_unique<WizardFrame>();
+        // The organisation's automatic cleaning is put in place (or taken away) by the user's own
+        // start of the program: the task runs as that user.
+        (void)EnforceAutomaticPolicy(frame->CurrentSession().CurrentPolicy(), ProgramFilePath());
         HWND window = frame->Open();
         if (window) {
             ::ShowWindow(window, showCommand);

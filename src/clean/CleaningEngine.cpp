@@ -417,6 +417,7 @@ void EndCleaning(CleaningJob& job, win::JobEnd end) {
             progress->ShowRunning(false);
         }
     }
+    job.end = end;
     if (job.completed)
         job.completed();
 }

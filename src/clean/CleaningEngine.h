@@ -57,6 +57,8 @@ struct CleaningJob {
     // Hands a Recycle Bin operation to the shell; empty for SHFileOperationW itself. Tests put
     // their own in front of it.
     std::function<int(SHFILEOPSTRUCTW&)> shellOperation;
+    // Set before the completion runs: how the run ended (Finished for a run on the caller's thread).
+    win::JobEnd end = win::JobEnd::Finished;
     // Runs once per run, after the final texts: on the worker's thread, or in StopCleaning.
     std::function<void()> completed;
     // Last, so that it ends before anything the worker uses goes.

@@ -32,8 +32,8 @@ bool ApplicationsDialog::OnInit() {
                               {IDC_APPLICATIONS_DEFAULT, win::Anchor::MoveDown},
                               {IDOK, win::Anchor::MoveBottomRight},
                               {IDCANCEL, win::Anchor::MoveBottomRight}});
-    list_ = std::make_unique<RuleTickList>(
-        ProgramRules(programFolder_, configPath_, ProgramProtectedPlaces(programFolder_, configPath_)));
+    list_ = std::make_unique<RuleTickList>(ProgramRules(
+        programFolder_, configPath_, ProgramProtectedPlaces(programFolder_, configPath_), policy_));
     Fill();
     const int notOffered = list_->NotOffered();
     SetItemText(IDC_APPLICATIONS_NOTE, notOffered ? FormatText(Translate("_ApplicationsNotOffered"),
@@ -56,9 +56,10 @@ void ApplicationsDialog::Fill() {
         groupItems_.push_back(groupItem);
         for (size_t entry : group.entries) {
             const RuleItem& item = list_->Items()[entry];
-            const std::string text = group.kept
-                                         ? item.entry.name + " (" + Translate(KeptKindKey(item.kept)) + ")"
-                                         : item.entry.name;
+            std::string text = group.kept ? item.entry.name + " (" + Translate(KeptKindKey(item.kept)) + ")"
+                                          : item.entry.name;
+            if (item.forced)
+                text += " (" + Translate("_PolicySetByOrganisation") + ")";
             entryItems_[entry] =
                 tree_.Append(groupItem, text, 0, 0, RuleTickList::kUnticked, static_cast<LPARAM>(entry));
         }
@@ -100,6 +101,8 @@ void ApplicationsDialog::Toggle(HTREEITEM item) {
     if (data >= 0) {
         const auto entry = static_cast<size_t>(data);
         const bool tick = !list_->IsTicked(entry);
+        if (list_->Items()[entry].forced)
+            return;
         if (!tick || MayTick(entry))
             list_->SetTicked(entry, tick);
     } else {
@@ -108,7 +111,7 @@ void ApplicationsDialog::Toggle(HTREEITEM item) {
         const auto group = static_cast<size_t>(-1 - data);
         const bool tick = list_->GroupState(group) != RuleTickList::kTicked;
         for (size_t entry : list_->Groups()[group].entries)
-            if (list_->IsTicked(entry) != tick &&
+            if (list_->IsTicked(entry) != tick && !list_->Items()[entry].forced &&
                 (!tick || (list_->Items()[entry].kept == KeptKind::None && MayTick(entry))))
                 list_->SetTicked(entry, tick);
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Policy.h"
 #include "pages/RuleTickList.h"
 #include "win/Dialog.h"
 #include "win/ResizeLayout.h"
@@ -18,8 +19,11 @@
 
 class ApplicationsDialog : public win::Dialog {
   public:
-    ApplicationsDialog(std::string programFolder, std::string configPath)
-        : programFolder_(std::move(programFolder)), configPath_(std::move(configPath)) {}
+    // The ticks a policy forces show as the policy sets them.
+    ApplicationsDialog(std::string programFolder, std::string configPath, Policy policy = {})
+        : programFolder_(std::move(programFolder)),
+          configPath_(std::move(configPath)),
+          policy_(std::move(policy)) {}
 
   protected:
     bool OnInit() override;
@@ -40,6 +44,7 @@ class ApplicationsDialog : public win::Dialog {
     void Save();
 
     std::string programFolder_, configPath_;
+    Policy policy_;
     std::unique_ptr<RuleTickList> list_;
     win::TreeView tree_;
     std::vector<HTREEITEM> groupItems_;  // by group

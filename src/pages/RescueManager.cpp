@@ -39,6 +39,10 @@ bool RescueManager::OnInit() {
     list_.AddColumn(2, Translate("_RescueDialogListColAge"), win::ScaleToDpi(90, dpi), 0, LVCFMT_RIGHT);
     list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     LanguageTable::Instance().TranslateWindow(Handle());
+    // The organisation may keep every restore point until it removes them itself.
+    const bool removalAllowed = !session_.CurrentPolicy().noPointRemoval;
+    Enable(IDC_RESCUE_DELETE, removalAllowed);
+    ::ShowWindow(Item(IDC_POLICY_NOTE), removalAllowed ? SW_HIDE : SW_SHOWNA);
     // Setting the field refreshes the list through its change notification.
     SetItemText(IDC_RESCUE_FOLDER, session_.RescueFolder());
     // The list, rather than the read-only field before it, takes the keyboard.
@@ -134,7 +138,7 @@ void RescueManager::SetBusy(bool busy) const {
                  focus == Item(IDC_RESCUE_RESTORE)))
         ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list_.Handle()), TRUE);
     Enable(IDC_RESCUE_BROWSE, !busy);
-    Enable(IDC_RESCUE_DELETE, !busy);
+    Enable(IDC_RESCUE_DELETE, !busy && !session_.CurrentPolicy().noPointRemoval);
     // "_Restore" comes last: it enabled is the sign that the dialog may close.
     Enable(IDC_RESCUE_RESTORE, !busy);
 }

@@ -39,13 +39,16 @@ RuleTickList::State RuleTickList::GroupState(size_t group) const {
 void RuleTickList::SetDefaults() {
     for (const Group& group : groups_)
         for (size_t entry : group.entries)
-            items_[entry].ticked = IsDefaultTicked(items_[entry]);
+            if (!items_[entry].forced)
+                items_[entry].ticked = IsDefaultTicked(items_[entry]);
 }
 
 std::vector<RuleChoice> RuleTickList::ChoicesToStore(const std::vector<RuleChoice>& stored) const {
+    // A forced entry's tick is the organisation's, never stored as the user's: the user's own
+    // choice stays as it was, for when the policy goes.
     auto offered = [&](const RuleChoice& choice) {
         return std::any_of(items_.begin(), items_.end(), [&](const RuleItem& item) {
-            return item.state == RuleState::Ready && item.file == choice.file &&
+            return item.state == RuleState::Ready && !item.forced && item.file == choice.file &&
                    item.entry.name == choice.entry;
         });
     };
@@ -54,7 +57,7 @@ std::vector<RuleChoice> RuleTickList::ChoicesToStore(const std::vector<RuleChoic
                  [&](const RuleChoice& choice) { return !offered(choice); });
     for (const Group& group : groups_)
         for (size_t entry : group.entries)
-            if (items_[entry].ticked != IsDefaultTicked(items_[entry]))
+            if (!items_[entry].forced && items_[entry].ticked != IsDefaultTicked(items_[entry]))
                 choices.push_back({items_[entry].file, items_[entry].entry.name, items_[entry].ticked});
     return choices;
 }

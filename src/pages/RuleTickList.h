@@ -33,9 +33,13 @@ class RuleTickList {
     int NotOffered() const { return notOffered_; }
 
     bool IsTicked(size_t entry) const { return items_[entry].ticked; }
-    void SetTicked(size_t entry, bool ticked) { items_[entry].ticked = ticked; }
+    // An entry a policy forces keeps the organisation's tick.
+    void SetTicked(size_t entry, bool ticked) {
+        if (!items_[entry].forced)
+            items_[entry].ticked = ticked;
+    }
     State GroupState(size_t group) const;
-    // Every offered entry back to its default tick (IsDefaultTicked).
+    // Every offered entry back to its default tick (IsDefaultTicked), but for those a policy forces.
     void SetDefaults();
 
     // The choices to store, given those stored now: each offered entry's tick where it differs

@@ -10,7 +10,9 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "config/ListSettings.h"
+#include "config/Policy.h"
 #include "pages/WizardPage.h"
+#include "resources/ResourceIds.h"
 
 template <typename Values>
 class SettingsPage : public WizardPage {
@@ -28,6 +30,11 @@ class SettingsPage : public WizardPage {
           readCurrent_(readCurrent),
           read_(read),
           write_(write) {}
+
+    // What the organisation forces: the page shows it, disabled, with the note "Set by your
+    // organisation", and keeps the user's own value underneath (config.xml never takes a policy's
+    // value, so the user's choice returns when the policy goes). policy outlives the page.
+    void ObeyPolicy(const Policy& policy) { policy_ = &policy; }
 
     // Puts what the controls show into the settings.
     void Store() {
@@ -55,6 +62,16 @@ class SettingsPage : public WizardPage {
                                    {current.unreadable, ConfigFilePath()}),
                         MB_OK | MB_ICONWARNING);
     }
+    const Policy& Forced() const {
+        static const Policy none;
+        return policy_ ? *policy_ : none;
+    }
+    // Shows the page's note, with detail after it (what the organisation adds) when given.
+    void ShowPolicyNote(bool shown, const std::string& detail = {}) {
+        if (shown)
+            SetItemText(IDC_POLICY_NOTE, Translate("_PolicySetByOrganisation") + detail);
+        ::ShowWindow(Item(IDC_POLICY_NOTE), shown ? SW_SHOWNA : SW_HIDE);
+    }
     // "_Default": the factory values into the controls; nothing is written until the page goes.
     void ShowFactoryValues() { Show(read_(ConfigFilePath(), ValueSet::Factory)); }
     void OnDestroy() final {
@@ -63,6 +80,7 @@ class SettingsPage : public WizardPage {
     }
 
   private:
+    const Policy* policy_ = nullptr;
     Values& values_;
     ReadCurrent readCurrent_;
     ReadSection read_;

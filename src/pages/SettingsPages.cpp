@@ -27,6 +27,14 @@ constexpr int kOptionBoxes[kScanOptionCount] = {
     IDC_OPTIONS_ZEROLENGTH,  IDC_OPTIONS_INVALIDSHORTCUTS, IDC_OPTIONS_TEMP,       IDC_OPTIONS_IETEMP,
     IDC_OPTIONS_RECENT,      IDC_OPTIONS_IEHISTORY,        IDC_OPTIONS_IECOOKIES};
 
+// The texts a policy adds, after the note: ": a; b".
+std::string AddedDetail(const std::vector<std::string>& added) {
+    std::string text;
+    for (const std::string& item : added)
+        text += (text.empty() ? ": " : "; ") + item;
+    return text;
+}
+
 }  // namespace
 
 void RemoveSelectedRow(HWND page, const win::ListView& list) {
@@ -72,6 +80,8 @@ void PatternPage::Show(const std::vector<JunkPattern>& rows) {
     list_.DeleteAll();
     for (const JunkPattern& p : rows)
         AppendRow(p.file, p.description, p.checked);
+    // The organisation's patterns are searched besides these; the list stays the user's own.
+    ShowPolicyNote(!Forced().addedPatterns.empty(), AddedDetail(Forced().addedPatterns));
 }
 
 std::vector<JunkPattern> PatternPage::Collect() const {
@@ -164,15 +174,25 @@ void OptionsPage::SetUpControls() {
 }
 
 void OptionsPage::Show(const ScanOptionValues& values) {
-    for (int i = 0; i < kScanOptionCount; ++i)
-        SetChecked(kOptionBoxes[i], values.checked[static_cast<size_t>(i)]);
+    shown_ = values;
+    ScanOptionValues forced = values;
+    ApplyPolicy(Forced(), forced);
+    bool anyForced = false;
+    for (int i = 0; i < kScanOptionCount; ++i) {
+        SetChecked(kOptionBoxes[i], forced.checked[static_cast<size_t>(i)]);
+        Enable(kOptionBoxes[i], !Forced().LocationForced(i));
+        anyForced = anyForced || Forced().LocationForced(i);
+    }
     SetItemText(IDC_OPTIONS_MONTHS, values.months);
+    const Policy& policy = Forced();
+    ShowPolicyNote(anyForced || policy.noWinapp2 || !policy.rulesOn.empty() || !policy.rulesOff.empty());
 }
 
 ScanOptionValues OptionsPage::Collect() const {
     ScanOptionValues values;
     for (int i = 0; i < kScanOptionCount; ++i)
-        values.checked[static_cast<size_t>(i)] = IsChecked(kOptionBoxes[i]);
+        values.checked[static_cast<size_t>(i)] =
+            Forced().LocationForced(i) ? shown_.checked[static_cast<size_t>(i)] : IsChecked(kOptionBoxes[i]);
     values.months = ItemText(IDC_OPTIONS_MONTHS).substr(0, 254);
     return values;
 }
@@ -184,7 +204,7 @@ bool OptionsPage::OnCommand(int id, int, HWND) {
             return true;
         case IDC_OPTIONS_APPLICATIONS: {
             // The dialog stores its own choices on OK; the page's values are not involved.
-            ApplicationsDialog dialog(ProgramDirectory(), ConfigFilePath());
+            ApplicationsDialog dialog(ProgramDirectory(), ConfigFilePath(), Forced());
             win::CurrentPrompts().RunModal(dialog, IDD_APPLICATIONS, Handle());
             return true;
         }
@@ -214,6 +234,7 @@ void SkipPage::Show(const std::vector<SkipFolder>& rows) {
     list_.DeleteAll();
     for (const SkipFolder& f : rows)
         list_.SetTicked(list_.Append(f.folder), f.checked);
+    ShowPolicyNote(!Forced().addedSkipFolders.empty(), AddedDetail(Forced().addedSkipFolders));
 }
 
 std::vector<SkipFolder> SkipPage::Collect() const {
@@ -254,7 +275,15 @@ void CleanOptionsPage::SetUpControls() {
                               {IDC_PAGE_DEFAULT, win::Anchor::MoveBottomRight}});
 }
 
-void CleanOptionsPage::Show(const CleanOptionValues& values) {
+void CleanOptionsPage::Show(const CleanOptionValues& given) {
+    shown_ = given;
+    CleanOptionValues values = given;
+    const Policy& policy = Forced();
+    ApplyPolicy(policy, values);
+    Enable(IDC_CLEANOPTIONS_PERMANENT, !policy.RemovalForced());
+    Enable(IDC_CLEANOPTIONS_RECYCLE, !policy.RemovalForced());
+    Enable(IDC_CLEANOPTIONS_BACKUP, !policy.alwaysBackup);
+    ShowPolicyNote(policy.RemovalForced() || policy.alwaysBackup || policy.backupFolder.has_value());
     const bool recycle = values.removal == RemovalMode::RecycleBin;
     SetChecked(IDC_CLEANOPTIONS_PERMANENT, !recycle);
     SetChecked(IDC_CLEANOPTIONS_RECYCLE, recycle);
@@ -267,11 +296,15 @@ void CleanOptionsPage::Show(const CleanOptionValues& values) {
 
 CleanOptionValues CleanOptionsPage::Collect() const {
     CleanOptionValues values;
+    const Policy& policy = Forced();
     values.removal = !IsChecked(IDC_CLEANOPTIONS_PERMANENT) && IsChecked(IDC_CLEANOPTIONS_RECYCLE)
                          ? RemovalMode::RecycleBin
                          : RemovalMode::Permanent;
-    values.backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
-    values.backupDirectory = ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
+    if (policy.RemovalForced())
+        values.removal = shown_.removal;
+    values.backup = policy.alwaysBackup ? shown_.backup : IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    values.backupDirectory =
+        policy.backupFolder ? shown_.backupDirectory : ItemText(IDC_CLEANOPTIONS_FOLDER).substr(0, 259);
     values.removeOldPoints = IsChecked(IDC_CLEANOPTIONS_EXPIRE);
     // An empty box or 0 would take every point at once: a day is the least kept.
     values.pointDays = std::max(1, ParseConfigInteger(ItemText(IDC_CLEANOPTIONS_DAYS).substr(0, 9)));
@@ -279,9 +312,11 @@ CleanOptionValues CleanOptionsPage::Collect() const {
 }
 
 bool CleanOptionsPage::ReadyToClean(size_t files, uint64_t bytes) {
-    const CleanOptionValues chosen = Collect();
+    // The cleaning takes the organisation's choices over the user's, and so does the question.
+    CleanOptionValues chosen = Collect();
+    ApplyPolicy(Forced(), chosen);
     if (chosen.backup) {
-        if (IsUsableBackupFolder(ItemText(IDC_CLEANOPTIONS_FOLDER)))
+        if (IsUsableBackupFolder(chosen.backupDirectory))
             return true;
         AskUser(Handle(), "_BackupDirectoryUnusable", MB_OK | MB_ICONINFORMATION);
         ::SetFocus(Item(IDC_CLEANOPTIONS_FOLDER));
@@ -300,9 +335,10 @@ bool CleanOptionsPage::ReadyToClean(size_t files, uint64_t bytes) {
 
 void CleanOptionsPage::UpdateBackupControls() {
     const bool backup = IsChecked(IDC_CLEANOPTIONS_BACKUP);
+    const bool folderFree = !Forced().backupFolder;
     Enable(IDC_CLEANOPTIONS_FOLDER_LABEL, backup);
-    Enable(IDC_CLEANOPTIONS_FOLDER, backup);
-    Enable(IDC_CLEANOPTIONS_BROWSE, backup);
+    Enable(IDC_CLEANOPTIONS_FOLDER, backup && folderFree);
+    Enable(IDC_CLEANOPTIONS_BROWSE, backup && folderFree);
     const bool expire = IsChecked(IDC_CLEANOPTIONS_EXPIRE);
     Enable(IDC_CLEANOPTIONS_DAYS, expire);
     Enable(IDC_CLEANOPTIONS_DAYS_LABEL, expire);

@@ -39,6 +39,9 @@ class OptionsPage : public SettingsPage<ScanOptionValues> {
     void Show(const ScanOptionValues& values) override;
     ScanOptionValues Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
+
+  private:
+    ScanOptionValues shown_;  // the values last shown: forced boxes collect these, not the policy's
 };
 
 // Folders the search leaves out.
@@ -77,6 +80,7 @@ class CleanOptionsPage : public SettingsPage<CleanOptionValues> {
 
   private:
     void UpdateBackupControls();
+    CleanOptionValues shown_;  // as OptionsPage's
 };
 
 // The pattern dialog (add and modify): mask, description and the caption's key.

@@ -95,6 +95,8 @@
 #define IDC_PAGE_DESCRIPTION 1026
 #define IDC_PAGE_DEFAULT 1017
 #define IDC_PAGE_PICTURE 1090
+// "Set by your organisation", shown on a page or dialog where a policy forces a control
+#define IDC_POLICY_NOTE 1300
 
 // Folder selection page (206)
 #define IDC_FOLDERS_TREE 1015

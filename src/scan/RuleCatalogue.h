@@ -33,6 +33,8 @@ struct RuleItem {
     KeptKind kept = KeptKind::None;
     // The item stands for a whole file that was not read (LeftOut, with the reason), not an entry.
     bool wholeFile = false;
+    // The tick is the organisation's (a policy names the entry), not the user's.
+    bool forced = false;
 };
 
 // The rule file that ships with the program, beside it: the only file whose Default=True ticks.

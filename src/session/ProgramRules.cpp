@@ -1,5 +1,7 @@
 #include "session/ProgramRules.h"
 
+#include <algorithm>
+
 #include "config/CleanOptionSettings.h"
 #include "config/RuleSettings.h"
 #include "session/ScanInputs.h"
@@ -12,10 +14,38 @@ ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const s
         OwnSkipFolders(programFolder, {backupFolder, ReadBackupDirectory(configPath)}));
 }
 
+std::vector<std::string> ProgramRuleFiles(const std::string& programFolder, const std::string& configPath,
+                                          const Policy& policy) {
+    std::vector<std::string> files = RuleFilesOf(programFolder, win::FolderPartOf(configPath));
+    if (policy.noWinapp2)
+        std::erase_if(files, [](const std::string& file) { return win::NamePartOf(file) != kOwnRuleFile; });
+    return files;
+}
+
 std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath,
-                                   const ProtectedPlaces& places) {
-    return LoadRuleCatalogue(RuleFilesOf(programFolder, win::FolderPartOf(configPath)),
-                             ReadRuleChoices(configPath), RuleMachine::Current(places));
+                                   const ProtectedPlaces& places, const Policy& policy) {
+    std::vector<RuleItem> items =
+        LoadRuleCatalogue(ProgramRuleFiles(programFolder, configPath, policy), ReadRuleChoices(configPath),
+                          RuleMachine::Current(places));
+    ForceRuleTicks(items, policy);
+    return items;
+}
+
+void ForceRuleTicks(std::vector<RuleItem>& items, const Policy& policy) {
+    auto named = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    for (RuleItem& item : items) {
+        if (item.wholeFile)
+            continue;
+        if (named(policy.rulesOff, item.entry.name)) {
+            item.ticked = false;
+            item.forced = true;
+        } else if (named(policy.rulesOn, item.entry.name)) {
+            item.ticked = true;
+            item.forced = true;
+        }
+    }
 }
 
 std::string RulesLogPath(const std::string& configPath) {
@@ -29,7 +59,11 @@ std::string RulesListing(const std::vector<RuleItem>& items) {
         const bool ticked = item.state == RuleState::Ready && item.ticked;
         text += item.file + '\t' + item.entry.group + '\t' + item.entry.name + '\t' +
                 (detected ? "detected" : "not detected") + '\t' + (ticked ? "ticked" : "not ticked") + '\t' +
-                item.reason + '\t' + KeptKindName(item.kept) + "\r\n";
+                item.reason + '\t' + KeptKindName(item.kept) + '\t' +
+                (!item.forced  ? ""
+                 : item.ticked ? "forced on by policy"
+                               : "forced off by policy") +
+                "\r\n";
     }
     return text;
 }

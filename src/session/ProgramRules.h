@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Policy.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 
@@ -14,18 +15,29 @@
 ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
                                        const std::string& backupFolder = {});
 
+// The rule files the program reads: RuleFilesOf, without any winapp2.ini where the policy says so.
+std::vector<std::string> ProgramRuleFiles(const std::string& programFolder, const std::string& configPath,
+                                          const Policy& policy);
+
 // Reads the rule files of the program in programFolder with the choices of configPath, each entry
-// judged against places; writes nothing, so that looking at the rules (the Applications list)
-// leaves no trace.
+// judged against places, and the ticks the policy forces (ForceRuleTicks); writes nothing, so that
+// looking at the rules (the Applications list) leaves no trace.
 std::vector<RuleItem> ProgramRules(const std::string& programFolder, const std::string& configPath,
-                                   const ProtectedPlaces& places);
+                                   const ProtectedPlaces& places, const Policy& policy);
+
+// Ticks the entries the policy names on and unticks those it names off (by name, in any rule file),
+// marking them forced. Off wins where an entry is named both ways. An entry that is not offered here
+// (unsafe, left out, not detected, for an administrator) stays unoffered: a policy adds no place
+// the checks refused.
+void ForceRuleTicks(std::vector<RuleItem>& items, const Policy& policy);
 
 // Where the rules log of configPath goes: "rules.log" beside it.
 std::string RulesLogPath(const std::string& configPath);
 
 // What "/rules" prints: one line an entry, tab-separated: the file, the group, the name, "detected"
 // or "not detected", "ticked" or "not ticked", why it is not offered (empty when it is), and what
-// the user keeps that it reaches (empty when nothing: such an entry is ticked only by the user).
+// the user keeps that it reaches (empty when nothing: such an entry is ticked only by the user), and
+// "forced on by policy" or "forced off by policy" (empty when the tick is the user's or the default).
 std::string RulesListing(const std::vector<RuleItem>& items);
 
 // The places the ticked entries that are offered here take their files from, with variables

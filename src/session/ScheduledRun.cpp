@@ -45,7 +45,19 @@ std::string SystemDrive() {
 }
 
 UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, std::string* reason) {
-    const ScheduleValues schedule = ReadScheduleSettings(session.ConfigPath());
+    const Policy& policy = session.CurrentPolicy();
+    // A task left behind from before the organisation said no runs nothing.
+    if (policy.automatic == false) {
+        LogEntry entry("_LogAutomaticHeader");
+        entry.Add("_LogAutomaticNotAllowed", {});
+        WriteAutomaticEntry(session.ProgramFolder(), entry);
+        if (reason)
+            *reason = Translate("_LogAutomaticNotAllowed");
+        return UnattendedEnd::Done;
+    }
+    // Forced on, the organisation's schedule says when space is enough and which folders go too.
+    const ScheduleValues schedule =
+        policy.automatic ? policy.schedule : ReadScheduleSettings(session.ConfigPath());
     if (schedule.freeSpaceBelowGb > 0) {
         const std::string drive = SystemDrive();
         const std::optional<uint64_t> free = FreeSpace()(drive);
@@ -55,12 +67,17 @@ UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, s
             entry.Add("_LogAutomaticSkipped", {drive, static_cast<double>(*free) / kGigabyte,
                                                static_cast<long long>(schedule.freeSpaceBelowGb)});
             WriteAutomaticEntry(session.ProgramFolder(), entry);
+            WriteEvent(
+                SpaceEnoughEvent(drive, static_cast<double>(*free) / kGigabyte, schedule.freeSpaceBelowGb));
             return UnattendedEnd::Done;
         }
     }
     std::string why;
     UnattendedRequest scheduled = request;
     scheduled.placesOnly = true;
+    scheduled.trigger = EventTrigger::Automatic;
+    if (policy.automatic)
+        scheduled.folders = policy.schedule.folders;
     const UnattendedEnd end = session.RunUnattended(scheduled, &why);
     if (reason)
         *reason = why;

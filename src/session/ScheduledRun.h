@@ -22,7 +22,10 @@ void SetFreeSpaceCheck(FreeSpaceCheck check);
 std::string SystemDrive();
 
 // Runs the scheduled cleaning with the schedule and the settings saved in config.xml, on this
-// thread; reason as in Session::RunUnattended. A run skipped for its free space ends Done.
+// thread; reason as in Session::RunUnattended. A run skipped for its free space ends Done. Under a
+// policy that forces the automatic cleaning on, its schedule's free space and folders count instead
+// of config.xml's and the command line's; where the policy does not allow it, the run cleans
+// nothing, logs why and ends Done.
 UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, std::string* reason = nullptr);
 
 // The newest automatic run in the activity log under logFolder: its local time

@@ -46,13 +46,21 @@ std::string TypedRoot(const std::string& typed) {
 
 }  // namespace
 
-Session::Session(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+Session::Session(std::string programFolder, Policy policy)
+    : programFolder_(std::move(programFolder)), policy_(std::move(policy)) {}
+
+WizardSettings Session::Effective(WizardSettings settings) const {
+    ApplyPolicy(policy_, settings);
+    return settings;
+}
 
 std::string Session::ConfigPath() const {
     return programFolder_ + "\\config.xml";
 }
 
 std::string Session::RescueFolder() const {
+    if (policy_.backupFolder)
+        return *policy_.backupFolder;
     return wizardBackupFolder_.empty() ? ReadBackupDirectory(ConfigPath()) : wizardBackupFolder_;
 }
 
@@ -68,7 +76,7 @@ std::string Session::RulesInputs(const std::vector<std::string>& own) const {
     std::string inputs;
     for (const std::string& folder : own)
         inputs += folder + '\n';
-    std::vector<std::string> files = RuleFilesOf(programFolder_, win::FolderPartOf(ConfigPath()));
+    std::vector<std::string> files = ProgramRuleFiles(programFolder_, ConfigPath(), policy_);
     files.push_back(ConfigPath());
     for (const std::string& file : files) {
         inputs += file;
@@ -88,7 +96,7 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
     prepared.inputs = std::move(inputs);
     prepared.places = ProtectedPlaces::Current(own);
     // The ticked cleaning rules, as config.xml keeps the ticks.
-    prepared.items = ProgramRules(programFolder_, ConfigPath(), prepared.places);
+    prepared.items = ProgramRules(programFolder_, ConfigPath(), prepared.places, policy_);
     prepared.rulePlaces = RulePlaces(prepared.items, RuleVariables::Current());
     return prepared;
 }
@@ -96,7 +104,7 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
 void Session::PrepareRulesAhead(const WizardSettings& settings) {
     if (ScanRunning())
         return;
-    const std::vector<std::string> own = OwnFolders(settings);
+    const std::vector<std::string> own = OwnFolders(Effective(settings));
     std::string inputs = RulesInputs(own);
     if (rulesAhead_.valid() && inputs == rulesAheadInputs_)
         return;
@@ -108,9 +116,10 @@ void Session::PrepareRulesAhead(const WizardSettings& settings) {
     });
 }
 
-void Session::PrepareScan(const WizardSettings& settings, std::vector<std::string> roots) {
+void Session::PrepareScan(const WizardSettings& given, std::vector<std::string> roots) {
     if (ScanRunning())
         return;
+    const WizardSettings settings = Effective(given);
     const std::vector<std::string> own = OwnFolders(settings);
     SetScanInputs(scan_, settings.patterns, settings.scanOptions, settings.skipFolders, own);
     // The rules prepared ahead count only where nothing they were made from has changed since.
@@ -150,7 +159,9 @@ bool Session::StartScan(ScanProgress* progress, std::function<void()> completed)
     return scan_.Start();
 }
 
-void Session::PrepareCleaning(const CleanOptionValues& options) {
+void Session::PrepareCleaning(const CleanOptionValues& given) {
+    CleanOptionValues options = given;
+    ApplyPolicy(policy_, options);
     cleaning_.removal = options.removal;
     cleaning_.backup = options.backup;
     // The restore points are made where the backup folder truly is, so that the cleaning finds
@@ -176,12 +187,21 @@ bool Session::StartCleaning(const CleanOptionValues& options, win::JobProgress* 
     cleaning_.progress = progress;
     cleaning_.promptOwner = promptOwner;
     cleaning_.canAsk = true;
-    cleaning_.completed = std::move(completed);
+    cleaning_.completed = [this, completed = std::move(completed)] {
+        WriteEvent(CleaningEvent(cleaning_, EventTrigger::Wizard));
+        if (completed)
+            completed();
+    };
     return ::StartCleaning(cleaning_);
 }
 
 UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::string* reason) {
-    auto nothingDone = [reason](std::string why) {
+    auto nothingDone = [&](std::string why) {
+        // A cleaning that could not start is an outcome the organisation wants to see too.
+        if (request.kind == UnattendedKind::Clean) {
+            CleaningJob none;
+            WriteEvent(CleaningEvent(none, request.trigger, why));
+        }
         if (reason)
             *reason = std::move(why);
         return UnattendedEnd::NoConfiguration;
@@ -244,7 +264,9 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     } else {
         PrepareCleaning(settings.cleanOptions);
         cleaning_.canAsk = false;
+        cleaning_.end = win::JobEnd::Finished;
         RunCleaning(cleaning_, noStop);
+        WriteEvent(CleaningEvent(cleaning_, request.trigger));
         asAsked = cleaning_.everyFileHandled && asAsked;
     }
     return asAsked ? UnattendedEnd::Done : UnattendedEnd::SomeKept;
@@ -264,18 +286,26 @@ bool Session::StartRestore(const std::string& restorePoint, win::JobProgress* pr
     restore_.restorePoint = restorePoint;
     restore_.logFolder = ActivityLogDataFolder(programFolder_);
     restore_.progress = progress;
-    restore_.completed = std::move(completed);
+    restore_.completed = [this, completed = std::move(completed)](win::JobEnd end) {
+        WriteEvent(RestoreEvent(restore_.restorePoint, restore_.outcome));
+        if (completed)
+            completed(end);
+    };
     return ::StartRestore(restore_);
 }
 
 bool Session::StartRemoval(const std::string& restorePoint, win::JobProgress* progress,
                            std::function<void(win::JobEnd)> completed) {
-    if (CleaningRunning() || RescueBusy())
+    if (CleaningRunning() || RescueBusy() || policy_.noPointRemoval)
         return false;
     removal_.restorePoint = restorePoint;
     removal_.logFolder = ActivityLogDataFolder(programFolder_);
     removal_.progress = progress;
-    removal_.completed = std::move(completed);
+    removal_.completed = [this, completed = std::move(completed)](win::JobEnd end) {
+        WriteEvent(RemovalEvent(removal_.restorePoint, removal_.error));
+        if (completed)
+            completed(end);
+    };
     return ::StartRemoval(removal_);
 }
 

@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "clean/CleaningEngine.h"
+#include "config/Policy.h"
 #include "config/WizardSettings.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
+#include "session/EventLog.h"
 #include "session/RescueJobs.h"
 
 // What an unattended run does with what its scan finds.
@@ -31,6 +33,8 @@ struct UnattendedRequest {
     std::string reportFile;            // for Report
     // No folders means no root at all, only the ticked places and rules (the automatic cleaning).
     bool placesOnly = false;
+    // Who asked, as the cleaning's event says.
+    EventTrigger trigger = EventTrigger::CommandLine;
 };
 
 // How an unattended run ended.
@@ -44,19 +48,24 @@ enum class UnattendedEnd {
 
 class Session {
   public:
-    explicit Session(std::string programFolder);
+    // policy: what the organisation set, laid over every setting the session is handed (Effective),
+    // so the wizard, the command line and the automatic cleaning all obey the same values.
+    explicit Session(std::string programFolder, Policy policy = {});
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     // Stops whatever still runs, without telling anyone: its owner is going.
     ~Session() { Shutdown(); }
 
     const std::string& ProgramFolder() const noexcept { return programFolder_; }
+    const Policy& CurrentPolicy() const noexcept { return policy_; }
+    // The settings as a run takes them: settings with the policy laid over them.
+    WizardSettings Effective(WizardSettings settings) const;
     std::string ConfigPath() const;
     // The backup folder the wizard uses now (the clean options' current value, expanded), which the
     // rescue manager opens with; "" when the wizard has none.
     void SetWizardBackupFolder(std::string folder) { wizardBackupFolder_ = std::move(folder); }
     // The folder whose restore points the rescue manager lists first: the wizard's, else the one
-    // saved in config.xml.
+    // saved in config.xml; the policy's backup folder before either.
     std::string RescueFolder() const;
 
     // Sets the scan's inputs from the settings and the roots (full paths, taken exactly), with the
@@ -82,7 +91,8 @@ class Session {
 
     // Starts the cleaning of the ticked results with the clean options, reporting to progress;
     // promptOwner owns the shell's question where the Recycle Bin cannot take a file. False when a
-    // cleaning, a restore or a restore point's removal runs already.
+    // cleaning, a restore or a restore point's removal runs already. Its event is written before
+    // completed runs.
     bool StartCleaning(const CleanOptionValues& options, win::JobProgress* progress, HWND promptOwner,
                        std::function<void()> completed);
     bool StopCleaning() { return cleaning_.worker.Stop(); }
@@ -96,7 +106,8 @@ class Session {
     // reads a typed path (the "\\?\" form, a final dot or blank dropped where the exact name is
     // no folder); a root that is one of the program's own folders is not searched, and says so in
     // reason and in the activity log (SomeKept).
-    // When nothing was done, reason (if given) receives the translated text that says why. COM must
+    // When nothing was done, reason (if given) receives the translated text that says why. A
+    // cleaning, done or not, writes its event (WriteEvent) with the request's trigger. COM must
     // be initialised on the calling thread.
     UnattendedEnd RunUnattended(const UnattendedRequest& request, std::string* reason = nullptr);
 
@@ -106,7 +117,8 @@ class Session {
     // The rescue manager's work: restoring or removing one restore point at a time, reporting to
     // progress, with completed called once per run (see RestoreJob). Refused (false) while the
     // cleaning runs, which writes a restore point and has not yet removed all its files, or while
-    // another restore or removal has not made its last call.
+    // another restore or removal has not made its last call; a removal also where the policy does not
+    // allow it.
     bool StartRestore(const std::string& restorePoint, win::JobProgress* progress,
                       std::function<void(win::JobEnd)> completed);
     bool StartRemoval(const std::string& restorePoint, win::JobProgress* progress,
@@ -136,6 +148,7 @@ class Session {
     std::vector<std::string> OwnFolders(const WizardSettings& settings) const;
 
     std::string programFolder_;
+    Policy policy_;
     std::string wizardBackupFolder_;
     ScanJob scan_;
     CleaningJob cleaning_;

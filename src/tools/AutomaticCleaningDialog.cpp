@@ -61,8 +61,11 @@ std::string Today() {
 
 }  // namespace
 
-AutomaticCleaningDialog::AutomaticCleaningDialog(std::string programFolder, std::string programPath)
-    : programFolder_(std::move(programFolder)), programPath_(std::move(programPath)) {}
+AutomaticCleaningDialog::AutomaticCleaningDialog(std::string programFolder, std::string programPath,
+                                                 Policy policy)
+    : programFolder_(std::move(programFolder)),
+      programPath_(std::move(programPath)),
+      policy_(std::move(policy)) {}
 
 bool AutomaticCleaningDialog::OnInit() {
     win::CentreWindow(Handle());
@@ -77,6 +80,11 @@ bool AutomaticCleaningDialog::OnInit() {
     Edit_LimitText(Item(IDC_AUTOCLEAN_GB), 6);
 
     stored_ = ReadScheduleSettings(programFolder_ + "\\config.xml");
+    if (policy_.automatic) {
+        ::ShowWindow(Item(IDC_POLICY_NOTE), SW_SHOWNA);
+        Show(*policy_.automatic ? policy_.schedule : ScheduleValues{});
+        return true;
+    }
     // The Task Scheduler holds the truth: a task removed or disabled there is off.
     const TaskState task = ReadScheduledTask();
     ScheduleValues shown = stored_;
@@ -137,7 +145,9 @@ ScheduleValues AutomaticCleaningDialog::Shown() const {
 }
 
 void AutomaticCleaningDialog::UpdateStates() {
-    const bool on = IsChecked(IDC_AUTOCLEAN_ENABLE);
+    const bool free = !policy_.automatic;
+    Enable(IDC_AUTOCLEAN_ENABLE, free);
+    const bool on = IsChecked(IDC_AUTOCLEAN_ENABLE) && free;
     const auto kind = static_cast<ScheduleKind>(ComboBox_GetCurSel(Item(IDC_AUTOCLEAN_KIND)));
     Enable(IDC_AUTOCLEAN_KIND, on);
     Enable(IDC_AUTOCLEAN_DAY, on && (kind == ScheduleKind::Weekly || kind == ScheduleKind::Monthly));
@@ -153,7 +163,10 @@ void AutomaticCleaningDialog::UpdateStates() {
 void AutomaticCleaningDialog::ShowTexts() {
     const ScheduleValues values = Shown();
     const std::string configPath = programFolder_ + "\\config.xml";
-    SetItemText(IDC_AUTOCLEAN_SUMMARY, DescribeAutomaticRun(ReadWizardSettings(configPath), values.folders));
+    // What the run will really do: the user's settings with the organisation's laid over them.
+    WizardSettings settings = ReadWizardSettings(configPath);
+    ApplyPolicy(policy_, settings);
+    SetItemText(IDC_AUTOCLEAN_SUMMARY, DescribeAutomaticRun(settings, values.folders));
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     const std::optional<SYSTEMTIME> next = NextRunAfter(values, now);
@@ -222,7 +235,8 @@ bool AutomaticCleaningDialog::OnCommand(int id, int code, HWND) {
             return true;
         }
         case IDOK:
-            if (Apply())
+            // The organisation's choice is put in place at the program's start, not here.
+            if (policy_.automatic || Apply())
                 End(IDOK);
             return true;
         case IDCANCEL:

@@ -6,13 +6,16 @@
 
 #include <string>
 
+#include "config/Policy.h"
 #include "config/ScheduleSettings.h"
 #include "win/Dialog.h"
 
 class AutomaticCleaningDialog : public win::Dialog {
   public:
-    // programFolder holds config.xml and the log; programPath is the program the task runs.
-    AutomaticCleaningDialog(std::string programFolder, std::string programPath);
+    // programFolder holds config.xml and the log; programPath is the program the task runs. Where
+    // the policy forces the automatic cleaning on or does not allow it, the dialog shows that,
+    // every control disabled with the note "Set by your organisation", and OK changes nothing.
+    AutomaticCleaningDialog(std::string programFolder, std::string programPath, Policy policy = {});
 
     // The choice the controls show now.
     ScheduleValues Shown() const;
@@ -33,4 +36,5 @@ class AutomaticCleaningDialog : public win::Dialog {
     std::string programFolder_;
     std::string programPath_;
     ScheduleValues stored_;
+    Policy policy_;
 };

@@ -32,11 +32,14 @@ void RunMenuCommand(HWND frame, Session& session, int id) {
             OpenModal<RescueManager>(IDD_RESCUE, session);
             break;
         case ID_TOOLS_TYPEDURLS:
-            OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);
+            // The menu item is greyed too; an accelerator or a sent command must not get round it.
+            if (!session.CurrentPolicy().noTypedUrlTool)
+                OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);
             break;
         case ID_TOOLS_AUTOCLEAN: {
             std::string folder = session.ProgramFolder(), program = ProgramFilePath();
-            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, folder, program);
+            Policy policy = session.CurrentPolicy();
+            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, folder, program, policy);
             break;
         }
         case ID_HELP_ABOUT:

@@ -7,12 +7,13 @@
 #include "core/ProgramPath.h"
 #include "core/VersionInfo.h"
 #include "resources/ResourceIds.h"
+#include "session/ProgramPolicy.h"
 #include "wizard/MenuCommands.h"
 #include "win/Dpi.h"
 #include "win/Prompts.h"
 
 WizardFrame::WizardFrame()
-    : session_(ProgramDirectory()),
+    : session_(ProgramDirectory(), ReadProgramPolicy(ProgramDirectory())),
       patterns_(settings_.patterns),
       options_(settings_.scanOptions),
       skip_(settings_.skipFolders),
@@ -21,7 +22,12 @@ WizardFrame::WizardFrame()
       cleaning_(session_),
       results_(session_),
       pages_{&welcome_,  &folders_, &patterns_,     &options_,  &skip_,
-             &scanning_, &report_,  &cleanOptions_, &cleaning_, &results_} {}
+             &scanning_, &report_,  &cleanOptions_, &cleaning_, &results_} {
+    patterns_.ObeyPolicy(session_.CurrentPolicy());
+    options_.ObeyPolicy(session_.CurrentPolicy());
+    skip_.ObeyPolicy(session_.CurrentPolicy());
+    cleanOptions_.ObeyPolicy(session_.CurrentPolicy());
+}
 
 HWND WizardFrame::Open() {
     return Create(IDD_WIZARD, nullptr);
@@ -40,6 +46,8 @@ bool WizardFrame::OnInit() {
     for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         LanguageTable::Instance().TranslateWindowOnly(child);
     LanguageTable::Instance().TranslateMenu(::GetMenu(Handle()));
+    if (session_.CurrentPolicy().noTypedUrlTool)
+        ::EnableMenuItem(::GetMenu(Handle()), ID_TOOLS_TYPEDURLS, MF_BYCOMMAND | MF_GRAYED);
     languageMenu_.Fill(::GetMenu(Handle()), ProgramDirectory());
     ::DrawMenuBar(Handle());
     banner_ = win::FitPicture(Item(IDC_FRAME_BANNER), IDB_BANNER);

@@ -106,6 +106,11 @@ installedTranslations() {
     for file in $translations; do cmp -s "$build/dist/Languages/$file" "$dir/Languages/$file" || return 1; done
 }
 installedTranslations || fail "the Languages folder holds '$(names "$dir/Languages")', not dist/'s '$translations'"
+# The administrative templates, as documentation for the administrator's central store.
+[ -f "$build/dist/policies/Quillmoor.admx" ] || fail "dist/ holds no administrative template"
+while read -r template; do
+    cmp -s "$build/dist/policies/$template" "$dir/Policies/$template" || fail "the template $template is not the one of dist/"
+done < <(cd "$build/dist/policies" && find . -type f)
 
 declare -A entry
 while IFS='|' read -r name type data; do
