@@ -339,6 +339,26 @@ TEST(Session, TheFoldersAScanCouldNotReadAreNamedInTheActivityLog) {
     EXPECT_NE(entries[0].text.find(win::SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos)
         << entries[0].text;
     EXPECT_EQ(entries[0].text.find(profile / "Viewer"), std::string::npos) << entries[0].text;
+
+    // The wizard's scan ends on its worker: the entry is written there, and the status says so.
+    class Status : public ScanProgress {
+      public:
+        void SetStatusText(const std::string& text) override { status = text; }
+        void ShowRunning(bool) override {}
+        void SetFoundCountText(const std::string&) override {}
+        int RootRowCount() override { return 0; }
+        std::string RootStateText(int) override { return {}; }
+        void SetRootStateText(int, const std::string&) override {}
+        std::string status;
+    } progress;
+    win::UniqueHandle ended{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    Session session(program.Path());
+    session.PrepareScan(ReadWizardSettings(config), {profile / "Documents"});
+    ASSERT_TRUE(session.StartScan(&progress, [&] { ::SetEvent(ended.get()); }));
+    ASSERT_EQ(::WaitForSingleObject(ended.get(), 60'000), WAIT_OBJECT_0);
+    EXPECT_EQ(test::ReadLogEntries(ActivityLogDataFolder(program.Path())).size(), 2u);
+    EXPECT_NE(progress.status.find(Translate("_StateStringFoldersNotReadLogged")), std::string::npos)
+        << progress.status;
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
 }
 

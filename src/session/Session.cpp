@@ -48,6 +48,8 @@ std::string TypedRoot(const std::string& typed) {
 // and how many more there were; false when the log did not take it.
 bool LogUnreadFolders(const std::string& programFolder, const std::vector<UnreadFolder>& folders,
                       size_t count) {
+    // A scan's end runs on its worker, whose apartment ended with the search.
+    win::ComApartment com;
     LogEntry entry("_LogUnreadFoldersHeader");
     for (const UnreadFolder& folder : folders)
         entry.Add("_LogFolderNotRead", {folder.path}, folder.error);
