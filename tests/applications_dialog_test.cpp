@@ -193,7 +193,7 @@ TEST(ApplicationsDialog, AGroupsTickNeverTicksWhatTheUserKeeps) {
     prompts.onDialog = [&](HWND dialog, int) {
         win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
         groups = Texts(tree, nullptr);
-        const HTREEITEM community = Find(tree, nullptr, "3021 (winapp2.ini)");
+        const HTREEITEM community = Find(tree, nullptr, "Applications (winapp2.ini)");
         const HTREEITEM keptGroup = tree.Next(community);
         kept = Texts(tree, keptGroup);
         const HTREEITEM cookies = tree.Next(tree.Child(keptGroup));

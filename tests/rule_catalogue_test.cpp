@@ -5,10 +5,13 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include "core/LanguageTable.h"
 #include "scan/KeptNames.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/RuleFileTrust.h"
+#include "scan/RuleNames.h"
 #include "session/ProgramRules.h"
+#include "support/Speaking.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "win/Text.h"
@@ -202,6 +205,19 @@ TEST(RuleCatalogue, NoShippedEntryReachesWhatTheUserKeeps) {
     EXPECT_EQ(entries.size(), 52u);
     for (const RuleEntry& entry : entries)
         EXPECT_EQ(KeptKindOf(entry), KeptKind::None) << entry.name;
+}
+
+// Each shipped entry is named "application: kind" and listed under a section, and the language
+// files have words for every kind and section, so no shipped name shows in English alone.
+TEST(RuleCatalogue, EveryShippedNameAndSectionHasItsWords) {
+    std::string text;
+    ASSERT_TRUE(ReadRuleFileText(test::SourceFile("data/Quillmoor.rules"), text));
+    test::Speaking english;
+    for (const RuleEntry& entry : ParseRules(text)) {
+        EXPECT_FALSE(entry.groupByNumber) << entry.name;
+        EXPECT_NE(LanguageTable::Instance().English(ShippedKindKey(entry.name)), "") << entry.name;
+        EXPECT_NE(LanguageTable::Instance().English(ShippedGroupKey(entry.group)), "") << entry.group;
+    }
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "scan/RuleFolders.h"
 #include "support/RegistrySnapshot.h"
 #include "support/TestFiles.h"
+#include "win/PathParts.h"
 
 using Texts = std::vector<std::string>;
 
@@ -35,6 +36,28 @@ TEST(RuleVariables, EachVariableGivesEachOfItsFoldersAndAnUnknownOneNone) {
     for (const char* name : {"%AppData%", "%LocalAppData%", "%UserProfile%", "%WinDir%", "%ProgramFiles%",
                              "%SystemDrive%", "%Documents%", "%CommonAppData%"})
         EXPECT_FALSE(machine.Expand(name).empty()) << name;
+}
+
+// %SystemDrive% is the drive's root folder: a rule written either way names the same full path,
+// as Windows reads it, and the variable alone names the root, never the drive's current folder.
+TEST(RuleVariables, SystemDriveIsTheRootFolderOfTheSystemsDrive) {
+    RuleVariables variables;
+    variables.Set("SystemDrive", {"C:\\"});
+    EXPECT_EQ(variables.Expand("%SystemDrive%\\Temp\\x"), (Texts{"C:\\Temp\\x"}));
+    EXPECT_EQ(variables.Expand("%SystemDrive%Temp\\x"), (Texts{"C:\\Temp\\x"}));
+    EXPECT_EQ(variables.Expand("%SystemDrive%"), (Texts{"C:\\"}));
+    EXPECT_EQ(variables.Expand("%SystemDrive%/Temp"), (Texts{"C:/Temp"}));
+    // Only a root keeps its backslash: any other folder is joined as written.
+    variables.Set("Deep", {"C:\\Deep"});
+    EXPECT_EQ(variables.Expand("%Deep%\\x"), (Texts{"C:\\Deep\\x"}));
+
+    const std::vector<std::string> machine = RuleVariables::Current().Expand("%SystemDrive%");
+    ASSERT_EQ(machine.size(), 1u);
+    EXPECT_EQ(machine[0].size(), 3u) << machine[0];
+    EXPECT_EQ(machine[0].substr(1), ":\\") << machine[0];
+    for (const char* rule : {"%SystemDrive%\\Windows", "%SystemDrive%Windows", "%SYSTEMDRIVE%"})
+        for (const std::string& folder : RuleVariables::Current().Expand(rule))
+            EXPECT_TRUE(win::IsFullPath(folder)) << rule << ": " << folder;
 }
 
 TEST(RuleFolders, WildcardsMatchFoldersAtAnyStepAndFilesOnlyWhereAsked) {

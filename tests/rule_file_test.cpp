@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "config/RuleFile.h"
+#include "scan/RuleNames.h"
+#include "support/Speaking.h"
 #include "support/TestFiles.h"
 
 TEST(RuleFile, ReadsEveryKeyFormIntoItsEntry) {
@@ -120,4 +122,63 @@ TEST(RuleFile, ReadsUtf16AndUtf8FilesWithOrWithoutAByteOrderMark) {
     }
     std::string text;
     EXPECT_FALSE(ReadRuleFileText(dir / "missing.ini", text));
+}
+
+namespace {
+
+RuleItem ItemOf(const RuleEntry& entry, const std::string& file) {
+    RuleItem item;
+    item.file = file;
+    item.entry = entry;
+    return item;
+}
+
+std::vector<std::string> GroupsShown(const std::vector<RuleEntry>& entries, const std::string& file) {
+    std::vector<std::string> groups;
+    for (const RuleEntry& entry : entries)
+        groups.push_back(RuleGroupShown(ItemOf(entry, file)));
+    return groups;
+}
+
+}  // namespace
+
+// A community file names its groups by LangSecRef numbers: the numbers its format describes show
+// by their names in the user's language, any other number as "Other"; a Section text is the
+// file's own words. The shipped file's sections and "application: kind" names are translated.
+TEST(RuleFile, CommunityGroupNumbersAndTheShippedNamesShowInTheUsersLanguage) {
+    const std::vector<RuleEntry> community = ParseRules(
+        "[A]\nLangSecRef=3021\n[B]\nLangSecRef=3022\n[C]\nLangSecRef=3023\n[D]\nLangSecRef=3024\n"
+        "[E]\nLangSecRef=3025\n[F]\nLangSecRef=3026\n[G]\nLangSecRef= 3029 \n[H]\nLangSecRef=3999\n"
+        "[I]\nLangSecRef=Games\n[J]\nSection=Games\n[K]\nSection=3021\n[L]\n[Viewer: "
+        "cache]\nSection=Browsers\n");
+    ASSERT_EQ(community.size(), 13u);
+    EXPECT_TRUE(community[0].groupByNumber);
+    EXPECT_FALSE(community[9].groupByNumber);
+    EXPECT_EQ(community[0].group, "3021");  // the file's own text, for "/rules" and rules.log
+    {
+        test::Speaking german("de");
+        EXPECT_EQ(GroupsShown(community, "winapp2.ini"),
+                  (std::vector<std::string>{"Anwendungen", "Internet", "Multimedia", "Dienstprogramme",
+                                            "Windows", "Firefox", "Google Chrome", "Andere", "Andere",
+                                            "Games", "3021", "Andere", "Browsers"}));
+        // Only the shipped file's names and sections are the program's own words.
+        EXPECT_EQ(RuleNameShown(ItemOf(community[12], "winapp2.ini")), "Viewer: cache");
+        EXPECT_EQ(RuleGroupShown(ItemOf(community[12], kOwnRuleFile)), "Browser");
+        EXPECT_EQ(RuleNameShown(ItemOf(community[12], kOwnRuleFile)), "Viewer: Cache");
+    }
+    {
+        test::Speaking japanese("ja");
+        EXPECT_EQ(RuleGroupShown(ItemOf(community[0], "winapp2.ini")), "アプリケーション");
+        EXPECT_EQ(RuleGroupShown(ItemOf(community[7], "winapp2.ini")), "その他");
+    }
+    {
+        test::Speaking french("fr");
+        EXPECT_EQ(RuleNameShown(ItemOf(community[12], kOwnRuleFile)), "Viewer : cache");
+        RuleEntry unknownKind = community[12];
+        unknownKind.name = "Viewer: sparkles";  // no key: shown as written
+        EXPECT_EQ(RuleNameShown(ItemOf(unknownKind, kOwnRuleFile)), "Viewer: sparkles");
+    }
+    test::Speaking english;
+    EXPECT_EQ(GroupsShown(community, "winapp2.ini")[7], "Other");
+    EXPECT_EQ(RuleNameShown(ItemOf(community[12], kOwnRuleFile)), "Viewer: cache");
 }

@@ -14,6 +14,7 @@
 #include "session/ScanInputs.h"
 #include "scan/ScanWorker.h"
 #include "support/TestFiles.h"
+#include "win/Text.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -207,6 +208,48 @@ TEST_F(ScanWorkerTest, PlacesWalkedTogetherKeepTheirOwnMasksAndTheLaterReasonWin
                                                  {dir_ / "b\\deep\\z.tmp", "First"},
                                                  {dir_ / "b\\y.log", "First"},
                                                  {dir_ / "b\\y.tmp", "Second"}}));
+}
+
+// A rule's folder that is not there held nothing to read: only a folder whose listing failed
+// counts as unread, and the run hands it over by name and reason for the user to look up.
+TEST_F(ScanWorkerTest, AMissingFolderIsNoUnreadOneAndAnUnreadOneIsNamedWithItsReason) {
+    test::WriteFile(dir_ / "held\\a.tmp");
+    test::WriteFile(dir_ / "open\\b.tmp");
+    job_.rulePlaces = {{"Rule",
+                        {{dir_ / "missing", {"*"}, true},
+                         {dir_ / "missing\\deeper", {"*"}, true},
+                         {dir_ / "held", {"*"}, true},
+                         {dir_ / "open", {"*"}, true}},
+                        {},
+                        false}};
+    std::vector<UnreadFolder> named;
+    size_t count = 0;
+    job_.recordUnreadFolders = [&](const std::vector<UnreadFolder>& folders, size_t all) {
+        named = folders;
+        count = all;
+        return true;
+    };
+    Recorder alone(0);
+    RunToEnd(alone);
+    EXPECT_EQ(job_.results.Count(), 2u);
+    EXPECT_EQ(job_.unreadableFolders, 0u);
+    EXPECT_EQ(count, 0u);  // nothing to name: not called
+    EXPECT_EQ(alone.status_, "_StateStringSearchCompleted");
+
+    // Another program holds the folder open without sharing it, so its listing fails.
+    win::UniqueFile holder{::CreateFileW(win::Wide(dir_ / "held").c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    ASSERT_TRUE(holder);
+    ::ResetEvent(completion_.event.get());
+    job_.results.Clear();
+    Recorder held(0);
+    RunToEnd(held);
+    EXPECT_EQ(job_.results.Count(), 1u);
+    EXPECT_EQ(job_.unreadableFolders, 1u);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(named, (std::vector<UnreadFolder>{{dir_ / "held", ERROR_SHARING_VIOLATION}}));
+    EXPECT_EQ(held.status_,
+              "_StateStringSearchCompleted _StateStringFoldersNotRead _StateStringFoldersNotReadLogged");
 }
 
 TEST_F(ScanWorkerTest, ALocationWithoutAFolderIsPassedOver) {

@@ -11,11 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "config/FactoryDescriptions.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "pages/ApplicationsDialog.h"
 #include "pages/ReportPage.h"
 #include "resources/ResourceIds.h"
+#include "win/ComPtr.h"
 #include "win/Dpi.h"
+#include "win/PathParts.h"
 #include "win/Text.h"
 
 namespace {
@@ -167,10 +171,15 @@ void FillSamples(const std::vector<HWND>& pages) {
     HWND patterns = ::GetDlgItem(pages[2], IDC_PATTERNS_LIST);
     AddColumns(patterns, {{"_JunkName", 200}, {"_JunkDescription", 400}});
     Styles(patterns, checks);
-    AddRow(patterns, {"*.tmp", "Temporary files"});
-    AddRow(patterns, {"*.bak", "Backup copies"}, false);
-    AddRow(patterns, {"~*.*", "Leftovers of unsaved documents"});
-    AddRow(patterns, {"*.dmp", "Crash dumps"});
+    // The factory's descriptions, shown as the page shows them, and one of the user's own.
+    AddRow(patterns, {"*.tmp", DescriptionShown("Temporary files")});
+    AddRow(patterns, {"*.bak", DescriptionShown("Backup copies made by programs (check before removing)")},
+           false);
+    AddRow(patterns,
+           {"~*.*", DescriptionShown("Temporary files whose names begin with a tilde, such as lock files "
+                                     "of open documents")});
+    AddRow(patterns, {"*.dmp", DescriptionShown("Memory dumps written when a program or Windows crashed")});
+    AddRow(patterns, {"*.log.old", "My old logs"});
 
     ::SendDlgItemMessageA(pages[3], IDC_OPTIONS_NOTACCESSED, BM_SETCHECK, BST_CHECKED, 0);
     ::SetDlgItemTextA(pages[3], IDC_OPTIONS_MONTHS, "12");
@@ -281,6 +290,34 @@ void FillDialog(int id, HWND dialog) {
     }
 }
 
+// The Applications list as the program shows it, in a program folder of its own beside the
+// language file's: the shipped rules (those whose applications are here) and a community file
+// whose groups are numbers, one of them unknown.
+void CaptureApplications(const std::string& languageFile, HWND owner, const std::string& out) {
+    const std::string from = win::FolderPartOf(languageFile);
+    const std::string folder = out + "\\applications-folder";
+    ::CreateDirectoryW(win::Wide(folder).c_str(), nullptr);
+    for (const char* file : {"Quillmoor.rules", "config.xml"})
+        ::CopyFileW(win::Wide(from + "\\" + file).c_str(), win::Wide(folder + "\\" + file).c_str(), FALSE);
+    const char community[] =
+        "[Sample Player *]\r\nLangSecRef=3023\r\nFileKey1=%Temp%\\Sample Player|*.tmp\r\n"
+        "[Sample Browser Thumbnails *]\r\nLangSecRef=3029\r\nFileKey1=%Temp%\\Sample Browser|*.tmp\r\n"
+        "[Sample Tool *]\r\nLangSecRef=3024\r\nFileKey1=%Temp%\\Sample Tool|*.log\r\n"
+        "[Sample Game *]\r\nLangSecRef=3099\r\nFileKey1=%Temp%\\Sample Game|*.tmp\r\n";
+    HANDLE file = ::CreateFileW(win::Wide(folder + "\\winapp2.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, community, sizeof(community) - 1, &written, nullptr);
+    ::CloseHandle(file);
+    ApplicationsDialog dialog(folder, folder + "\\config.xml");
+    HWND window = dialog.Create(IDD_APPLICATIONS, owner);
+    ::SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(400);
+    Capture(window, out + "\\dialog_" + std::to_string(IDD_APPLICATIONS) + ".bmp");
+    ::DestroyWindow(window);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -292,6 +329,7 @@ int main(int argc, char** argv) {
     if (argc > 3)
         LanguageTable::Instance().SetTranslation(argv[3]);
     std::string out = argv[2];
+    win::ComApartment com;  // the Applications list reads config.xml
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     bannerBrush = ::CreateSolidBrush(kBannerEdge);
@@ -377,6 +415,7 @@ int main(int argc, char** argv) {
         Capture(dialog, out + "\\dialog_" + std::to_string(id) + ".bmp");
         ::DestroyWindow(dialog);
     }
+    CaptureApplications(argv[1], frame, out);
     ::DestroyWindow(frame);
     ::DeleteObject(bannerBrush);
     return 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
 #include "clean/RestoreFiles.h"
 #include "config/CleanOptionSettings.h"
@@ -22,6 +23,7 @@
 #include "support/WindowTest.h"
 #include "win/ApiPath.h"
 #include "win/PathParts.h"
+#include "win/SystemError.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -304,6 +306,59 @@ TEST(Session, TickedCleaningRulesAreListedWithTheirEntrysNameAndCleaned) {
     const std::vector<RestorePoint> points = FindRestorePoints(profile / "Backup");
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(test::FilesBelow(points[0].path).size(), 3u);
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
+}
+
+// The activity log names each folder a scan could not read, with the reason; a rule folder of an
+// application that never made it is not among them.
+TEST(Session, TheFoldersAScanCouldNotReadAreNamedInTheActivityLog) {
+    test::TempFolder profile;
+    test::ProgramFolder program;
+    test::RegistrationLock registrationLock;
+    test::LogwrightDll logwright(profile.Path());
+    ASSERT_TRUE(SUCCEEDED(logwright.Register()));
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", win::Wide(profile.Path()).c_str());
+    test::WriteFile(program / "Quillmoor.rules",
+                    "[Test Viewer: cache]\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Viewer|*|RECURSE\n"
+                    "[Test Player: cache]\nDefault=True\nFileKey1=%QM_TEST_PROFILE%\\Player|*|RECURSE\n");
+    test::WriteFile(profile / "Player\\a.tmp");
+    win::UniqueFile holder{::CreateFileW(win::Wide(profile / "Player").c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    ASSERT_TRUE(holder);
+    test::MakeFolders(profile / "Documents");
+    EXPECT_EQ(Session(program.Path())
+                  .RunUnattended({UnattendedKind::Report, {profile / "Documents"}, profile / "report.csv"}),
+              UnattendedEnd::Done);
+    const std::vector<test::LogEntry> entries = test::ReadLogEntries(ActivityLogDataFolder(program.Path()));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryScan"));
+    EXPECT_NE(entries[0].text.find(profile / "Player"), std::string::npos) << entries[0].text;
+    EXPECT_NE(entries[0].text.find(win::SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos)
+        << entries[0].text;
+    EXPECT_EQ(entries[0].text.find(profile / "Viewer"), std::string::npos) << entries[0].text;
+
+    // The wizard's scan ends on its worker: the entry is written there, and the status says so.
+    class Status : public ScanProgress {
+      public:
+        void SetStatusText(const std::string& text) override { status = text; }
+        void ShowRunning(bool) override {}
+        void SetFoundCountText(const std::string&) override {}
+        int RootRowCount() override { return 0; }
+        std::string RootStateText(int) override { return {}; }
+        void SetRootStateText(int, const std::string&) override {}
+        std::string status;
+    } progress;
+    win::UniqueHandle ended{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    Session session(program.Path());
+    session.PrepareScan(ReadWizardSettings(config), {profile / "Documents"});
+    ASSERT_TRUE(session.StartScan(&progress, [&] { ::SetEvent(ended.get()); }));
+    ASSERT_EQ(::WaitForSingleObject(ended.get(), 60'000), WAIT_OBJECT_0);
+    EXPECT_EQ(test::ReadLogEntries(ActivityLogDataFolder(program.Path())).size(), 2u);
+    EXPECT_NE(progress.status.find(Translate("_StateStringFoldersNotReadLogged")), std::string::npos)
+        << progress.status;
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
 }
 

@@ -5,13 +5,16 @@
 #include "core/ProgramPath.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
+#include "config/FactoryDescriptions.h"
 #include "config/ListSettings.h"
 #include "config/PathVariables.h"
 #include "config/RuleSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "scan/Wildcard.h"
 #include "support/ConfigText.h"
+#include "support/Speaking.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
 #include "win/ComPtr.h"
 #include "win/Fold.h"
 #include "win/Text.h"
@@ -477,4 +480,36 @@ TEST(StrictSettings, SavingTheExpiryIntoAnOlderFileAddsItWithoutFactoryValues) {
     EXPECT_EQ(ReadCleanOptions(path, ValueSet::Factory).ExpiryDays(), 0);
     EXPECT_EQ(ReadCleanOptions(path, ValueSet::Factory).pointDays, 14);  // the box's count, unticked
     EXPECT_EQ(ReadCleanOptions(path).backupDirectory, values.backupDirectory);
+}
+
+// The shipped patterns' descriptions show in the user's language while config.xml holds the
+// factory's English text, and go back to it when stored; a description the user wrote, or a
+// factory one the user changed, is shown and stored as written.
+TEST(FactoryDescriptions, ShowInTheUsersLanguageWhileTheyAreTheFactoryText) {
+    test::ProgramFolder program;
+    const std::vector<JunkPattern> factory = ReadJunkPatterns(program / "config.xml", ValueSet::Factory);
+    ASSERT_EQ(factory.size(), 18u);
+    EXPECT_EQ(ReadJunkPatterns(program / "config.xml"), factory);
+    {
+        test::Speaking japanese("ja");
+        for (const JunkPattern& pattern : factory) {
+            const std::string shown = DescriptionShown(pattern.description);
+            EXPECT_NE(shown, pattern.description);
+            EXPECT_EQ(shown.find("check before"), std::string::npos) << shown;
+            EXPECT_EQ(DescriptionStored(shown), pattern.description) << shown;
+        }
+    }
+    {
+        test::Speaking german("de");
+        EXPECT_EQ(DescriptionShown("Backup copies made by programs (check before removing)"),
+                  "Sicherungskopien von Programmen (vor dem Entfernen prüfen)");
+        for (const std::string own :
+             {"My own notes", "Temporary files!", "temporary files", "", "Temporäre Datei"}) {
+            EXPECT_EQ(DescriptionShown(own), own);
+            EXPECT_EQ(DescriptionStored(own), own);
+        }
+    }
+    test::Speaking english;
+    for (const JunkPattern& pattern : factory)
+        EXPECT_EQ(DescriptionShown(pattern.description), pattern.description);
 }

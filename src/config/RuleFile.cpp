@@ -70,6 +70,7 @@ class EntryReader {
             if (!entry_.group.empty())
                 return "LangSecRef and Section both name a group";
             entry_.group.assign(value);
+            entry_.groupByNumber = name == "langsecref";
         } else if (name == "detect") {
             if (value.empty())
                 return std::string(key) + " names no registry key";

@@ -48,7 +48,8 @@ struct RuleOsVersion {
 
 struct RuleEntry {
     std::string name;
-    std::string group;  // the LangSecRef number or the Section text; "" when neither is given
+    std::string group;           // the LangSecRef number or the Section text; "" when neither is given
+    bool groupByNumber = false;  // the group is a LangSecRef number, which names a group of the format
     std::vector<std::string> detectKeys;
     std::vector<std::string> detectFiles;
     bool hasOsRange = false;

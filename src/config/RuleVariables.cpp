@@ -26,6 +26,17 @@ std::string Environment(std::string_view name) {
     }));
 }
 
+// The root folder of the drive the system is on (C:\). The environment gives "C:", which
+// joined to what follows would name a folder relative to that drive's current folder.
+std::string SystemDriveRoot() {
+    std::string drive = Environment("SystemDrive");
+    if (drive.size() < 2 || drive[1] != ':')
+        drive = win::FetchSystemText([](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); });
+    if (drive.size() < 2 || drive[1] != ':')
+        return {};
+    return drive.substr(0, 2) + '\\';
+}
+
 }  // namespace
 
 std::string KnownFolderPath(const KNOWNFOLDERID& id) {
@@ -57,7 +68,7 @@ RuleVariables RuleVariables::Current() {
     variables.Set("UserProfile", {KnownFolderPath(FOLDERID_Profile)});
     variables.Set("WinDir", {WithoutFinalBackslash(win::FetchSystemText(
                                 [](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); }))});
-    variables.Set("SystemDrive", {Environment("SystemDrive")});
+    variables.Set("SystemDrive", {SystemDriveRoot()});
     return variables;
 }
 
@@ -97,10 +108,16 @@ std::vector<std::string> RuleVariables::Expand(std::string_view path) const {
         const std::vector<std::string> folders = FoldersOf(path.substr(open + 1, close - open - 1));
         if (folders.empty())
             return {};
+        // A root keeps its backslash (C:\ for %SystemDrive%), so "%SystemDrive%\x" and
+        // "%SystemDrive%x" both name C:\x, as Windows reads the doubled backslash of the first.
+        const bool separatorFollows =
+            close + 1 < path.size() && (path[close + 1] == '\\' || path[close + 1] == '/');
         std::vector<std::string> expanded;
         for (const std::string& text : texts)
             for (const std::string& folder : folders)
-                if (std::string whole = text + folder;
+                if (std::string whole = text + (separatorFollows && win::EndsWithBackslash(folder)
+                                                    ? folder.substr(0, folder.size() - 1)
+                                                    : folder);
                     std::find(expanded.begin(), expanded.end(), whole) == expanded.end())
                     expanded.push_back(std::move(whole));
         texts = std::move(expanded);

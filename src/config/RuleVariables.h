@@ -2,8 +2,8 @@
 // The variables of cleaning rules and the folders they stand for on this machine: %AppData%,
 // %LocalAppData%, %LocalLowAppData%, %CommonAppData% and %ProgramData%, %ProgramFiles% and
 // %CommonProgramFiles% (each both the 64-bit and the 32-bit folder), %Documents%, %Music%,
-// %Pictures%, %Video%, %Public%, %SystemDrive%, %UserProfile%, %WinDir%, and any environment
-// variable. Names are read without regard to case.
+// %Pictures%, %Video%, %Public%, %SystemDrive% (the drive's root folder, C:\ with its backslash),
+// %UserProfile%, %WinDir%, and any environment variable. Names are read without regard to case.
 
 #include <windows.h>
 #include <shlobj.h>

@@ -40,6 +40,7 @@ void LanguageTable::SetPath(const std::string& path) {
     std::unique_lock lock(cacheMutex_);
     path_ = path;
     cache_.clear();
+    englishCache_.clear();
 }
 
 bool LanguageTable::SetTranslation(const std::string& path) {
@@ -62,18 +63,36 @@ std::string LanguageTable::ReadValue(const std::string& key) const {
         if (translated != translation_.end())
             value = translated->second;
     }
+    if (value.empty())
+        value = ReadEnglishValue(key);
+    std::unique_lock lock(cacheMutex_);
+    cache_.emplace(key, value);
+    return value;
+}
+
+std::string LanguageTable::ReadEnglishValue(const std::string& key) const {
     // An empty path would make the API read win.ini instead of "no file".
     // The wide profile call reads an ANSI file in the system's code page, as before, and a UTF-16
     // file (with its byte-order mark) as it is.
-    if (value.empty() && !path_.empty()) {
-        std::vector<wchar_t> buffer(kValueBufferSize);
-        const std::wstring wideKey = win::Wide(key);
-        DWORD n = ::GetPrivateProfileStringW(L"String", wideKey.c_str(), L"", buffer.data(), kValueBufferSize,
-                                             win::FileApiPath(path_).c_str());
-        value = win::Narrow(std::wstring_view(buffer.data(), n));
+    if (path_.empty() || key.empty())
+        return {};
+    std::vector<wchar_t> buffer(kValueBufferSize);
+    const std::wstring wideKey = win::Wide(key);
+    DWORD n = ::GetPrivateProfileStringW(L"String", wideKey.c_str(), L"", buffer.data(), kValueBufferSize,
+                                         win::FileApiPath(path_).c_str());
+    return win::Narrow(std::wstring_view(buffer.data(), n));
+}
+
+std::string LanguageTable::English(const std::string& key) const {
+    {
+        std::shared_lock lock(cacheMutex_);
+        auto it = englishCache_.find(key);
+        if (it != englishCache_.end())
+            return it->second;
     }
+    std::string value = ReadEnglishValue(key);
     std::unique_lock lock(cacheMutex_);
-    cache_.emplace(key, value);
+    englishCache_.emplace(key, value);
     return value;
 }
 

@@ -28,6 +28,10 @@ class LanguageTable {
     // Safe to call from several threads at once.
     std::string Translate(const std::string& key, bool expandEscapes = false) const;
 
+    // The key's text in the English language file whatever the translation, or "" when it has
+    // none: what a text the program keeps in English (config.xml's factory descriptions) reads as.
+    std::string English(const std::string& key) const;
+
     // Translates the window's caption and those of all its descendants, expanding \r and \n.
     void TranslateWindow(HWND window) const;
 
@@ -39,6 +43,7 @@ class LanguageTable {
 
   private:
     std::string ReadValue(const std::string& key) const;
+    std::string ReadEnglishValue(const std::string& key) const;
     void TranslateOneWindow(HWND window) const;
     static BOOL CALLBACK TranslateChild(HWND child, LPARAM self);
 
@@ -48,6 +53,7 @@ class LanguageTable {
     // change while the program runs.
     mutable std::shared_mutex cacheMutex_;
     mutable std::unordered_map<std::string, std::string> cache_;
+    mutable std::unordered_map<std::string, std::string> englishCache_;
 };
 
 // Replaces every backslash-r by a carriage return, then every backslash-n by a line feed.

@@ -6,6 +6,7 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
+#include "scan/RuleNames.h"
 #include "session/ProgramRules.h"
 #include "win/Dpi.h"
 
@@ -49,15 +50,14 @@ void ApplicationsDialog::Fill() {
     entryItems_.assign(list_->Items().size(), nullptr);
     for (size_t g = 0; g < list_->Groups().size(); ++g) {
         const RuleTickList::Group& group = list_->Groups()[g];
-        const std::string name = group.kept           ? Translate("_ApplicationsKeptGroup")
-                                 : group.name.empty() ? Translate("_ApplicationsOtherGroup")
-                                                      : group.name;
+        const std::string name = group.kept ? Translate("_ApplicationsKeptGroup") : group.name;
         HTREEITEM groupItem = tree_.Append(TVI_ROOT, name, 0, 0, list_->GroupState(g), GroupData(g));
         groupItems_.push_back(groupItem);
         for (size_t entry : group.entries) {
             const RuleItem& item = list_->Items()[entry];
-            std::string text = group.kept ? item.entry.name + " (" + Translate(KeptKindKey(item.kept)) + ")"
-                                          : item.entry.name;
+            std::string text = group.kept
+                                   ? RuleNameShown(item) + " (" + Translate(KeptKindKey(item.kept)) + ")"
+                                   : RuleNameShown(item);
             if (item.forced)
                 text += " (" + Translate("_PolicySetByOrganisation") + ")";
             entryItems_[entry] =
@@ -85,14 +85,14 @@ bool ApplicationsDialog::MayTick(size_t entry) {
     const RuleEntry& rule = item.entry;
     if (item.kept != KeptKind::None) {
         const std::string question = FormatText(Translate("_ApplicationsKeptQuestion", true),
-                                                {rule.name, Translate(KeptKindKey(item.kept))});
+                                                {RuleNameShown(item), Translate(KeptKindKey(item.kept))});
         if (AskUserText(Handle(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return false;
     }
     if (rule.warning.empty())
         return true;
     const std::string question =
-        FormatText(Translate("_ApplicationsWarning", true), {rule.name, rule.warning});
+        FormatText(Translate("_ApplicationsWarning", true), {RuleNameShown(item), rule.warning});
     return AskUserText(Handle(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 

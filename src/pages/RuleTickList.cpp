@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "scan/RuleNames.h"
+
 RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items)) {
     std::vector<size_t> kept;
     for (size_t index = 0; index < items_.size(); ++index) {
@@ -14,9 +16,9 @@ RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items
             kept.push_back(index);
             continue;
         }
-        std::string name = item.entry.group;
+        std::string name = RuleGroupShown(item);
         if (item.file != kOwnRuleFile)
-            name += (name.empty() ? "(" : " (") + item.file + ")";
+            name += " (" + item.file + ")";
         auto group =
             std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.name == name; });
         if (group == groups_.end())

@@ -15,8 +15,8 @@ class RuleTickList {
     enum State { kUnticked = 1, kSome = 2, kTicked = 3 };
 
     struct Group {
-        std::string name;             // the entries' group text, with the rule file's name when it
-                                      // is not the program's own file; "" for entries without one
+        std::string name;             // the entries' group as shown (RuleGroupShown), with the rule
+                                      // file's name when it is not the program's own file
         std::vector<size_t> entries;  // indexes into Items(), in file order
         // The entries that reach what the user keeps, from every group, after all others: a
         // group's tick never ticks them.

@@ -10,6 +10,7 @@
 #include "clean/BackupStore.h"
 #include "config/CleanOptionSettings.h"
 #include "config/ConfigDocument.h"
+#include "config/FactoryDescriptions.h"
 #include "config/ListSettings.h"
 #include "config/ScanOptionSettings.h"
 #include "pages/ApplicationsDialog.h"
@@ -79,7 +80,7 @@ void PatternPage::AppendRow(const std::string& mask, const std::string& descript
 void PatternPage::Show(const std::vector<JunkPattern>& rows) {
     list_.DeleteAll();
     for (const JunkPattern& p : rows)
-        AppendRow(p.file, p.description, p.checked);
+        AppendRow(p.file, DescriptionShown(p.description), p.checked);
     // The organisation's patterns are searched besides these; the list stays the user's own.
     ShowPolicyNote(!Forced().addedPatterns.empty(), AddedDetail(Forced().addedPatterns));
 }
@@ -87,7 +88,7 @@ void PatternPage::Show(const std::vector<JunkPattern>& rows) {
 std::vector<JunkPattern> PatternPage::Collect() const {
     std::vector<JunkPattern> rows;
     for (int row = 0; row < list_.Count(); ++row)
-        rows.push_back({list_.Text(row, 0), list_.Text(row, 1), list_.IsTicked(row)});
+        rows.push_back({list_.Text(row, 0), DescriptionStored(list_.Text(row, 1)), list_.IsTicked(row)});
     return rows;
 }
 

@@ -85,7 +85,15 @@ class ScanRun : public SearchVisitor {
         statusChanged_ = true;
     }
 
-    void FolderUnreadable(const std::string&, DWORD) override { ++job_.unreadableFolders; }
+    void FolderUnreadable(const std::string& path, DWORD error) override {
+        // A rule's folder of an application that never made it, a folder removed while the walk
+        // went on: nothing was there to read, so nothing went unlisted.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return;
+        ++job_.unreadableFolders;
+        if (job_.unreadFolders.size() < kUnreadFoldersKept)
+            job_.unreadFolders.push_back({path, error});
+    }
 
     void Pulse() override { ShowIfDue(); }
 
@@ -310,7 +318,8 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
 // The final status: the completed text, or, when a location was passed over, a completed text
 // that names it. It is the one text the user is sure to read, since the folder paths of the walk
 // replace the status line many times a second.
-std::string FinalStatus(const std::vector<std::string>& passedOver, size_t unreadableFolders) {
+std::string FinalStatus(const std::vector<std::string>& passedOver, size_t unreadableFolders,
+                        bool namedElsewhere) {
     std::string status;
     if (passedOver.empty()) {
         status = Translate("_StateStringSearchCompleted");
@@ -325,6 +334,8 @@ std::string FinalStatus(const std::vector<std::string>& passedOver, size_t unrea
         status += ' ';
         status +=
             FormatText(Translate("_StateStringFoldersNotRead"), {static_cast<long long>(unreadableFolders)});
+        if (namedElsewhere)
+            status += ' ' + Translate("_StateStringFoldersNotReadLogged");
     }
     return status;
 }
@@ -342,8 +353,10 @@ void EndScan(ScanJob& job, win::JobEnd end) {
         // A failed run ends as a finished one does, with the files found so far.
         if (end == win::JobEnd::Failed)
             ShowInterruptedEnd(job);
+        const bool named = job.unreadableFolders > 0 && job.recordUnreadFolders &&
+                           job.recordUnreadFolders(job.unreadFolders, job.unreadableFolders);
         if (progress) {
-            progress->SetStatusText(FinalStatus(job.notSearched, job.unreadableFolders));
+            progress->SetStatusText(FinalStatus(job.notSearched, job.unreadableFolders, named));
             progress->ShowRunning(false);
         }
     }
@@ -371,6 +384,7 @@ void RunScan(ScanJob& job, win::StopToken stop) {
     job.notSearched.clear();
     job.emptiedFoldersGo.clear();
     job.unreadableFolders = 0;
+    job.unreadFolders.clear();
     SearchEverything(job, stop, job.notSearched);
     job.results.ReleaseIndex();
 }

@@ -53,6 +53,16 @@ struct ScanPlace {
     bool mayTakeKept = false;
 };
 
+// A folder a scan could not list, and why.
+struct UnreadFolder {
+    std::string path;
+    DWORD error = ERROR_SUCCESS;
+    bool operator==(const UnreadFolder&) const = default;
+};
+
+// How many unread folders a run keeps by name; the count goes on beyond.
+inline constexpr size_t kUnreadFoldersKept = 1000;
+
 // The inputs, results and worker of one scan, as the session fills them before the start
 // (Session::PrepareScan).
 struct ScanJob {
@@ -79,7 +89,14 @@ struct ScanJob {
     // The folders (true form) of the last run's places whose folders go once a cleaning empties
     // them, each with the reason its own files are listed with.
     std::vector<EmptiedFolderRule> emptiedFoldersGo;
-    size_t unreadableFolders = 0;  // folders the last run could not list
+    // Folders the last run could not list; a folder that is not there holds nothing to read and
+    // is none of them. The first kUnreadFoldersKept are kept with the system's error.
+    size_t unreadableFolders = 0;
+    std::vector<UnreadFolder> unreadFolders;
+    // Called once at the end of a run that was not stopped, on the worker's thread, when folders
+    // could not be read: true when it recorded them where the user can look them up (the activity
+    // log), which the final status then says.
+    std::function<bool(const std::vector<UnreadFolder>& folders, size_t count)> recordUnreadFolders;
     ScanProgress* progress = nullptr;
     // Runs once per run, after the final texts: on the worker's thread, or in StopScan.
     std::function<void()> completed;

@@ -4,6 +4,7 @@
 
 #include "config/CleanOptionSettings.h"
 #include "config/RuleSettings.h"
+#include "scan/RuleNames.h"
 #include "session/ScanInputs.h"
 #include "win/PathParts.h"
 
@@ -74,7 +75,7 @@ std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const Rule
         if (item.state != RuleState::Ready || !item.ticked)
             continue;
         ScanPlace place;
-        place.reason = item.entry.name;
+        place.reason = RuleNameShown(item);
         // The user ticked it after being told what it reaches.
         place.mayTakeKept = item.kept != KeptKind::None;
         for (const RuleFileKey& key : item.entry.files)

@@ -4,6 +4,7 @@
 
 #include "clean/BackupStore.h"
 #include "config/ConfigDocument.h"
+#include "config/FactoryDescriptions.h"
 #include "win/CharStep.h"
 #include "win/Fold.h"
 #include "win/PathParts.h"
@@ -33,7 +34,7 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
     // A mask listed twice keeps the description of its last ticked row.
     for (const JunkPattern& pattern : patterns)
         if (pattern.checked)
-            job.masks[pattern.file] = pattern.description;
+            job.masks[pattern.file] = DescriptionShown(pattern.description);
     job.skipFolders.clear();
     // An empty skip folder names no folder: it is left out (the strict reading of the settings
     // says so), never taken to skip everything.

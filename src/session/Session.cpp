@@ -44,10 +44,30 @@ std::string TypedRoot(const std::string& typed) {
     return root;
 }
 
+// One activity-log entry naming the folders a scan could not read, each with the system's reason,
+// and how many more there were; false when the log did not take it.
+bool LogUnreadFolders(const std::string& programFolder, const std::vector<UnreadFolder>& folders,
+                      size_t count) {
+    // A scan's end runs on its worker, whose apartment ended with the search.
+    win::ComApartment com;
+    LogEntry entry("_LogUnreadFoldersHeader");
+    for (const UnreadFolder& folder : folders)
+        entry.Add("_LogFolderNotRead", {folder.path}, folder.error);
+    if (count > folders.size())
+        entry.Add("_LogMoreFoldersNotRead", {static_cast<long long>(count - folders.size())});
+    ActivityLog log;
+    log.SetDataPath(ActivityLogDataFolder(programFolder));
+    return entry.Write(log, "_LogLogCategoryScan");
+}
+
 }  // namespace
 
 Session::Session(std::string programFolder, Policy policy)
-    : programFolder_(std::move(programFolder)), policy_(std::move(policy)) {}
+    : programFolder_(std::move(programFolder)), policy_(std::move(policy)) {
+    scan_.recordUnreadFolders = [this](const std::vector<UnreadFolder>& folders, size_t count) {
+        return LogUnreadFolders(programFolder_, folders, count);
+    };
+}
 
 WizardSettings Session::Effective(WizardSettings settings) const {
     ApplyPolicy(policy_, settings);
@@ -255,6 +275,8 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     const win::StopToken noStop(&never);
     scan_.results.Clear();
     RunScan(scan_, noStop);
+    if (scan_.unreadableFolders > 0)
+        (void)LogUnreadFolders(programFolder_, scan_.unreadFolders, scan_.unreadableFolders);
     bool asAsked = everyRootRead;
     if (request.kind == UnattendedKind::Report) {
         std::vector<size_t> rows(scan_.results.Count());
