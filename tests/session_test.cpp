@@ -545,7 +545,7 @@ TEST(Session, TheRulesLogIsWrittenWhenAScanIsPreparedNotWhenTheRulesAreLoaded) {
     test::WriteFile(program / "Quillmoor.rules", "[Relative]\nFileKey1=cache|*.tmp\n");
 
     const std::vector<RuleItem> rules =
-        ProgramRules(program.Path(), config, ProgramProtectedPlaces(program.Path(), config));
+        ProgramRules(program.Path(), config, ProgramProtectedPlaces(DataFoldersBeside(program.Path())));
     ASSERT_EQ(rules.size(), 1u);
     EXPECT_EQ(rules[0].state, RuleState::LeftOut);
     EXPECT_FALSE(test::Exists(program / "rules.log"));

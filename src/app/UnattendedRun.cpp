@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "config/ConfigDocument.h"
+#include "core/DataFolders.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "session/ProgramRules.h"
@@ -20,7 +21,7 @@ using Mode = CommandLine::Mode;
 // The whole unattended run for the program in its folder, or the automatic cleaning's (scheduled).
 // COM and the language table are set up by the caller.
 int RunUnattended(const UnattendedRequest& request, bool scheduled = false) {
-    Session session(ProgramDirectory());
+    Session session(ProgramDataFolders());
     std::string reason;
     const UnattendedEnd end =
         scheduled ? RunScheduled(session, request, &reason) : session.RunUnattended(request, &reason);
@@ -54,8 +55,9 @@ int ReportUnattended(const CommandLine& command) {
 // before the single-instance check, beside an open wizard, and sets up COM itself.
 int ListRules(const CommandLine&) {
     const win::ComApartment com;
-    const std::vector<RuleItem> rules = ProgramRules(
-        ProgramDirectory(), ConfigFilePath(), ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()));
+    const DataFolders data = ProgramDataFolders();
+    const std::vector<RuleItem> rules =
+        ProgramRules(data.program, data.ConfigPath(), ProgramProtectedPlaces(data));
     WriteRulesLog(RulesLogPath(ConfigFilePath()), rules);
     std::string listing = RulesListing(rules);
     if (listing.size() >= 2)

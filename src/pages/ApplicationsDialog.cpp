@@ -33,7 +33,7 @@ bool ApplicationsDialog::OnInit() {
                               {IDOK, win::Anchor::MoveBottomRight},
                               {IDCANCEL, win::Anchor::MoveBottomRight}});
     list_ = std::make_unique<RuleTickList>(
-        ProgramRules(programFolder_, configPath_, ProgramProtectedPlaces(programFolder_, configPath_)));
+        ProgramRules(programFolder_, configPath_, ProgramProtectedPlaces(data_)));
     Fill();
     const int notOffered = list_->NotOffered();
     SetItemText(IDC_APPLICATIONS_NOTE, notOffered ? FormatText(Translate("_ApplicationsNotOffered"),

@@ -12,14 +12,16 @@
 
 #include "pages/RuleTickList.h"
 #include "win/Dialog.h"
+#include "core/DataFolders.h"
 #include "win/ResizeLayout.h"
 #include "win/TreeView.h"
 #include "win/UniqueHandle.h"
 
 class ApplicationsDialog : public win::Dialog {
   public:
-    ApplicationsDialog(std::string programFolder, std::string configPath)
-        : programFolder_(std::move(programFolder)), configPath_(std::move(configPath)) {}
+    // The rules of the program in data.program, ticked as data's config.xml keeps them.
+    explicit ApplicationsDialog(DataFolders data)
+        : data_(std::move(data)), programFolder_(data_.program), configPath_(data_.ConfigPath()) {}
 
   protected:
     bool OnInit() override;
@@ -39,6 +41,7 @@ class ApplicationsDialog : public win::Dialog {
     void ShowTicks();
     void Save();
 
+    DataFolders data_;
     std::string programFolder_, configPath_;
     std::unique_ptr<RuleTickList> list_;
     win::TreeView tree_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/DataFolders.h"
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
@@ -184,7 +185,7 @@ bool OptionsPage::OnCommand(int id, int, HWND) {
             return true;
         case IDC_OPTIONS_APPLICATIONS: {
             // The dialog stores its own choices on OK; the page's values are not involved.
-            ApplicationsDialog dialog(ProgramDirectory(), ConfigFilePath());
+            ApplicationsDialog dialog(ProgramDataFolders());
             win::CurrentPrompts().RunModal(dialog, IDD_APPLICATIONS, Handle());
             return true;
         }

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "core/DataFolders.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 
 // The places no rule and no system location may take from, with the program's own folders: the
-// program folder, and the backup folder of configPath and backupFolder (the wizard's, when given).
-ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
-                                       const std::string& backupFolder = {});
+// program folder, the user's data folders (data), and the backup folder of data's config.xml and
+// backupFolder (the wizard's, when given).
+ProtectedPlaces ProgramProtectedPlaces(const DataFolders& data, const std::string& backupFolder = {});
 
 // Reads the rule files of the program in programFolder with the choices of configPath, each entry
 // judged against places; writes nothing, so that looking at the rules (the Applications list)

@@ -46,10 +46,12 @@ std::string TypedRoot(const std::string& typed) {
 
 }  // namespace
 
-Session::Session(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+Session::Session(std::string programFolder) : data_(DataFoldersBeside(programFolder)) {}
+
+Session::Session(DataFolders data) : data_(std::move(data)) {}
 
 std::string Session::ConfigPath() const {
-    return programFolder_ + "\\config.xml";
+    return data_.ConfigPath();
 }
 
 std::string Session::RescueFolder() const {
@@ -61,14 +63,14 @@ std::vector<std::string> Session::OwnFolders(const WizardSettings& settings) con
     // the program's own files are never junk.
     const std::vector<std::string> backupFolders = {settings.cleanOptions.backupDirectory,
                                                     ReadBackupDirectory(ConfigPath())};
-    return OwnSkipFolders(programFolder_, backupFolders);
+    return OwnSkipFolders(data_.program, backupFolders, data_.OutsideProgram());
 }
 
 std::string Session::RulesInputs(const std::vector<std::string>& own) const {
     std::string inputs;
     for (const std::string& folder : own)
         inputs += folder + '\n';
-    std::vector<std::string> files = RuleFilesOf(programFolder_, win::FolderPartOf(ConfigPath()));
+    std::vector<std::string> files = RuleFilesOf(data_.program, win::FolderPartOf(ConfigPath()));
     files.push_back(ConfigPath());
     for (const std::string& file : files) {
         inputs += file;
@@ -88,7 +90,7 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
     prepared.inputs = std::move(inputs);
     prepared.places = ProtectedPlaces::Current(own);
     // The ticked cleaning rules, as config.xml keeps the ticks.
-    prepared.items = ProgramRules(programFolder_, ConfigPath(), prepared.places);
+    prepared.items = ProgramRules(data_.program, ConfigPath(), prepared.places);
     prepared.rulePlaces = RulePlaces(prepared.items, RuleVariables::Current());
     return prepared;
 }
@@ -157,7 +159,7 @@ void Session::PrepareCleaning(const CleanOptionValues& options) {
     // each one it made at its path; a text that names no full path stays as it is, and is refused.
     cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).Value();
     cleaning_.pointExpiryDays = options.ExpiryDays();
-    cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
+    cleaning_.logFolder = data_.LogDataFolder();
     cleaning_.cleaningSet = scan_.results.TickedRows();
     cleaning_.emptiedFoldersGo = scan_.emptiedFoldersGo;
     // A rule's emptied folders never take a protected place or a chosen root with them.
@@ -227,7 +229,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
         for (const std::string& root : notSearched)
             entry.Add("_CommandLineRootNotSearched", {root});
         ActivityLog log;
-        log.SetDataPath(ActivityLogDataFolder(programFolder_));
+        log.SetDataPath(data_.LogDataFolder());
         entry.Write(log, "_LogLogCategoryUnattended");
     }
 
@@ -262,7 +264,7 @@ bool Session::StartRestore(const std::string& restorePoint, win::JobProgress* pr
     if (CleaningRunning() || RescueBusy())
         return false;
     restore_.restorePoint = restorePoint;
-    restore_.logFolder = ActivityLogDataFolder(programFolder_);
+    restore_.logFolder = data_.LogDataFolder();
     restore_.progress = progress;
     restore_.completed = std::move(completed);
     return ::StartRestore(restore_);
@@ -273,7 +275,7 @@ bool Session::StartRemoval(const std::string& restorePoint, win::JobProgress* pr
     if (CleaningRunning() || RescueBusy())
         return false;
     removal_.restorePoint = restorePoint;
-    removal_.logFolder = ActivityLogDataFolder(programFolder_);
+    removal_.logFolder = data_.LogDataFolder();
     removal_.progress = progress;
     removal_.completed = std::move(completed);
     return ::StartRemoval(removal_);

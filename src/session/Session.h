@@ -14,6 +14,7 @@
 
 #include "clean/CleaningEngine.h"
 #include "config/WizardSettings.h"
+#include "core/DataFolders.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 #include "session/RescueJobs.h"
@@ -44,13 +45,18 @@ enum class UnattendedEnd {
 
 class Session {
   public:
+    // A session of the program in programFolder with its data beside it.
     explicit Session(std::string programFolder);
+    // A session whose user data (config.xml, the factory restore points, the log) lies where data
+    // says: the program runs with ProgramDataFolders().
+    explicit Session(DataFolders data);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     // Stops whatever still runs, without telling anyone: its owner is going.
     ~Session() { Shutdown(); }
 
-    const std::string& ProgramFolder() const noexcept { return programFolder_; }
+    const std::string& ProgramFolder() const noexcept { return data_.program; }
+    const DataFolders& Data() const noexcept { return data_; }
     std::string ConfigPath() const;
     // The backup folder the wizard uses now (the clean options' current value, expanded), which the
     // rescue manager opens with; "" when the wizard has none.
@@ -135,7 +141,7 @@ class Session {
     PreparedRules PrepareRules(const std::vector<std::string>& own, std::string inputs) const;
     std::vector<std::string> OwnFolders(const WizardSettings& settings) const;
 
-    std::string programFolder_;
+    DataFolders data_;
     std::string wizardBackupFolder_;
     ScanJob scan_;
     CleaningJob cleaning_;

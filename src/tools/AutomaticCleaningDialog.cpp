@@ -61,8 +61,8 @@ std::string Today() {
 
 }  // namespace
 
-AutomaticCleaningDialog::AutomaticCleaningDialog(std::string programFolder, std::string programPath)
-    : programFolder_(std::move(programFolder)), programPath_(std::move(programPath)) {}
+AutomaticCleaningDialog::AutomaticCleaningDialog(DataFolders data, std::string programPath)
+    : data_(std::move(data)), programPath_(std::move(programPath)) {}
 
 bool AutomaticCleaningDialog::OnInit() {
     win::CentreWindow(Handle());
@@ -76,7 +76,7 @@ bool AutomaticCleaningDialog::OnInit() {
     }
     Edit_LimitText(Item(IDC_AUTOCLEAN_GB), 6);
 
-    stored_ = ReadScheduleSettings(programFolder_ + "\\config.xml");
+    stored_ = ReadScheduleSettings(data_.ConfigPath());
     // The Task Scheduler holds the truth: a task removed or disabled there is off.
     const TaskState task = ReadScheduledTask();
     ScheduleValues shown = stored_;
@@ -152,7 +152,7 @@ void AutomaticCleaningDialog::UpdateStates() {
 
 void AutomaticCleaningDialog::ShowTexts() {
     const ScheduleValues values = Shown();
-    const std::string configPath = programFolder_ + "\\config.xml";
+    const std::string configPath = data_.ConfigPath();
     SetItemText(IDC_AUTOCLEAN_SUMMARY, DescribeAutomaticRun(ReadWizardSettings(configPath), values.folders));
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -162,7 +162,7 @@ void AutomaticCleaningDialog::ShowTexts() {
                 : values.kind == ScheduleKind::AtSignIn ? Translate("_AutoCleanNextRunAtSignIn")
                 : next ? FormatText(Translate("_AutoCleanNextRun"), {LocalTimeText(*next)})
                        : Translate("_AutoCleanNextRunNone"));
-    const std::optional<AutomaticRunRecord> last = LastAutomaticRun(ActivityLogDataFolder(programFolder_));
+    const std::optional<AutomaticRunRecord> last = LastAutomaticRun(data_.LogDataFolder());
     if (!last) {
         SetItemText(IDC_AUTOCLEAN_LAST, Translate("_AutoCleanNeverRan"));
         return;
@@ -249,7 +249,7 @@ bool AutomaticCleaningDialog::Apply() {
         return false;
     }
     // The dialog's memory of the choice keeps the schedule even while it is off.
-    WriteScheduleSettings(programFolder_ + "\\config.xml", values);
+    WriteScheduleSettings(data_.ConfigPath(), values);
     stored_ = values;
     return true;
 }

@@ -7,12 +7,13 @@
 #include <string>
 
 #include "config/ScheduleSettings.h"
+#include "core/DataFolders.h"
 #include "win/Dialog.h"
 
 class AutomaticCleaningDialog : public win::Dialog {
   public:
-    // programFolder holds config.xml and the log; programPath is the program the task runs.
-    AutomaticCleaningDialog(std::string programFolder, std::string programPath);
+    // data says where config.xml and the log are; programPath is the program the task runs.
+    AutomaticCleaningDialog(DataFolders data, std::string programPath);
 
     // The choice the controls show now.
     ScheduleValues Shown() const;
@@ -30,7 +31,7 @@ class AutomaticCleaningDialog : public win::Dialog {
     // when the task could not be changed: then nothing was.
     bool Apply();
 
-    std::string programFolder_;
+    DataFolders data_;
     std::string programPath_;
     ScheduleValues stored_;
 };

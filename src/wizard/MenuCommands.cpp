@@ -35,8 +35,9 @@ void RunMenuCommand(HWND frame, Session& session, int id) {
             OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);
             break;
         case ID_TOOLS_AUTOCLEAN: {
-            std::string folder = session.ProgramFolder(), program = ProgramFilePath();
-            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, folder, program);
+            DataFolders data = session.Data();
+            std::string program = ProgramFilePath();
+            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, data, program);
             break;
         }
         case ID_HELP_ABOUT:

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "core/DataFolders.h"
 #include "core/AskUser.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
@@ -12,7 +13,7 @@
 #include "win/Prompts.h"
 
 WizardFrame::WizardFrame()
-    : session_(ProgramDirectory()),
+    : session_(ProgramDataFolders()),
       patterns_(settings_.patterns),
       options_(settings_.scanOptions),
       skip_(settings_.skipFolders),
