@@ -56,7 +56,7 @@ win::Result MakeFolders(const std::string& folder) {
     const win::ResultOf<DWORD> attributes = win::FileAttributes(folder);
     if (attributes)
         return (attributes.Value() & FILE_ATTRIBUTE_DIRECTORY) ? win::Result()
-                                                        : win::Result::Failed(ERROR_DIRECTORY);
+                                                               : win::Result::Failed(ERROR_DIRECTORY);
     const std::string parent = win::FolderPartOf(folder);
     if (!parent.empty() && parent != folder && parent.find('\\') != std::string::npos)
         if (const win::Result made = MakeFolders(parent); !made)
