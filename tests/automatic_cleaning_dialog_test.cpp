@@ -23,7 +23,8 @@ class AutomaticCleaningDialogTest : public ::testing::Test {
     }
 
     HWND Open() {
-        dialog_ = std::make_unique<AutomaticCleaningDialog>(program_.Path(), program_ / "Quillmoor.exe");
+        dialog_ = std::make_unique<AutomaticCleaningDialog>(DataFoldersBeside(program_.Path()),
+                                                            program_ / "Quillmoor.exe");
         window_ = dialog_->Create(IDD_AUTOCLEAN, nullptr);
         ::ShowWindow(window_, SW_SHOW);
         ::SetFocus(::GetDlgItem(window_, IDC_AUTOCLEAN_ENABLE));

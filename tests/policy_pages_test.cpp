@@ -272,7 +272,7 @@ TEST(PolicyPages, TheAutomaticCleaningDialogShowsTheOrganisationsSchedule) {
     policy.schedule.hour = 12;
     policy.schedule.freeSpaceBelowGb = 20;
     policy.schedule.folders = {"D:\\Scratch"};
-    AutomaticCleaningDialog dialog(program.Path(), program / "Quillmoor.exe", policy);
+    AutomaticCleaningDialog dialog(DataFoldersBeside(program.Path()), program / "Quillmoor.exe", policy);
     HWND window = dialog.Create(IDD_AUTOCLEAN, nullptr);
     ASSERT_TRUE(window);
     const ScheduleValues shown = dialog.Shown();

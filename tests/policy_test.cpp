@@ -253,16 +253,17 @@ TEST(PolicyReader, IgnoredValuesAreWrittenToTheActivityLog) {
     test::RegistrationLock registrationLock;
     test::LogwrightDll logwright(program.Path());
     ASSERT_TRUE(SUCCEEDED(logwright.Register()));
-    const Policy policy =
-        ReadProgramPolicy(program.Path(), LookupOf({{{PolicyScope::User, "AutomaticMinute"}, Dword(75)},
-                                                    {{PolicyScope::User, "NoTypedUrlTool"}, Dword(1)}}));
+    const Policy policy = ReadProgramPolicy(ActivityLogDataFolder(program.Path()),
+                                            LookupOf({{{PolicyScope::User, "AutomaticMinute"}, Dword(75)},
+                                                      {{PolicyScope::User, "NoTypedUrlTool"}, Dword(1)}}));
     EXPECT_TRUE(policy.noTypedUrlTool);
     const std::vector<test::LogEntry> entries = test::ReadLogEntries(ActivityLogDataFolder(program.Path()));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryPolicy"));
     EXPECT_NE(entries[0].text.find("AutomaticMinute"), std::string::npos) << entries[0].text;
     // A policy taken whole writes nothing.
-    (void)ReadProgramPolicy(program.Path(), LookupOf({{{PolicyScope::User, "NoTypedUrlTool"}, Dword(1)}}));
+    (void)ReadProgramPolicy(ActivityLogDataFolder(program.Path()),
+                            LookupOf({{{PolicyScope::User, "NoTypedUrlTool"}, Dword(1)}}));
     EXPECT_EQ(test::ReadLogEntries(ActivityLogDataFolder(program.Path())).size(), 1u);
 }
 

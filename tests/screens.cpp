@@ -309,7 +309,7 @@ void CaptureApplications(const std::string& languageFile, HWND owner, const std:
     DWORD written = 0;
     ::WriteFile(file, community, sizeof(community) - 1, &written, nullptr);
     ::CloseHandle(file);
-    ApplicationsDialog dialog(folder, folder + "\\config.xml");
+    ApplicationsDialog dialog(DataFoldersBeside(folder));
     HWND window = dialog.Create(IDD_APPLICATIONS, owner);
     ::SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

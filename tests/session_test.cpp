@@ -599,8 +599,8 @@ TEST(Session, TheRulesLogIsWrittenWhenAScanIsPreparedNotWhenTheRulesAreLoaded) {
     ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
     test::WriteFile(program / "Quillmoor.rules", "[Relative]\nFileKey1=cache|*.tmp\n");
 
-    const std::vector<RuleItem> rules =
-        ProgramRules(program.Path(), config, ProgramProtectedPlaces(program.Path(), config), Policy{});
+    const std::vector<RuleItem> rules = ProgramRules(
+        program.Path(), config, ProgramProtectedPlaces(DataFoldersBeside(program.Path())), Policy{});
     ASSERT_EQ(rules.size(), 1u);
     EXPECT_EQ(rules[0].state, RuleState::LeftOut);
     EXPECT_FALSE(test::Exists(program / "rules.log"));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "config/ConfigDocument.h"
+#include "core/DataFolders.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "session/ProgramPolicy.h"
@@ -21,7 +22,8 @@ using Mode = CommandLine::Mode;
 // The whole unattended run for the program in its folder, or the automatic cleaning's (scheduled).
 // COM and the language table are set up by the caller.
 int RunUnattended(const UnattendedRequest& request, bool scheduled = false) {
-    Session session(ProgramDirectory(), ReadProgramPolicy(ProgramDirectory()));
+    const DataFolders data = ProgramDataFolders();
+    Session session(data, ReadProgramPolicy(data.LogDataFolder()));
     std::string reason;
     const UnattendedEnd end =
         scheduled ? RunScheduled(session, request, &reason) : session.RunUnattended(request, &reason);
@@ -55,11 +57,12 @@ int ReportUnattended(const CommandLine& command) {
 // before the single-instance check, beside an open wizard, and sets up COM itself.
 int ListRules(const CommandLine&) {
     const win::ComApartment com;
+    const DataFolders data = ProgramDataFolders();
     // The listing is English; the English texts also name any policy value ignored in the log.
-    LanguageTable::Instance().SetPath(ProgramDirectory() + "\\" + ProgramBaseName() + ".language");
-    const std::vector<RuleItem> rules = ProgramRules(
-        ProgramDirectory(), ConfigFilePath(), ProgramProtectedPlaces(ProgramDirectory(), ConfigFilePath()),
-        ReadProgramPolicy(ProgramDirectory()));
+    LanguageTable::Instance().SetPath(data.program + "\\" + ProgramBaseName() + ".language");
+    const std::vector<RuleItem> rules =
+        ProgramRules(data.program, data.ConfigPath(), ProgramProtectedPlaces(data),
+                     ReadProgramPolicy(data.LogDataFolder()));
     WriteRulesLog(RulesLogPath(ConfigFilePath()), rules);
     std::string listing = RulesListing(rules);
     if (listing.size() >= 2)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "core/DataFolders.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
 #include "app/UnattendedRun.h"
@@ -61,6 +62,11 @@ void SpeakChosenLanguage() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
+    // A user's first start of an installation for the whole machine gives them their own config.xml
+    // before anything reads one. A copy that fails leaves none: the wizard then shows the factory
+    // values it cannot save, and "/auto" says that config.xml is missing, naming where.
+    if (const DataFolders data = ProgramDataFolders(); data.perMachine)
+        (void)PrepareUserConfig(data.FactoryConfigPath(), data.ConfigPath());
     const CommandLine command = ParseCommandLine(Arguments());
     const CommandSwitch* chosen = command.chosen;
     // A switch that only reads runs beside an open wizard.

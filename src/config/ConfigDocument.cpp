@@ -4,6 +4,7 @@
 #include <climits>
 #include <cwchar>
 
+#include "core/DataFolders.h"
 #include "core/ProgramPath.h"
 #include "win/ApiPath.h"
 #include "win/PathCalls.h"
@@ -368,7 +369,7 @@ void SetConfigReplaceFunction(ReplaceFileFunction replace) {
 }
 
 std::string ConfigFilePath() {
-    return ProgramDirectory() + "\\config.xml";
+    return ProgramDataFolders().ConfigPath();
 }
 
 int ParseConfigInteger(const std::string& text) {

@@ -77,7 +77,8 @@ using ReplaceFileFunction = BOOL(WINAPI*)(LPCWSTR replaced, LPCWSTR replacement,
                                           LPVOID exclude, LPVOID reserved);
 void SetConfigReplaceFunction(ReplaceFileFunction replace);
 
-// The configuration file of this program: "config.xml" in the program folder.
+// The configuration file of this program: "config.xml" in the program folder, or in the user's
+// profile for an installation for the whole machine (DataFolders).
 std::string ConfigFilePath();
 
 // How a stored integer reads: leading blanks, an optional sign and the decimal digits that follow

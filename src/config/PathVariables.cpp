@@ -1,5 +1,6 @@
 #include "config/PathVariables.h"
 
+#include "core/DataFolders.h"
 #include "core/ProgramPath.h"
 #include "win/CharStep.h"
 #include "win/Text.h"
@@ -32,7 +33,9 @@ constexpr Variable kVariables[] = {
 
 PathFolders CurrentPathFolders() {
     PathFolders folders;
-    folders.program = ProgramDirectory();
+    const DataFolders data = ProgramDataFolders();
+    folders.program = data.program;
+    folders.factoryBackup = data.factoryBackup;
     folders.windows = SystemFolder([](wchar_t* b, UINT n) { return ::GetWindowsDirectoryW(b, n); });
     folders.system = SystemFolder([](wchar_t* b, UINT n) { return ::GetSystemDirectoryW(b, n); });
     folders.temp = SystemFolder([](wchar_t* b, UINT n) { return static_cast<UINT>(::GetTempPathW(n, b)); });
@@ -58,6 +61,15 @@ std::string ReplaceAllText(const std::string& text, const std::string& from, con
 }
 
 std::string TranslatePath(const std::string& text, PathDirection direction, const PathFolders& folders) {
+    const std::string programBackup = folders.program + "\\Backup";
+    if (!folders.factoryBackup.empty() && folders.factoryBackup != programBackup) {
+        if (direction == PathDirection::Expand && text == kFactoryBackupText)
+            return folders.factoryBackup;
+        if (direction == PathDirection::Contract && text == folders.factoryBackup)
+            return kFactoryBackupText;
+        if (direction == PathDirection::Contract && !folders.program.empty() && text == programBackup)
+            return text;
+    }
     std::string result = text;
     for (const Variable& variable : kVariables) {
         const std::string& folder = folders.*variable.folder;

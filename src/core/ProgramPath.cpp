@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/DataFolders.h"
 #include "win/ApiPath.h"
 #include "win/CharStep.h"
 #include "win/PathParts.h"
@@ -32,6 +33,10 @@ void OverrideProgramDirectory(const std::string& folder) {
     g_programDirectoryOverride = folder;
 }
 
+bool ProgramDirectoryOverridden() {
+    return !g_programDirectoryOverride.empty();
+}
+
 std::string ProgramDirectory() {
     if (!g_programDirectoryOverride.empty())
         return g_programDirectoryOverride;
@@ -53,5 +58,5 @@ std::string ActivityLogDataFolder(const std::string& programFolder) {
 }
 
 std::string ProgramLogFolder() {
-    return ActivityLogDataFolder(ProgramDirectory());
+    return ProgramDataFolders().LogDataFolder();
 }

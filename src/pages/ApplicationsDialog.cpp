@@ -33,8 +33,8 @@ bool ApplicationsDialog::OnInit() {
                               {IDC_APPLICATIONS_DEFAULT, win::Anchor::MoveDown},
                               {IDOK, win::Anchor::MoveBottomRight},
                               {IDCANCEL, win::Anchor::MoveBottomRight}});
-    list_ = std::make_unique<RuleTickList>(ProgramRules(
-        programFolder_, configPath_, ProgramProtectedPlaces(programFolder_, configPath_), policy_));
+    list_ = std::make_unique<RuleTickList>(
+        ProgramRules(programFolder_, configPath_, ProgramProtectedPlaces(data_), policy_));
     Fill();
     const int notOffered = list_->NotOffered();
     SetItemText(IDC_APPLICATIONS_NOTE, notOffered ? FormatText(Translate("_ApplicationsNotOffered"),

@@ -13,16 +13,19 @@
 #include "config/Policy.h"
 #include "pages/RuleTickList.h"
 #include "win/Dialog.h"
+#include "core/DataFolders.h"
 #include "win/ResizeLayout.h"
 #include "win/TreeView.h"
 #include "win/UniqueHandle.h"
 
 class ApplicationsDialog : public win::Dialog {
   public:
-    // The ticks a policy forces show as the policy sets them.
-    ApplicationsDialog(std::string programFolder, std::string configPath, Policy policy = {})
-        : programFolder_(std::move(programFolder)),
-          configPath_(std::move(configPath)),
+    // The rules of the program in data.program, ticked as data's config.xml keeps them; the ticks a
+    // policy forces show as the policy sets them.
+    explicit ApplicationsDialog(DataFolders data, Policy policy = {})
+        : data_(std::move(data)),
+          programFolder_(data_.program),
+          configPath_(data_.ConfigPath()),
           policy_(std::move(policy)) {}
 
   protected:
@@ -43,6 +46,7 @@ class ApplicationsDialog : public win::Dialog {
     void ShowTicks();
     void Save();
 
+    DataFolders data_;
     std::string programFolder_, configPath_;
     Policy policy_;
     std::unique_ptr<RuleTickList> list_;

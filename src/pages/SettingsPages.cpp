@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/DataFolders.h"
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
@@ -205,7 +206,7 @@ bool OptionsPage::OnCommand(int id, int, HWND) {
             return true;
         case IDC_OPTIONS_APPLICATIONS: {
             // The dialog stores its own choices on OK; the page's values are not involved.
-            ApplicationsDialog dialog(ProgramDirectory(), ConfigFilePath(), Forced());
+            ApplicationsDialog dialog(ProgramDataFolders(), Forced());
             win::CurrentPrompts().RunModal(dialog, IDD_APPLICATIONS, Handle());
             return true;
         }

@@ -7,14 +7,14 @@
 #include "core/LanguageTable.h"
 #include "session/ScheduledTask.h"
 
-Policy ReadProgramPolicy(const std::string& programFolder, const PolicyLookup& lookup) {
+Policy ReadProgramPolicy(const std::string& logDataFolder, const PolicyLookup& lookup) {
     Policy policy = ReadPolicy(lookup, CurrentPathFolders());
     if (!policy.ignored.empty()) {
         LogEntry entry("_LogPolicyHeader");
         for (const std::string& line : policy.ignored)
             entry.Add("_LogPolicyLine", {line});
         ActivityLog log;
-        log.SetDataPath(ActivityLogDataFolder(programFolder));
+        log.SetDataPath(logDataFolder);
         entry.Write(log, "_LogLogCategoryPolicy");
     }
     return policy;

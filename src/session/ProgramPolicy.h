@@ -7,9 +7,9 @@
 #include "config/Policy.h"
 
 // Reads the policy through lookup (the registry's by default) and adds one "_LogLogCategoryPolicy"
-// entry naming each ignored value to the activity log of programFolder; nothing is written when
-// every value set was taken.
-Policy ReadProgramPolicy(const std::string& programFolder,
+// entry naming each ignored value to the activity log in logDataFolder (DataFolders::LogDataFolder);
+// nothing is written when every value set was taken.
+Policy ReadProgramPolicy(const std::string& logDataFolder,
                          const PolicyLookup& lookup = RegistryPolicyLookup());
 
 // Brings this user's automatic cleaning's task in line with the policy: registered with the

@@ -8,11 +8,9 @@
 #include "session/ScanInputs.h"
 #include "win/PathParts.h"
 
-ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
-                                       const std::string& backupFolder) {
-    // The configuration and the log live in the program folder.
-    return ProtectedPlaces::Current(
-        OwnSkipFolders(programFolder, {backupFolder, ReadBackupDirectory(configPath)}));
+ProtectedPlaces ProgramProtectedPlaces(const DataFolders& data, const std::string& backupFolder) {
+    return ProtectedPlaces::Current(OwnSkipFolders(
+        data.program, {backupFolder, ReadBackupDirectory(data.ConfigPath())}, data.OutsideProgram()));
 }
 
 std::vector<std::string> ProgramRuleFiles(const std::string& programFolder, const std::string& configPath,

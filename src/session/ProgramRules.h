@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "config/Policy.h"
+#include "core/DataFolders.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 
 // The places no rule and no system location may take from, with the program's own folders: the
-// program folder, and the backup folder of configPath and backupFolder (the wizard's, when given).
-ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
-                                       const std::string& backupFolder = {});
+// program folder, the user's data folders (data), and the backup folder of data's config.xml and
+// backupFolder (the wizard's, when given).
+ProtectedPlaces ProgramProtectedPlaces(const DataFolders& data, const std::string& backupFolder = {});
 
 // The rule files the program reads: RuleFilesOf, without any winapp2.ini where the policy says so.
 std::vector<std::string> ProgramRuleFiles(const std::string& programFolder, const std::string& configPath,

@@ -60,7 +60,8 @@ void SetScanInputs(ScanJob& job, const std::vector<JunkPattern>& patterns, const
 }
 
 std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
-                                        const std::vector<std::string>& backupFolders) {
+                                        const std::vector<std::string>& backupFolders,
+                                        const std::vector<std::string>& dataFolders) {
     std::vector<std::string> folders;
     auto add = [&folders](std::string folder) {
         if (std::none_of(folders.begin(), folders.end(),
@@ -80,6 +81,10 @@ std::vector<std::string> OwnSkipFolders(const std::string& programFolder,
             add(point.path);
     }
     add(win::TruePathOf(programFolder).Value());
+    for (const std::string& folder : dataFolders)
+        if (const win::ResultOf<std::string> data = win::TruePathOfText(folder);
+            data.Error() != ERROR_INVALID_NAME)
+            add(data.Value());
     return folders;
 }
 

@@ -22,9 +22,9 @@ FreeSpaceCheck& FreeSpace() {
     return check;
 }
 
-void WriteAutomaticEntry(const std::string& programFolder, const LogEntry& entry) {
+void WriteAutomaticEntry(const DataFolders& data, const LogEntry& entry) {
     ActivityLog log;
-    log.SetDataPath(ActivityLogDataFolder(programFolder));
+    log.SetDataPath(data.LogDataFolder());
     entry.Write(log, "_LogLogCategoryAutomatic");
 }
 
@@ -66,7 +66,7 @@ UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, s
             LogEntry entry("_LogAutomaticHeader");
             entry.Add("_LogAutomaticSkipped", {drive, static_cast<double>(*free) / kGigabyte,
                                                static_cast<long long>(schedule.freeSpaceBelowGb)});
-            WriteAutomaticEntry(session.ProgramFolder(), entry);
+            WriteAutomaticEntry(session.Data(), entry);
             WriteEvent(
                 SpaceEnoughEvent(drive, static_cast<double>(*free) / kGigabyte, schedule.freeSpaceBelowGb));
             return UnattendedEnd::Done;
@@ -95,7 +95,7 @@ UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, s
         else
             entry.Add("_LogAutomaticNoRestorePoint", {});
     }
-    WriteAutomaticEntry(session.ProgramFolder(), entry);
+    WriteAutomaticEntry(session.Data(), entry);
     return end;
 }
 

@@ -46,8 +46,7 @@ std::string TypedRoot(const std::string& typed) {
 
 // One activity-log entry naming the folders a scan could not read, each with the system's reason,
 // and how many more there were; false when the log did not take it.
-bool LogUnreadFolders(const std::string& programFolder, const std::vector<UnreadFolder>& folders,
-                      size_t count) {
+bool LogUnreadFolders(const std::string& logFolder, const std::vector<UnreadFolder>& folders, size_t count) {
     // A scan's end runs on its worker, whose apartment ended with the search.
     win::ComApartment com;
     LogEntry entry("_LogUnreadFoldersHeader");
@@ -56,16 +55,18 @@ bool LogUnreadFolders(const std::string& programFolder, const std::vector<Unread
     if (count > folders.size())
         entry.Add("_LogMoreFoldersNotRead", {static_cast<long long>(count - folders.size())});
     ActivityLog log;
-    log.SetDataPath(ActivityLogDataFolder(programFolder));
+    log.SetDataPath(logFolder);
     return entry.Write(log, "_LogLogCategoryScan");
 }
 
 }  // namespace
 
 Session::Session(std::string programFolder, Policy policy)
-    : programFolder_(std::move(programFolder)), policy_(std::move(policy)) {
+    : Session(DataFoldersBeside(programFolder), std::move(policy)) {}
+
+Session::Session(DataFolders data, Policy policy) : data_(std::move(data)), policy_(std::move(policy)) {
     scan_.recordUnreadFolders = [this](const std::vector<UnreadFolder>& folders, size_t count) {
-        return LogUnreadFolders(programFolder_, folders, count);
+        return LogUnreadFolders(data_.LogDataFolder(), folders, count);
     };
 }
 
@@ -75,7 +76,7 @@ WizardSettings Session::Effective(WizardSettings settings) const {
 }
 
 std::string Session::ConfigPath() const {
-    return programFolder_ + "\\config.xml";
+    return data_.ConfigPath();
 }
 
 std::string Session::RescueFolder() const {
@@ -89,14 +90,14 @@ std::vector<std::string> Session::OwnFolders(const WizardSettings& settings) con
     // the program's own files are never junk.
     const std::vector<std::string> backupFolders = {settings.cleanOptions.backupDirectory,
                                                     ReadBackupDirectory(ConfigPath())};
-    return OwnSkipFolders(programFolder_, backupFolders);
+    return OwnSkipFolders(data_.program, backupFolders, data_.OutsideProgram());
 }
 
 std::string Session::RulesInputs(const std::vector<std::string>& own) const {
     std::string inputs;
     for (const std::string& folder : own)
         inputs += folder + '\n';
-    std::vector<std::string> files = ProgramRuleFiles(programFolder_, ConfigPath(), policy_);
+    std::vector<std::string> files = ProgramRuleFiles(data_.program, ConfigPath(), policy_);
     files.push_back(ConfigPath());
     for (const std::string& file : files) {
         inputs += file;
@@ -116,7 +117,7 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
     prepared.inputs = std::move(inputs);
     prepared.places = ProtectedPlaces::Current(own);
     // The ticked cleaning rules, as config.xml keeps the ticks.
-    prepared.items = ProgramRules(programFolder_, ConfigPath(), prepared.places, policy_);
+    prepared.items = ProgramRules(data_.program, ConfigPath(), prepared.places, policy_);
     prepared.rulePlaces = RulePlaces(prepared.items, RuleVariables::Current());
     return prepared;
 }
@@ -188,7 +189,7 @@ void Session::PrepareCleaning(const CleanOptionValues& given) {
     // each one it made at its path; a text that names no full path stays as it is, and is refused.
     cleaning_.backupFolder = win::TruePathOfText(options.backupDirectory).Value();
     cleaning_.pointExpiryDays = options.ExpiryDays();
-    cleaning_.logFolder = ActivityLogDataFolder(programFolder_);
+    cleaning_.logFolder = data_.LogDataFolder();
     cleaning_.cleaningSet = scan_.results.TickedRows();
     cleaning_.emptiedFoldersGo = scan_.emptiedFoldersGo;
     // A rule's emptied folders never take a protected place or a chosen root with them.
@@ -267,7 +268,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
         for (const std::string& root : notSearched)
             entry.Add("_CommandLineRootNotSearched", {root});
         ActivityLog log;
-        log.SetDataPath(ActivityLogDataFolder(programFolder_));
+        log.SetDataPath(data_.LogDataFolder());
         entry.Write(log, "_LogLogCategoryUnattended");
     }
 
@@ -276,7 +277,7 @@ UnattendedEnd Session::RunUnattended(const UnattendedRequest& request, std::stri
     scan_.results.Clear();
     RunScan(scan_, noStop);
     if (scan_.unreadableFolders > 0)
-        (void)LogUnreadFolders(programFolder_, scan_.unreadFolders, scan_.unreadableFolders);
+        (void)LogUnreadFolders(data_.LogDataFolder(), scan_.unreadFolders, scan_.unreadableFolders);
     bool asAsked = everyRootRead;
     if (request.kind == UnattendedKind::Report) {
         std::vector<size_t> rows(scan_.results.Count());
@@ -306,7 +307,7 @@ bool Session::StartRestore(const std::string& restorePoint, win::JobProgress* pr
     if (CleaningRunning() || RescueBusy())
         return false;
     restore_.restorePoint = restorePoint;
-    restore_.logFolder = ActivityLogDataFolder(programFolder_);
+    restore_.logFolder = data_.LogDataFolder();
     restore_.progress = progress;
     restore_.completed = [this, completed = std::move(completed)](win::JobEnd end) {
         WriteEvent(RestoreEvent(restore_.restorePoint, restore_.outcome));
@@ -321,7 +322,7 @@ bool Session::StartRemoval(const std::string& restorePoint, win::JobProgress* pr
     if (CleaningRunning() || RescueBusy() || policy_.noPointRemoval)
         return false;
     removal_.restorePoint = restorePoint;
-    removal_.logFolder = ActivityLogDataFolder(programFolder_);
+    removal_.logFolder = data_.LogDataFolder();
     removal_.progress = progress;
     removal_.completed = [this, completed = std::move(completed)](win::JobEnd end) {
         WriteEvent(RemovalEvent(removal_.restorePoint, removal_.error));

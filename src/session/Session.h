@@ -15,6 +15,7 @@
 #include "clean/CleaningEngine.h"
 #include "config/Policy.h"
 #include "config/WizardSettings.h"
+#include "core/DataFolders.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
 #include "session/EventLog.h"
@@ -48,15 +49,20 @@ enum class UnattendedEnd {
 
 class Session {
   public:
-    // policy: what the organisation set, laid over every setting the session is handed (Effective),
-    // so the wizard, the command line and the automatic cleaning all obey the same values.
+    // A session of the program in programFolder with its data beside it. policy: what the
+    // organisation set, laid over every setting the session is handed (Effective), so the wizard,
+    // the command line and the automatic cleaning all obey the same values.
     explicit Session(std::string programFolder, Policy policy = {});
+    // A session whose user data (config.xml, the factory restore points, the log) lies where data
+    // says: the program runs with ProgramDataFolders().
+    explicit Session(DataFolders data, Policy policy = {});
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     // Stops whatever still runs, without telling anyone: its owner is going.
     ~Session() { Shutdown(); }
 
-    const std::string& ProgramFolder() const noexcept { return programFolder_; }
+    const std::string& ProgramFolder() const noexcept { return data_.program; }
+    const DataFolders& Data() const noexcept { return data_; }
     const Policy& CurrentPolicy() const noexcept { return policy_; }
     // The settings as a run takes them: settings with the policy laid over them.
     WizardSettings Effective(WizardSettings settings) const;
@@ -147,7 +153,7 @@ class Session {
     PreparedRules PrepareRules(const std::vector<std::string>& own, std::string inputs) const;
     std::vector<std::string> OwnFolders(const WizardSettings& settings) const;
 
-    std::string programFolder_;
+    DataFolders data_;
     Policy policy_;
     std::string wizardBackupFolder_;
     ScanJob scan_;

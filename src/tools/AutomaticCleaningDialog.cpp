@@ -61,11 +61,8 @@ std::string Today() {
 
 }  // namespace
 
-AutomaticCleaningDialog::AutomaticCleaningDialog(std::string programFolder, std::string programPath,
-                                                 Policy policy)
-    : programFolder_(std::move(programFolder)),
-      programPath_(std::move(programPath)),
-      policy_(std::move(policy)) {}
+AutomaticCleaningDialog::AutomaticCleaningDialog(DataFolders data, std::string programPath, Policy policy)
+    : data_(std::move(data)), programPath_(std::move(programPath)), policy_(std::move(policy)) {}
 
 bool AutomaticCleaningDialog::OnInit() {
     win::CentreWindow(Handle());
@@ -79,7 +76,7 @@ bool AutomaticCleaningDialog::OnInit() {
     }
     Edit_LimitText(Item(IDC_AUTOCLEAN_GB), 6);
 
-    stored_ = ReadScheduleSettings(programFolder_ + "\\config.xml");
+    stored_ = ReadScheduleSettings(data_.ConfigPath());
     if (policy_.automatic) {
         ::ShowWindow(Item(IDC_POLICY_NOTE), SW_SHOWNA);
         Show(*policy_.automatic ? policy_.schedule : ScheduleValues{});
@@ -162,7 +159,7 @@ void AutomaticCleaningDialog::UpdateStates() {
 
 void AutomaticCleaningDialog::ShowTexts() {
     const ScheduleValues values = Shown();
-    const std::string configPath = programFolder_ + "\\config.xml";
+    const std::string configPath = data_.ConfigPath();
     // What the run will really do: the user's settings with the organisation's laid over them.
     WizardSettings settings = ReadWizardSettings(configPath);
     ApplyPolicy(policy_, settings);
@@ -175,7 +172,7 @@ void AutomaticCleaningDialog::ShowTexts() {
                 : values.kind == ScheduleKind::AtSignIn ? Translate("_AutoCleanNextRunAtSignIn")
                 : next ? FormatText(Translate("_AutoCleanNextRun"), {LocalTimeText(*next)})
                        : Translate("_AutoCleanNextRunNone"));
-    const std::optional<AutomaticRunRecord> last = LastAutomaticRun(ActivityLogDataFolder(programFolder_));
+    const std::optional<AutomaticRunRecord> last = LastAutomaticRun(data_.LogDataFolder());
     if (!last) {
         SetItemText(IDC_AUTOCLEAN_LAST, Translate("_AutoCleanNeverRan"));
         return;
@@ -263,7 +260,7 @@ bool AutomaticCleaningDialog::Apply() {
         return false;
     }
     // The dialog's memory of the choice keeps the schedule even while it is off.
-    WriteScheduleSettings(programFolder_ + "\\config.xml", values);
+    WriteScheduleSettings(data_.ConfigPath(), values);
     stored_ = values;
     return true;
 }

@@ -8,14 +8,15 @@
 
 #include "config/Policy.h"
 #include "config/ScheduleSettings.h"
+#include "core/DataFolders.h"
 #include "win/Dialog.h"
 
 class AutomaticCleaningDialog : public win::Dialog {
   public:
-    // programFolder holds config.xml and the log; programPath is the program the task runs. Where
+    // data says where config.xml and the log are; programPath is the program the task runs. Where
     // the policy forces the automatic cleaning on or does not allow it, the dialog shows that,
     // every control disabled with the note "Set by your organisation", and OK changes nothing.
-    AutomaticCleaningDialog(std::string programFolder, std::string programPath, Policy policy = {});
+    AutomaticCleaningDialog(DataFolders data, std::string programPath, Policy policy = {});
 
     // The choice the controls show now.
     ScheduleValues Shown() const;
@@ -33,7 +34,7 @@ class AutomaticCleaningDialog : public win::Dialog {
     // when the task could not be changed: then nothing was.
     bool Apply();
 
-    std::string programFolder_;
+    DataFolders data_;
     std::string programPath_;
     ScheduleValues stored_;
     Policy policy_;

@@ -37,9 +37,10 @@ void RunMenuCommand(HWND frame, Session& session, int id) {
                 OpenModal<TypedUrlsDialog>(IDD_TYPEDURLS);
             break;
         case ID_TOOLS_AUTOCLEAN: {
-            std::string folder = session.ProgramFolder(), program = ProgramFilePath();
+            DataFolders data = session.Data();
+            std::string program = ProgramFilePath();
             Policy policy = session.CurrentPolicy();
-            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, folder, program, policy);
+            OpenModal<AutomaticCleaningDialog>(IDD_AUTOCLEAN, data, program, policy);
             break;
         }
         case ID_HELP_ABOUT:

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "core/DataFolders.h"
 #include "core/AskUser.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
@@ -13,7 +14,7 @@
 #include "win/Prompts.h"
 
 WizardFrame::WizardFrame()
-    : session_(ProgramDirectory(), ReadProgramPolicy(ProgramDirectory())),
+    : session_(ProgramDataFolders(), ReadProgramPolicy(ProgramDataFolders().LogDataFolder())),
       patterns_(settings_.patterns),
       options_(settings_.scanOptions),
       skip_(settings_.skipFolders),

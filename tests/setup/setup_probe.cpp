@@ -20,6 +20,11 @@
 //   setup_probe task-make <exe>      registers this user's automatic cleaning for <exe> in the Task
 //                                    Scheduler, as the program's dialog does
 //   setup_probe task                 prints "present" or "absent": this user's automatic cleaning
+//   setup_probe restore <exe>        starts <exe>, opens its rescue manager from the menu, prints
+//                                    the folder it lists and how many restore points it shows,
+//                                    restores the first one as a user would (Yes to the question),
+//                                    prints how many points are left, closes the dialog and the
+//                                    program and prints the program's exit code
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -28,7 +33,10 @@
 #include <string>
 #include <vector>
 
+#include <commctrl.h>
+
 #include "Logwright.h"
+#include "resources/ResourceIds.h"
 #include "session/ScheduledTask.h"
 #include "win/ComPtr.h"
 #include "win/Text.h"
@@ -300,6 +308,131 @@ int MakeTask(const std::string& program) {
     return made.ok ? 0 : 1;
 }
 
+// Waits for condition, looking every 100 ms, for at most deadlineMs.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD deadlineMs) {
+    for (DWORD waited = 0; waited < deadlineMs; waited += 100) {
+        if (condition())
+            return true;
+        ::Sleep(100);
+    }
+    return condition();
+}
+
+struct DialogSearch {
+    DWORD processId;
+    int controlId;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogWith(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<DialogSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    char className[16] = "";
+    ::GetClassNameA(window, className, sizeof(className));
+    if (owner != search->processId || window == search->except || !::IsWindowVisible(window) ||
+        std::string(className) != "#32770" || !::GetDlgItem(window, search->controlId))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A visible dialog of the process holding a control with that id, waited for.
+HWND WaitForDialogWith(DWORD processId, int controlId, HWND except = nullptr) {
+    DialogSearch search{processId, controlId, except, nullptr};
+    WaitFor(
+        [&] {
+            ::EnumWindows(FindDialogWith, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        kWindowDeadlineMs);
+    return search.found;
+}
+
+// A control's text in another process: GetWindowText reads only a window's caption there, while the
+// system carries WM_GETTEXT across.
+std::string ControlText(HWND control) {
+    wchar_t text[1024] = L"";
+    ::SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return win::Narrow(text);
+}
+
+LRESULT Count(HWND list) {
+    return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+}
+
+int RestoreFirstPoint(const char* exe) {
+    std::string quoted = "\"";
+    quoted.append(exe).append("\"");
+    PROCESS_INFORMATION program = Start(quoted);
+    if (!program.hProcess)
+        return Fail("the program does not start");
+    int result = 0;
+    HWND frame = nullptr;
+    WaitFor([&] { return (frame = VisibleWindowOf(program.dwProcessId)) != nullptr; }, kWindowDeadlineMs);
+    HWND rescue = nullptr;
+    if (!frame) {
+        result = Fail("the program shows no window", 0);
+    } else {
+        ::PostMessageA(frame, WM_COMMAND, ID_TOOLS_RESCUE, 0);
+        rescue = WaitForDialogWith(program.dwProcessId, IDC_RESCUE_RESTORE);
+        if (!rescue)
+            result = Fail("no rescue manager", 0);
+    }
+    if (result == 0) {
+        HWND list = ::GetDlgItem(rescue, IDC_RESCUE_LIST);
+        std::printf("%s\n%ld\n", ControlText(::GetDlgItem(rescue, IDC_RESCUE_FOLDER)).c_str(),
+                    static_cast<long>(Count(list)));
+        // The list's item is written into the program's own memory: a pointer of ours means
+        // nothing there.
+        void* remote =
+            ::VirtualAllocEx(program.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SIZE_T written = 0;
+        if (!remote || !::WriteProcessMemory(program.hProcess, remote, &item, sizeof(item), &written)) {
+            result = Fail("the row cannot be selected");
+        } else {
+            ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(remote));
+            ::PostMessageA(::GetDlgItem(rescue, IDC_RESCUE_RESTORE), BM_CLICK, 0, 0);
+            HWND question = WaitForDialogWith(program.dwProcessId, IDYES, rescue);
+            if (!question) {
+                result = Fail("no restore question", 0);
+            } else {
+                ::PostMessageA(question, WM_COMMAND, IDYES, 0);
+                // Done when the point is gone from the list and Restore can be pressed again.
+                if (!WaitFor(
+                        [&] {
+                            return Count(list) == 0 &&
+                                   ::IsWindowEnabled(::GetDlgItem(rescue, IDC_RESCUE_RESTORE));
+                        },
+                        kExitDeadlineMs))
+                    std::fprintf(stderr, "setup_probe: the restore did not end: %s\n",
+                                 ControlText(::GetDlgItem(rescue, IDC_RESCUE_STATUS)).c_str());
+                std::printf("%ld\n", static_cast<long>(Count(list)));
+            }
+            ::VirtualFreeEx(program.hProcess, remote, 0, MEM_RELEASE);
+        }
+        ::PostMessageA(rescue, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return !::IsWindow(rescue); }, kExitDeadlineMs);
+    }
+    if (frame) {
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        DWORD code = 0;
+        if (ExitCodeWithin(program.hProcess, kExitDeadlineMs, code))
+            std::printf("%lu\n", code);
+        else if (result == 0)
+            result = Fail("the program does not end when its window is closed", 0);
+    }
+    if (::WaitForSingleObject(program.hProcess, 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(program.hProcess, 99);
+    ::CloseHandle(program.hProcess);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -319,12 +452,14 @@ int main(int argc, char** argv) {
         return RunAnswering(argv[2], true);
     if (command == "task-make" && argc == 3)
         return MakeTask(argv[2]);
+    if (command == "restore" && argc == 3)
+        return RestoreFirstPoint(argv[2]);
     if (command == "task" && argc == 2) {
         std::printf("%s\n", ReadScheduledTask().exists ? "present" : "absent");
         return 0;
     }
     std::fprintf(stderr,
                  "usage: setup_probe log | version <file> | shortcut <file.lnk> | run <exe> <command>... | "
-                 "yes <command> | notice <command> | task-make <exe> | task\n");
+                 "yes <command> | notice <command> | task-make <exe> | task | restore <exe>\n");
     return 2;
 }
