@@ -104,6 +104,12 @@ done
 [ "$(cd "$dir/Languages" && ls | paste -sd' ')" = "$(cd "$build/dist/Languages" && ls | paste -sd' ')" ] ||
     fail "the Languages folder holds '$(ls "$dir/Languages" | paste -sd' ')'"
 for file in "$build"/dist/Languages/*; do cmp -s "$file" "$dir/Languages/$(basename "$file")" || fail "$file differs"; done
+# The administrative templates, for the administrator to copy into the policy store.
+[ "$(cd "$dir/Policies" 2>/dev/null && find . -type f | sort)" = "$(cd "$build/dist/policies" && find . -type f | sort)" ] ||
+    fail "the Policies folder holds '$(cd "$dir/Policies" 2>/dev/null && find . -type f | paste -sd' ')'"
+for file in $(cd "$build/dist/policies" && find . -type f); do
+    cmp -s "$build/dist/policies/$file" "$dir/Policies/$file" || fail "the template $file differs"
+done
 expect 'HKLM\Software\Quillmoor' PerMachineFolder "REG_SZ $install\\"
 expect "$classes\\CLSID\\$clsid" "" "REG_SZ Logwright activity log"
 expect "$classes\\CLSID\\$clsid\\InprocServer32" "" "REG_SZ $install\\Logwright.dll"
