@@ -50,7 +50,7 @@ UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, s
     if (policy.automatic == false) {
         LogEntry entry("_LogAutomaticHeader");
         entry.Add("_LogAutomaticNotAllowed", {});
-        WriteAutomaticEntry(session.ProgramFolder(), entry);
+        WriteAutomaticEntry(session.Data(), entry);
         if (reason)
             *reason = Translate("_LogAutomaticNotAllowed");
         return UnattendedEnd::Done;
