@@ -39,6 +39,9 @@ class OptionsPage : public SettingsPage<ScanOptionValues> {
     void Show(const ScanOptionValues& values) override;
     ScanOptionValues Collect() const override;
     bool OnCommand(int id, int code, HWND control) override;
+
+  private:
+    void ShowMonthsWord();
 };
 
 // Folders the search leaves out.

@@ -7,14 +7,14 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/LocaleText.h"
 #include "win/Fold.h"
 
 namespace {
 
+// The list's kilobytes with the decimal separator and grouping of the language spoken.
 std::string Kilobytes(double kilobytes) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.2lf", kilobytes);
-    return text;
+    return NumberText(kilobytes, 2);
 }
 
 std::string IsoTime(const FILETIME& utc) {
@@ -175,16 +175,21 @@ const std::vector<ReportColumn>& ReportColumns() {
          .width = 350,
          .alignment = ColumnAlignment::kLeft,
          .text = [](const ScanResults& r, size_t row) { return std::string(r.Path(row)); },
+         .isPath = true,
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(PathRanks(r)); },
          .csvTitle = "Path",
-         .csvText = [](const ScanResults& r, size_t row) { return std::string(r.Path(row)); }},
+         .csvTitleKey = "_CsvColumnPath",
+         .csvText = [](const ScanResults& r, size_t row,
+                       const CsvForm&) { return std::string(r.Path(row)); }},
         {.titleKey = "_ReportPageListColumnFileSize",
          .width = 100,
          .alignment = ColumnAlignment::kRight,
          .text = [](const ScanResults& r, size_t row) { return Kilobytes(BytesToKilobytes(r.Size(row))); },
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(SizeKeys(r)); },
          .csvTitle = "Size (bytes)",
-         .csvText = [](const ScanResults& r, size_t row) { return std::to_string(r.Size(row)); }},
+         .csvTitleKey = "_CsvColumnSize",
+         .csvText = [](const ScanResults& r, size_t row,
+                       const CsvForm&) { return std::to_string(r.Size(row)); }},
         // At least 200 pixels, and as wide as the longest reason of each fill: no reason is cut.
         {.titleKey = "_ReportPageStateDescription",
          .width = 200,
@@ -193,13 +198,17 @@ const std::vector<ReportColumn>& ReportColumns() {
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(ReasonRanks(r)); },
          .widestTexts = DistinctReasons,
          .csvTitle = "Reason",
-         .csvText = [](const ScanResults& r, size_t row) { return r.Reason(row); }},
+         .csvTitleKey = "_CsvColumnReason",
+         .csvText = [](const ScanResults& r, size_t row, const CsvForm&) { return r.Reason(row); }},
         // The CSV's alone: the list has no access time, and shows the tick as a check box.
         {.csvTitle = "Last access (UTC)",
-         .csvText = [](const ScanResults& r, size_t row) { return IsoTime(r.LastAccess(row)); }},
+         .csvTitleKey = "_CsvColumnLastAccess",
+         .csvText = [](const ScanResults& r, size_t row,
+                       const CsvForm&) { return IsoTime(r.LastAccess(row)); }},
         {.csvTitle = "Ticked",
-         .csvText = [](const ScanResults& r,
-                       size_t row) { return std::string(r.IsTicked(row) ? "yes" : "no"); }},
+         .csvTitleKey = "_CsvColumnTicked",
+         .csvText = [](const ScanResults& r, size_t row,
+                       const CsvForm& form) { return r.IsTicked(row) ? form.yes : form.no; }},
     };
     return columns;
 }

@@ -17,6 +17,14 @@ using ReportSortKeys = std::variant<std::vector<uint32_t>, std::vector<uint64_t>
 
 enum class ColumnAlignment { kLeft, kRight };
 
+// The words and the separator of a CSV. The default is the fixed form that scripts read (`/report`):
+// English titles, "yes" and "no", commas. The wizard's export writes the user's (UserCsvForm).
+struct CsvForm {
+    std::string separator = ",";
+    bool translatedTitles = false;  // the columns' csvTitleKey texts rather than their csvTitle
+    std::string yes = "yes", no = "no";
+};
+
 struct ReportColumn {
     // The list's header text; nullptr for a column that only the CSV has.
     const char* titleKey = nullptr;
@@ -24,15 +32,18 @@ struct ReportColumn {
     ColumnAlignment alignment = ColumnAlignment::kLeft;
     // A row's text as the list shows it (UTF-8).
     std::string (*text)(const ScanResults& results, size_t row) = nullptr;
+    // A path, which the list draws cut in its middle when it is too wide, so that its file name shows.
+    bool isPath = false;
     // What a click on the column's header orders the rows by.
     ReportSortKeys (*sortKeys)(const ScanResults& results) = nullptr;
     // Texts the list column widens to fit on each fill (a few distinct ones: measuring every row
     // would cost more than the fill); nullptr keeps the column's width.
     const std::vector<std::string>& (*widestTexts)(const ScanResults& results) = nullptr;
-    // The CSV's header for the column (the file is read by programs, so it is not translated) and a
+    // The CSV's header for the column in the fixed form, its language key in the user's form, and a
     // row's field before quoting; nullptr for a column the CSV leaves out.
     const char* csvTitle = nullptr;
-    std::string (*csvText)(const ScanResults& results, size_t row) = nullptr;
+    const char* csvTitleKey = nullptr;
+    std::string (*csvText)(const ScanResults& results, size_t row, const CsvForm& form) = nullptr;
 };
 
 // Every column, in the order of the list and of the CSV.

@@ -1,5 +1,7 @@
 #include "scan/ResultsCsv.h"
 
+#include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "scan/ReportColumns.h"
 #include "win/ReplacingFile.h"
 #include "win/Text.h"
@@ -41,8 +43,9 @@ namespace {
 // Appends text to out as one field: strictly valid UTF-8 (StrictUtf8), then quoted where it must
 // be (CsvField), in one pass and without a string of its own. A surrogate's replacement holds no
 // character that asks for quotes, so the raw text decides.
-void AppendCsvField(std::string& out, std::string_view text) {
-    const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+void AppendCsvField(std::string& out, std::string_view text, std::string_view separator) {
+    const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos ||
+                        (separator != "," && text.find(separator) != std::string_view::npos);
     if (quoted)
         out += '"';
     size_t plain = 0;  // start of the run of bytes copied as they are
@@ -80,7 +83,23 @@ constexpr size_t kBlockBytes = 1u << 20;
 
 }  // namespace
 
-bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows) {
+CsvForm UserCsvForm() {
+    CsvForm form;
+    wchar_t separator[8] = {};
+    if (::GetLocaleInfoEx(CurrentLocale().name.c_str(), LOCALE_SLIST, separator, 8) > 0) {
+        const std::string text = win::Narrow(separator);
+        // A separator that would break the lines or the quoting is no separator.
+        if (!text.empty() && text.find_first_of("\"\r\n") == std::string::npos)
+            form.separator = text;
+    }
+    form.translatedTitles = true;
+    form.yes = Translate("_CsvTicked");
+    form.no = Translate("_CsvNotTicked");
+    return form;
+}
+
+bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows,
+                     const CsvForm& form) {
     win::ReplacingFile file(path);
     if (!file.Open())
         return false;
@@ -89,8 +108,11 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
     block.reserve(kBlockBytes + 4096);
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i > 0)
-            block += ',';
-        AppendCsvField(block, columns[i]->csvTitle);
+            block += form.separator;
+        AppendCsvField(
+            block,
+            form.translatedTitles ? Translate(columns[i]->csvTitleKey) : std::string(columns[i]->csvTitle),
+            form.separator);
     }
     block += "\r\n";
     for (size_t row : rows) {
@@ -98,8 +120,8 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
             continue;
         for (size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
-                block += ',';
-            AppendCsvField(block, columns[i]->csvText(results, row));
+                block += form.separator;
+            AppendCsvField(block, columns[i]->csvText(results, row, form), form.separator);
         }
         block += "\r\n";
         if (block.size() >= kBlockBytes) {
