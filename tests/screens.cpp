@@ -327,15 +327,16 @@ int main(int argc, char** argv) {
     // are drawn by the page.
     ReportPage report;
     ScanResults samples;
-    const std::string emptyKind = Translate("_ZeroLengthFile");
+    const std::string emptyKind = Translate("_ZeroLengthFile"), temporary = Translate("_WindowsTempFile"),
+                      browser = Translate("_InterTempFile");
     const struct {
         const char* path;
         const char* reason;
         uint64_t size;
-    } found[] = {{"C:\\Temp\\setup.log.tmp", "Temporary files", 12800},
+    } found[] = {{"C:\\Temp\\setup.log.tmp", temporary.c_str(), 12800},
                  {"C:\\Temp\\a\\cache.bin", "Temporary files", 730'000'000},
                  {"C:\\users\\me\\AppData\\Local\\Browser\\User Data\\Default\\Cache\\f_0001",
-                  "Browser cache", 1'150'000'000},
+                  browser.c_str(), 1'150'000'000},
                  {"C:\\users\\me\\AppData\\Local\\Browser\\User Data\\Default\\Cache\\f_0002",
                   "Browser cache", 96'000'000},
                  {"C:\\users\\me\\Documents\\~report.doc", "Leftovers", 40960},
