@@ -216,10 +216,11 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = i;
         std::string text, scratch;
+        const CsvForm fixed;
         csvTexts.push_back(MedianMs(1, [&] {
             text.reserve(rows.size() * 128);
             for (size_t row : rows)
-                AppendCsvLine(text, job.results, row, scratch);
+                AppendCsvLine(text, job.results, row, fixed, scratch);
         }));
         csvs.push_back(MedianMs(1, [&] { WriteResultsCsv(csv, job.results, rows); }));
         ::DeleteFileA(csv.c_str());

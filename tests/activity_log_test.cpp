@@ -14,6 +14,15 @@
 
 namespace {
 
+// A file of the source tree as the tests reach it under Wine.
+std::string ShippedFile(const std::string& relative) {
+    std::string path = std::string("\\\\?\\unix") + QM_SOURCE_DIR + "\\" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 class ActivityLogTest : public ::testing::Test {
   protected:
     test::RegistrationLock lock_;
@@ -120,24 +129,32 @@ TEST_F(ActivityLogTest, ShowsTheViewerOnTheDataFolder) {
         ASSERT_TRUE(
             log.AddEntry("Information", "Quillmoor", "Restore", "Quillmoor", "Files restored:\r\n\r\n"));
     }
+    // The viewer speaks the program's language, here German.
+    LanguageTable::Instance().SetPath(ShippedFile("data\\Quillmoor.language"));
+    ASSERT_TRUE(LanguageTable::Instance().SetTranslation(ShippedFile("data\\Languages\\de.language")));
+    const std::wstring caption = win::Wide(Translate("_LogViewerCaption"));
+    EXPECT_EQ(caption, L"Aktivit\u00E4tsprotokoll");
     // Both the operation and the whole viewer command, each on a thread of its own as a worker
     // or the user-interface thread would run them.
     for (bool command : {false, true}) {
         SCOPED_TRACE(command ? "OpenActivityLogViewer" : "ActivityLog::ShowViewer");
-        test::ViewerThread viewer([&]() -> HRESULT {
-            win::ComApartment com;
-            if (command) {
-                OpenActivityLogViewer(data);
-                return S_OK;
-            }
-            ActivityLog log;
-            log.SetDataPath(data);
-            return log.ShowViewer() ? S_OK : E_FAIL;
-        });
+        test::ViewerThread viewer(
+            [&]() -> HRESULT {
+                win::ComApartment com;
+                if (command) {
+                    OpenActivityLogViewer(data);
+                    return S_OK;
+                }
+                ActivityLog log;
+                log.SetDataPath(data);
+                return log.ShowViewer() ? S_OK : E_FAIL;
+            },
+            caption);
         HWND frame = viewer.Frame();
         ASSERT_NE(frame, nullptr);
         HWND list = test::FindDescendant(frame, logwright_viewer::kListId);
         ASSERT_NE(list, nullptr);
+        EXPECT_EQ(test::WindowText(::GetDlgItem(frame, IDCANCEL)), win::Wide(Translate("_Close")));
         EXPECT_EQ(test::ListCount(list), 1);
         EXPECT_EQ(test::ListCell(list, 0, 2), L"Restore");
         EXPECT_EQ(test::WindowText(test::FindDescendant(frame, logwright_viewer::kTextId)),
@@ -145,4 +162,6 @@ TEST_F(ActivityLogTest, ShowsTheViewerOnTheDataFolder) {
         viewer.Close();
         EXPECT_EQ(viewer.Result(), S_OK);
     }
+    LanguageTable::Instance().SetTranslation("");
+    LanguageTable::Instance().SetPath("");
 }

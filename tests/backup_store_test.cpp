@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "clean/BackupStore.h"
 #include "clean/RestoreFiles.h"
 #include "clean/RestorePointTree.h"
@@ -227,17 +228,25 @@ TEST(RestorePointListing, ListsFoldersAndKeepsOnlyRestorePointNames) {
     ::SetFileAttributesA((dir / "2025-03-01_10-00-00").c_str(), FILE_ATTRIBUTE_DIRECTORY);
 }
 
-TEST(RestorePointListing, DisplayTextUsesTheTranslatedFormatInMonthDayYearOrder) {
+// A restore point reads as its date and time in the forms of the language spoken (German: day
+// first), with seconds, in the order the translation puts them.
+TEST(RestorePointListing, DisplayTextIsTheLocalesDateAndTimeInTheTranslatedOrder) {
     test::TempFolder dir;
-    test::WriteFile(dir / "t.language", "[String]\r\n_RescueDialogListItemFormat=%d/%d/%d %d:%d:%d\r\n");
+    test::WriteFile(dir / "t.language", "[String]\r\n_RescueDialogListItemFormat=%2$s, %1$s\r\n");
     LanguageTable& table = LanguageTable::Instance();
     const std::string previous = table.Path();
     table.SetPath(dir / "t.language");
+    SetCurrentLocale(LocaleForLanguage("de", ""));
     RestorePoint point;
     ASSERT_TRUE(ParseRestorePointName("2025-01-31_08-05-09", point));
-    EXPECT_EQ(RestorePointDisplayText(point), "1/31/2025 8:5:9");
+    // The time first, as the translation asks; then the day before the month.
+    const std::string text = RestorePointDisplayText(point);
+    EXPECT_EQ(text.rfind("08:05:09, 31.", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), ".2025") << text;
     point.year = 70000;  // cut to 16 bits, as the numbers of a SYSTEMTIME would be
-    EXPECT_EQ(RestorePointDisplayText(point), "1/31/4464 8:5:9");
+    const std::string cut = RestorePointDisplayText(point);
+    EXPECT_EQ(cut.substr(cut.size() - 5), ".4464") << cut;
+    SetCurrentLocale(TextLocale());
     table.SetPath(previous);
 }
 

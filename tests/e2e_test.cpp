@@ -784,6 +784,25 @@ std::string WideTextOf(HWND window) {
     return win::Narrow(text);
 }
 
+BOOL CALLBACK AppendStaticText(HWND child, LPARAM texts) {
+    if (ClassOf(child) == "Static")
+        *reinterpret_cast<std::string*>(texts) += WideTextOf(child) + "\n";
+    return TRUE;
+}
+
+// What a message box says, whichever controls hold its words.
+std::string BoxText(HWND box) {
+    std::string texts;
+    ::EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+BOOL CALLBACK AppendButtonText(HWND child, LPARAM texts) {
+    if (ClassOf(child) == "Button")
+        *reinterpret_cast<std::string*>(texts) += WideTextOf(child) + "|";
+    return TRUE;
+}
+
 }  // namespace
 
 // On a Windows whose display language is German (the ctest entry e2e_in_german says so) the
@@ -819,8 +838,11 @@ TEST_F(EndToEndTest, SpeaksTheLanguageOfWindowsOrTheOneChosen) {
                   ::PostMessageW(frame, WM_COMMAND, IDM_LANGUAGE_FIRST + 2, 0);
                   HWND told = WaitForDialogWith(program.Id(), IDOK, frame);
                   ASSERT_TRUE(told) << "no word on when the language changes";
-                  EXPECT_NE(WideTextOf(::GetDlgItem(told, 0xFFFF)).find(french["_languagename"]),
-                            std::string::npos);
+                  EXPECT_NE(BoxText(told).find(french["_languagename"]), std::string::npos) << BoxText(told);
+                  // Its button speaks the program's language, German here as Windows's is too.
+                  std::string buttons;
+                  ::EnumChildWindows(told, AppendButtonText, reinterpret_cast<LPARAM>(&buttons));
+                  EXPECT_EQ(buttons, german["_ok"] + "|");
                   ::PostMessageA(told, WM_COMMAND, IDOK, 0);
                   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(told); }, kStartDeadline));
                   // Until the next start the program keeps its language.

@@ -19,6 +19,15 @@
 
 namespace {
 
+// A time as English in the United States writes it: "6/7/2019 8:09:10 AM".
+std::string UnitedStatesTime(const SYSTEMTIME& local) {
+    char text[48];
+    std::snprintf(text, sizeof(text), "%u/%u/%04u %u:%02u:%02u %s", local.wMonth, local.wDay, local.wYear,
+                  local.wHour % 12 == 0 ? 12 : local.wHour % 12, local.wMinute, local.wSecond,
+                  local.wHour < 12 ? "AM" : "PM");
+    return text;
+}
+
 using Rows = std::vector<std::pair<std::string, std::string>>;
 
 // What the open dialog showed, read by the test's driver before it pressed "_OK".
@@ -128,7 +137,9 @@ TEST_F(FileDetailsTest, TwoLanguageBlocksShowInTheOrderOfTheirCodesWithEveryFiel
     const std::vector<std::string> general = {"Created", "Last changed", "Last opened", "Size"};
     for (size_t i = 0; i < general.size(); ++i)
         EXPECT_EQ(shown.rows[expected.size() + i].first, general[i]);
-    EXPECT_EQ(shown.rows.back().second.find("MB("), 4u) << shown.rows.back().second;
+    // The size in the unit that fits it, with the exact count of bytes beside it.
+    EXPECT_EQ(shown.rows.back().second.rfind(" bytes)"), shown.rows.back().second.size() - 7)
+        << shown.rows.back().second;
 
     EXPECT_EQ(shown.path, path);
     EXPECT_NE(shown.icon, nullptr);
@@ -157,16 +168,16 @@ TEST_F(FileDetailsTest, ATextFileShowsTimesAndSizeAndAVanishedFileSaysSo) {
     }
     SYSTEMTIME local{};
     ASSERT_TRUE(::SystemTimeToTzSpecificLocalTime(nullptr, &written, &local));
-    char expectedTime[32];
-    std::snprintf(expectedTime, sizeof(expectedTime), "%04d-%02d-%02d %02d:%02d:%02d", local.wYear,
-                  local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+    // The time as the language spoken (English, in the United States' forms) writes it, seconds
+    // included.
+    const std::string expectedTime = UnitedStatesTime(local);
 
     Shown shown = Open(path, {IDC_DETAILS_GOOGLE});
     ASSERT_EQ(shown.rows.size(), 4u);  // no version rows
     EXPECT_EQ(shown.rows[0].first, "Created");
     EXPECT_EQ(shown.rows[1], (std::pair<std::string, std::string>{"Last changed", expectedTime}));
     EXPECT_EQ(shown.rows[2].first, "Last opened");
-    EXPECT_EQ(shown.rows[3], (std::pair<std::string, std::string>{"Size", "0.00MB(1.50KB)"}));
+    EXPECT_EQ(shown.rows[3], (std::pair<std::string, std::string>{"Size", "1.50 KB (1,536 bytes)"}));
     EXPECT_EQ(shown.icon, InformationIcon());
     EXPECT_EQ(prompts_.opened, (std::vector<std::string>{Search("notes & more.txt")}));
 
@@ -195,9 +206,7 @@ TEST_F(FileDetailsTest, LookingAtAFileLeavesItsLastAccessTimeAsItWas) {
     ASSERT_TRUE(::SystemTimeToFileTime(&accessed, &old));
     SYSTEMTIME local{};
     ASSERT_TRUE(::SystemTimeToTzSpecificLocalTime(nullptr, &accessed, &local));
-    char shownTime[32];
-    std::snprintf(shownTime, sizeof(shownTime), "%04d-%02d-%02d %02d:%02d:%02d", local.wYear, local.wMonth,
-                  local.wDay, local.wHour, local.wMinute, local.wSecond);
+    const std::string shownTime = UnitedStatesTime(local);
     for (const std::string& path : {library, text}) {
         SCOPED_TRACE(path);
         {

@@ -4,15 +4,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string_view>
+#include <thread>
 
 #include "config/LanguageSetting.h"
 #include "core/LanguageFile.h"
 #include "core/LanguageChoice.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "win/ComPtr.h"
+#include "win/Prompts.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -134,27 +139,62 @@ TEST(LanguageChoice, ChoiceIsStoredInTheConfiguration) {
 
 namespace {
 
-// The printf conversions of a text in order, as "%s" or "%.2lf"; "%%" is no conversion.
+// The printf conversions of a text by the argument each takes, as "1:%s" or "2:%.2lf" ("%2$s" names
+// its argument; the others take theirs in turn); "%%" is no conversion. Sorted, so a translation
+// may put them in another order by naming the arguments.
 std::vector<std::string> Conversions(const std::string& text) {
     std::vector<std::string> found;
+    size_t next = 1;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%')
             continue;
         size_t j = i + 1;
+        size_t position = 0;
+        size_t k = j;
+        while (k < text.size() && text[k] >= '0' && text[k] <= '9')
+            position = position * 10 + static_cast<size_t>(text[k++] - '0');
+        if (k > j && k < text.size() && text[k] == '$')
+            j = k + 1;
+        else
+            position = 0;
+        const size_t start = j;
         while (j < text.size() &&
                std::string_view("-+ #0123456789.*lhLIjzt").find(text[j]) != std::string_view::npos)
             ++j;
         if (j < text.size() && text[j] != '%')
-            found.push_back(text.substr(i, j - i + 1));
+            found.push_back(std::to_string(position ? position : next++) + ":%" +
+                            text.substr(start, j - start + 1));
         i = j;
     }
+    std::sort(found.begin(), found.end());
     return found;
+}
+
+// A counted text's forms ("one|other"), or the text itself.
+std::vector<std::string> Forms(const std::string& text) {
+    std::vector<std::string> forms;
+    for (std::string_view form : win::Split(text, '|'))
+        forms.emplace_back(form);
+    return forms;
+}
+
+// How many forms a counted text has in the language: its plural rule's.
+size_t FormCount(const std::string& tag) {
+    switch (LocaleForLanguage(tag, "").plural) {
+        case PluralRule::kOneFewMany:
+            return 3;
+        case PluralRule::kSingle:
+            return 1;
+        default:
+            return 2;
+    }
 }
 
 }  // namespace
 
 // Every shipped translation gives every key of the English file a text, and nothing else; a text
-// formatted with arguments keeps exactly the English conversions, in the same order.
+// formatted with arguments keeps exactly the English conversions for the same arguments, and a
+// counted text has the forms its language's plural rule chooses among.
 TEST(ShippedTranslations, HaveEveryKeyWithItsConversions) {
     LanguageTexts english;
     ASSERT_TRUE(ReadLanguageFile(test::SourceFile("data/Quillmoor.language"), english));
@@ -173,9 +213,69 @@ TEST(ShippedTranslations, HaveEveryKeyWithItsConversions) {
                 ADD_FAILURE() << language.tag << " has no text for " << key;
                 continue;
             }
-            EXPECT_EQ(Conversions(translated->second), Conversions(text)) << language.tag << ", " << key;
+            // A counted text has as many forms as the language's rule, each with every conversion.
+            const std::vector<std::string> englishForms = Forms(text), forms = Forms(translated->second);
+            if (englishForms.size() > 1) {
+                EXPECT_EQ(forms.size(), FormCount(language.tag)) << language.tag << ", " << key;
+            }
+            for (const std::string& form : forms)
+                EXPECT_EQ(Conversions(form), Conversions(englishForms[0])) << language.tag << ", " << key;
         }
         for (const auto& [key, text] : texts)
             EXPECT_TRUE(english.count(key)) << language.tag << " has " << key << ", which English has not";
     }
+}
+
+namespace {
+
+struct ShownBox {
+    std::wstring caption, text;
+    std::vector<std::wstring> buttons;
+};
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM context) {
+    wchar_t name[32] = {}, text[128] = {};
+    ::GetClassNameW(child, name, 32);
+    ::GetWindowTextW(child, text, 128);
+    if (_wcsicmp(name, L"Button") == 0 && ::IsWindowVisible(child))
+        reinterpret_cast<ShownBox*>(context)->buttons.push_back(text);
+    return TRUE;
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM context) {
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(window, caption, 64);
+    if (!::IsWindowVisible(window) || std::wstring(caption) != L"Quillmoor test")
+        return TRUE;
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+// The real message box speaks the program's language, not the Windows display language: its
+// buttons carry the texts the program gives, in the order of its style, and answer as their ids.
+TEST(MessageBoxes, TheButtonsSpeakTheProgramsLanguage) {
+    win::Prompts prompts;
+    prompts.SetButtonTexts({"O&K", "&Abbrechen", "&Ja", "&Nein"});
+    const DWORD thread = ::GetCurrentThreadId();
+    ShownBox shown;
+    std::thread answer([&] {
+        HWND box = nullptr;
+        for (int attempt = 0; attempt < 1000 && !box; ++attempt) {
+            ::EnumThreadWindows(thread, FindBox, reinterpret_cast<LPARAM>(&box));
+            if (!box)
+                ::Sleep(10);
+        }
+        if (!box)
+            return;
+        ::EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(&shown));
+        // "Nein", as a user would click it.
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    });
+    const int answered =
+        prompts.MessageBox(nullptr, "Stop the search now?", "Quillmoor test", MB_YESNO | MB_ICONQUESTION);
+    answer.join();
+    EXPECT_EQ(answered, IDNO);
+    EXPECT_EQ(shown.buttons, (std::vector<std::wstring>{L"&Ja", L"&Nein"}));
 }

@@ -290,6 +290,21 @@ TEST_F(LogwrightCom, IsAlsoAPropertyPageOfTheLog) {
     EXPECT_EQ(page->Deactivate(), S_OK);
     EXPECT_EQ(test::FindDescendant(parent, logwright_viewer::kListId), nullptr);
     EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
+
+    // The caller's words: the page's title follows them, an item that does not exist is refused, and
+    // an empty text goes back to the component's own.
+    win::ComPtr<ILogwrightViewerTexts> texts = log.As<ILogwrightViewerTexts>(IID_ILogwrightViewerTexts);
+    ASSERT_TRUE(texts);
+    win::Bstr german(L"Aktivit\u00E4tsprotokoll"), empty(L"");
+    EXPECT_EQ(texts->SetViewerText(logwright_viewer::kCaptionText, german.get()), S_OK);
+    EXPECT_EQ(texts->SetViewerText(logwright_viewer::kViewerTextCount, german.get()), E_INVALIDARG);
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_STREQ(info.pszTitle, L"Aktivit\u00E4tsprotokoll");
+    ::CoTaskMemFree(info.pszTitle);
+    EXPECT_EQ(texts->SetViewerText(logwright_viewer::kCaptionText, empty.get()), S_OK);
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_STREQ(info.pszTitle, L"Activity Log");
+    ::CoTaskMemFree(info.pszTitle);
     ::DestroyWindow(parent);
 }
 

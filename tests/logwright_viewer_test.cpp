@@ -60,6 +60,13 @@ RECT RectIn(HWND frame, HWND child) {
     return r;
 }
 
+// The component's own English words, with the times in the United States' forms.
+logwright::ViewerTexts InUnitedStatesForms() {
+    logwright::ViewerTexts texts;
+    texts.Set(ids::kLocaleName, L"en-US");
+    return texts;
+}
+
 }  // namespace
 
 TEST(LogViewer, ListsTenThousandEntriesNewestFirstAndShowsTheSelectedText) {
@@ -71,7 +78,8 @@ TEST(LogViewer, ListsTenThousandEntriesNewestFirstAndShowsTheSelectedText) {
     entries[1234].text = L"lone\nline feeds\nhere";
     ASSERT_EQ(LogStore(data).Append(entries), S_OK);
 
-    test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr); });
+    test::ViewerThread viewer(
+        [&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr, InUnitedStatesForms()); });
     HWND frame = viewer.Frame();
     ASSERT_NE(frame, nullptr);
     HWND list = test::FindDescendant(frame, ids::kListId);
@@ -83,11 +91,11 @@ TEST(LogViewer, ListsTenThousandEntriesNewestFirstAndShowsTheSelectedText) {
     for (auto [column, title] :
          {std::pair{0, L"Time"}, {1, L"Category"}, {2, L"Subcategory"}, {3, L"Source"}})
         EXPECT_EQ(HeaderText(list, column), title);
-    EXPECT_EQ(test::ListCell(list, 0, 0), L"2025-01-31 02:46:39");
+    EXPECT_EQ(test::ListCell(list, 0, 0), L"1/31/2025 2:46:39 AM");
     EXPECT_EQ(test::ListCell(list, 0, 1), L"Quillmoor");
     EXPECT_EQ(test::ListCell(list, 0, 2), L"Sub 9999");
     EXPECT_EQ(test::ListCell(list, 0, 3), L"Source 3");
-    EXPECT_EQ(test::ListCell(list, 9999, 0), L"2025-01-31 00:00:00");
+    EXPECT_EQ(test::ListCell(list, 9999, 0), L"1/31/2025 12:00:00 AM");
     EXPECT_EQ(test::ListCell(list, 9999, 2), L"Sub 0");
 
     // The newest entry is selected at first; selecting another row shows its text.
@@ -108,12 +116,50 @@ TEST(LogViewer, ListsTenThousandEntriesNewestFirstAndShowsTheSelectedText) {
     EXPECT_FALSE(::IsWindow(frame));
 }
 
+// The caller's words replace every English one, and the times follow the caller's locale: a German
+// reader sees the day first and a 24-hour clock.
+TEST(LogViewer, SpeaksTheWordsAndTimesTheCallerGives) {
+    test::TempFolder dir;
+    std::wstring data = win::Wide(dir / "Log\\Data");
+    ASSERT_EQ(LogStore(data).Append({Numbered(50000)}), S_OK);
+    logwright::ViewerTexts texts;
+    const std::pair<long, const wchar_t*> words[] = {{ids::kCaptionText, L"Aktivit\u00E4tsprotokoll"},
+                                                     {ids::kTimeColumn, L"Zeit"},
+                                                     {ids::kCategoryColumn, L"Kategorie"},
+                                                     {ids::kSubcategoryColumn, L"Unterkategorie"},
+                                                     {ids::kSourceColumn, L"Quelle"},
+                                                     {ids::kCloseButton, L"Schlie\u00DFen"},
+                                                     {ids::kLocaleName, L"de-DE"}};
+    for (const auto& [item, text] : words)
+        EXPECT_TRUE(texts.Set(item, text));
+    EXPECT_FALSE(texts.Set(ids::kViewerTextCount, L"x"));
+    EXPECT_FALSE(texts.Set(-1, L"x"));
+
+    test::ViewerThread viewer(
+        [&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr, texts); },
+        L"Aktivit\u00E4tsprotokoll");
+    HWND frame = viewer.Frame();
+    ASSERT_NE(frame, nullptr);
+    HWND list = test::FindDescendant(frame, ids::kListId);
+    ASSERT_NE(list, nullptr);
+    for (auto [column, title] :
+         {std::pair{0, L"Zeit"}, {1, L"Kategorie"}, {2, L"Unterkategorie"}, {3, L"Quelle"}})
+        EXPECT_EQ(HeaderText(list, column), title);
+    EXPECT_EQ(test::WindowText(::GetDlgItem(frame, IDCANCEL)), L"Schlie\u00DFen");
+    // 50,000 seconds after midnight: 13:53:20, on the last day of January.
+    const std::wstring time = test::ListCell(list, 0, 0);
+    EXPECT_TRUE(time == L"31.01.2025 13:53:20" || time == L"31.1.2025 13:53:20") << win::Narrow(time);
+    viewer.Close();
+    EXPECT_TRUE(viewer.Done());
+}
+
 TEST(LogViewer, GrowsWithItsWindowAndClosesOnEscape) {
     test::TempFolder dir;
     std::wstring data = win::Wide(dir.Path());
     ASSERT_EQ(LogStore(data).Append({Numbered(1), Numbered(2)}), S_OK);
 
-    test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr); });
+    test::ViewerThread viewer(
+        [&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr, InUnitedStatesForms()); });
     HWND frame = viewer.Frame();
     ASSERT_NE(frame, nullptr);
     HWND list = test::FindDescendant(frame, ids::kListId);
@@ -142,7 +188,8 @@ TEST(LogViewer, GrowsWithItsWindowAndClosesOnEscape) {
 TEST(LogViewer, ShowsAnEmptyListForAMissingLog) {
     test::TempFolder dir;
     for (std::wstring data : {win::Wide(dir / "nothing\\here"), std::wstring()}) {
-        test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr); });
+        test::ViewerThread viewer(
+            [&] { return logwright::ShowLogViewer(nullptr, data, nullptr, nullptr, InUnitedStatesForms()); });
         HWND frame = viewer.Frame();
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(test::ListCount(test::FindDescendant(frame, ids::kListId)), 0);
@@ -238,7 +285,8 @@ TEST(LogViewer, HostsAGivenPropertyPageInItsFrame) {
     test::TempFolder dir;
     RecordingPage page(true);
     RecordingPage object(true);  // stands for the log object the page is to show
-    test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, L"", &page, &object); });
+    test::ViewerThread viewer(
+        [&] { return logwright::ShowLogViewer(nullptr, L"", &page, &object, logwright::ViewerTexts()); });
     HWND frame = viewer.Frame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(page.activatedIn, frame);
@@ -272,7 +320,8 @@ TEST(LogViewer, ShowsItsOwnPanelWhenThePageCannotActivate) {
     std::wstring data = win::Wide(dir.Path());
     ASSERT_EQ(LogStore(data).Append({Numbered(7)}), S_OK);
     RecordingPage page(false);
-    test::ViewerThread viewer([&] { return logwright::ShowLogViewer(nullptr, data, &page, nullptr); });
+    test::ViewerThread viewer(
+        [&] { return logwright::ShowLogViewer(nullptr, data, &page, nullptr, logwright::ViewerTexts()); });
     HWND frame = viewer.Frame();
     ASSERT_NE(frame, nullptr);
     HWND list = test::FindDescendant(frame, ids::kListId);

@@ -128,7 +128,7 @@ TEST_F(AboutDialogTest, ShowsTheProductTheThanksListAndTwoLinks) {
     EXPECT_EQ(Text(IDC_ABOUT_NAME), ProductString("ProductName"));
     EXPECT_EQ(Text(IDC_ABOUT_THANKS), Translate("_Thankyoulist", true));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(window_, IDC_ABOUT_THANKS), EM_GETLINECOUNT, 0, 0), 3);
-    EXPECT_EQ(Text(IDCANCEL), Translate("_Cancel"));
+    EXPECT_EQ(Text(IDCANCEL), Translate("_Close"));  // nothing to cancel: the window only closes
 
     const LinkControl& webSite = dialog_.WebSiteLink();
     const LinkControl& support = dialog_.SupportLink();
@@ -174,7 +174,7 @@ TEST_F(AboutDialogTest, ShowsTheProductTheThanksListAndTwoLinks) {
         return ::GetCursor() == ::LoadCursorW(nullptr, IDC_HAND);
     }));
 
-    // Esc ends the dialog as "_Cancel" does.
+    // Esc ends the dialog as "_Close" does.
     MSG escape{window_, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
     ::IsDialogMessageA(window_, &escape);
     EXPECT_FALSE(::IsWindow(window_));
@@ -240,13 +240,15 @@ TEST_F(MenuCommandsTest, EveryCommandReachesItsTargetAtAnyTime) {
                    ID_HELP_WEBSITE, ID_HELP_CONTACT, ID_HELP_ABOUT})
         EXPECT_EQ(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED), 0u) << id;
 
-    // The three dialogs open modally over the active window, translated, and close with Cancel.
+    // The three dialogs open modally over the active window, translated, and close with their Close
+    // button, which says so: none of them has anything left to cancel.
     std::vector<HWND> owners;
     std::vector<std::string> captions;
     prompts_.onDialog = [&](HWND dialog, int) {
         owners.push_back(::GetWindow(dialog, GW_OWNER));
         captions.push_back(test::WindowText(dialog));
         EXPECT_FALSE(::IsWindowEnabled(frame));
+        EXPECT_EQ(test::WindowText(::GetDlgItem(dialog, IDCANCEL)), Translate("_Close"));
         test::Click(dialog, IDCANCEL);
     };
     for (int id : {ID_TOOLS_RESCUE, ID_TOOLS_TYPEDURLS, ID_HELP_ABOUT})

@@ -152,15 +152,15 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     EXPECT_EQ(Column(0),
               (std::vector<std::string>{dir_ / "Z.dat", dir_ / "a.dat", dir_ / "b.dat", dir_ / "big.dat",
                                         dir_ / "gone.dat", dir_ / "\xC3\xA9t\xC3\xA9.dat"}));
-    EXPECT_EQ(Column(1), (std::vector<std::string>{"0.00", "10.00", "9.50", "5242880.00", "0.00", "0.00"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"0.00", "10.00", "9.50", "5,242,880.00", "0.00", "0.00"}));
     EXPECT_EQ(Column(2),
               (std::vector<std::string>{"Upper", "Reason Z", "Reason A", "Big", "Gone", "Accent"}));
     for (int row = 0; row < list_.Count(); ++row) {
         EXPECT_TRUE(list_.IsTicked(row)) << row;
         EXPECT_EQ(page_.ResultRow(row), static_cast<size_t>(row));
     }
-    // "%d files, %.2lf KB (%.2lf MB) in total." in the English language file.
-    const std::string summary = "6 files, 5242899.50 KB (5120.02 MB) in total.";
+    // "Files found: %d, %s in total." in the English language file.
+    const std::string summary = "Files found: 6, 5.00 GB in total.";
     EXPECT_EQ(Summary(), summary);
 
     // The status window was shown on top, owned by the page's top-level window, counted every
@@ -212,8 +212,16 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     EXPECT_EQ(seen.position, 70'000);
     ASSERT_EQ(list_.Count(), 70'000);
     EXPECT_TRUE(list_.IsTicked(0));
-    EXPECT_EQ(list_.Text(69'999, 0), dir_ / "missing\\169999");
-    EXPECT_EQ(Summary(), "70000 files, 0.00 KB (0.00 MB) in total.");
+    // A path wider than its column is cut in its middle: its start and its file name show.
+    const std::string shown = list_.Text(69'999, 0), path = dir_ / "missing\\169999";
+    const size_t cut = shown.find("...\\");
+    if (cut == std::string::npos) {
+        EXPECT_EQ(shown, path);
+    } else {
+        EXPECT_EQ(path.rfind(shown.substr(0, cut), 0), 0u) << shown;
+        EXPECT_EQ(shown.substr(cut + 3), "\\169999") << shown;
+    }
+    EXPECT_EQ(Summary(), "Files found: 70,000, 0 bytes in total.");
 
     // Sizes stand right-aligned, and the reason column is as wide as its longest reason needs.
     LVCOLUMNA size{};
@@ -232,7 +240,7 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     ScanResults none;
     page_.Fill(&none);
     EXPECT_EQ(list_.Count(), 0);
-    EXPECT_EQ(Summary(), "0 files, 0.00 KB (0.00 MB) in total.");
+    EXPECT_EQ(Summary(), "Files found: 0, 0 bytes in total.");
 }
 
 // All header clicks of the run are in this one test: the direction flag belongs to the process,
@@ -246,7 +254,7 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
     EXPECT_EQ(SortArrows(), (std::vector<int>{0, -1, 0}));
     std::vector<std::string> sizes = Column(1);
     EXPECT_EQ(std::vector<std::string>(sizes.begin(), sizes.begin() + 3),
-              (std::vector<std::string>{"5242880.00", "10.00", "9.50"}));
+              (std::vector<std::string>{"5,242,880.00", "10.00", "9.50"}));
     EXPECT_EQ(std::vector<std::string>(sizes.begin() + 3, sizes.end()),
               (std::vector<std::string>{"0.00", "0.00", "0.00"}));
 
@@ -265,7 +273,7 @@ TEST_F(ReportPageTest, HeaderClicksSortAlternatingDirectionAcrossColumns) {
     ClickHeader(1);  // ascending: 9.50 before 10.00, which text order would not give
     sizes = Column(1);
     EXPECT_EQ(std::vector<std::string>(sizes.begin() + 3, sizes.end()),
-              (std::vector<std::string>{"9.50", "10.00", "5242880.00"}));
+              (std::vector<std::string>{"9.50", "10.00", "5,242,880.00"}));
     // Each row still carries its own data, size and reason.
     for (int row = 0; row < list_.Count(); ++row) {
         EXPECT_EQ(list_.Text(row, 0), results_.Path(page_.ResultRow(row)));
@@ -401,7 +409,7 @@ TEST_F(ReportPageTest, TheKindsAreReachedChosenAndTickedByKeyboard) {
     EXPECT_EQ(kinds.Text(1, 1), "2");
     EXPECT_EQ(kinds.Text(1, 2), "13.5 KB");
     EXPECT_EQ(tickImage(1), 2u);
-    EXPECT_EQ(ticked(), "Ticked: 7 files, 5.00 GB of 5.00 GB");
+    EXPECT_EQ(ticked(), "Ticked files: 7, 5.00 GB of 5.00 GB");
     EXPECT_FALSE(::IsWindowEnabled(showAll));
 
     // Tab from the page's last control comes round to the kinds.
@@ -416,13 +424,13 @@ TEST_F(ReportPageTest, TheKindsAreReachedChosenAndTickedByKeyboard) {
     press(kinds.Handle(), VK_SPACE);
     EXPECT_FALSE(results_.IsTicked(page_.ResultRow(0)));
     EXPECT_EQ(tickImage(0), 1u);
-    EXPECT_EQ(ticked(), "Ticked: 6 files, 23.5 KB of 5.00 GB");
+    EXPECT_EQ(ticked(), "Ticked files: 6, 23.5 KB of 5.00 GB");
 
     press(kinds.Handle(), VK_DOWN);
     ASSERT_EQ(Column(0), (std::vector<std::string>{dir_ / "b.dat", dir_ / "c.dat"}));
     list_.SetTicked(1, false);  // one file of the kind: its box turns grey
     EXPECT_EQ(tickImage(1), 3u);
-    EXPECT_EQ(ticked(), "Ticked: 5 files, 19.5 KB of 5.00 GB");
+    EXPECT_EQ(ticked(), "Ticked files: 5, 19.5 KB of 5.00 GB");
     press(kinds.Handle(), VK_SPACE);  // a grey box ticks them all
     EXPECT_EQ(tickImage(1), 2u);
     EXPECT_TRUE(list_.IsTicked(0));
@@ -430,7 +438,7 @@ TEST_F(ReportPageTest, TheKindsAreReachedChosenAndTickedByKeyboard) {
     press(kinds.Handle(), VK_SPACE);
     EXPECT_FALSE(list_.IsTicked(0));
     EXPECT_FALSE(list_.IsTicked(1));
-    EXPECT_EQ(ticked(), "Ticked: 4 files, 10.0 KB of 5.00 GB");
+    EXPECT_EQ(ticked(), "Ticked files: 4, 10.0 KB of 5.00 GB");
 
     // A sort orders the kind's files only.
     ClickHeader(1);

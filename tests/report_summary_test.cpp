@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "scan/ReportSummary.h"
 #include "scan/ScanResults.h"
 #include "support/TestFiles.h"
@@ -156,35 +157,41 @@ TEST(ReportSummary, AKindsRowsAreItsOwnInPathOrder) {
 class SizeTexts : public ::testing::Test {
   protected:
     void SetUp() override {
-        test::WriteFile(dir_ / "test.language",
-                        "[String]\n_SizeInBytes=%d bytes\n_SizeInKilobytes=%.1lf KB\n_SizeInMegabytes=%.1lf "
-                        "MB\n_SizeInGigabytes=%.2lf GB\n_ReportPageTickedTotal=Ticked: %d files, %s of %s\n");
+        test::WriteFile(
+            dir_ / "test.language",
+            "[String]\n_SizeInBytes=%s byte|%s bytes\n_SizeInKilobytes=%s KB\n_SizeInMegabytes=%s "
+            "MB\n_SizeInGigabytes=%s GB\n_ReportPageTickedTotal=Ticked files: %d, %s of %s\n");
         LanguageTable::Instance().SetPath(dir_ / "test.language");
     }
     void TearDown() override { LanguageTable::Instance().SetPath(""); }
     test::TempFolder dir_;
 };
 
+// Three figures in the largest unit below the size, so a few kilobytes never read as "0.00 MB".
 TEST_F(SizeTexts, EachSizeTakesTheLargestUnitBelowIt) {
     const struct {
         uint64_t bytes;
         const char* text;
     } cases[] = {{0, "0 bytes"},
-                 {1023, "1023 bytes"},
-                 {1024, "1.0 KB"},
-                 {1536 * 1024 - 1, "1.5 MB"},
-                 {300ULL * 1024 * 1024, "300.0 MB"},
+                 {1, "1 byte"},
+                 {1023, "1,023 bytes"},
+                 {1024, "1.00 KB"},
+                 {7219, "7.05 KB"},
+                 {10235, "10.0 KB"},
+                 {524288, "512 KB"},
+                 {1536 * 1024 - 1, "1.50 MB"},
+                 {300ULL * 1024 * 1024, "300 MB"},
                  {1632087572ULL, "1.52 GB"},
-                 {5000ULL * 1024 * 1024 * 1024, "5000.00 GB"}};
+                 {5000ULL * 1024 * 1024 * 1024, "5,000 GB"}};
     for (const auto& c : cases)
-        EXPECT_EQ(SizeText(c.bytes), c.text) << c.bytes;
+        EXPECT_EQ(SizeText(c.bytes, LocaleForLanguage("en", "")), c.text) << c.bytes;
 }
 
 TEST_F(SizeTexts, TheTickedTotalFollowsTheTicks) {
     ScanResults results;
     results.AddOrReplace("C:\\a.tmp", "Temporary file", 1632087572ULL);
     results.AddOrReplace("C:\\b.tmp", "Log file", 300ULL * 1024 * 1024);
-    EXPECT_EQ(TickedTotalText(results), "Ticked: 2 files, 1.81 GB of 1.81 GB");
+    EXPECT_EQ(TickedTotalText(results), "Ticked files: 2, 1.81 GB of 1.81 GB");
     results.SetReasonTicked(results.ReasonIndexOf(1), false);
-    EXPECT_EQ(TickedTotalText(results), "Ticked: 1 files, 1.52 GB of 1.81 GB");
+    EXPECT_EQ(TickedTotalText(results), "Ticked files: 1, 1.52 GB of 1.81 GB");
 }

@@ -13,6 +13,7 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "clean/BackupStore.h"
 #include "pages/RescueManager.h"
 #include "resources/ResourceIds.h"
@@ -129,11 +130,13 @@ TEST_F(RescueManagerTest, ListsRestorePointsOldestFirstBrowsesAndDeletes) {
               DWORD(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES));
 
     ASSERT_EQ(list_.Count(), 3);
-    EXPECT_EQ(list_.Text(0, 0), "12/24/2024 18:00:00");  // month, day, year, hour, minute, second
+    // As the language spoken writes a date and time (English: the United States' forms), seconds
+    // included: two cleanings of one minute make two points.
+    EXPECT_EQ(list_.Text(0, 0), "12/24/2024 6:00:00 PM");
     EXPECT_EQ(dialog_.RowPath(0), Point("2024-12-24_18-00-00"));
-    EXPECT_EQ(list_.Text(1, 0), "01/31/2025 08:05:09");
+    EXPECT_EQ(list_.Text(1, 0), "1/31/2025 8:05:09 AM");
     EXPECT_EQ(dialog_.RowPath(1), Point("2025-01-31_08-05-09"));
-    EXPECT_EQ(list_.Text(2, 0), "01/31/2025 08:05:09");  // the trailing "-old" is ignored
+    EXPECT_EQ(list_.Text(2, 0), "1/31/2025 8:05:09 AM");  // the trailing "-old" is ignored
     EXPECT_EQ(dialog_.RowPath(2), Point("2025-01-31_08-05-09-old"));
 
     // Nothing selected: both buttons ask for a selection and do nothing else.
@@ -196,7 +199,7 @@ TEST_F(RescueManagerTest, RestoreCopiesEverythingBackByItsOwnNameRemovesThePoint
     ASSERT_TRUE(RestoreRow(row));
     ASSERT_EQ(prompts_.messages.size(), 1u);
     EXPECT_EQ(prompts_.messages[0],
-              FormatText(Translate("_RescueDialogResotoreConfirm"), {"01/31/2025 08:05:09"}));
+              FormatText(Translate("_RescueDialogResotoreConfirm"), {"1/31/2025 8:05:09 AM"}));
     EXPECT_EQ(prompts_.styles[0], static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
 
     // The files are back under their own names.
@@ -259,7 +262,7 @@ TEST_F(RescueManagerTest, WhatIsNotPutBackStaysInThePoint) {
     for (const std::string& file : homeless)
         EXPECT_EQ(test::ReadFile(file), "kept") << file;
     ASSERT_EQ(list_.Count(), 1);
-    EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {4LL}));
+    EXPECT_EQ(Status(), "4 files could not be restored; they stay in the restore point.");
     std::vector<test::LogEntry> entries = test::ReadLogEntries(LogFolder());
     ASSERT_EQ(entries.size(), 1u);
     // With the system's reason.
@@ -277,7 +280,7 @@ TEST_F(RescueManagerTest, WhatIsNotPutBackStaysInThePoint) {
     ASSERT_TRUE(RestoreRow(0));
     EXPECT_EQ(test::ReadFile(data_ / "taken.txt"), "backed-up taken");
     EXPECT_FALSE(test::Exists(takenBackup));
-    EXPECT_EQ(Status(), FormatText(Translate("_RescueDialogStateRestoreIncomplete"), {3LL}));
+    EXPECT_EQ(Status(), "3 files could not be restored; they stay in the restore point.");
     for (const std::string& file : homeless)
         EXPECT_EQ(test::ReadFile(file), "kept") << file;
     EXPECT_EQ(test::ReadLogEntries(LogFolder()).size(), 2u);
@@ -377,12 +380,15 @@ TEST_F(RescueManagerTest, ShowsEachPointsSizeAndAgeAndTheTotalHeld) {
 
     ASSERT_EQ(list_.Count(), 2);
     EXPECT_EQ(dialog_.RowPath(1), recent);
-    EXPECT_EQ(list_.Text(1, 1), "1.50");
+    // Each size in the unit that fits it.
+    EXPECT_EQ(list_.Text(1, 1), "1.50 MB");
     EXPECT_EQ(list_.Text(1, 2), "3");
-    EXPECT_EQ(list_.Text(0, 1), "0.25");
-    EXPECT_GE(std::stoi(list_.Text(0, 2)), 6 * 365);  // made in 2020
+    EXPECT_EQ(list_.Text(0, 1), "256 KB");
+    std::string days = list_.Text(0, 2);
+    days.erase(std::remove(days.begin(), days.end(), ','), days.end());  // "2,537": grouped
+    EXPECT_GE(std::stoi(days), 6 * 365);                                 // made in 2020
     const HWND total = ::GetDlgItem(window_, IDC_RESCUE_TOTAL);
-    EXPECT_EQ(test::WindowText(total), FormatText(Translate("_RescueTotalHeld"), {1.75}));
+    EXPECT_EQ(test::WindowText(total), FormatText(Translate("_RescueTotalHeld"), {std::string("1.75 MB")}));
     EXPECT_TRUE(test::ShowsItsTextWhole(total));
 
     // After a point's removal the total is what is left.
@@ -390,5 +396,31 @@ TEST_F(RescueManagerTest, ShowsEachPointsSizeAndAgeAndTheTotalHeld) {
     prompts_.answers = {IDYES};
     Press(IDC_RESCUE_DELETE);
     ASSERT_TRUE(test::PumpUntil([&] { return !dialog_.Working() && list_.Count() == 1; }));
-    EXPECT_EQ(test::WindowText(total), FormatText(Translate("_RescueTotalHeld"), {1.50}));
+    EXPECT_EQ(test::WindowText(total), FormatText(Translate("_RescueTotalHeld"), {std::string("1.50 MB")}));
+}
+
+// In German the list, the restore question and the sizes read as a German reader expects: the day
+// before the month (24.12.2024 is not 12 December to them), a 24-hour clock, a decimal comma; the
+// window closes with "Schließen", since nothing is left to cancel.
+TEST_F(RescueManagerTest, SpeaksTheChosenLanguagesDatesAndNumbers) {
+    LanguageTable& table = LanguageTable::Instance();
+    ASSERT_TRUE(table.SetTranslation(test::SourceFile("data/Languages/de.language")));
+    SetCurrentLocale(LocaleForLanguage("de", ""));
+    BackUp(Point("2024-12-24_18-00-00"), data_ / "a.tmp", std::string(1536, 'a'));
+    Open();
+    table.SetTranslation("");
+    SetCurrentLocale(TextLocale());
+
+    ASSERT_EQ(list_.Count(), 1);
+    // Day, month, year, and the hour of a 24-hour clock.
+    EXPECT_EQ(list_.Text(0, 0).rfind("24.12.2024 18:00", 0), 0u) << list_.Text(0, 0);
+    EXPECT_EQ(list_.Text(0, 1), "1,50 KB");
+    wchar_t close[32] = {};
+    ::GetDlgItemTextW(window_, IDCANCEL, close, 32);
+    EXPECT_EQ(std::wstring(close), L"Schlie\u00DFen");
+    list_.Select(0);
+    prompts_.answers = {IDNO};
+    Press(IDC_RESCUE_RESTORE);
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_NE(prompts_.messages[0].find(list_.Text(0, 0)), std::string::npos) << prompts_.messages[0];
 }

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FormatText.h"
 #include "core/LanguageChoice.h"
 #include "core/LanguageFile.h"
 #include "core/LanguageTable.h"
@@ -29,6 +30,7 @@
 #include "support/WindowTest.h"
 #include "win/Dpi.h"
 #include "win/Text.h"
+#include "win/TextParts.h"
 
 namespace {
 
@@ -384,8 +386,46 @@ struct CheckedLanguage {
     std::unique_ptr<LanguageTable> table;
 };
 
+// Texts the code puts into a template's control as the program runs, in place of the template's
+// own: each must fit there too, every form of a counted text included, with wide sample figures
+// for its counts and sizes.
+struct RuntimeText {
+    int templateId;
+    int control;
+    const char* key;
+};
+constexpr RuntimeText kRuntimeTexts[] = {
+    {IDD_PAGE_OPTIONS, IDC_OPTIONS_MONTHS_LABEL, "_MonthsCounted"},
+    {IDD_PAGE_SCANNING, IDC_PAGE_DESCRIPTION, "_ScanningDescriptionDone"},
+    {IDD_PAGE_CLEANING, IDC_PAGE_DESCRIPTION, "_CleaningDescriptionDone"},
+    {IDD_PAGE_REPORT, IDC_REPORT_SUMMARY, "_ReportPageStateTotalSize"},
+    {IDD_PAGE_REPORT, IDC_REPORT_TICKED, "_ReportPageTickedTotal"},
+    {IDD_RESCUE, IDC_RESCUE_TOTAL, "_RescueTotalHeld"},
+};
+
+void ExpectRuntimeTextsFit(const LanguageTable& table, HWND dialog, int templateId, const std::string& name) {
+    for (const RuntimeText& text : kRuntimeTexts) {
+        if (text.templateId != templateId)
+            continue;
+        HWND control = ::GetDlgItem(dialog, text.control);
+        ASSERT_TRUE(control) << name << ", " << text.key;
+        const std::string kept = Text(control);
+        const std::string forms = table.Translate(text.key);
+        EXPECT_NE(forms, text.key) << name;
+        for (std::string_view form : win::Split(forms, '|')) {
+            const std::string shown =
+                FormatText(std::string(form),
+                           {std::string("888,888"), std::string("1,023 MB"), std::string("1,023 MB")});
+            ::SetWindowTextW(control, win::Wide(shown).c_str());
+            const std::string problem = TextProblem(control);
+            EXPECT_TRUE(problem.empty()) << name << ", " << text.key << " \"" << form << "\": " << problem;
+        }
+        ::SetWindowTextW(control, win::Wide(kept).c_str());
+    }
+}
+
 void ExpectEveryTemplateFits(const CheckedLanguage& language) {
-    ForEveryTemplate([&](HWND dialog, int, const std::string& template_) {
+    ForEveryTemplate([&](HWND dialog, int id, const std::string& template_) {
         const std::string name = language.name + ", " + template_;
         language.table->TranslateWindow(dialog);
         for (const Control& control : ControlsOf(dialog))
@@ -393,6 +433,7 @@ void ExpectEveryTemplateFits(const CheckedLanguage& language) {
                 << name << ": untranslated " << Describe(control);
         ExpectTidyLayout(dialog, name);
         ExpectTextsFit(dialog, name);
+        ExpectRuntimeTextsFit(*language.table, dialog, id, name);
     });
 }
 
@@ -494,6 +535,7 @@ TEST_F(ResourcesTest, EveryTemplateHoldsItsControlsAndFitsItsTexts) {
         }
         ExpectTidyLayout(dialog, name);
         ExpectTextsFit(dialog, name);
+        ExpectRuntimeTextsFit(english_, dialog, id, name);
     });
 }
 

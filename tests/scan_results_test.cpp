@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "core/FormatText.h"
+#include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "scan/ReportColumns.h"
 #include "scan/ResultsCsv.h"
 #include "scan/ScanResults.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
+#include "win/Text.h"
 
 TEST(ScanResults, OrdersPathsByUnsignedBytesAndKeepsLetterCase) {
     ScanResults results;
@@ -109,6 +113,35 @@ TEST(ResultsCsv, WritesUtf8WithQuotedAwkwardPathsSizesAboveFourGibibytesAndTicks
     EXPECT_EQ(test::ReadFile(dir / "taken.csv\\keep.txt"), "kept");
     ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {0}));  // over the older report
     EXPECT_EQ(test::FilesBelow(dir.Path()), (std::vector<std::string>{"report.csv", "taken.csv\\keep.txt"}));
+}
+
+// The wizard's export speaks the user's language and separates its fields as that language's
+// spreadsheet reads them; the fixed form above stays for scripts.
+TEST(ResultsCsv, TheUsersFormTakesTheLanguagesWordsAndTheLocalesListSeparator) {
+    test::TempFolder dir;
+    LanguageTable& table = LanguageTable::Instance();
+    table.SetPath(test::SourceFile("data/Quillmoor.language"));
+    ASSERT_TRUE(table.SetTranslation(test::SourceFile("data/Languages/de.language")));
+    SetCurrentLocale(LocaleForLanguage("de", ""));
+    wchar_t separator[8] = {};
+    ASSERT_GT(::GetLocaleInfoEx(L"de-DE", LOCALE_SLIST, separator, 8), 0);
+    const CsvForm form = UserCsvForm();
+    EXPECT_EQ(form.separator, win::Narrow(separator));
+    EXPECT_EQ(form.separator, ";") << "German spreadsheets separate with semicolons";
+
+    ScanResults results;
+    results.AddOrReplace("C:\\a;b.tmp", "Temporary, file", 3);
+    results.AddOrReplace("C:\\c.tmp", "Cache", 4);
+    results.SetTicked(1, false);
+    ASSERT_TRUE(WriteResultsCsv(dir / "report.csv", results, {0, 1}, form));
+    EXPECT_EQ(test::ReadFile(dir / "report.csv"),
+              "\xEF\xBB\xBFPfad;Gr\xC3\xB6\xC3\x9F"
+              "e (Byte);Grund;Letzter Zugriff (UTC);Ausgew\xC3\xA4hlt\r\n"
+              "\"C:\\a;b.tmp\";3;\"Temporary, file\";;ja\r\n"
+              "C:\\c.tmp;4;Cache;;nein\r\n");
+    SetCurrentLocale(TextLocale());
+    table.SetTranslation("");
+    table.SetPath("");
 }
 
 // A report of megabytes is written block by block: every row is there, in the order given, each

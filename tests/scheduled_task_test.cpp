@@ -279,6 +279,8 @@ TEST(ScheduledRun, CleansOnlyWhenTheSystemDriveIsBelowTheFreeSpaceAsked) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryAutomatic"));
     EXPECT_NE(entries[0].text.find(SystemDrive()), std::string::npos) << entries[0].text;
+    EXPECT_NE(entries[0].text.find("has 6.00 GB free, more than the 5.00 GB set"), std::string::npos)
+        << entries[0].text;
     std::optional<AutomaticRunRecord> last = LastAutomaticRun(logFolder);
     ASSERT_TRUE(last);
     EXPECT_EQ(last->text, entries[0].text);
@@ -294,7 +296,8 @@ TEST(ScheduledRun, CleansOnlyWhenTheSystemDriveIsBelowTheFreeSpaceAsked) {
     entries = test::ReadLogEntries(logFolder);
     ASSERT_EQ(entries.size(), 3u);  // the skipped run, the removal, then this run's outcome
     EXPECT_EQ(entries[0].subcategory, Translate("_LogLogCategoryAutomatic"));
-    EXPECT_NE(entries[0].text.find(FormatText(Translate("_ResultsCounts"), {1LL, 0LL, 0LL, 0LL, 0.0})),
+    EXPECT_NE(entries[0].text.find(
+                  "Files removed: 1. Moved to the Recycle Bin: 0. Kept: 0. Failed: 0. Space freed: 4 bytes."),
               std::string::npos)
         << entries[0].text;
     last = LastAutomaticRun(logFolder);

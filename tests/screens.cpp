@@ -14,6 +14,8 @@
 #include "config/FactoryDescriptions.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
+#include "clean/BackupStore.h"
 #include "pages/ApplicationsDialog.h"
 #include "pages/ReportPage.h"
 #include "resources/ResourceIds.h"
@@ -201,7 +203,8 @@ void FillSamples(const std::vector<HWND>& pages) {
     AddRow(roots, {"E:\\", Translate("_StateNotComplete")});
     ::SetDlgItemTextA(pages[5], IDC_SCANNING_STATUS,
                       "D:\\Projects\\Archive & Old\\2019\\Customer reports\\Quarterly\\Drafts\\Scans");
-    ::SetDlgItemTextA(pages[5], IDC_SCANNING_FOUND, "Junk files found: 128");
+    ::SetDlgItemTextW(pages[5], IDC_SCANNING_FOUND,
+                      win::Wide(FormatText(Translate("_StateFindItem"), {CountText(1280)})).c_str());
     ::EnableWindow(::GetDlgItem(pages[5], IDC_SCANNING_STOP), TRUE);
 
     ::SendDlgItemMessageA(pages[7], IDC_CLEANOPTIONS_RECYCLE, BM_SETCHECK, BST_CHECKED, 0);
@@ -215,17 +218,17 @@ void FillSamples(const std::vector<HWND>& pages) {
     ::SetDlgItemTextW(pages[8], IDC_CLEANING_STATUS,
                       win::Wide(Translate("_CleaningPageStateBackup")).c_str());
 
-    // The results of a cleaning into a restore point, its date in the display locale's words.
+    // The results of a cleaning into a restore point, its date in the words of the language spoken.
     const SYSTEMTIME until{2026, 12, 2, 22, 10, 30, 0, 0};
-    wchar_t date[128] = {};
-    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0x80 /* DATE_MONTHDAY */, &until, nullptr, date, 128,
-                      nullptr);
-    const std::string results = Translate("_CleanerResultsDescription") + "\r\n\r\n" +
-                                FormatText(Translate("_ResultsCounts"), {12LL, 0LL, 0LL, 0LL, 0.0}) + "\r\n" +
-                                FormatText(Translate("_ResultsRestorePoint"),
-                                           {"C:\\Program Files\\Quillmoor\\Backup\\2026-12-08_10-30-00"}) +
-                                "\r\n" +
-                                FormatText(Translate("_ResultsHeldUntil"), {2.7, win::Narrow(date), 0.0});
+    const std::string results =
+        Translate("_CleanerResultsDescription") + "\r\n\r\n" +
+        FormatText(Translate("_ResultsCounts"),
+                   {CountText(12), CountText(0), CountText(0), CountText(0), SizeText(7219)}) +
+        "\r\n" +
+        FormatText(Translate("_ResultsRestorePoint"),
+                   {"C:\\Program Files\\Quillmoor\\Backup\\2026-12-08_10-30-00"}) +
+        "\r\n" +
+        FormatText(Translate("_ResultsHeldUntil"), {SizeText(2831155), DayText(until, until), SizeText(0)});
     ::SetDlgItemTextW(pages[9], IDC_PAGE_DESCRIPTION, win::Wide(results).c_str());
     // The page grows its description to fit its text and moves the log button below it; so here.
     HWND description = ::GetDlgItem(pages[9], IDC_PAGE_DESCRIPTION);
@@ -257,10 +260,15 @@ void FillDialog(int id, HWND dialog) {
         AddColumns(list, {{"_AttributeName", client.right / 3}, {"_AttributeValue", client.right / 3 * 2}},
                    false);
         Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_FLATSB);
-        AddRow(list, {Translate("_CreationTime"), "2026-03-02 10:15:00"});
-        AddRow(list, {Translate("_FileSize"), "1.00MB(1024.00KB)"});
-        AddRow(list, {Translate("_LastAccessTime"), "2026-03-02 10:15:00"});
-        AddRow(list, {Translate("_LastWriteTime"), "2026-03-02 10:15:00"});
+        const std::string time = DateTimeText({2026, 3, 1, 2, 10, 15, 0, 0}, Seconds::kShown);
+        AddRow(list, {Translate("_CreationTime"), time});
+        AddRow(list,
+               {Translate("_FileSize"),
+                FormatText(Translate("_FileSizeWithBytes"),
+                           {SizeText(1048576), FormatText(PluralForm(Translate("_SizeInBytes"), 1048576),
+                                                          {CountText(1048576)})})});
+        AddRow(list, {Translate("_LastAccessTime"), time});
+        AddRow(list, {Translate("_LastWriteTime"), time});
     } else if (id == IDD_RESCUE) {
         ::SetDlgItemTextA(dialog, IDC_RESCUE_FOLDER, "C:\\Program Files\\Quillmoor\\Backup");
         HWND list = ::GetDlgItem(dialog, IDC_RESCUE_LIST);
@@ -268,10 +276,13 @@ void FillDialog(int id, HWND dialog) {
                           {"_RescueDialogListColSize", 100},
                           {"_RescueDialogListColAge", 90}});
         Styles(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-        AddRow(list, {"12/24/2025 18:00:00", "0.25", "349"});
-        AddRow(list, {"01/31/2026 08:05:09", "2.70", "311"});
+        RestorePoint older, newer;
+        ParseRestorePointName("2025-12-24_18-00-00", older);
+        ParseRestorePointName("2026-01-31_08-05-09", newer);
+        AddRow(list, {RestorePointDisplayText(older), SizeText(262144), CountText(349)});
+        AddRow(list, {RestorePointDisplayText(newer), SizeText(2831155), CountText(1311)});
         ::SetDlgItemTextW(dialog, IDC_RESCUE_TOTAL,
-                          win::Wide(FormatText(Translate("_RescueTotalHeld"), {2.95})).c_str());
+                          win::Wide(FormatText(Translate("_RescueTotalHeld"), {SizeText(3093299)})).c_str());
         ::SetDlgItemTextW(dialog, IDC_RESCUE_STATUS,
                           win::Wide(Translate("_RescueDialogStateRestoreComplete")).c_str());
         ::SendDlgItemMessageA(dialog, IDC_RESCUE_PROGRESS, PBM_SETPOS, 100, 0);
@@ -326,8 +337,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     LanguageTable::Instance().SetPath(argv[1]);
-    if (argc > 3)
+    if (argc > 3) {
         LanguageTable::Instance().SetTranslation(argv[3]);
+        // The translation's tag is its file's name: "...\Languages\de.language".
+        std::string tag = argv[3];
+        tag = tag.substr(tag.find_last_of("\\/") + 1);
+        SetCurrentLocale(LocaleForLanguage(tag.substr(0, tag.find('.')), ""));
+    }
     std::string out = argv[2];
     win::ComApartment com;  // the Applications list reads config.xml
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
@@ -349,15 +365,16 @@ int main(int argc, char** argv) {
     // are drawn by the page.
     ReportPage report;
     ScanResults samples;
-    const std::string emptyKind = Translate("_ZeroLengthFile");
+    const std::string emptyKind = Translate("_ZeroLengthFile"), temporary = Translate("_WindowsTempFile"),
+                      browser = Translate("_InterTempFile");
     const struct {
         const char* path;
         const char* reason;
         uint64_t size;
-    } found[] = {{"C:\\Temp\\setup.log.tmp", "Temporary files", 12800},
+    } found[] = {{"C:\\Temp\\setup.log.tmp", temporary.c_str(), 12800},
                  {"C:\\Temp\\a\\cache.bin", "Temporary files", 730'000'000},
                  {"C:\\users\\me\\AppData\\Local\\Browser\\User Data\\Default\\Cache\\f_0001",
-                  "Browser cache", 1'150'000'000},
+                  browser.c_str(), 1'150'000'000},
                  {"C:\\users\\me\\AppData\\Local\\Browser\\User Data\\Default\\Cache\\f_0002",
                   "Browser cache", 96'000'000},
                  {"C:\\users\\me\\Documents\\~report.doc", "Leftovers", 40960},

@@ -278,15 +278,21 @@ TEST_F(WizardFrameTest, StopAndExitWhileAScanRuns) {
     EXPECT_TRUE(::IsWindow(frameWindow_));
 
     HWND page = frame_.Page(WizardFrame::kScanning).Handle();
-    prompts_.answers = {IDCANCEL};
+    // A question answered Yes or No: "Cancel" would read as "stop" to the user who wants to stop.
+    prompts_.answers = {IDNO};
     test::Click(page, IDC_SCANNING_STOP);
     EXPECT_EQ(prompts_.messages.back(), Translate("_StopscanConfirm"));
-    EXPECT_EQ(prompts_.styles.back(), static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION));
+    EXPECT_EQ(prompts_.styles.back(), static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_TRUE(job.worker.IsRunning());
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_PAGE_DESCRIPTION)),
+              Translate("_ScanningDescription"));
 
-    prompts_.answers = {IDOK};
+    prompts_.answers = {IDYES};
     test::Click(page, IDC_SCANNING_STOP);
     EXPECT_FALSE(job.worker.IsRunning());
+    // Once the search has ended, the heading no longer says it is searching.
+    EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_PAGE_DESCRIPTION)),
+              Translate("_ScanningDescriptionDone"));
     EXPECT_EQ(test::WindowText(PageItem(WizardFrame::kScanning, IDC_SCANNING_STATUS)),
               Translate("_StateStringSearchStopped"));
     EXPECT_FALSE(::IsWindowEnabled(PageItem(WizardFrame::kScanning, IDC_SCANNING_STOP)));
@@ -312,7 +318,7 @@ TEST_F(WizardFrameTest, StoppingMarksTheSearchedRootCompleteAndLeavesTheRest) {
     // The worker goes as far as marking its first root; it cannot reach the second without us.
     ASSERT_TRUE(
         test::DeliverSentMessagesUntil([&] { return rows.Text(0, 1) == Translate("_stateScanning"); }));
-    prompts_.answers = {IDOK};
+    prompts_.answers = {IDYES};
     test::Click(frame_.Page(WizardFrame::kScanning).Handle(), IDC_SCANNING_STOP);
     EXPECT_FALSE(job.worker.IsRunning());
     ASSERT_EQ(rows.Count(), 2);
@@ -581,8 +587,9 @@ TEST_F(WizardFrameTest, APermanentDeletionWithoutARestorePointAsksFirst) {
 
     prompts_.answers = {IDNO};
     Next();
-    EXPECT_EQ(prompts_.messages,
-              std::vector<std::string>{"Delete 2 files (1.50 MB) permanently? They cannot be restored."});
+    EXPECT_EQ(
+        prompts_.messages,
+        std::vector<std::string>{"Delete 2 ticked files (1.50 MB) permanently? They cannot be restored."});
     EXPECT_EQ(prompts_.styles, std::vector<UINT>{MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2});
     EXPECT_EQ(frame_.CurrentPage(), WizardFrame::kCleanOptions);
     EXPECT_FALSE(frame_.CurrentSession().CleaningRunning());

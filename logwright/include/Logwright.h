@@ -44,8 +44,31 @@ struct ILogwrightLog : public IUnknown {
                                                BSTR text) = 0;
 };
 
+// {5D0C2F7E-8A61-4B7B-9C2E-3F4A1B6D8E90}
+inline const IID IID_ILogwrightViewerTexts = {
+    0x5d0c2f7e, 0x8a61, 0x4b7b, {0x9c, 0x2e, 0x3f, 0x4a, 0x1b, 0x6d, 0x8e, 0x90}};
+
+// The viewer's words in the caller's language, and the locale that writes its times: the log
+// object answers QueryInterface for it. Until a text is set the viewer shows its English one, and
+// times in the user's locale.
+struct ILogwrightViewerTexts : public IUnknown {
+    // Sets one of logwright_viewer::ViewerText; an empty text goes back to the component's own.
+    virtual HRESULT STDMETHODCALLTYPE SetViewerText(long item, BSTR text) = 0;
+};
+
 // The viewer window, for programs that drive it (tests, accessibility tools).
 namespace logwright_viewer {
+// What ILogwrightViewerTexts::SetViewerText sets.
+enum ViewerText : long {
+    kCaptionText = 0,  // the window's caption and the property page's title
+    kTimeColumn = 1,   // the list's column titles
+    kCategoryColumn = 2,
+    kSubcategoryColumn = 3,
+    kSourceColumn = 4,
+    kCloseButton = 5,  // the frame's one button
+    kLocaleName = 6,   // a Windows locale name ("de-DE") for the times in the list
+    kViewerTextCount = 7,
+};
 inline constexpr const wchar_t* kCaption = L"Activity Log";
 inline constexpr int kListId = 1001;  // report list: time, category, subcategory, source
 inline constexpr int kTextId = 1002;  // read-only text of the selected entry

@@ -51,6 +51,8 @@ HRESULT LogObject::QueryInterface(REFIID iid, void** out) {
         return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_ILogwrightLog) {
         *out = static_cast<ILogwrightLog*>(this);
+    } else if (iid == IID_ILogwrightViewerTexts) {
+        *out = static_cast<ILogwrightViewerTexts*>(this);
     } else if (iid == IID_IPropertyPage) {
         *out = static_cast<IPropertyPage*>(this);
     } else {
@@ -78,11 +80,16 @@ HRESULT LogObject::ShowViewer(long owner, IUnknown* viewer) {
         if (viewer)
             viewer->QueryInterface(IID_IPropertyPage, reinterpret_cast<void**>(&page));
         HWND ownerWindow = reinterpret_cast<HWND>(static_cast<LONG_PTR>(owner));
-        HRESULT hr = ShowLogViewer(ownerWindow, store_.DataPath(), page, static_cast<ILogwrightLog*>(this));
+        HRESULT hr =
+            ShowLogViewer(ownerWindow, store_.DataPath(), page, static_cast<ILogwrightLog*>(this), texts_);
         if (page)
             page->Release();
         return hr;
     });
+}
+
+HRESULT LogObject::SetViewerText(long item, BSTR text) {
+    return Guarded([&] { return texts_.Set(item, FromBstr(text)) ? S_OK : E_INVALIDARG; });
 }
 
 HRESULT LogObject::SetDataPath(BSTR path) {
@@ -217,7 +224,7 @@ HRESULT LogObject::Activate(HWND parent, LPCRECT rect, BOOL /*modal*/) {
     if (panel_.Created())
         return E_UNEXPECTED;
     return Guarded([&] {
-        if (!panel_.Create(parent, *rect, PageDataPath())) {
+        if (!panel_.Create(parent, *rect, PageDataPath(), texts_)) {
             DWORD error = ::GetLastError();
             return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
         }
@@ -233,7 +240,7 @@ HRESULT LogObject::Deactivate() {
 HRESULT LogObject::GetPageInfo(PROPPAGEINFO* info) {
     if (!info)
         return E_POINTER;
-    const wchar_t* title = logwright_viewer::kCaption;
+    const wchar_t* title = texts_.Get(logwright_viewer::kCaptionText).c_str();
     size_t bytes = (wcslen(title) + 1) * sizeof(wchar_t);
     auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
     if (!copy)

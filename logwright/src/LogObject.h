@@ -16,7 +16,7 @@
 
 namespace logwright {
 
-class LogObject final : public ILogwrightLog, public IPropertyPage {
+class LogObject final : public ILogwrightLog, public ILogwrightViewerTexts, public IPropertyPage {
   public:
     LogObject();
     ~LogObject();
@@ -38,6 +38,9 @@ class LogObject final : public ILogwrightLog, public IPropertyPage {
     HRESULT STDMETHODCALLTYPE GetEntryText(long index, BSTR* text) override;
     HRESULT STDMETHODCALLTYPE AddEntry(BSTR type, BSTR category, BSTR subcategory, BSTR source,
                                        BSTR text) override;
+
+    // ILogwrightViewerTexts
+    HRESULT STDMETHODCALLTYPE SetViewerText(long item, BSTR text) override;
 
     // IPropertyPage
     HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override;
@@ -66,6 +69,7 @@ class LogObject final : public ILogwrightLog, public IPropertyPage {
     IPropertyPageSite* site_ = nullptr;
     ILogwrightLog* pageObject_ = nullptr;
     LogPanel panel_;
+    ViewerTexts texts_;
 };
 
 }  // namespace logwright

@@ -48,9 +48,10 @@ void AddColumn(HWND list, int index, const wchar_t* title, int width) {
 
 }  // namespace
 
-bool LogPanel::Create(HWND parent, const RECT& rect, const std::wstring& dataPath) {
+bool LogPanel::Create(HWND parent, const RECT& rect, const std::wstring& dataPath, const ViewerTexts& texts) {
     if (hwnd_)
         return false;
+    texts_ = texts;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
     pendingPath_ = dataPath;
@@ -132,10 +133,10 @@ void LogPanel::OnInit() {
     // A cleaning of many files writes a long text; lift the edit control's default 32K limit.
     ::SendMessageW(text_, EM_SETLIMITTEXT, 0, 0);
     ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    AddColumn(list_, kTime, L"Time", 130);
-    AddColumn(list_, kCategory, L"Category", 110);
-    AddColumn(list_, kSubcategory, L"Subcategory", 150);
-    AddColumn(list_, kSource, L"Source", 110);
+    AddColumn(list_, kTime, texts_.Get(logwright_viewer::kTimeColumn).c_str(), 130);
+    AddColumn(list_, kCategory, texts_.Get(logwright_viewer::kCategoryColumn).c_str(), 110);
+    AddColumn(list_, kSubcategory, texts_.Get(logwright_viewer::kSubcategoryColumn).c_str(), 150);
+    AddColumn(list_, kSource, texts_.Get(logwright_viewer::kSourceColumn).c_str(), 110);
     Load(pendingPath_);
     pendingPath_.clear();
 }
@@ -178,7 +179,7 @@ void LogPanel::OnGetDispInfo(NMLVDISPINFOW& info) {
     const std::wstring* cell = &time;
     switch (item.iSubItem) {
         case kTime:
-            time = FormatTime(entry.time);
+            time = DisplayTime(entry.time, texts_.Get(logwright_viewer::kLocaleName));
             break;
         case kCategory:
             cell = &entry.category;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "LogRecord.h"
+#include "ViewerTexts.h"
 
 namespace logwright {
 
@@ -21,8 +22,8 @@ class LogPanel {
     LogPanel& operator=(const LogPanel&) = delete;
 
     // Creates the panel in 'parent' over 'rect' (parent client coordinates), showing the log kept
-    // under dataPath (an empty path shows an empty list). The panel starts hidden.
-    bool Create(HWND parent, const RECT& rect, const std::wstring& dataPath);
+    // under dataPath (an empty path shows an empty list) with the texts given. The panel starts hidden.
+    bool Create(HWND parent, const RECT& rect, const std::wstring& dataPath, const ViewerTexts& texts);
     void Destroy();
     // Reads the log under dataPath again and selects the newest entry.
     void Load(const std::wstring& dataPath);
@@ -42,6 +43,7 @@ class LogPanel {
     HWND list_ = nullptr;
     HWND text_ = nullptr;
     std::wstring pendingPath_;
+    ViewerTexts texts_;
     std::vector<LogEntry> entries_;
     int shownIndex_ = -2;
 };

@@ -53,14 +53,15 @@ class PageSite : public IPropertyPageSite {
 
 class ViewerFrame {
   public:
-    ViewerFrame(const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject)
-        : dataPath_(dataPath), page_(page), pageObject_(pageObject) {}
+    ViewerFrame(const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject,
+                const ViewerTexts& texts)
+        : dataPath_(dataPath), page_(page), pageObject_(pageObject), texts_(texts) {}
 
     HRESULT Run(HWND owner) {
-        std::vector<WORD> tmpl =
-            MakeDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX |
-                                   WS_CLIPCHILDREN | DS_MODALFRAME | DS_CENTER,
-                               WS_EX_CONTROLPARENT, 420, 260, logwright_viewer::kCaption);
+        std::vector<WORD> tmpl = MakeDialogTemplate(
+            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN |
+                DS_MODALFRAME | DS_CENTER,
+            WS_EX_CONTROLPARENT, 420, 260, texts_.Get(logwright_viewer::kCaptionText).c_str());
         INT_PTR result =
             ::DialogBoxIndirectParamW(ThisModule(), reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), owner,
                                       Proc, reinterpret_cast<LPARAM>(this));
@@ -121,16 +122,17 @@ class ViewerFrame {
 
     INT_PTR OnInit() {
         HFONT font = reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-        close_ = ::CreateWindowExW(
-            0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, kButtonWidth,
-            kButtonHeight, hwnd_, reinterpret_cast<HMENU>(IDCANCEL), ThisModule(), nullptr);
+        close_ =
+            ::CreateWindowExW(0, L"BUTTON", texts_.Get(logwright_viewer::kCloseButton).c_str(),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, kButtonWidth,
+                              kButtonHeight, hwnd_, reinterpret_cast<HMENU>(IDCANCEL), ThisModule(), nullptr);
         ::SendMessageW(close_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
         RECT rect = PageRect();
         if (page_ && !ActivatePage(rect))
             page_ = nullptr;
         if (!page_) {
-            panel_.Create(hwnd_, rect, dataPath_);
+            panel_.Create(hwnd_, rect, dataPath_, texts_);
             ::ShowWindow(panel_.Window(), SW_SHOW);
         }
         Layout();
@@ -185,6 +187,7 @@ class ViewerFrame {
     std::wstring dataPath_;
     IPropertyPage* page_;
     IUnknown* pageObject_;
+    const ViewerTexts& texts_;
     PageSite site_;
     LogPanel panel_;
     HWND hwnd_ = nullptr;
@@ -194,10 +197,11 @@ class ViewerFrame {
 
 }  // namespace
 
-HRESULT ShowLogViewer(HWND owner, const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject) {
+HRESULT ShowLogViewer(HWND owner, const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject,
+                      const ViewerTexts& texts) {
     if (owner && !::IsWindow(owner))
         owner = nullptr;
-    ViewerFrame frame(dataPath, page, pageObject);
+    ViewerFrame frame(dataPath, page, pageObject, texts);
     return frame.Run(owner);
 }
 

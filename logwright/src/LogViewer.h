@@ -8,10 +8,14 @@
 
 #include <string>
 
+#include "ViewerTexts.h"
+
 namespace logwright {
 
 // Runs the modal viewer owned by 'owner' (may be null) and returns when it closes: S_OK, or the
 // failure when the window could not be made. 'pageObject' is handed to the page's SetObjects.
-HRESULT ShowLogViewer(HWND owner, const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject);
+// The caption, the button and the own panel speak 'texts'.
+HRESULT ShowLogViewer(HWND owner, const std::wstring& dataPath, IPropertyPage* page, IUnknown* pageObject,
+                      const ViewerTexts& texts);
 
 }  // namespace logwright

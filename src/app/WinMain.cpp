@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "core/AskUser.h"
 #include "core/DataFolders.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
@@ -16,7 +17,9 @@
 #include "config/ConfigDocument.h"
 #include "config/LanguageSetting.h"
 #include "core/LanguageChoice.h"
+#include "core/LocaleText.h"
 #include "win/ComPtr.h"
+#include "win/Prompts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
 #include "session/ProgramPolicy.h"
@@ -57,6 +60,9 @@ void SpeakChosenLanguage() {
     for (const ShippedLanguage& language : shipped)
         if (language.tag == tag)
             LanguageTable::Instance().SetTranslation(language.path);
+    SetCurrentLocale(LocaleForLanguage(tag, UserLocaleName()));
+    win::CurrentPrompts().SetButtonTexts(
+        {Translate("_OK"), Translate("_Cancel"), Translate("_Yes"), Translate("_No")});
 }
 
 }  // namespace
@@ -84,8 +90,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
         return chosen->run(command);
 
     if (!XmlParserPresent()) {
-        ::MessageBoxW(nullptr, win::Wide(Translate("_NotInstallXML2")).c_str(),
-                      win::Wide(Translate("_Quillmoor")).c_str(), MB_OK | MB_ICONINFORMATION);
+        AskUser(nullptr, "_NotInstallXML2", MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};

@@ -26,6 +26,8 @@ class ActivityLog {
     bool AddEntry(const std::string& type, const std::string& category, const std::string& subcategory,
                   const std::string& source, const std::string& text);
     // Opens the component's viewer (owner 0) with its viewer interface, and waits for it to close.
+    // The viewer speaks the program's language and writes its times in the locale of that
+    // language; a component without ILogwrightViewerTexts shows its own English.
     bool ShowViewer();
 
   private:

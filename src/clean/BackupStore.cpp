@@ -6,6 +6,7 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "win/ApiPath.h"
 #include "win/CharStep.h"
 #include "win/Fold.h"
@@ -205,10 +206,15 @@ std::vector<RestorePoint> FindRestorePoints(const std::string& root) {
 }
 
 std::string RestorePointDisplayText(const RestorePoint& point) {
-    auto word = [](int value) -> long long { return static_cast<WORD>(value); };
-    return FormatText(Translate("_RescueDialogListItemFormat"),
-                      {word(point.month), word(point.day), word(point.year), word(point.hour),
-                       word(point.minute), word(point.second)});
+    auto word = [](int value) { return static_cast<WORD>(value); };
+    const SYSTEMTIME time{word(point.year),   word(point.month),  0, word(point.day), word(point.hour),
+                          word(point.minute), word(point.second), 0};
+    // With seconds: two cleanings of one minute make two points that must read apart.
+    const std::string date = ShortDateText(time);
+    const std::string dateTime = DateTimeText(time, Seconds::kShown);
+    return FormatText(
+        Translate("_RescueDialogListItemFormat"),
+        {date, dateTime.size() > date.size() ? dateTime.substr(date.size() + 1) : std::string()});
 }
 
 namespace {

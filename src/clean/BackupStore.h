@@ -75,7 +75,8 @@ void ListRestorePoints(const std::string& root, TextMap& map, bool clear, DWORD 
 std::vector<RestorePoint> FindRestorePoints(const std::string& root);
 
 // The list text of a restore point: "_RescueDialogListItemFormat" translated and formatted with
-// month, day, year, hour, minute and second, each cut to 16 bits.
+// the point's date and time (with seconds) as the locale of the language spoken writes them; each
+// number of the name is cut to 16 bits.
 std::string RestorePointDisplayText(const RestorePoint& point);
 
 // True when path names a folder or file below a drive root or a network share, written out in

@@ -13,6 +13,7 @@
 #include "clean/ListedFile.h"
 #include "clean/PointExpiry.h"
 #include "clean/LogEntry.h"
+#include "core/LocaleText.h"
 #include "win/ComPtr.h"
 #include "win/PathCalls.h"
 #include "win/PathParts.h"
@@ -397,10 +398,10 @@ std::string FinishedText(const CleaningJob& job) {
     const CleaningJob::Counts& counts = job.counts;
     if (job.everyFileHandled)
         return FormatText(Translate("_CleaningPageStateCompleteCounts"),
-                          {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled)});
+                          {CountText(counts.removed), CountText(counts.recycled)});
     return FormatText(Translate("_CleaningPageStateFinishedKept"),
-                      {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled),
-                       static_cast<long long>(counts.kept), static_cast<long long>(counts.failed)});
+                      {CountText(counts.removed), CountText(counts.recycled), CountText(counts.kept),
+                       CountText(counts.failed)});
 }
 
 // The ending of a run, called exactly once by the job: the final texts, then the completion.

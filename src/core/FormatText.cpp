@@ -69,6 +69,22 @@ std::string FormatText(const std::string& format, std::initializer_list<FormatAr
             i = j;
             continue;
         }
+        // "%2$s" takes the second argument wherever it stands, so a translation may reorder them;
+        // a conversion without a position takes the next one in turn.
+        const FormatArg* positioned = nullptr;
+        bool hasPosition = false;
+        {
+            size_t k = j;
+            size_t position = 0;
+            for (; k < format.size() && format[k] >= '0' && format[k] <= '9'; ++k)
+                position = std::min(position * 10 + static_cast<size_t>(format[k] - '0'), args.size() + 1);
+            if (k > j && k < format.size() && format[k] == '$') {
+                hasPosition = true;
+                if (position >= 1 && position <= args.size())
+                    positioned = args.begin() + (position - 1);
+                j = k + 1;
+            }
+        }
         // Flags, width and precision; '*' is not honoured (no argument is taken for it).
         std::string modifiers;
         while (j < format.size() && std::strchr("-+ #0", format[j]))
@@ -87,6 +103,9 @@ std::string FormatText(const std::string& format, std::initializer_list<FormatAr
         char conversion = format[j];
         if (!std::strchr("diouxXcfFeEgGaAsS", conversion)) {
             out.append(format, i, j - i + 1);  // not a conversion: kept as written
+        } else if (hasPosition) {
+            if (positioned)
+                out += FormatOne(modifiers, conversion, *positioned);
         } else if (next != args.end()) {
             out += FormatOne(modifiers, conversion, *next++);
         }

@@ -5,6 +5,7 @@
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "resources/ResourceIds.h"
 #include "scan/RuleNames.h"
 #include "session/ProgramRules.h"
@@ -38,7 +39,7 @@ bool ApplicationsDialog::OnInit() {
     Fill();
     const int notOffered = list_->NotOffered();
     SetItemText(IDC_APPLICATIONS_NOTE, notOffered ? FormatText(Translate("_ApplicationsNotOffered"),
-                                                               {static_cast<long long>(notOffered)})
+                                                               {CountText(static_cast<uint64_t>(notOffered))})
                                        : list_->Groups().empty() ? Translate("_ApplicationsNone")
                                                                  : std::string());
     ::SetFocus(tree_.Handle());

@@ -7,6 +7,7 @@
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "core/ProgramPath.h"
 #include "clean/ActivityLog.h"
 #include "clean/BackupStore.h"
@@ -28,7 +29,7 @@ void CleaningPage::InitPage() {
 }
 
 bool CleaningPage::StopWithConfirmation() {
-    if (AskUser(Handle(), "_StopCleanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    if (AskUser(Handle(), "_StopCleanConfirm", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     return session_.StopCleaning();
 }
@@ -51,6 +52,9 @@ void CleaningPage::SetStatusText(const std::string& text) {
     SetItemText(IDC_CLEANING_STATUS, text);
 }
 void CleaningPage::ShowRunning(bool running) {
+    // The heading says what the page is doing, so it must not say "cleaning" once it has ended.
+    SetItemText(IDC_PAGE_DESCRIPTION,
+                Translate(running ? "_CleaningDescription" : "_CleaningDescriptionDone"));
     Enable(IDC_CLEANING_STOP, running);
     ShowStatusAsPaths(IDC_CLEANING_STATUS, running);
 }
@@ -96,35 +100,20 @@ bool ResultsPage::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
     return false;
 }
 
-std::string KeptUntilDate(const SYSTEMTIME& date, const SYSTEMTIME& now) {
-    // DATE_MONTHDAY (Windows 7), which the headers declare only for a newer target than ours; a
-    // system without it refuses the flag and the long date follows.
-    constexpr DWORD kMonthDay = 0x00000080;
-    // The day and month read naturally within the year; a date in another year names its year.
-    const DWORD flags[] = {date.wYear == now.wYear ? kMonthDay : DWORD{DATE_LONGDATE}, DATE_LONGDATE,
-                           DATE_SHORTDATE};
-    for (DWORD flag : flags) {
-        wchar_t text[128] = {};
-        if (::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, flag, &date, nullptr, text, 128, nullptr) > 0)
-            return win::Narrow(text);
-    }
-    return {};
-}
-
 namespace {
 
 // How much the run put into its restore point, until when the point is kept, and what it freed.
 std::string HeldText(const CleaningJob& cleaning) {
     const CleaningJob::Counts& counts = cleaning.counts;
-    const double held = KilobytesToMegabytes(BytesToKilobytes(counts.bytesHeld));
-    const double freed = KilobytesToMegabytes(BytesToKilobytes(counts.bytesFreed));
+    const std::string held = SizeText(counts.bytesHeld);
+    const std::string freed = SizeText(counts.bytesFreed);
     RestorePoint point;
     SYSTEMTIME expiry{};
     if (cleaning.pointExpiryDays > 0 && ParseRestorePointName(win::NamePartOf(counts.restorePoint), point) &&
         RestorePointExpiry(point, cleaning.pointExpiryDays, expiry)) {
         SYSTEMTIME now;
         ::GetLocalTime(&now);
-        return FormatText(Translate("_ResultsHeldUntil"), {held, KeptUntilDate(expiry, now), freed});
+        return FormatText(Translate("_ResultsHeldUntil"), {held, DayText(expiry, now), freed});
     }
     return FormatText(Translate("_ResultsHeldForEver"), {held, freed});
 }
@@ -141,17 +130,16 @@ std::string ResultsText(const ScanResults& found, const CleaningJob& cleaning) {
     std::string text =
         Translate(opening) + "\r\n\r\n" +
         FormatText(Translate("_ResultsCounts"),
-                   {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled),
-                    static_cast<long long>(counts.kept), static_cast<long long>(counts.failed),
-                    KilobytesToMegabytes(BytesToKilobytes(counts.bytesFreed))});
+                   {CountText(counts.removed), CountText(counts.recycled), CountText(counts.kept),
+                    CountText(counts.failed), SizeText(counts.bytesFreed)});
     if (!counts.restorePoint.empty())
         text += "\r\n" + FormatText(Translate("_ResultsRestorePoint"), {counts.restorePoint}) + "\r\n" +
                 HeldText(cleaning);
     else if (cleaning.backup)
         text += "\r\n" + Translate("_ResultsNoRestorePoint");
     if (cleaning.keptInUse > 0)
-        text += "\r\n\r\n" +
-                FormatText(Translate("_ResultsKeptInUse"), {static_cast<long long>(cleaning.keptInUse)});
+        text += "\r\n\r\n" + FormatText(PluralForm(Translate("_ResultsKeptInUse"), cleaning.keptInUse),
+                                        {CountText(cleaning.keptInUse)});
     return text;
 }
 

@@ -27,10 +27,6 @@ class CleaningPage : public WizardPage, public win::JobProgress {
     Session& session_;
 };
 
-// A day in the user's locale's own words: its month and day when in now's year ("December 22",
-// "22. Dezember"), else the long date.
-std::string KeptUntilDate(const SYSTEMTIME& date, const SYSTEMTIME& now);
-
 // What the results page says of a run: whether anything was done, the files removed, recycled,
 // kept and failed, the space freed, the restore point with what it holds and until when it is
 // kept, and the files another program held.

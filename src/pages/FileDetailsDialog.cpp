@@ -7,7 +7,9 @@
 #include <cwchar>
 #include <vector>
 
+#include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "core/WebAddresses.h"
 #include "resources/ResourceIds.h"
 #include "win/ApiPath.h"
@@ -82,10 +84,7 @@ std::string LocalTimeText(const FILETIME& utc) {
     if (!::FileTimeToSystemTime(&utc, &system) ||
         !::SystemTimeToTzSpecificLocalTime(nullptr, &system, &local))
         local = system;
-    char text[64];
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d", local.wYear, local.wMonth, local.wDay,
-                  local.wHour, local.wMinute, local.wSecond);
-    return text;
+    return DateTimeText(local, Seconds::kShown);
 }
 
 void ReadGeneralRows(const std::string& path, TextMap& rows) {
@@ -97,10 +96,10 @@ void ReadGeneralRows(const std::string& path, TextMap& rows) {
     rows[Translate("_LastAccessTime")] = LocalTimeText(data.ftLastAccessTime);
     rows[Translate("_LastWriteTime")] = LocalTimeText(data.ftLastWriteTime);
     const uint64_t bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    char size[96];
-    std::snprintf(size, sizeof(size), "%.2lfMB(%.2lfKB)", static_cast<double>(bytes) / 1048576.0,
-                  static_cast<double>(bytes) / 1024.0);
-    rows[Translate("_FileSize")] = size;
+    // The exact count beside the rounded size: two files that differ by a byte read apart.
+    rows[Translate("_FileSize")] = FormatText(
+        Translate("_FileSizeWithBytes"),
+        {SizeText(bytes), FormatText(PluralForm(Translate("_SizeInBytes"), bytes), {CountText(bytes)})});
 }
 
 }  // namespace
@@ -144,6 +143,13 @@ bool FileDetailsDialog::OnInit() {
     }
     ::SendMessageW(Item(IDC_DETAILS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     SetItemText(IDC_DETAILS_PATH, path_);
+    // The whole path stays there to read and copy; a path longer than the box's lines shows its
+    // end, where the file's name is, and scrolls up to its start.
+    HWND pathBox = Item(IDC_DETAILS_PATH);
+    const LRESULT length = ::GetWindowTextLengthW(pathBox);
+    ::SendMessageW(pathBox, EM_SETSEL, static_cast<WPARAM>(length), length);
+    ::SendMessageW(pathBox, EM_SCROLLCARET, 0, 0);
+    ::SendMessageW(pathBox, EM_SETSEL, 0, 0);
     accessTime.Restore();
 
     if (!details.exists) {

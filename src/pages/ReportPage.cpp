@@ -10,13 +10,16 @@
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "pages/FileDetailsDialog.h"
 #include "resources/ResourceIds.h"
 #include "scan/ReportColumns.h"
 #include "scan/ReportSummary.h"
 #include "scan/ResultsCsv.h"
 #include "win/CharStep.h"
+#include "win/Dpi.h"
 #include "win/Fold.h"
+#include "win/MiddleEllipsis.h"
 #include "win/Prompts.h"
 #include "win/Text.h"
 #include "win/UniqueHandle.h"
@@ -179,10 +182,9 @@ void ReportPage::Fill(ScanResults* results) {
     ::InvalidateRect(list_.Handle(), nullptr, TRUE);
     status.Step(count);
 
-    const double totalKilobytes = BytesToKilobytes(results ? results->TotalSize() : 0);
-    SetItemText(IDC_REPORT_SUMMARY, FormatText(Translate("_ReportPageStateTotalSize"),
-                                               {static_cast<long long>(count), totalKilobytes,
-                                                KilobytesToMegabytes(totalKilobytes)}));
+    SetItemText(IDC_REPORT_SUMMARY,
+                FormatText(Translate("_ReportPageStateTotalSize"),
+                           {CountText(count), SizeText(results ? results->TotalSize() : 0)}));
     status.Close();
 }
 
@@ -230,7 +232,7 @@ void ReportPage::FillKinds() {
     kinds_.DeleteAll();
     for (const ReportKind& kind : kindRows_) {
         const int row = kinds_.Append(results_->Reasons()[kind.reason], static_cast<LPARAM>(kind.reason));
-        kinds_.SetText(row, kKindColumnFiles, std::to_string(kind.count));
+        kinds_.SetText(row, kKindColumnFiles, CountText(kind.count));
         kinds_.SetText(row, kKindColumnSize, SizeText(kind.bytes));
     }
     // The bars take whatever width the other columns leave.
@@ -384,6 +386,74 @@ bool ReportPage::OnCommand(int id, int, HWND) {
     return false;
 }
 
+// A path wider than its cell is drawn again over the list's own drawing, cut in its middle: the
+// list would cut its end, and with it the file's name. The list's texts stay whole for whoever
+// reads them (a screen reader, type-to-find, a copy).
+bool ReportPage::DrawShortenedPath(NMLVCUSTOMDRAW& draw, LRESULT& result) {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        case CDDS_ITEMPREPAINT:
+            result = CDRF_NOTIFYPOSTPAINT;
+            return true;
+        case CDDS_ITEMPOSTPAINT:
+            break;
+        default:
+            return false;
+    }
+    result = CDRF_DODEFAULT;
+    const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+    const std::vector<const ReportColumn*>& columns = ListedReportColumns();
+    int subItem = 0;
+    while (static_cast<size_t>(subItem) < columns.size() && !columns[static_cast<size_t>(subItem)]->isPath)
+        ++subItem;
+    if (!HasRow(item) || static_cast<size_t>(subItem) >= columns.size())
+        return true;
+    HWND list = list_.Handle();
+    RECT label{};
+    if (!ListView_GetSubItemRect(list, item, subItem, LVIR_LABEL, &label))
+        return true;
+    // The list leaves a margin each side of a cell's text.
+    const int margin = ::MulDiv(6, static_cast<int>(win::WindowDpi(list)), 96);
+    RECT text = label;
+    text.left += margin;
+    text.right -= margin;
+    const std::wstring path =
+        win::Wide(columns[static_cast<size_t>(subItem)]->text(*results_, ModelRow(item)));
+    HDC dc = draw.nmcd.hdc;
+    HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+    const std::wstring shown =
+        win::MiddleEllipsisPath(dc, path, std::max(0, static_cast<int>(text.right - text.left)));
+    if (shown != path) {
+        const bool selected = ListView_GetItemState(list, item, LVIS_SELECTED) & LVIS_SELECTED;
+        const bool focused = ::GetFocus() == list;
+        COLORREF back = ListView_GetTextBkColor(list), fore = ListView_GetTextColor(list);
+        if (back == CLR_NONE || back == CLR_DEFAULT)
+            back = ::GetSysColor(COLOR_WINDOW);
+        if (fore == CLR_DEFAULT)
+            fore = ::GetSysColor(COLOR_WINDOWTEXT);
+        if (selected) {
+            back = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+            fore = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+        }
+        // The grid line below the row stays.
+        RECT fill = label;
+        fill.bottom -= 1;
+        const COLORREF oldBack = ::SetBkColor(dc, back);
+        ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &fill, nullptr, 0, nullptr);
+        const COLORREF oldFore = ::SetTextColor(dc, fore);
+        const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+        ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &text,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+        ::SetBkMode(dc, oldMode);
+        ::SetTextColor(dc, oldFore);
+        ::SetBkColor(dc, oldBack);
+    }
+    ::SelectObject(dc, oldFont);
+    return true;
+}
+
 void ReportPage::GiveRow(LVITEMW& item) {
     if (!HasRow(item.iItem)) {
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
@@ -394,8 +464,10 @@ void ReportPage::GiveRow(LVITEMW& item) {
     if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
         const std::vector<const ReportColumn*>& columns = ListedReportColumns();
         std::wstring text;
-        if (item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < columns.size())
-            text = win::Wide(columns[static_cast<size_t>(item.iSubItem)]->text(*results_, row));
+        if (item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < columns.size()) {
+            const ReportColumn& column = *columns[static_cast<size_t>(item.iSubItem)];
+            text = win::Wide(column.text(*results_, row));
+        }
         const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         std::wmemcpy(item.pszText, text.data(), n);
         item.pszText[n] = L'\0';
@@ -426,6 +498,8 @@ bool ReportPage::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->idFrom != IDC_REPORT_LIST)
         return false;
     switch (header->code) {
+        case NM_CUSTOMDRAW:
+            return DrawShortenedPath(*reinterpret_cast<NMLVCUSTOMDRAW*>(header), result);
         case LVN_GETDISPINFOW:
             GiveRow(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
             result = 0;
@@ -524,11 +598,11 @@ void ReportPage::ExportList() {
         return;
     static const std::string kFilter(std::string("CSV (*.csv)") + '\0' + "*.csv" + '\0' + '\0');
     const std::string path = win::CurrentPrompts().SaveFileName(::GetAncestor(Handle(), GA_ROOT),
-                                                                "Quillmoor report.csv", kFilter, "csv");
+                                                                Translate("_CsvFileName"), kFilter, "csv");
     if (path.empty())
         return;
     const std::vector<size_t> rows(view_.begin(), view_.end());
-    if (!WriteResultsCsv(path, *results_, rows))
+    if (!WriteResultsCsv(path, *results_, rows, UserCsvForm()))
         AskUser(Handle(), "_ReportPageExportFailed", MB_OK | MB_ICONINFORMATION);
 }
 

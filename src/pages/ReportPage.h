@@ -38,6 +38,7 @@ class ReportPage : public WizardPage {
     bool HasRow(int row) const;
     size_t ModelRow(int row) const;  // the results' row a list row shows
     void GiveRow(LVITEMW& item);
+    bool DrawShortenedPath(NMLVCUSTOMDRAW& draw, LRESULT& result);
     // Ticks or unticks a row of the list, or every row for -1.
     void SetTicked(int row, bool ticked);
     void ToggleTick(int row);

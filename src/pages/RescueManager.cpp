@@ -9,6 +9,7 @@
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "clean/BackupStore.h"
 #include "clean/PointExpiry.h"
 #include "config/CleanOptionSettings.h"
@@ -76,16 +77,6 @@ void RescueManager::OnDestroy() {
     WaitForWork();
 }
 
-namespace {
-
-std::string Megabytes(uint64_t bytes) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.2lf", KilobytesToMegabytes(BytesToKilobytes(bytes)));
-    return text;
-}
-
-}  // namespace
-
 void RescueManager::RefreshRestorePointList() {
     // The whole folder, at any length: a folder cut short would list another folder's points.
     const std::string root = ItemText(IDC_RESCUE_FOLDER);
@@ -105,8 +96,8 @@ void RescueManager::RefreshRestorePointList() {
         total += bytes;
         int days = 0;
         const bool dated = RestorePointAgeInDays(point, now, days);
-        texts.push_back({RestorePointDisplayText(point), Megabytes(bytes),
-                         dated ? std::to_string(std::max(0, days)) : std::string()});
+        texts.push_back({RestorePointDisplayText(point), SizeText(bytes),
+                         dated ? CountText(static_cast<uint64_t>(std::max(0, days))) : std::string()});
     }
     // No row outlives the restore point it points to: the list empties before the vector changes
     // and fills after. The lock is never held across a message to the list, which the interface
@@ -121,8 +112,7 @@ void RescueManager::RefreshRestorePointList() {
         list_.SetText(row, 1, texts[index].size);
         list_.SetText(row, 2, texts[index].age);
     }
-    SetItemText(IDC_RESCUE_TOTAL,
-                FormatText(Translate("_RescueTotalHeld"), {KilobytesToMegabytes(BytesToKilobytes(total))}));
+    SetItemText(IDC_RESCUE_TOTAL, FormatText(Translate("_RescueTotalHeld"), {SizeText(total)}));
 }
 
 void RescueManager::Browse() {

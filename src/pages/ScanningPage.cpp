@@ -30,7 +30,7 @@ void ScanningPage::ResetRootRows() {
 }
 
 bool ScanningPage::StopWithConfirmation() {
-    if (AskUser(Handle(), "_StopscanConfirm", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    if (AskUser(Handle(), "_StopscanConfirm", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     return session_.StopScan();
 }
@@ -58,6 +58,9 @@ void ScanningPage::SetRootStateText(int row, const std::string& text) {
     roots_.SetText(row, 1, text);
 }
 void ScanningPage::ShowRunning(bool running) {
+    // The heading says what the page is doing, so it must not say "searching" once it has ended.
+    SetItemText(IDC_PAGE_DESCRIPTION,
+                Translate(running ? "_ScanningDescription" : "_ScanningDescriptionDone"));
     Enable(IDC_SCANNING_STOP, running);
     ShowStatusAsPaths(IDC_SCANNING_STATUS, running);
 }

@@ -7,6 +7,7 @@
 #include "core/AskUser.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "core/ProgramPath.h"
 #include "clean/BackupStore.h"
 #include "config/CleanOptionSettings.h"
@@ -186,6 +187,7 @@ void OptionsPage::Show(const ScanOptionValues& values) {
         anyForced = anyForced || Forced().LocationForced(i);
     }
     SetItemText(IDC_OPTIONS_MONTHS, values.months);
+    ShowMonthsWord();
     const Policy& policy = Forced();
     ShowPolicyNote(anyForced || policy.noWinapp2 || !policy.rulesOn.empty() || !policy.rulesOff.empty());
 }
@@ -199,8 +201,26 @@ ScanOptionValues OptionsPage::Collect() const {
     return values;
 }
 
-bool OptionsPage::OnCommand(int id, int, HWND) {
+// The word after the months box agrees with the number in it ("1 month", Polish "2 miesiące" and
+// "5 miesięcy"); without a number it keeps its general form.
+void OptionsPage::ShowMonthsWord() {
+    const std::string typed = ItemText(IDC_OPTIONS_MONTHS);
+    uint64_t months = 0;
+    bool number = !typed.empty() && typed.size() < 10;
+    for (char c : typed) {
+        number = number && c >= '0' && c <= '9';
+        months = months * 10 + static_cast<uint64_t>(c - '0');
+    }
+    SetItemText(IDC_OPTIONS_MONTHS_LABEL,
+                number ? PluralForm(Translate("_MonthsCounted"), months) : Translate("_Months"));
+}
+
+bool OptionsPage::OnCommand(int id, int code, HWND) {
     switch (id) {
+        case IDC_OPTIONS_MONTHS:
+            if (code == EN_CHANGE)
+                ShowMonthsWord();
+            return false;
         case IDC_PAGE_DEFAULT:
             ShowFactoryValues();
             return true;
@@ -329,9 +349,8 @@ bool CleanOptionsPage::ReadyToClean(size_t files, uint64_t bytes) {
     // Nothing will bring these files back: ask as Windows asks before a permanent delete, with No
     // as the answer Enter gives. The unattended run never comes here; its settings were chosen
     // when nobody was asked.
-    const std::string question =
-        FormatText(Translate("_PermanentDeletionConfirm"),
-                   {static_cast<long long>(files), KilobytesToMegabytes(BytesToKilobytes(bytes))});
+    const std::string question = FormatText(PluralForm(Translate("_PermanentDeletionConfirm"), files),
+                                            {CountText(files), SizeText(bytes)});
     return AskUserText(Handle(), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 

@@ -41,6 +41,8 @@ class OptionsPage : public SettingsPage<ScanOptionValues> {
     bool OnCommand(int id, int code, HWND control) override;
 
   private:
+    void ShowMonthsWord();
+
     ScanOptionValues shown_;  // the values last shown: forced boxes collect these, not the policy's
 };
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/LocaleText.h"
 #include "win/Fold.h"
 
 namespace {
@@ -18,10 +19,9 @@ std::string_view Decimal(uint64_t value, std::string& scratch) {
     return {scratch.data(), static_cast<size_t>(end - scratch.data())};
 }
 
+// The list's kilobytes with the decimal separator and grouping of the language spoken.
 std::string Kilobytes(double kilobytes) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.2lf", kilobytes);
-    return text;
+    return NumberText(kilobytes, 2);
 }
 
 // The size as the list shows it, in hundredths of a kilobyte rounded as "%.2lf" rounds (to the
@@ -209,16 +209,20 @@ const std::vector<ReportColumn>& ReportColumns() {
          .width = 350,
          .alignment = ColumnAlignment::kLeft,
          .text = [](const ScanResults& r, size_t row) { return std::string(r.Path(row)); },
+         .isPath = true,
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(PathRanks(r)); },
          .csvTitle = "Path",
-         .csvText = [](const ScanResults& r, size_t row, std::string&) { return r.Path(row); }},
+         .csvTitleKey = "_CsvColumnPath",
+         .csvText = [](const ScanResults& r, size_t row, const CsvForm&,
+                       std::string&) { return r.Path(row); }},
         {.titleKey = "_ReportPageListColumnFileSize",
          .width = 100,
          .alignment = ColumnAlignment::kRight,
          .text = [](const ScanResults& r, size_t row) { return Kilobytes(BytesToKilobytes(r.Size(row))); },
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(SizeKeys(r)); },
          .csvTitle = "Size (bytes)",
-         .csvText = [](const ScanResults& r, size_t row,
+         .csvTitleKey = "_CsvColumnSize",
+         .csvText = [](const ScanResults& r, size_t row, const CsvForm&,
                        std::string& scratch) { return Decimal(r.Size(row), scratch); }},
         // At least 200 pixels, and as wide as the longest reason of each fill: no reason is cut.
         {.titleKey = "_ReportPageStateDescription",
@@ -228,15 +232,18 @@ const std::vector<ReportColumn>& ReportColumns() {
          .sortKeys = [](const ScanResults& r) { return ReportSortKeys(ReasonRanks(r)); },
          .widestTexts = DistinctReasons,
          .csvTitle = "Reason",
-         .csvText = [](const ScanResults& r, size_t row,
+         .csvTitleKey = "_CsvColumnReason",
+         .csvText = [](const ScanResults& r, size_t row, const CsvForm&,
                        std::string&) { return std::string_view(r.Reason(row)); }},
         // The CSV's alone: the list has no access time, and shows the tick as a check box.
         {.csvTitle = "Last access (UTC)",
-         .csvText = [](const ScanResults& r, size_t row,
+         .csvTitleKey = "_CsvColumnLastAccess",
+         .csvText = [](const ScanResults& r, size_t row, const CsvForm&,
                        std::string& scratch) { return IsoUtcTime(r.LastAccess(row), scratch); }},
         {.csvTitle = "Ticked",
-         .csvText = [](const ScanResults& r, size_t row,
-                       std::string&) { return std::string_view(r.IsTicked(row) ? "yes" : "no"); }},
+         .csvTitleKey = "_CsvColumnTicked",
+         .csvText = [](const ScanResults& r, size_t row, const CsvForm& form,
+                       std::string&) { return std::string_view(r.IsTicked(row) ? form.yes : form.no); }},
     };
     return columns;
 }

@@ -4,6 +4,7 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 
 std::vector<ReportKind> SummarizeReport(const ScanResults& results) {
     std::vector<ReportKind> kinds;
@@ -38,19 +39,8 @@ std::vector<uint32_t> RowsOfReason(const ScanResults& results, size_t reason) {
     return rows;
 }
 
-std::string SizeText(uint64_t bytes) {
-    const double value = static_cast<double>(bytes);
-    if (bytes < 1024)
-        return FormatText(Translate("_SizeInBytes"), {static_cast<long long>(bytes)});
-    if (bytes < 1024 * 1024)
-        return FormatText(Translate("_SizeInKilobytes"), {value / 1024.0});
-    if (bytes < 1024ULL * 1024 * 1024)
-        return FormatText(Translate("_SizeInMegabytes"), {value / (1024.0 * 1024.0)});
-    return FormatText(Translate("_SizeInGigabytes"), {value / (1024.0 * 1024.0 * 1024.0)});
-}
-
 std::string TickedTotalText(const ScanResults& results) {
-    return FormatText(Translate("_ReportPageTickedTotal"),
-                      {static_cast<long long>(results.TickedCount()), SizeText(results.TickedSize()),
-                       SizeText(results.TotalSize())});
+    return FormatText(
+        Translate("_ReportPageTickedTotal"),
+        {CountText(results.TickedCount()), SizeText(results.TickedSize()), SizeText(results.TotalSize())});
 }

@@ -30,8 +30,5 @@ std::vector<ReportKind> SummarizeReport(const ScanResults& results);
 // chosen.
 std::vector<uint32_t> RowsOfReason(const ScanResults& results, size_t reason);
 
-// A size as the summary shows it, in bytes, KB, MB or GB (translated formats), three figures.
-std::string SizeText(uint64_t bytes);
-
-// "Ticked: 1234 files, 1.52 GB of 1.80 GB".
+// "Ticked files: 1,234, 1.52 GB of 1.80 GB".
 std::string TickedTotalText(const ScanResults& results);

@@ -1,5 +1,7 @@
 #include "scan/ResultsCsv.h"
 
+#include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "scan/ReportColumns.h"
 #include "win/ReplacingFile.h"
 #include "win/Text.h"
@@ -48,18 +50,19 @@ constexpr std::array<bool, 256> kNotPlain = [] {
 }();
 
 // Appends text to out as one field: strictly valid UTF-8 (StrictUtf8), then quoted where it must
-// be (CsvField), in one pass and without a string of its own. Nearly every field holds none of the
-// bytes that matter and is copied whole. A surrogate's replacement holds no character that asks
-// for quotes, so the raw text decides.
-void AppendCsvField(std::string& out, std::string_view text) {
+// be (CsvField), in one pass and without a string of its own; a field holding the separator is
+// quoted too. Nearly every field holds none of the bytes that matter and is copied whole. A
+// surrogate's replacement holds no character that asks for quotes, so the raw text decides.
+void AppendCsvField(std::string& out, std::string_view text, std::string_view separator) {
     size_t first = 0;
     while (first < text.size() && !kNotPlain[static_cast<unsigned char>(text[first])])
         ++first;
-    if (first == text.size()) {
+    const bool holdsSeparator = separator != "," && text.find(separator) != std::string_view::npos;
+    if (first == text.size() && !holdsSeparator) {
         out += text;
         return;
     }
-    const bool quoted = text.find_first_of(",\"\r\n", first) != std::string_view::npos;
+    const bool quoted = holdsSeparator || text.find_first_of(",\"\r\n", first) != std::string_view::npos;
     if (quoted)
         out += '"';
     size_t plain = 0;  // start of the run of bytes copied as they are
@@ -100,17 +103,34 @@ constexpr size_t kBlockBytes = 1u << 20;
 
 }  // namespace
 
-void AppendCsvLine(std::string& out, const ScanResults& results, size_t row, std::string& scratch) {
+void AppendCsvLine(std::string& out, const ScanResults& results, size_t row, const CsvForm& form,
+                   std::string& scratch) {
     const std::vector<const ReportColumn*>& columns = CsvColumns();
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i > 0)
-            out += ',';
-        AppendCsvField(out, columns[i]->csvText(results, row, scratch));
+            out += form.separator;
+        AppendCsvField(out, columns[i]->csvText(results, row, form, scratch), form.separator);
     }
     out += "\r\n";
 }
 
-bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows) {
+CsvForm UserCsvForm() {
+    CsvForm form;
+    wchar_t separator[8] = {};
+    if (::GetLocaleInfoEx(CurrentLocale().name.c_str(), LOCALE_SLIST, separator, 8) > 0) {
+        const std::string text = win::Narrow(separator);
+        // A separator that would break the lines or the quoting is no separator.
+        if (!text.empty() && text.find_first_of("\"\r\n") == std::string::npos)
+            form.separator = text;
+    }
+    form.translatedTitles = true;
+    form.yes = Translate("_CsvTicked");
+    form.no = Translate("_CsvNotTicked");
+    return form;
+}
+
+bool WriteResultsCsv(const std::string& path, const ScanResults& results, const std::vector<size_t>& rows,
+                     const CsvForm& form) {
     win::ReplacingFile file(path);
     if (!file.Open())
         return false;
@@ -119,15 +139,18 @@ bool WriteResultsCsv(const std::string& path, const ScanResults& results, const 
     block.reserve(kBlockBytes + 4096);
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i > 0)
-            block += ',';
-        AppendCsvField(block, columns[i]->csvTitle);
+            block += form.separator;
+        AppendCsvField(
+            block,
+            form.translatedTitles ? Translate(columns[i]->csvTitleKey) : std::string(columns[i]->csvTitle),
+            form.separator);
     }
     block += "\r\n";
     std::string scratch;
     for (size_t row : rows) {
         if (row >= results.Count())
             continue;
-        AppendCsvLine(block, results, row, scratch);
+        AppendCsvLine(block, results, row, form, scratch);
         if (block.size() >= kBlockBytes) {
             file.Add(block);
             block.clear();

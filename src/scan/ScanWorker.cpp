@@ -6,6 +6,7 @@
 
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "core/ProgramPath.h"
 #include "scan/KeptNames.h"
 #include "scan/RuleFolders.h"
@@ -137,8 +138,7 @@ class ScanRun : public SearchVisitor {
         if (statusChanged_)
             job_.progress->SetStatusText(status_);
         if (foundChanged_)
-            job_.progress->SetFoundCountText(
-                FormatText(foundFormat_, {static_cast<long long>(job_.results.Count())}));
+            job_.progress->SetFoundCountText(FormatText(foundFormat_, {CountText(job_.results.Count())}));
         statusChanged_ = foundChanged_ = false;
         lastShown_ = ::GetTickCount();
     }
@@ -246,7 +246,7 @@ void ShowInterruptedEnd(ScanJob& job) {
             progress->SetRootStateText(row, complete);
     if (job.results.Count() > 0)
         progress->SetFoundCountText(
-            FormatText(Translate("_StateFindItem"), {static_cast<long long>(job.results.Count())}));
+            FormatText(Translate("_StateFindItem"), {CountText(job.results.Count())}));
 }
 
 // The folders a place's folder names now, in their true form (PlaceFolderForm), the wildcard steps
@@ -332,8 +332,7 @@ std::string FinalStatus(const std::vector<std::string>& passedOver, size_t unrea
     // A tree that could not be read must not pass for a tree without junk.
     if (unreadableFolders > 0) {
         status += ' ';
-        status +=
-            FormatText(Translate("_StateStringFoldersNotRead"), {static_cast<long long>(unreadableFolders)});
+        status += FormatText(Translate("_StateStringFoldersNotRead"), {CountText(unreadableFolders)});
         if (namedElsewhere)
             status += ' ' + Translate("_StateStringFoldersNotReadLogged");
     }

@@ -5,6 +5,7 @@
 #include "clean/RestorePointTree.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "win/ComPtr.h"
 
 namespace {
@@ -23,8 +24,8 @@ std::string RestoreEndText(const RestoreOutcome& outcome) {
     if (outcome.removed)
         return Translate("_RescueDialogStateRestoreComplete");
     if (outcome.left > 0)
-        return FormatText(Translate("_RescueDialogStateRestoreIncomplete"),
-                          {static_cast<long long>(outcome.left)});
+        return FormatText(PluralForm(Translate("_RescueDialogStateRestoreIncomplete"), outcome.left),
+                          {CountText(outcome.left)});
     return Translate("_RescueDialogStateRestorePointKept");
 }
 

@@ -5,6 +5,7 @@
 #include "config/ConfigDocument.h"
 #include "config/ScheduleSettings.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "scan/ScanResults.h"
 #include "win/Text.h"
 
@@ -64,8 +65,9 @@ UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, s
         // A figure that cannot be read does not stop the cleaning: it was asked for on a schedule.
         if (free && *free > static_cast<uint64_t>(schedule.freeSpaceBelowGb) * kGigabyte) {
             LogEntry entry("_LogAutomaticHeader");
-            entry.Add("_LogAutomaticSkipped", {drive, static_cast<double>(*free) / kGigabyte,
-                                               static_cast<long long>(schedule.freeSpaceBelowGb)});
+            entry.Add("_LogAutomaticSkipped",
+                      {drive, SizeText(*free),
+                       SizeText(static_cast<uint64_t>(schedule.freeSpaceBelowGb) * kGigabyte)});
             WriteAutomaticEntry(session.Data(), entry);
             WriteEvent(
                 SpaceEnoughEvent(drive, static_cast<double>(*free) / kGigabyte, schedule.freeSpaceBelowGb));
@@ -87,9 +89,8 @@ UnattendedEnd RunScheduled(Session& session, const UnattendedRequest& request, s
     } else {
         const CleaningJob::Counts& counts = session.Cleaning().counts;
         entry.Add("_ResultsCounts",
-                  {static_cast<long long>(counts.removed), static_cast<long long>(counts.recycled),
-                   static_cast<long long>(counts.kept), static_cast<long long>(counts.failed),
-                   KilobytesToMegabytes(BytesToKilobytes(counts.bytesFreed))});
+                  {CountText(counts.removed), CountText(counts.recycled), CountText(counts.kept),
+                   CountText(counts.failed), SizeText(counts.bytesFreed)});
         if (!counts.restorePoint.empty())
             entry.Add("_ResultsRestorePoint", {counts.restorePoint});
         else

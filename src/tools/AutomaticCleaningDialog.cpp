@@ -3,11 +3,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "config/ConfigDocument.h"
 #include "config/WizardSettings.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
+#include "core/LocaleText.h"
 #include "core/ProgramPath.h"
 #include "resources/ResourceIds.h"
 #include "session/ScheduledRun.h"
@@ -40,11 +42,27 @@ std::string ListText(HWND list, int row) {
     return win::Narrow(text);
 }
 
+// The log's "YYYY-MM-DD hh:mm:ss" as the language spoken writes a time; as it stands when it does
+// not read so.
+std::string LogTimeText(const std::string& stamp) {
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (std::sscanf(stamp.c_str(), "%4u-%2u-%2u %2u:%2u:%2u", &year, &month, &day, &hour, &minute, &second) !=
+            6 ||
+        month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
+        return stamp;
+    const SYSTEMTIME time{static_cast<WORD>(year),
+                          static_cast<WORD>(month),
+                          0,
+                          static_cast<WORD>(day),
+                          static_cast<WORD>(hour),
+                          static_cast<WORD>(minute),
+                          static_cast<WORD>(second),
+                          0};
+    return DateTimeText(time, Seconds::kLeftOut);
+}
+
 std::string LocalTimeText(const SYSTEMTIME& time) {
-    wchar_t date[128] = {}, clock[64] = {};
-    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &time, nullptr, date, 128);
-    ::GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, clock, 64);
-    return win::Narrow(date) + " " + win::Narrow(clock);
+    return DateTimeText(time, Seconds::kLeftOut);
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
@@ -188,7 +206,8 @@ void AutomaticCleaningDialog::ShowTexts() {
             lines += (lines.empty() ? "" : "\r\n") + line;
         start = end;
     }
-    SetItemText(IDC_AUTOCLEAN_LAST, FormatText(Translate("_AutoCleanLastRun", true), {last->time, lines}));
+    SetItemText(IDC_AUTOCLEAN_LAST,
+                FormatText(Translate("_AutoCleanLastRun", true), {LogTimeText(last->time), lines}));
 }
 
 bool AutomaticCleaningDialog::OnCommand(int id, int code, HWND) {

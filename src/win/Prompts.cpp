@@ -3,6 +3,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <commdlg.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "win/Dialog.h"
 #include "win/Text.h"
@@ -14,8 +18,83 @@ Prompts g_realPrompts;
 Prompts* g_prompts = &g_realPrompts;
 }  // namespace
 
+namespace {
+
+using TaskDialogIndirectCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+
+// Version 6 of the common controls has task dialogs; the program's manifest asks for it, but a
+// process without that manifest (or a system without it) finds none and gets MessageBoxW.
+TaskDialogIndirectCall FindTaskDialog() {
+    // Loaded as the process's activation context says (version 6 under the manifest), once, and
+    // kept for the process's life.
+    static const HMODULE controls = ::LoadLibraryW(L"comctl32.dll");
+    if (!controls)
+        return nullptr;
+    return reinterpret_cast<TaskDialogIndirectCall>(
+        reinterpret_cast<void*>(::GetProcAddress(controls, "TaskDialogIndirect")));
+}
+
+}  // namespace
+
 int Prompts::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style) {
-    return ::MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), style);
+    const std::wstring wideText = Wide(text), wideCaption = Wide(caption);
+    const TaskDialogIndirectCall taskDialog = buttons_.ok.empty() ? nullptr : FindTaskDialog();
+    if (!taskDialog)
+        return ::MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
+
+    const std::wstring ok = Wide(buttons_.ok), cancel = Wide(buttons_.cancel), yes = Wide(buttons_.yes),
+                       no = Wide(buttons_.no);
+    std::vector<TASKDIALOG_BUTTON> buttons;
+    switch (style & MB_TYPEMASK) {
+        case MB_OKCANCEL:
+            buttons = {{IDOK, ok.c_str()}, {IDCANCEL, cancel.c_str()}};
+            break;
+        case MB_YESNO:
+            buttons = {{IDYES, yes.c_str()}, {IDNO, no.c_str()}};
+            break;
+        case MB_YESNOCANCEL:
+            buttons = {{IDYES, yes.c_str()}, {IDNO, no.c_str()}, {IDCANCEL, cancel.c_str()}};
+            break;
+        default:
+            buttons = {{IDOK, ok.c_str()}};
+            break;
+    }
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof(config);
+    config.hwndParent = owner;
+    config.pszWindowTitle = wideCaption.c_str();
+    config.pszContent = wideText.c_str();
+    config.cButtons = static_cast<UINT>(buttons.size());
+    config.pButtons = buttons.data();
+    const size_t defaultIndex = (style & MB_DEFMASK) == MB_DEFBUTTON2   ? 1
+                                : (style & MB_DEFMASK) == MB_DEFBUTTON3 ? 2
+                                                                        : 0;
+    config.nDefaultButton = buttons[std::min(defaultIndex, buttons.size() - 1)].nButtonID;
+    // As with MessageBoxW, Esc and the close box answer only a box that can be cancelled or has one
+    // button.
+    const UINT type = style & MB_TYPEMASK;
+    if (type == MB_OKCANCEL || type == MB_YESNOCANCEL || buttons.size() == 1)
+        config.dwFlags |= TDF_ALLOW_DIALOG_CANCELLATION;
+    switch (style & MB_ICONMASK) {
+        case MB_ICONERROR:
+            config.pszMainIcon = TD_ERROR_ICON;
+            break;
+        case MB_ICONWARNING:
+            config.pszMainIcon = TD_WARNING_ICON;
+            break;
+        case MB_ICONINFORMATION:
+            config.pszMainIcon = TD_INFORMATION_ICON;
+            break;
+        case MB_ICONQUESTION:
+            config.dwFlags |= TDF_USE_HICON_MAIN;
+            config.hMainIcon = ::LoadIconW(nullptr, IDI_QUESTION);
+            break;
+    }
+    int answer = 0;
+    if (FAILED(taskDialog(&config, &answer, nullptr, nullptr)))
+        return ::MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style);
+    // A box with one button answers Esc with that button, as MessageBoxW does.
+    return answer == IDCANCEL && buttons.size() == 1 ? buttons[0].nButtonID : answer;
 }
 
 std::string Prompts::BrowseForFolder() {

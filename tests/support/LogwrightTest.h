@@ -18,23 +18,30 @@
 
 namespace test {
 
-inline BOOL CALLBACK MatchViewer(HWND hwnd, LPARAM result) {
+struct ViewerSearch {
+    const wchar_t* caption;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchViewer(HWND hwnd, LPARAM context) {
+    auto* search = reinterpret_cast<ViewerSearch*>(context);
     wchar_t caption[64] = {};
     ::GetWindowTextW(hwnd, caption, 64);
-    if (::IsWindowVisible(hwnd) && wcscmp(caption, logwright_viewer::kCaption) == 0) {
-        *reinterpret_cast<HWND*>(result) = hwnd;
+    if (::IsWindowVisible(hwnd) && wcscmp(caption, search->caption) == 0) {
+        search->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-// The viewer's top-level window made by the given thread, waiting up to about ten seconds.
-inline HWND FindViewer(DWORD threadId) {
+// The viewer's top-level window made by the given thread, by its caption, waiting up to about ten
+// seconds.
+inline HWND FindViewer(DWORD threadId, const wchar_t* caption = logwright_viewer::kCaption) {
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        HWND found = nullptr;
-        ::EnumThreadWindows(threadId, MatchViewer, reinterpret_cast<LPARAM>(&found));
-        if (found)
-            return found;
+        ViewerSearch search{caption, nullptr};
+        ::EnumThreadWindows(threadId, MatchViewer, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return nullptr;
@@ -97,8 +104,9 @@ inline std::wstring WindowText(HWND hwnd) {
 // closes a viewer left open by a failed check, so no test hangs on it.
 class ViewerThread {
   public:
-    explicit ViewerThread(std::function<HRESULT()> body)
-        : thread_([this, body] {
+    // caption: the viewer's caption in the language it was given.
+    explicit ViewerThread(std::function<HRESULT()> body, std::wstring caption = logwright_viewer::kCaption)
+        : caption_(std::move(caption)), thread_([this, body] {
               id_ = ::GetCurrentThreadId();
               result_ = body();
               done_ = true;
@@ -115,10 +123,10 @@ class ViewerThread {
     ViewerThread& operator=(const ViewerThread&) = delete;
 
     // The viewer window, once it shows (null if it does not within the wait).
-    HWND Frame() const { return FindViewer(id_); }
+    HWND Frame() const { return FindViewer(id_, caption_.c_str()); }
     // Presses Close (as Esc or the Close button do) and waits for the body to return.
     void Close() {
-        if (HWND frame = FindViewer(id_))
+        if (HWND frame = FindViewer(id_, caption_.c_str()))
             ::PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
         WaitDone();
     }
@@ -132,6 +140,7 @@ class ViewerThread {
     DWORD ThreadId() const { return id_; }
 
   private:
+    const std::wstring caption_;
     std::atomic<DWORD> id_{0};
     std::atomic<HRESULT> result_{E_PENDING};
     std::atomic<bool> done_{false};
