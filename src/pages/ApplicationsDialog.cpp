@@ -6,6 +6,8 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "resources/ResourceIds.h"
+#include "config/RuleSettings.h"
+#include "config/RuleVariables.h"
 #include "session/ProgramRules.h"
 #include "win/Dpi.h"
 
@@ -32,8 +34,20 @@ bool ApplicationsDialog::OnInit() {
                               {IDC_APPLICATIONS_DEFAULT, win::Anchor::MoveDown},
                               {IDOK, win::Anchor::MoveBottomRight},
                               {IDCANCEL, win::Anchor::MoveBottomRight}});
-    list_ = std::make_unique<RuleTickList>(
-        ProgramRules(programFolder_, configPath_, ProgramProtectedPlaces(programFolder_, configPath_)));
+    const ProtectedPlaces places = ProgramProtectedPlaces(programFolder_, configPath_);
+    std::vector<RuleItem> items = ProgramRules(programFolder_, configPath_, places);
+    // The applications whose caches their structure shows are looked for as the scan will: a
+    // walk of the application data, which shows a wait cursor on a full profile.
+    {
+        HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+        std::vector<RuleItem> caches =
+            CacheApplicationItems(FindCacheApplications(CacheRoots(RuleVariables::Current()), places),
+                                  ReadRuleChoices(configPath_), Translate("_ApplicationsStructureGroup"));
+        items.insert(items.end(), std::make_move_iterator(caches.begin()),
+                     std::make_move_iterator(caches.end()));
+        ::SetCursor(previous);
+    }
+    list_ = std::make_unique<RuleTickList>(std::move(items));
     Fill();
     const int notOffered = list_->NotOffered();
     SetItemText(IDC_APPLICATIONS_NOTE, notOffered ? FormatText(Translate("_ApplicationsNotOffered"),

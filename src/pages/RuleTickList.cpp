@@ -15,7 +15,7 @@ RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items
             continue;
         }
         std::string name = item.entry.group;
-        if (item.file != kOwnRuleFile)
+        if (item.file != kOwnRuleFile && item.file != kCacheChoiceFile)
             name += (name.empty() ? "(" : " (") + item.file + ")";
         auto group =
             std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.name == name; });

@@ -7,6 +7,7 @@
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
+#include "scan/CacheStructures.h"
 #include "scan/KeptNames.h"
 #include "scan/RuleFolders.h"
 #include "win/ComPtr.h"
@@ -219,6 +220,13 @@ std::vector<ScanPlace> ScanPlaces(const ScanJob& job) {
             continue;
         places.push_back({Translate(location.categoryKey), {{folder, {"*"}, true}}, {}, true, true});
     }
+    if (!job.cacheRoots.empty()) {
+        ScanPlace caches{Translate("_ApplicationsStructureGroup"), {}, {}, false, false, true};
+        for (const std::string& root : job.cacheRoots)
+            if (!root.empty())
+                caches.folders.push_back({root, {}, true});
+        places.push_back(std::move(caches));
+    }
     places.insert(places.end(), job.rulePlaces.begin(), job.rulePlaces.end());
     return places;
 }
@@ -265,9 +273,28 @@ std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusio
 // passedOver instead.
 void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string>& passedOver) {
     ScanRun run(job, stop);
+    std::vector<std::string> formats;
+    for (const CacheStructure& structure : CacheStructures())
+        formats.push_back(Translate(structure.reasonKey));
+    CacheFinder caches(job.protectedPlaces, job.keptCacheApplications, std::move(formats));
     std::vector<SearchWalk> walks;
     std::vector<std::string> guardedRoots;
     for (const ScanPlace& place : ScanPlaces(job)) {
+        if (place.byStructure) {
+            // One walk of each folder, beside the other places': the finder judges each cache where
+            // it stands, and the folder itself takes nothing.
+            for (const PlaceFolder& files : place.folders)
+                for (const std::string& folder : FoldersNamed(files.folder)) {
+                    if (std::any_of(walks.begin(), walks.end(), [&](const SearchWalk& walk) {
+                            return walk.request.caches && walk.root == folder;
+                        }))
+                        continue;
+                    walks.push_back({folder, run.Request({}, SearchOptions{}, true)});
+                    walks.back().request.caches = &caches;
+                    guardedRoots.push_back(folder);
+                }
+            continue;
+        }
         const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
         for (const PlaceFolder& files : place.folders) {
             TextMap masks;

@@ -1,8 +1,13 @@
 #include "session/ProgramRules.h"
 
+#include <algorithm>
+
 #include "config/CleanOptionSettings.h"
 #include "config/RuleSettings.h"
+#include "scan/CacheStructures.h"
+#include "scan/SearchFolder.h"
 #include "session/ScanInputs.h"
+#include "win/TruePath.h"
 #include "win/PathParts.h"
 
 ProtectedPlaces ProgramProtectedPlaces(const std::string& programFolder, const std::string& configPath,
@@ -53,4 +58,54 @@ std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const Rule
             places.push_back(std::move(place));
     }
     return places;
+}
+
+std::vector<std::string> CacheRoots(const RuleVariables& variables) {
+    std::vector<std::string> roots;
+    for (const char* name : {"%LocalAppData%", "%AppData%", "%LocalLowAppData%"})
+        for (std::string& folder : variables.Expand(name))
+            if (std::find(roots.begin(), roots.end(), folder) == roots.end())
+                roots.push_back(std::move(folder));
+    return roots;
+}
+
+std::vector<std::string> KeptCacheApplications(const std::vector<RuleChoice>& choices) {
+    std::vector<std::string> kept;
+    for (const RuleChoice& choice : choices)
+        if (choice.file == kCacheChoiceFile && !choice.ticked)
+            kept.push_back(choice.entry);
+    return kept;
+}
+
+std::vector<RuleItem> CacheApplicationItems(const std::vector<std::string>& applications,
+                                            const std::vector<RuleChoice>& choices,
+                                            const std::string& group) {
+    std::vector<RuleItem> items;
+    for (const std::string& application : applications) {
+        RuleItem item;
+        item.file = kCacheChoiceFile;
+        item.entry.name = application;
+        item.entry.group = group;
+        item.ticked = IsRuleTicked(choices, kCacheChoiceFile, application, true);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::vector<std::string> FindCacheApplications(const std::vector<std::string>& roots,
+                                               const ProtectedPlaces& places) {
+    CacheFinder finder(places, {}, {});
+    std::vector<SearchWalk> walks;
+    for (const std::string& root : roots) {
+        const win::ResultOf<std::string> form = PlaceFolderForm(root);
+        if (form.Error() == ERROR_INVALID_NAME)
+            continue;
+        SearchRequest request;
+        request.workers = ListingWorkers();
+        request.caches = &finder;
+        walks.push_back({form.Value(), std::move(request)});
+    }
+    SearchVisitor nothing;
+    SearchFolders(walks, nothing);
+    return finder.ApplicationsFound();
 }

@@ -32,3 +32,20 @@ std::string RulesListing(const std::vector<RuleItem>& items);
 // expanded (a folder naming several, as %ProgramFiles% does, gives one place folder each); each
 // file is reported with its entry's name.
 std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const RuleVariables& variables);
+
+// The folders searched for caches recognised by their structure: the user's application data
+// (Local, Roaming, LocalLow) as variables names them.
+std::vector<std::string> CacheRoots(const RuleVariables& variables);
+
+// The applications whose caches the user keeps: those unticked in choices.
+std::vector<std::string> KeptCacheApplications(const std::vector<RuleChoice>& choices);
+
+// The Applications list's items for the applications whose caches were found by their structure,
+// in group: one offered item each, ticked as choices say, else ticked.
+std::vector<RuleItem> CacheApplicationItems(const std::vector<std::string>& applications,
+                                            const std::vector<RuleChoice>& choices, const std::string& group);
+
+// The applications with a cache found by its structure in roots now, kept ones included, walked
+// as a scan walks them (the protected places judge each cache).
+std::vector<std::string> FindCacheApplications(const std::vector<std::string>& roots,
+                                               const ProtectedPlaces& places);

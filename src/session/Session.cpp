@@ -8,6 +8,7 @@
 #include "clean/ActivityLog.h"
 #include "clean/LogEntry.h"
 #include "config/ConfigDocument.h"
+#include "config/RuleSettings.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
@@ -89,7 +90,10 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
     prepared.places = ProtectedPlaces::Current(own);
     // The ticked cleaning rules, as config.xml keeps the ticks.
     prepared.items = ProgramRules(programFolder_, ConfigPath(), prepared.places);
-    prepared.rulePlaces = RulePlaces(prepared.items, RuleVariables::Current());
+    const RuleVariables variables = RuleVariables::Current();
+    prepared.rulePlaces = RulePlaces(prepared.items, variables);
+    prepared.cacheRoots = CacheRoots(variables);
+    prepared.keptCacheApplications = KeptCacheApplications(ReadRuleChoices(ConfigPath()));
     return prepared;
 }
 
@@ -132,6 +136,8 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
     // Their log says why an entry the user may miss in this scan was left out, as the scan saw it.
     WriteRulesLog(RulesLogPath(ConfigPath()), prepared->items);
     scan_.rulePlaces = std::move(prepared->rulePlaces);
+    scan_.cacheRoots = std::move(prepared->cacheRoots);
+    scan_.keptCacheApplications = std::move(prepared->keptCacheApplications);
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name

@@ -125,6 +125,8 @@ class Session {
         ProtectedPlaces places;
         std::vector<RuleItem> items;
         std::vector<ScanPlace> rulePlaces;
+        std::vector<std::string> cacheRoots;
+        std::vector<std::string> keptCacheApplications;
     };
 
   private:
