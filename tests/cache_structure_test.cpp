@@ -188,6 +188,9 @@ TEST_F(CacheStructureTest, AFolderNamedLikeACacheWithoutTheEnginesLayoutIsNotTak
         {"Local\\Packages\\App_x\\LocalCache", {"data.bin"}},             // the package's own
         {"Local\\Packages\\App_y\\LocalState\\TempState", {"data.bin"}},  // not where Windows puts it
         {"Local\\Packages\\App_z\\Settings", {"settings.dat"}},
+        // The layout below a folder named as what users keep, and such a name in a Store cache.
+        {"Roaming\\History\\Cache", {"index", "data_0", "data_1", "data_2", "data_3"}},
+        {"Local\\Packages\\App_w\\AC\\INetCache", {"Cookies\\site.txt", "Login Data"}},
     };
     for (const Case& c : cases)
         for (const char* file : c.files)

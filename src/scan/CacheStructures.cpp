@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "core/FormatText.h"
+#include "scan/KeptNames.h"
 #include "win/Fold.h"
 #include "win/PathCalls.h"
 #include "win/Text.h"
@@ -241,6 +242,11 @@ const std::string* CacheFinder::Recognise(const CacheStructure& structure, const
                                           const std::vector<std::string_view>& steps) {
     if (!structure.holdsLayout(folder))
         return nullptr;
+    // No step on the way is named as what a user keeps ("History", "Cookies"): checked here once
+    // for the cache, rather than for each of its files.
+    for (const std::string_view step : steps)
+        if (KeptKindOfName(win::FoldedText(step)) != KeptKind::None)
+            return nullptr;
     std::string place = folderPath;
     while (place.size() > 3 && place.back() == '\\')
         place.pop_back();

@@ -291,7 +291,8 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
                         continue;
                     walks.push_back({folder, run.Request({}, SearchOptions{}, true)});
                     walks.back().request.caches = &caches;
-                    guardedRoots.push_back(folder);
+                    // The finder keeps what users keep out itself, once per cache.
+                    guardedRoots.push_back(std::string());
                 }
             continue;
         }

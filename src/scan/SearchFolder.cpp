@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "scan/CacheStructures.h"
+#include "scan/KeptNames.h"
 #include "scan/Shortcut.h"
 #include "scan/TimeSpan.h"
 #include "scan/Wildcard.h"
@@ -336,6 +337,10 @@ class Walker {
         win::FoldInPlace(foldedName_);
         if (Skipped(context, foldedName_, isFolder) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return;
+        // Below a cache whose every file is its own, a name of what users keep still stays (the
+        // engine's own files have fixed names, none of them such).
+        if (!task.cacheFile && KeptKindOfName(foldedName_) != KeptKind::None)
+            return;
         if (isFolder) {
             if (!task.cacheFile)
                 Subfolder(ChildTask(context, entry.name, task.cacheReason, nullptr));
@@ -373,6 +378,9 @@ class Walker {
         for (size_t i = 0; i < cacheNames_.size(); ++i) {
             const CacheListedName& name = cacheNames_[i];
             if (name.link)
+                continue;
+            // As below such a cache (VisitCacheEntry): a name of what users keep stays.
+            if (reason && !structure.ownFile && KeptKindOfName(name.folded) != KeptKind::None)
                 continue;
             if (name.folder) {
                 if (!settings_->recurse)
