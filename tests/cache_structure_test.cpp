@@ -47,8 +47,10 @@ class CacheStructureTest : public ::testing::Test {
 
     // Every file the scan lists below the test's folder, with its reason, by its path below it.
     std::map<std::string, std::string> Scan(const std::vector<std::string>& roots,
-                                            std::vector<std::string> kept = {}) {
+                                            std::vector<std::string> kept = {},
+                                            std::vector<SearchExclusion> ruleFolders = {}) {
         ScanJob job;
+        job.cacheExclusions = std::move(ruleFolders);
         job.protectedPlaces = places_;
         job.cacheRoots = roots;
         job.keptCacheApplications = std::move(kept);
@@ -223,6 +225,34 @@ TEST_F(CacheStructureTest, AKeptApplicationsCachesAreFoundButNotTaken) {
     // in a protected place.
     EXPECT_EQ(FindCacheApplications({dir_ / "Roaming", dir_ / "Documents"}, places_),
               (std::vector<std::string>{"Discord", "Slack"}));
+}
+
+// Where an offered rule entry names a folder, ticked or not, its own tick decides: the structures
+// neither take nor offer a cache there.
+TEST_F(CacheStructureTest, TheFoldersOfTheOfferedRulesAreLeftToTheirEntries) {
+    MakeBlockFileCache(dir_ / "Roaming\\discord\\Cache");
+    MakeBlockFileCache(dir_ / "Roaming\\Chat\\User Data\\Default\\GPUCache");
+    MakeBlockFileCache(dir_ / "Roaming\\Other\\Cache");
+    RuleItem ticked, unticked, notHere;
+    ticked.ticked = true;
+    ticked.entry.files = {{"%AppData%\\discord\\Cache", {"*"}, true}};
+    // An entry's masks in a folder above the caches leave the caches to the structures.
+    unticked.entry.files = {{"%AppData%\\Chat\\User Data\\*\\GPUCache", {"*"}, true},
+                            {"%AppData%", {"*.log"}, false},
+                            {"%AppData%\\Other", {"*.tmp"}, true}};
+    notHere.state = RuleState::NotDetected;
+    notHere.entry.files = {{"%AppData%\\Other", {"*"}, true}};
+    RuleVariables variables;
+    variables.Set("AppData", {dir_ / "Roaming"});
+    const std::vector<SearchExclusion> ruleFolders =
+        OfferedRuleFolders({ticked, unticked, notHere}, variables);
+    ASSERT_EQ(ruleFolders.size(), 4u);
+    const std::map<std::string, std::string> found = Scan({dir_ / "Roaming"}, {}, ruleFolders);
+    EXPECT_EQ(found.size(), 7u);
+    for (const auto& [path, reason] : found)
+        EXPECT_EQ(reason, "Other: web cache") << path;
+    EXPECT_EQ(FindCacheApplications({dir_ / "Roaming"}, places_, ruleFolders),
+              std::vector<std::string>{"Other"});
 }
 
 TEST(CacheApplicationName, IsTheApplicationsFolderOrTheOneBelowAPublishersFolder) {

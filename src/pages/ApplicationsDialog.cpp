@@ -40,9 +40,10 @@ bool ApplicationsDialog::OnInit() {
     // walk of the application data, which shows a wait cursor on a full profile.
     {
         HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
-        std::vector<RuleItem> caches =
-            CacheApplicationItems(FindCacheApplications(CacheRoots(RuleVariables::Current()), places),
-                                  ReadRuleChoices(configPath_), Translate("_ApplicationsStructureGroup"));
+        const RuleVariables variables = RuleVariables::Current();
+        std::vector<RuleItem> caches = CacheApplicationItems(
+            FindCacheApplications(CacheRoots(variables), places, OfferedRuleFolders(items, variables)),
+            ReadRuleChoices(configPath_), Translate("_ApplicationsStructureGroup"));
         items.insert(items.end(), std::make_move_iterator(caches.begin()),
                      std::make_move_iterator(caches.end()));
         ::SetCursor(previous);

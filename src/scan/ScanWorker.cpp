@@ -261,7 +261,7 @@ std::vector<std::string> FoldersNamed(const std::string& folder) {
 }
 
 // The exclusions with their folders in true form, one for each folder a wildcard names.
-std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions) {
+std::vector<SearchExclusion> ResolvedExclusionsOf(const std::vector<SearchExclusion>& exclusions) {
     std::vector<SearchExclusion> resolved;
     for (const SearchExclusion& exclusion : exclusions)
         for (std::string& folder : FoldersNamed(exclusion.folder))
@@ -277,6 +277,7 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
     for (const CacheStructure& structure : CacheStructures())
         formats.push_back(Translate(structure.reasonKey));
     CacheFinder caches(job.protectedPlaces, job.keptCacheApplications, std::move(formats));
+    const std::vector<SearchExclusion> ruleFolders = ResolvedExclusionsOf(job.cacheExclusions);
     std::vector<SearchWalk> walks;
     std::vector<std::string> guardedRoots;
     for (const ScanPlace& place : ScanPlaces(job)) {
@@ -289,14 +290,14 @@ void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string
                             return walk.request.caches && walk.root == folder;
                         }))
                         continue;
-                    walks.push_back({folder, run.Request({}, SearchOptions{}, true)});
+                    walks.push_back({folder, run.Request({}, SearchOptions{}, true, ruleFolders)});
                     walks.back().request.caches = &caches;
                     // The finder keeps what users keep out itself, once per cache.
                     guardedRoots.push_back(std::string());
                 }
             continue;
         }
-        const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
+        const std::vector<SearchExclusion> exclusions = ResolvedExclusionsOf(place.exclusions);
         for (const PlaceFolder& files : place.folders) {
             TextMap masks;
             for (const std::string& mask : files.masks)
@@ -380,6 +381,10 @@ void EndScan(ScanJob& job, win::JobEnd end) {
 }
 
 }  // namespace
+
+std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions) {
+    return ResolvedExclusionsOf(exclusions);
+}
 
 bool ScanJob::Start() {
     if (worker.IsRunning())

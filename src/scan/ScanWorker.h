@@ -72,6 +72,9 @@ struct ScanJob {
     // and the applications whose caches the user keeps (CacheApplicationName's names).
     std::vector<std::string> cacheRoots;
     std::vector<std::string> keptCacheApplications;
+    // The folders the offered rule entries name, ticked or not: where an entry names a cache, its
+    // own tick decides, so the structures never enter them (wildcards allowed, as in a place).
+    std::vector<SearchExclusion> cacheExclusions;
     TextMap masks;  // mask -> description
     // The user's: each leaves out every folder of its name (whole steps, any case) or at its full
     // path, with all below it.
@@ -104,6 +107,10 @@ struct ScanJob {
 // their structure in the job's cache roots, then the job's rule places (so a rule's own name wins
 // where it takes a cache too).
 std::vector<ScanPlace> ScanPlaces(const ScanJob& job);
+
+// The exclusions with their folders in true form (PlaceFolderForm), one for each folder a wildcard
+// names on the disk now.
+std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions);
 
 // The worker's body: searches the places, then the roots, until stop is requested.
 // A place's folder that would take what is not junk where it resolves now (WhyProtected) is not

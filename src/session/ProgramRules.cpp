@@ -69,6 +69,25 @@ std::vector<std::string> CacheRoots(const RuleVariables& variables) {
     return roots;
 }
 
+std::vector<SearchExclusion> OfferedRuleFolders(const std::vector<RuleItem>& items,
+                                                const RuleVariables& variables) {
+    std::vector<SearchExclusion> folders;
+    for (const RuleItem& item : items) {
+        if (item.state != RuleState::Ready)
+            continue;
+        for (const RuleFileKey& key : item.entry.files) {
+            // Only what the entry would take is its own: the files its masks match there (and
+            // below, where it recurses). A folder it takes whole is not entered at all.
+            const bool whole =
+                key.recurse && key.masks.size() == 1 && (key.masks[0] == "*" || key.masks[0] == "*.*");
+            for (std::string& folder : variables.Expand(key.folder))
+                folders.push_back(
+                    {std::move(folder), whole ? std::vector<std::string>{} : key.masks, key.recurse});
+        }
+    }
+    return folders;
+}
+
 std::vector<std::string> KeptCacheApplications(const std::vector<RuleChoice>& choices) {
     std::vector<std::string> kept;
     for (const RuleChoice& choice : choices)
@@ -93,8 +112,10 @@ std::vector<RuleItem> CacheApplicationItems(const std::vector<std::string>& appl
 }
 
 std::vector<std::string> FindCacheApplications(const std::vector<std::string>& roots,
-                                               const ProtectedPlaces& places) {
+                                               const ProtectedPlaces& places,
+                                               const std::vector<SearchExclusion>& ruleFolders) {
     CacheFinder finder(places, {}, {});
+    const std::vector<SearchExclusion> exclusions = ResolvedExclusions(ruleFolders);
     std::vector<SearchWalk> walks;
     for (const std::string& root : roots) {
         const win::ResultOf<std::string> form = PlaceFolderForm(root);
@@ -103,6 +124,7 @@ std::vector<std::string> FindCacheApplications(const std::vector<std::string>& r
         SearchRequest request;
         request.workers = ListingWorkers();
         request.caches = &finder;
+        request.exclusions = exclusions;
         walks.push_back({form.Value(), std::move(request)});
     }
     SearchVisitor nothing;

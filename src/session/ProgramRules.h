@@ -37,6 +37,12 @@ std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const Rule
 // (Local, Roaming, LocalLow) as variables names them.
 std::vector<std::string> CacheRoots(const RuleVariables& variables);
 
+// What every offered entry, ticked or not, would take (its folders with its masks, and below them
+// where it recurses; a folder it takes whole with no mask, so that it is not entered): the
+// structures leave it to the entry (ScanJob::cacheExclusions).
+std::vector<SearchExclusion> OfferedRuleFolders(const std::vector<RuleItem>& items,
+                                                const RuleVariables& variables);
+
 // The applications whose caches the user keeps: those unticked in choices.
 std::vector<std::string> KeptCacheApplications(const std::vector<RuleChoice>& choices);
 
@@ -46,6 +52,7 @@ std::vector<RuleItem> CacheApplicationItems(const std::vector<std::string>& appl
                                             const std::vector<RuleChoice>& choices, const std::string& group);
 
 // The applications with a cache found by its structure in roots now, kept ones included, walked
-// as a scan walks them (the protected places judge each cache).
+// as a scan walks them (the protected places judge each cache, the rules' folders are left out).
 std::vector<std::string> FindCacheApplications(const std::vector<std::string>& roots,
-                                               const ProtectedPlaces& places);
+                                               const ProtectedPlaces& places,
+                                               const std::vector<SearchExclusion>& ruleFolders = {});

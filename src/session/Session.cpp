@@ -93,6 +93,7 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
     const RuleVariables variables = RuleVariables::Current();
     prepared.rulePlaces = RulePlaces(prepared.items, variables);
     prepared.cacheRoots = CacheRoots(variables);
+    prepared.cacheExclusions = OfferedRuleFolders(prepared.items, variables);
     prepared.keptCacheApplications = KeptCacheApplications(ReadRuleChoices(ConfigPath()));
     return prepared;
 }
@@ -138,6 +139,7 @@ void Session::PrepareScan(const WizardSettings& settings, std::vector<std::strin
     scan_.rulePlaces = std::move(prepared->rulePlaces);
     scan_.cacheRoots = std::move(prepared->cacheRoots);
     scan_.keptCacheApplications = std::move(prepared->keptCacheApplications);
+    scan_.cacheExclusions = std::move(prepared->cacheExclusions);
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name

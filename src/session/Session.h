@@ -127,6 +127,7 @@ class Session {
         std::vector<ScanPlace> rulePlaces;
         std::vector<std::string> cacheRoots;
         std::vector<std::string> keptCacheApplications;
+        std::vector<SearchExclusion> cacheExclusions;
     };
 
   private:
