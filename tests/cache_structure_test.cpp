@@ -249,6 +249,12 @@ TEST_F(CacheStructureTest, TheFoldersOfTheOfferedRulesAreLeftToTheirEntries) {
     ASSERT_EQ(ruleFolders.size(), 4u);
     const std::map<std::string, std::string> found = Scan({dir_ / "Roaming"}, {}, ruleFolders);
     EXPECT_EQ(found.size(), 7u);
+    // An entry's masks inside a cache leave those files to it, and the rest of the cache goes.
+    const std::map<std::string, std::string> masked =
+        Scan({dir_ / "Roaming"}, {}, {{dir_ / "Roaming\\Other\\Cache", {"f_*"}, false}});
+    EXPECT_EQ(masked.count("Roaming\\Other\\Cache\\index"), 1u);
+    EXPECT_EQ(masked.count("Roaming\\Other\\Cache\\f_000001"), 0u);
+    EXPECT_EQ(masked.size(), 7u + 7u + 5u);
     for (const auto& [path, reason] : found)
         EXPECT_EQ(reason, "Other: web cache") << path;
     EXPECT_EQ(FindCacheApplications({dir_ / "Roaming"}, places_, ruleFolders),

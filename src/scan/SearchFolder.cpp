@@ -259,10 +259,8 @@ class Walker {
         // it is never listed.
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return;
-        for (const std::vector<std::wstring>* masks : context.excludedMasks)
-            for (const std::wstring& mask : *masks)
-                if (MatchWildcard(mask, foldedName_))
-                    return;
+        if (Excluded(context, foldedName_))
+            return;
         for (const auto& [mask, description] : settings_->masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(PathOf(entry, context), *description, RecordOf(entry));
@@ -323,6 +321,15 @@ class Walker {
 
     void Subfolder(FolderTask task);
 
+    // Whether an exclusion's masks that reach the folder match the file's name.
+    static bool Excluded(const FolderContext& context, const std::wstring& foldedName) {
+        for (const std::vector<std::wstring>* masks : context.excludedMasks)
+            for (const std::wstring& mask : *masks)
+                if (MatchWildcard(mask, foldedName))
+                    return true;
+        return false;
+    }
+
     // A folder inside a recognised cache: its own files are reported; below a cache whose every
     // file is its own, its subfolders too.
     void VisitCacheEntry(const win::ListedEntry& entry, const FolderContext& context,
@@ -346,7 +353,7 @@ class Walker {
                 Subfolder(ChildTask(context, entry.name, task.cacheReason, nullptr));
             return;
         }
-        if (!task.cacheFile || task.cacheFile(foldedName_))
+        if ((!task.cacheFile || task.cacheFile(foldedName_)) && !Excluded(context, foldedName_))
             visitor_.FileFound(PathOf(entry, context), *task.cacheReason, RecordOf(entry));
     }
 
@@ -364,7 +371,9 @@ class Walker {
         if (Skipped(context, foldedName_, isFolder))
             return;
         cacheNames_.push_back({foldedName_, isFolder, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-        cacheEntries_.push_back({std::wstring(entry.name), RecordOf(entry)});
+        // A file an exclusion leaves out still belongs to the layout; it is only never reported.
+        cacheEntries_.push_back(
+            {std::wstring(entry.name), RecordOf(entry), !isFolder && Excluded(context, foldedName_)});
     }
 
     // The remembered folder is a cache or not: its own files are reported and its own subfolders
@@ -401,7 +410,8 @@ class Walker {
                 Subfolder(ChildTask(context, cacheEntries_[i].name, childReason, childFile));
                 continue;
             }
-            if (reason && (!structure.ownFile || structure.ownFile(name.folded))) {
+            if (reason && !cacheEntries_[i].excluded &&
+                (!structure.ownFile || structure.ownFile(name.folded))) {
                 path_.assign(context.prefix);
                 path_ += win::Narrow(cacheEntries_[i].name);
                 visitor_.FileFound(path_, *reason, cacheEntries_[i].record);
@@ -458,6 +468,7 @@ class Walker {
     struct RememberedEntry {
         std::wstring name;
         FoundRecord record;
+        bool excluded = false;
     };
     std::vector<CacheListedName> cacheNames_;
     std::vector<RememberedEntry> cacheEntries_;
