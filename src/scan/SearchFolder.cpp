@@ -240,6 +240,11 @@ class Walker {
             visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
         if (Filtered(attributes))
             return;
+        // A walk that takes no file by mask or test (the structures' walk, outside a cache) has
+        // nothing to ask of a file: it is not even folded.
+        if (!isFolder && settings_->masks.empty() && !options_->findZeroLength &&
+            !options_->findInvalidShortcuts && !options_->findNotAccessed)
+            return;
         foldedName_.assign(entry.name);
         win::FoldInPlace(foldedName_);
         if (Skipped(context, foldedName_, isFolder))
