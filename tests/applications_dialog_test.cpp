@@ -11,6 +11,7 @@
 
 #include "config/ListSettings.h"
 #include "config/RuleSettings.h"
+#include "config/RuleVariables.h"
 #include "config/ScanOptionSettings.h"
 #include "core/FormatText.h"
 #include "core/LanguageChoice.h"
@@ -222,4 +223,79 @@ TEST(ApplicationsDialog, AGroupsTickNeverTicksWhatTheUserKeeps) {
                                                                 {"winapp2.ini", "Browser Cookies", true}}));
     ::DestroyWindow(page.Handle());
     ::SetEnvironmentVariableW(L"QM_TEST_PROFILE", nullptr);
+}
+
+// An application whose cache its structure shows has a tick of its own in "Found by their
+// structure", ticked until the user unticks it; the untick is kept in config.xml and the scan
+// leaves that application's cache alone while it takes the others'.
+TEST(ApplicationsDialog, AnApplicationFoundByItsCachesStructureHasATickTheScanHonours) {
+    test::TempFolder profile;
+    test::ProgramFolder program;
+    const std::string config = program / "config.xml";
+    ASSERT_TRUE(WriteJunkPatterns(config, {}));
+    ASSERT_TRUE(WriteScanOptions(config, ScanOptionValues{}));
+    test::MakeFolders(profile / "Documents");
+    // The scan looks in the user's own application data: the test's folders there go again.
+    const std::string local = KnownFolderPath(FOLDERID_LocalAppData);
+    ASSERT_FALSE(local.empty());
+    const std::string kept = local + "\\QmKeptApp", taken = local + "\\QmTakenApp";
+    struct Remove {
+        std::vector<std::string> folders;
+        ~Remove() {
+            for (const std::string& folder : folders)
+                test::RemoveTree(folder);
+        }
+    } remove{{kept, taken}};
+    for (const std::string& app : {kept, taken}) {
+        for (const char* name : {"index", "data_0", "data_1", "data_2", "data_3"})
+            test::WriteFile(app + "\\GPUCache\\" + name);
+        test::WriteFile(app + "\\settings.json");
+    }
+
+    test::PageHost host;
+    test::RecordingPrompts prompts;
+    ScanOptionValues options;
+    OptionsPage page(options);
+    ASSERT_TRUE(page.CreateIn(host.Handle()));
+    const std::string group = "Found by their structure";
+    std::vector<std::string> applications;
+    std::vector<int> states;
+    prompts.onDialog = [&](HWND dialog, int) {
+        win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
+        const HTREEITEM found = Find(tree, nullptr, group);
+        applications = Texts(tree, found);
+        const HTREEITEM keptItem = Find(tree, found, "QmKeptApp");
+        states = {tree.StateImage(found), tree.StateImage(keptItem)};
+        Space(tree, keptItem);
+        states.insert(states.end(), {tree.StateImage(found), tree.StateImage(keptItem)});
+        test::Click(dialog, IDOK);
+    };
+    test::Click(page.Handle(), IDC_OPTIONS_APPLICATIONS);
+    EXPECT_EQ(applications, (std::vector<std::string>{"QmKeptApp", "QmTakenApp"}));
+    using T = RuleTickList;
+    EXPECT_EQ(states, (std::vector<int>{T::kTicked, T::kTicked, T::kSome, T::kUnticked}));
+    EXPECT_EQ(ReadRuleChoices(config), (std::vector<RuleChoice>{{kCacheChoiceFile, "QmKeptApp", false}}));
+
+    ASSERT_EQ(Session(program.Path())
+                  .RunUnattended({UnattendedKind::Report, {profile / "Documents"}, profile / "report.csv"}),
+              UnattendedEnd::Done);
+    const std::string report = test::ReadFile(profile / "report.csv");
+    EXPECT_NE(report.find(taken + "\\GPUCache\\index,"), std::string::npos) << report;
+    EXPECT_NE(report.find("QmTakenApp: graphics cache"), std::string::npos) << report;
+    EXPECT_EQ(report.find(kept), std::string::npos) << report;
+    EXPECT_EQ(report.find("settings.json"), std::string::npos) << report;
+
+    // Opened again, the untick shows; Defaults ticks it again and nothing is left to keep.
+    prompts.onDialog = [&](HWND dialog, int) {
+        win::TreeView tree(::GetDlgItem(dialog, IDC_APPLICATIONS_TREE));
+        const HTREEITEM keptItem = Find(tree, Find(tree, nullptr, group), "QmKeptApp");
+        states = {tree.StateImage(keptItem)};
+        test::Click(dialog, IDC_APPLICATIONS_DEFAULT);
+        states.push_back(tree.StateImage(keptItem));
+        test::Click(dialog, IDOK);
+    };
+    test::Click(page.Handle(), IDC_OPTIONS_APPLICATIONS);
+    EXPECT_EQ(states, (std::vector<int>{T::kUnticked, T::kTicked}));
+    EXPECT_EQ(ReadRuleChoices(config), std::vector<RuleChoice>{});
+    ::DestroyWindow(page.Handle());
 }

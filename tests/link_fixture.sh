@@ -43,6 +43,21 @@ ln -s elsewhere.txt "$dir/report/report.csv"
 mkdir -p "$dir/ruleslog"
 printf "my note" > "$dir/ruleslog/notes.txt"
 ln -s notes.txt "$dir/ruleslog/rules.log"
+# Caches found by their structure, reached through links: a cache folder that is a link to a
+# whole cache outside, an application folder that is a link, and a simple cache whose index-dir is
+# a link to a real index elsewhere; beside them a real cache the walk does take.
+mkdir -p "$dir/caches/root/app" "$dir/caches/root/simple/GPUCache" "$dir/caches/root/real/Cache" \
+    "$dir/caches/outside/Cache" "$dir/caches/outside/realindex"
+for f in index data_0 data_1 data_2 data_3 f_000001; do
+    echo x > "$dir/caches/outside/Cache/$f"
+    echo x > "$dir/caches/root/real/Cache/$f"
+done
+echo x > "$dir/caches/outside/realindex/the-real-index"
+echo x > "$dir/caches/root/simple/GPUCache/index"
+echo x > "$dir/caches/root/simple/GPUCache/0123456789abcdef_0"
+ln -s ../../outside/Cache "$dir/caches/root/app/Cache"
+ln -s ../outside "$dir/caches/root/linkedapp"
+ln -s ../../../outside/realindex "$dir/caches/root/simple/GPUCache/index-dir"
 # Folders a cleaning emptied, one of them a link to an empty folder outside.
 mkdir -p "$dir/emptied/real" "$dir/emptytarget"
 ln -s ../emptytarget "$dir/emptied/link"

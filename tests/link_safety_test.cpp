@@ -14,6 +14,7 @@
 #include "clean/RestoreFiles.h"
 #include "scan/ResultsCsv.h"
 #include "scan/RuleCatalogue.h"
+#include "scan/ScanWorker.h"
 #include "clean/RestorePointTree.h"
 #include "core/LanguageTable.h"
 #include "session/Session.h"
@@ -284,4 +285,21 @@ TEST_F(LinkSafetyTest, TheRulesLogWrittenOverALinkReplacesTheLinkNotWhatItLeadsT
     EXPECT_EQ(test::ReadFile(fixture_ + "\\ruleslog\\notes.txt"), "my note");
     EXPECT_EQ(test::ReadFile(log), "winapp2.ini\tBroken\tline 3 does not parse\r\n");
     EXPECT_FALSE(::GetFileAttributesW(win::FileApiPath(log).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+TEST_F(LinkSafetyTest, ACacheFoundByItsStructureIsNeverReachedThroughALink) {
+    // A cache folder that is a link, an application folder that is a link, and a simple cache
+    // whose real index lies behind a link: none is taken; the real cache beside them is.
+    ScanJob job;
+    job.cacheRoots = {fixture_ + "\\caches\\root"};
+    job.workers = 2;
+    std::atomic<bool> never{false};
+    RunScan(job, win::StopToken(&never));
+    std::vector<std::string> found;
+    for (const auto& [path, reason] : job.results)
+        found.emplace_back(path.substr(fixture_.size() + 1));
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "caches\\root\\real\\Cache\\data_0", "caches\\root\\real\\Cache\\data_1",
+                         "caches\\root\\real\\Cache\\data_2", "caches\\root\\real\\Cache\\data_3",
+                         "caches\\root\\real\\Cache\\f_000001", "caches\\root\\real\\Cache\\index"}));
 }

@@ -8,6 +8,8 @@
 #include "core/LocaleText.h"
 #include "resources/ResourceIds.h"
 #include "scan/RuleNames.h"
+#include "config/RuleSettings.h"
+#include "config/RuleVariables.h"
 #include "session/ProgramRules.h"
 #include "win/Dpi.h"
 
@@ -34,8 +36,21 @@ bool ApplicationsDialog::OnInit() {
                               {IDC_APPLICATIONS_DEFAULT, win::Anchor::MoveDown},
                               {IDOK, win::Anchor::MoveBottomRight},
                               {IDCANCEL, win::Anchor::MoveBottomRight}});
-    list_ = std::make_unique<RuleTickList>(
-        ProgramRules(programFolder_, configPath_, ProgramProtectedPlaces(data_), policy_));
+    const ProtectedPlaces places = ProgramProtectedPlaces(data_);
+    std::vector<RuleItem> items = ProgramRules(programFolder_, configPath_, places, policy_);
+    // The applications whose caches their structure shows are looked for as the scan will: a
+    // walk of the application data, which shows a wait cursor on a full profile.
+    {
+        HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+        const RuleVariables variables = RuleVariables::Current();
+        std::vector<RuleItem> caches = CacheApplicationItems(
+            FindCacheApplications(CacheRoots(variables), places, OfferedRuleFolders(items, variables)),
+            ReadRuleChoices(configPath_), Translate("_ApplicationsStructureGroup"));
+        items.insert(items.end(), std::make_move_iterator(caches.begin()),
+                     std::make_move_iterator(caches.end()));
+        ::SetCursor(previous);
+    }
+    list_ = std::make_unique<RuleTickList>(std::move(items));
     Fill();
     const int notOffered = list_->NotOffered();
     SetItemText(IDC_APPLICATIONS_NOTE, notOffered ? FormatText(Translate("_ApplicationsNotOffered"),

@@ -17,7 +17,7 @@ RuleTickList::RuleTickList(std::vector<RuleItem> items) : items_(std::move(items
             continue;
         }
         std::string name = RuleGroupShown(item);
-        if (item.file != kOwnRuleFile)
+        if (item.file != kOwnRuleFile && item.file != kCacheChoiceFile)
             name += " (" + item.file + ")";
         auto group =
             std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.name == name; });

@@ -124,6 +124,8 @@ std::vector<std::string> RuleFilesOf(const std::string& programFolder, const std
 }
 
 bool IsDefaultTicked(const RuleItem& item) {
+    if (item.file == kCacheChoiceFile)
+        return true;
     return item.file == kOwnRuleFile && item.entry.byDefault && item.entry.warning.empty() &&
            item.kept == KeptKind::None;
 }

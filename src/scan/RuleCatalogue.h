@@ -40,6 +40,11 @@ struct RuleItem {
 // The rule file that ships with the program, beside it: the only file whose Default=True ticks.
 inline constexpr char kOwnRuleFile[] = "Quillmoor.rules";
 
+// The file name the choices of the applications whose caches are found by their structure are
+// kept under (RuleChoice::file), beside the rule files' own; no rule file is so named. Such an item
+// is ticked unless the user unticked it.
+inline constexpr char kCacheChoiceFile[] = "(structure)";
+
 // Whether an entry is ticked when the user has not chosen: only an entry of the program's own file
 // with Default=True, no warning, and that reaches nothing the user keeps. Any other file's default
 // is the work of whoever wrote it there, which the user did not see.

@@ -8,6 +8,7 @@
 #include "core/LanguageTable.h"
 #include "core/LocaleText.h"
 #include "core/ProgramPath.h"
+#include "scan/CacheStructures.h"
 #include "scan/KeptNames.h"
 #include "scan/RuleFolders.h"
 #include "win/ComPtr.h"
@@ -227,6 +228,13 @@ std::vector<ScanPlace> ScanPlaces(const ScanJob& job) {
             continue;
         places.push_back({Translate(location.categoryKey), {{folder, {"*"}, true}}, {}, true, true});
     }
+    if (!job.cacheRoots.empty()) {
+        ScanPlace caches{Translate("_ApplicationsStructureGroup"), {}, {}, false, false, true};
+        for (const std::string& root : job.cacheRoots)
+            if (!root.empty())
+                caches.folders.push_back({root, {}, true});
+        places.push_back(std::move(caches));
+    }
     places.insert(places.end(), job.rulePlaces.begin(), job.rulePlaces.end());
     return places;
 }
@@ -261,7 +269,7 @@ std::vector<std::string> FoldersNamed(const std::string& folder) {
 }
 
 // The exclusions with their folders in true form, one for each folder a wildcard names.
-std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions) {
+std::vector<SearchExclusion> ResolvedExclusionsOf(const std::vector<SearchExclusion>& exclusions) {
     std::vector<SearchExclusion> resolved;
     for (const SearchExclusion& exclusion : exclusions)
         for (std::string& folder : FoldersNamed(exclusion.folder))
@@ -273,10 +281,31 @@ std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusio
 // passedOver instead.
 void SearchEverything(ScanJob& job, win::StopToken stop, std::vector<std::string>& passedOver) {
     ScanRun run(job, stop);
+    std::vector<std::string> formats;
+    for (const CacheStructure& structure : CacheStructures())
+        formats.push_back(Translate(structure.reasonKey));
+    CacheFinder caches(job.protectedPlaces, job.keptCacheApplications, std::move(formats));
+    const std::vector<SearchExclusion> ruleFolders = ResolvedExclusionsOf(job.cacheExclusions);
     std::vector<SearchWalk> walks;
     std::vector<std::string> guardedRoots;
     for (const ScanPlace& place : ScanPlaces(job)) {
-        const std::vector<SearchExclusion> exclusions = ResolvedExclusions(place.exclusions);
+        if (place.byStructure) {
+            // One walk of each folder, beside the other places': the finder judges each cache where
+            // it stands, and the folder itself takes nothing.
+            for (const PlaceFolder& files : place.folders)
+                for (const std::string& folder : FoldersNamed(files.folder)) {
+                    if (std::any_of(walks.begin(), walks.end(), [&](const SearchWalk& walk) {
+                            return walk.request.caches && walk.root == folder;
+                        }))
+                        continue;
+                    walks.push_back({folder, run.Request({}, SearchOptions{}, true, ruleFolders)});
+                    walks.back().request.caches = &caches;
+                    // The finder keeps what users keep out itself, once per cache.
+                    guardedRoots.push_back(std::string());
+                }
+            continue;
+        }
+        const std::vector<SearchExclusion> exclusions = ResolvedExclusionsOf(place.exclusions);
         for (const PlaceFolder& files : place.folders) {
             TextMap masks;
             for (const std::string& mask : files.masks)
@@ -364,6 +393,10 @@ void EndScan(ScanJob& job, win::JobEnd end) {
 }
 
 }  // namespace
+
+std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions) {
+    return ResolvedExclusionsOf(exclusions);
+}
 
 bool ScanJob::Start() {
     if (worker.IsRunning())

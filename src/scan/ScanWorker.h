@@ -51,6 +51,9 @@ struct ScanPlace {
     // its own name, or a rule entry the user ticked after being told what it reaches. Any other
     // rule never lists such a file, however its folders and masks are written.
     bool mayTakeKept = false;
+    // Its folders are walked for caches recognised by their structure (CacheStructures), not by
+    // masks; each cache is judged where it stands, the folders themselves are not.
+    bool byStructure = false;
 };
 
 // A folder a scan could not list, and why.
@@ -75,6 +78,13 @@ struct ScanJob {
     std::vector<std::string> roots;
     // The ticked cleaning rules, walked together with the system locations, before the roots.
     std::vector<ScanPlace> rulePlaces;
+    // The folders searched for caches recognised by their structure (the user's application data),
+    // and the applications whose caches the user keeps (CacheApplicationName's names).
+    std::vector<std::string> cacheRoots;
+    std::vector<std::string> keptCacheApplications;
+    // The folders the offered rule entries name, ticked or not: where an entry names a cache, its
+    // own tick decides, so the structures never enter them (wildcards allowed, as in a place).
+    std::vector<SearchExclusion> cacheExclusions;
     TextMap masks;  // mask -> description
     // The user's: each leaves out every folder of its name (whole steps, any case) or at its full
     // path, with all below it.
@@ -110,9 +120,14 @@ struct ScanJob {
 };
 
 // The places a scan searches besides the roots, in order: the ticked system locations (the
-// temporary folder, the browser's cache, recent documents, history, cookies), then the job's rule
-// places.
+// temporary folder, the browser's cache, recent documents, history, cookies), the caches found by
+// their structure in the job's cache roots, then the job's rule places (so a rule's own name wins
+// where it takes a cache too).
 std::vector<ScanPlace> ScanPlaces(const ScanJob& job);
+
+// The exclusions with their folders in true form (PlaceFolderForm), one for each folder a wildcard
+// names on the disk now.
+std::vector<SearchExclusion> ResolvedExclusions(const std::vector<SearchExclusion>& exclusions);
 
 // The worker's body: searches the places, then the roots, until stop is requested.
 // A place's folder that would take what is not junk where it resolves now (WhyProtected) is not

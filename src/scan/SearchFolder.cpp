@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+#include "scan/CacheStructures.h"
+#include "scan/KeptNames.h"
 #include "scan/Shortcut.h"
 #include "scan/TimeSpan.h"
 #include "scan/Wildcard.h"
@@ -42,7 +44,7 @@ Text WithFinalBackslash(Text text, typename Text::value_type backslash) {
 // and folders) done once. Read only while the walk runs.
 struct WalkSettings {
     explicit WalkSettings(const SearchRequest& request)
-        : recurse(request.recurse), options(request.options), stop(request.stop) {
+        : recurse(request.recurse), options(request.options), stop(request.stop), caches(request.caches) {
         masks.reserve(request.masks.size());
         for (const auto& [mask, description] : request.masks)
             masks.emplace_back(win::FoldedText(mask), &description);
@@ -85,6 +87,11 @@ struct WalkSettings {
     bool recurse;
     SearchOptions options;
     const std::atomic<bool>* stop;
+    CacheFinder* caches;
+    // The lengths of the root's program and folded forms with their final backslash: the steps
+    // after them are where a cache stands.
+    size_t rootLength = 0;
+    size_t rootFoldedLength = 0;
     std::atomic<bool> abandoned{false};  // a failure ended the walk
     unsigned walk = 0;                   // its place among the walks that share a pool
     // Whether a short block ends a folder's listing, judged once by the walk's root: the walk
@@ -114,6 +121,10 @@ struct FolderTask {
     std::wstring apiPrefix;
     std::wstring foldedPrefix;
     const WalkSettings* settings = nullptr;  // the walk it belongs to
+    // Inside a recognised cache: the reason its files go with, and which of them are its own
+    // (nullptr: every file here and below).
+    const std::string* cacheReason = nullptr;
+    bool (*cacheFile)(std::wstring_view foldedName) = nullptr;
 };
 
 FolderTask RootTask(const std::string& root, const WalkSettings& settings) {
@@ -229,6 +240,11 @@ class Walker {
             visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
         if (Filtered(attributes))
             return;
+        // A walk that takes no file by mask or test (the structures' walk, outside a cache) has
+        // nothing to ask of a file: it is not even folded.
+        if (!isFolder && settings_->masks.empty() && !options_->findZeroLength &&
+            !options_->findInvalidShortcuts && !options_->findNotAccessed)
+            return;
         foldedName_.assign(entry.name);
         win::FoldInPlace(foldedName_);
         if (Skipped(context, foldedName_, isFolder))
@@ -248,10 +264,8 @@ class Walker {
         // it is never listed.
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return;
-        for (const std::vector<std::wstring>* masks : context.excludedMasks)
-            for (const std::wstring& mask : *masks)
-                if (MatchWildcard(mask, foldedName_))
-                    return;
+        if (Excluded(context, foldedName_))
+            return;
         for (const auto& [mask, description] : settings_->masks) {
             if (MatchWildcard(mask, foldedName_)) {
                 visitor_.FileFound(PathOf(entry, context), *description, RecordOf(entry));
@@ -312,6 +326,140 @@ class Walker {
 
     void Subfolder(FolderTask task);
 
+    // Whether an exclusion's masks that reach the folder match the file's name.
+    static bool Excluded(const FolderContext& context, const std::wstring& foldedName) {
+        for (const std::vector<std::wstring>* masks : context.excludedMasks)
+            for (const std::wstring& mask : *masks)
+                if (MatchWildcard(mask, foldedName))
+                    return true;
+        return false;
+    }
+
+    // A folder inside a recognised cache: its own files are reported; below a cache whose every
+    // file is its own, its subfolders too.
+    void VisitCacheEntry(const win::ListedEntry& entry, const FolderContext& context,
+                         const FolderTask& task) {
+        const DWORD attributes = entry.attributes;
+        const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder)
+            visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
+        if (Filtered(attributes) || IsDotEntry(entry.name))
+            return;
+        foldedName_.assign(entry.name);
+        win::FoldInPlace(foldedName_);
+        if (Skipped(context, foldedName_, isFolder) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return;
+        // Below a cache whose every file is its own, a name of what users keep still stays (the
+        // engine's own files have fixed names, none of them such).
+        if (!task.cacheFile && KeptKindOfName(foldedName_) != KeptKind::None)
+            return;
+        if (isFolder) {
+            if (!task.cacheFile)
+                Subfolder(ChildTask(context, entry.name, task.cacheReason, nullptr));
+            return;
+        }
+        if ((!task.cacheFile || task.cacheFile(foldedName_)) && !Excluded(context, foldedName_))
+            visitor_.FileFound(PathOf(entry, context), *task.cacheReason, RecordOf(entry));
+    }
+
+    // A folder that stands where a cache would: its entries are kept until its listing has ended,
+    // since only the whole listing shows the engine's layout.
+    void RememberEntry(const win::ListedEntry& entry, const FolderContext& context) {
+        const DWORD attributes = entry.attributes;
+        const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder)
+            visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
+        if (Filtered(attributes) || IsDotEntry(entry.name))
+            return;
+        foldedName_.assign(entry.name);
+        win::FoldInPlace(foldedName_);
+        if (Skipped(context, foldedName_, isFolder))
+            return;
+        cacheNames_.push_back({foldedName_, isFolder, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+        // A file an exclusion leaves out still belongs to the layout; it is only never reported.
+        cacheEntries_.push_back(
+            {std::wstring(entry.name), RecordOf(entry), !isFolder && Excluded(context, foldedName_)});
+    }
+
+    // The remembered folder is a cache or not: its own files are reported and its own subfolders
+    // walked as the cache's; every other subfolder is walked on as any folder.
+    // A listing cut short (whole: false) shows no whole layout, and nothing in it is taken.
+    void DecideCache(const FolderTask& task, const CacheStructure& structure, const FolderContext& context,
+                     bool whole) {
+        const CacheFolderView view{task.apiPrefix, cacheNames_};
+        const std::string* reason =
+            whole ? settings_->caches->Recognise(structure, view, task.prefix, originalSteps_) : nullptr;
+        for (size_t i = 0; i < cacheNames_.size(); ++i) {
+            const CacheListedName& name = cacheNames_[i];
+            if (name.link)
+                continue;
+            // As below such a cache (VisitCacheEntry): a name of what users keep stays.
+            if (reason && !structure.ownFile && KeptKindOfName(name.folded) != KeptKind::None)
+                continue;
+            if (name.folder) {
+                if (!settings_->recurse)
+                    continue;
+                const std::string* childReason = nullptr;
+                bool (*childFile)(std::wstring_view) = nullptr;
+                if (reason) {
+                    if (!structure.ownFile) {
+                        childReason = reason;
+                    } else {
+                        for (const CacheStructure::OwnSubfolder& own : structure.ownSubfolders)
+                            if (name.folded == own.foldedName) {
+                                childReason = reason;
+                                childFile = own.ownFile;
+                            }
+                    }
+                }
+                Subfolder(ChildTask(context, cacheEntries_[i].name, childReason, childFile));
+                continue;
+            }
+            if (reason && !cacheEntries_[i].excluded &&
+                (!structure.ownFile || structure.ownFile(name.folded))) {
+                path_.assign(context.prefix);
+                path_ += win::Narrow(cacheEntries_[i].name);
+                visitor_.FileFound(path_, *reason, cacheEntries_[i].record);
+            }
+        }
+    }
+
+    // Where the folder stands below the walk's root, when the walk looks for caches: the
+    // structure it may be, with its steps in foldedSteps_ and originalSteps_.
+    const CacheStructure* CacheStandingAt(const FolderTask& task) {
+        foldedSteps_.clear();
+        originalSteps_.clear();
+        const std::wstring_view folded =
+            std::wstring_view(task.foldedPrefix).substr(settings_->rootFoldedLength);
+        for (size_t start = 0; start < folded.size();) {
+            const size_t end = folded.find(L'\\', start);
+            foldedSteps_.push_back(folded.substr(start, end - start));
+            start = end + 1;
+        }
+        const CacheStructure* structure = settings_->caches->StandingAt(foldedSteps_);
+        if (!structure)
+            return nullptr;
+        const std::string_view original = std::string_view(task.prefix).substr(settings_->rootLength);
+        for (size_t start = 0; start < original.size();) {
+            const size_t end = original.find('\\', start);
+            originalSteps_.push_back(original.substr(start, end - start));
+            start = end + 1;
+        }
+        return structure;
+    }
+
+    FolderTask ChildTask(const FolderContext& context, std::wstring_view name, const std::string* reason,
+                         bool (*file)(std::wstring_view)) {
+        std::wstring folded(name);
+        win::FoldInPlace(folded);
+        FolderTask child{context.prefix + win::Narrow(name) + '\\',
+                         context.apiPrefix + std::wstring(name) + L'\\',
+                         context.foldedPrefix + folded + L'\\', settings_};
+        child.cacheReason = reason;
+        child.cacheFile = file;
+        return child;
+    }
+
     const WalkSettings* settings_ = nullptr;  // of the folder being listed
     SearchVisitor& visitor_;
     ListingPool* pool_;
@@ -321,6 +469,16 @@ class Walker {
     std::wstring scratch_;
     std::string path_;                    // PathOf's
     std::vector<FolderTask> subfolders_;  // of the folder being listed, without a pool
+    // Of a folder that stands where a cache would, while it is listed.
+    struct RememberedEntry {
+        std::wstring name;
+        FoundRecord record;
+        bool excluded = false;
+    };
+    std::vector<CacheListedName> cacheNames_;
+    std::vector<RememberedEntry> cacheEntries_;
+    std::vector<std::wstring_view> foldedSteps_;
+    std::vector<std::string_view> originalSteps_;
 };
 
 // A listing worker's reports, kept in the order they came until the calling thread hands them to
@@ -624,18 +782,29 @@ class ListingPool {
 void Walker::WalkFolder(const FolderTask& task) {
     settings_ = task.settings;
     options_ = &task.settings->options;
+    const CacheStructure* candidate =
+        settings_->caches && !task.cacheReason ? CacheStandingAt(task) : nullptr;
+    cacheNames_.clear();
+    cacheEntries_.clear();
     win::FolderListing listing(task.apiPrefix, settings_->listingEnd);
     FolderContext context = EnterFolder(task);
     win::ListedEntry entry;
     while (listing.Next(entry)) {
         if (settings_->Stopped())
             return;
-        VisitEntry(entry, context);
+        if (task.cacheReason)
+            VisitCacheEntry(entry, context, task);
+        else if (candidate)
+            RememberEntry(entry, context);
+        else
+            VisitEntry(entry, context);
         if (!pool_)
             visitor_.Pulse();
     }
     if (listing.Error() != ERROR_SUCCESS && !settings_->Stopped())
         visitor_.FolderUnreadable(task.prefix.substr(0, task.prefix.size() - 1), listing.Error());
+    if (candidate)
+        DecideCache(task, *candidate, context, listing.Error() == ERROR_SUCCESS);
 }
 
 void Walker::Subfolder(FolderTask task) {
@@ -678,6 +847,8 @@ void SearchFolders(const std::vector<SearchWalk>& walks, SearchVisitor& visitor)
         settings.back()->stop = walks.front().request.stop;
         roots.push_back(RootTask(walk.root, *settings.back()));
         settings.back()->listingEnd = win::ListingEndFor(roots.back().apiPrefix);
+        settings.back()->rootLength = roots.back().prefix.size();
+        settings.back()->rootFoldedLength = roots.back().foldedPrefix.size();
     }
     const unsigned workers = walks.front().request.workers;
     if (workers <= 1) {

@@ -11,6 +11,8 @@
 
 #include "scan/ScanResults.h"
 
+class CacheFinder;
+
 // Filters and per-file tests of a walk.
 struct SearchOptions {
     bool skipReadOnly = false;
@@ -49,6 +51,10 @@ struct SearchRequest {
     // visitor's Pulse going.
     unsigned workers = 1;
     std::vector<SearchExclusion> exclusions{};
+    // A walk for caches recognised by their structure: it takes no file by mask or test, only the
+    // own files of each folder the finder recognises (CacheFinder::Recognise), and walks on below
+    // every other folder. The finder serves every listing worker at once.
+    CacheFinder* caches = nullptr;
 };
 
 // What the listing told of an entry: the walk takes no further look at a file it reports.

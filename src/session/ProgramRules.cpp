@@ -5,7 +5,10 @@
 #include "config/CleanOptionSettings.h"
 #include "config/RuleSettings.h"
 #include "scan/RuleNames.h"
+#include "scan/CacheStructures.h"
+#include "scan/SearchFolder.h"
 #include "session/ScanInputs.h"
+#include "win/TruePath.h"
 #include "win/PathParts.h"
 
 ProtectedPlaces ProgramProtectedPlaces(const DataFolders& data, const std::string& backupFolder) {
@@ -86,4 +89,76 @@ std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const Rule
             places.push_back(std::move(place));
     }
     return places;
+}
+
+std::vector<std::string> CacheRoots(const RuleVariables& variables) {
+    std::vector<std::string> roots;
+    for (const char* name : {"%LocalAppData%", "%AppData%", "%LocalLowAppData%"})
+        for (std::string& folder : variables.Expand(name))
+            if (std::find(roots.begin(), roots.end(), folder) == roots.end())
+                roots.push_back(std::move(folder));
+    return roots;
+}
+
+std::vector<SearchExclusion> OfferedRuleFolders(const std::vector<RuleItem>& items,
+                                                const RuleVariables& variables) {
+    std::vector<SearchExclusion> folders;
+    for (const RuleItem& item : items) {
+        if (item.state != RuleState::Ready)
+            continue;
+        for (const RuleFileKey& key : item.entry.files) {
+            // Only what the entry would take is its own: the files its masks match there (and
+            // below, where it recurses). A folder it takes whole is not entered at all.
+            const bool whole =
+                key.recurse && key.masks.size() == 1 && (key.masks[0] == "*" || key.masks[0] == "*.*");
+            for (std::string& folder : variables.Expand(key.folder))
+                folders.push_back(
+                    {std::move(folder), whole ? std::vector<std::string>{} : key.masks, key.recurse});
+        }
+    }
+    return folders;
+}
+
+std::vector<std::string> KeptCacheApplications(const std::vector<RuleChoice>& choices) {
+    std::vector<std::string> kept;
+    for (const RuleChoice& choice : choices)
+        if (choice.file == kCacheChoiceFile && !choice.ticked)
+            kept.push_back(choice.entry);
+    return kept;
+}
+
+std::vector<RuleItem> CacheApplicationItems(const std::vector<std::string>& applications,
+                                            const std::vector<RuleChoice>& choices,
+                                            const std::string& group) {
+    std::vector<RuleItem> items;
+    for (const std::string& application : applications) {
+        RuleItem item;
+        item.file = kCacheChoiceFile;
+        item.entry.name = application;
+        item.entry.group = group;
+        item.ticked = IsRuleTicked(choices, kCacheChoiceFile, application, true);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::vector<std::string> FindCacheApplications(const std::vector<std::string>& roots,
+                                               const ProtectedPlaces& places,
+                                               const std::vector<SearchExclusion>& ruleFolders) {
+    CacheFinder finder(places, {}, {});
+    const std::vector<SearchExclusion> exclusions = ResolvedExclusions(ruleFolders);
+    std::vector<SearchWalk> walks;
+    for (const std::string& root : roots) {
+        const win::ResultOf<std::string> form = PlaceFolderForm(root);
+        if (form.Error() == ERROR_INVALID_NAME)
+            continue;
+        SearchRequest request;
+        request.workers = ListingWorkers();
+        request.caches = &finder;
+        request.exclusions = exclusions;
+        walks.push_back({form.Value(), std::move(request)});
+    }
+    SearchVisitor nothing;
+    SearchFolders(walks, nothing);
+    return finder.ApplicationsFound();
 }

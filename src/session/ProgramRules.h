@@ -45,3 +45,27 @@ std::string RulesListing(const std::vector<RuleItem>& items);
 // expanded (a folder naming several, as %ProgramFiles% does, gives one place folder each); each
 // file is reported with its entry's name.
 std::vector<ScanPlace> RulePlaces(const std::vector<RuleItem>& items, const RuleVariables& variables);
+
+// The folders searched for caches recognised by their structure: the user's application data
+// (Local, Roaming, LocalLow) as variables names them.
+std::vector<std::string> CacheRoots(const RuleVariables& variables);
+
+// What every offered entry, ticked or not, would take (its folders with its masks, and below them
+// where it recurses; a folder it takes whole with no mask, so that it is not entered): the
+// structures leave it to the entry (ScanJob::cacheExclusions).
+std::vector<SearchExclusion> OfferedRuleFolders(const std::vector<RuleItem>& items,
+                                                const RuleVariables& variables);
+
+// The applications whose caches the user keeps: those unticked in choices.
+std::vector<std::string> KeptCacheApplications(const std::vector<RuleChoice>& choices);
+
+// The Applications list's items for the applications whose caches were found by their structure,
+// in group: one offered item each, ticked as choices say, else ticked.
+std::vector<RuleItem> CacheApplicationItems(const std::vector<std::string>& applications,
+                                            const std::vector<RuleChoice>& choices, const std::string& group);
+
+// The applications with a cache found by its structure in roots now, kept ones included, walked
+// as a scan walks them (the protected places judge each cache, the rules' folders are left out).
+std::vector<std::string> FindCacheApplications(const std::vector<std::string>& roots,
+                                               const ProtectedPlaces& places,
+                                               const std::vector<SearchExclusion>& ruleFolders = {});

@@ -8,6 +8,7 @@
 #include "clean/ActivityLog.h"
 #include "clean/LogEntry.h"
 #include "config/ConfigDocument.h"
+#include "config/RuleSettings.h"
 #include "core/FormatText.h"
 #include "core/LanguageTable.h"
 #include "core/ProgramPath.h"
@@ -118,7 +119,11 @@ Session::PreparedRules Session::PrepareRules(const std::vector<std::string>& own
     prepared.places = ProtectedPlaces::Current(own);
     // The ticked cleaning rules, as config.xml keeps the ticks.
     prepared.items = ProgramRules(data_.program, ConfigPath(), prepared.places, policy_);
-    prepared.rulePlaces = RulePlaces(prepared.items, RuleVariables::Current());
+    const RuleVariables variables = RuleVariables::Current();
+    prepared.rulePlaces = RulePlaces(prepared.items, variables);
+    prepared.cacheRoots = CacheRoots(variables);
+    prepared.cacheExclusions = OfferedRuleFolders(prepared.items, variables);
+    prepared.keptCacheApplications = KeptCacheApplications(ReadRuleChoices(ConfigPath()));
     return prepared;
 }
 
@@ -162,6 +167,9 @@ void Session::PrepareScan(const WizardSettings& given, std::vector<std::string> 
     // Their log says why an entry the user may miss in this scan was left out, as the scan saw it.
     WriteRulesLog(RulesLogPath(ConfigPath()), prepared->items);
     scan_.rulePlaces = std::move(prepared->rulePlaces);
+    scan_.cacheRoots = std::move(prepared->cacheRoots);
+    scan_.keptCacheApplications = std::move(prepared->keptCacheApplications);
+    scan_.cacheExclusions = std::move(prepared->cacheExclusions);
     // Each root is walked in its true form, so that the cleaning finds every listed file again at
     // its path through the open file: a root in short form, in another case or through a link
     // would have every file kept as reached elsewhere. Nothing in a root is normalised: a name

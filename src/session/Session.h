@@ -143,6 +143,9 @@ class Session {
         ProtectedPlaces places;
         std::vector<RuleItem> items;
         std::vector<ScanPlace> rulePlaces;
+        std::vector<std::string> cacheRoots;
+        std::vector<std::string> keptCacheApplications;
+        std::vector<SearchExclusion> cacheExclusions;
     };
 
   private:
