@@ -235,6 +235,24 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     EXPECT_GT(
         ListView_GetColumnWidth(list_.Handle(), 2),
         ::SendMessageA(list_.Handle(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(longReason.c_str())));
+    // A reason too wide to sit beside the path at its width (as Japanese ones are) stays inside the
+    // list: the path, drawn cut in its middle, gives way.
+    RECT client{};
+    ::GetClientRect(list_.Handle(), &client);
+    const auto width = [&](const std::string& text) {
+        return static_cast<int>(
+            ::SendMessageA(list_.Handle(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    };
+    std::string wideReason = "W";
+    while (width(wideReason + "W") < client.right - 100 - 150 - 60)
+        wideReason += 'W';
+    many.AddOrReplace(dir_ / "missing\\wide", wideReason);
+    page_.Fill(&many);
+    int right = 0;
+    for (int column = 0; column < 3; ++column)
+        right += ListView_GetColumnWidth(list_.Handle(), column);
+    EXPECT_LE(right, client.right);
+    EXPECT_LT(ListView_GetColumnWidth(list_.Handle(), 0), 350);
 
     // The empty set leaves an empty list and a count of 0.
     ScanResults none;

@@ -204,6 +204,21 @@ void ReportPage::FitColumnsToTexts() {
         }
         ListView_SetColumnWidth(list_.Handle(), static_cast<int>(index), width);
     }
+    // Where the columns together are wider than the list (Japanese reasons are), the path gives way:
+    // it is drawn cut in its middle, so its file name still shows, where a reason pushed beyond the
+    // list's edge would not show at all.
+    RECT client{};
+    ::GetClientRect(list_.Handle(), &client);
+    int others = 0, path = -1;
+    for (size_t index = 0; index < columns.size(); ++index) {
+        if (columns[index]->isPath)
+            path = static_cast<int>(index);
+        else
+            others += ListView_GetColumnWidth(list_.Handle(), static_cast<int>(index));
+    }
+    const int room = client.right - others - ::GetSystemMetrics(SM_CXVSCROLL);
+    if (path >= 0 && ListView_GetColumnWidth(list_.Handle(), path) > room)
+        ListView_SetColumnWidth(list_.Handle(), path, std::max(room, win::ScaleToDpi(150, dpi)));
 }
 
 bool ReportPage::HasRow(int row) const {
