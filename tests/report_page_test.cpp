@@ -246,12 +246,15 @@ TEST_F(ReportPageTest, FillListsTheResultsInPathOrderTickedWithSizesAndTotals) {
     std::string wideReason = "W";
     while (width(wideReason + "W") < client.right - 100 - 150 - 60)
         wideReason += 'W';
-    many.AddOrReplace(dir_ / "missing\\wide", wideReason);
-    page_.Fill(&many);
+    ScanResults wide;
+    wide.AddOrReplace(dir_ / "wide.dat", wideReason);
+    page_.Fill(&wide);
     int right = 0;
     for (int column = 0; column < 3; ++column)
         right += ListView_GetColumnWidth(list_.Handle(), column);
-    EXPECT_LE(right, client.right);
+    EXPECT_LE(right, client.right) << ListView_GetColumnWidth(list_.Handle(), 0) << " "
+                                   << ListView_GetColumnWidth(list_.Handle(), 1) << " "
+                                   << ListView_GetColumnWidth(list_.Handle(), 2) << " " << width(wideReason);
     EXPECT_LT(ListView_GetColumnWidth(list_.Handle(), 0), 350);
 
     // The empty set leaves an empty list and a count of 0.

@@ -335,19 +335,25 @@ class Walker {
         return false;
     }
 
+    // What every entry of a cache's folder, or of one that may be a cache, goes through first: a
+    // folder is entered, and the entry's folded name is made in foldedName_; false for an entry
+    // the walk passes over.
+    bool AdmitCacheEntry(const win::ListedEntry& entry, const FolderContext& context, bool isFolder) {
+        if (isFolder)
+            visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
+        if (Filtered(entry.attributes) || IsDotEntry(entry.name))
+            return false;
+        foldedName_.assign(entry.name);
+        win::FoldInPlace(foldedName_);
+        return !Skipped(context, foldedName_, isFolder);
+    }
+
     // A folder inside a recognised cache: its own files are reported; below a cache whose every
     // file is its own, its subfolders too.
     void VisitCacheEntry(const win::ListedEntry& entry, const FolderContext& context,
                          const FolderTask& task) {
-        const DWORD attributes = entry.attributes;
-        const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (isFolder)
-            visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
-        if (Filtered(attributes) || IsDotEntry(entry.name))
-            return;
-        foldedName_.assign(entry.name);
-        win::FoldInPlace(foldedName_);
-        if (Skipped(context, foldedName_, isFolder) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        const bool isFolder = entry.attributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (!AdmitCacheEntry(entry, context, isFolder) || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return;
         // Below a cache whose every file is its own, a name of what users keep still stays (the
         // engine's own files have fixed names, none of them such).
@@ -367,13 +373,7 @@ class Walker {
     void RememberEntry(const win::ListedEntry& entry, const FolderContext& context) {
         const DWORD attributes = entry.attributes;
         const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (isFolder)
-            visitor_.FolderEntered(context.prefix + win::Narrow(entry.name), RecordOf(entry));
-        if (Filtered(attributes) || IsDotEntry(entry.name))
-            return;
-        foldedName_.assign(entry.name);
-        win::FoldInPlace(foldedName_);
-        if (Skipped(context, foldedName_, isFolder))
+        if (!AdmitCacheEntry(entry, context, isFolder))
             return;
         cacheNames_.push_back({foldedName_, isFolder, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
         // A file an exclusion leaves out still belongs to the layout; it is only never reported.
