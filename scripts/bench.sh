@@ -5,7 +5,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
 # QM_BENCH_NO_BUILD=1 measures what the last build made, without building again.
-[ -n "${QM_BENCH_NO_BUILD:-}" ] || qm_build
+[ -n "${QM_BENCH_NO_BUILD:-}" ] || { qm_build && cmake --build "$QM_BUILD" -j"$(nproc)" --target benchmarks; }
 qm_start_wine_session
 report="$QM_ROOT/bench/REPORT.md"
 
