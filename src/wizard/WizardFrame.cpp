@@ -13,8 +13,20 @@
 #include "win/Dpi.h"
 #include "win/Prompts.h"
 
+namespace {
+
+// The session of this program: its user's data where this installation keeps it, under the
+// organisation's policy, whose ignored values go to that data's log. The data folders are looked
+// up once (a registry read and the profile's known folders).
+Session ProgramSession() {
+    const DataFolders data = ProgramDataFolders();
+    return Session(data, ReadProgramPolicy(data.LogDataFolder()));
+}
+
+}  // namespace
+
 WizardFrame::WizardFrame()
-    : session_(ProgramDataFolders(), ReadProgramPolicy(ProgramDataFolders().LogDataFolder())),
+    : session_(ProgramSession()),
       patterns_(settings_.patterns),
       options_(settings_.scanOptions),
       skip_(settings_.skipFolders),
