@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BareListing.h"
 #include "config/RuleFile.h"
 #include "scan/RuleCatalogue.h"
 #include "scan/ScanWorker.h"
@@ -94,27 +95,6 @@ void MakeProfile(const std::string& profile) {
                 WriteText(dir + "\\f_" + std::to_string(file), "cached");
         }
     }
-}
-
-// One thread, every folder of the tree listed as the walk lists it.
-size_t BareListing(const std::string& root) {
-    size_t files = 0;
-    std::vector<std::string> folders{root};
-    while (!folders.empty()) {
-        const std::string folder = folders.back();
-        folders.pop_back();
-        win::FolderListing listing(win::FileApiPath(folder + "\\"));
-        win::ListedEntry entry;
-        while (listing.Next(entry)) {
-            if (entry.name == L"." || entry.name == L"..")
-                continue;
-            if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                folders.push_back(folder + "\\" + win::Narrow(entry.name));
-            else
-                ++files;
-        }
-    }
-    return files;
 }
 
 }  // namespace

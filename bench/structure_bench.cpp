@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BareListing.h"
 #include "config/RuleVariables.h"
 #include "scan/CacheStructures.h"
 #include "scan/RuleCatalogue.h"
@@ -110,27 +111,6 @@ void MakeTree() {
         PlainFiles(low + "\\Studio " + std::to_string(game) + "\\Game\\saves", 300, ".sav");
     for (int launcher = 0; launcher < 20; ++launcher)
         SimpleCache(low + "\\Launcher " + std::to_string(launcher) + "\\BrowserCache\\Cache_Data", 298);
-}
-
-// One thread, every folder of the tree listed as the walk lists it.
-size_t BareListing(const std::string& root) {
-    size_t files = 0;
-    std::vector<std::string> folders{root};
-    while (!folders.empty()) {
-        const std::string folder = folders.back();
-        folders.pop_back();
-        win::FolderListing listing(win::FileApiPath(folder + "\\"));
-        win::ListedEntry entry;
-        while (listing.Next(entry)) {
-            if (entry.name == L"." || entry.name == L"..")
-                continue;
-            if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                folders.push_back(folder + "\\" + win::Narrow(entry.name));
-            else
-                ++files;
-        }
-    }
-    return files;
 }
 
 double Milliseconds(const std::function<void()>& run) {
